@@ -1,0 +1,3 @@
+#include "main/entry.h"
+
+int main(int argc, char** argv) { return sonacli::RunProgram(argc, argv); }
