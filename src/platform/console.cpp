@@ -1,0 +1,69 @@
+#include "platform/console.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <mutex>
+
+#include "common/unicode_text.h"
+
+namespace sonacli {
+
+namespace {
+
+std::string* g_capture = nullptr;
+
+void IgnoreBrokenPipe() {
+  static std::once_flag once;
+  std::call_once(once, [] { std::signal(SIGPIPE, SIG_IGN); });
+}
+
+void WriteConsole(const std::string& bytes) {
+  if (g_capture) {
+    g_capture->append(bytes);
+  } else {
+    WriteStdout(bytes);
+  }
+}
+
+}  // namespace
+
+bool WriteStdout(std::string_view bytes) {
+  IgnoreBrokenPipe();
+  while (!bytes.empty()) {
+    ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+void PrintLine(std::u16string_view text) {
+  WriteConsole(ToUtf8(text) + "\n");
+}
+
+void PrintText(std::u16string_view text) {
+  WriteConsole(ToUtf8(text));
+}
+
+bool IsStdoutTerminal() {
+  return isatty(STDOUT_FILENO) == 1;
+}
+
+void SetCursorVisible(bool visible) {
+  if (!g_capture && IsStdoutTerminal()) WriteStdout(visible ? "\x1b[?25h" : "\x1b[?25l");
+}
+
+ConsoleCapture::ConsoleCapture() : previous_(g_capture) {
+  g_capture = &text_;
+}
+
+ConsoleCapture::~ConsoleCapture() {
+  g_capture = previous_;
+}
+
+}  // namespace sonacli

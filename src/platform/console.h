@@ -1,0 +1,37 @@
+// Standard output: the audio stream, the messages and the progress line share it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace sonacli {
+
+// Writes all bytes to standard output; false on any error (a closed pipe included: SIGPIPE is
+// ignored from the first call on, so the program never dies of it).
+bool WriteStdout(std::string_view bytes);
+// Writes text as UTF-8 followed by LF.
+void PrintLine(std::u16string_view text);
+// Writes text as UTF-8 without a line end (the progress line redraws itself with CR).
+void PrintText(std::u16string_view text);
+
+bool IsStdoutTerminal();
+// Hides or shows the terminal cursor; does nothing when standard output is not a terminal.
+void SetCursorVisible(bool visible);
+
+// While an object lives, PrintLine and PrintText go into its text instead of standard output
+// (tests read what the program printed); WriteStdout is not redirected.
+class ConsoleCapture {
+ public:
+  ConsoleCapture();
+  ~ConsoleCapture();
+  ConsoleCapture(const ConsoleCapture&) = delete;
+  ConsoleCapture& operator=(const ConsoleCapture&) = delete;
+
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+  std::string* previous_;
+};
+
+}  // namespace sonacli

@@ -1,0 +1,114 @@
+#include "platform/file_system.h"
+
+#include <sys/stat.h>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include "common/unicode_text.h"
+#include "platform/random.h"
+
+namespace sonacli {
+
+namespace fs = std::filesystem;
+
+std::string NativePath(std::u16string_view fileName) {
+  return ToUtf8(fileName);
+}
+
+bool FileExists(std::u16string_view fileName) {
+  if (fileName.empty()) return false;
+  std::error_code error;
+  fs::file_status status = fs::status(NativePath(fileName), error);
+  return !error && fs::exists(status) && !fs::is_directory(status);
+}
+
+bool FolderExists(std::u16string_view folder) {
+  if (folder.empty()) return false;
+  std::error_code error;
+  return fs::is_directory(NativePath(folder), error);
+}
+
+std::u16string FolderPart(std::u16string_view fileName) {
+  size_t slash = fileName.rfind(u'/');
+  return slash == std::u16string_view::npos ? u"" : std::u16string(fileName.substr(0, slash));
+}
+
+std::u16string FileNameOnly(std::u16string_view fileName) {
+  size_t slash = fileName.rfind(u'/');
+  return std::u16string(slash == std::u16string_view::npos ? fileName : fileName.substr(slash + 1));
+}
+
+namespace {
+// Position of the extension's dot within the name part, or npos.
+size_t ExtensionDot(std::u16string_view fileName) {
+  size_t slash = fileName.rfind(u'/');
+  size_t dot = fileName.rfind(u'.');
+  if (dot == std::u16string_view::npos) return dot;
+  if (slash != std::u16string_view::npos && dot < slash) return std::u16string_view::npos;
+  return dot;
+}
+}  // namespace
+
+std::u16string ExtensionOf(std::u16string_view fileName) {
+  size_t dot = ExtensionDot(fileName);
+  return dot == std::u16string_view::npos ? u"" : std::u16string(fileName.substr(dot));
+}
+
+std::u16string ChangeExtension(std::u16string_view fileName, std::u16string_view extension) {
+  size_t dot = ExtensionDot(fileName);
+  std::u16string base(dot == std::u16string_view::npos ? fileName : fileName.substr(0, dot));
+  return base + std::u16string(extension);
+}
+
+bool DeleteFileIfExists(std::u16string_view fileName) {
+  std::error_code error;
+  fs::remove(NativePath(fileName), error);
+  return !FileExists(fileName);
+}
+
+bool MoveFileReplacing(std::u16string_view from, std::u16string_view to) {
+  std::error_code error;
+  fs::rename(NativePath(from), NativePath(to), error);
+  if (!error) return true;
+  if (error != std::errc::cross_device_link) return false;
+  fs::copy_file(NativePath(from), NativePath(to), fs::copy_options::overwrite_existing, error);
+  if (error) return false;
+  fs::remove(NativePath(from), error);
+  return true;
+}
+
+bool RemoveTree(std::u16string_view folder) {
+  std::string path = NativePath(folder);
+  std::error_code error;
+  if (!fs::exists(path, error)) return true;
+  // Read-only entries inside must not stop the removal.
+  for (auto it = fs::recursive_directory_iterator(path, error);
+       !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    std::error_code ignored;
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add | fs::perm_options::nofollow,
+                    ignored);
+  }
+  fs::remove_all(path, error);
+  return !fs::exists(path, error);
+}
+
+std::u16string UserTempFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string folder = (tmp && *tmp) ? tmp : "/tmp";
+  if (folder.back() != '/') folder += '/';
+  return ToUtf16(folder);
+}
+
+std::u16string CreateUniqueFolder(std::u16string_view parent, std::u16string_view prefix, int digits) {
+  constexpr int kAttempts = 1000;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::u16string name = std::u16string(parent) + std::u16string(prefix);
+    for (int i = 0; i < digits; ++i) name.push_back(static_cast<char16_t>(u'0' + RandomInt(10)));
+    if (mkdir(NativePath(name).c_str(), 0700) == 0) return name + u"/";
+    if (errno != EEXIST) return u"";
+  }
+  return u"";
+}
+
+}  // namespace sonacli

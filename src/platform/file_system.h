@@ -1,0 +1,37 @@
+// Files and folders. Names are UTF-16 here and UTF-8 bytes on the system.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace sonacli {
+
+// The system form of a file name (UTF-8).
+std::string NativePath(std::u16string_view fileName);
+
+// True for an existing file that is not a folder.
+bool FileExists(std::u16string_view fileName);
+bool FolderExists(std::u16string_view folder);
+
+// Everything before the last "/" (empty when there is none), and everything after it.
+std::u16string FolderPart(std::u16string_view fileName);
+std::u16string FileNameOnly(std::u16string_view fileName);
+// The extension from the last "." of the name part, including the dot; empty when there is none.
+std::u16string ExtensionOf(std::u16string_view fileName);
+// Replaces the extension of the name part (appends when there is none); extension includes the dot.
+std::u16string ChangeExtension(std::u16string_view fileName, std::u16string_view extension);
+
+// Deletes a file; true when it is gone afterwards.
+bool DeleteFileIfExists(std::u16string_view fileName);
+// Moves a file over any file of the target name; copies and deletes across file systems.
+bool MoveFileReplacing(std::u16string_view from, std::u16string_view to);
+// Removes a folder with everything in it, whatever the permissions inside; true when it is gone.
+bool RemoveTree(std::u16string_view folder);
+
+// $TMPDIR, else /tmp, always ending with "/".
+std::u16string UserTempFolder();
+// Creates a new folder "<parent><prefix><digits random decimal digits>/" with mode 0700. A name that
+// already exists is never reused: another is drawn. Returns the folder ending with "/", or empty.
+std::u16string CreateUniqueFolder(std::u16string_view parent, std::u16string_view prefix, int digits);
+
+}  // namespace sonacli

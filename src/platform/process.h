@@ -1,0 +1,28 @@
+// The process and its environment: locale, own path, arguments.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sonacli {
+
+// The locale of the environment (LC_ALL, else LC_CTYPE, else LANG), split into its parts:
+// "ru_RU.UTF-8" gives language "ru" and territory "RU"; "C", "POSIX" and nothing give empty parts.
+struct LocaleName {
+  std::string language;
+  std::string territory;
+};
+LocaleName CurrentLocaleName();
+
+// The Windows locale identifier of the environment's locale (0x0429 for Persian in Iran);
+// 0x0409 when the locale is not one the table knows.
+uint32_t SystemLocaleId();
+
+// The full path of the running executable (from /proc/self/exe); empty when it cannot be read.
+std::u16string ExecutablePath();
+
+// The command-line arguments after the program name, decoded as UTF-8.
+std::vector<std::u16string> DecodeArguments(int argc, char** argv);
+
+}  // namespace sonacli

@@ -1,0 +1,62 @@
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "common/unicode_text.h"
+#include "platform/text_file.h"
+#include "testing/test_support.h"
+
+namespace sonacli {
+namespace {
+
+TEST(FileSystem, NameParts) {
+  EXPECT_EQ(FolderPart(u"/a/b.c/d.wav"), u"/a/b.c");
+  EXPECT_EQ(FolderPart(u"d.wav"), u"");
+  EXPECT_EQ(FileNameOnly(u"/a/b/d.wav"), u"d.wav");
+  EXPECT_EQ(ExtensionOf(u"/a/b.c/d"), u"");
+  EXPECT_EQ(ExtensionOf(u"x.Srt"), u".Srt");
+  EXPECT_EQ(ChangeExtension(u"/a/b.c/d", u".lrc"), u"/a/b.c/d.lrc");
+  EXPECT_EQ(ChangeExtension(u"/a/out.wav", u".srt"), u"/a/out.srt");
+}
+
+TEST(FileSystem, UniqueFoldersAreNewAndPrivate) {
+  testing::ScopedTempDir dir;
+  std::u16string parent = ToUtf16(dir.Path().string() + "/");
+  std::set<std::u16string> seen;
+  // With one digit there are ten names: all must be drawn without reuse, then creation fails.
+  for (int i = 0; i < 10; ++i) {
+    std::u16string folder = CreateUniqueFolder(parent, u"sonarel", 1);
+    ASSERT_FALSE(folder.empty());
+    EXPECT_TRUE(seen.insert(folder).second);
+    EXPECT_EQ(folder.back(), u'/');
+    EXPECT_EQ(std::filesystem::status(NativePath(folder)).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+  }
+  EXPECT_EQ(CreateUniqueFolder(parent, u"sonarel", 1), u"");
+  EXPECT_EQ(CreateUniqueFolder(parent + u"missing/", u"x", 3), u"");
+}
+
+TEST(FileSystem, MoveReplacesAndRemoveTreeIgnoresPermissions) {
+  testing::ScopedTempDir dir;
+  std::u16string from = ToUtf16(testing::WriteFile(dir.File("a"), "new"));
+  std::u16string to = ToUtf16(testing::WriteFile(dir.File("b"), "old"));
+  ASSERT_TRUE(MoveFileReplacing(from, to));
+  EXPECT_FALSE(FileExists(from));
+  EXPECT_EQ(testing::ReadFile(NativePath(to)), "new");
+  EXPECT_FALSE(MoveFileReplacing(from, to));
+
+  std::filesystem::path tree = dir.Path() / "tree";
+  std::filesystem::create_directories(tree / "inner");
+  testing::WriteFile((tree / "inner" / "f").string(), "x");
+  std::filesystem::permissions(tree / "inner",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  EXPECT_TRUE(RemoveTree(ToUtf16(tree.string())));
+  EXPECT_FALSE(std::filesystem::exists(tree));
+  EXPECT_TRUE(DeleteFileIfExists(ToUtf16(dir.File("none"))));
+}
+
+}  // namespace
+}  // namespace sonacli

@@ -1,0 +1,67 @@
+#include "platform/text_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "common/unicode_text.h"
+#include "platform/text_file.h"
+#include "testing/test_support.h"
+
+namespace sonacli {
+namespace {
+
+TEST(TextCodec, DecodesAndEncodesWindowsCodePages) {
+  struct Case {
+    int codePage;
+    std::string bytes;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {1251, "\xcf\xf0\xe8\xe2\xe5\xf2", u"Привет"},
+      {866, "\x8f\xe0\xa8\xa2\xa5\xe2", u"Привет"},
+      {20866, "\xf0\xd2\xc9\xd7\xc5\xd4", u"Привет"},
+      {1252, "caf\xe9", u"café"},
+      {1250, "\xb9", u"ą"},
+      {65001, "\xd0\x96", u"Ж"},
+      {1200, std::string("A\0\x16\x04", 4), u"AЖ"},
+      {1201, std::string("\0A\x04\x16", 4), u"AЖ"},
+  };
+  for (const Case& c : cases) {
+    auto decoded = DecodeCodePage(c.bytes, c.codePage);
+    ASSERT_TRUE(decoded) << c.codePage;
+    EXPECT_EQ(*decoded, c.text) << c.codePage;
+    EXPECT_EQ(EncodeCodePage(c.text, c.codePage), c.bytes) << c.codePage;
+  }
+  EXPECT_FALSE(DecodeCodePage("x", 99999));
+  EXPECT_EQ(EncodeCodePage(u"Ж中", 1252), "??");
+}
+
+TEST(TextCodec, ByteOrderMarkSelectsTheEncoding) {
+  EXPECT_EQ(DecodeByByteOrderMark("\xEF\xBB\xBFЖ", 1252), u"Ж");
+  EXPECT_EQ(DecodeByByteOrderMark(std::string("\xFF\xFE\x16\x04", 4), 1252), u"Ж");
+  EXPECT_EQ(DecodeByByteOrderMark(std::string("\xFE\xFF\x04\x16", 4), 1252), u"Ж");
+  EXPECT_EQ(DecodeByByteOrderMark("\xc6", 1251), u"Ж");
+}
+
+TEST(TextCodec, AnsiCodePageFollowsTheLanguage) {
+  EXPECT_EQ(AnsiCodePageForLanguage("ru", "RU"), 1251);
+  EXPECT_EQ(AnsiCodePageForLanguage("pl", "PL"), 1250);
+  EXPECT_EQ(AnsiCodePageForLanguage("zh", "TW"), 950);
+  EXPECT_EQ(AnsiCodePageForLanguage("zh", "CN"), 936);
+  EXPECT_EQ(AnsiCodePageForLanguage("", ""), 1252);
+  EXPECT_EQ(AnsiCodePage(), 1251);  // the test environment sets SONACLI_ANSI_CODEPAGE
+}
+
+TEST(TextFile, ReadsLinesInTheAnsiCodePageWithoutMark) {
+  testing::ScopedTempDir dir;
+  std::u16string name = ToUtf16(testing::WriteFile(dir.File("a.txt"), "\xcf\xf0\xe8\r\n\r\nb\rc\n"));
+  std::vector<std::u16string> lines;
+  ASSERT_TRUE(ReadTextLines(name, lines));
+  EXPECT_EQ(lines, (std::vector<std::u16string>{u"При", u"", u"b", u"c"}));
+  EXPECT_FALSE(ReadTextLines(ToUtf16(dir.File("missing.txt")), lines));
+  EXPECT_FALSE(ReadTextLines(ToUtf16(dir.Path().string()), lines));
+}
+
+}  // namespace
+}  // namespace sonacli
