@@ -1,0 +1,101 @@
+// The one audio output of a run (a file, buffered or streamed standard output) and the operations
+// that build it from canonical WAV pieces: append, silence, header completion.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace sonacli {
+
+// Output format of one driver run, copied from the first decoded answer.
+struct TOutputData {
+  std::u16string FileName;  // temporary output WAV; set only for file output
+  int32_t Channels = 0;
+  int32_t SampleRate = 0;
+  int32_t BitsPerSample = 0;
+};
+
+// Bytes appended to any run's output since process start (headers included); never reset.
+extern uint64_t StreamedByteCount;
+
+// Where the output goes, fixed when it is opened.
+struct TOutputSettings {
+  bool ToStdout = false;
+  bool RawOutput = false;       // only the samples go out
+  bool OmitDataLength = false;  // header size fields 0
+  int StdoutFd = 1;             // the descriptor standing for standard output
+};
+
+// The settings from the process-wide options (RawOutput, OmitDataLength count only with ToStdout).
+TOutputSettings OutputSettingsFromGlobals();
+
+class TAudioOutput {
+ public:
+  enum class TKind { File, BufferedStdout, StreamedStdout };
+
+  ~TAudioOutput();
+  TAudioOutput(const TAudioOutput&) = delete;
+  TAudioOutput& operator=(const TAudioOutput&) = delete;
+
+  TKind Kind() const { return kind_; }
+  const TOutputSettings& Settings() const { return settings_; }
+  // Bytes in the output so far (file or buffer length; for streamed output the bytes passed on).
+  uint64_t Size() const { return size_; }
+  bool Closed() const { return closed_; }
+
+ private:
+  friend std::unique_ptr<TAudioOutput> OpenOutput(TOutputData&, const std::u16string&,
+                                                  const TOutputSettings&);
+  friend bool AppendAudio(TAudioOutput&, bool&, const std::string&);
+  friend bool CloseOutput(TAudioOutput&);
+
+  struct FileCloser {
+    void operator()(std::FILE* file) const;
+  };
+
+  TAudioOutput(TKind kind, const TOutputSettings& settings);
+  bool Write(const char* bytes, size_t count);
+
+  TKind kind_;
+  TOutputSettings settings_;
+  std::unique_ptr<std::FILE, FileCloser> file_;
+  std::string buffer_;
+  uint64_t size_ = 0;
+  bool closed_ = false;
+};
+
+// Opens the run's output: streamed standard output with ToStdout and (RawOutput or OmitDataLength),
+// buffered standard output with ToStdout alone, otherwise format.FileName := folder + "/sonarel_out.wav",
+// created empty. Null when the file cannot be created. Ignores SIGPIPE for standard output, so that a
+// closed pipe makes the appends fail instead of ending the process.
+std::unique_ptr<TAudioOutput> OpenOutput(TOutputData& format, const std::u16string& tempFolder,
+                                         const TOutputSettings& settings);
+std::unique_ptr<TAudioOutput> OpenOutput(TOutputData& format, const std::u16string& tempFolder);
+
+// Appends one WAV piece (44-byte header, samples). The first piece keeps its header (except with
+// --raw on the run's output); later pieces give only their samples. `first` is cleared. On the run's
+// output the bytes are also added to StreamedByteCount. False on any write error.
+bool AppendAudio(TAudioOutput& output, bool& first, const std::string& piece);
+// The same into a per-subtitle buffer: always the first-piece header rule, no options, no counter.
+bool AppendAudio(std::string& buffer, bool& first, const std::string& piece);
+
+// Appends round(ms / 1000 x rate x block align) bytes of silence, reduced to whole frames; with
+// `first` set a 44-byte header for exactly that length comes first and `first` is cleared.
+bool MakeSilence(std::string& stream, bool& first, int32_t sampleRate, int64_t ms, int32_t bitsPerSample,
+                 int32_t channels);
+
+// Silence of the output format appended as one piece (header dropped unless it is the first piece).
+bool AppendSilence(TAudioOutput& output, bool& first, const TOutputData& format, int64_t ms);
+bool AppendSilence(std::string& buffer, bool& first, const TOutputData& format, int64_t ms);
+
+// Completes and releases the sink: file: header sizes filled in, closed; buffered: header sizes
+// filled in, the whole buffer written to standard output; streamed: nothing more. False on a write
+// error. Calling it twice does nothing the second time.
+bool CloseOutput(TAudioOutput& output);
+
+// Reads rate, channels and bits of a WAV held in memory into `format`; false when it is no WAV.
+bool ReadWavFormat(const std::string& stream, TOutputData& format);
+
+}  // namespace sonacli
