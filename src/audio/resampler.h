@@ -38,6 +38,7 @@ class TResampler : public TAudioSource {
   };
 
   bool PassThrough() const;
+  int64_t Announced(int64_t inLength) const;
   void ProduceSlice();
   void FillInput();
 
@@ -51,6 +52,7 @@ class TResampler : public TAudioSource {
   int64_t delivered_ = 0;
   std::vector<uint8_t> inBuffer_;  // the input bytes not yet converted
   size_t inFill_ = 0;
+  int64_t inputTotal_ = 0;
   std::vector<float> inFloats_;
   std::vector<float> outFloats_;
   std::vector<uint8_t> outBytes_;  // converted bytes not yet handed on

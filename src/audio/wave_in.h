@@ -6,7 +6,7 @@
 
 #include "audio/audio_source.h"
 
-struct SNDFILE_tag;
+struct sf_private_tag;
 
 namespace sonacli {
 
@@ -26,23 +26,25 @@ class TWaveIn : public TAudioSource {
   // True when the stage passes the file's own PCM bytes (8/16/24/32-bit integer PCM in a WAV);
   // otherwise the decoder's 16-bit samples.
   bool RawPcm() const { return raw_; }
+  // True when the content is a RIFF WAVE file (not, say, an MP3 under a ".wav" name).
+  bool IsWave() const { return wave_; }
 
  private:
   struct MemorySource;
   struct FileCloser {
-    void operator()(SNDFILE_tag* file) const;
+    void operator()(sf_private_tag* file) const;
   };
 
   TWaveIn() = default;
   bool Init();
 
   std::unique_ptr<MemorySource> memory_;
-  std::unique_ptr<SNDFILE_tag, FileCloser> file_;
+  std::unique_ptr<sf_private_tag, FileCloser> file_;
   TAudioFormat format_;
   int64_t length_ = 0;
   int64_t delivered_ = 0;
   bool raw_ = false;
-  size_t sndfileFrameBytes_ = 0;
+  bool wave_ = false;
 };
 
 }  // namespace sonacli

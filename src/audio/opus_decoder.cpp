@@ -1,0 +1,94 @@
+#include "audio/opus_decoder.h"
+
+#include <opusfile.h>
+
+#include <memory>
+#include <vector>
+
+#include "audio/convert_wav.h"
+#include "audio/wav_header.h"
+#include "audio/wave_in.h"
+#include "audio/wave_stream_adapter.h"
+
+namespace sonacli {
+namespace {
+
+constexpr int32_t kOpusRate = 48000;
+constexpr int kMaxPacketSamples = 5760;  // 120 ms at 48 kHz, the longest Opus packet
+
+struct OpusFileCloser {
+  void operator()(OggOpusFile* file) const { op_free(file); }
+};
+using OpusFilePtr = std::unique_ptr<OggOpusFile, OpusFileCloser>;
+
+// Decodes into `out` (appending); the result as OpusToWav describes it.
+bool DecodeInto(const std::string& answer, std::string& out) {
+  try {
+    const std::vector<unsigned char> bytes(answer.begin(), answer.end());
+    int error = 0;
+    OpusFilePtr file(op_test_memory(bytes.data(), bytes.size(), &error));
+    if (error != 0 || !file) return false;
+    if (op_test_open(file.get()) != 0) return true;
+    if (op_link_count(file.get()) != 1) return true;
+    const int channels = op_channel_count(file.get(), 0);
+    const ogg_int64_t total = op_pcm_total(file.get(), 0);
+    const auto dataBytes = static_cast<uint32_t>(static_cast<uint64_t>(total < 0 ? 0 : total) * channels * 2);
+    const size_t headerAt = out.size();
+    out.resize(headerAt + kWavHeaderSize);
+    out.replace(headerAt, kWavHeaderSize, MakeWavHeader(kOpusRate, channels, 16, dataBytes));
+    std::vector<opus_int16> buffer(static_cast<size_t>(channels) * kMaxPacketSamples);
+    for (;;) {
+      const int samples = op_read(file.get(), buffer.data(), static_cast<int>(buffer.size()), nullptr);
+      if (samples <= 0) break;  // the end, or damaged data: keep what was decoded
+      const size_t count = static_cast<size_t>(samples) * static_cast<size_t>(channels);
+      for (size_t i = 0; i < count; ++i) {
+        const auto v = static_cast<uint16_t>(buffer[i]);
+        out.push_back(static_cast<char>(v & 0xFF));
+        out.push_back(static_cast<char>(v >> 8));
+      }
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool Decode(const std::string& answer, std::string& out, int32_t volumeDelta) {
+  return volumeDelta == 0 ? OpusToWav(answer, out) : OpusToWavWithVolume(answer, out, volumeDelta);
+}
+
+}  // namespace
+
+void WriteOpusWavHeader(std::string& stream, int32_t sampleRate, int32_t channels, uint32_t dataBytes) {
+  if (stream.size() < kWavHeaderSize) stream.resize(kWavHeaderSize);
+  stream.replace(0, kWavHeaderSize, MakeWavHeader(sampleRate, channels, 16, dataBytes));
+}
+
+bool OpusToWav(const std::string& answer, std::string& out) {
+  return DecodeInto(answer, out);
+}
+
+bool OpusToWavWithVolume(const std::string& answer, std::string& out, int32_t volumeDelta) {
+  std::string scratch;
+  if (!DecodeInto(answer, scratch)) return false;
+  if (scratch.empty()) return true;
+  TWave wave;
+  wave.LoadFromStream(scratch);
+  wave.ChangeVolume(volumeDelta);
+  wave.SaveToStream(out);
+  return true;
+}
+
+bool DecodeOpusAnswer(const std::string& answer, std::string& out, int32_t volumeDelta, int32_t sampleRate,
+                      const std::u16string& channelMode, bool stereo) {
+  out.clear();
+  if (sampleRate == kOpusRate && !stereo) return Decode(answer, out, volumeDelta);
+  std::string decoded;
+  if (!Decode(answer, decoded, volumeDelta)) return false;
+  const auto reader = TWaveIn::OpenMemory(decoded);
+  if (!reader) return false;
+  ConvertWav(*reader, out, sampleRate, stereo ? 2 : 0, 0, ChannelModeFromText(channelMode));
+  return true;
+}
+
+}  // namespace sonacli

@@ -1,0 +1,37 @@
+#include "audio/wave_out.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "audio/wav_header.h"
+
+namespace sonacli {
+namespace {
+
+constexpr size_t kBlockBytes = 16384;
+
+}  // namespace
+
+void TWaveOut::Run(TAudioSource& input) {
+  input.Start();
+  const TAudioFormat format = input.Format();
+  const int64_t announced = input.Length();
+  const size_t headerAt = target_.size();
+  target_ += MakeWavHeader(format.SampleRate, format.Channels, format.BitsPerSample,
+                           static_cast<uint64_t>(std::max<int64_t>(announced, 0)));
+  std::vector<uint8_t> block(kBlockBytes);
+  uint64_t written = 0;
+  for (size_t got; (got = input.Read(block.data(), block.size())) > 0;) {
+    target_.append(reinterpret_cast<const char*>(block.data()), got);
+    written += got;
+  }
+  if (announced < 0) {
+    // The length became known only at the end: the header states what was written.
+    target_.replace(headerAt, kWavHeaderSize,
+                    MakeWavHeader(format.SampleRate, format.Channels, format.BitsPerSample, written));
+  } else if (written < static_cast<uint64_t>(announced)) {
+    target_.append(static_cast<size_t>(static_cast<uint64_t>(announced) - written), '\0');
+  }
+}
+
+}  // namespace sonacli
