@@ -1,0 +1,61 @@
+// One HTTP/1.1 exchange on an accepted connection, plain or inside TLS: the request read whole,
+// the answer written with the status text given, or the connection dropped.
+#pragma once
+
+#include <openssl/ssl.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace sonacli::standin {
+
+struct TRequest {
+  std::string Method;
+  std::string Path;
+  std::string Query;  // without the "?"
+  std::vector<std::pair<std::string, std::string>> Headers;
+  std::string Body;
+
+  // The value of the first header of this name (any case); empty when there is none.
+  std::string Header(const std::string& name) const;
+};
+
+struct TResponse {
+  int Status = 200;
+  std::string StatusText = "OK";  // may be empty: the status line then ends after the code
+  std::string ContentType = "application/json";
+  std::string Body;
+  int DelayMs = 0;    // waited before answering
+  bool Drop = false;  // close the connection without an answer
+};
+
+struct SslDeleter {
+  void operator()(SSL* ssl) const { SSL_free(ssl); }
+};
+
+// Owns the socket; `context` null means plain HTTP.
+class TConnection {
+ public:
+  TConnection(int fd, SSL_CTX* context);
+  ~TConnection();
+  TConnection(const TConnection&) = delete;
+  TConnection& operator=(const TConnection&) = delete;
+
+  bool Handshake();
+  // False when the peer closed, sent something that is not HTTP/1.x, or took too long.
+  bool ReadRequest(TRequest& request);
+  bool Write(const std::string& bytes);
+  void Send(const TResponse& response);
+
+ private:
+  int ReadSome(char* buffer, int size);
+  bool FillUntil(size_t size);
+
+  int fd_;
+  std::unique_ptr<SSL, SslDeleter> ssl_;
+  std::string pending_;
+};
+
+}  // namespace sonacli::standin

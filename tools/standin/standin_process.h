@@ -1,0 +1,44 @@
+// Runs the stand-in service as a child process for a test: on a free port of 127.0.0.1, with its
+// certificate, request log and script in a folder of the test.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace sonacli {
+
+class TStandinProcess {
+ public:
+  // Starts the stand-in and waits until it listens; throws std::runtime_error when it does not.
+  // `plain` serves HTTP instead of HTTPS.
+  explicit TStandinProcess(const std::filesystem::path& folder, bool plain = false);
+  // Stops the stand-in and waits for its end.
+  ~TStandinProcess();
+  TStandinProcess(const TStandinProcess&) = delete;
+  TStandinProcess& operator=(const TStandinProcess&) = delete;
+
+  int Port() const { return port_; }
+  // "https://127.0.0.1:<port>" (or "http://..." when plain), no trailing slash.
+  std::string BaseUrl() const;
+  // The PEM file of the stand-in's certificate, for SONACLI_CA_BUNDLE.
+  std::string CaFile() const { return (folder_ / "standin-ca.pem").string(); }
+  // Replaces the script (see tools/README.md); it applies from the next request on.
+  void SetScript(const std::string& json) const;
+  // Every request received so far, in order: method, path, query, headers (lower-case names), body.
+  std::vector<nlohmann::json> Requests() const;
+
+ private:
+  void Stop();
+
+  std::filesystem::path folder_;
+  bool plain_;
+  pid_t pid_ = -1;
+  int output_ = -1;
+  int port_ = 0;
+};
+
+}  // namespace sonacli
