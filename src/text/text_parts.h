@@ -1,0 +1,43 @@
+// The ordered parts of one input text: text parts with their voice settings, split at the
+// "{{lang=" switches, and the audio and pause parts of the "{{audio=" and "{{pause=" tags.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "text/text_part.h"
+
+namespace sonacli {
+
+inline constexpr std::u16string_view kAudioPart = u"audio";
+inline constexpr std::u16string_view kPausePart = u"pause";
+inline constexpr std::u16string_view kPauseParaPart = u"pause_para";  // a pause that ends a paragraph
+
+class TTextParts {
+ public:
+  // The parts of the text, starting from the given settings; every "{{lang=" switch starts from
+  // them again.
+  TTextParts(std::u16string_view text, const TPartSettings& defaults);
+  // The same with the global settings of the run.
+  explicit TTextParts(std::u16string_view text);
+
+  size_t Count() const { return parts_.size(); }
+  // The part at index (from 0).
+  const TTextPart& Items(size_t index) const { return parts_.at(index); }
+  void Clear() { parts_.clear(); }
+
+  // Turns every closed "{{audio=file}}" in a text part into an "audio" part.
+  void ExpandAudioTags();
+  // Turns every closed "{{pause=ms}}" in a text part into a "pause" part ("pause_para" when a CR
+  // follows the tag); a tag whose value is not a positive integer is removed without a part.
+  void ExpandPauseTags();
+
+ private:
+  std::vector<TTextPart> parts_;
+};
+
+// True when the audio insert cannot be used: the file does not exist, or its extension is
+// neither ".wav" nor ".mp3" (any case).
+bool IsAudioInsertInvalid(std::u16string_view fileName);
+
+}  // namespace sonacli
