@@ -1,0 +1,174 @@
+#include "input/encoding_detection.h"
+
+#include <uchardet/uchardet.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <string>
+
+#include "platform/text_codec.h"
+
+namespace sonacli {
+
+namespace {
+
+struct DetectorDeleter {
+  void operator()(uchardet* detector) const { uchardet_delete(detector); }
+};
+using DetectorPtr = std::unique_ptr<uchardet, DetectorDeleter>;
+
+struct CharsetCodePageEntry {
+  std::string_view name;  // as uchardet names it, upper case
+  int codePage;
+};
+
+// uchardet's charset names and the Windows code pages that stand for them.
+constexpr CharsetCodePageEntry kCharsetCodePages[] = {
+    {"ASCII", 20127},
+    {"UTF-8", kCodePageUtf8},
+    {"UTF-16LE", kCodePageUtf16LE},
+    {"UTF-16BE", kCodePageUtf16BE},
+    {"UTF-32LE", 12000},
+    {"UTF-32BE", 12001},
+    {"WINDOWS-1250", 1250},
+    {"WINDOWS-1251", 1251},
+    {"WINDOWS-1252", 1252},
+    {"WINDOWS-1253", 1253},
+    {"WINDOWS-1254", 1254},
+    {"WINDOWS-1255", 1255},
+    {"WINDOWS-1256", 1256},
+    {"WINDOWS-1257", 1257},
+    {"WINDOWS-1258", 1258},
+    {"IBM852", 852},
+    {"IBM855", 855},
+    {"IBM862", 862},
+    {"IBM865", 865},
+    {"IBM866", 866},
+    {"CP737", 737},
+    {"KOI8-R", 20866},
+    {"KOI8-U", 21866},
+    {"ISO-8859-1", 28591},
+    {"ISO-8859-2", 28592},
+    {"ISO-8859-3", 28593},
+    {"ISO-8859-4", 28594},
+    {"ISO-8859-5", 28595},
+    {"ISO-8859-6", 28596},
+    {"ISO-8859-7", 28597},
+    {"ISO-8859-8", 28598},
+    {"ISO-8859-9", 28599},
+    {"ISO-8859-11", 874},
+    {"ISO-8859-13", 28603},
+    {"ISO-8859-15", 28605},
+    {"TIS-620", 874},
+    {"MAC-CYRILLIC", 10007},
+    {"MAC-CENTRALEUROPE", 10029},
+    {"SHIFT_JIS", 932},
+    {"EUC-JP", 51932},
+    {"ISO-2022-JP", 50220},
+    {"GB18030", 54936},
+    {"HZ-GB-2312", 52936},
+    {"ISO-2022-CN", 50227},
+    {"BIG5", 950},
+    {"EUC-TW", 51950},
+    {"EUC-KR", 51949},
+    {"UHC", 949},
+    {"ISO-2022-KR", 50225},
+};
+
+bool IsContinuation(unsigned char byte) {
+  return byte >= 0x80 && byte <= 0xBF;
+}
+
+// The length of the well-formed sequence at the start of the bytes; 0 when there is none.
+size_t SequenceLength(std::string_view bytes) {
+  auto at = [&](size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0; };
+  unsigned char lead = at(0);
+  size_t length = 0;
+  unsigned char secondLow = 0x80, secondHigh = 0xBF;
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) secondLow = 0xA0;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) secondLow = 0x90;
+    if (lead == 0xF4) secondHigh = 0x8F;
+  } else {
+    return 0;
+  }
+  if (bytes.size() < length) return 0;
+  if (at(1) < secondLow || at(1) > secondHigh) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if (!IsContinuation(at(i))) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+TEncoding ByteOrderMarkOf(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) return TEncoding::Utf8;
+  if (bytes.starts_with("\xFF\xFE")) return TEncoding::Utf16LE;
+  if (bytes.starts_with("\xFE\xFF")) return TEncoding::Utf16BE;
+  return TEncoding::Ansi;
+}
+
+int CharsetCodePage(std::string_view charsetName) {
+  std::string upper(charsetName);
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  for (const CharsetCodePageEntry& entry : kCharsetCodePages) {
+    if (entry.name == upper) return entry.codePage;
+  }
+  return -1;
+}
+
+int DetectCharsetCodePage(std::string_view bytes) {
+  DetectorPtr detector(uchardet_new());
+  if (!detector) return -1;
+  uchardet_handle_data(detector.get(), bytes.data(), bytes.size());
+  uchardet_data_end(detector.get());
+  const char* charset = uchardet_get_charset(detector.get());
+  return charset ? CharsetCodePage(charset) : -1;
+}
+
+TEncoding ChooseContentEncoding(int codePage, std::string_view bytes) {
+  switch (codePage) {
+    case kCodePageUtf16LE:
+      return bytes.size() > 800 ? TEncoding::Utf16LE : TEncoding::Ansi;
+    case kCodePageUtf8:
+      return TEncoding::Utf8;
+    case -1:
+      return bytes.size() <= 50 || IsWellFormedUtf8(bytes) ? TEncoding::Utf8 : TEncoding::Ansi;
+    default:
+      return TEncoding::Ansi;
+  }
+}
+
+TDetectedEncoding DetectEncoding(std::string_view bytes) {
+  TDetectedEncoding result;
+  result.ByteOrderMark = ByteOrderMarkOf(bytes);
+  if (result.ByteOrderMark != TEncoding::Ansi) return result;
+  int codePage = DetectCharsetCodePage(bytes);
+  result.CodePage = static_cast<uint16_t>(codePage & 0xFFFF);
+  result.Content = ChooseContentEncoding(codePage, bytes);
+  return result;
+}
+
+bool IsWellFormedUtf8(std::string_view bytes) {
+  auto first =
+      std::find_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  if (first == bytes.end()) return false;
+  std::string_view rest = bytes.substr(static_cast<size_t>(first - bytes.begin()));
+  while (!rest.empty()) {
+    size_t length = SequenceLength(rest);
+    if (length == 0) return false;
+    rest.remove_prefix(length);
+  }
+  return true;
+}
+
+}  // namespace sonacli

@@ -1,0 +1,39 @@
+// Acquisition of the input text from files, standard input, the clipboard and the -t text.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "input/encoding_detection.h"
+
+namespace sonacli {
+
+// How input bytes are to be decoded.
+struct TDecodeOptions {
+  bool ForceEncoding = false;                  // -enc gave a known encoding
+  TEncoding ForcedEncoding = TEncoding::Ansi;  // Ansi, Utf8 or Utf16LE
+  bool SubtitleVtt = false;                    // WebVTT subtitles: always UTF-8
+};
+
+// Decodes a file's bytes: the forced encoding (its own byte-order mark skipped), else UTF-8 for
+// WebVTT, else by the content detector and the byte-order mark, with the system ANSI code page
+// for text without mark. Where the detector names a DOS, KOI8 or ISO code page the text is
+// decoded in that page instead of the ANSI one.
+std::u16string DecodeFileBytes(std::string_view bytes, const TDecodeOptions& options);
+// Decodes standard input: forced encoding, else UTF-8 for WebVTT, else by byte-order mark or ANSI.
+std::u16string DecodeStreamBytes(std::string_view bytes, const TDecodeOptions& options);
+
+// Appends the file's lines; for WebVTT without a forced encoding they replace the lines instead
+// (only one subtitle file is read). False when the file cannot be read.
+bool ReadTextFile(std::u16string_view fileName, const TDecodeOptions& options,
+                  std::vector<std::u16string>& lines);
+// Reads standard input to its end and replaces the lines with its text; false on a read error.
+bool ReadStandardInput(const TDecodeOptions& options, std::vector<std::u16string>& lines);
+// Replaces the lines with the clipboard's text when it holds any; otherwise leaves them alone.
+void ReadClipboard(std::vector<std::u16string>& lines);
+// The -t text given with -enc utf8, as lines. Arguments arrive here already decoded from UTF-8,
+// so the text is split into lines and otherwise kept as it is.
+std::vector<std::u16string> RedecodeCommandText(std::u16string_view commandText);
+
+}  // namespace sonacli

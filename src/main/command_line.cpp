@@ -1,0 +1,33 @@
+#include "main/command_line.h"
+
+#include "common/unicode_text.h"
+#include "main/option_table.h"
+#include "platform/file_system.h"
+#include "settings/online_global.h"
+
+namespace sonacli {
+
+std::u16string FindConfigFile(const std::vector<std::u16string>& arguments,
+                              std::u16string_view executablePath) {
+  ConfigFileName = ChangeExtension(executablePath, u".cfg");
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (LowerCase(arguments[i]) != u"-cfg") continue;
+    if (i + 1 < arguments.size()) ConfigFileName = arguments[i + 1];
+    break;
+  }
+  return ConfigFileName;
+}
+
+void ReadCommandLine(const std::vector<std::u16string>& arguments, TRunState& state) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const TOption* option = FindOption(LowerCase(arguments[i]));
+    if (!option) continue;
+    if (!option->TakesArgument) {
+      option->Apply(state, {}, TOptionSource::CommandLine);
+    } else if (i + 1 < arguments.size()) {
+      option->Apply(state, arguments[++i], TOptionSource::CommandLine);
+    }
+  }
+}
+
+}  // namespace sonacli

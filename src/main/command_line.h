@@ -1,0 +1,21 @@
+// The command-line parser and the choice of the configuration file.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "main/run_state.h"
+
+namespace sonacli {
+
+// The executable's path with its extension replaced by ".cfg", or the argument after the first
+// "-cfg" (any case) when there is one. Stores the result in ConfigFileName.
+std::u16string FindConfigFile(const std::vector<std::u16string>& arguments,
+                              std::u16string_view executablePath);
+// Applies the options among the arguments (program name excluded), in order. Names are matched
+// without regard to case; an option's argument is the next argument, never read as an option
+// itself, and an option that lacks its argument at the end has no effect. Anything else is ignored.
+void ReadCommandLine(const std::vector<std::u16string>& arguments, TRunState& state);
+
+}  // namespace sonacli

@@ -1,0 +1,34 @@
+#include "main/entry.h"
+
+#include <chrono>
+#include <exception>
+
+#include "common/unicode_text.h"
+#include "main/report_error.h"
+#include "main/run_sequence.h"
+#include "main/run_synthesis.h"
+#include "platform/process.h"
+#include "platform/random.h"
+
+namespace sonacli {
+
+namespace {
+
+// On systems set up for Persian in Iran the program does nothing at all.
+constexpr uint32_t kPersianIranLocaleId = 0x0429;
+
+}  // namespace
+
+int RunProgram(int argc, char** argv) {
+  SeedRandom(static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+  if (SystemLocaleId() == kPersianIranLocaleId) return 0;
+  try {
+    return RunSequence(DecodeArguments(argc, argv), ExecutablePath(), RunSynthesis);
+  } catch (const std::exception& error) {
+    // Nothing should get here; if something does, the user sees what and the run fails.
+    ReportError(ToUtf16(error.what()));
+    return ExitCode();
+  }
+}
+
+}  // namespace sonacli

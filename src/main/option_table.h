@@ -1,0 +1,39 @@
+// Every option of the command line and of the configuration file, with what it does.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "main/run_state.h"
+
+namespace sonacli {
+
+enum class TOptionSource : uint8_t { ConfigFile, CommandLine };
+
+// Applies an option's value (empty for options without argument). Values are as written; an
+// action lowers them itself where the option asks for it. Unusable values change nothing.
+using TOptionAction = void (*)(TRunState& state, std::u16string_view value, TOptionSource source);
+
+struct TOption {
+  std::u16string_view Name;  // lower case
+  bool TakesArgument;
+  TOptionAction Apply;
+};
+
+std::span<const TOption> OptionTable();
+// The option of that name (lower case), or nullptr.
+const TOption* FindOption(std::u16string_view loweredName);
+
+// A decimal integer with an optional sign that fits 32 bits; nothing else.
+std::optional<int32_t> ParseInteger(std::u16string_view text);
+// Adds one -ln value to LineSelections: "N" or "N-M" with both numbers above 0, written back
+// without leading zeros. Anything else adds nothing.
+void AddLineSelection(std::u16string_view text);
+// Appends every non-empty line of the list file to the input file names; an unreadable file
+// adds nothing.
+void ReadListFile(std::u16string_view fileName, TRunState& state);
+
+}  // namespace sonacli
