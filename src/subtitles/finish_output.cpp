@@ -1,0 +1,59 @@
+#include "subtitles/finish_output.h"
+
+#include "platform/file_system.h"
+#include "platform/text_codec.h"
+#include "platform/text_file.h"
+#include "settings/online_global.h"
+
+namespace sonacli {
+
+namespace {
+
+constexpr std::u16string_view kLineEnd = u"\r\n";
+
+bool MoveAudioIntoPlace(const TOutputData& format) {
+  if (!FileExists(format.FileName)) return false;
+  return MoveFileReplacing(format.FileName, OutputFileName) && FileExists(OutputFileName);
+}
+
+}  // namespace
+
+std::string EncodeSyncFile(const std::vector<std::u16string>& lines, uint8_t encoding, int ansiCodePage) {
+  std::u16string text;
+  for (const std::u16string& line : lines) {
+    text += line;
+    text += kLineEnd;
+  }
+  std::string bytes;
+  switch (encoding) {
+    case kSyncEncodingUtf8:
+      bytes = "\xEF\xBB\xBF" + EncodeCodePage(text, kCodePageUtf8);
+      break;
+    case kSyncEncodingUtf16LE:
+      bytes = "\xFF\xFE" + EncodeCodePage(text, kCodePageUtf16LE);
+      break;
+    default:
+      bytes = EncodeCodePage(text, ansiCodePage);
+      break;
+  }
+  return bytes;
+}
+
+bool WriteSyncFile(std::u16string_view fileName, const std::vector<std::u16string>& lines, uint8_t encoding) {
+  return WriteFileBytes(fileName, EncodeSyncFile(lines, encoding, AnsiCodePage()));
+}
+
+bool FinishOutput(const TOutputData& format, bool errorReported, bool writeSyncFiles,
+                  const std::vector<std::u16string>& lrcLines, const std::vector<std::u16string>& srtLines) {
+  const bool saved = ToStdout ? !errorReported : MoveAudioIntoPlace(format);
+  if (!saved || !writeSyncFiles) return saved;
+  if (LrcEnabled) WriteSyncFile(LrcData.FileName, lrcLines, LrcData.Encoding);
+  if (SrtEnabled) WriteSyncFile(SrtData.FileName, srtLines, SrtData.Encoding);
+  return saved;
+}
+
+bool FinishOutput(const TOutputData& format, bool errorReported) {
+  return FinishOutput(format, errorReported, false, {}, {});
+}
+
+}  // namespace sonacli

@@ -1,0 +1,37 @@
+// The end of a run: the finished audio file put in place and the LRC and SRT files written.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "audio/audio_output.h"
+
+namespace sonacli {
+
+// Sync-file encodings, as kept in TLRCData::Encoding and TSRTData::Encoding.
+enum : uint8_t {
+  kSyncEncodingAnsi = 0,     // the system ANSI code page, no byte-order mark
+  kSyncEncodingUtf8 = 1,     // with EF BB BF
+  kSyncEncodingUtf16LE = 2,  // with FF FE
+};
+
+// The bytes of a sync file: every line, the last included, followed by CR LF. Characters the ANSI
+// code page cannot hold become its replacement character; an unknown encoding counts as ANSI.
+std::string EncodeSyncFile(const std::vector<std::u16string>& lines, uint8_t encoding, int ansiCodePage);
+
+// Creates or replaces the file with the encoded lines; false when it cannot be written.
+bool WriteSyncFile(std::u16string_view fileName, const std::vector<std::u16string>& lines, uint8_t encoding);
+
+// Called once after the output has been closed. For file output the temporary file
+// (format.FileName) is moved to OutputFileName. Returns whether the audio counts as saved: for a
+// file, the move succeeded and the file is there; for standard output, no error was reported during
+// the run. Only then, and only with writeSyncFiles (text mode), the LRC and SRT files of the enabled
+// outputs are written; an error writing either is ignored and does not stop the other.
+bool FinishOutput(const TOutputData& format, bool errorReported, bool writeSyncFiles,
+                  const std::vector<std::u16string>& lrcLines, const std::vector<std::u16string>& srtLines);
+// The same without sync files (subtitle mode).
+bool FinishOutput(const TOutputData& format, bool errorReported);
+
+}  // namespace sonacli

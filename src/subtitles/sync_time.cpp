@@ -1,0 +1,54 @@
+#include "subtitles/sync_time.h"
+
+#include <algorithm>
+
+#include "audio/wav_header.h"
+#include "common/unicode_text.h"
+
+namespace sonacli {
+
+namespace {
+
+// The number in decimal, with "0" put in front up to `width` digits.
+std::u16string Padded(int64_t value, size_t width) {
+  std::u16string digits = ToUtf16(std::to_string(value));
+  if (digits.size() < width) digits.insert(0, width - digits.size(), u'0');
+  return digits;
+}
+
+}  // namespace
+
+int64_t PcmDurationMs(int64_t dataBytes, int32_t channels, int32_t sampleRate, int32_t bitsPerSample) {
+  const uint32_t perSecondBits = static_cast<uint32_t>(channels) * static_cast<uint32_t>(sampleRate) *
+                                 static_cast<uint32_t>(bitsPerSample);
+  if (dataBytes <= 0 || perSecondBits == 0) return 0;
+  // bytes x 8000 / bits per second, split so that the product cannot overflow before the result does.
+  const uint64_t bytes = static_cast<uint64_t>(dataBytes);
+  return static_cast<int64_t>(bytes / perSecondBits * 8000u + bytes % perSecondBits * 8000u / perSecondBits);
+}
+
+int64_t AudioDurationMs(const TAudioOutput* output, const TOutputData& format) {
+  if (output == nullptr) return 0;
+  const bool rawSamples =
+      output->Kind() == TAudioOutput::TKind::StreamedStdout && output->Settings().RawOutput;
+  const int64_t header = rawSamples ? 0 : kWavHeaderSize;
+  const int64_t dataBytes = static_cast<int64_t>(output->Size()) - header;
+  return PcmDurationMs(dataBytes, format.Channels, format.SampleRate, format.BitsPerSample);
+}
+
+std::u16string FormatLrcTime(int64_t ms) {
+  ms = std::max<int64_t>(ms, 0);
+  const int64_t rest = ms % 60000;
+  return u"[" + Padded(ms / 60000, 2) + u":" + Padded(rest / 1000, 2) + u"." + Padded(rest % 1000 / 10, 2) +
+         u"]";
+}
+
+std::u16string FormatSrtTime(int64_t ms, bool isEnd) {
+  ms = std::max<int64_t>(ms, 0);
+  if (isEnd && ms > 0) --ms;
+  const int64_t rest = ms % 3600000;
+  return Padded(ms / 3600000, 2) + u":" + Padded(rest / 60000, 2) + u":" + Padded(rest % 60000 / 1000, 2) +
+         u"," + Padded(rest % 1000, 3);
+}
+
+}  // namespace sonacli

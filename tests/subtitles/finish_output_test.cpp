@@ -1,0 +1,128 @@
+#include "subtitles/finish_output.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/unicode_text.h"
+#include "settings/online_global.h"
+#include "testing/test_support.h"
+
+namespace sonacli {
+namespace {
+
+using Lines = std::vector<std::u16string>;
+using testing::ReadFile;
+using testing::ScopedTempDir;
+using testing::WriteFile;
+
+const Lines kLrc{u"[re:Sonarel]", u"[00:00.00]Привет, мир"};
+const Lines kSrt{u"1", u"00:00:00,000 --> 00:00:01,499", u"Привет 中", u""};
+
+// A run that wrote its audio to a temporary file, with LRC and SRT output on.
+class FinishOutputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetSettings();
+    format_.FileName = ToUtf16(dir_.File("sonarel_out.wav"));
+    OutputFileName = ToUtf16(dir_.File("out.wav"));
+    LrcEnabled = true;
+    SrtEnabled = true;
+    SyncOutput = true;
+    LrcData.FileName = ToUtf16(dir_.File("out.lrc"));
+    LrcData.Encoding = kSyncEncodingUtf8;
+    SrtData.FileName = ToUtf16(dir_.File("out.srt"));
+    SrtData.Encoding = kSyncEncodingUtf16LE;
+  }
+  void TearDown() override { ResetSettings(); }
+
+  bool Exists(const std::string& name) const { return std::filesystem::exists(dir_.File(name)); }
+
+  ScopedTempDir dir_;
+  TOutputData format_{u"", 1, 24000, 16};
+};
+
+TEST(SyncFileEncoding, ThreeEncodingsByteExact) {
+  const Lines lines{u"Ж€", u"中"};
+  EXPECT_EQ(EncodeSyncFile(lines, kSyncEncodingUtf8, 1251),
+            "\xEF\xBB\xBF\xD0\x96\xE2\x82\xAC\r\n\xE4\xB8\xAD\r\n");
+  EXPECT_EQ(EncodeSyncFile(lines, kSyncEncodingUtf16LE, 1251),
+            std::string("\xFF\xFE\x16\x04\xAC\x20\r\0\n\0\x2D\x4E\r\0\n\0", 16));
+  // The ANSI code page has no preamble; what it cannot hold becomes "?".
+  EXPECT_EQ(EncodeSyncFile(lines, kSyncEncodingAnsi, 1251), "\xC6\x88\r\n?\r\n");
+  EXPECT_EQ(EncodeSyncFile(lines, 7, 1252), "?\x80\r\n?\r\n");
+  EXPECT_EQ(EncodeSyncFile({}, kSyncEncodingUtf8, 1251), "\xEF\xBB\xBF");
+}
+
+TEST_F(FinishOutputTest, MovesAudioAndWritesBothFiles) {
+  WriteFile(dir_.File("sonarel_out.wav"), "RIFF-audio");
+  EXPECT_TRUE(FinishOutput(format_, false, true, kLrc, kSrt));
+  EXPECT_EQ(ReadFile(dir_.File("out.wav")), "RIFF-audio");
+  EXPECT_FALSE(Exists("sonarel_out.wav"));
+  EXPECT_EQ(ReadFile(dir_.File("out.lrc")),
+            "\xEF\xBB\xBF[re:Sonarel]\r\n[00:00.00]\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2"
+            "\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80\r\n");
+  EXPECT_EQ(ReadFile(dir_.File("out.srt")),
+            std::string("\xFF\xFE") + EncodeSyncFile(kSrt, 2, 1251).substr(2));
+  EXPECT_EQ(ReadFile(dir_.File("out.srt")).size(), 2u + 2u * (1 + 29 + 8 + 0 + 4 * 2));
+}
+
+TEST_F(FinishOutputTest, AnsiFileUsesTheSystemCodePage) {
+  // The tests run with the Cyrillic code page 1251.
+  WriteFile(dir_.File("sonarel_out.wav"), "RIFF");
+  SrtData.Encoding = kSyncEncodingAnsi;
+  EXPECT_TRUE(FinishOutput(format_, false, true, kLrc, kSrt));
+  EXPECT_EQ(ReadFile(dir_.File("out.srt")),
+            "1\r\n00:00:00,000 --> 00:00:01,499\r\n\xCF\xF0\xE8\xE2\xE5\xF2 ?\r\n\r\n");
+}
+
+TEST_F(FinishOutputTest, ErrorDuringRunStillSavesFileOutput) {
+  WriteFile(dir_.File("sonarel_out.wav"), "partial");
+  EXPECT_TRUE(FinishOutput(format_, true, true, kLrc, kSrt));
+  EXPECT_EQ(ReadFile(dir_.File("out.wav")), "partial");
+  EXPECT_TRUE(Exists("out.lrc"));
+  EXPECT_TRUE(Exists("out.srt"));
+}
+
+TEST_F(FinishOutputTest, MissingTemporaryFileFailsAndWritesNothing) {
+  // An old output of the same name must not pass for the new one.
+  WriteFile(dir_.File("out.wav"), "old");
+  EXPECT_FALSE(FinishOutput(format_, false, true, kLrc, kSrt));
+  EXPECT_FALSE(Exists("out.lrc"));
+  EXPECT_FALSE(Exists("out.srt"));
+}
+
+TEST_F(FinishOutputTest, FailedMoveFails) {
+  WriteFile(dir_.File("sonarel_out.wav"), "audio");
+  OutputFileName = ToUtf16(dir_.File("missing-folder/out.wav"));
+  EXPECT_FALSE(FinishOutput(format_, false, true, kLrc, kSrt));
+  EXPECT_FALSE(Exists("out.lrc"));
+}
+
+TEST_F(FinishOutputTest, StandardOutputSucceedsUnlessAnErrorWasReported) {
+  ToStdout = true;
+  format_.FileName.clear();
+  EXPECT_FALSE(FinishOutput(format_, true, true, kLrc, kSrt));
+  EXPECT_FALSE(Exists("out.lrc"));
+  EXPECT_TRUE(FinishOutput(format_, false, true, kLrc, kSrt));
+  EXPECT_TRUE(Exists("out.lrc"));
+  EXPECT_TRUE(Exists("out.srt"));
+}
+
+TEST_F(FinishOutputTest, UnwritableLrcDoesNotStopSrt) {
+  WriteFile(dir_.File("sonarel_out.wav"), "audio");
+  LrcData.FileName = ToUtf16(dir_.File("no-such-folder/out.lrc"));
+  EXPECT_TRUE(FinishOutput(format_, false, true, kLrc, kSrt));
+  EXPECT_TRUE(Exists("out.srt"));
+}
+
+TEST_F(FinishOutputTest, SubtitleModeWritesNoSyncFiles) {
+  WriteFile(dir_.File("sonarel_out.wav"), "audio");
+  EXPECT_TRUE(FinishOutput(format_, false));
+  EXPECT_EQ(ReadFile(dir_.File("out.wav")), "audio");
+  EXPECT_FALSE(Exists("out.lrc"));
+  EXPECT_FALSE(Exists("out.srt"));
+}
+
+}  // namespace
+}  // namespace sonacli
