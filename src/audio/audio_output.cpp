@@ -82,8 +82,12 @@ bool TAudioOutput::Write(const char* bytes, size_t count) {
 }
 
 std::unique_ptr<TAudioOutput> OpenOutput(TOutputData& format, const std::u16string& tempFolder,
-                                         const TOutputSettings& settings) {
+                                         const TOutputSettings& requested) {
   using TKind = TAudioOutput::TKind;
+  // --raw and --ignore-length concern standard output only; --raw wins over --ignore-length.
+  TOutputSettings settings = requested;
+  settings.RawOutput = settings.ToStdout && settings.RawOutput;
+  settings.OmitDataLength = settings.ToStdout && settings.OmitDataLength && !settings.RawOutput;
   if (settings.ToStdout) {
     IgnoreBrokenPipe();
     const bool streamed = settings.RawOutput || settings.OmitDataLength;

@@ -1,0 +1,192 @@
+#include "audio/audio_output.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "audio/wav_header.h"
+#include "audio_fixtures.h"
+#include "common/unicode_text.h"
+#include "settings/online_global.h"
+#include "testing/test_support.h"
+
+namespace sonacli {
+namespace {
+
+using testing::MakeWavBytes;
+using testing::ReadFile;
+using testing::ScopedTempDir;
+
+const TOutputData kFormat{u"", 1, 24000, 16};
+
+// Three answers of 1000, 2000 and 500 sample bytes at 24000 Hz mono.
+std::vector<std::string> ThreeAnswers() {
+  std::vector<std::string> pieces;
+  for (size_t bytes : {1000u, 2000u, 500u}) {
+    pieces.push_back(MakeWavBytes(std::vector<int16_t>(bytes / 2, static_cast<int16_t>(bytes)), 24000, 1));
+  }
+  return pieces;
+}
+
+std::string SamplesOf(const std::vector<std::string>& pieces) {
+  std::string samples;
+  for (const std::string& piece : pieces) samples += piece.substr(kWavHeaderSize);
+  return samples;
+}
+
+struct RunResult {
+  std::string bytes;
+  uint64_t counted = 0;
+  TAudioOutput::TKind kind{};
+};
+
+// One run over the pieces; standard output is stood for by a temporary file.
+RunResult RunOutput(TOutputSettings settings, const std::vector<std::string>& pieces) {
+  ScopedTempDir dir;
+  const std::string stdoutName = dir.File("stdout.bin");
+  settings.StdoutFd = ::open(stdoutName.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
+  TOutputData format = kFormat;
+  auto output = OpenOutput(format, ToUtf16(dir.Path().string()), settings);
+  EXPECT_NE(output, nullptr);
+  RunResult result;
+  result.kind = output->Kind();
+  const uint64_t before = StreamedByteCount;
+  bool first = true;
+  for (const std::string& piece : pieces) EXPECT_TRUE(AppendAudio(*output, first, piece));
+  result.counted = StreamedByteCount - before;
+  EXPECT_TRUE(CloseOutput(*output));
+  ::close(settings.StdoutFd);
+  if (settings.ToStdout) {
+    result.bytes = ReadFile(stdoutName);
+  } else {
+    EXPECT_EQ(format.FileName, ToUtf16(dir.File("sonarel_out.wav")));
+    result.bytes = ReadFile(ToUtf8(format.FileName));
+  }
+  return result;
+}
+
+TEST(AudioOutput, PiecesJoinUnderTheFirstHeaderForEveryKindOfOutput) {
+  const auto pieces = ThreeAnswers();
+  const std::string samples = SamplesOf(pieces);
+  std::string completed = pieces[0].substr(0, kWavHeaderSize) + samples;
+  PutUint32(completed, 4, 3536);
+  PutUint32(completed, 40, 3500);
+  std::string zeroSizes = completed;
+  PutUint32(zeroSizes, 4, 0);
+  PutUint32(zeroSizes, 40, 0);
+  using TKind = TAudioOutput::TKind;
+  struct Case {
+    TOutputSettings settings;
+    TKind kind;
+    std::string bytes;
+    uint64_t counted;
+  };
+  const Case cases[] = {
+      {{false, false, false}, TKind::File, completed, 3544},
+      {{false, true, true}, TKind::File, completed, 3544},  // --raw/--ignore-length need -o
+      {{true, false, false}, TKind::BufferedStdout, completed, 3544},
+      {{true, false, true}, TKind::StreamedStdout, zeroSizes, 3544},
+      {{true, true, false}, TKind::StreamedStdout, samples, 3500},
+  };
+  for (const Case& c : cases) {
+    const RunResult result = RunOutput(c.settings, pieces);
+    EXPECT_EQ(result.kind, c.kind);
+    EXPECT_TRUE(result.bytes == c.bytes) << static_cast<int>(c.kind) << " " << result.bytes.size();
+    EXPECT_EQ(result.counted, c.counted);
+  }
+}
+
+TEST(AudioOutput, SettingsFromGlobalsHonourOnlyWhatStdoutAllows) {
+  ResetSettings();
+  RawOutput = OmitDataLength = true;
+  TOutputSettings settings = OutputSettingsFromGlobals();
+  EXPECT_FALSE(settings.ToStdout || settings.RawOutput || settings.OmitDataLength);
+  ToStdout = true;
+  settings = OutputSettingsFromGlobals();
+  EXPECT_TRUE(settings.ToStdout && settings.RawOutput);
+  EXPECT_FALSE(settings.OmitDataLength);  // --raw wins over --ignore-length
+  ResetSettings();
+}
+
+TEST(AudioOutput, SilenceHasTheRoundedWholeFrameLength) {
+  struct Case {
+    int32_t rate;
+    int32_t channels;
+    int64_t ms;
+    size_t bytes;
+  };
+  const Case cases[] = {
+      {24000, 1, 250, 12000}, {22050, 1, 250, 11024}, {44100, 2, 10, 1764}, {8000, 1, 0, 0}};
+  for (const Case& c : cases) {
+    std::string stream;
+    bool first = true;
+    ASSERT_TRUE(MakeSilence(stream, first, c.rate, c.ms, 16, c.channels));
+    EXPECT_FALSE(first);
+    ASSERT_EQ(stream.size(), kWavHeaderSize + c.bytes) << c.rate;
+    EXPECT_EQ(GetUint32(stream, 40), c.bytes);
+    EXPECT_EQ(GetUint32(stream, 4), c.bytes + 36);
+    EXPECT_EQ(GetUint32(stream, 24), static_cast<uint32_t>(c.rate));
+    EXPECT_EQ(stream.find_first_not_of('\0', kWavHeaderSize), std::string::npos);
+    ASSERT_TRUE(MakeSilence(stream, first, c.rate, c.ms, 16, c.channels));  // no second header
+    EXPECT_EQ(stream.size(), kWavHeaderSize + 2 * c.bytes);
+  }
+}
+
+TEST(AudioOutput, SubtitleBufferKeepsItsHeaderAndLeavesTheCounterAlone) {
+  const auto pieces = ThreeAnswers();
+  const uint64_t before = StreamedByteCount;
+  std::string buffer;
+  bool first = true;
+  ASSERT_TRUE(AppendSilence(buffer, first, kFormat, 250));
+  for (const std::string& piece : pieces) ASSERT_TRUE(AppendAudio(buffer, first, piece));
+  ASSERT_TRUE(AppendAudio(buffer, first, pieces[0].substr(0, kWavHeaderSize)));  // header only: nothing
+  EXPECT_EQ(StreamedByteCount, before);
+  ASSERT_EQ(buffer.size(), kWavHeaderSize + 12000 + 3500);
+  EXPECT_TRUE(buffer.substr(kWavHeaderSize + 12000) == SamplesOf(pieces));
+  FinalizeWavHeader(buffer);
+
+  // With --raw the buffer still carries its header; only the output drops it, and counts once.
+  const RunResult result = RunOutput({true, true, false}, {buffer});
+  EXPECT_TRUE(result.bytes == buffer.substr(kWavHeaderSize));
+  EXPECT_EQ(result.counted, 15500u);
+}
+
+TEST(AudioOutput, ClosedPipeMakesAppendFailWithoutKillingTheProcess) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  ::close(fds[0]);
+  TOutputData format = kFormat;
+  auto output = OpenOutput(format, u"/nonexistent", {true, false, true, fds[1]});
+  ASSERT_NE(output, nullptr);
+  bool first = true;
+  EXPECT_FALSE(AppendAudio(*output, first, ThreeAnswers()[0]));
+  ::close(fds[1]);
+
+  ASSERT_EQ(::pipe(fds), 0);
+  ::close(fds[0]);
+  output = OpenOutput(format, u"/nonexistent", {true, false, false, fds[1]});
+  first = true;
+  EXPECT_TRUE(AppendAudio(*output, first, ThreeAnswers()[0]));  // buffered until the end
+  EXPECT_FALSE(CloseOutput(*output));
+  ::close(fds[1]);
+}
+
+TEST(AudioOutput, FileOutputInAMissingFolderFailsToOpen) {
+  TOutputData format = kFormat;
+  EXPECT_EQ(OpenOutput(format, u"/nonexistent/folder", TOutputSettings{}), nullptr);
+}
+
+TEST(AudioOutput, ReadWavFormatTakesTheAnswersFormat) {
+  TOutputData format;
+  ASSERT_TRUE(ReadWavFormat(MakeWavBytes(std::vector<int16_t>(100, 7), 22050, 2), format));
+  EXPECT_EQ(format.SampleRate, 22050);
+  EXPECT_EQ(format.Channels, 2);
+  EXPECT_EQ(format.BitsPerSample, 16);
+  for (const std::string& bad : {std::string(), std::string("OggS not a wave"), std::string(44, '\0')}) {
+    EXPECT_FALSE(ReadWavFormat(bad, format));
+  }
+}
+
+}  // namespace
+}  // namespace sonacli
