@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+
+#include "audio/wav_header.h"
 #include "common/unicode_text.h"
+#include "testing/test_support.h"
 
 namespace sonacli {
 namespace {
@@ -39,6 +44,34 @@ TEST(SyncTime, PcmDurationMsTruncates) {
   EXPECT_EQ(PcmDurationMs(0, 1, 24000, 16), 0);
   EXPECT_EQ(PcmDurationMs(-44, 1, 24000, 16), 0);  // nothing written after the header yet
   EXPECT_EQ(PcmDurationMs(1000, 0, 0, 0), 0);
+}
+
+// One second of 24 kHz mono 16-bit silence with its header.
+std::string OneSecondPiece() {
+  return MakeWavHeader(24000, 1, 16, 48000) + std::string(48000, '\0');
+}
+
+TEST(SyncTime, AudioDurationMsOfEveryOutputKind) {
+  testing::ScopedTempDir dir;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> sink(std::fopen(dir.File("stdout").c_str(), "wb"),
+                                                       &std::fclose);
+  ASSERT_TRUE(sink);
+  TOutputSettings file;
+  TOutputSettings buffered{true, false, false, fileno(sink.get())};
+  TOutputSettings raw{true, true, false, fileno(sink.get())};
+  TOutputSettings noLength{true, false, true, fileno(sink.get())};
+  for (const TOutputSettings& settings : {file, buffered, raw, noLength}) {
+    TOutputData format{u"", 1, 24000, 16};
+    std::unique_ptr<TAudioOutput> output = OpenOutput(format, ToUtf16(dir.Path().string()), settings);
+    ASSERT_TRUE(output);
+    EXPECT_EQ(AudioDurationMs(output.get(), format), 0);
+    bool first = true;
+    ASSERT_TRUE(AppendAudio(*output, first, OneSecondPiece()));
+    EXPECT_EQ(AudioDurationMs(output.get(), format), 1000) << int(output->Kind());
+    ASSERT_TRUE(AppendAudio(*output, first, OneSecondPiece()));
+    EXPECT_EQ(AudioDurationMs(output.get(), format), 2000) << int(output->Kind());
+  }
+  EXPECT_EQ(AudioDurationMs(nullptr, TOutputData{u"", 1, 24000, 16}), 0);
 }
 
 }  // namespace
