@@ -107,6 +107,23 @@ size_t SequenceLength(std::string_view bytes) {
   return length;
 }
 
+// UTF-16 without byte-order mark, by its zero bytes: text in single-byte code pages and UTF-8
+// holds none, while UTF-16 has one in the high byte of every ASCII character (spaces, digits,
+// punctuation, line ends) and rarely one in the low byte. 1200, 1201, or -1 for neither.
+int Utf16CodePageByZeros(std::string_view bytes) {
+  size_t evenZeros = 0, oddZeros = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\0') ++(i % 2 == 0 ? evenZeros : oddZeros);
+  }
+  const size_t units = bytes.size() / 2;
+  auto looksLike = [units](size_t highZeros, size_t lowZeros) {
+    return highZeros * 20 >= units && highZeros > 0 && lowZeros * 10 <= highZeros;
+  };
+  if (looksLike(oddZeros, evenZeros)) return kCodePageUtf16LE;
+  if (looksLike(evenZeros, oddZeros)) return kCodePageUtf16BE;
+  return -1;
+}
+
 }  // namespace
 
 TEncoding ByteOrderMarkOf(std::string_view bytes) {
@@ -127,6 +144,8 @@ int CharsetCodePage(std::string_view charsetName) {
 }
 
 int DetectCharsetCodePage(std::string_view bytes) {
+  // uchardet does not recognise UTF-16 without byte-order mark.
+  if (int utf16 = Utf16CodePageByZeros(bytes); utf16 != -1) return utf16;
   DetectorPtr detector(uchardet_new());
   if (!detector) return -1;
   uchardet_handle_data(detector.get(), bytes.data(), bytes.size());

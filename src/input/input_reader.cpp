@@ -26,7 +26,8 @@ std::u16string DecodeIn(std::string_view bytes, int codePage) {
 }
 
 std::u16string DecodeSkippingMark(std::string_view bytes, TEncoding encoding) {
-  if (ByteOrderMarkOf(bytes) == encoding) bytes.remove_prefix(encoding == TEncoding::Utf8 ? 3 : 2);
+  if (encoding != TEncoding::Ansi && ByteOrderMarkOf(bytes) == encoding)
+    bytes.remove_prefix(encoding == TEncoding::Utf8 ? 3 : 2);
   switch (encoding) {
     case TEncoding::Utf8:
       return ToUtf16(bytes);
@@ -66,7 +67,20 @@ std::u16string DecodeFileBytes(std::string_view bytes, const TDecodeOptions& opt
 std::u16string DecodeStreamBytes(std::string_view bytes, const TDecodeOptions& options) {
   if (options.ForceEncoding) return DecodeSkippingMark(bytes, options.ForcedEncoding);
   if (options.SubtitleVtt) return DecodeSkippingMark(bytes, TEncoding::Utf8);
-  return DecodeSkippingMark(bytes, ByteOrderMarkOf(bytes));
+  return DecodePlainText(bytes);
+}
+
+std::u16string DecodePlainText(std::string_view bytes) {
+  TEncoding mark = ByteOrderMarkOf(bytes);
+  if (mark == TEncoding::Ansi && IsWellFormedUtf8(bytes)) mark = TEncoding::Utf8;
+  return DecodeSkippingMark(bytes, mark);
+}
+
+bool ReadPlainTextLines(std::u16string_view fileName, std::vector<std::u16string>& lines) {
+  std::string bytes;
+  if (!ReadFileBytes(fileName, bytes)) return false;
+  lines = SplitIntoLines(DecodePlainText(bytes));
+  return true;
 }
 
 bool ReadTextFile(std::u16string_view fileName, const TDecodeOptions& options,

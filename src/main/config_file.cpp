@@ -6,8 +6,8 @@
 
 #include "common/trim.h"
 #include "common/unicode_text.h"
+#include "input/input_reader.h"
 #include "main/option_table.h"
-#include "platform/text_file.h"
 
 namespace sonacli {
 
@@ -114,7 +114,7 @@ void ApplyConfigLine(std::u16string_view line, TRunState& state) {
 
 void ReadConfigFile(std::u16string_view fileName, TRunState& state) {
   std::vector<std::u16string> lines;
-  if (!ReadTextLines(fileName, lines)) return;
+  if (!ReadPlainTextLines(fileName, lines)) return;
   for (const std::u16string& line : lines) {
     if (!line.empty()) ApplyConfigLine(line, state);
   }
