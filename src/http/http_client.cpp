@@ -1,0 +1,140 @@
+#include "http/http_client.h"
+
+#include <curl/curl.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+
+#include <mutex>
+
+namespace sonacli {
+namespace {
+
+struct CurlDeleter {
+  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct SlistDeleter {
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+size_t AppendBody(char* data, size_t size, size_t count, void* user) {
+  static_cast<std::string*>(user)->append(data, size * count);
+  return size * count;
+}
+
+// Keeps the text of the last status line ("HTTP/1.1 403 Forbidden" gives "Forbidden").
+size_t ReadHeaderLine(char* data, size_t size, size_t count, void* user) {
+  std::string line(data, size * count);
+  if (line.rfind("HTTP/", 0) == 0) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    const size_t codeStart = line.find(' ');
+    const size_t textStart =
+        codeStart == std::string::npos ? std::string::npos : line.find(' ', codeStart + 1);
+    *static_cast<std::string*>(user) = textStart == std::string::npos ? "" : line.substr(textStart + 1);
+  }
+  return size * count;
+}
+
+// Adds the certificates of the file named by `user` to the trust store libcurl built.
+CURLcode AddCaFile(CURL*, void* sslContext, void* user) {
+  X509_STORE* store = SSL_CTX_get_cert_store(static_cast<SSL_CTX*>(sslContext));
+  const auto* file = static_cast<const std::string*>(user);
+  return X509_STORE_load_file(store, file->c_str()) == 1 ? CURLE_OK : CURLE_SSL_CACERT_BADFILE;
+}
+
+}  // namespace
+
+struct THttpClient::TState {
+  std::unique_ptr<CURL, CurlDeleter> handle;
+  std::unique_ptr<curl_slist, SlistDeleter> headers;
+  std::string caFile;
+  std::string statusText;
+  std::string body;
+  char error[CURL_ERROR_SIZE] = {};
+};
+
+THttpClient::THttpClient() : state_(std::make_unique<TState>()) {
+  static std::once_flag initialised;
+  std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  state_->handle.reset(curl_easy_init());
+  CURL* handle = state_->handle.get();
+  if (handle == nullptr) throw THttpError("libcurl: cannot create a handle");
+  curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "https");
+  curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+  curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(handle, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+  curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, state_->error);
+  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendBody);
+  curl_easy_setopt(handle, CURLOPT_WRITEDATA, &state_->body);
+  curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, ReadHeaderLine);
+  curl_easy_setopt(handle, CURLOPT_HEADERDATA, &state_->statusText);
+}
+
+THttpClient::~THttpClient() = default;
+
+void THttpClient::SetProxy(const std::string& host, std::optional<int32_t> port) {
+  curl_easy_setopt(state_->handle.get(), CURLOPT_PROXY, host.c_str());
+  curl_easy_setopt(state_->handle.get(), CURLOPT_HTTPPROXYTUNNEL, 1L);
+  if (port) curl_easy_setopt(state_->handle.get(), CURLOPT_PROXYPORT, static_cast<long>(*port));
+}
+
+void THttpClient::SetKeepAlive(bool on) {
+  curl_easy_setopt(state_->handle.get(), CURLOPT_TCP_KEEPALIVE, on ? 1L : 0L);
+  curl_easy_setopt(state_->handle.get(), CURLOPT_FORBID_REUSE, on ? 0L : 1L);
+}
+
+void THttpClient::SetTimeoutMs(int64_t ms) {
+  curl_easy_setopt(state_->handle.get(), CURLOPT_TIMEOUT_MS, static_cast<long>(ms));
+  curl_easy_setopt(state_->handle.get(), CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ms));
+}
+
+void THttpClient::AddTrustedCaFile(const std::string& file) {
+  state_->caFile = file;
+  curl_easy_setopt(state_->handle.get(), CURLOPT_SSL_CTX_FUNCTION, AddCaFile);
+  curl_easy_setopt(state_->handle.get(), CURLOPT_SSL_CTX_DATA, &state_->caFile);
+}
+
+void THttpClient::SetUserAgent(const std::string& userAgent) {
+  curl_easy_setopt(state_->handle.get(), CURLOPT_USERAGENT, userAgent.c_str());
+}
+
+THttpAnswer THttpClient::Get(const std::string& url) {
+  curl_easy_setopt(state_->handle.get(), CURLOPT_HTTPGET, 1L);
+  return Perform(url);
+}
+
+THttpAnswer THttpClient::Post(const std::string& url, const THttpPost& post) {
+  CURL* handle = state_->handle.get();
+  curl_easy_setopt(handle, CURLOPT_POST, 1L);
+  curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(post.Body.size()));
+  curl_easy_setopt(handle, CURLOPT_COPYPOSTFIELDS, post.Body.c_str());
+  std::vector<std::string> lines = {"Content-Type: " + post.ContentType, "Expect:"};
+  if (!post.Accept.empty()) lines.push_back("Accept: " + post.Accept);
+  lines.insert(lines.end(), post.HeaderLines.begin(), post.HeaderLines.end());
+  for (const std::string& line : lines) {
+    curl_slist* extended = curl_slist_append(state_->headers.get(), line.c_str());
+    if (extended == nullptr) throw THttpError("libcurl: out of memory");
+    state_->headers.release();
+    state_->headers.reset(extended);
+  }
+  curl_easy_setopt(handle, CURLOPT_HTTPHEADER, state_->headers.get());
+  return Perform(url);
+}
+
+THttpAnswer THttpClient::Perform(const std::string& url) {
+  CURL* handle = state_->handle.get();
+  curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+  state_->body.clear();
+  state_->statusText.clear();
+  const CURLcode code = curl_easy_perform(handle);
+  if (code != CURLE_OK) {
+    throw THttpError(std::string(curl_easy_strerror(code)) +
+                     (state_->error[0] ? std::string(": ") + state_->error : ""));
+  }
+  long status = 0;
+  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+  return {static_cast<int>(status), state_->statusText, std::move(state_->body)};
+}
+
+}  // namespace sonacli

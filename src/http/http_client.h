@@ -1,0 +1,62 @@
+// The seam over libcurl: one HTTP/1.1 client over one easy handle, used for one exchange and then
+// destroyed. Only HTTPS is spoken; TLS peer and host verification are always on. HTTP error
+// statuses are answers, not errors: the caller reads the status code and text.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace sonacli {
+
+// A transport failure: no connection, a time-out, a TLS failure, an answer cut short.
+class THttpError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct THttpAnswer {
+  int Status = 0;
+  std::string StatusText;  // from the status line, "Forbidden" in "HTTP/1.1 403 Forbidden"; may be empty
+  std::string Body;
+};
+
+struct THttpPost {
+  std::string ContentType;  // the whole header value, e.g. "application/json; charset=utf-8"
+  std::string Body;
+  std::string Accept;                    // empty: libcurl's default
+  std::vector<std::string> HeaderLines;  // extra lines, "Name: value"
+};
+
+class THttpClient {
+ public:
+  // Throws THttpError when libcurl cannot make a handle.
+  THttpClient();
+  ~THttpClient();
+  THttpClient(const THttpClient&) = delete;
+  THttpClient& operator=(const THttpClient&) = delete;
+
+  // An HTTP proxy (CONNECT for HTTPS). Without a call, libcurl's proxy variables of the
+  // environment apply. A port given inside `host` ("proxy:3128") wins over `port`.
+  void SetProxy(const std::string& host, std::optional<int32_t> port);
+  void SetKeepAlive(bool on);
+  void SetTimeoutMs(int64_t ms);
+  // A PEM file of CA certificates trusted in addition to the system's.
+  void AddTrustedCaFile(const std::string& file);
+  void SetUserAgent(const std::string& userAgent);
+
+  // Throw THttpError on transport failures.
+  THttpAnswer Get(const std::string& url);
+  THttpAnswer Post(const std::string& url, const THttpPost& post);
+
+ private:
+  struct TState;
+  THttpAnswer Perform(const std::string& url);
+
+  std::unique_ptr<TState> state_;
+};
+
+}  // namespace sonacli

@@ -1,0 +1,49 @@
+#include "speech/service_connection.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <optional>
+
+#include "common/unicode_text.h"
+#include "settings/online_global.h"
+
+namespace sonacli {
+namespace {
+
+constexpr int64_t kTimeoutMs = 360000;
+
+std::string EnvironmentOr(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+std::optional<int32_t> ParsePort(const std::string& text) {
+  int32_t port = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return port;
+}
+
+}  // namespace
+
+std::string LegacyServiceUrl() {
+  return EnvironmentOr("SONACLI_LEGACY_URL", "https://tts.voicetech.yandex.net");
+}
+
+std::string CloudServiceUrl() {
+  return EnvironmentOr("SONACLI_CLOUD_URL", "https://tts.api.cloud.yandex.net");
+}
+
+void ConfigureHttpClient(THttpClient& client) {
+  if (!ProxySettings.Host.empty()) {
+    client.SetProxy(ToUtf8(ProxySettings.Host),
+                    ParsePort(ToUtf8(ProxySettings.Port)).value_or(kDefaultProxyPort));
+  }
+  client.SetKeepAlive(true);
+  client.SetTimeoutMs(kTimeoutMs);
+  client.SetUserAgent("sonacli/" SONACLI_VERSION);
+  const std::string caBundle = EnvironmentOr("SONACLI_CA_BUNDLE", "");
+  if (!caBundle.empty()) client.AddTrustedCaFile(caBundle);
+}
+
+}  // namespace sonacli
