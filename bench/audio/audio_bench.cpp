@@ -1,0 +1,204 @@
+// Real-time factors of the audio steps (decode, resample, channel conversion, append) for every
+// output format, and the peak memory of long file outputs. Run from a Release build.
+#include <opus/opusenc.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "audio/audio_output.h"
+#include "audio/convert_wav.h"
+#include "audio/opus_decoder.h"
+#include "audio/wave_in.h"
+
+namespace sonacli {
+namespace {
+
+constexpr double kSpeechSeconds = 60;
+constexpr double kPieceSeconds = 6;
+
+// Speech-like audio: a voiced tone with gliding pitch and harmonics, syllable envelopes, pauses and
+// a little noise.
+std::vector<int16_t> SpeechLike(double seconds) {
+  const auto frames = static_cast<size_t>(48000 * seconds);
+  std::vector<int16_t> samples(frames);
+  std::mt19937 random(7);
+  std::normal_distribution<double> noise(0, 200);
+  double phase = 0;
+  for (size_t i = 0; i < frames; ++i) {
+    const double t = i / 48000.0;
+    const double pitch = 140 + 30 * std::sin(2 * std::numbers::pi * 0.7 * t);
+    phase += 2 * std::numbers::pi * pitch / 48000;
+    double voice = 0;
+    for (int h = 1; h <= 12; ++h) voice += std::sin(h * phase) / h;
+    const double syllable = std::max(0.0, std::sin(2 * std::numbers::pi * 4 * t));
+    const double pause = std::fmod(t, 3.0) < 2.6 ? 1.0 : 0.0;
+    samples[i] =
+        static_cast<int16_t>(std::clamp(6000 * voice * syllable * pause + noise(random), -32767.0, 32767.0));
+  }
+  return samples;
+}
+
+std::string EncodeOpus(const std::vector<int16_t>& samples) {
+  std::string out;
+  OpusEncCallbacks callbacks{[](void* user, const unsigned char* data, opus_int32 length) {
+                               static_cast<std::string*>(user)->append(reinterpret_cast<const char*>(data),
+                                                                       length);
+                               return 0;
+                             },
+                             [](void*) { return 0; }};
+  std::unique_ptr<OggOpusComments, void (*)(OggOpusComments*)> comments(ope_comments_create(),
+                                                                        ope_comments_destroy);
+  int error = 0;
+  std::unique_ptr<OggOpusEnc, void (*)(OggOpusEnc*)> encoder(
+      ope_encoder_create_callbacks(&callbacks, &out, comments.get(), 48000, 1, 0, &error),
+      ope_encoder_destroy);
+  ope_encoder_write(encoder.get(), samples.data(), static_cast<int>(samples.size()));
+  ope_encoder_drain(encoder.get());
+  return out;
+}
+
+const std::string& Speech() {
+  static const std::string answer = EncodeOpus(SpeechLike(kSpeechSeconds));
+  return answer;
+}
+
+const std::string& Decoded() {
+  static const std::string wav = [] {
+    std::string out;
+    OpusToWav(Speech(), out);
+    return out;
+  }();
+  return wav;
+}
+
+void SetRealTime(benchmark::State& state, double audioSeconds) {
+  state.counters["realtime_x"] =
+      benchmark::Counter(audioSeconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+long PeakRssKiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+// Decodes 6 s answers into 24 kHz pieces and appends them to a file output for `minutes`.
+void WriteFileOutput(double minutes) {
+  static const std::string piece = EncodeOpus(SpeechLike(kPieceSeconds));
+  const auto folder = std::filesystem::temp_directory_path() / ("audio_bench_" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  TOutputData format{u"", 1, 24000, 16};
+  auto output = OpenOutput(format, folder.u16string(), TOutputSettings{});
+  bool first = true;
+  std::string wav;
+  for (int i = 0; i < static_cast<int>(minutes * 60 / kPieceSeconds); ++i) {
+    DecodeOpusAnswer(piece, wav, 0, 24000, u"MonoToBoth", false);
+    AppendAudio(*output, first, wav);
+  }
+  CloseOutput(*output);
+  std::filesystem::remove_all(folder);
+}
+
+// Peak memory after a 1-minute and after a 10-minute file output: equal when pieces go to the file
+// as they come.
+void BM_PeakMemoryOfFileOutput(benchmark::State& state) {
+  for (auto _ : state) {
+    WriteFileOutput(1);
+    state.counters["peak_MiB_after_1min"] = static_cast<double>(PeakRssKiB()) / 1024;
+    WriteFileOutput(10);
+    state.counters["peak_MiB_after_10min"] = static_cast<double>(PeakRssKiB()) / 1024;
+  }
+}
+BENCHMARK(BM_PeakMemoryOfFileOutput)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_Decode(benchmark::State& state) {
+  Speech();  // encoded once, outside the timing
+  for (auto _ : state) {
+    std::string out;
+    OpusToWav(Speech(), out);
+    benchmark::DoNotOptimize(out.data());
+  }
+  SetRealTime(state, kSpeechSeconds);
+}
+BENCHMARK(BM_Decode)->Unit(benchmark::kMillisecond);
+
+// Resampling of the decoded 48 kHz mono audio to each output rate.
+void BM_Resample(benchmark::State& state) {
+  const auto rate = static_cast<int32_t>(state.range(0));
+  Decoded();
+  for (auto _ : state) {
+    const auto reader = TWaveIn::OpenMemory(Decoded());
+    std::string out;
+    ConvertWav(*reader, out, rate, 0, 0, TMSConverterMode::msmMonoToBoth);
+    benchmark::DoNotOptimize(out.data());
+  }
+  SetRealTime(state, kSpeechSeconds);
+}
+BENCHMARK(BM_Resample)
+    ->Arg(8000)
+    ->Arg(16000)
+    ->Arg(22050)
+    ->Arg(24000)
+    ->Arg(44100)
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+
+// Mono to stereo alone (48 kHz in and out, so the resampler passes the samples through).
+void BM_ChannelConversion(benchmark::State& state) {
+  for (auto _ : state) {
+    const auto reader = TWaveIn::OpenMemory(Decoded());
+    std::string out;
+    ConvertWav(*reader, out, 48000, 2, 0, TMSConverterMode::msmMonoToLeft);
+    benchmark::DoNotOptimize(out.data());
+  }
+  SetRealTime(state, kSpeechSeconds);
+}
+BENCHMARK(BM_ChannelConversion)->Unit(benchmark::kMillisecond);
+
+// Appending the 60 s as ten pieces to a file output.
+void BM_Append(benchmark::State& state) {
+  const std::string piece = Decoded().substr(0, 44 + Decoded().size() / 10);
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("audio_bench_append_" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  for (auto _ : state) {
+    TOutputData format{u"", 1, 48000, 16};
+    auto output = OpenOutput(format, folder.u16string(), TOutputSettings{});
+    bool first = true;
+    for (int i = 0; i < 10; ++i) AppendAudio(*output, first, piece);
+    CloseOutput(*output);
+  }
+  std::filesystem::remove_all(folder);
+  SetRealTime(state, kSpeechSeconds);
+}
+BENCHMARK(BM_Append)->Unit(benchmark::kMillisecond);
+
+// The whole answer path for every output format the program offers: rate, mono (0) or stereo (1).
+void BM_DecodeOpusAnswer(benchmark::State& state) {
+  const auto rate = static_cast<int32_t>(state.range(0));
+  const bool stereo = state.range(1) != 0;
+  for (auto _ : state) {
+    std::string out;
+    DecodeOpusAnswer(Speech(), out, 0, rate, u"MonoToBoth", stereo);
+    benchmark::DoNotOptimize(out.data());
+  }
+  SetRealTime(state, kSpeechSeconds);
+}
+BENCHMARK(BM_DecodeOpusAnswer)
+    ->ArgsProduct({{8000, 16000, 22050, 24000, 44100, 48000}, {0, 1}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace sonacli
+
+BENCHMARK_MAIN();
