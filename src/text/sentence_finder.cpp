@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <unicode/utf16.h>
+
 #include "common/char_classes.h"
 #include "common/trim.h"
 #include "common/unicode_text.h"
@@ -61,6 +63,8 @@ class SentenceWalk {
     }
     // Nothing recorded: end before the last space, or where the walk stopped.
     if (end_ == start_ && !endedAtTag_) end_ = lastSpace_ > start_ ? lastSpace_ : std::min(i_, len_);
+    // A sentence must not end between the two halves of a surrogate pair.
+    if (U16_IS_LEAD(At(end_)) && U16_IS_TRAIL(At(end_ + 1))) end_ += end_ > start_ ? -1 : 1;
     return IncludeClosingTags(s_, start_, end_);
   }
 

@@ -1,0 +1,182 @@
+#include "text/piece_lists.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/unicode_text.h"
+
+namespace sonacli {
+namespace {
+
+using Pieces = std::vector<std::pair<std::string, std::string>>;  // text, marker ("" without)
+
+PieceAttributes Attributes(std::u16string kind = u"ru-RU") {
+  return {std::move(kind), u"alena", u"1.5", u"good", u"MonoToLeft", u"-20"};
+}
+
+Pieces Read(const PieceLists& lists) {
+  Pieces out;
+  for (size_t k = 0; k < lists.Count(); ++k) {
+    out.emplace_back(ToUtf8(lists.Texts[k]), lists.Markers.empty() ? "" : ToUtf8(lists.Markers[k]));
+  }
+  return out;
+}
+
+Pieces Split(const std::string& text, int maxLength, bool sync) {
+  PieceLists lists;
+  SplitIntoPieces(ToUtf16(text), Attributes(), maxLength, sync, lists);
+  return Read(lists);
+}
+
+struct PieceCase {
+  const char* Name;
+  std::string Text;
+  int MaxLength;
+  bool Sync;
+  Pieces Expected;
+};
+
+const std::vector<PieceCase>& PieceCases() {
+  static const std::vector<PieceCase> cases = {
+      {"empty text", "", 100, true, {}},
+      {"spaces only", "   \t ", 100, true, {}},
+      {"spaces only, no sync", "   ", 100, false, {}},
+      {"three lines", "One.\r\nTwo.\nThree.", 100, false, {{"One.", ""}, {"Two.", ""}, {"Three.", ""}}},
+      {"abbreviation",
+       "Dr. Smith arrived. He sat.",
+       100,
+       true,
+       {{"Dr. Smith arrived.", "2"}, {"He sat.", "1"}}},
+      {"lines and sentences",
+       "A first line. With two.\r\n\r\n  Second line.\r\n",
+       100,
+       true,
+       {{"A first line.", "2"}, {"With two.", "1"}, {"Second line.", "1"}}},
+      {"spaces collapse", "  a   b    c  ", 100, false, {{"a b c", ""}}},
+      {"sentence end in the window",
+       "Alpha beta gamma. Delta epsilon zeta eta theta",
+       30,
+       false,
+       {{"Alpha beta gamma.", ""}, {"Delta epsilon zeta eta theta", ""}}},
+      {"sentence end beats a comma to its right, then the comma",
+       "Alpha beta. Gamma delta, epsilon zeta eta theta iota",
+       30,
+       false,
+       {{"Alpha beta.", ""}, {"Gamma delta,", ""}, {"epsilon zeta eta theta iota", ""}}},
+      {"full stop in the first third is no cut",
+       "Ab. cd efgh ijkl mnop qrst uvwx yz",
+       30,
+       false,
+       {{"Ab. cd efgh ijkl mnop qrst", ""}, {"uvwx yz", ""}}},
+      {"abbreviation is no cut",
+       "Sie und Dr. Watson, gehen heim",
+       24,
+       false,
+       {{"Sie und Dr. Watson,", ""}, {"gehen heim", ""}}},
+      {"question mark keeps its closing quote",
+       "Was \"Ja?\" fragt er nach dem Weg",
+       24,
+       false,
+       {{"Was \"Ja?\"", ""}, {"fragt er nach dem Weg", ""}}},
+      {"hard cut without spaces",
+       std::string(70, 'x'),
+       30,
+       false,
+       {{std::string(30, 'x'), ""}, {std::string(30, 'x'), ""}, {std::string(10, 'x'), ""}}},
+      {"short window cuts hard", "aaaa bbbb cccc dddd", 15, false, {{"aaaa bbbb cccc", ""}, {"dddd", ""}}},
+      {"no cut inside a surrogate pair",
+       std::string(29, 'x') + "😀yy",
+       30,
+       false,
+       {{std::string(29, 'x'), ""}, {"😀yy", ""}}},
+      {"CJK full stop",
+       "我们走吧我们走吧我们。他说好了我们现在就走吧大家",
+       20,
+       false,
+       {{"我们走吧我们走吧我们。", ""}, {"他说好了我们现在就走吧大家", ""}}},
+      {"CJK comma",
+       "我们走吧我们走吧我们、他说好了我们现在就走吧大家",
+       20,
+       false,
+       {{"我们走吧我们走吧我们、", ""}, {"他说好了我们现在就走吧大家", ""}}},
+      {"Arabic question mark",
+       "هل أنت بخير؟ نعم أنا بخير شكرا لك",
+       20,
+       false,
+       {{"هل أنت بخير؟", ""}, {"نعم أنا بخير شكرا لك", ""}}},
+      {"long sentence with sync",
+       "Alpha beta gamma delta epsilon zeta eta theta.",
+       30,
+       true,
+       {{"Alpha beta gamma delta", "0"}, {"epsilon zeta eta theta.", "1"}}},
+  };
+  return cases;
+}
+
+TEST(PieceLists, SplitIntoPiecesCases) {
+  for (const PieceCase& c : PieceCases()) {
+    EXPECT_EQ(Split(c.Text, c.MaxLength, c.Sync), c.Expected) << c.Name;
+  }
+}
+
+TEST(PieceLists, InsertPartsAreOnePieceWithTheirMarker) {
+  PieceLists lists;
+  SplitIntoPieces(u"bell.wav", Attributes(u"audio"), 10, true, lists);
+  SplitIntoPieces(u"500", Attributes(u"pause"), 10, true, lists);
+  SplitIntoPieces(u"700", Attributes(u"pause_para"), 10, true, lists);
+  EXPECT_EQ(Read(lists), (Pieces{{"bell.wav", "0"}, {"500", "0"}, {"700", "1"}}));
+
+  PieceLists noSync;
+  SplitIntoPieces(u"a long file name.wav", Attributes(u"audio"), 5, false, noSync);
+  EXPECT_EQ(Read(noSync), (Pieces{{"a long file name.wav", ""}}));
+
+  PieceLists subtitle;
+  for (const char16_t* kind : {u"audio", u"pause", u"pause_para"})
+    SplitSubtitleText(u"500", Attributes(kind), 10, subtitle);
+  EXPECT_EQ(subtitle.Count(), 0u);
+}
+
+TEST(PieceLists, EveryListGetsTheAttributesOfEveryPiece) {
+  PieceLists lists;
+  SplitSubtitleText(u"One. Two.\nThree four five six seven", Attributes(), 20, lists);
+  ASSERT_EQ(lists.Count(), 3u);
+  EXPECT_EQ(ToUtf8(lists.Texts[2]), "seven");
+  EXPECT_TRUE(lists.Markers.empty());
+  for (const auto* list :
+       {&lists.Kinds, &lists.Voices, &lists.Rates, &lists.Emotions, &lists.ChannelModes, &lists.Volumes}) {
+    EXPECT_EQ(list->size(), 3u);
+  }
+  EXPECT_EQ(lists.Kinds[2], u"ru-RU");
+  EXPECT_EQ(lists.Voices[2], u"alena");
+  EXPECT_EQ(lists.Rates[2], u"1.5");
+  EXPECT_EQ(lists.Emotions[2], u"good");
+  EXPECT_EQ(lists.ChannelModes[2], u"MonoToLeft");
+  EXPECT_EQ(lists.Volumes[2], u"-20");
+}
+
+TEST(PieceLists, CutsBeforeTheRightmostSpaceInTheLastTwoThirds) {
+  // 600 characters of words of varied length, no punctuation, cut at 246.
+  std::u16string line;
+  for (int k = 0; line.size() < 600; ++k)
+    line += std::u16string(static_cast<size_t>(1 + (k * 7) % 13), u'a') + u" ";
+  line.resize(600, u'a');
+  PieceLists lists;
+  SplitIntoPieces(line, Attributes(), 246, false, lists);
+  size_t offset = 0;
+  for (size_t k = 0; k + 1 < lists.Count(); ++k) {
+    const std::u16string& piece = lists.Texts[k];
+    ASSERT_EQ(line.compare(offset, piece.size(), piece), 0);
+    const std::u16string window = line.substr(offset, 246);
+    const size_t space = window.rfind(u' ');
+    ASSERT_GE(space + 1, 82u);
+    EXPECT_EQ(piece.size(), space) << k;
+    offset += piece.size() + 1;
+  }
+  EXPECT_EQ(lists.Texts.back(), line.substr(offset));
+}
+
+}  // namespace
+}  // namespace sonacli
