@@ -1,6 +1,7 @@
 #include "subtitles/sync_entry.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/unicode_text.h"
 #include "subtitles/sync_text.h"
@@ -69,6 +70,17 @@ SyncSettings SyncSettingsFromGlobals() {
   settings.SrtLimitLength = SrtData.LimitLength;
   settings.SrtMaxLength = SrtData.MaxLength;
   return settings;
+}
+
+bool BlankAfterMarker(std::u16string_view marker, uint8_t lrcBlankLines, bool current) {
+  switch (lrcBlankLines) {
+    case 1:
+      return marker != u"0";
+    case 2:
+      return marker == u"1";
+    default:
+      return current;
+  }
 }
 
 int32_t WriteLrcHeader(std::vector<std::u16string>& lrcLines, bool lrcEnabled, const TLRCData& lrcData) {

@@ -33,6 +33,11 @@ struct SyncSettings {
 
 SyncSettings SyncSettingsFromGlobals();
 
+// BlankAfterCurrent for a text piece with the splitter's break marker ("0" a cut inside a sentence,
+// "1" the end of an input line, "2" the end of a sentence) under LrcBlankLines: 1 (--lrc-sent) any
+// break, 2 (--lrc-para) line ends only, 0 leaves `current` as it is.
+bool BlankAfterMarker(std::u16string_view marker, uint8_t lrcBlankLines, bool current);
+
 // Appends the ID-tag lines ("[ar:", "[al:", "[ti:", "[au:", "[by:" for non-empty fields,
 // "[re:Sonarel]", "[offset:" when not 0) when LRC is on; returns the number of lines then in the list
 // (0 when LRC is off).
