@@ -6,6 +6,7 @@
 
 #include "common/char_classes.h"
 #include "common/unicode_text.h"
+#include "dict/substring_search.h"
 
 namespace sonacli {
 namespace {
@@ -14,6 +15,8 @@ constexpr int kPairBits = 18;
 constexpr int kTripleBits = 20;
 // A long key is probed at this many places, spread over it.
 constexpr size_t kMaxProbes = 12;
+// Searching a few keys costs less than recording the sequences of the text.
+constexpr int kDirectSearches = 24;
 
 uint32_t PairIndex(char16_t a, char16_t b) {
   const uint32_t x = (uint32_t{a} << 16) | b;
@@ -33,14 +36,16 @@ bool IsUpperLetter(char16_t c) {
   return u_charType(c) == U_UPPERCASE_LETTER;
 }
 
-// An upper-case first letter of the match is carried to the first letter of the inserted text,
-// unless the match starts a letter in the middle of a word.
-void TransferCase(std::u16string_view match, bool midWord, char16_t* inserted, size_t insertedLength) {
+// Whether the first letter of a match is upper case, so that the replacement's first letter is
+// made upper case too; never when the match starts with a letter in the middle of a word.
+bool StartsUpperCase(std::u16string_view match, bool midWord) {
   const auto first = std::find_if(match.begin(), match.end(), WordLetter);
-  if (first == match.end() || (first == match.begin() && midWord) || !IsUpperLetter(*first)) return;
-  char16_t* end = inserted + insertedLength;
-  char16_t* target = std::find_if(inserted, end, WordLetter);
-  if (target != end) *target = UpperChar(*target);
+  return first != match.end() && !(first == match.begin() && midWord) && IsUpperLetter(*first);
+}
+
+void Capitalize(char16_t* text, size_t length) {
+  char16_t* target = std::find_if(text, text + length, WordLetter);
+  if (target != text + length) *target = UpperChar(*target);
 }
 
 std::vector<uint64_t> Bits(int count) {
@@ -67,12 +72,12 @@ PlainKey::PlainKey(std::u16string key) : key_(std::move(key)) {
   }
 }
 
-PlainReplacer::PlainReplacer(std::u16string text)
-    : text_(std::move(text)),
-      copy_(LowerCase(text_)),
-      singles_(Bits(16)),
-      pairs_(Bits(kPairBits)),
-      triples_(Bits(kTripleBits)) {
+PlainReplacer::PlainReplacer(std::u16string text) : text_(std::move(text)), copy_(LowerCase(text_)) {}
+
+void PlainReplacer::StartRecord() {
+  singles_ = Bits(16);
+  pairs_ = Bits(kPairBits);
+  triples_ = Bits(kTripleBits);
   Record(0, copy_.size());
 }
 
@@ -85,7 +90,11 @@ void PlainReplacer::Record(size_t from, size_t to) {
   }
 }
 
-bool PlainReplacer::MayOccur(const PlainKey& key) const {
+bool PlainReplacer::MayOccur(const PlainKey& key) {
+  if (singles_.empty()) {
+    if (++directSearches_ <= kDirectSearches) return true;
+    StartRecord();
+  }
   const std::vector<uint64_t>& bits =
       key.key_.size() == 1 ? singles_ : (key.key_.size() == 2 ? pairs_ : triples_);
   for (uint32_t probe : key.probes_) {
@@ -99,27 +108,65 @@ void PlainReplacer::Replace(const PlainKey& key, std::u16string_view replacement
   const size_t n = k.size();
   if (n == 0 || n > text_.size() || !MayOccur(key)) return;
   const std::u16string_view haystack = rule.CaseSensitive ? text_ : copy_;
-  size_t found = haystack.find(k);
+  size_t found = FindSubstring(haystack, k, 0);
   if (found == std::u16string_view::npos) return;
+  inserted_.clear();
+  if (replacement.size() == n) {
+    ReplaceInPlace(found, k, replacement, rule);
+  } else {
+    ReplaceRebuilding(found, k, replacement, rule);
+  }
+  // Sequences that now run into or across an inserted text may be new. Nothing is ever removed
+  // from the record, so it may hold more than the copy does but never less.
+  if (singles_.empty()) return;
+  for (const Region& region : inserted_) {
+    Record(region.Start >= 2 ? region.Start - 2 : 0, region.Start + region.Length);
+  }
+}
 
+bool PlainReplacer::Rejected(const PlainRule& rule, bool hasBefore, char16_t before, size_t end) const {
+  return (rule.TestStart && hasBefore && BlocksKey(before)) ||
+         (rule.TestEnd && end < text_.size() && BlocksKey(text_[end]));
+}
+
+void PlainReplacer::ReplaceInPlace(size_t found, std::u16string_view key, std::u16string_view replacement,
+                                   const PlainRule& rule) {
+  const size_t n = key.size();
+  const std::u16string_view haystack = rule.CaseSensitive ? text_ : copy_;
+  for (; found != std::u16string_view::npos; found = FindSubstring(haystack, key, found + n)) {
+    const size_t p = found;
+    const char16_t before = p > 0 ? text_[p - 1] : u'\0';
+    if (Rejected(rule, p > 0, before, p + n)) continue;
+    char16_t* target = text_.data() + p;
+    const bool upper =
+        rule.TransferCase && StartsUpperCase(std::u16string_view(target, n), p > 0 && WordChar(before));
+    replacement.copy(target, n);
+    if (upper) Capitalize(target, n);
+    for (size_t i = p; i < p + n; ++i) copy_[i] = LowerChar(text_[i]);
+    inserted_.push_back({p, n});
+  }
+}
+
+void PlainReplacer::ReplaceRebuilding(size_t found, std::u16string_view key, std::u16string_view replacement,
+                                      const PlainRule& rule) {
+  const size_t n = key.size();
+  const std::u16string_view haystack = rule.CaseSensitive ? text_ : copy_;
   // The text as changed so far is out_ followed by text_ from copied on.
   out_.clear();
   outCopy_.clear();
-  inserted_.clear();
   size_t copied = 0;
-  for (; found != std::u16string_view::npos; found = haystack.find(k, found + n)) {
+  for (; found != std::u16string_view::npos; found = FindSubstring(haystack, key, found + n)) {
     const size_t p = found;
     const bool hasBefore = p > copied || !out_.empty();
     const char16_t before = p > copied ? text_[p - 1] : (out_.empty() ? u'\0' : out_.back());
-    if (rule.TestStart && hasBefore && BlocksKey(before)) continue;
-    if (rule.TestEnd && p + n < text_.size() && BlocksKey(text_[p + n])) continue;
+    if (Rejected(rule, hasBefore, before, p + n)) continue;
     out_.append(text_, copied, p - copied);
     outCopy_.append(copy_, copied, p - copied);
     const size_t at = out_.size();
     out_.append(replacement);
-    if (rule.TransferCase) {
-      TransferCase(std::u16string_view(text_).substr(p, n), hasBefore && WordChar(before), out_.data() + at,
-                   replacement.size());
+    if (rule.TransferCase &&
+        StartsUpperCase(std::u16string_view(text_).substr(p, n), hasBefore && WordChar(before))) {
+      Capitalize(out_.data() + at, replacement.size());
     }
     for (size_t i = at; i < out_.size(); ++i) outCopy_.push_back(LowerChar(out_[i]));
     inserted_.push_back({at, replacement.size()});
@@ -130,11 +177,6 @@ void PlainReplacer::Replace(const PlainKey& key, std::u16string_view replacement
   outCopy_.append(copy_, copied);
   text_.swap(out_);
   copy_.swap(outCopy_);
-  // Sequences that now run into or across an inserted text may be new. Nothing is ever removed
-  // from the record, so it may hold more than the copy does but never less.
-  for (const Region& region : inserted_) {
-    Record(region.Start >= 2 ? region.Start - 2 : 0, region.Start + region.Length);
-  }
 }
 
 }  // namespace sonacli

@@ -50,7 +50,14 @@ class PlainReplacer {
     size_t Start;
     size_t Length;
   };
-  bool MayOccur(const PlainKey& key) const;
+  bool MayOccur(const PlainKey& key);
+  void StartRecord();
+  bool Rejected(const PlainRule& rule, bool hasBefore, char16_t before, size_t end) const;
+  // Both start at the first place found; they fill inserted_.
+  void ReplaceInPlace(size_t found, std::u16string_view key, std::u16string_view replacement,
+                      const PlainRule& rule);
+  void ReplaceRebuilding(size_t found, std::u16string_view key, std::u16string_view replacement,
+                         const PlainRule& rule);
   void Record(size_t from, size_t to);
   void SetBit(std::vector<uint64_t>& bits, uint32_t index) {
     bits[index >> 6] |= uint64_t{1} << (index & 63);
@@ -61,7 +68,9 @@ class PlainReplacer {
 
   std::u16string text_;
   std::u16string copy_;  // LowerCase(text_) at all times
+  // Bit sets of single units, pairs and triples of the copy, made once a few keys have been searched.
   std::vector<uint64_t> singles_, pairs_, triples_;
+  int directSearches_ = 0;
   std::u16string out_, outCopy_;  // reused buffers
   std::vector<Region> inserted_;
 };

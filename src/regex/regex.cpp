@@ -68,6 +68,7 @@ std::unique_ptr<Regex> Regex::Compile(std::u16string_view pattern, bool caseSens
   std::unique_ptr<pcre2_real_code_16, CodeDeleter> code(
       pcre2_compile(Code16(pattern), pattern.size(), options, &error, &errorOffset, compileContext.get()));
   if (!code) return nullptr;
+  pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE);  // optional: without it the interpreter runs
   std::unique_ptr<pcre2_real_match_context_16, ContextDeleter> context(pcre2_match_context_create(nullptr));
   if (!context) return nullptr;
   pcre2_set_match_limit(context.get(), kMatchLimit);
@@ -85,8 +86,12 @@ bool Regex::ForEachMatch(std::u16string_view subject,
   bool retryNotEmpty = false;  // the last try found an empty match at offset
   while (offset <= subject.size()) {
     const uint32_t options = retryNotEmpty ? (PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED) : 0;
-    const int rc =
-        pcre2_match(code_.get(), text, subject.size(), offset, options, data.get(), context_.get());
+    int rc = pcre2_match(code_.get(), text, subject.size(), offset, options, data.get(), context_.get());
+    if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
+      // The compiled code's small stack ran out; the interpreter keeps its frames on the heap.
+      rc = pcre2_match(code_.get(), text, subject.size(), offset, options | PCRE2_NO_JIT, data.get(),
+                       context_.get());
+    }
     if (rc == PCRE2_ERROR_NOMATCH) {
       if (!retryNotEmpty) return true;
       retryNotEmpty = false;

@@ -81,6 +81,17 @@ TEST(Regex, RunawayBacktrackingEndsAsFailure) {
   EXPECT_FALSE(nested->ForEachMatch(std::u16string(40, u'a') + u"c b", [](const RegexMatch&) {}));
 }
 
+TEST(Regex, MatchesDeepRepetitionsOverALongText) {
+  std::u16string subject;
+  for (int i = 0; i < 3000; ++i) subject += u"ab ";
+  auto regex = Regex::Compile(u"(?:(\\w)|\\s)+", false);
+  ASSERT_TRUE(regex);
+  size_t length = 0;
+  EXPECT_TRUE(
+      regex->ForEachMatch(subject, [&](const RegexMatch& match) { length += match.Group(0).size(); }));
+  EXPECT_EQ(length, subject.size());
+}
+
 TEST(Regex, ToleratesUnpairedSurrogatesInTheSubject) {
   const std::u16string subject = std::u16string(u"ab") + char16_t(0xD800) + u"cd";
   EXPECT_EQ(Matches(u"\\w+", false, subject), (List{u"0:ab", u"3:cd"}));
