@@ -1,0 +1,18 @@
+// The probe request that fixes the output format of a run before anything is written.
+#pragma once
+
+#include "audio/audio_output.h"
+#include "speech/pacing.h"
+#include "speech/yandex_tts_object.h"
+
+namespace sonacli {
+
+// Three random digits (100 to 999) as the text of the probe.
+std::u16string ProbeText();
+
+// Sends the probe (the run's language, voice and rate, neutral tone, no volume change) and takes
+// its sample rate, channels and bits per sample into `format`; the probe's audio is discarded.
+// On failure reports the request's message, or "No audio data" for an answer that is no WAV.
+bool ProbeOutputFormat(TYandexTTSObject& service, TPacer& pacer, TOutputData& format, TRunResult& runResult);
+
+}  // namespace sonacli
