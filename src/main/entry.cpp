@@ -9,6 +9,7 @@
 #include "main/run_synthesis.h"
 #include "platform/process.h"
 #include "platform/random.h"
+#include "speech/interrupt.h"
 
 namespace sonacli {
 
@@ -23,7 +24,8 @@ int RunProgram(int argc, char** argv) {
   SeedRandom(static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
   if (SystemLocaleId() == kPersianIranLocaleId) return 0;
   try {
-    return RunSequence(DecodeArguments(argc, argv), ExecutablePath(), RunSynthesis);
+    const int exitCode = RunSequence(DecodeArguments(argc, argv), ExecutablePath(), RunSynthesis);
+    return InterruptRequested() ? kInterruptedExitCode : exitCode;
   } catch (const std::exception& error) {
     // Nothing should get here; if something does, the user sees what and the run fails.
     ReportError(ToUtf16(error.what()));
