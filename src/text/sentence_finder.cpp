@@ -197,11 +197,12 @@ ptrdiff_t IncludeClosingTags(std::u16string_view text, ptrdiff_t start, ptrdiff_
   bool taken = false;
   ptrdiff_t j = end;
   while (j < len && j < end + window) {
-    // Only a "<" can change anything: jump to the next one.
-    size_t next = text.find(u'<', static_cast<size_t>(j - 1));
+    // Only a "<" can change anything: jump to the next one inside the window.
+    const ptrdiff_t limit = std::min(len, end + window);
+    const std::u16string_view rest = text.substr(static_cast<size_t>(j - 1), static_cast<size_t>(limit - j));
+    const size_t next = rest.find(u'<');
     if (next == std::u16string_view::npos) break;
-    j = static_cast<ptrdiff_t>(next) + 1;
-    if (j >= len || j >= end + window) break;
+    j += static_cast<ptrdiff_t>(next);
     if (CharAt(text, j + 1) == u'/') {
       j += 2;
       const ptrdiff_t from = j;
