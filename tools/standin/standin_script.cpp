@@ -31,7 +31,8 @@ void TScript::Reload() {
   entries_.clear();
   if (text.empty()) return;
   try {
-    for (const auto& item : nlohmann::json::parse(text).at("rules")) {
+    const nlohmann::json script = nlohmann::json::parse(text);
+    for (const auto& item : script.at("rules")) {
       TRule rule = ParseRule(item);
       entries_.push_back({rule, rule.Times});
     }

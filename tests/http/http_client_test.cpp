@@ -1,0 +1,101 @@
+#include "http/http_client.h"
+
+#include <gtest/gtest.h>
+
+#include "standin/standin_process.h"
+#include "testing/test_support.h"
+
+namespace sonacli {
+namespace {
+
+const char kV1Path[] = "/speech/v1/tts:synthesize";
+
+THttpPost FormPost() {
+  return {"application/x-www-form-urlencoded", "text=Hi&voice=oksana", "*/*", {"Authorization: Api-Key k1"}};
+}
+
+TEST(HttpClient, PostsBodyAndHeaderLinesOverHttps) {
+  testing::ScopedTempDir dir;
+  TStandinProcess standin(dir.Path());
+  THttpClient client;
+  client.AddTrustedCaFile(standin.CaFile());
+  client.SetUserAgent("sonacli/test");
+  const THttpAnswer answer = client.Post(standin.BaseUrl() + kV1Path, FormPost());
+  EXPECT_EQ(answer.Status, 200);
+  EXPECT_EQ(answer.StatusText, "OK");
+  EXPECT_EQ(answer.Body.substr(0, 4), "OggS");
+  const auto requests = standin.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0]["method"], "POST");
+  EXPECT_EQ(requests[0]["body"], "text=Hi&voice=oksana");
+  EXPECT_EQ(requests[0]["headers"]["authorization"], "Api-Key k1");
+  EXPECT_EQ(requests[0]["headers"]["content-type"], "application/x-www-form-urlencoded");
+  EXPECT_EQ(requests[0]["headers"]["user-agent"], "sonacli/test");
+  EXPECT_FALSE(requests[0]["headers"].contains("expect"));
+}
+
+TEST(HttpClient, ReadsStatusCodeAndTextOfErrorAnswers) {
+  testing::ScopedTempDir dir;
+  TStandinProcess standin(dir.Path());
+  struct {
+    const char* script;
+    int status;
+    const char* text;
+  } const cases[] = {
+      {R"({"rules":[{"status":403}]})", 403, "Forbidden"},
+      {R"({"rules":[{"status":419,"reason":"Session Gone Away"}]})", 419, "Session Gone Away"},
+      {R"({"rules":[{"status":599,"reason":""}]})", 599, ""},
+  };
+  for (const auto& c : cases) {
+    standin.SetScript(c.script);
+    THttpClient client;
+    client.AddTrustedCaFile(standin.CaFile());
+    const THttpAnswer answer = client.Get(standin.BaseUrl() + "/generate");
+    EXPECT_EQ(answer.Status, c.status) << c.script;
+    EXPECT_EQ(answer.StatusText, c.text) << c.script;
+  }
+}
+
+TEST(HttpClient, TransportFailuresThrow) {
+  testing::ScopedTempDir dir;
+  TStandinProcess standin(dir.Path());
+  standin.SetScript(R"({"rules":[{"answer":"drop"}]})");
+  THttpClient dropped;
+  dropped.AddTrustedCaFile(standin.CaFile());
+  EXPECT_THROW(dropped.Get(standin.BaseUrl() + "/generate"), THttpError);
+
+  // Nothing listens on the port of a stopped server.
+  int port;
+  {
+    testing::ScopedTempDir other;
+    TStandinProcess stopped(other.Path());
+    port = stopped.Port();
+  }
+  THttpClient refused;
+  EXPECT_THROW(refused.Get("https://127.0.0.1:" + std::to_string(port) + "/generate"), THttpError);
+}
+
+TEST(HttpClient, VerifiesTheServerCertificate) {
+  testing::ScopedTempDir dir;
+  TStandinProcess standin(dir.Path());
+  THttpClient untrusting;
+  EXPECT_THROW(untrusting.Post(standin.BaseUrl() + kV1Path, FormPost()), THttpError);
+
+  // The certificate names 127.0.0.1 and localhost, nothing else.
+  THttpClient wrongName;
+  wrongName.AddTrustedCaFile(standin.CaFile());
+  EXPECT_THROW(wrongName.Get("https://127.0.0.2:" + std::to_string(standin.Port()) + "/generate"),
+               THttpError);
+  EXPECT_TRUE(standin.Requests().empty());
+}
+
+TEST(HttpClient, SpeaksOnlyHttps) {
+  testing::ScopedTempDir dir;
+  TStandinProcess standin(dir.Path(), /*plain=*/true);
+  THttpClient client;
+  EXPECT_THROW(client.Post(standin.BaseUrl() + kV1Path, FormPost()), THttpError);
+  EXPECT_TRUE(standin.Requests().empty());
+}
+
+}  // namespace
+}  // namespace sonacli
