@@ -1,0 +1,168 @@
+// Runs of the built program: what a user sees on standard output, and the exit code.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <map>
+
+#include "testing/test_support.h"
+
+extern char** environ;
+
+namespace sonacli {
+namespace {
+
+struct ProgramRun {
+  int exitCode = -1;
+  std::string output;
+};
+
+std::string ProgramPath() {
+  return SONACLI_PROGRAM;
+}
+
+// Runs the program with the arguments, standard input from /dev/null and the environment of the
+// test with the given variables replaced.
+ProgramRun RunProgramWith(const std::string& program, const std::vector<std::string>& args,
+                          const std::map<std::string, std::string>& env = {}) {
+  std::map<std::string, std::string> variables;
+  for (char** entry = environ; *entry; ++entry) {
+    std::string text = *entry;
+    size_t equals = text.find('=');
+    if (equals != std::string::npos) variables[text.substr(0, equals)] = text.substr(equals + 1);
+  }
+  for (const auto& [name, value] : env) variables[name] = value;
+  std::vector<std::string> envText;
+  for (const auto& [name, value] : variables) envText.push_back(name + "=" + value);
+  std::vector<char*> envp, argv = {const_cast<char*>(program.c_str())};
+  for (std::string& text : envText) envp.push_back(text.data());
+  envp.push_back(nullptr);
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
+  std::array<int, 2> pipeEnds;
+  EXPECT_EQ(pipe(pipeEnds.data()), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+  pid_t pid = 0;
+  ProgramRun run;
+  int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeEnds[1]);
+  EXPECT_EQ(spawned, 0) << program;
+  std::array<char, 4096> buffer;
+  for (ssize_t count; (count = read(pipeEnds[0], buffer.data(), buffer.size())) > 0;) {
+    run.output.append(buffer.data(), static_cast<size_t>(count));
+  }
+  close(pipeEnds[0]);
+  int status = 0;
+  if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+    run.exitCode = WEXITSTATUS(status);
+  return run;
+}
+
+const char* const kUsage =
+    "\n"
+    "Usage: sonacli [options ...]\n"
+    "\n"
+    "  -k <key>           : specify API-key for authorization\n"
+    "  -l <language_name> : set language (de-DE, en-US, kk-KZ, ru-RU, tr-TR, uz-UZ)\n"
+    "  -n <voice_name>    : set voice\n"
+    "  -s <number>        : set speech rate (from 0.1 to 3.0)\n"
+    "  -v <integer>       : set speech volume (from 0 to 200)\n"
+    "  -e <emotion>       : set emotional tone (neutral, good, evil)\n"
+    "  -m                 : print list of values for parameters\n"
+    "  -f <file_name>     : set input text file\n"
+    "  -fl <file_name>    : set file with list of input file names\n"
+    "  -w <file_name>     : set output file in WAV format\n"
+    "  -c                 : use text from clipboard\n"
+    "  -t <text>          : use text from command line\n"
+    "  -i                 : use text from stdin\n"
+    "  -o                 : write sound data to stdout\n"
+    "  -enc <encoding>    : set input text encoding (ansi, utf8 or unicode)\n"
+    "  -ln <integer>      : select line by number (or range, e.g. 12-79)\n"
+    "  -d <file_name>     : apply dictionary for pronunciation correction\n"
+    "  -lrc               : create LRC file to display synchronized text in audio players\n"
+    "  -srt               : create SRT file to display synchronized text in video players\n"
+    "  -sub               : process input text as subtitles\n"
+    "  -host <host_name>  : set hostname for proxy server\n"
+    "  -port <integer>    : set port number for proxy server\n"
+    "  -fr <integer>      : set output audio sampling frequency in kHz (from 8 to 48)\n"
+    "  -dp                : display progress information\n"
+    "  -cfg <file_name>   : set configuration file name\n"
+    "  -stereo            : set stereo audio format for output file\n"
+    "  -dbr <integer>     : set delay between requests (in milliseconds)\n"
+    "  -isb               : ignore text in square brackets\n"
+    "  -icb               : ignore text in curly brackets\n"
+    "  -iab               : ignore text in angle brackets\n"
+    "  -irb               : ignore text in round brackets\n"
+    "  -iu                : ignore URLs\n"
+    "  -ic                : ignore /*comments*/ in text\n"
+    "  -h                 : print usage information\n"
+    "\n"
+    "  --lrc-length <integer>  : set max length of text lines in output LRC file\n"
+    "  --lrc-fname <file_name> : set filename for output LRC file\n"
+    "  --lrc-enc <encoding>    : set encoding for output LRC file\n"
+    "  --lrc-offset <integer>  : set time offset for output LRC file (in milliseconds)\n"
+    "  --lrc-artist <text>     : artist (ID tag)\n"
+    "  --lrc-album <text>      : album (ID tag)\n"
+    "  --lrc-title <text>      : title (ID tag)\n"
+    "  --lrc-author <text>     : author (ID tag)\n"
+    "  --lrc-creator <text>    : creator of LRC file (ID tag)\n"
+    "  --lrc-sent              : insert blank lines after sentences in LRC file\n"
+    "  --lrc-para              : insert blank lines after paragraphs in LRC file\n"
+    "  --srt-length <integer>  : set max length of text lines in output SRT file\n"
+    "  --srt-fname <file_name> : set filename for output SRT file\n"
+    "  --srt-enc <encoding>    : set encoding for output SRT file\n"
+    "  --raw                   : output is raw PCM data (headerless)\n"
+    "  --ignore-length         : omit length of audio data in WAV header\n"
+    "  --sub-format <text>     : set format of subtitles (for input text)\n"
+    "  --sub-fit               : increase speech rate to fit time intervals in subtitles\n"
+    "  --sub-max <integer>     : set max rate of speech for subtitles (from 110 to 200)\n";
+
+TEST(Program, WithoutArgumentsPrintsTheUsageText) {
+  ProgramRun run = RunProgramWith(ProgramPath(), {});
+  EXPECT_EQ(run.output, kUsage);
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(Program, PersianIranLocaleEndsSilently) {
+  ProgramRun persian = RunProgramWith(ProgramPath(), {"-h"}, {{"LC_ALL", "fa_IR.UTF-8"}});
+  EXPECT_EQ(persian.output, "");
+  EXPECT_EQ(persian.exitCode, 0);
+  ProgramRun error = RunProgramWith(ProgramPath(), {"-t", "x", "-k", "k"}, {{"LC_ALL", "fa_IR.UTF-8"}});
+  EXPECT_EQ(error.output, "");
+  EXPECT_EQ(error.exitCode, 0);
+  EXPECT_EQ(RunProgramWith(ProgramPath(), {"-h"}, {{"LC_ALL", "fa_AF.UTF-8"}}).output, kUsage);
+}
+
+TEST(Program, ErrorsSetExitCodeOne) {
+  testing::ScopedTempDir dir;
+  ProgramRun run =
+      RunProgramWith(ProgramPath(), {"-f", dir.File("a.txt"), "-f", dir.File("b.txt"), "-o", "-k", "key"});
+  EXPECT_EQ(run.output, "\n[Error] Input file not found: a.txt\n[Error] Input file not found: b.txt\n");
+  EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(Program, ReadsTheConfigurationFileBesideItself) {
+  testing::ScopedTempDir dir;
+  const std::string program = dir.File("sonacli");
+  std::filesystem::copy_file(ProgramPath(), program);
+  testing::WriteFile(dir.File("sonacli.cfg"), "-t text\n-w " + dir.File("x/out.wav") + "\n-k key\n");
+  ProgramRun run = RunProgramWith(program, {});
+  EXPECT_EQ(run.output, "\n[Error] Output folder not found\n");
+  EXPECT_EQ(run.exitCode, 1);
+  testing::WriteFile(dir.File("sonacli.cfg"), "-H\n");
+  EXPECT_EQ(RunProgramWith(program, {"-t", "x"}).output, kUsage);
+}
+
+}  // namespace
+}  // namespace sonacli

@@ -1,0 +1,239 @@
+#include "main/run_sequence.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "catalogue/value_list.h"
+#include "common/unicode_text.h"
+#include "input/input_lines.h"
+#include "main/usage_text.h"
+#include "platform/console.h"
+#include "platform/text_codec.h"
+#include "settings/online_global.h"
+#include "testing/test_support.h"
+
+namespace sonacli {
+namespace {
+
+using Args = std::vector<std::u16string>;
+using Lines = std::vector<std::u16string>;
+
+struct RunResult {
+  int exitCode = -1;
+  std::string output;
+  bool synthesized = false;
+  Lines lines;  // InputLines as the driver saw them
+};
+
+// Runs the sequence in this process with a driver that records what it was handed.
+class RunSequenceTest : public ::testing::Test {
+ protected:
+  std::u16string File(const std::string& name) const { return ToUtf16(dir_.File(name)); }
+  std::u16string Write(const std::string& name, const std::string& bytes) const {
+    return ToUtf16(testing::WriteFile(dir_.File(name), bytes));
+  }
+  // The arguments of a run that passes every check, followed by the extra ones.
+  Args Valid(const Args& extra) const {
+    Args args = {u"-k", u"key", u"-w", File("out.wav")};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  }
+  RunResult Run(const Args& args) const {
+    RunResult result;
+    ConsoleCapture capture;
+    result.exitCode = RunSequence(args, File("sonacli"), [&result] {
+      result.synthesized = true;
+      result.lines = InputLines;
+    });
+    result.output = capture.Text();
+    return result;
+  }
+  static std::string Joined(const Lines& lines) {
+    std::string text;
+    for (const std::u16string& line : lines) text += ToUtf8(line) + "\n";
+    return text;
+  }
+
+  testing::ScopedTempDir dir_;
+};
+
+TEST_F(RunSequenceTest, ValidationStopsAtTheFirstFailureInItsOrder) {
+  struct Case {
+    Args args;
+    const char* message;
+  };
+  const std::u16string out = File("out.wav");
+  const Case cases[] = {
+      {Valid({u"-t", u"x", u"-l", u"xx-XX", u"-n", u"nobody", u"-e", u"x"}), "Not supported language"},
+      {Valid({u"-t", u"x", u"-n", u"nobody", u"-e", u"x", u"-s", u"9"}), "Unknown voice name"},
+      {Valid({u"-t", u"x", u"-n", u"ermil:rc"}), "Unknown voice name"},
+      {Valid({u"-t", u"x", u"-e", u"x", u"-s", u"9"}), "Unknown emotional tone"},
+      {Valid({u"-t", u"x", u"-s", u"1,5", u"-v", u"x"}), "Rate value out of range"},
+      {Valid({u"-t", u"x", u"-s", u"3.0006"}), "Rate value out of range"},
+      {Valid({u"-t", u"x", u"-v", u"50%"}), "Wrong volume value"},
+      {{u"-t", u"x", u"-k", u"key"}, "Output file name not defined"},
+      {{u"-t", u"x", u"-w", out}, "API-key not defined"},
+      {Valid({u"-t", u"x", u"-w", File("no/such/out.wav")}), "Output folder not found"},
+      {Valid({u"-t", u"x", u"-sub"}), "Unknown format of subtitles"},
+  };
+  for (const Case& c : cases) {
+    RunResult result = Run(c.args);
+    EXPECT_EQ(result.output, std::string("\n[Error] ") + c.message + "\n");
+    EXPECT_EQ(result.exitCode, 1) << c.message;
+    EXPECT_FALSE(result.synthesized) << c.message;
+  }
+}
+
+TEST_F(RunSequenceTest, AcceptedValuesReachTheDriverAsSettings) {
+  RunResult result = Run(Valid({u"-t", u"Hi", u"-l", u"EN-us", u"-n", u"JOHN", u"-e", u"g", u"-s", u"1.50",
+                                u"-v", u"500", u"-fr", u"16"}));
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.output, "");
+  EXPECT_TRUE(result.synthesized);
+  EXPECT_EQ(result.lines, Lines{u"Hi"});
+  EXPECT_EQ(LanguageCode, u"en-US");
+  EXPECT_EQ(VoiceName, u"john");
+  EXPECT_EQ(EmotionName, u"good");
+  EXPECT_EQ(SpeechRate, u"1.50");
+  EXPECT_EQ(VolumeDelta, 400);
+  EXPECT_EQ(SampleRate, 16000);
+  EXPECT_TRUE(Run(Valid({u"-t", u"x", u"-s", u"3.0004"})).synthesized);
+  EXPECT_TRUE(Run(Valid({u"-t", u"x", u"-s", u"0.1"})).synthesized);
+}
+
+TEST_F(RunSequenceTest, UsageAndValueListEndTheRun) {
+  const std::string usage = Run({}).output;
+  EXPECT_TRUE(usage.starts_with("\nUsage: sonacli [options ...]\n\n  -k <key>"));
+  EXPECT_EQ(Run(Valid({u"-t", u"x", u"-h", u"-m", u"-l", u"xx"})).output, usage);
+  EXPECT_EQ(Run({u"-t", u""}).output, usage);  // an empty text is no input
+  const std::string list = Joined(ValueListLines());
+  RunResult listOnly = Run({u"-m"});
+  EXPECT_EQ(listOnly.output, list);
+  EXPECT_EQ(listOnly.exitCode, 0);
+  RunResult toStdout = Run({u"-m", u"-t", u"x", u"-o", u"-k", u"k"});
+  EXPECT_EQ(toStdout.output, list);
+  EXPECT_FALSE(toStdout.synthesized);
+  RunResult listThenSpeech = Run(Valid({u"-m", u"-t", u"x"}));
+  EXPECT_EQ(listThenSpeech.output, list);
+  EXPECT_TRUE(listThenSpeech.synthesized);
+  // Validation follows the list.
+  EXPECT_EQ(Run({u"-m", u"-t", u"x", u"-k", u"k"}).output, list + "\n[Error] Output file name not defined\n");
+}
+
+TEST_F(RunSequenceTest, EveryMissingInputFileIsReported) {
+  RunResult result = Run(Valid({u"-f", File("a.txt"), u"-f", u"", u"-f", u"sub/b.txt"}));
+  EXPECT_EQ(result.output,
+            "\n[Error] Input file not found: a.txt\n[Error] Input file not found\n[Error] Input file not "
+            "found: b.txt\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_FALSE(result.synthesized);
+}
+
+TEST_F(RunSequenceTest, FilesAreReadInOrderWithTwoEmptyLinesBetween) {
+  const std::u16string first = Write("a.txt", EncodeCodePage(u"Один\r\nДва", 1251));
+  const std::u16string second = Write("b.txt", "\xEF\xBB\xBF" + ToUtf8(u"Три"));
+  RunResult result = Run(Valid({u"-f", first, u"-fl", Write("list.txt", ToUtf8(second))}));
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.lines, (Lines{u"Один", u"Два", u"", u"", u"Три"}));
+}
+
+TEST_F(RunSequenceTest, LinesAreSelectedThenFiltered) {
+  const std::u16string file = Write("a.txt", "one [1]\ntwo\nthree (3)\nfour\nfive\n");
+  RunResult result = Run(Valid({u"-f", file, u"-ln", u"3", u"-ln", u"1-2", u"-ln", u"9", u"-isb", u"-irb"}));
+  EXPECT_EQ(result.lines, (Lines{u"three", u"one", u"two"}));
+}
+
+TEST_F(RunSequenceTest, EmptyInputEndsSilently) {
+  for (const Args& args : {Valid({u"-f", Write("blank.txt", "\r\n\t\r\n\n")}), Valid({u"-t", u"\t"}),
+                           Valid({u"-f", Write("five.txt", "1\n2\n3\n4\n5\n"), u"-ln", u"9"})}) {
+    RunResult result = Run(args);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output, "");
+    EXPECT_FALSE(result.synthesized);
+  }
+}
+
+TEST_F(RunSequenceTest, SubtitleFilesSwitchSubtitleModeOn) {
+  RunResult result = Run(Valid({u"-f", Write("a.srt", "1\n00:00:01,000 --> 00:00:02,000\nHello\n")}));
+  EXPECT_TRUE(SubtitleMode);
+  EXPECT_EQ(SubtitleFormat, 1);
+  EXPECT_EQ(result.output, "");
+  Run(Valid({u"--sub-format", u"lrc", u"-f", Write("b.VTT", "WEBVTT\n")}));
+  EXPECT_EQ(SubtitleFormat, 6);
+}
+
+TEST_F(RunSequenceTest, ConfigurationFileComesFirstAndCommandLineWins) {
+  const std::u16string input = Write("in.txt", "from file");
+  Write("sonacli.cfg", "-t from config\n-k filekey\n-w " + dir_.File("cfg.wav") + "\n-ln 1\n");
+  RunResult result = Run({u"-f", input, u"-k", u"cli"});
+  EXPECT_EQ(result.lines, Lines{u"from file"});
+  EXPECT_EQ(ApiKey, u"cli");
+  EXPECT_EQ(OutputFileName, File("cfg.wav"));
+  EXPECT_EQ(LineSelections, Lines{u"1"});
+  const std::u16string other = Write("other.cfg", "-t other\n-o\n");
+  EXPECT_EQ(Run({u"-cfg", other, u"-k", u"x"}).lines, Lines{u"other"});
+}
+
+TEST_F(RunSequenceTest, CommandTextWithUtf8EncodingStaysAsTyped) {
+  EXPECT_EQ(Run(Valid({u"-t", u"Привет", u"-t", u"мир", u"-enc", u"utf8"})).lines,
+            (Lines{u"Привет", u"мир"}));
+}
+
+TEST_F(RunSequenceTest, StandardInputIsDecoded) {
+  const std::string name = testing::WriteFile(dir_.File("in.txt"), ToUtf8(u"Привет\nмир\n"));
+  int saved = dup(STDIN_FILENO);
+  int fd = open(name.c_str(), O_RDONLY);
+  dup2(fd, STDIN_FILENO);
+  close(fd);
+  RunResult result = Run(Valid({u"-i"}));
+  dup2(saved, STDIN_FILENO);
+  close(saved);
+  EXPECT_EQ(result.lines, (Lines{u"Привет", u"мир"}));
+}
+
+TEST_F(RunSequenceTest, OutputSettingsAreSettled) {
+  Run(Valid({u"-t", u"x", u"--raw", u"-il", u"-dp"}));
+  EXPECT_FALSE(RawOutput);
+  EXPECT_FALSE(OmitDataLength);
+  EXPECT_TRUE(ShowProgress);
+  EXPECT_EQ(SampleRate, 24000);
+  Run({u"-t", u"x", u"-k", u"k", u"-o", u"--raw", u"-il", u"-dp"});
+  EXPECT_TRUE(RawOutput);
+  EXPECT_FALSE(OmitDataLength);
+  EXPECT_FALSE(ShowProgress);
+  Run({u"-t", u"x", u"-k", u"k", u"-o", u"-il"});
+  EXPECT_TRUE(OmitDataLength);
+}
+
+TEST_F(RunSequenceTest, LrcAndSrtFilesFollowTheOutputFile) {
+  Run({u"-t", u"x", u"-k", u"k", u"-o", u"-lrc"});
+  EXPECT_FALSE(LrcEnabled);
+  EXPECT_FALSE(SyncOutput);
+  Run({u"-t", u"x", u"-k", u"k", u"-w", File("a.wav"), u"-lrc", u"--lrc-length", u"5", u"-srt",
+       u"--srt-length", u"40"});
+  EXPECT_TRUE(LrcEnabled);
+  EXPECT_EQ(LrcData.FileName, File("a.lrc"));
+  EXPECT_EQ(LrcData.MaxLength, 15);
+  EXPECT_EQ(SrtData.FileName, File("a.srt"));
+  EXPECT_EQ(SrtData.MaxLength, 40);
+  EXPECT_TRUE(SyncOutput);
+  Run({u"-t", u"x", u"-k", u"k", u"-o", u"-srt", u"--srt-fname", File("s.srt")});
+  EXPECT_TRUE(SrtEnabled);
+  EXPECT_EQ(SrtData.MaxLength, 15);
+  EXPECT_EQ(SrtData.FileName, File("s.srt"));
+  Run(Valid({u"-t", u"x", u"-srt", u"-w", File("noext")}));
+  EXPECT_EQ(SrtData.FileName, File("noext.srt"));
+}
+
+TEST(SampleRateForFrequency, MapsKilohertzToTheNextSupportedRate) {
+  const std::pair<int32_t, int32_t> cases[] = {
+      {-1, 24000}, {0, 8000},   {8, 8000},   {10, 8000},  {11, 11025}, {15, 11025}, {16, 16000},
+      {21, 16000}, {22, 22050}, {23, 22050}, {24, 24000}, {31, 24000}, {32, 32000}, {43, 32000},
+      {44, 44100}, {47, 44100}, {48, 48000}, {96, 48000}, {-5, 8000}};
+  for (auto [kiloHertz, rate] : cases) EXPECT_EQ(SampleRateForFrequency(kiloHertz), rate) << kiloHertz;
+}
+
+}  // namespace
+}  // namespace sonacli
