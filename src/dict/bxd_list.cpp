@@ -3,7 +3,6 @@
 #include "common/unicode_text.h"
 #include "dict/dictionary_line.h"
 #include "dict/rex_replace.h"
-#include "platform/text_file.h"
 
 namespace sonacli {
 namespace {
@@ -35,7 +34,7 @@ void TBXDList::Add(TBXDRule rule) {
 
 void LoadBxdFile(TBXDList& list, std::u16string_view fileName) {
   std::vector<std::u16string> lines;
-  if (!ReadTextLines(fileName, lines) || lines.size() <= kFirstRuleLine) return;
+  if (!ReadDictionaryLines(fileName, lines) || lines.size() <= kFirstRuleLine) return;
   const std::u16string& header = lines[1];
   if (header.size() == 11 && LowerCase(header.substr(0, 10)) == u"delimiter=") list.Delimiter = header[10];
   for (size_t i = kFirstRuleLine; i < lines.size(); ++i) {

@@ -1,17 +1,23 @@
-// What every dictionary line must be before its format is looked at.
+// Reading dictionary files as lines, and what every line must be before its format is looked at.
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace sonacli {
 
 // Far longer than any piece of text sent to the service, so a longer line could never apply.
 constexpr size_t kMaxDictionaryLineLength = 65536;
 
-// False for a line that is too long or holds a NUL character (a binary file read as text).
+// Reads a dictionary file as lines (by its byte-order mark, else the ANSI code page). False, with
+// no lines, when it cannot be read or is binary (it holds a NUL character).
+bool ReadDictionaryLines(std::u16string_view fileName, std::vector<std::u16string>& lines);
+
+// False for a line too long to be a rule.
 inline bool UsableDictionaryLine(std::u16string_view line) {
-  return line.size() <= kMaxDictionaryLineLength && line.find(u'\0') == std::u16string_view::npos;
+  return line.size() <= kMaxDictionaryLineLength;
 }
 
 }  // namespace sonacli

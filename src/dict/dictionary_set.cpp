@@ -5,7 +5,6 @@
 #include "dict/dictionary_line.h"
 #include "dict/rex_replace.h"
 #include "platform/file_system.h"
-#include "platform/text_file.h"
 #include "settings/online_global.h"
 
 namespace sonacli {
@@ -51,7 +50,7 @@ void TDictionarySet::Load(const std::vector<std::u16string>& fileNames) {
 
 void TDictionarySet::LoadLines(std::u16string_view fileName, bool rex) {
   std::vector<std::u16string> lines;
-  if (!ReadTextLines(fileName, lines)) return;
+  if (!ReadDictionaryLines(fileName, lines)) return;
   for (const std::u16string& line : lines) {
     if (!UsableDictionaryLine(line)) continue;
     if (rex) {
