@@ -7,6 +7,7 @@
 #include "catalogue/value_list.h"
 #include "catalogue/voice_catalogue.h"
 #include "common/unicode_text.h"
+#include "dict/dictionary_set.h"
 #include "input/input_filters.h"
 #include "input/input_lines.h"
 #include "input/input_reader.h"
@@ -46,7 +47,7 @@ class TRun {
     if (EndsEarly() || !Validate()) return ExitCode();
     SettleOutputFormat();
     if (!AcquireInput() || !PrepareText()) return ExitCode();
-    // The dictionary set is loaded here once it is built.
+    LoadDictionaries();
     if (SubtitleMode && !ReadSubtitles()) return ExitCode();
     if (!CheckOutputFolder()) return ExitCode();
     SettleSyncOutput();

@@ -7,6 +7,7 @@
 
 #include "catalogue/value_list.h"
 #include "common/unicode_text.h"
+#include "dict/dictionary_set.h"
 #include "input/input_lines.h"
 #include "main/usage_text.h"
 #include "platform/console.h"
@@ -153,6 +154,15 @@ TEST_F(RunSequenceTest, EmptyInputEndsSilently) {
     EXPECT_EQ(result.output, "");
     EXPECT_FALSE(result.synthesized);
   }
+}
+
+TEST_F(RunSequenceTest, DictionariesAreLoadedBeforeSynthesis) {
+  const std::u16string dic = Write("a.dic", "\xEF\xBB\xBFhello=bye\n");
+  std::u16string applied;
+  ConsoleCapture quiet;
+  RunSequence(Valid({u"-t", u"x", u"-d", dic}), File("sonacli"),
+              [&] { applied = ApplyDictionaries(u"hello"); });
+  EXPECT_EQ(applied, u"bye");
 }
 
 TEST_F(RunSequenceTest, SubtitleFilesSwitchSubtitleModeOn) {
