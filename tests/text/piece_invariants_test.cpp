@@ -23,15 +23,15 @@ const std::array<const char*, 72> kFragments = {
     "123",   "3.14",    "http://x", "Hi!",      " - he",    "x",
 };
 const std::array<const char*, 4> kRuns = {"x", "ж", "字", "😀"};
-const std::array<int, 10> kMaxLengths = {1, 2, 5, 17, 30, 50, 246, 350, 400, 4000};
+const std::array<int, 9> kMaxLengths = {2, 5, 17, 30, 50, 246, 350, 400, 4000};
 
 std::u16string GenerateText(std::mt19937& random) {
   std::string text;
-  const unsigned fragments = 1 + random() % 300;
+  const unsigned fragments = 1 + random() % 200;
   for (unsigned k = 0; k < fragments; ++k) {
-    if (random() % 40 == 0) {  // a long run without spaces
+    if (random() % 60 == 0) {  // a long run without spaces
       const char* run = kRuns[random() % kRuns.size()];
-      for (unsigned n = 200 + random() % 1500; n > 0; --n) text += run;
+      for (unsigned n = 200 + random() % 1000; n > 0; --n) text += run;
     } else {
       text += kFragments[random() % kFragments.size()];
     }
@@ -61,7 +61,7 @@ void CheckPieces(const std::u16string& text, int maxLength, bool sync, const Pie
     ASSERT_GT(piece.front(), u' ');
     ASSERT_GT(piece.back(), u' ');
     const bool endsInLeadSurrogate = piece.back() >= 0xD800 && piece.back() <= 0xDBFF;
-    ASSERT_FALSE(maxLength >= 2 && endsInLeadSurrogate) << "split surrogate pair";
+    ASSERT_FALSE(endsInLeadSurrogate) << "split surrogate pair";
     joined += piece;
   }
   ASSERT_EQ(Visible(joined), Visible(text)) << "characters lost or repeated";
@@ -79,7 +79,7 @@ void CheckPieces(const std::u16string& text, int maxLength, bool sync, const Pie
 TEST(PieceInvariants, GeneratedTextsKeepEveryCharacterWithinTheLimit) {
   std::mt19937 random(20240917);
   const PieceAttributes attributes{u"ru-RU", u"alena", u"", u"neutral", u"MonoToBoth", u"0"};
-  for (int round = 0; round < 2000; ++round) {
+  for (int round = 0; round < 1000; ++round) {
     const std::u16string text = GenerateText(random);
     const int maxLength = kMaxLengths[random() % kMaxLengths.size()];
     for (bool sync : {false, true}) {

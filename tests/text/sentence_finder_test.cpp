@@ -80,6 +80,11 @@ TEST(SentenceFinder, AnOpenSentenceEndsWithinItsWindow) {
   EXPECT_EQ(sentences[1].size(), 1026u);
   EXPECT_EQ(sentences[2].size(), 948u);
 
+  // Never between the two halves of a surrogate pair.
+  sentences = SplitLineIntoSentences(std::u16string(1025, u'x') + u"😀" + std::u16string(100, u'x'));
+  ASSERT_EQ(sentences.size(), 2u);
+  EXPECT_EQ(sentences[0].size(), 1025u);
+
   // With spaces it ends before the last space of the window.
   std::u16string words;
   for (int k = 0; k < 300; ++k) words += u"abcdefg ";
