@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -112,13 +113,32 @@ class TServer {
       const int fd = accept(listenFd_, nullptr, nullptr);
       if (fd < 0) continue;
       lastActivity_ = Clock::now();
-      workers_.emplace_back([this, fd] { Handle(fd); });
+      JoinFinishedWorkers();
+      auto done = std::make_shared<std::atomic<bool>>(false);
+      workers_.push_back({std::thread([this, fd, done] {
+                            Handle(fd);
+                            *done = true;
+                          }),
+                          done});
     }
     close(listenFd_);
-    for (std::thread& worker : workers_) worker.join();
+    for (TWorker& worker : workers_) worker.Thread.join();
   }
 
  private:
+  struct TWorker {
+    std::thread Thread;
+    std::shared_ptr<std::atomic<bool>> Done;
+  };
+
+  void JoinFinishedWorkers() {
+    std::erase_if(workers_, [](TWorker& worker) {
+      if (!*worker.Done) return false;
+      worker.Thread.join();
+      return true;
+    });
+  }
+
   bool TimeIsUp(Clock::time_point start) const {
     const Clock::time_point now = Clock::now();
     if (options_.LifetimeSeconds > 0 && now - start > std::chrono::seconds(options_.LifetimeSeconds))
@@ -161,7 +181,7 @@ class TServer {
   std::atomic<Clock::time_point> lastActivity_;
   std::mutex logMutex_;
   int listenFd_ = -1;
-  std::vector<std::thread> workers_;
+  std::vector<TWorker> workers_;
 };
 
 int Main(int argc, char** argv) {
