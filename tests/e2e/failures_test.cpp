@@ -1,0 +1,67 @@
+// How a run ends when the service, the probe or an insert fails: what is printed, what is saved,
+// and the exit code.
+#include <gtest/gtest.h>
+
+#include "e2e/e2e_fixture.h"
+
+namespace sonacli::testing {
+namespace {
+
+const std::vector<std::string> kFivePieces = {"-t",     "One.", "-t",    "Two.", "-t",
+                                              "Three.", "-t",   "Four.", "-t",   "Five."};
+
+std::vector<std::string> Args(std::vector<std::string> first, const std::vector<std::string>& more) {
+  first.insert(first.end(), more.begin(), more.end());
+  return first;
+}
+
+TEST_F(SonacliE2e, RefusedFifthPieceKeepsTheFourBeforeIt) {
+  ScriptRules({{"Five.", "\"status\":403"}});
+  const TChildResult run = Run(Args({"-k", kCloudKey, "-w", File("out.wav"), "-lrc"}, kFivePieces));
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stdout, "\n[Error] HTTP 403 - Forbidden\n");
+  const TWavFile wav = ParseWav(ReadFile(File("out.wav")));
+  EXPECT_EQ(wav.Samples.size(), 2 * (SpeechFrames(4) + SpeechFrames(4) + SpeechFrames(6) + SpeechFrames(5)));
+  EXPECT_EQ(wav.DataSize, wav.Samples.size());
+  EXPECT_EQ(ReadFile(File("out.lrc")),
+            "[re:Sonarel]\r\n[00:00.00]One.\r\n[00:00.30]Two.\r\n[00:00.60]Three.\r\n[00:01.00]Four.\r\n");
+  // The probe and five pieces; a refused request is not repeated.
+  EXPECT_EQ(RequestTexts().size(), 6u);
+}
+
+TEST_F(SonacliE2e, FailedProbeLeavesNoFileAndRemovesTheOldOne) {
+  Write("out.wav", "an old output");
+  standin_->SetScript(R"({"rules":[{"times":1,"status":401}]})");
+  const TChildResult run = Run(Args({"-k", kCloudKey, "-w", File("out.wav")}, kFivePieces));
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stdout, "\n[Error] HTTP 401 - Unauthorized\n[Error] Error saving audio file\n");
+  EXPECT_FALSE(std::filesystem::exists(File("out.wav")));
+  EXPECT_EQ(RequestTexts().size(), 1u);
+}
+
+TEST_F(SonacliE2e, UnreadableInsertStopsTheRunButSavesWhatCameBefore) {
+  const std::string broken = Write("broken.wav", "RIFF but not a wave file at all");
+  const TChildResult run = Run({"-k", kCloudKey, "-w", File("out.wav"), "-t", "One.", "-t",
+                                "{{audio=" + File("missing.wav") + "}}", "-t", "Two.", "-t",
+                                "{{audio=" + broken + "}}", "-t", "Three."});
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stdout, "\n[Error] Failed to read audio file\n");
+  // The missing insert is passed over silently; nothing after the broken one is requested.
+  EXPECT_EQ(ParseWav(ReadFile(File("out.wav"))).Samples.size(), 2 * (SpeechFrames(4) + SpeechFrames(4)));
+  EXPECT_EQ(RequestTexts().size(), 3u);
+}
+
+TEST_F(SonacliE2e, FailedRequestWithStandardOutputPrintsNothing) {
+  ScriptRules({{"Two.", "\"status\":403"}});
+  const TChildResult run = Run(Args({"-k", kCloudKey, "-o"}, kFivePieces));
+  EXPECT_EQ(run.ExitCode, 0);
+  EXPECT_EQ(run.Stderr, "");
+  // Standard output holds only the audio made before the failure.
+  const TWavFile wav = ParseWav(run.Stdout);
+  ASSERT_TRUE(wav.Valid);
+  EXPECT_EQ(wav.Samples.size(), 2 * SpeechFrames(4));
+  EXPECT_EQ(wav.DataSize, wav.Samples.size());
+}
+
+}  // namespace
+}  // namespace sonacli::testing
