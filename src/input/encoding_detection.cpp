@@ -76,37 +76,6 @@ constexpr CharsetCodePageEntry kCharsetCodePages[] = {
     {"ISO-2022-KR", 50225},
 };
 
-bool IsContinuation(unsigned char byte) {
-  return byte >= 0x80 && byte <= 0xBF;
-}
-
-// The length of the well-formed sequence at the start of the bytes; 0 when there is none.
-size_t SequenceLength(std::string_view bytes) {
-  auto at = [&](size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0; };
-  unsigned char lead = at(0);
-  size_t length = 0;
-  unsigned char secondLow = 0x80, secondHigh = 0xBF;
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) secondLow = 0xA0;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) secondLow = 0x90;
-    if (lead == 0xF4) secondHigh = 0x8F;
-  } else {
-    return 0;
-  }
-  if (bytes.size() < length) return 0;
-  if (at(1) < secondLow || at(1) > secondHigh) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if (!IsContinuation(at(i))) return 0;
-  }
-  return length;
-}
-
 // UTF-16 without byte-order mark, by its zero bytes: text in single-byte code pages and UTF-8
 // holds none, while UTF-16 has one in the high byte of every ASCII character (spaces, digits,
 // punctuation, line ends) and rarely one in the low byte. 1200, 1201, or -1 for neither.
@@ -175,19 +144,6 @@ TDetectedEncoding DetectEncoding(std::string_view bytes) {
   result.CodePage = static_cast<uint16_t>(codePage & 0xFFFF);
   result.Content = ChooseContentEncoding(codePage, bytes);
   return result;
-}
-
-bool IsWellFormedUtf8(std::string_view bytes) {
-  auto first =
-      std::find_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-  if (first == bytes.end()) return false;
-  std::string_view rest = bytes.substr(static_cast<size_t>(first - bytes.begin()));
-  while (!rest.empty()) {
-    size_t length = SequenceLength(rest);
-    if (length == 0) return false;
-    rest.remove_prefix(length);
-  }
-  return true;
 }
 
 }  // namespace sonacli

@@ -27,8 +27,5 @@ TEncoding ChooseContentEncoding(int codePage, std::string_view bytes);
 int DetectCharsetCodePage(std::string_view bytes);
 // The Windows code page number of a charset name as the detector gives it; -1 for unknown names.
 int CharsetCodePage(std::string_view charsetName);
-// The bytes hold at least one byte from 0x80 and every sequence from there on is well-formed
-// UTF-8: no overlong forms, nothing above U+10FFFF, none cut short (encoded surrogates pass).
-bool IsWellFormedUtf8(std::string_view bytes);
 
 }  // namespace sonacli

@@ -67,20 +67,7 @@ std::u16string DecodeFileBytes(std::string_view bytes, const TDecodeOptions& opt
 std::u16string DecodeStreamBytes(std::string_view bytes, const TDecodeOptions& options) {
   if (options.ForceEncoding) return DecodeSkippingMark(bytes, options.ForcedEncoding);
   if (options.SubtitleVtt) return DecodeSkippingMark(bytes, TEncoding::Utf8);
-  return DecodePlainText(bytes);
-}
-
-std::u16string DecodePlainText(std::string_view bytes) {
-  TEncoding mark = ByteOrderMarkOf(bytes);
-  if (mark == TEncoding::Ansi && IsWellFormedUtf8(bytes)) mark = TEncoding::Utf8;
-  return DecodeSkippingMark(bytes, mark);
-}
-
-bool ReadPlainTextLines(std::u16string_view fileName, std::vector<std::u16string>& lines) {
-  std::string bytes;
-  if (!ReadFileBytes(fileName, bytes)) return false;
-  lines = SplitIntoLines(DecodePlainText(bytes));
-  return true;
+  return DecodeTextFile(bytes);
 }
 
 bool ReadTextFile(std::u16string_view fileName, const TDecodeOptions& options,

@@ -21,14 +21,8 @@ struct TDecodeOptions {
 // for text without mark. Where the detector names a DOS, KOI8 or ISO code page the text is
 // decoded in that page instead of the ANSI one.
 std::u16string DecodeFileBytes(std::string_view bytes, const TDecodeOptions& options);
-// Decodes standard input: forced encoding, else UTF-8 for WebVTT, else as DecodePlainText.
+// Decodes standard input: forced encoding, else UTF-8 for WebVTT, else as DecodeTextFile does.
 std::u16string DecodeStreamBytes(std::string_view bytes, const TDecodeOptions& options);
-// Text that is not worth the detector (standard input, configuration and list files): a
-// byte-order mark selects its encoding; without one, well-formed UTF-8 (the encoding of pipes and
-// files on this system) is read as UTF-8 and anything else in the ANSI code page.
-std::u16string DecodePlainText(std::string_view bytes);
-// Reads a file decoded by DecodePlainText as lines; false when it cannot be read.
-bool ReadPlainTextLines(std::u16string_view fileName, std::vector<std::u16string>& lines);
 
 // Appends the file's lines; for WebVTT without a forced encoding they replace the lines instead
 // (only one subtitle file is read). False when the file cannot be read.

@@ -8,6 +8,7 @@
 #include "common/unicode_text.h"
 #include "input/input_reader.h"
 #include "main/option_table.h"
+#include "platform/text_file.h"
 
 namespace sonacli {
 
@@ -114,7 +115,7 @@ void ApplyConfigLine(std::u16string_view line, TRunState& state) {
 
 void ReadConfigFile(std::u16string_view fileName, TRunState& state) {
   std::vector<std::u16string> lines;
-  if (!ReadPlainTextLines(fileName, lines)) return;
+  if (!ReadTextLines(fileName, lines)) return;
   for (const std::u16string& line : lines) {
     if (!line.empty()) ApplyConfigLine(line, state);
   }

@@ -18,7 +18,7 @@ enum class TConfigMatch {
 // spaces and control characters, then loses a pair of enclosing double quotes. A line that
 // matches nothing is ignored.
 void ApplyConfigLine(std::u16string_view line, TRunState& state);
-// Applies every non-empty line of the file (decoded as DecodePlainText does). A file
+// Applies every non-empty line of the file (decoded as DecodeTextFile does). A file
 // that cannot be read counts as empty.
 void ReadConfigFile(std::u16string_view fileName, TRunState& state);
 

@@ -4,6 +4,7 @@
 
 #include "common/unicode_text.h"
 #include "input/input_reader.h"
+#include "platform/text_file.h"
 #include "settings/online_global.h"
 
 namespace sonacli {
@@ -203,7 +204,7 @@ void AddLineSelection(std::u16string_view text) {
 
 void ReadListFile(std::u16string_view fileName, TRunState& state) {
   std::vector<std::u16string> lines;
-  if (!ReadPlainTextLines(fileName, lines)) return;
+  if (!ReadTextLines(fileName, lines)) return;
   for (std::u16string& line : lines) {
     if (!line.empty()) state.InputFileNames.push_back(std::move(line));
   }

@@ -1,5 +1,6 @@
 #include "platform/text_codec.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -90,6 +91,37 @@ constexpr LanguageCodePage kLanguageCodePages[] = {
     {"vi", 1258}, {"th", 874},  {"ja", 932},  {"ko", 949},
 };
 
+bool IsContinuation(unsigned char byte) {
+  return byte >= 0x80 && byte <= 0xBF;
+}
+
+// The length of the well-formed sequence at the start of the bytes; 0 when there is none.
+size_t SequenceLength(std::string_view bytes) {
+  auto at = [&](size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0; };
+  unsigned char lead = at(0);
+  size_t length = 0;
+  unsigned char secondLow = 0x80, secondHigh = 0xBF;
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) secondLow = 0xA0;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) secondLow = 0x90;
+    if (lead == 0xF4) secondHigh = 0x8F;
+  } else {
+    return 0;
+  }
+  if (bytes.size() < length) return 0;
+  if (at(1) < secondLow || at(1) > secondHigh) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if (!IsContinuation(at(i))) return 0;
+  }
+  return length;
+}
+
 }  // namespace
 
 int AnsiCodePageForLanguage(std::string_view language, std::string_view territory) {
@@ -143,12 +175,32 @@ std::string EncodeCodePage(std::u16string_view text, int codePage) {
   return out;
 }
 
+bool IsWellFormedUtf8(std::string_view bytes) {
+  auto first =
+      std::find_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  if (first == bytes.end()) return false;
+  std::string_view rest = bytes.substr(static_cast<size_t>(first - bytes.begin()));
+  while (!rest.empty()) {
+    size_t length = SequenceLength(rest);
+    if (length == 0) return false;
+    rest.remove_prefix(length);
+  }
+  return true;
+}
+
 std::u16string DecodeByByteOrderMark(std::string_view bytes, int fallbackCodePage) {
   if (bytes.starts_with("\xEF\xBB\xBF")) return ToUtf16(bytes.substr(3));
   if (bytes.starts_with("\xFF\xFE")) return DecodeUtf16(bytes.substr(2), false);
   if (bytes.starts_with("\xFE\xFF")) return DecodeUtf16(bytes.substr(2), true);
   std::optional<std::u16string> text = DecodeCodePage(bytes, fallbackCodePage);
   return text ? *text : ToUtf16(bytes);
+}
+
+std::u16string DecodeTextFile(std::string_view bytes) {
+  bool hasMark =
+      bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+  if (!hasMark && IsWellFormedUtf8(bytes)) return ToUtf16(bytes);
+  return DecodeByByteOrderMark(bytes, AnsiCodePage());
 }
 
 }  // namespace sonacli

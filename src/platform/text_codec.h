@@ -28,4 +28,13 @@ std::string EncodeCodePage(std::u16string_view text, int codePage);
 // encoding (and is dropped), otherwise the bytes are read in fallbackCodePage.
 std::u16string DecodeByByteOrderMark(std::string_view bytes, int fallbackCodePage);
 
+// The bytes hold at least one byte from 0x80 and every sequence from there on is well-formed
+// UTF-8: no overlong forms, nothing above U+10FFFF, none cut short (encoded surrogates pass).
+bool IsWellFormedUtf8(std::string_view bytes);
+
+// A text file's bytes as the program reads configuration, list and dictionary files: by its
+// byte-order mark; without one, as UTF-8 when it is well-formed UTF-8 (files on this system
+// usually are, and text in a Windows code page almost never is), else in the ANSI code page.
+std::u16string DecodeTextFile(std::string_view bytes);
+
 }  // namespace sonacli

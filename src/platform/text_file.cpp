@@ -28,7 +28,7 @@ bool WriteFileBytes(std::u16string_view fileName, std::string_view bytes) {
 bool ReadTextLines(std::u16string_view fileName, std::vector<std::u16string>& lines) {
   std::string bytes;
   if (!ReadFileBytes(fileName, bytes)) return false;
-  lines = SplitIntoLines(DecodeByByteOrderMark(bytes, AnsiCodePage()));
+  lines = SplitIntoLines(DecodeTextFile(bytes));
   return true;
 }
 

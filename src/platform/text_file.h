@@ -12,8 +12,8 @@ bool ReadFileBytes(std::u16string_view fileName, std::string& bytes);
 // Creates or replaces the file with the bytes; false on any failure.
 bool WriteFileBytes(std::u16string_view fileName, std::string_view bytes);
 
-// Reads a text file as lines: a UTF-8, UTF-16LE or UTF-16BE byte-order mark selects the encoding,
-// otherwise the system ANSI code page; lines end at CR LF, CR or LF. False when unreadable.
+// Reads a text file as lines, decoded by DecodeTextFile; lines end at CR LF, CR or LF.
+// False when the file cannot be read.
 bool ReadTextLines(std::u16string_view fileName, std::vector<std::u16string>& lines);
 
 }  // namespace sonacli

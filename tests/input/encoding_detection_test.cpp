@@ -20,35 +20,6 @@ std::string Repeat(const std::string& text, int times) {
   return out;
 }
 
-TEST(IsWellFormedUtf8, AcceptsOnlyStrictSequencesAndNeedsNonAscii) {
-  struct Case {
-    std::string bytes;
-    bool expected;
-  };
-  const Case cases[] = {
-      {"", false},
-      {"plain ascii", false},
-      {"caf\xC3\xA9", true},
-      {"\xE2\x82\xAC and more", true},
-      {"\xE0\xA0\x80", true},
-      {"\xED\xA0\x80", true},  // E1..EF take any two continuation bytes
-      {"\xF0\x90\x80\x80", true},
-      {"\xF4\x8F\xBF\xBF", true},
-      {"\xC3", false},         // cut short
-      {"ok \xE2\x82", false},  // cut short at the end
-      {"\xC0\x80", false},     // overlong lead
-      {"\xC1\xBF", false},
-      {"\xE0\x9F\xBF", false},      // overlong three-byte form
-      {"\xF0\x8F\xBF\xBF", false},  // overlong four-byte form
-      {"\xF4\x90\x80\x80", false},  // above U+10FFFF
-      {"\xF5\x80\x80\x80", false},
-      {"\x80", false},
-      {"\xC3\xA9 then \xFF", false},
-      {"\xC3\x28", false},
-  };
-  for (const Case& c : cases) EXPECT_EQ(IsWellFormedUtf8(c.bytes), c.expected) << c.bytes;
-}
-
 TEST(ChooseContentEncoding, FollowsTheDetectorsCodePageAndSize) {
   const std::string ascii51(51, 'a');
   const std::string utf8Long = Repeat("\xD0\xB6", 30);

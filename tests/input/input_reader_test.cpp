@@ -87,11 +87,11 @@ TEST(ReadTextFile, MissingFileOrFolderFails) {
   EXPECT_TRUE(lines.empty());
 }
 
-TEST(DecodePlainText, UsesMarkThenUtf8ThenAnsi) {
-  EXPECT_EQ(DecodePlainText(ToUtf8(u"Привет")), u"Привет");
-  EXPECT_EQ(DecodePlainText(EncodeCodePage(u"Привет", 1251)), u"Привет");
-  EXPECT_EQ(DecodePlainText("\xFF\xFE" + EncodeCodePage(u"да", 1200)), u"да");
-  EXPECT_EQ(DecodePlainText("plain"), u"plain");
+TEST(DecodeTextFile, UsesMarkThenUtf8ThenAnsi) {
+  EXPECT_EQ(DecodeTextFile(ToUtf8(u"Привет")), u"Привет");
+  EXPECT_EQ(DecodeTextFile(EncodeCodePage(u"Привет", 1251)), u"Привет");
+  EXPECT_EQ(DecodeTextFile("\xFF\xFE" + EncodeCodePage(u"да", 1200)), u"да");
+  EXPECT_EQ(DecodeTextFile("plain"), u"plain");
 }
 
 TEST(DecodeStreamBytes, NeverAsksTheDetector) {

@@ -53,12 +53,44 @@ TEST(TextCodec, AnsiCodePageFollowsTheLanguage) {
   EXPECT_EQ(AnsiCodePage(), 1251);  // the test environment sets SONACLI_ANSI_CODEPAGE
 }
 
+TEST(IsWellFormedUtf8, AcceptsOnlyStrictSequencesAndNeedsNonAscii) {
+  struct Case {
+    std::string bytes;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"", false},
+      {"plain ascii", false},
+      {"caf\xC3\xA9", true},
+      {"\xE2\x82\xAC and more", true},
+      {"\xE0\xA0\x80", true},
+      {"\xED\xA0\x80", true},  // E1..EF take any two continuation bytes
+      {"\xF0\x90\x80\x80", true},
+      {"\xF4\x8F\xBF\xBF", true},
+      {"\xC3", false},         // cut short
+      {"ok \xE2\x82", false},  // cut short at the end
+      {"\xC0\x80", false},     // overlong lead
+      {"\xC1\xBF", false},
+      {"\xE0\x9F\xBF", false},      // overlong three-byte form
+      {"\xF0\x8F\xBF\xBF", false},  // overlong four-byte form
+      {"\xF4\x90\x80\x80", false},  // above U+10FFFF
+      {"\xF5\x80\x80\x80", false},
+      {"\x80", false},
+      {"\xC3\xA9 then \xFF", false},
+      {"\xC3\x28", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsWellFormedUtf8(c.bytes), c.expected) << c.bytes;
+}
+
 TEST(TextFile, ReadsLinesInTheAnsiCodePageWithoutMark) {
   testing::ScopedTempDir dir;
   std::u16string name = ToUtf16(testing::WriteFile(dir.File("a.txt"), "\xcf\xf0\xe8\r\n\r\nb\rc\n"));
   std::vector<std::u16string> lines;
   ASSERT_TRUE(ReadTextLines(name, lines));
   EXPECT_EQ(lines, (std::vector<std::u16string>{u"При", u"", u"b", u"c"}));
+  // Well-formed UTF-8 without a mark is taken as UTF-8.
+  ASSERT_TRUE(ReadTextLines(ToUtf16(testing::WriteFile(dir.File("u.txt"), "Привет\n")), lines));
+  EXPECT_EQ(lines, (std::vector<std::u16string>{u"Привет"}));
   EXPECT_FALSE(ReadTextLines(ToUtf16(dir.File("missing.txt")), lines));
   EXPECT_FALSE(ReadTextLines(ToUtf16(dir.Path().string()), lines));
 }
