@@ -33,5 +33,5 @@ function(sonacli_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} sonacli_testing GTest::gtest GTest::gmock sonacli_warnings)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "SONACLI_ANSI_CODEPAGE=1251;SONACLI_SOURCE_DIR=${PROJECT_SOURCE_DIR};SONACLI_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    PROPERTIES ENVIRONMENT "SONACLI_ANSI_CODEPAGE=1251")
 endfunction()

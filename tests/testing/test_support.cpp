@@ -36,16 +36,4 @@ std::string ReadFile(const std::string& name) {
   return content.str();
 }
 
-static std::string EnvOr(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return (value && *value) ? value : fallback;
-}
-
-std::string SourceDir() {
-  return EnvOr("SONACLI_SOURCE_DIR", ".");
-}
-std::string BinaryDir() {
-  return EnvOr("SONACLI_BINARY_DIR", ".");
-}
-
 }  // namespace sonacli::testing

@@ -26,9 +26,5 @@ class ScopedTempDir {
 std::string WriteFile(const std::string& name, const std::string& bytes);
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& name);
-// The project's source folder (set by the build for every test), for fixtures.
-std::string SourceDir();
-// The build folder (set by the build for every test), for the built programs.
-std::string BinaryDir();
 
 }  // namespace sonacli::testing
