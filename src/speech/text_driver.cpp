@@ -26,15 +26,6 @@ constexpr int32_t kSyncPieceLimit = 350;
 // What replaces a piece with nothing to pronounce, or an empty answer.
 constexpr int64_t kPlaceholderSilenceMs = 100;
 
-std::u16string JoinedText(const std::vector<std::u16string>& lines) {
-  std::u16string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += u"\r\n";
-    text += lines[i];
-  }
-  return text;
-}
-
 // A decimal integer with an optional sign; 0 when the text is no number.
 int64_t ParseInteger(std::u16string_view text) {
   const std::string digits = ToUtf8(text);
@@ -103,7 +94,7 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
 }
 
 void TTextDriver::BuildPieces(const std::vector<std::u16string>& lines) {
-  TTextParts parts(JoinedText(lines));
+  TTextParts parts(JoinLines(lines));
   syncState_.BlankPending = false;
   syncState_.BlankAfterCurrent = false;
   for (size_t i = 0; i < parts.Count(); ++i) {
