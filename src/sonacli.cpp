@@ -1,3 +1,5 @@
 #include "main/entry.h"
 
-int main(int argc, char** argv) { return sonacli::RunProgram(argc, argv); }
+int main(int argc, char** argv) {
+  return sonacli::RunProgram(argc, argv);
+}

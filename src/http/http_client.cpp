@@ -41,12 +41,18 @@ CURLcode AddCaFile(CURL*, void* sslContext, void* user) {
   return X509_STORE_load_file(store, file->c_str()) == 1 ? CURLE_OK : CURLE_SSL_CACERT_BADFILE;
 }
 
+int CheckAbort(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  const auto* shouldAbort = static_cast<const std::function<bool()>*>(user);
+  return (*shouldAbort)() ? 1 : 0;
+}
+
 }  // namespace
 
 struct THttpClient::TState {
   std::unique_ptr<CURL, CurlDeleter> handle;
   std::unique_ptr<curl_slist, SlistDeleter> headers;
   std::string caFile;
+  std::function<bool()> shouldAbort;
   std::string statusText;
   std::string body;
   char error[CURL_ERROR_SIZE] = {};
@@ -97,6 +103,14 @@ void THttpClient::AddTrustedCaFile(const std::string& file) {
 
 void THttpClient::SetUserAgent(const std::string& userAgent) {
   curl_easy_setopt(state_->handle.get(), CURLOPT_USERAGENT, userAgent.c_str());
+}
+
+void THttpClient::SetAbortCheck(std::function<bool()> shouldAbort) {
+  state_->shouldAbort = std::move(shouldAbort);
+  CURL* handle = state_->handle.get();
+  curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, CheckAbort);
+  curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &state_->shouldAbort);
+  curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
 }
 
 THttpAnswer THttpClient::Get(const std::string& url) {

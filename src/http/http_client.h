@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -47,6 +48,9 @@ class THttpClient {
   // A PEM file of CA certificates trusted in addition to the system's.
   void AddTrustedCaFile(const std::string& file);
   void SetUserAgent(const std::string& userAgent);
+  // Polled while a request runs (about once a second, and on every block of data); when it
+  // answers true the request stops at once with THttpError.
+  void SetAbortCheck(std::function<bool()> shouldAbort);
 
   // Throw THttpError on transport failures.
   THttpAnswer Get(const std::string& url);

@@ -3,6 +3,7 @@
 #include "platform/random.h"
 #include "settings/online_global.h"
 #include "speech/driver_error.h"
+#include "speech/interrupt.h"
 
 namespace sonacli {
 
@@ -25,7 +26,7 @@ bool ProbeOutputFormat(TYandexTTSObject& service, TPacer& pacer, TOutputData& fo
   request.VolumeDelta = 0;
   request.ApiKey = ApiKey;
   if (!service.Synthesize(request)) {
-    ReportDriverError(runResult, request.ErrorText);
+    if (!InterruptRequested()) ReportDriverError(runResult, request.ErrorText);
     return false;
   }
   pacer.PauseAfterRequest(false);

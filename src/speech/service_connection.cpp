@@ -6,6 +6,7 @@
 
 #include "common/unicode_text.h"
 #include "settings/online_global.h"
+#include "speech/interrupt.h"
 
 namespace sonacli {
 namespace {
@@ -42,6 +43,8 @@ void ConfigureHttpClient(THttpClient& client) {
   client.SetKeepAlive(true);
   client.SetTimeoutMs(kTimeoutMs);
   client.SetUserAgent("sonacli/" SONACLI_VERSION);
+  // Ctrl-C must not wait for an answer that may take minutes.
+  client.SetAbortCheck(InterruptRequested);
   const std::string caBundle = EnvironmentOr("SONACLI_CA_BUNDLE", "");
   if (!caBundle.empty()) client.AddTrustedCaFile(caBundle);
 }

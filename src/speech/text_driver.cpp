@@ -14,6 +14,7 @@
 #include "speech/progress_line.h"
 #include "speech/temp_folder.h"
 #include "subtitles/finish_output.h"
+#include "subtitles/sync_entry.h"
 #include "text/nothing_to_say.h"
 #include "text/text_parts.h"
 
@@ -35,18 +36,6 @@ int64_t ParseInteger(std::u16string_view text) {
     return used == digits.size() ? value : 0;
   } catch (const std::exception&) {
     return 0;
-  }
-}
-
-// Whether the LRC writer is to put a blank line after a piece with this break marker.
-bool BlankLineAfter(std::u16string_view marker, bool current) {
-  switch (LrcBlankLines) {
-    case 1:
-      return marker != kMarkerCut;
-    case 2:
-      return marker == kMarkerLineEnd;
-    default:
-      return current;
   }
 }
 
@@ -129,7 +118,8 @@ TTextDriver::TNext TTextDriver::HandlePiece(size_t index) {
 
 TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
   if (SyncOutput) {
-    syncState_.BlankAfterCurrent = BlankLineAfter(pieces_.Markers[index], syncState_.BlankAfterCurrent);
+    syncState_.BlankAfterCurrent =
+        BlankAfterMarker(pieces_.Markers[index], LrcBlankLines, syncState_.BlankAfterCurrent);
   }
   const std::u16string spoken = ApplyDictionaries(pieces_.Texts[index]);
   if (spoken.empty()) return TNext::Continue;
@@ -150,6 +140,8 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
   request.VolumeDelta = static_cast<int32_t>(ParseInteger(pieces_.Volumes[index]));
   request.ApiKey = ApiKey;
   if (!service_.Synthesize(request)) {
+    // A request cut short by Ctrl-C is no failure of the service.
+    if (InterruptRequested()) return TNext::EndLoop;
     ReportDriverError(runResult_, request.ErrorText);
     return TNext::EndLoop;
   }

@@ -64,6 +64,20 @@ TEST_F(SonacliE2e, InterruptedRunSavesWhatItHasAndExitsWith130) {
   EXPECT_EQ(ReadFile(File("out.lrc")), "[re:Sonarel]\r\n[00:00.00]First.\r\n[00:00.40]Second.\r\n");
 }
 
+TEST_F(SonacliE2e, InterruptCutsShortARequestThatIsStillWaiting) {
+  ScriptRules({{"Third", "\"delay_ms\":30000"}});
+  auto child =
+      Start({"-k", kCloudKey, "-w", File("out.wav"), "-t", "First.", "-t", "Second.", "-t", "Third."});
+  ASSERT_TRUE(WaitFor([&] { return RequestTexts().size() >= 4; }));  // the third is held at the service
+  const auto interrupted = std::chrono::steady_clock::now();
+  kill(child->Pid(), SIGINT);
+  const TChildResult run = child->Wait();
+  EXPECT_LT(std::chrono::steady_clock::now() - interrupted, 5s) << "the run waited for the answer";
+  EXPECT_EQ(run.ExitCode, 130);
+  EXPECT_EQ(run.Stdout, "");
+  EXPECT_EQ(ParseWav(ReadFile(File("out.wav"))).Samples.size(), 2 * (SpeechFrames(6) + SpeechFrames(7)));
+}
+
 TEST_F(SonacliE2e, ReaderClosingThePipeEndsTheRunQuietly) {
   const TChildResult run = Shell(
       "\"$SONACLI\" -k " + std::string(kCloudKey) +

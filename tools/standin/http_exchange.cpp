@@ -121,8 +121,12 @@ bool TConnection::Write(const std::string& bytes) {
   return true;
 }
 
-void TConnection::Send(const TResponse& response) {
-  if (response.DelayMs > 0) usleep(static_cast<useconds_t>(response.DelayMs) * 1000);
+void TConnection::Send(const TResponse& response, const std::atomic<bool>& stop) {
+  // Slices keep a scripted delay from holding the server's end.
+  for (int waited = 0; waited < response.DelayMs; waited += 20) {
+    if (stop) return;
+    usleep(20 * 1000);
+  }
   if (response.Drop) return;
   std::string head = "HTTP/1.1 " + std::to_string(response.Status) + " " + response.StatusText + "\r\n";
   head += "Content-Type: " + response.ContentType + "\r\n";

@@ -4,6 +4,7 @@
 
 #include <openssl/ssl.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <utility>
@@ -47,7 +48,8 @@ class TConnection {
   // False when the peer closed, sent something that is not HTTP/1.x, or took too long.
   bool ReadRequest(TRequest& request);
   bool Write(const std::string& bytes);
-  void Send(const TResponse& response);
+  // Waits the response's delay first, but stops waiting (and sends nothing) once `stop` is set.
+  void Send(const TResponse& response, const std::atomic<bool>& stop);
 
  private:
   int ReadSome(char* buffer, int size);

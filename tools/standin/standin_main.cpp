@@ -153,7 +153,7 @@ class TServer {
     TRequest request;
     if (!connection.ReadRequest(request)) return;
     Record(request);
-    connection.Send(AnswerRequest(request, script_));
+    connection.Send(AnswerRequest(request, script_), stopRequested);
     lastActivity_ = Clock::now();
   }
 
