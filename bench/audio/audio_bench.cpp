@@ -1,6 +1,5 @@
 // Real-time factors of the audio steps (decode, resample, channel conversion, append) for every
 // output format, and the peak memory of long file outputs. Run from a Release build.
-#include <opus/opusenc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -18,6 +17,7 @@
 #include "audio/convert_wav.h"
 #include "audio/opus_decoder.h"
 #include "audio/wave_in.h"
+#include "ogg_opus/ogg_opus_encoder.h"
 
 namespace sonacli {
 namespace {
@@ -47,27 +47,8 @@ std::vector<int16_t> SpeechLike(double seconds) {
   return samples;
 }
 
-std::string EncodeOpus(const std::vector<int16_t>& samples) {
-  std::string out;
-  OpusEncCallbacks callbacks{[](void* user, const unsigned char* data, opus_int32 length) {
-                               static_cast<std::string*>(user)->append(reinterpret_cast<const char*>(data),
-                                                                       length);
-                               return 0;
-                             },
-                             [](void*) { return 0; }};
-  std::unique_ptr<OggOpusComments, void (*)(OggOpusComments*)> comments(ope_comments_create(),
-                                                                        ope_comments_destroy);
-  int error = 0;
-  std::unique_ptr<OggOpusEnc, void (*)(OggOpusEnc*)> encoder(
-      ope_encoder_create_callbacks(&callbacks, &out, comments.get(), 48000, 1, 0, &error),
-      ope_encoder_destroy);
-  ope_encoder_write(encoder.get(), samples.data(), static_cast<int>(samples.size()));
-  ope_encoder_drain(encoder.get());
-  return out;
-}
-
 const std::string& Speech() {
-  static const std::string answer = EncodeOpus(SpeechLike(kSpeechSeconds));
+  static const std::string answer = EncodeOggOpus(SpeechLike(kSpeechSeconds));
   return answer;
 }
 
@@ -93,7 +74,7 @@ long PeakRssKiB() {
 
 // Decodes 6 s answers into 24 kHz pieces and appends them to a file output for `minutes`.
 void WriteFileOutput(double minutes) {
-  static const std::string piece = EncodeOpus(SpeechLike(kPieceSeconds));
+  static const std::string piece = EncodeOggOpus(SpeechLike(kPieceSeconds));
   const auto folder = std::filesystem::temp_directory_path() / ("audio_bench_" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
   TOutputData format{u"", 1, 24000, 16};

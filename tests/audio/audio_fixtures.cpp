@@ -1,6 +1,5 @@
 #include "audio_fixtures.h"
 
-#include <opus/opusenc.h>
 #include <sndfile.h>
 
 #include <cmath>
@@ -8,6 +7,7 @@
 #include <numbers>
 
 #include "audio/wav_header.h"
+#include "ogg_opus/ogg_opus_encoder.h"
 
 namespace sonacli::testing {
 
@@ -23,28 +23,7 @@ std::vector<int16_t> MakeSine(int rate, int channels, double frequency, double a
 }
 
 std::string EncodeOpus(const std::vector<int16_t>& samples, int channels, int links) {
-  std::string out;
-  OpusEncCallbacks callbacks{[](void* user, const unsigned char* data, opus_int32 length) {
-                               static_cast<std::string*>(user)->append(reinterpret_cast<const char*>(data),
-                                                                       length);
-                               return 0;
-                             },
-                             [](void*) { return 0; }};
-  std::unique_ptr<OggOpusComments, void (*)(OggOpusComments*)> comments(ope_comments_create(),
-                                                                        ope_comments_destroy);
-  int error = 0;
-  std::unique_ptr<OggOpusEnc, void (*)(OggOpusEnc*)> encoder(
-      ope_encoder_create_callbacks(&callbacks, &out, comments.get(), 48000, channels, 0, &error),
-      ope_encoder_destroy);
-  if (!encoder) return {};
-  ope_encoder_ctl(encoder.get(), OPUS_SET_BITRATE(96000));
-  const int frames = static_cast<int>(samples.size() / channels);
-  for (int link = 0; link < links; ++link) {
-    if (link > 0) ope_encoder_chain_current(encoder.get(), comments.get());
-    ope_encoder_write(encoder.get(), samples.data(), frames);
-  }
-  ope_encoder_drain(encoder.get());
-  return out;
+  return EncodeOggOpus(samples, {.Channels = channels, .Links = links, .BitRate = 96000, .Title = ""});
 }
 
 std::string MakeWavBytes(const std::vector<int16_t>& samples, int rate, int channels) {

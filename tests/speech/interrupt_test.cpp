@@ -5,19 +5,10 @@
 
 #include <vector>
 
+#include "fake_clock.h"
+
 namespace sonacli {
 namespace {
-
-class RecordingClock : public TTickClock {
- public:
-  int64_t TickCountMs() override { return now; }
-  void SleepMs(int32_t ms) override {
-    sleeps.push_back(ms);
-    now += ms;
-  }
-  int64_t now = 0;
-  std::vector<int32_t> sleeps;
-};
 
 TEST(Interrupt, SignalsAreRecordedWhileTheGuardLivesAndHandlersComeBack) {
   ClearInterrupt();
@@ -41,17 +32,17 @@ TEST(Interrupt, SignalsAreRecordedWhileTheGuardLivesAndHandlersComeBack) {
 
 TEST(Interrupt, ClockSleepsInSlicesAndStopsOnceInterrupted) {
   ClearInterrupt();
-  RecordingClock inner;
+  TFakeClock inner(0);
   TInterruptibleClock clock(inner);
   clock.SleepMs(55);
-  EXPECT_EQ(inner.sleeps, (std::vector<int32_t>{20, 20, 15}));
+  EXPECT_EQ(inner.SleepLengths(), (std::vector<int32_t>{20, 20, 15}));
   EXPECT_EQ(clock.TickCountMs(), 55);
   {
     InterruptGuard guard;
     raise(SIGINT);
     EXPECT_THROW(clock.SleepMs(100), TInterrupted);
   }
-  EXPECT_EQ(inner.sleeps.size(), 3u);
+  EXPECT_EQ(inner.SleepLengths().size(), 3u);
   ClearInterrupt();
 }
 

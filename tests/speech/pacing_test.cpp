@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "fake_clock.h"
+
 namespace sonacli {
 namespace {
 
@@ -40,29 +42,18 @@ TEST(Pacing, WaitsFollowTheTable) {
   EXPECT_EQ(seenHigh, 179);
 }
 
-class RecordingClock : public TTickClock {
- public:
-  int64_t TickCountMs() override { return now; }
-  void SleepMs(int32_t ms) override {
-    sleeps.push_back(ms);
-    now += ms;
-  }
-  int64_t now = 0;
-  std::vector<int32_t> sleeps;
-};
-
 TEST(Pacing, PacerSleepsOnItsClock) {
-  RecordingClock clock;
+  TFakeClock clock(0);
   TPacer pacer(clock, /*legacyKey=*/true, /*requestDelayMs=*/1000);
   pacer.PauseBetweenPieces();
   pacer.PauseAfterRequest(false);
   pacer.PauseAfterRequest(true);
-  ASSERT_EQ(clock.sleeps.size(), 3u);
-  EXPECT_GE(clock.sleeps[0], 110);
-  EXPECT_LE(clock.sleeps[0], 179);
-  EXPECT_GE(clock.sleeps[1], 1050);
-  EXPECT_LE(clock.sleeps[1], 1119);
-  EXPECT_LE(clock.sleeps[2], 179);
+  ASSERT_EQ(clock.SleepLengths().size(), 3u);
+  EXPECT_GE(clock.SleepLengths()[0], 110);
+  EXPECT_LE(clock.SleepLengths()[0], 179);
+  EXPECT_GE(clock.SleepLengths()[1], 1050);
+  EXPECT_LE(clock.SleepLengths()[1], 1119);
+  EXPECT_LE(clock.SleepLengths()[2], 179);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "fake_clock.h"
 #include "speech/synthesis_request.h"
-#include "speech/tick_clock.h"
 #include "standin/standin_process.h"
 #include "testing/test_support.h"
 
@@ -33,21 +33,6 @@ class TStandinTest : public ::testing::Test {
 
   testing::ScopedTempDir dir_;
   std::unique_ptr<TStandinProcess> standin_;
-};
-
-// A clock that moves only when it is slept on.
-class TFakeClock final : public TTickClock {
- public:
-  int64_t TickCountMs() override { return now_; }
-  void SleepMs(int32_t ms) override {
-    now_ += ms;
-    ++sleeps_;
-  }
-  int Sleeps() const { return sleeps_; }
-
- private:
-  int64_t now_ = 4'294'960'000;  // near the 32-bit wrap, which the signed differences must survive
-  int sleeps_ = 0;
 };
 
 }  // namespace sonacli

@@ -1,0 +1,21 @@
+// Ogg Opus made with libopusenc from 16-bit samples at 48000 Hz: the stand-in service's speech,
+// and the test and benchmark audio.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sonacli {
+
+struct OggOpusOptions {
+  int Channels = 1;
+  int Links = 1;      // more than 1 chains the same samples once per link
+  int BitRate = 0;    // bits per second; 0 leaves libopusenc's choice
+  std::string Title;  // a TITLE comment when not empty
+};
+
+// The Ogg Opus stream of the interleaved samples; empty when libopusenc fails.
+std::string EncodeOggOpus(const std::vector<int16_t>& samples, const OggOpusOptions& options = {});
+
+}  // namespace sonacli
