@@ -9,7 +9,6 @@
 #include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
 #include "input/input_filters.h"
-#include "input/input_lines.h"
 #include "input/input_reader.h"
 #include "input/line_selection.h"
 #include "main/command_line.h"

@@ -38,6 +38,7 @@ std::vector<std::u16string> DictionaryFiles;
 std::vector<std::u16string> LineSelections;
 std::u16string ConfigFileName;
 TRetrySettings RetrySettings;
+std::vector<std::u16string> InputLines;
 
 void ResetSettings() {
   ApiKey.clear();

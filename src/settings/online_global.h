@@ -78,6 +78,10 @@ extern std::vector<std::u16string> LineSelections;
 extern std::u16string ConfigFileName;
 extern TRetrySettings RetrySettings;
 
+// The whole input text, one entry per line without line ends: filled once per run by the input
+// step, then read by the drivers.
+extern std::vector<std::u16string> InputLines;
+
 // Puts every setting back to its value at process start (tests and repeated runs use it).
 void ResetSettings();
 

@@ -1,5 +1,5 @@
 // TYandexTTSObject::SpeakText: the text-mode driver over the whole input.
-#include "input/input_lines.h"
+#include "settings/online_global.h"
 #include "speech/interrupt.h"
 #include "speech/progress_line.h"
 #include "speech/text_driver.h"

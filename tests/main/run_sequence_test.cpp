@@ -8,7 +8,6 @@
 #include "catalogue/value_list.h"
 #include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
-#include "input/input_lines.h"
 #include "main/usage_text.h"
 #include "platform/console.h"
 #include "platform/text_codec.h"
