@@ -14,18 +14,7 @@ namespace {
 constexpr size_t kNone = std::u16string::npos;
 
 bool IsPunctuation(char16_t c) {
-  switch (u_charType(c)) {
-    case U_CONNECTOR_PUNCTUATION:
-    case U_DASH_PUNCTUATION:
-    case U_START_PUNCTUATION:
-    case U_END_PUNCTUATION:
-    case U_INITIAL_PUNCTUATION:
-    case U_FINAL_PUNCTUATION:
-    case U_OTHER_PUNCTUATION:
-      return true;
-    default:
-      return false;
-  }
+  return u_ispunct(c);
 }
 
 // The character at index, or 0 outside the text.

@@ -13,21 +13,8 @@ bool IsEdgeSpace(char16_t c) {
 
 bool Silent(UChar32 c) {
   if ((c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0) return true;
-  switch (u_charType(c)) {
-    case U_CONNECTOR_PUNCTUATION:
-    case U_DASH_PUNCTUATION:
-    case U_START_PUNCTUATION:
-    case U_END_PUNCTUATION:
-    case U_INITIAL_PUNCTUATION:
-    case U_FINAL_PUNCTUATION:
-    case U_OTHER_PUNCTUATION:
-    case U_SPACE_SEPARATOR:
-    case U_LINE_SEPARATOR:
-    case U_PARAGRAPH_SEPARATOR:
-      return true;
-    default:
-      return false;
-  }
+  // Punctuation (P*) and separators (Z*) have no sound of their own.
+  return (U_GET_GC_MASK(c) & (U_GC_P_MASK | U_GC_Z_MASK)) != 0;
 }
 
 }  // namespace
