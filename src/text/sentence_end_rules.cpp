@@ -3,7 +3,8 @@
 #include <array>
 #include <string>
 
-#include "common/char_classes.h"
+#include <unicode/uchar.h>
+
 #include "common/unicode_text.h"
 #include "text/abbreviations.h"
 #include "text/char_at.h"
@@ -164,7 +165,8 @@ bool TooShort(std::u16string_view text, ptrdiff_t i, ptrdiff_t start) {
   for (ptrdiff_t k = i - 1; k >= start && k >= 1; --k) {
     char16_t c = CharAt(text, k);
     if (IsSentenceMark(c)) break;
-    if (WordChar(c) && ++letters > 2) return false;
+    // Letters (any L category) and decimal digits; combining marks do not count.
+    if (u_isalnum(c) && ++letters > 2) return false;
   }
   return true;
 }

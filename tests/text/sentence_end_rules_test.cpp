@@ -114,6 +114,9 @@ TEST(SentenceEndRules, TooShortCountsLettersSinceTheLastTerminator) {
   EXPECT_FALSE(TooShort(far.Text, far.Position, 1));
   Marked comma = Mark("Hi^, there");
   EXPECT_FALSE(TooShort(comma.Text, comma.Position, 1));
+  // Combining marks are not letters: two letters with their accents are still too short.
+  Marked marks = Mark("a\u0301b\u0301^! Next");
+  EXPECT_TRUE(TooShort(marks.Text, marks.Position, 1));
 }
 
 TEST(SentenceEndRules, BracketOpensSentenceNeedsATerminatorBeforeTheBracket) {
