@@ -210,7 +210,8 @@ bool CloseOutput(TAudioOutput& output) {
 
 bool ReadWavFormat(const std::string& stream, TOutputData& format) {
   const auto reader = TWaveIn::OpenMemory(stream);
-  if (!reader) return false;
+  // The reader decodes more than WAV (Ogg Opus among others); only a WAV gives the output format.
+  if (!reader || !reader->IsWave()) return false;
   const TAudioFormat found = reader->Format();
   format.SampleRate = found.SampleRate;
   format.Channels = found.Channels;

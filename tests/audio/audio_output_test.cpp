@@ -183,8 +183,11 @@ TEST(AudioOutput, ReadWavFormatTakesTheAnswersFormat) {
   EXPECT_EQ(format.SampleRate, 22050);
   EXPECT_EQ(format.Channels, 2);
   EXPECT_EQ(format.BitsPerSample, 16);
-  for (const std::string& bad : {std::string(), std::string("OggS not a wave"), std::string(44, '\0')}) {
-    EXPECT_FALSE(ReadWavFormat(bad, format));
+  // Sound the reader decodes but that is no WAV: the service's own Ogg Opus.
+  const std::string opus = testing::EncodeOpus(testing::MakeSine(48000, 1, 500, 8000, 0.2), 1);
+  for (const std::string& bad :
+       {std::string(), std::string("OggS not a wave"), std::string(44, '\0'), opus}) {
+    EXPECT_FALSE(ReadWavFormat(bad, format)) << bad.substr(0, 4);
   }
 }
 
