@@ -52,6 +52,11 @@ std::u16string DecodeFileBytes(std::string_view bytes, const TDecodeOptions& opt
   if (options.ForceEncoding) return DecodeSkippingMark(bytes, options.ForcedEncoding);
   if (options.SubtitleVtt) return DecodeSkippingMark(bytes, TEncoding::Utf8);
   TDetectedEncoding detected = DetectEncoding(bytes);
+  // Text files on this system are UTF-8, and the detector takes a short UTF-8 text with a few
+  // accented letters for a single-byte code page ("Café" for cp1250).
+  if (detected.ByteOrderMark == TEncoding::Ansi && detected.Content == TEncoding::Ansi &&
+      IsWellFormedUtf8(bytes))
+    detected.Content = TEncoding::Utf8;
   if (detected.ByteOrderMark == TEncoding::Ansi && detected.Content != TEncoding::Ansi) {
     return DecodeSkippingMark(bytes, detected.Content);
   }

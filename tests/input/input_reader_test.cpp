@@ -49,6 +49,9 @@ TEST(ReadTextFile, DetectsEncodingOfFilesWithoutMark) {
   EXPECT_EQ(ReadFile(WriteFile(dir.File("cp1251.txt"), EncodeCodePage(kRussianText, 1251))), kRussianLines);
   EXPECT_EQ(ReadFile(WriteFile(dir.File("utf8.txt"), ToUtf8(kRussianText))), kRussianLines);
   EXPECT_EQ(ReadFile(WriteFile(dir.File("short.txt"), "\xD0\xB4\xD0\xB0")), (Lines{u"да"}));
+  // Well-formed UTF-8 that the detector takes for a code page (cp1250, cp852) is still UTF-8.
+  for (std::u16string_view word : {u"Café", u"Straße"})
+    EXPECT_EQ(ReadFile(WriteFile(dir.File("word.txt"), ToUtf8(word) + "\n")), Lines{std::u16string(word)});
   // KOI8-R reads wrongly as cp1251; the detector's code page corrects it.
   EXPECT_EQ(ReadFile(WriteFile(dir.File("koi8.txt"), EncodeCodePage(kRussianText, 20866))), kRussianLines);
   const std::u16string longText = kRussianText + u"\r\n" + kRussianText + u"\r\n" + kRussianText;
