@@ -36,6 +36,22 @@ bool IsUpperLetter(char16_t c) {
   return u_charType(c) == U_UPPERCASE_LETTER;
 }
 
+// A letter (Lu, Ll, Lt, Lm, Lo) or a decimal digit: a match right after one starts inside a word.
+// Unlike WordChar, combining marks and the zero-width joiner do not count.
+bool LetterOrDigit(char16_t c) {
+  if (DecimalDigit(c)) return true;
+  switch (u_charType(c)) {
+    case U_UPPERCASE_LETTER:
+    case U_LOWERCASE_LETTER:
+    case U_TITLECASE_LETTER:
+    case U_MODIFIER_LETTER:
+    case U_OTHER_LETTER:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Whether the first letter of a match is upper case, so that the replacement's first letter is
 // made upper case too; never when the match starts with a letter in the middle of a word.
 bool StartsUpperCase(std::u16string_view match, bool midWord) {
@@ -139,7 +155,7 @@ void PlainReplacer::ReplaceInPlace(size_t found, std::u16string_view key, std::u
     if (Rejected(rule, p > 0, before, p + n)) continue;
     char16_t* target = text_.data() + p;
     const bool upper =
-        rule.TransferCase && StartsUpperCase(std::u16string_view(target, n), p > 0 && WordChar(before));
+        rule.TransferCase && StartsUpperCase(std::u16string_view(target, n), p > 0 && LetterOrDigit(before));
     replacement.copy(target, n);
     if (upper) Capitalize(target, n);
     for (size_t i = p; i < p + n; ++i) copy_[i] = LowerChar(text_[i]);
@@ -165,7 +181,7 @@ void PlainReplacer::ReplaceRebuilding(size_t found, std::u16string_view key, std
     const size_t at = out_.size();
     out_.append(replacement);
     if (rule.TransferCase &&
-        StartsUpperCase(std::u16string_view(text_).substr(p, n), hasBefore && WordChar(before))) {
+        StartsUpperCase(std::u16string_view(text_).substr(p, n), hasBefore && LetterOrDigit(before))) {
       Capitalize(out_.data() + at, replacement.size());
     }
     for (size_t i = at; i < out_.size(); ++i) outCopy_.push_back(LowerChar(out_[i]));

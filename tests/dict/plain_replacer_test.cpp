@@ -40,6 +40,9 @@ TEST(DicEntries, ReplaceWholeWordsWithTheCaseOfTheText) {
       {"ёж=еж", u"Ёж ЁЖ", u"Еж Еж"},
       {"aa=x", u"aaa aa", u"aaa x"},  // a rejected place is passed over as a whole
       {"*aa*=x", u"aaaa", u"xx"},
+      // Only a letter or a digit before the match keeps its capital from counting; a combining
+      // mark or a joiner does not.
+      {"*cat=dog", u"e\u0301Cat a\u200DCat 1Cat", u"e\u0301Dog a\u200DDog 1dog"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ToUtf8(ApplyOneFile("a.dic", c.dic, c.input)), ToUtf8(c.expected)) << c.dic;
@@ -65,7 +68,8 @@ std::u16string ReferenceApply(const std::vector<TDICItem>& entries, std::u16stri
       std::u16string replacement = entry.Replacement;
       const std::u16string match = text.substr(p, n);
       const size_t letter = std::find_if(match.begin(), match.end(), WordLetter) - match.begin();
-      const bool midWord = letter == 0 && p > 0 && WordChar(text[p - 1]);
+      const bool midWord = letter == 0 && p > 0 &&
+                           (DecimalDigit(text[p - 1]) || (U_GET_GC_MASK(text[p - 1]) & U_GC_L_MASK) != 0);
       if (letter < n && !midWord && u_charType(match[letter]) == U_UPPERCASE_LETTER) {
         auto target = std::find_if(replacement.begin(), replacement.end(), WordLetter);
         if (target != replacement.end()) *target = UpperChar(*target);
