@@ -129,6 +129,14 @@ TEST(ConvertWav, SampleWidthConversionsFollowTheirRounding) {
   EXPECT_EQ(SampleToFloat(&u8, 8), -1.0f);
 }
 
+TEST(ConvertWav, EightBitSilenceStaysSilentToTheEnd) {
+  // 8-bit samples are unsigned: silence is 0x80, and so is the silence fed in after the signal.
+  const std::string wav = MakeWavHeader(48000, 1, 8, 4800) + std::string(4800, '\x80');
+  const std::string out = Convert(wav, 22050, 0, 0);
+  ASSERT_EQ(out.size(), kWavHeaderSize + 2205);
+  EXPECT_EQ(out.find_first_not_of('\x80', kWavHeaderSize), std::string::npos);
+}
+
 TEST(ConvertWav, StageErrorsCarryTheProgramsTexts) {
   const std::string slowWav = MakeWavBytes(std::vector<int16_t>(100, 1), 2000, 1);
   const std::string fastWav = MakeWavBytes(std::vector<int16_t>(100, 1), 4000000, 1);
