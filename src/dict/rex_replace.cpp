@@ -200,8 +200,10 @@ std::u16string ApplyCaseOperators(std::u16string_view text) {
   std::u16string out(text);
   ApplyCharOperator(out, u"\\u", UpperChar);
   ApplyCharOperator(out, u"\\l", LowerChar);
-  // Everything before the operator just handled is free of operators.
-  for (size_t at = NextRangeOperator(out, 0); at != std::u16string::npos; at = NextRangeOperator(out, at)) {
+  // Nothing before the operator just handled is an operator, but removing it may join a backslash
+  // just before it to the letter after it, so the search resumes one character earlier.
+  for (size_t at = NextRangeOperator(out, 0); at != std::u16string::npos;
+       at = NextRangeOperator(out, at > 0 ? at - 1 : 0)) {
     const char16_t kind = out[at + 1];
     out.erase(at, 2);
     if (kind == u'E') continue;

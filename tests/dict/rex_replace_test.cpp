@@ -45,6 +45,7 @@ TEST(ApplyCaseOperators, ChangesCharactersAndRanges) {
       {u"\\Lab\\LCD\\E", u"abcd"},
       {u"x\\Ey\\E", u"xy"},
       {u"\\Uёж\\E", u"ЁЖ"},
+      {u"x\\\\L\\EE", u"x"},  // the backslash left before a removed operator forms a new one
   };
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(ToUtf8(ApplyCaseOperators(text)), ToUtf8(expected)) << ToUtf8(text);
