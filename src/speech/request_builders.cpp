@@ -1,5 +1,7 @@
 #include "speech/request_builders.h"
 
+#include <algorithm>
+
 #include "catalogue/voice_catalogue.h"
 #include "common/unicode_text.h"
 #include "speech/request_encoding.h"
@@ -15,8 +17,27 @@ std::string SentVoice(const SynthesisRequest& request) {
   return ToUtf8(ServiceVoiceName(request.Voice));
 }
 
+// The rate as typed, but without a leading "+", which a query or form would deliver as a space.
+std::string SpeedText(std::u16string_view rate) {
+  if (rate.starts_with(u'+')) rate.remove_prefix(1);
+  return ToUtf8(rate);
+}
+
+// The rate as a JSON number of the same value; a rate already written as one goes unchanged.
+// ".5" gives "0.5", "1." gives "1", "01.5" gives "1.5", "+2" gives "2".
+std::string JsonSpeed(std::u16string_view rate) {
+  const std::string text = SpeedText(rate);
+  const size_t exponent = std::min(text.find_first_of("eE"), text.size());
+  const size_t dot = std::min(text.find('.'), exponent);
+  std::string integer = text.substr(0, dot);
+  integer.erase(0, std::min(integer.find_first_not_of('0'), integer.size()));
+  if (integer.empty()) integer = "0";
+  const std::string fraction = dot < exponent ? text.substr(dot + 1, exponent - dot - 1) : "";
+  return integer + (fraction.empty() ? "" : "." + fraction) + text.substr(exponent);
+}
+
 std::string SpeedParameter(const SynthesisRequest& request) {
-  return SpeedIsSent(request.Rate) ? "&speed=" + ToUtf8(request.Rate) : "";
+  return SpeedIsSent(request.Rate) ? "&speed=" + SpeedText(request.Rate) : "";
 }
 
 }  // namespace
@@ -59,7 +80,7 @@ std::string CloudV1Body(const SynthesisRequest& request) {
 std::string CloudV3Body(const SynthesisRequest& request) {
   std::string body = "{\"text\":\"" + JsonEscape(request.Text) + "\",\"hints\":[{\"voice\":\"" +
                      JsonEscape(ServiceVoiceName(request.Voice)) + "\"}";
-  if (SpeedIsSent(request.Rate)) body += ",{\"speed\":" + ToUtf8(request.Rate) + "}";
+  if (SpeedIsSent(request.Rate)) body += ",{\"speed\":" + JsonSpeed(request.Rate) + "}";
   if (!request.Emotion.empty() && request.Emotion != u"neutral") {
     body += ",{\"role\":\"" + JsonEscape(request.Emotion) + "\"}";
   }

@@ -9,7 +9,8 @@
 
 namespace sonacli {
 
-// The speed goes out only for a rate that is neither empty nor "1.0".
+// The speed goes out only for a rate that is neither empty nor "1.0": as typed, less a leading "+",
+// on the legacy and v1 interfaces; as a JSON number of the same value on v3.
 bool SpeedIsSent(std::u16string_view rate);
 // A text that starts with "<speak>" and ends with "</speak>" (any case) goes to v1 as SSML.
 bool IsSsmlText(std::u16string_view text);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/unicode_text.h"
+
 namespace sonacli {
 namespace {
 
@@ -45,6 +47,9 @@ TEST(LegacyQuery, ParametersInOrder) {
        "key=K&text=Hi&format=opus&lang=en-US&speaker=nick&quality=hi&speed=1.50&emotion=evil"},
       {Request(u"Hi", u"nick", u"1", u"whisper", u"tr-TR"),
        "key=K&text=Hi&format=opus&lang=tr-TR&speaker=nick&quality=hi&speed=1"},
+      // A "+" in a query would arrive as a space.
+      {Request(u"Hi", u"nick", u"+2", u"neutral", u"tr-TR"),
+       "key=K&text=Hi&format=opus&lang=tr-TR&speaker=nick&quality=hi&speed=2"},
   };
   for (const auto& c : cases) EXPECT_EQ(LegacyQuery(c.request), c.query);
 }
@@ -63,6 +68,7 @@ TEST(CloudV1Body, LanguageFromVoiceAndToneFromEffectiveEmotion) {
        "ssml=%3CSpeak%3EHi%20there%3C/SPEAK%3E&format=oggopus&lang=ru-ru&voice=omazh"},
       {Request(u"x <speak>Hi</speak>", u"john", u"", u""),
        "text=x%20%3Cspeak%3EHi%3C/speak%3E&format=oggopus&lang=en-us&voice=john"},
+      {Request(u"Hi", u"lea", u"+.5", u"neutral"), "text=Hi&format=oggopus&lang=de-de&voice=lea&speed=.5"},
   };
   for (const auto& c : cases) EXPECT_EQ(CloudV1Body(c.request), c.body);
 }
@@ -77,6 +83,17 @@ TEST(CloudV3Body, OneLineOfJsonWithHintsInOrder) {
   // The tone goes unchanged, without the v1 mapping; the text is escaped.
   EXPECT_EQ(CloudV3Body(Request(u"\u041F\"\n", u"kirill", u"1.0", u"strict")),
             R"({"text":"\u041F\"\n","hints":[{"voice":"kirill"},{"role":"strict"})" + tail);
+}
+
+TEST(CloudV3Body, SpeedIsAJsonNumberOfTheTypedValue) {
+  const std::u16string_view cases[][2] = {
+      {u"1.50", u"1.50"}, {u"1e0", u"1e0"},  {u"0.5", u"0.5"},    {u".5", u"0.5"},          {u"1.", u"1"},
+      {u"+2", u"2"},      {u"01.5", u"1.5"}, {u"2.e-1", u"2e-1"}, {u"+.25E+1", u"0.25E+1"},
+  };
+  for (const auto& c : cases) {
+    const std::string body = CloudV3Body(Request(u"Hi", u"anton", std::u16string(c[0]).c_str(), u""));
+    EXPECT_NE(body.find(R"({"speed":)" + ToUtf8(c[1]) + "}"), std::string::npos) << body;
+  }
 }
 
 }  // namespace
