@@ -90,13 +90,16 @@ void SplitBook(benchmark::State& state, bool oneLine) {
   const size_t megabytes = static_cast<size_t>(state.range(0));
   const bool sync = state.range(1) != 0;
   const std::u16string& book = Book(megabytes, oneLine);
-  const PieceAttributes attributes{u"ru-RU", u"alena", u"", u"neutral", u"MonoToBoth", u"0"};
+  TPiece part;
+  part.Language = u"ru-RU";
+  part.Voice = u"alena";
+  part.Emotion = u"neutral";
   size_t pieces = 0;
   for (auto _ : state) {
-    PieceLists lists;
-    SplitIntoPieces(book, attributes, sync ? 350 : 246, sync, lists);
-    pieces = lists.Count();
-    benchmark::DoNotOptimize(lists.Texts.data());
+    TPieceList list;
+    SplitIntoPieces(book, part, sync ? 350 : 246, sync, list);
+    pieces = list.size();
+    benchmark::DoNotOptimize(list.data());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * megabytes * kMegabyte));
   state.counters["pieces"] = static_cast<double>(pieces);

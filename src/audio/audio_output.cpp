@@ -11,11 +11,8 @@
 #include "audio/wav_header.h"
 #include "audio/wave_in.h"
 #include "platform/file_system.h"
-#include "settings/online_global.h"
 
 namespace sonacli {
-
-uint64_t StreamedByteCount = 0;
 
 namespace {
 
@@ -47,11 +44,11 @@ size_t StartOffset(bool first, bool raw) {
 
 }  // namespace
 
-TOutputSettings OutputSettingsFromGlobals() {
+TOutputSettings OutputSettingsFrom(const TSettings& options) {
   TOutputSettings settings;
-  settings.ToStdout = ToStdout;
-  settings.RawOutput = ToStdout && RawOutput;
-  settings.OmitDataLength = ToStdout && OmitDataLength && !RawOutput;
+  settings.ToStdout = options.ToStdout;
+  settings.RawOutput = options.ToStdout && options.RawOutput;
+  settings.OmitDataLength = options.ToStdout && options.OmitDataLength && !options.RawOutput;
   return settings;
 }
 
@@ -103,10 +100,6 @@ std::unique_ptr<TAudioOutput> OpenOutput(TOutputData& format, const std::u16stri
   return output;
 }
 
-std::unique_ptr<TAudioOutput> OpenOutput(TOutputData& format, const std::u16string& tempFolder) {
-  return OpenOutput(format, tempFolder, OutputSettingsFromGlobals());
-}
-
 bool AppendAudio(TAudioOutput& output, bool& first, const std::string& piece) {
   const TOutputSettings& settings = output.settings_;
   const size_t start = StartOffset(first, settings.RawOutput);
@@ -118,14 +111,9 @@ bool AppendAudio(TAudioOutput& output, bool& first, const std::string& piece) {
     PutUint32(header, 4, 0);
     PutUint32(header, 40, 0);
     if (!output.Write(header.data(), header.size())) return false;
-    StreamedByteCount += header.size();
-    if (!output.Write(piece.data() + kWavHeaderSize, piece.size() - kWavHeaderSize)) return false;
-    StreamedByteCount += piece.size() - kWavHeaderSize;
-    return true;
+    return output.Write(piece.data() + kWavHeaderSize, piece.size() - kWavHeaderSize);
   }
-  if (!output.Write(piece.data() + start, piece.size() - start)) return false;
-  StreamedByteCount += piece.size() - start;
-  return true;
+  return output.Write(piece.data() + start, piece.size() - start);
 }
 
 bool AppendAudio(std::string& buffer, bool& first, const std::string& piece) {

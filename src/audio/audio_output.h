@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "settings/settings.h"
+
 namespace sonacli {
 
 // Output format of one driver run, copied from the first decoded answer.
@@ -17,9 +19,6 @@ struct TOutputData {
   int32_t BitsPerSample = 0;
 };
 
-// Bytes appended to any run's output since process start (headers included); never reset.
-extern uint64_t StreamedByteCount;
-
 // Where the output goes, fixed when it is opened.
 struct TOutputSettings {
   bool ToStdout = false;
@@ -28,8 +27,8 @@ struct TOutputSettings {
   int StdoutFd = 1;             // the descriptor standing for standard output
 };
 
-// The settings from the process-wide options (RawOutput, OmitDataLength count only with ToStdout).
-TOutputSettings OutputSettingsFromGlobals();
+// The output options of a run (RawOutput, OmitDataLength count only with ToStdout).
+TOutputSettings OutputSettingsFrom(const TSettings& settings);
 
 class TAudioOutput {
  public:
@@ -41,7 +40,8 @@ class TAudioOutput {
 
   TKind Kind() const { return kind_; }
   const TOutputSettings& Settings() const { return settings_; }
-  // Bytes in the output so far (file or buffer length; for streamed output the bytes passed on).
+  // Bytes in the output so far (file or buffer length; for streamed output the bytes passed on,
+  // headers included).
   uint64_t Size() const { return size_; }
   bool Closed() const { return closed_; }
 
@@ -72,13 +72,12 @@ class TAudioOutput {
 // closed pipe makes the appends fail instead of ending the process.
 std::unique_ptr<TAudioOutput> OpenOutput(TOutputData& format, const std::u16string& tempFolder,
                                          const TOutputSettings& settings);
-std::unique_ptr<TAudioOutput> OpenOutput(TOutputData& format, const std::u16string& tempFolder);
 
 // Appends one WAV piece (44-byte header, samples). The first piece keeps its header (except with
-// --raw on the run's output); later pieces give only their samples. `first` is cleared. On the run's
-// output the bytes are also added to StreamedByteCount. False on any write error.
+// --raw on the run's output); later pieces give only their samples. `first` is cleared. The bytes
+// count in the output's Size(). False on any write error.
 bool AppendAudio(TAudioOutput& output, bool& first, const std::string& piece);
-// The same into a per-subtitle buffer: always the first-piece header rule, no options, no counter.
+// The same into a per-subtitle buffer: always the first-piece header rule, no options.
 bool AppendAudio(std::string& buffer, bool& first, const std::string& piece);
 
 // Appends round(ms / 1000 x rate x block align) bytes of silence, reduced to whole frames; with

@@ -5,15 +5,9 @@
 #include "dict/dictionary_line.h"
 #include "dict/rex_replace.h"
 #include "platform/file_system.h"
-#include "settings/online_global.h"
 
 namespace sonacli {
 namespace {
-
-TDictionarySet& GlobalSet() {
-  static TDictionarySet set;
-  return set;
-}
 
 bool HasAdjacentLetters(std::u16string_view text) {
   for (size_t i = 0; i + 1 < text.size(); ++i) {
@@ -94,14 +88,6 @@ std::u16string TDictionarySet::Apply(std::u16string text) const {
     replacer.Replace(dicKeys_[i], entry.Replacement, rule);
   }
   return replacer.TakeText();
-}
-
-void LoadDictionaries() {
-  GlobalSet().Load(DictionaryFiles);
-}
-
-std::u16string ApplyDictionaries(std::u16string text) {
-  return GlobalSet().Apply(std::move(text));
 }
 
 }  // namespace sonacli

@@ -44,8 +44,4 @@ class TDictionarySet {
 // spaces becomes one space.
 std::u16string ReduceSpaces(std::u16string text);
 
-// The process-wide set, loaded from DictionaryFiles.
-void LoadDictionaries();
-std::u16string ApplyDictionaries(std::u16string text);
-
 }  // namespace sonacli

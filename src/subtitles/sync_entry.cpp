@@ -60,27 +60,16 @@ void AppendSrtEntries(const SyncSettings& settings, std::vector<std::u16string>&
 
 }  // namespace
 
-SyncSettings SyncSettingsFromGlobals() {
+SyncSettings SyncSettingsFrom(const TSettings& options) {
   SyncSettings settings;
-  settings.SyncOutput = SyncOutput;
-  settings.LrcEnabled = LrcEnabled;
-  settings.SrtEnabled = SrtEnabled;
-  settings.LrcLimitLength = LrcData.LimitLength;
-  settings.LrcMaxLength = LrcData.MaxLength;
-  settings.SrtLimitLength = SrtData.LimitLength;
-  settings.SrtMaxLength = SrtData.MaxLength;
+  settings.SyncOutput = options.SyncOutput;
+  settings.LrcEnabled = options.LrcEnabled;
+  settings.SrtEnabled = options.SrtEnabled;
+  settings.LrcLimitLength = options.LrcData.LimitLength;
+  settings.LrcMaxLength = options.LrcData.MaxLength;
+  settings.SrtLimitLength = options.SrtData.LimitLength;
+  settings.SrtMaxLength = options.SrtData.MaxLength;
   return settings;
-}
-
-bool BlankAfterMarker(std::u16string_view marker, uint8_t lrcBlankLines, bool current) {
-  switch (lrcBlankLines) {
-    case 1:
-      return marker != u"0";
-    case 2:
-      return marker == u"1";
-    default:
-      return current;
-  }
 }
 
 int32_t WriteLrcHeader(std::vector<std::u16string>& lrcLines, bool lrcEnabled, const TLRCData& lrcData) {
@@ -95,10 +84,6 @@ int32_t WriteLrcHeader(std::vector<std::u16string>& lrcLines, bool lrcEnabled, c
   lrcLines.emplace_back(u"[re:Sonarel]");
   if (lrcData.Offset != 0) lrcLines.push_back(u"[offset:" + ToUtf16(std::to_string(lrcData.Offset)) + u"]");
   return static_cast<int32_t>(lrcLines.size());
-}
-
-int32_t WriteLrcHeader(std::vector<std::u16string>& lrcLines) {
-  return WriteLrcHeader(lrcLines, LrcEnabled, LrcData);
 }
 
 void AppendSrtEntry(std::vector<std::u16string>& srtLines, SyncState& state, std::u16string_view text,
@@ -121,12 +106,11 @@ void AddSyncEntry(const SyncSettings& settings, int64_t curMs, std::vector<std::
   if (settings.SrtEnabled) AppendSrtEntries(settings, srtLines, cleaned, forceEntry, state);
 }
 
-void AppendSyncEntry(const TAudioOutput* output, const TOutputData& format,
+void AppendSyncEntry(const SyncSettings& settings, const TAudioOutput* output, const TOutputData& format,
                      std::vector<std::u16string>& lrcLines, std::vector<std::u16string>& srtLines,
                      std::u16string_view text, bool forceEntry, SyncState& state) {
-  if (!SyncOutput) return;
-  AddSyncEntry(SyncSettingsFromGlobals(), AudioDurationMs(output, format), lrcLines, srtLines, text,
-               forceEntry, state);
+  if (!settings.SyncOutput) return;
+  AddSyncEntry(settings, AudioDurationMs(output, format), lrcLines, srtLines, text, forceEntry, state);
 }
 
 }  // namespace sonacli

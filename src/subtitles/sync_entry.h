@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "audio/audio_output.h"
-#include "settings/online_global.h"
+#include "settings/settings.h"
 
 namespace sonacli {
 
@@ -31,18 +31,13 @@ struct SyncSettings {
   int32_t SrtMaxLength = 0;
 };
 
-SyncSettings SyncSettingsFromGlobals();
-
-// BlankAfterCurrent for a text piece with the splitter's break marker ("0" a cut inside a sentence,
-// "1" the end of an input line, "2" the end of a sentence) under LrcBlankLines: 1 (--lrc-sent) any
-// break, 2 (--lrc-para) line ends only, 0 leaves `current` as it is.
-bool BlankAfterMarker(std::u16string_view marker, uint8_t lrcBlankLines, bool current);
+// The sync settings of a run, as the settings resolution left them.
+SyncSettings SyncSettingsFrom(const TSettings& settings);
 
 // Appends the ID-tag lines ("[ar:", "[al:", "[ti:", "[au:", "[by:" for non-empty fields,
 // "[re:Sonarel]", "[offset:" when not 0) when LRC is on; returns the number of lines then in the list
 // (0 when LRC is off).
 int32_t WriteLrcHeader(std::vector<std::u16string>& lrcLines, bool lrcEnabled, const TLRCData& lrcData);
-int32_t WriteLrcHeader(std::vector<std::u16string>& lrcLines);
 
 // Appends one numbered SRT entry (number, times, text, empty line) and counts it in state.SrtIndex.
 void AppendSrtEntry(std::vector<std::u16string>& srtLines, SyncState& state, std::u16string_view text,
@@ -55,9 +50,9 @@ void AddSyncEntry(const SyncSettings& settings, int64_t curMs, std::vector<std::
                   std::vector<std::u16string>& srtLines, std::u16string_view text, bool forceEntry,
                   SyncState& state);
 
-// AddSyncEntry for the audio appended to the output so far, with the global settings; nothing
-// unless SyncOutput. `text` is the piece as written, before the dictionaries.
-void AppendSyncEntry(const TAudioOutput* output, const TOutputData& format,
+// AddSyncEntry for the audio appended to the output so far; nothing unless SyncOutput. `text` is
+// the piece as written, before the dictionaries.
+void AppendSyncEntry(const SyncSettings& settings, const TAudioOutput* output, const TOutputData& format,
                      std::vector<std::u16string>& lrcLines, std::vector<std::u16string>& srtLines,
                      std::u16string_view text, bool forceEntry, SyncState& state);
 

@@ -5,7 +5,7 @@
 #include "catalogue/speech_rate.h"
 #include "catalogue/voice_catalogue.h"
 #include "common/unicode_text.h"
-#include "settings/online_global.h"
+#include "settings/settings.h"
 
 namespace sonacli {
 
@@ -48,13 +48,13 @@ bool NextField(std::u16string_view& rest, bool& more, std::u16string_view& field
 
 }  // namespace
 
-TPartSettings TPartSettings::FromGlobalSettings() {
+TPartSettings TPartSettings::FromSettings(const TSettings& run) {
   TPartSettings settings;
-  settings.Language = LanguageCode;
-  settings.Voice = VoiceName;
-  settings.Rate = IsDefaultRate(SpeechRate) ? u"" : SpeechRate;
-  settings.Emotion = EmotionName;
-  settings.Volume = VolumeDelta;
+  settings.Language = run.LanguageCode;
+  settings.Voice = run.VoiceName;
+  settings.Rate = IsDefaultRate(run.SpeechRate) ? u"" : run.SpeechRate;
+  settings.Emotion = run.EmotionName;
+  settings.Volume = run.VolumeDelta;
   return settings;
 }
 

@@ -8,7 +8,7 @@
 #include "audio/wav_header.h"
 #include "audio_fixtures.h"
 #include "common/unicode_text.h"
-#include "settings/online_global.h"
+#include "settings/settings.h"
 #include "testing/test_support.h"
 
 namespace sonacli {
@@ -51,10 +51,9 @@ RunResult RunOutput(TOutputSettings settings, const std::vector<std::string>& pi
   EXPECT_NE(output, nullptr);
   RunResult result;
   result.kind = output->Kind();
-  const uint64_t before = StreamedByteCount;
   bool first = true;
   for (const std::string& piece : pieces) EXPECT_TRUE(AppendAudio(*output, first, piece));
-  result.counted = StreamedByteCount - before;
+  result.counted = output->Size();
   EXPECT_TRUE(CloseOutput(*output));
   ::close(settings.StdoutFd);
   if (settings.ToStdout) {
@@ -97,16 +96,15 @@ TEST(AudioOutput, PiecesJoinUnderTheFirstHeaderForEveryKindOfOutput) {
   }
 }
 
-TEST(AudioOutput, SettingsFromGlobalsHonourOnlyWhatStdoutAllows) {
-  ResetSettings();
-  RawOutput = OmitDataLength = true;
-  TOutputSettings settings = OutputSettingsFromGlobals();
+TEST(AudioOutput, SettingsHonourOnlyWhatStdoutAllows) {
+  TSettings options;
+  options.RawOutput = options.OmitDataLength = true;
+  TOutputSettings settings = OutputSettingsFrom(options);
   EXPECT_FALSE(settings.ToStdout || settings.RawOutput || settings.OmitDataLength);
-  ToStdout = true;
-  settings = OutputSettingsFromGlobals();
+  options.ToStdout = true;
+  settings = OutputSettingsFrom(options);
   EXPECT_TRUE(settings.ToStdout && settings.RawOutput);
   EXPECT_FALSE(settings.OmitDataLength);  // --raw wins over --ignore-length
-  ResetSettings();
 }
 
 TEST(AudioOutput, SilenceHasTheRoundedWholeFrameLength) {
@@ -135,13 +133,11 @@ TEST(AudioOutput, SilenceHasTheRoundedWholeFrameLength) {
 
 TEST(AudioOutput, SubtitleBufferKeepsItsHeaderAndLeavesTheCounterAlone) {
   const auto pieces = ThreeAnswers();
-  const uint64_t before = StreamedByteCount;
   std::string buffer;
   bool first = true;
   ASSERT_TRUE(AppendSilence(buffer, first, kFormat, 250));
   for (const std::string& piece : pieces) ASSERT_TRUE(AppendAudio(buffer, first, piece));
   ASSERT_TRUE(AppendAudio(buffer, first, pieces[0].substr(0, kWavHeaderSize)));  // header only: nothing
-  EXPECT_EQ(StreamedByteCount, before);
   ASSERT_EQ(buffer.size(), kWavHeaderSize + 12000 + 3500);
   EXPECT_TRUE(buffer.substr(kWavHeaderSize + 12000) == SamplesOf(pieces));
   FinalizeWavHeader(buffer);

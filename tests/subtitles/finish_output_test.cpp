@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "common/unicode_text.h"
-#include "settings/online_global.h"
+#include "settings/settings.h"
 #include "testing/test_support.h"
 
 namespace sonacli {
@@ -23,18 +23,17 @@ const Lines kSrt{u"1", u"00:00:00,000 --> 00:00:01,499", u"Привет 中", u"
 class FinishOutputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetSettings();
     format_.FileName = ToUtf16(dir_.File("sonarel_out.wav"));
-    OutputFileName = ToUtf16(dir_.File("out.wav"));
-    LrcEnabled = true;
-    SrtEnabled = true;
-    SyncOutput = true;
-    LrcData.FileName = ToUtf16(dir_.File("out.lrc"));
-    LrcData.Encoding = kSyncEncodingUtf8;
-    SrtData.FileName = ToUtf16(dir_.File("out.srt"));
-    SrtData.Encoding = kSyncEncodingUtf16LE;
+    settings_.OutputFileName = ToUtf16(dir_.File("out.wav"));
+    settings_.LrcEnabled = true;
+    settings_.SrtEnabled = true;
+    settings_.SyncOutput = true;
+    settings_.LrcData.FileName = ToUtf16(dir_.File("out.lrc"));
+    settings_.LrcData.Encoding = kSyncEncodingUtf8;
+    settings_.SrtData.FileName = ToUtf16(dir_.File("out.srt"));
+    settings_.SrtData.Encoding = kSyncEncodingUtf16LE;
   }
-  void TearDown() override { ResetSettings(); }
+  TSettings settings_;
 
   bool Exists(const std::string& name) const { return std::filesystem::exists(dir_.File(name)); }
 
@@ -56,7 +55,7 @@ TEST(SyncFileEncoding, ThreeEncodingsByteExact) {
 
 TEST_F(FinishOutputTest, MovesAudioAndWritesBothFiles) {
   WriteFile(dir_.File("sonarel_out.wav"), "RIFF-audio");
-  EXPECT_TRUE(FinishOutput(format_, false, true, kLrc, kSrt));
+  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_EQ(ReadFile(dir_.File("out.wav")), "RIFF-audio");
   EXPECT_FALSE(Exists("sonarel_out.wav"));
   EXPECT_EQ(ReadFile(dir_.File("out.lrc")),
@@ -70,15 +69,15 @@ TEST_F(FinishOutputTest, MovesAudioAndWritesBothFiles) {
 TEST_F(FinishOutputTest, AnsiFileUsesTheSystemCodePage) {
   // The tests run with the Cyrillic code page 1251.
   WriteFile(dir_.File("sonarel_out.wav"), "RIFF");
-  SrtData.Encoding = kSyncEncodingAnsi;
-  EXPECT_TRUE(FinishOutput(format_, false, true, kLrc, kSrt));
+  settings_.SrtData.Encoding = kSyncEncodingAnsi;
+  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_EQ(ReadFile(dir_.File("out.srt")),
             "1\r\n00:00:00,000 --> 00:00:01,499\r\n\xCF\xF0\xE8\xE2\xE5\xF2 ?\r\n\r\n");
 }
 
 TEST_F(FinishOutputTest, ErrorDuringRunStillSavesFileOutput) {
   WriteFile(dir_.File("sonarel_out.wav"), "partial");
-  EXPECT_TRUE(FinishOutput(format_, true, true, kLrc, kSrt));
+  EXPECT_TRUE(FinishOutput(settings_, format_, true, true, kLrc, kSrt));
   EXPECT_EQ(ReadFile(dir_.File("out.wav")), "partial");
   EXPECT_TRUE(Exists("out.lrc"));
   EXPECT_TRUE(Exists("out.srt"));
@@ -87,38 +86,38 @@ TEST_F(FinishOutputTest, ErrorDuringRunStillSavesFileOutput) {
 TEST_F(FinishOutputTest, MissingTemporaryFileFailsAndWritesNothing) {
   // An old output of the same name must not pass for the new one.
   WriteFile(dir_.File("out.wav"), "old");
-  EXPECT_FALSE(FinishOutput(format_, false, true, kLrc, kSrt));
+  EXPECT_FALSE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_FALSE(Exists("out.lrc"));
   EXPECT_FALSE(Exists("out.srt"));
 }
 
 TEST_F(FinishOutputTest, FailedMoveFails) {
   WriteFile(dir_.File("sonarel_out.wav"), "audio");
-  OutputFileName = ToUtf16(dir_.File("missing-folder/out.wav"));
-  EXPECT_FALSE(FinishOutput(format_, false, true, kLrc, kSrt));
+  settings_.OutputFileName = ToUtf16(dir_.File("missing-folder/out.wav"));
+  EXPECT_FALSE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_FALSE(Exists("out.lrc"));
 }
 
 TEST_F(FinishOutputTest, StandardOutputSucceedsUnlessAnErrorWasReported) {
-  ToStdout = true;
+  settings_.ToStdout = true;
   format_.FileName.clear();
-  EXPECT_FALSE(FinishOutput(format_, true, true, kLrc, kSrt));
+  EXPECT_FALSE(FinishOutput(settings_, format_, true, true, kLrc, kSrt));
   EXPECT_FALSE(Exists("out.lrc"));
-  EXPECT_TRUE(FinishOutput(format_, false, true, kLrc, kSrt));
+  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_TRUE(Exists("out.lrc"));
   EXPECT_TRUE(Exists("out.srt"));
 }
 
 TEST_F(FinishOutputTest, UnwritableLrcDoesNotStopSrt) {
   WriteFile(dir_.File("sonarel_out.wav"), "audio");
-  LrcData.FileName = ToUtf16(dir_.File("no-such-folder/out.lrc"));
-  EXPECT_TRUE(FinishOutput(format_, false, true, kLrc, kSrt));
+  settings_.LrcData.FileName = ToUtf16(dir_.File("no-such-folder/out.lrc"));
+  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_TRUE(Exists("out.srt"));
 }
 
 TEST_F(FinishOutputTest, SubtitleModeWritesNoSyncFiles) {
   WriteFile(dir_.File("sonarel_out.wav"), "audio");
-  EXPECT_TRUE(FinishOutput(format_, false));
+  EXPECT_TRUE(FinishOutput(settings_, format_, false));
   EXPECT_EQ(ReadFile(dir_.File("out.wav")), "audio");
   EXPECT_FALSE(Exists("out.lrc"));
   EXPECT_FALSE(Exists("out.srt"));

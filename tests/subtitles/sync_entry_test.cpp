@@ -108,36 +108,17 @@ TEST(SyncEntry, NothingWithoutSyncOutput) {
   EXPECT_EQ(state.CurMs, 0);
 }
 
-TEST(SyncEntry, AppendSyncEntryReadsTheGlobals) {
-  ResetSettings();
-  SyncOutput = true;
-  SrtEnabled = true;
+TEST(SyncEntry, AppendSyncEntryFollowsTheRunSettings) {
+  TSettings options;
+  options.SyncOutput = true;
+  options.SrtEnabled = true;
   Lines lrc;
   Lines srt;
   SyncState state;
   TOutputData format{u"", 1, 24000, 16};
-  AppendSyncEntry(nullptr, format, lrc, srt, u"No output yet", false, state);
-  ResetSettings();
+  AppendSyncEntry(SyncSettingsFrom(options), nullptr, format, lrc, srt, u"No output yet", false, state);
   EXPECT_TRUE(lrc.empty());
   EXPECT_EQ(srt, (Lines{u"1", u"00:00:00,000 --> 00:00:00,000", u"No output yet", u""}));
-}
-
-TEST(SyncEntry, BlankAfterMarker) {
-  struct Case {
-    std::u16string_view marker;
-    uint8_t blankLines;
-    bool current;
-    bool result;
-  };
-  const Case cases[] = {
-      {u"0", 1, true, false},  {u"1", 1, false, true}, {u"2", 1, false, true},  // --lrc-sent
-      {u"0", 2, true, false},  {u"1", 2, false, true}, {u"2", 2, true, false},  // --lrc-para
-      {u"1", 0, false, false}, {u"0", 0, true, true},                           // neither: unchanged
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(BlankAfterMarker(c.marker, c.blankLines, c.current), c.result)
-        << int(c.blankLines) << " " << int(c.marker[0]) << " " << c.current;
-  }
 }
 
 TEST(SyncEntry, WriteLrcHeader) {
