@@ -63,7 +63,7 @@ void TDictionarySet::Prepare() {
   for (const TDICItem& entry : DicEntries) dicKeys_.emplace_back(entry.Key);
   rexMatchers_.clear();
   for (const TREXItem& rule : RexRules) {
-    rexMatchers_.push_back(rule.Pattern.empty() ? nullptr : Regex::Compile(rule.Pattern, rule.CaseSensitive));
+    rexMatchers_.push_back(rule.Pattern.empty() ? nullptr : TRegex::Compile(rule.Pattern, rule.CaseSensitive));
   }
 }
 
@@ -78,10 +78,10 @@ std::u16string TDictionarySet::Apply(std::u16string text) const {
     }
   }
   if (text.empty() || DicEntries.empty()) return text;
-  PlainReplacer replacer(std::move(text));
+  TPlainReplacer replacer(std::move(text));
   for (size_t i = 0; i < DicEntries.size(); ++i) {
     const TDICItem& entry = DicEntries[i];
-    PlainRule rule;
+    TPlainRule rule;
     rule.CaseSensitive = entry.CaseSensitive;
     rule.TestStart = !entry.OpenStart;
     rule.TestEnd = !entry.OpenEnd;

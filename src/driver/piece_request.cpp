@@ -2,8 +2,8 @@
 
 namespace sonacli {
 
-SynthesisRequest PieceRequest(const TPiece& piece, std::u16string spoken, std::u16string_view apiKey) {
-  SynthesisRequest request;
+TSynthesisRequest PieceRequest(const TPiece& piece, std::u16string spoken, std::u16string_view apiKey) {
+  TSynthesisRequest request;
   request.Text = std::move(spoken);
   request.Language = piece.Language;
   request.Voice = piece.Voice;

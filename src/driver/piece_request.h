@@ -11,6 +11,6 @@ namespace sonacli {
 
 // The piece's language, voice, rate, tone, channel mode and volume, with `spoken` (its text after
 // the dictionaries) and the run's API key.
-SynthesisRequest PieceRequest(const TPiece& piece, std::u16string spoken, std::u16string_view apiKey);
+TSynthesisRequest PieceRequest(const TPiece& piece, std::u16string spoken, std::u16string_view apiKey);
 
 }  // namespace sonacli

@@ -16,7 +16,7 @@ std::u16string ProbeText() {
 
 bool ProbeOutputFormat(TDriverContext& context, TPacer& pacer, TOutputData& format) {
   const TSettings& settings = context.Settings;
-  SynthesisRequest request;
+  TSynthesisRequest request;
   request.Text = ProbeText();
   request.Language = settings.LanguageCode;
   request.Voice = settings.VoiceName;

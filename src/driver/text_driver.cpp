@@ -73,7 +73,7 @@ void TTextDriver::BuildPieces(const std::vector<std::u16string>& lines) {
   syncState_.BlankPending = false;
   syncState_.BlankAfterCurrent = false;
   for (size_t i = 0; i < parts.Count(); ++i) {
-    const TTextPart& part = parts.Items(i);
+    const TTextPart& part = parts.Part(i);
     int32_t limit = MaxRequestLength(part.Voice, legacyKey_);
     if (settings_.LrcEnabled || settings_.SrtEnabled) limit = std::min(limit, kSyncPieceLimit);
     SplitIntoPieces(part.Text, TPiece::Of(part), limit, settings_.SyncOutput, pieces_);
@@ -117,7 +117,7 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
     SyncEntry(syncText, false);
     return TNext::Continue;
   }
-  SynthesisRequest request = PieceRequest(piece, std::move(spoken), settings_.ApiKey);
+  TSynthesisRequest request = PieceRequest(piece, std::move(spoken), settings_.ApiKey);
   if (!context_.Service.Synthesize(request)) {
     // A request cut short by Ctrl-C is no failure of the service.
     if (InterruptRequested()) return TNext::EndLoop;

@@ -46,10 +46,10 @@ class TTextDriver {
   TPacer pacer_;
   TPieceList pieces_;
   TRunOutput output_;
-  SyncSettings syncSettings_;
+  TSyncSettings syncSettings_;
   std::vector<std::u16string> lrcLines_;
   std::vector<std::u16string> srtLines_;
-  SyncState syncState_;
+  TSyncState syncState_;
 };
 
 // The text-mode driver over the lines, with the progress line closed after it.

@@ -11,7 +11,7 @@ void RunSynthesis(const TSynthesisInput& input) {
   // The subtitle-mode driver is called here once it is built; until then subtitle mode ends after
   // its checks.
   if (input.Settings.SubtitleMode) return;
-  InterruptGuard interruptGuard;
+  TInterruptGuard interruptGuard;
   TInterruptibleClock clock(SystemTickClock());
   TYandexTTSObject service(input.Settings, clock);
   TErrorReport& errors = input.Errors;

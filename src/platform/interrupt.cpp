@@ -20,7 +20,7 @@ extern "C" void OnInterrupt(int) {
 
 }  // namespace
 
-InterruptGuard::InterruptGuard() {
+TInterruptGuard::TInterruptGuard() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
@@ -30,7 +30,7 @@ InterruptGuard::InterruptGuard() {
   sigaction(SIGTERM, &action, &g_previousTerm);
 }
 
-InterruptGuard::~InterruptGuard() {
+TInterruptGuard::~TInterruptGuard() {
   sigaction(SIGINT, &g_previousInt, nullptr);
   sigaction(SIGTERM, &g_previousTerm, nullptr);
 }

@@ -14,15 +14,15 @@ inline constexpr int kInterruptedExitCode = 130;
 
 // While an object lives, SIGINT and SIGTERM set the interrupt flag instead of ending the process;
 // the previous handlers come back when it dies. The flag stays set after that.
-class InterruptGuard {
+class TInterruptGuard {
  public:
-  InterruptGuard();
-  ~InterruptGuard();
-  InterruptGuard(const InterruptGuard&) = delete;
-  InterruptGuard& operator=(const InterruptGuard&) = delete;
+  TInterruptGuard();
+  ~TInterruptGuard();
+  TInterruptGuard(const TInterruptGuard&) = delete;
+  TInterruptGuard& operator=(const TInterruptGuard&) = delete;
 };
 
-// True once SIGINT or SIGTERM arrived under an InterruptGuard.
+// True once SIGINT or SIGTERM arrived under an TInterruptGuard.
 bool InterruptRequested();
 // Forgets an earlier interruption (tests that run several drivers in one process).
 void ClearInterrupt();

@@ -13,7 +13,7 @@ std::string EncodedText(std::u16string_view text) {
   return UrlEncodeUtf8(ToUtf8(text));
 }
 
-std::string SentVoice(const SynthesisRequest& request) {
+std::string SentVoice(const TSynthesisRequest& request) {
   return ToUtf8(ServiceVoiceName(request.Voice));
 }
 
@@ -36,7 +36,7 @@ std::string JsonSpeed(std::u16string_view rate) {
   return integer + (fraction.empty() ? "" : "." + fraction) + text.substr(exponent);
 }
 
-std::string SpeedParameter(const SynthesisRequest& request) {
+std::string SpeedParameter(const TSynthesisRequest& request) {
   return SpeedIsSent(request.Rate) ? "&speed=" + SpeedText(request.Rate) : "";
 }
 
@@ -54,7 +54,7 @@ bool IsSsmlText(std::u16string_view text) {
          LowerCase(text.substr(text.size() - kClose.size())) == kClose;
 }
 
-std::string LegacyQuery(const SynthesisRequest& request) {
+std::string LegacyQuery(const TSynthesisRequest& request) {
   std::string query = "key=" + ToUtf8(request.ApiKey);
   query += "&text=" + EncodedText(request.Text);
   query += "&format=opus&lang=" + ToUtf8(LegacyLanguage(request.Language));
@@ -66,7 +66,7 @@ std::string LegacyQuery(const SynthesisRequest& request) {
   return query;
 }
 
-std::string CloudV1Body(const SynthesisRequest& request) {
+std::string CloudV1Body(const TSynthesisRequest& request) {
   std::string body = IsSsmlText(request.Text) ? "ssml=" : "text=";
   body += EncodedText(request.Text);
   body += "&format=oggopus&lang=" + ToUtf8(VoiceLanguage(request.Voice));
@@ -77,7 +77,7 @@ std::string CloudV1Body(const SynthesisRequest& request) {
   return body;
 }
 
-std::string CloudV3Body(const SynthesisRequest& request) {
+std::string CloudV3Body(const TSynthesisRequest& request) {
   std::string body = "{\"text\":\"" + JsonEscape(request.Text) + "\",\"hints\":[{\"voice\":\"" +
                      JsonEscape(ServiceVoiceName(request.Voice)) + "\"}";
   if (SpeedIsSent(request.Rate)) body += ",{\"speed\":" + JsonSpeed(request.Rate) + "}";

@@ -16,11 +16,11 @@ bool SpeedIsSent(std::u16string_view rate);
 bool IsSsmlText(std::u16string_view text);
 
 // "key=...&text=...&format=opus&lang=...&speaker=...&quality=hi[&speed=...][&emotion=...]"
-std::string LegacyQuery(const SynthesisRequest& request);
+std::string LegacyQuery(const TSynthesisRequest& request);
 // "text=..." or "ssml=...", then "&format=oggopus&lang=...&voice=...[&speed=...][&emotion=...]"
-std::string CloudV1Body(const SynthesisRequest& request);
+std::string CloudV1Body(const TSynthesisRequest& request);
 // One line of JSON without white space: text, hints (voice, speed, role), output_audio_spec,
 // unsafe_mode.
-std::string CloudV3Body(const SynthesisRequest& request);
+std::string CloudV3Body(const TSynthesisRequest& request);
 
 }  // namespace sonacli

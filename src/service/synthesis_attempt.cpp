@@ -23,7 +23,7 @@ bool IsRefusal(int status) {
 }
 
 // True for status 200; otherwise the message "HTTP <code>[ - <text>]" and the refusal flag.
-bool AcceptStatus(const THttpAnswer& answer, SynthesisRequest& request, std::u16string& errorText) {
+bool AcceptStatus(const THttpAnswer& answer, TSynthesisRequest& request, std::u16string& errorText) {
   if (answer.Status == 200) return true;
   if (IsRefusal(answer.Status)) request.Rejected = true;
   std::string message = "HTTP " + std::to_string(answer.Status);
@@ -32,12 +32,12 @@ bool AcceptStatus(const THttpAnswer& answer, SynthesisRequest& request, std::u16
   return false;
 }
 
-std::string AuthorizationLine(const SynthesisRequest& request) {
+std::string AuthorizationLine(const TSynthesisRequest& request) {
   return "Authorization: Api-Key " + ToUtf8(request.ApiKey);
 }
 
 // The exchange with the legacy or the v1 interface; nullopt on a transport failure.
-std::optional<THttpAnswer> Exchange(TServiceInterface kind, const SynthesisRequest& request,
+std::optional<THttpAnswer> Exchange(TServiceInterface kind, const TSynthesisRequest& request,
                                     const TProxySettings& proxy) {
   try {
     THttpClient client;
@@ -54,7 +54,7 @@ std::optional<THttpAnswer> Exchange(TServiceInterface kind, const SynthesisReque
 
 }  // namespace
 
-bool SendV3Request(SynthesisRequest& request, std::string& answer, std::u16string& errorText,
+bool SendV3Request(TSynthesisRequest& request, std::string& answer, std::u16string& errorText,
                    const TProxySettings& proxy) {
   THttpAnswer reply;
   try {
@@ -76,7 +76,7 @@ bool SendV3Request(SynthesisRequest& request, std::string& answer, std::u16strin
   return true;
 }
 
-bool SendSynthesisRequest(SynthesisRequest& request, std::u16string& errorText, const TSettings& settings) {
+bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText, const TSettings& settings) {
   errorText = kInternalError;
   request.AudioOut.clear();
   const TServiceInterface kind = RouteRequest(request.ApiKey, request.Voice);

@@ -18,11 +18,11 @@ extern const char16_t kPremiumVoiceNeedsCloudKey[];
 // answer). Sets `request.Rejected` for 400, 401, 403, 419 and for a combination that no interface
 // serves. Transport failures make a failed attempt; decoder failures that raise are not caught.
 // The proxy, the output rate and stereo come from `settings`.
-bool SendSynthesisRequest(SynthesisRequest& request, std::u16string& errorText, const TSettings& settings);
+bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText, const TSettings& settings);
 
 // The cloud v3 exchange; on true `answer` holds the Ogg Opus bytes joined from every chunk (may be
 // empty). On false `errorText` says why ("No audio data", the HTTP status).
-bool SendV3Request(SynthesisRequest& request, std::string& answer, std::u16string& errorText,
+bool SendV3Request(TSynthesisRequest& request, std::string& answer, std::u16string& errorText,
                    const TProxySettings& proxy);
 
 }  // namespace sonacli

@@ -7,7 +7,7 @@
 
 namespace sonacli {
 
-struct SynthesisRequest {
+struct TSynthesisRequest {
   std::u16string Text;      // already through the dictionaries
   std::u16string Language;  // the piece's language code, "ru-RU"
   std::u16string Voice;     // as in the voice table, may end in ":old"

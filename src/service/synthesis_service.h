@@ -13,7 +13,7 @@ class TSynthesisService {
   // One piece, retries included. On true `request.AudioOut` holds the decoded WAV (empty for an
   // empty answer); on false `request.ErrorText` says why. Interruption, as the clock reports it,
   // may end a wait early with TInterrupted.
-  virtual bool Synthesize(SynthesisRequest& request) = 0;
+  virtual bool Synthesize(TSynthesisRequest& request) = 0;
 };
 
 }  // namespace sonacli

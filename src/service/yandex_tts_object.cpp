@@ -16,7 +16,7 @@ int32_t Elapsed(int64_t from, int64_t to) {
 
 }  // namespace
 
-bool TYandexTTSObject::Synthesize(SynthesisRequest& request) {
+bool TYandexTTSObject::Synthesize(TSynthesisRequest& request) {
   request.Rejected = false;
   const TRetrySettings& retry = settings_.RetrySettings;
   bool ok = SendSynthesisRequest(request, request.ErrorText, settings_);

@@ -18,7 +18,7 @@ class TYandexTTSObject final : public TSynthesisService {
   // refuse is repeated every IntervalMs (waiting in 50 ms steps) until one succeeds or WindowMs
   // has passed since the first failure. On false, `request.ErrorText` holds the first attempt's
   // message; on true, `request.AudioOut` holds the decoded WAV (empty for an empty answer).
-  bool Synthesize(SynthesisRequest& request) override;
+  bool Synthesize(TSynthesisRequest& request) override;
 
  private:
   const TSettings& settings_;

@@ -19,8 +19,8 @@ int64_t ProportionalMs(int64_t start, int64_t end, int64_t done, int64_t total) 
   return start + done * (end - start) / total;
 }
 
-void AppendLrcLines(const SyncSettings& settings, std::vector<std::u16string>& lrcLines,
-                    const std::u16string& text, bool forceEntry, SyncState& state) {
+void AppendLrcLines(const TSyncSettings& settings, std::vector<std::u16string>& lrcLines,
+                    const std::u16string& text, bool forceEntry, TSyncState& state) {
   const int64_t length = static_cast<int64_t>(text.size());
   const bool wrap = settings.LrcLimitLength && length > settings.LrcMaxLength;
   if (!wrap && length == 0 && !forceEntry) return;
@@ -40,8 +40,8 @@ void AppendLrcLines(const SyncSettings& settings, std::vector<std::u16string>& l
   state.BlankPending = state.BlankAfterCurrent;
 }
 
-void AppendSrtEntries(const SyncSettings& settings, std::vector<std::u16string>& srtLines,
-                      const std::u16string& text, bool forceEntry, SyncState& state) {
+void AppendSrtEntries(const TSyncSettings& settings, std::vector<std::u16string>& srtLines,
+                      const std::u16string& text, bool forceEntry, TSyncState& state) {
   const int64_t length = static_cast<int64_t>(text.size());
   if (settings.SrtLimitLength && length > settings.SrtMaxLength) {
     const std::vector<std::u16string> lines = WrapSyncText(text, settings.SrtMaxLength);
@@ -60,8 +60,8 @@ void AppendSrtEntries(const SyncSettings& settings, std::vector<std::u16string>&
 
 }  // namespace
 
-SyncSettings SyncSettingsFrom(const TSettings& options) {
-  SyncSettings settings;
+TSyncSettings SyncSettingsFrom(const TSettings& options) {
+  TSyncSettings settings;
   settings.SyncOutput = options.SyncOutput;
   settings.LrcEnabled = options.LrcEnabled;
   settings.SrtEnabled = options.SrtEnabled;
@@ -86,7 +86,7 @@ int32_t WriteLrcHeader(std::vector<std::u16string>& lrcLines, bool lrcEnabled, c
   return static_cast<int32_t>(lrcLines.size());
 }
 
-void AppendSrtEntry(std::vector<std::u16string>& srtLines, SyncState& state, std::u16string_view text,
+void AppendSrtEntry(std::vector<std::u16string>& srtLines, TSyncState& state, std::u16string_view text,
                     int64_t startMs, int64_t endMs) {
   ++state.SrtIndex;
   srtLines.push_back(ToUtf16(std::to_string(state.SrtIndex)));
@@ -95,9 +95,9 @@ void AppendSrtEntry(std::vector<std::u16string>& srtLines, SyncState& state, std
   srtLines.emplace_back();
 }
 
-void AddSyncEntry(const SyncSettings& settings, int64_t curMs, std::vector<std::u16string>& lrcLines,
+void AddSyncEntry(const TSyncSettings& settings, int64_t curMs, std::vector<std::u16string>& lrcLines,
                   std::vector<std::u16string>& srtLines, std::u16string_view text, bool forceEntry,
-                  SyncState& state) {
+                  TSyncState& state) {
   if (!settings.SyncOutput) return;
   const std::u16string cleaned = CleanSyncText(text);
   state.PrevMs = state.CurMs;
@@ -106,9 +106,9 @@ void AddSyncEntry(const SyncSettings& settings, int64_t curMs, std::vector<std::
   if (settings.SrtEnabled) AppendSrtEntries(settings, srtLines, cleaned, forceEntry, state);
 }
 
-void AppendSyncEntry(const SyncSettings& settings, const TAudioOutput* output, const TOutputData& format,
+void AppendSyncEntry(const TSyncSettings& settings, const TAudioOutput* output, const TOutputData& format,
                      std::vector<std::u16string>& lrcLines, std::vector<std::u16string>& srtLines,
-                     std::u16string_view text, bool forceEntry, SyncState& state) {
+                     std::u16string_view text, bool forceEntry, TSyncState& state) {
   if (!settings.SyncOutput) return;
   AddSyncEntry(settings, AudioDurationMs(output, format), lrcLines, srtLines, text, forceEntry, state);
 }

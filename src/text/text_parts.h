@@ -21,7 +21,7 @@ class TTextParts {
 
   size_t Count() const { return parts_.size(); }
   // The part at index (from 0).
-  const TTextPart& Items(size_t index) const { return parts_.at(index); }
+  const TTextPart& Part(size_t index) const { return parts_.at(index); }
   void Clear() { parts_.clear(); }
 
   // Turns every closed "{{audio=file}}" in a text part into an "audio" part.

@@ -15,7 +15,7 @@ TEST(PieceRequest, CarriesEveryAttributeOfThePiece) {
   piece.ChannelMode = TChannelMode::MonoToLeft;
   piece.Volume = -30;
   piece.Marker = TPieceMarker::SentenceEnd;
-  const SynthesisRequest request = PieceRequest(piece, u"Doctor Dog", u"key");
+  const TSynthesisRequest request = PieceRequest(piece, u"Doctor Dog", u"key");
   EXPECT_EQ(request.Text, u"Doctor Dog");  // what the dictionaries made of it, not as written
   EXPECT_EQ(request.Language, u"en-US");
   EXPECT_EQ(request.Voice, u"john");

@@ -27,7 +27,7 @@ TEST(ProgressLine, BarHas32CharactersAndThePercentage) {
 }
 
 TEST(ProgressLine, RedrawsOnlyWhenThePercentageChanges) {
-  ConsoleCapture capture;
+  TConsoleCapture capture;
   TProgressLine progress;
   progress.Draw(0, 3);
   progress.Draw(0, 3);

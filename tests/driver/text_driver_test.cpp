@@ -91,7 +91,7 @@ TEST_F(TextDriverTest, StandardOutputRunReportsSilently) {
 // piece of the refused text with the service's refusal.
 class TFakeService final : public TSynthesisService {
  public:
-  bool Synthesize(SynthesisRequest& request) override {
+  bool Synthesize(TSynthesisRequest& request) override {
     Requests.push_back(request);
     request.AudioOut.clear();
     if (request.Text == Refused) {
@@ -103,7 +103,7 @@ class TFakeService final : public TSynthesisService {
     return MakeSilence(request.AudioOut, first, 24000, 10 * int64_t(request.Text.size()), 16, 1);
   }
 
-  std::vector<SynthesisRequest> Requests;
+  std::vector<TSynthesisRequest> Requests;
   std::u16string Refused;
 };
 
@@ -141,12 +141,12 @@ TEST_F(TextDriverFakeTest, PiecesGoOutWithTheirVoiceAndDictionariesAndJoinWithPa
   Speak({u"A cat.", u"{{lang=en-US;john}}Hi{{pause=250}} there."});
   EXPECT_FALSE(result_.ErrorReported);
   ASSERT_EQ(service_.Requests.size(), 4u);
-  const SynthesisRequest& probe = service_.Requests[0];
+  const TSynthesisRequest& probe = service_.Requests[0];
   EXPECT_EQ(probe.Text.size(), 3u);
   EXPECT_EQ(probe.Voice, u"oksana");
   std::vector<std::string> sent;
   for (size_t i = 1; i < service_.Requests.size(); ++i) {
-    const SynthesisRequest& r = service_.Requests[i];
+    const TSynthesisRequest& r = service_.Requests[i];
     sent.push_back(ToUtf8(r.Language + u"|" + r.Voice + u"|" + r.Text + u"|" + r.ApiKey));
   }
   EXPECT_EQ(sent, (std::vector<std::string>{"ru-RU|oksana|A dog.|AQVN-test-cloud-key-0042",

@@ -42,7 +42,7 @@ class RunSequenceTest : public ::testing::Test {
   // Runs the sequence; settings_ keeps what it settled.
   RunResult Run(const Args& args) {
     RunResult result;
-    ConsoleCapture capture;
+    TConsoleCapture capture;
     TErrorReport errors;
     TRunState state;
     const auto driver = [&result](const TSynthesisInput& input) {
@@ -163,7 +163,7 @@ TEST_F(RunSequenceTest, EmptyInputEndsSilently) {
 TEST_F(RunSequenceTest, DictionariesAreLoadedBeforeSynthesis) {
   const std::u16string dic = Write("a.dic", "\xEF\xBB\xBFhello=bye\n");
   std::u16string applied;
-  ConsoleCapture quiet;
+  TConsoleCapture quiet;
   RunSequence(Valid({u"-t", u"x", u"-d", dic}), File("sonacli"),
               [&](const TSynthesisInput& input) { applied = input.Dictionaries.Apply(u"hello"); });
   EXPECT_EQ(applied, u"bye");
@@ -175,7 +175,7 @@ TEST_F(RunSequenceTest, SecondRunInOneProcessGivesTheSameResult) {
   const Args args = Valid({u"-t", u"a cat", u"-d", rex, u"-lrc"});
   std::vector<std::u16string> applied;
   std::vector<TSettings> settled;
-  ConsoleCapture quiet;
+  TConsoleCapture quiet;
   for (int run = 0; run < 2; ++run) {
     RunSequence(args, File("sonacli"), [&](const TSynthesisInput& input) {
       applied.push_back(input.Dictionaries.Apply(input.Lines.front()));

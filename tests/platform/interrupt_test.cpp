@@ -15,7 +15,7 @@ TEST(Interrupt, SignalsAreRecordedWhileTheGuardLivesAndHandlersComeBack) {
   struct sigaction before {};
   sigaction(SIGTERM, nullptr, &before);
   {
-    InterruptGuard guard;
+    TInterruptGuard guard;
     EXPECT_FALSE(InterruptRequested());
     raise(SIGINT);
     EXPECT_TRUE(InterruptRequested());
@@ -38,7 +38,7 @@ TEST(Interrupt, ClockSleepsInSlicesAndStopsOnceInterrupted) {
   EXPECT_EQ(inner.SleepLengths(), (std::vector<int32_t>{20, 20, 15}));
   EXPECT_EQ(clock.TickCountMs(), 55);
   {
-    InterruptGuard guard;
+    TInterruptGuard guard;
     raise(SIGINT);
     EXPECT_THROW(clock.SleepMs(100), TInterrupted);
   }

@@ -93,7 +93,7 @@ TEST_F(TProxyRequests, GoThroughTheProxyAsATunnelThatHidesTheKey) {
     settings_.ProxySettings.Host = setting.host;
     settings_.ProxySettings.Port = setting.port;
     for (const char16_t* voice : {u"oksana", u"kirill"}) {
-      SynthesisRequest request = Request(u"Hello", voice);
+      TSynthesisRequest request = Request(u"Hello", voice);
       std::u16string error;
       EXPECT_TRUE(SendSynthesisRequest(request, error, settings_)) << ToUtf8(error);
     }
@@ -112,7 +112,7 @@ TEST_F(TProxyRequests, GoThroughTheProxyAsATunnelThatHidesTheKey) {
 TEST_F(TProxyRequests, UnreachableProxyIsATransportFailure) {
   settings_.ProxySettings.Host = u"127.0.0.1";
   settings_.ProxySettings.Port = ToUtf16(std::to_string(FreePort()));
-  SynthesisRequest request = Request(u"Hello", u"oksana");
+  TSynthesisRequest request = Request(u"Hello", u"oksana");
   std::u16string error;
   EXPECT_FALSE(SendSynthesisRequest(request, error, settings_));
   EXPECT_FALSE(request.Rejected);

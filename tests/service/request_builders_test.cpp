@@ -7,9 +7,9 @@
 namespace sonacli {
 namespace {
 
-SynthesisRequest Request(const char16_t* text, const char16_t* voice, const char16_t* rate,
+TSynthesisRequest Request(const char16_t* text, const char16_t* voice, const char16_t* rate,
                          const char16_t* emotion, const char16_t* language = u"ru-RU") {
-  SynthesisRequest request;
+  TSynthesisRequest request;
   request.Text = text;
   request.Voice = voice;
   request.Rate = rate;
@@ -36,7 +36,7 @@ TEST(IsSsmlText, WholeTextEnclosedInSpeakAnyCase) {
 
 TEST(LegacyQuery, ParametersInOrder) {
   struct {
-    SynthesisRequest request;
+    TSynthesisRequest request;
     std::string query;
   } const cases[] = {
       {Request(u"Hello", u"oksana", u"", u"neutral"),
@@ -56,7 +56,7 @@ TEST(LegacyQuery, ParametersInOrder) {
 
 TEST(CloudV1Body, LanguageFromVoiceAndToneFromEffectiveEmotion) {
   struct {
-    SynthesisRequest request;
+    TSynthesisRequest request;
     std::string body;
   } const cases[] = {
       {Request(u"Hello", u"oksana", u"", u"good"), "text=Hello&format=oggopus&lang=ru-ru&voice=oksana"},

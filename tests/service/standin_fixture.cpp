@@ -20,8 +20,8 @@ void TStandinTest::TearDown() {
   standin_.reset();
 }
 
-SynthesisRequest TStandinTest::Request(std::u16string text, std::u16string voice, std::u16string key) {
-  SynthesisRequest request;
+TSynthesisRequest TStandinTest::Request(std::u16string text, std::u16string voice, std::u16string key) {
+  TSynthesisRequest request;
   request.Text = std::move(text);
   request.Language = u"ru-RU";
   request.Voice = std::move(voice);

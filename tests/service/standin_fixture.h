@@ -30,7 +30,7 @@ class TStandinTest : public ::testing::Test {
   void TearDown() override;
 
   // A request at the default rate, neutral tone, 48000 Hz mono output.
-  static SynthesisRequest Request(std::u16string text, std::u16string voice, std::u16string key = kCloudKey);
+  static TSynthesisRequest Request(std::u16string text, std::u16string voice, std::u16string key = kCloudKey);
 
   testing::ScopedTempDir dir_;
   std::unique_ptr<TStandinProcess> standin_;

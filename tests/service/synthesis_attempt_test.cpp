@@ -15,7 +15,7 @@ const std::string kJsonTail =
     R"("unsafe_mode":false})";
 
 TEST_F(TSynthesisAttempt, LegacyRequestGoesOutAsGetQueryWithoutAuthorization) {
-  SynthesisRequest request = Request(u"\u041F\u0440\u0438, a & b", u"zahar:old", kLegacyKey);
+  TSynthesisRequest request = Request(u"\u041F\u0440\u0438, a & b", u"zahar:old", kLegacyKey);
   request.Language = u"de-DE";
   request.Rate = u"1.5";
   request.Emotion = u"evil";
@@ -37,7 +37,7 @@ TEST_F(TSynthesisAttempt, LegacyRequestGoesOutAsGetQueryWithoutAuthorization) {
 }
 
 TEST_F(TSynthesisAttempt, CloudV1RequestIsAFormWithTheKeyInTheAuthorizationHeader) {
-  SynthesisRequest request = Request(u"\u041F\u0440\u0438\u043C\u0435\u0440", u"omazh");
+  TSynthesisRequest request = Request(u"\u041F\u0440\u0438\u043C\u0435\u0440", u"omazh");
   request.Emotion = u"evil";
   std::u16string error;
   ASSERT_TRUE(SendSynthesisRequest(request, error, settings_)) << ToUtf8(error);
@@ -55,7 +55,7 @@ TEST_F(TSynthesisAttempt, CloudV1RequestIsAFormWithTheKeyInTheAuthorizationHeade
 }
 
 TEST_F(TSynthesisAttempt, CloudV3RequestIsOneLineOfJson) {
-  SynthesisRequest request = Request(u"\u041F\u0440\u0438\u043C\u0435\u0440", u"anton");
+  TSynthesisRequest request = Request(u"\u041F\u0440\u0438\u043C\u0435\u0440", u"anton");
   request.Rate = u"1.5";
   request.Emotion = u"good";
   std::u16string error;
@@ -77,14 +77,14 @@ TEST_F(TSynthesisAttempt, CloudV3RequestIsOneLineOfJson) {
 TEST_F(TSynthesisAttempt, LongV3AnswerKeepsTheAudioOfEveryChunk) {
   // 240 characters make about 12 s of speech, sent as dozens of base64 chunks.
   const std::u16string text(240, u'a');
-  SynthesisRequest request = Request(text, u"kirill");
+  TSynthesisRequest request = Request(text, u"kirill");
   std::u16string error;
   ASSERT_TRUE(SendSynthesisRequest(request, error, settings_)) << ToUtf8(error);
   EXPECT_EQ(request.AudioOut.size(), StandinWavBytes(240));
 }
 
 TEST_F(TSynthesisAttempt, LegacyKeyWithPremiumVoiceFailsWithoutARequest) {
-  SynthesisRequest request = Request(u"Hello", u"jane", kLegacyKey);
+  TSynthesisRequest request = Request(u"Hello", u"jane", kLegacyKey);
   std::u16string error;
   EXPECT_FALSE(SendSynthesisRequest(request, error, settings_));
   EXPECT_TRUE(request.Rejected);
@@ -119,7 +119,7 @@ TEST_F(TSynthesisAttempt, StatusesAndAnswersBecomeResultsAndMessages) {
     SCOPED_TRACE(c.script);
     standin_->SetScript(c.script);
     const std::u16string text = std::u16string(c.text) == u"251" ? std::u16string(251, u'a') : c.text;
-    SynthesisRequest request = Request(text, c.voice);
+    TSynthesisRequest request = Request(text, c.voice);
     request.AudioOut = "stale";
     std::u16string error;
     EXPECT_EQ(SendSynthesisRequest(request, error, settings_), c.ok);
@@ -130,7 +130,7 @@ TEST_F(TSynthesisAttempt, StatusesAndAnswersBecomeResultsAndMessages) {
 }
 
 TEST_F(TSynthesisAttempt, CloudRequestWithoutKeyIsRefused) {
-  SynthesisRequest request = Request(u"Hi", u"oksana", u"");
+  TSynthesisRequest request = Request(u"Hi", u"oksana", u"");
   std::u16string error;
   EXPECT_FALSE(SendSynthesisRequest(request, error, settings_));
   EXPECT_TRUE(request.Rejected);

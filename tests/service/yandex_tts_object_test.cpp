@@ -49,7 +49,7 @@ TEST_F(TSynthesizeRetry, RetriesEveryIntervalWithinTheWindowAndReportsTheFirstMe
     settings_.RetrySettings.Enabled = c.enabled;
     TFakeClock clock;
     TYandexTTSObject tts(settings_, clock);
-    SynthesisRequest request = Request(u"Hello", u"kirill");
+    TSynthesisRequest request = Request(u"Hello", u"kirill");
     EXPECT_EQ(tts.Synthesize(request), c.ok);
     EXPECT_EQ(standin.Requests().size(), c.attempts);
     EXPECT_EQ(clock.Sleeps(), c.sleeps);
@@ -62,7 +62,7 @@ TEST_F(TSynthesizeRetry, RetriesEveryIntervalWithinTheWindowAndReportsTheFirstMe
 TEST_F(TSynthesizeRetry, LegacyKeyWithPremiumVoiceIsNotRetried) {
   TFakeClock clock;
   TYandexTTSObject tts(settings_, clock);
-  SynthesisRequest request = Request(u"Hello", u"alena", kLegacyKey);
+  TSynthesisRequest request = Request(u"Hello", u"alena", kLegacyKey);
   EXPECT_FALSE(tts.Synthesize(request));
   EXPECT_EQ(request.ErrorText, kPremiumVoiceNeedsCloudKey);
   EXPECT_EQ(clock.Sleeps(), 0);
@@ -72,7 +72,7 @@ TEST_F(TSynthesizeRetry, LegacyKeyWithPremiumVoiceIsNotRetried) {
 TEST_F(TSynthesizeRetry, WaitsOnTheRealClockBeforeTheRetry) {
   standin_->SetScript(R"({"rules":[{"status":502,"times":1}]})");
   TYandexTTSObject tts(settings_, SystemTickClock());
-  SynthesisRequest request = Request(u"Hello", u"oksana");
+  TSynthesisRequest request = Request(u"Hello", u"oksana");
   const auto start = std::chrono::steady_clock::now();
   EXPECT_TRUE(tts.Synthesize(request));
   const auto waited = std::chrono::steady_clock::now() - start;

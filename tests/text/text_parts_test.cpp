@@ -20,7 +20,7 @@ TPartSettings Defaults(std::u16string rate = u"") {
 std::vector<std::string> Fields(const TTextParts& parts) {
   std::vector<std::string> out;
   for (size_t k = 0; k < parts.Count(); ++k) {
-    const TTextPart& p = parts.Items(k);
+    const TTextPart& p = parts.Part(k);
     out.push_back(ToUtf8(p.Language + u"|" + p.Text + u"|" + p.Voice + u"|" + p.Rate + u"|" + p.Emotion +
                          u"|" + p.ChannelMode + u"|") +
                   std::to_string(p.Volume));
