@@ -29,7 +29,7 @@ class TBXDList {
   struct Prepared {
     std::unique_ptr<TRegex> Matcher;  // regular-expression rules
     std::optional<TPlainKey> Key;     // plain rules
-    std::u16string Replacement;      // BxdReplacementFor the rule
+    std::u16string Replacement;       // BxdReplacementFor the rule
   };
   std::vector<TBXDRule> rules_;
   std::vector<Prepared> prepared_;

@@ -63,7 +63,8 @@ void TDictionarySet::Prepare() {
   for (const TDICItem& entry : DicEntries) dicKeys_.emplace_back(entry.Key);
   rexMatchers_.clear();
   for (const TREXItem& rule : RexRules) {
-    rexMatchers_.push_back(rule.Pattern.empty() ? nullptr : TRegex::Compile(rule.Pattern, rule.CaseSensitive));
+    rexMatchers_.push_back(rule.Pattern.empty() ? nullptr
+                                                : TRegex::Compile(rule.Pattern, rule.CaseSensitive));
   }
 }
 

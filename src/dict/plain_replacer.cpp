@@ -146,7 +146,7 @@ bool TPlainReplacer::Rejected(const TPlainRule& rule, bool hasBefore, char16_t b
 }
 
 void TPlainReplacer::ReplaceInPlace(size_t found, std::u16string_view key, std::u16string_view replacement,
-                                   const TPlainRule& rule) {
+                                    const TPlainRule& rule) {
   const size_t n = key.size();
   const std::u16string_view haystack = rule.CaseSensitive ? text_ : copy_;
   for (; found != std::u16string_view::npos; found = FindSubstring(haystack, key, found + n)) {
@@ -164,7 +164,7 @@ void TPlainReplacer::ReplaceInPlace(size_t found, std::u16string_view key, std::
 }
 
 void TPlainReplacer::ReplaceRebuilding(size_t found, std::u16string_view key, std::u16string_view replacement,
-                                      const TPlainRule& rule) {
+                                       const TPlainRule& rule) {
   const size_t n = key.size();
   const std::u16string_view haystack = rule.CaseSensitive ? text_ : copy_;
   // The text as changed so far is out_ followed by text_ from copied on.

@@ -46,7 +46,7 @@ void TRegex::ContextDeleter::operator()(pcre2_real_match_context_16* context) co
 }
 
 TRegex::TRegex(std::unique_ptr<pcre2_real_code_16, CodeDeleter> code,
-             std::unique_ptr<pcre2_real_match_context_16, ContextDeleter> context)
+               std::unique_ptr<pcre2_real_match_context_16, ContextDeleter> context)
     : code_(std::move(code)), context_(std::move(context)) {
   uint32_t count = 0;
   pcre2_pattern_info(code_.get(), PCRE2_INFO_CAPTURECOUNT, &count);
@@ -77,7 +77,7 @@ std::unique_ptr<TRegex> TRegex::Compile(std::u16string_view pattern, bool caseSe
 }
 
 bool TRegex::ForEachMatch(std::u16string_view subject,
-                         const std::function<void(const TRegexMatch&)>& onMatch) const {
+                          const std::function<void(const TRegexMatch&)>& onMatch) const {
   std::unique_ptr<pcre2_match_data, MatchDataDeleter> data(
       pcre2_match_data_create_from_pattern(code_.get(), nullptr));
   if (!data) return false;

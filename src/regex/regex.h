@@ -29,7 +29,8 @@ class TRegex {
   // match is passed over, and a non-empty match at the same place is tried instead (as Perl's
   // global substitution does). False when matching failed (a limit was reached): the matches
   // already reported must then be discarded.
-  bool ForEachMatch(std::u16string_view subject, const std::function<void(const TRegexMatch&)>& onMatch) const;
+  bool ForEachMatch(std::u16string_view subject,
+                    const std::function<void(const TRegexMatch&)>& onMatch) const;
 
   // Capturing groups, group 0 not counted.
   int GroupCount() const { return groupCount_; }
@@ -44,7 +45,7 @@ class TRegex {
     void operator()(pcre2_real_match_context_16* context) const;
   };
   TRegex(std::unique_ptr<pcre2_real_code_16, CodeDeleter> code,
-        std::unique_ptr<pcre2_real_match_context_16, ContextDeleter> context);
+         std::unique_ptr<pcre2_real_match_context_16, ContextDeleter> context);
 
   std::unique_ptr<pcre2_real_code_16, CodeDeleter> code_;
   std::unique_ptr<pcre2_real_match_context_16, ContextDeleter> context_;

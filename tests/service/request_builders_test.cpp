@@ -8,7 +8,7 @@ namespace sonacli {
 namespace {
 
 TSynthesisRequest Request(const char16_t* text, const char16_t* voice, const char16_t* rate,
-                         const char16_t* emotion, const char16_t* language = u"ru-RU") {
+                          const char16_t* emotion, const char16_t* language = u"ru-RU") {
   TSynthesisRequest request;
   request.Text = text;
   request.Voice = voice;
