@@ -1,6 +1,7 @@
 #include "dict/dictionary_set.h"
 
 #include "common/char_classes.h"
+#include "common/trim.h"
 #include "common/unicode_text.h"
 #include "dict/dictionary_line.h"
 #include "dict/rex_replace.h"
@@ -20,13 +21,7 @@ bool HasAdjacentLetters(std::u16string_view text) {
 
 std::u16string ReduceSpaces(std::u16string text) {
   if (text.find(u"  ") == std::u16string::npos || !HasAdjacentLetters(text)) return text;
-  std::u16string out;
-  out.reserve(text.size());
-  for (char16_t c : text) {
-    if (c == u' ' && !out.empty() && out.back() == u' ') continue;
-    out.push_back(c);
-  }
-  return out;
+  return CollapseSpaces(text);
 }
 
 void TDictionarySet::Load(const std::vector<std::u16string>& fileNames) {

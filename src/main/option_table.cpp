@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/decimal.h"
 #include "common/unicode_text.h"
 #include "input/input_reader.h"
 #include "platform/text_file.h"
@@ -175,21 +176,7 @@ const TOption* FindOption(std::u16string_view loweredName) {
 }
 
 std::optional<int32_t> ParseInteger(std::u16string_view text) {
-  bool negative = false;
-  if (!text.empty() && (text.front() == u'-' || text.front() == u'+')) {
-    negative = text.front() == u'-';
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return std::nullopt;
-  int64_t value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-    value = value * 10 + (c - u'0');
-    if (value > int64_t{INT32_MAX} + 1) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) return std::nullopt;
-  return static_cast<int32_t>(value);
+  return ParseDecimal32(text);
 }
 
 void AddLineSelection(std::u16string_view text, std::vector<std::u16string>& lineSelections) {

@@ -48,9 +48,6 @@ TPieceKind PieceKindOf(std::u16string_view partKind);
 TChannelMode ChannelModeOf(std::u16string_view name);
 std::u16string_view ChannelModeName(TChannelMode mode);
 
-// A decimal integer with an optional sign that fits 64 bits; nothing else.
-std::optional<int64_t> ParseDecimal(std::u16string_view text);
-
 // Whether the LRC output wants a blank line after a text piece with this marker, under
 // LrcBlankLines: 1 (--lrc-sent) after any break, 2 (--lrc-para) after line ends only, 0 leaves
 // `current` as it is.

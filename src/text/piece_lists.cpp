@@ -5,6 +5,7 @@
 #include <unicode/utf16.h>
 
 #include "common/char_classes.h"
+#include "common/decimal.h"
 #include "common/trim.h"
 #include "common/unicode_text.h"
 #include "text/char_at.h"
@@ -34,16 +35,6 @@ bool CommaLike(char16_t c) {
 
 bool IsBlank(char16_t c) {
   return c <= u' ';
-}
-
-// Runs of spaces become one space.
-std::u16string CollapseSpaces(std::u16string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (char16_t c : text) {
-    if (c != u' ' || out.empty() || out.back() != u' ') out.push_back(c);
-  }
-  return out;
 }
 
 // The cut that the last two thirds of the window offer, or 0 when they offer none.

@@ -35,24 +35,6 @@ TEST(Piece, ChannelModeNamesGoBothWays) {
   EXPECT_EQ(ChannelModeOf(u"Sideways"), TChannelMode::MonoToBoth);
 }
 
-TEST(Piece, ParseDecimalTakesSignedIntegersOnly) {
-  const std::pair<std::u16string_view, std::optional<int64_t>> cases[] = {
-      {u"250", 250},
-      {u"+7", 7},
-      {u"-20", -20},
-      {u"9223372036854775807", INT64_MAX},
-      {u"-9223372036854775808", INT64_MIN},
-      {u"9223372036854775808", std::nullopt},
-      {u"", std::nullopt},
-      {u"-", std::nullopt},
-      {u" 5", std::nullopt},
-      {u"5ms", std::nullopt},
-  };
-  for (const auto& [text, value] : cases) {
-    EXPECT_EQ(ParseDecimal(text), value) << std::string(text.begin(), text.end());
-  }
-}
-
 TEST(Piece, BlankAfterMarker) {
   struct Case {
     TPieceMarker marker;
