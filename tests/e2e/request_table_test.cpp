@@ -133,6 +133,15 @@ const std::vector<TRequestRow>& Rows() {
        // 349 characters spoken: 17550 ms.
        .Lrc =
            "[re:Sonarel]\r\n[00:00.00]" + Words(1, 50, " ") + "\r\n[00:17.55]" + Words(51, 53, " ") + "\r\n"},
+      {.Name = "LegacyKeyLrcCutsPiecesAt350Characters",
+       .Key = kLegacyKey,
+       .Options = {"-l", "ru-ru", "-n", "oksana", "-lrc"},
+       // The legacy interface takes 400 characters.
+       .Input = Words(1, 53, " "),
+       .Requests =
+           {Legacy("text=" + Words(1, 50, "%20") + "&format=opus&lang=ru-RU&speaker=oksana&quality=hi"),
+            Legacy("text=" + Words(51, 53, "%20") + "&format=opus&lang=ru-RU&speaker=oksana&quality=hi")},
+       .Probe = Legacy("text=NNN&format=opus&lang=ru-RU&speaker=oksana&quality=hi")},
   };
   return rows;
 }
