@@ -11,9 +11,6 @@
 
 namespace sonacli {
 
-const char16_t kPremiumVoiceNeedsCloudKey[] =
-    u"Premium voices need a cloud API key: the legacy key serves only the standard voices";
-
 namespace {
 
 constexpr char16_t kInternalError[] = u"HTTP 500 - Internal error";

@@ -11,7 +11,8 @@ namespace sonacli {
 
 // The message of an attempt that failed for a legacy key with a premium voice: no interface serves
 // that combination, so no request is sent.
-extern const char16_t kPremiumVoiceNeedsCloudKey[];
+inline constexpr char16_t kPremiumVoiceNeedsCloudKey[] =
+    u"Premium voices need a cloud API key: the legacy key serves only the standard voices";
 
 // One attempt. `errorText` starts as "HTTP 500 - Internal error" and describes a failure;
 // `request.AudioOut` is emptied first and holds the decoded WAV on success (empty for an empty
