@@ -13,19 +13,68 @@ namespace {
 
 constexpr size_t kNone = std::u16string::npos;
 
+// One filter pass: the text as changed so far is the kept text followed by the source from pos on.
+// A removal appends the source up to it to the kept text and moves pos past it, so every character
+// is copied at most once. Positions are those of the text as changed so far.
+class TFilterPass {
+ public:
+  explicit TFilterPass(const std::u16string& source) : source_(source) { kept_.reserve(source.size()); }
+
+  size_t Size() const { return kept_.size() + source_.size() - pos_; }
+
+  // The character at index, or 0 outside the text.
+  char16_t At(size_t index) const {
+    if (index < kept_.size()) return kept_[index];
+    const size_t at = pos_ + index - kept_.size();
+    return at < source_.size() ? source_[at] : u'\0';
+  }
+
+  // Searches from a position at or after every removal so far.
+  size_t Find(std::u16string_view what, size_t from) const {
+    const size_t found = source_.find(what, pos_ + from - kept_.size());
+    return found == kNone ? kNone : found - pos_ + kept_.size();
+  }
+  size_t Find(char16_t what, size_t from) const { return Find(std::u16string_view(&what, 1), from); }
+
+  // Removes count characters at start; the removal reaches at least to the end of the kept text.
+  void Erase(size_t start, size_t count) {
+    const size_t sourceEnd = pos_ + start + count - kept_.size();
+    if (start >= kept_.size()) {
+      kept_.append(source_, pos_, start - kept_.size());
+    } else {
+      kept_.resize(start);
+    }
+    pos_ = sourceEnd;
+  }
+
+  std::u16string Finish() {
+    kept_.append(source_, pos_);
+    return std::move(kept_);
+  }
+
+ private:
+  const std::u16string& source_;
+  size_t pos_ = 0;
+  std::u16string kept_;
+};
+
+// Runs one pass over text and replaces it with the kept text.
+template <typename Pass>
+void RunPass(std::u16string& text, Pass pass) {
+  TFilterPass filter(text);
+  pass(filter);
+  std::u16string kept = filter.Finish();
+  text = std::move(kept);
+}
+
 bool IsPunctuation(char16_t c) {
   return u_ispunct(c);
 }
 
-// The character at index, or 0 outside the text.
-char16_t At(const std::u16string& text, size_t index) {
-  return index < text.size() ? text[index] : u'\0';
-}
-
 // A text that fills a whole line takes the CR LF after it along.
-size_t TakeLineEnd(const std::u16string& text, size_t start, size_t end) {
-  if (start > 0 && text[start - 1] == u'\n' && end + 2 < text.size() && text[end + 1] == u'\r' &&
-      text[end + 2] == u'\n') {
+size_t TakeLineEnd(const TFilterPass& text, size_t start, size_t end) {
+  if (start > 0 && text.At(start - 1) == u'\n' && end + 2 < text.Size() && text.At(end + 1) == u'\r' &&
+      text.At(end + 2) == u'\n') {
     return end + 2;
   }
   return end;
@@ -36,9 +85,9 @@ bool EndsUrl(char16_t c) {
 }
 
 // True when, walking back from index towards the start of its line, open comes before close.
-bool OpenedOnLine(const std::u16string& text, size_t index, char16_t open, char16_t close) {
+bool OpenedOnLine(const TFilterPass& text, size_t index, char16_t open, char16_t close) {
   for (size_t i = index + 1; i-- > 0;) {
-    char16_t c = text[i];
+    char16_t c = text.At(i);
     if (c == u'\r' || c == u'\n' || c == close) return false;
     if (c == open) return true;
   }
@@ -53,17 +102,17 @@ struct BracketPair {
 constexpr std::array<BracketPair, 4> kBrackets = {{{u'(', u')'}, {u'[', u']'}, {u'{', u'}'}, {u'<', u'>'}}};
 
 // Shrinks or widens the URL at start..end to the brackets around it.
-void FitUrlToBrackets(const std::u16string& text, size_t& start, size_t& end) {
+void FitUrlToBrackets(const TFilterPass& text, size_t& start, size_t& end) {
   if (start == 0) return;
   for (const BracketPair& pair : kBrackets) {
-    if (text[start - 1] == pair.open && text[end] == pair.close) {
+    if (text.At(start - 1) == pair.open && text.At(end) == pair.close) {
       --start;
       return;
     }
   }
   // A URL inside a longer bracketed text keeps the closing bracket; angle brackets are not tested.
   for (const BracketPair& pair : std::span(kBrackets).first(3)) {
-    if (text[end] == pair.close) {
+    if (text.At(end) == pair.close) {
       if (OpenedOnLine(text, start - 1, pair.open, pair.close)) --end;
       return;
     }
@@ -71,14 +120,17 @@ void FitUrlToBrackets(const std::u16string& text, size_t& start, size_t& end) {
 }
 
 // The "//" at index is the end of one of the URL schemes.
-bool IsSchemeSlashes(const std::u16string& text, size_t index) {
-  if (index == 0 || text[index - 1] != u':') return false;
+bool IsSchemeSlashes(const TFilterPass& text, size_t index) {
+  if (index == 0 || text.At(index - 1) != u':') return false;
   static constexpr std::array<std::u16string_view, 5> kSchemes = {u"http://", u"ftp://", u"https://",
                                                                   u"file://", u"ssh://"};
   for (std::u16string_view scheme : kSchemes) {
     size_t before = scheme.size() - 2;
     if (index < before) continue;
-    std::u16string_view candidate = std::u16string_view(text).substr(index - before, scheme.size());
+    std::u16string candidate;
+    for (size_t i = index - before; i < index - before + scheme.size() && i < text.Size(); ++i) {
+      candidate.push_back(text.At(i));
+    }
     if (LowerCase(candidate) == scheme) return true;
   }
   return false;
@@ -86,61 +138,69 @@ bool IsSchemeSlashes(const std::u16string& text, size_t index) {
 
 }  // namespace
 
-void RemoveBracketed(std::u16string& text, char16_t open, char16_t close) {
-  size_t start = text.find(open);
-  while (start != kNone) {
-    size_t end = text.find(close, start + 1);
-    if (end == kNone) return;
-    while (At(text, end + 1) == close) ++end;
-    char16_t after = At(text, end + 1);
-    bool hasAfter = end + 1 < text.size();
-    if (start > 0 && text[start - 1] == u' ' && hasAfter &&
-        (IsPunctuation(after) || after == u'\r' || after == u' ')) {
-      --start;
-    } else if (start > 0 && text[start - 1] == u'(' && hasAfter && after == u' ') {
-      ++end;
+void RemoveBracketed(std::u16string& source, char16_t open, char16_t close) {
+  RunPass(source, [&](TFilterPass& text) {
+    size_t start = text.Find(open, 0);
+    while (start != kNone) {
+      size_t end = text.Find(close, start + 1);
+      if (end == kNone) return;
+      while (text.At(end + 1) == close) ++end;
+      char16_t after = text.At(end + 1);
+      bool hasAfter = end + 1 < text.Size();
+      if (start > 0 && text.At(start - 1) == u' ' && hasAfter &&
+          (IsPunctuation(after) || after == u'\r' || after == u' ')) {
+        --start;
+      } else if (start > 0 && text.At(start - 1) == u'(' && hasAfter && after == u' ') {
+        ++end;
+      }
+      end = TakeLineEnd(text, start, end);
+      text.Erase(start, end - start + 1);
+      start = text.Find(open, start);
     }
-    end = TakeLineEnd(text, start, end);
-    text.erase(start, end - start + 1);
-    start = text.find(open, start);
-  }
+  });
 }
 
-void RemoveUrls(std::u16string& text, std::u16string_view prefix) {
-  size_t start = text.find(prefix);
-  while (start != kNone) {
-    size_t end = start;
-    while (end + 1 < text.size() && !EndsUrl(text[end + 1])) ++end;
-    if (text[end] == u'.' || text[end] == u',' || text[end] == u';') --end;
-    FitUrlToBrackets(text, start, end);
-    end = TakeLineEnd(text, start, end);
-    text.erase(start, end - start + 1);
-    start = text.find(prefix, start);
-  }
-}
-
-void RemoveBlockComments(std::u16string& text) {
-  size_t start = text.find(u"/*");
-  while (start != kNone) {
-    size_t close = text.find(u"*/", start + 2);
-    if (close == kNone) return;
-    text.erase(start, close + 2 - start);
-    start = text.find(u"/*", start);
-  }
-}
-
-void RemoveLineComments(std::u16string& text) {
-  size_t start = text.find(u"//");
-  while (start != kNone) {
-    if (IsSchemeSlashes(text, start)) {
-      start = text.find(u"//", start + 2);
-      continue;
+void RemoveUrls(std::u16string& source, std::u16string_view prefix) {
+  RunPass(source, [&](TFilterPass& text) {
+    size_t start = text.Find(prefix, 0);
+    while (start != kNone) {
+      size_t end = start;
+      while (end + 1 < text.Size() && !EndsUrl(text.At(end + 1))) ++end;
+      if (text.At(end) == u'.' || text.At(end) == u',' || text.At(end) == u';') --end;
+      FitUrlToBrackets(text, start, end);
+      end = TakeLineEnd(text, start, end);
+      text.Erase(start, end - start + 1);
+      start = text.Find(prefix, start);
     }
-    size_t lineEnd = text.find(u"\r\n", start + 2);
-    if (lineEnd == kNone) lineEnd = text.size();
-    text.erase(start, lineEnd - start);
-    start = text.find(u"//", start);
-  }
+  });
+}
+
+void RemoveBlockComments(std::u16string& source) {
+  RunPass(source, [&](TFilterPass& text) {
+    size_t start = text.Find(u"/*", 0);
+    while (start != kNone) {
+      size_t close = text.Find(u"*/", start + 2);
+      if (close == kNone) return;
+      text.Erase(start, close + 2 - start);
+      start = text.Find(u"/*", start);
+    }
+  });
+}
+
+void RemoveLineComments(std::u16string& source) {
+  RunPass(source, [&](TFilterPass& text) {
+    size_t start = text.Find(u"//", 0);
+    while (start != kNone) {
+      if (IsSchemeSlashes(text, start)) {
+        start = text.Find(u"//", start + 2);
+        continue;
+      }
+      size_t lineEnd = text.Find(u"\r\n", start + 2);
+      if (lineEnd == kNone) lineEnd = text.Size();
+      text.Erase(start, lineEnd - start);
+      start = text.Find(u"//", start);
+    }
+  });
 }
 
 std::vector<std::u16string> FilterInputText(const std::vector<std::u16string>& lines,
