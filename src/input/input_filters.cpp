@@ -2,6 +2,7 @@
 
 #include <unicode/uchar.h>
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -13,58 +14,64 @@ namespace {
 
 constexpr size_t kNone = std::u16string::npos;
 
-// One filter pass: the text as changed so far is the kept text followed by the source from pos on.
-// A removal appends the source up to it to the kept text and moves pos past it, so every character
-// is copied at most once. Positions are those of the text as changed so far.
+// One filter pass over a text: the text as changed so far is its first kept characters followed by
+// the rest from pos on. A removal moves the characters up to it forward to the end of the kept
+// ones and skips pos past it, so every character moves at most once, within the same buffer.
+// Positions are those of the text as changed so far.
 class TFilterPass {
  public:
-  explicit TFilterPass(const std::u16string& source) : source_(source) { kept_.reserve(source.size()); }
+  explicit TFilterPass(std::u16string& text) : text_(text) {}
 
-  size_t Size() const { return kept_.size() + source_.size() - pos_; }
+  size_t Size() const { return text_.size() - (pos_ - kept_); }
 
   // The character at index, or 0 outside the text.
   char16_t At(size_t index) const {
-    if (index < kept_.size()) return kept_[index];
-    const size_t at = pos_ + index - kept_.size();
-    return at < source_.size() ? source_[at] : u'\0';
+    const size_t at = index < kept_ ? index : pos_ + index - kept_;
+    return at < text_.size() ? text_[at] : u'\0';
   }
 
   // Searches from a position at or after every removal so far.
   size_t Find(std::u16string_view what, size_t from) const {
-    const size_t found = source_.find(what, pos_ + from - kept_.size());
-    return found == kNone ? kNone : found - pos_ + kept_.size();
+    const size_t found = text_.find(what, pos_ + from - kept_);
+    return found == kNone ? kNone : found - pos_ + kept_;
   }
   size_t Find(char16_t what, size_t from) const { return Find(std::u16string_view(&what, 1), from); }
 
   // Removes count characters at start; the removal reaches at least to the end of the kept text.
   void Erase(size_t start, size_t count) {
-    const size_t sourceEnd = pos_ + start + count - kept_.size();
-    if (start >= kept_.size()) {
-      kept_.append(source_, pos_, start - kept_.size());
-    } else {
-      kept_.resize(start);
-    }
-    pos_ = sourceEnd;
+    const size_t restEnd = pos_ + start + count - kept_;
+    if (start > kept_) MoveForward(start - kept_);
+    kept_ = start;
+    pos_ = restEnd;
   }
 
-  std::u16string Finish() {
-    kept_.append(source_, pos_);
-    return std::move(kept_);
+  // Closes the gap between the kept characters and the rest.
+  void Finish() {
+    MoveForward(text_.size() - pos_);
+    text_.resize(kept_);
   }
 
  private:
-  const std::u16string& source_;
-  size_t pos_ = 0;
-  std::u16string kept_;
+  // Appends the next count characters of the rest to the kept ones.
+  void MoveForward(size_t count) {
+    if (pos_ != kept_)
+      std::copy_n(text_.begin() + static_cast<std::ptrdiff_t>(pos_), count,
+                  text_.begin() + static_cast<std::ptrdiff_t>(kept_));
+    kept_ += count;
+    pos_ += count;
+  }
+
+  std::u16string& text_;
+  size_t kept_ = 0;  // characters at the front that stay
+  size_t pos_ = 0;   // where the rest begins
 };
 
-// Runs one pass over text and replaces it with the kept text.
+// Runs one pass over the text and closes its gaps.
 template <typename Pass>
 void RunPass(std::u16string& text, Pass pass) {
   TFilterPass filter(text);
   pass(filter);
-  std::u16string kept = filter.Finish();
-  text = std::move(kept);
+  filter.Finish();
 }
 
 bool IsPunctuation(char16_t c) {
@@ -206,6 +213,9 @@ void RemoveLineComments(std::u16string& source) {
 std::vector<std::u16string> FilterInputText(const std::vector<std::u16string>& lines,
                                             const TFilterFlags& flags) {
   std::u16string text;
+  size_t size = 0;
+  for (const std::u16string& line : lines) size += line.size() + 2;
+  text.reserve(size);
   for (const std::u16string& line : lines) {
     text += line;
     text += u"\r\n";
@@ -224,11 +234,10 @@ std::vector<std::u16string> FilterInputText(const std::vector<std::u16string>& l
     RemoveLineComments(text);
   }
   constexpr std::u16string_view kEdges = u"\r\n\t";
-  size_t last = text.find_last_not_of(kEdges);
+  const size_t last = text.find_last_not_of(kEdges);
   if (last == kNone) return {};
-  text.erase(last + 1);
-  text.erase(0, text.find_first_not_of(kEdges));
-  return SplitIntoLines(text);
+  const size_t first = text.find_first_not_of(kEdges);
+  return SplitIntoLines(std::u16string_view(text).substr(first, last + 1 - first));
 }
 
 }  // namespace sonacli
