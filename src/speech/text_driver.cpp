@@ -1,6 +1,7 @@
 #include "speech/text_driver.h"
 
 #include <algorithm>
+#include <new>
 
 #include "audio/convert_wav.h"
 #include "catalogue/voice_catalogue.h"
@@ -68,6 +69,10 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
     TNext next = TNext::Continue;
     try {
       next = HandlePiece(i);
+    } catch (const std::bad_alloc&) {
+      // What was made so far is kept; nothing more can be.
+      ReportDriverError(runResult_, u"Not enough memory");
+      next = TNext::EndLoop;
     } catch (...) {
       // An unexpected failure (HTTP client, decoder, audio code) abandons this piece only.
     }
