@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "audio/wav_header.h"
 #include "settings/settings.h"
 
 namespace sonacli {
@@ -25,6 +26,8 @@ struct TOutputSettings {
   bool RawOutput = false;       // only the samples go out
   bool OmitDataLength = false;  // header size fields 0
   int StdoutFd = 1;             // the descriptor standing for standard output
+  // Larger data make the finished file or buffer an RF64 file instead of a canonical WAV.
+  uint64_t PlainWavLimit = kMaxPlainWavDataSize;
 };
 
 // The output options of a run (RawOutput, OmitDataLength count only with ToStdout).
@@ -49,6 +52,7 @@ class TAudioOutput {
   friend std::unique_ptr<TAudioOutput> OpenOutput(TOutputData&, const std::u16string&,
                                                   const TOutputSettings&);
   friend bool AppendAudio(TAudioOutput&, bool&, const std::string&);
+  friend bool AppendSilence(TAudioOutput&, bool&, const TOutputData&, int64_t);
   friend bool CloseOutput(TAudioOutput&);
 
   struct FileCloser {
@@ -85,13 +89,16 @@ bool AppendAudio(std::string& buffer, bool& first, const std::string& piece);
 bool MakeSilence(std::string& stream, bool& first, int32_t sampleRate, int64_t ms, int32_t bitsPerSample,
                  int32_t channels);
 
-// Silence of the output format appended as one piece (header dropped unless it is the first piece).
+// Silence of the output format appended as one piece (header dropped unless it is the first piece);
+// into the run's output it is written in blocks, so that memory does not grow with its length.
 bool AppendSilence(TAudioOutput& output, bool& first, const TOutputData& format, int64_t ms);
 bool AppendSilence(std::string& buffer, bool& first, const TOutputData& format, int64_t ms);
 
 // Completes and releases the sink: file: header sizes filled in, closed; buffered: header sizes
-// filled in, the whole buffer written to standard output; streamed: nothing more. False on a write
-// error. Calling it twice does nothing the second time.
+// filled in, the whole buffer written to standard output; streamed: nothing more. Data beyond
+// PlainWavLimit, which the 32-bit sizes cannot describe, get an RF64 header instead (the file's
+// samples are moved back to make room for it). False on a write error. Calling it twice does
+// nothing the second time.
 bool CloseOutput(TAudioOutput& output);
 
 // Reads rate, channels and bits of a WAV held in memory into `format`; false when it is no WAV.

@@ -1,6 +1,7 @@
 #include "driver/text_driver.h"
 
 #include <algorithm>
+#include <new>
 
 #include "audio/audio_error.h"
 #include "audio/convert_wav.h"
@@ -50,6 +51,10 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
       next = HandlePiece(i);
     } catch (const TInterrupted&) {
       break;  // a wait cut short: the audio made so far is completed below
+    } catch (const std::bad_alloc&) {
+      // What was made so far is kept; nothing more can be.
+      ReportDriverError(context_.Result, u"Not enough memory");
+      next = TNext::EndLoop;
     } catch (const TAudioError&) {
       // A decoder or conversion failure abandons this piece only.
     } catch (const THttpError&) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <exception>
+#include <new>
 
 #include "common/unicode_text.h"
 #include "main/report_error.h"
@@ -27,6 +28,9 @@ int RunProgram(int argc, char** argv) {
   try {
     const int exitCode = RunSequence(DecodeArguments(argc, argv), ExecutablePath(), RunSynthesis, errors);
     return InterruptRequested() ? kInterruptedExitCode : exitCode;
+  } catch (const std::bad_alloc&) {
+    errors.ReportError(u"Not enough memory");
+    return errors.ExitCode();
   } catch (const std::exception& error) {
     // Nothing should get here; if something does, the user sees what and the run fails.
     errors.ReportError(ToUtf16(error.what()));

@@ -34,6 +34,9 @@ std::string EncodeSyncFile(const std::vector<std::u16string>& lines, uint8_t enc
       break;
     default:
       bytes = EncodeCodePage(text, ansiCodePage);
+      // Lines the ANSI code page cannot hold would lose their letters to "?"; UTF-8 keeps them.
+      if (DecodeCodePage(bytes, ansiCodePage) != text)
+        return EncodeSyncFile(lines, kSyncEncodingUtf8, ansiCodePage);
       break;
   }
   return bytes;

@@ -18,8 +18,9 @@ enum : uint8_t {
   kSyncEncodingUtf16LE = 2,  // with FF FE
 };
 
-// The bytes of a sync file: every line, the last included, followed by CR LF. Characters the ANSI
-// code page cannot hold become its replacement character; an unknown encoding counts as ANSI.
+// The bytes of a sync file: every line, the last included, followed by CR LF. An unknown encoding
+// counts as ANSI; a text that the ANSI code page cannot hold whole is written as UTF-8 with its
+// byte-order mark instead.
 std::string EncodeSyncFile(const std::vector<std::u16string>& lines, uint8_t encoding, int ansiCodePage);
 
 // Creates or replaces the file with the encoded lines; false when it cannot be written.

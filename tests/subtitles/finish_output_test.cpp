@@ -47,10 +47,15 @@ TEST(SyncFileEncoding, ThreeEncodingsByteExact) {
             "\xEF\xBB\xBF\xD0\x96\xE2\x82\xAC\r\n\xE4\xB8\xAD\r\n");
   EXPECT_EQ(EncodeSyncFile(lines, kSyncEncodingUtf16LE, 1251),
             std::string("\xFF\xFE\x16\x04\xAC\x20\r\0\n\0\x2D\x4E\r\0\n\0", 16));
-  // The ANSI code page has no preamble; what it cannot hold becomes "?".
-  EXPECT_EQ(EncodeSyncFile(lines, kSyncEncodingAnsi, 1251), "\xC6\x88\r\n?\r\n");
-  EXPECT_EQ(EncodeSyncFile(lines, 7, 1252), "?\x80\r\n?\r\n");
+  // The ANSI code page has no preamble; a text it cannot hold whole is written as UTF-8 instead
+  // of losing its letters to "?".
+  EXPECT_EQ(EncodeSyncFile({u"Ж€"}, kSyncEncodingAnsi, 1251), "\xC6\x88\r\n");
+  EXPECT_EQ(EncodeSyncFile({u"?"}, kSyncEncodingAnsi, 1251), "?\r\n");
+  EXPECT_EQ(EncodeSyncFile(lines, kSyncEncodingAnsi, 1251), EncodeSyncFile(lines, kSyncEncodingUtf8, 1251));
+  EXPECT_EQ(EncodeSyncFile({u"Ж"}, 7, 1252), "\xEF\xBB\xBF\xD0\x96\r\n");
+  EXPECT_EQ(EncodeSyncFile({u"\u20AC"}, 7, 1252), "\x80\r\n");
   EXPECT_EQ(EncodeSyncFile({}, kSyncEncodingUtf8, 1251), "\xEF\xBB\xBF");
+  EXPECT_EQ(EncodeSyncFile({}, kSyncEncodingAnsi, 1251), "");
 }
 
 TEST_F(FinishOutputTest, MovesAudioAndWritesBothFiles) {
@@ -72,7 +77,11 @@ TEST_F(FinishOutputTest, AnsiFileUsesTheSystemCodePage) {
   settings_.SrtData.Encoding = kSyncEncodingAnsi;
   EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_EQ(ReadFile(dir_.File("out.srt")),
-            "1\r\n00:00:00,000 --> 00:00:01,499\r\n\xCF\xF0\xE8\xE2\xE5\xF2 ?\r\n\r\n");
+            EncodeSyncFile(kSrt, kSyncEncodingUtf8, 1251));  // 中 is not in 1251
+  settings_.SrtData.Encoding = kSyncEncodingAnsi;
+  WriteFile(dir_.File("sonarel_out.wav"), "RIFF");
+  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, {u"Привет"}));
+  EXPECT_EQ(ReadFile(dir_.File("out.srt")), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n");
 }
 
 TEST_F(FinishOutputTest, ErrorDuringRunStillSavesFileOutput) {
