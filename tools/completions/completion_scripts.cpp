@@ -354,13 +354,14 @@ std::string FishScript(const std::vector<TCompletedOption>& options) {
     } else {
       line += "-o " + SingleQuoted(name.substr(1));
     }
-    if (option.TakesArgument) line += " -r";
-    if (option.TakesFile && option.Extensions.empty()) {
-      line += " -F";
-    } else if (option.TakesFile) {
-      std::string suffixes;
-      for (const std::string& extension : option.Extensions) suffixes += " ." + extension;
-      line += " -a " + SingleQuoted("(__fish_complete_suffix" + suffixes + ")");
+    // -x: a value, and no file names unless -F or the suffix list offers them.
+    if (option.TakesArgument) line += option.TakesFile && option.Extensions.empty() ? " -r -F" : " -x";
+    if (option.TakesFile && !option.Extensions.empty()) {
+      // The shell's own file completions of the token, kept when they are folders or have one of
+      // the extensions in any case.
+      line += " -a " + SingleQuoted("(string match -rie -- \"\\.(?:" + Joined(option.Extensions, "|") +
+                                    ")\\$|/\\$\" (complete -C \"__fish_command_without_completions \"" +
+                                    "(commandline -ct)))");
     } else if (!option.Values.empty()) {
       line += " -a " + SingleQuoted(Joined(option.Values));
     }
