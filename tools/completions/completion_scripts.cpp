@@ -16,7 +16,6 @@ namespace sonacli {
 namespace {
 
 enum class ValueKind {
-  Text,
   AnyFile,
   WavFile,
   Dictionary,
@@ -128,8 +127,6 @@ void SetValues(TCompletedOption& option, ValueKind kind) {
     option.Extensions = std::move(extensions);
   };
   switch (kind) {
-    case ValueKind::Text:
-      break;
     case ValueKind::AnyFile:
       files({});
       break;
