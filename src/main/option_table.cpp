@@ -123,6 +123,8 @@ constexpr TOption kOptions[] = {
     {u"--ignore-comments", false, SwitchOn<&IgnoreComments>},
     {u"-?", false, [](TRunState& s, Value, Source) { s.UsageRequested = true; }},
     {u"-h", false, [](TRunState& s, Value, Source) { s.UsageRequested = true; }},
+    {u"--version", false, [](TRunState& s, Value, Source) { s.VersionRequested = true; }},
+    {u"-version", false, [](TRunState& s, Value, Source) { s.VersionRequested = true; }},
     {u"--lrc-length", true,
      [](TRunState&, Value v, Source) { SetLength(LrcData.LimitLength, LrcData.MaxLength, v); }},
     {u"--lrc-fname", true, [](TRunState&, Value v, Source) { LrcData.FileName = v; }},
