@@ -123,6 +123,8 @@ constexpr TOption kOptions[] = {
     {u"--ignore-comments", false, SwitchOn<&TSettings::IgnoreComments>},
     {u"-?", false, [](TRunState& s, Value, Source) { s.UsageRequested = true; }},
     {u"-h", false, [](TRunState& s, Value, Source) { s.UsageRequested = true; }},
+    {u"--version", false, [](TRunState& s, Value, Source) { s.VersionRequested = true; }},
+    {u"-version", false, [](TRunState& s, Value, Source) { s.VersionRequested = true; }},
     {u"--lrc-length", true,
      [](TRunState& s, Value v, Source) {
        SetLength(s.Settings.LrcData.LimitLength, s.Settings.LrcData.MaxLength, v);

@@ -16,6 +16,7 @@
 #include "main/report_error.h"
 #include "main/run_state.h"
 #include "main/usage_text.h"
+#include "main/version_text.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "subtitles/subtitle_format.h"
@@ -77,8 +78,12 @@ class TRun {
     return false;
   }
 
-  // Usage text and value list; true when the run ends with them.
+  // Version, usage text and value list; true when the run ends with them.
   bool EndsEarly() {
+    if (state_.VersionRequested) {
+      PrintVersion();
+      return true;
+    }
     if (state_.SourceKind == TSourceKind::Clipboard) ReadClipboard(state_.InputLines);
     if (state_.UsageRequested) {
       PrintUsage();

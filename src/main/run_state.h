@@ -24,6 +24,7 @@ struct TRunState {
   TEncoding ForcedEncoding = TEncoding::Ansi;  // Ansi, Utf8 or Utf16LE
   bool UsageRequested = false;
   bool ListRequested = false;
+  bool VersionRequested = false;
   // Option values before validation, lowered.
   std::u16string LanguageText = u"ru-ru";
   std::u16string VoiceText = u"oksana";
