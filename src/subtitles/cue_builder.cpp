@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "common/trim.h"
 #include "subtitles/subtitle_text.h"
 
 namespace sonacli {
@@ -19,16 +18,16 @@ bool HoldsArrow(std::u16string_view line) {
 
 void TCueBuilder::Start(std::u16string_view timingLine, TimeParser parse) {
   const size_t arrow = timingLine.find(kArrow);
-  const std::u16string end = TrimLeft(timingLine.substr(arrow + kArrow.size()));
+  const std::u16string_view end = TrimmedLeftView(timingLine.substr(arrow + kArrow.size()));
   startMs_ = parse(timingLine.substr(0, arrow));
-  endMs_ = parse(std::u16string_view(end).substr(0, end.find_first_of(u" \t")));
+  endMs_ = parse(end.substr(0, end.find_first_of(u" \t")));
   text_.clear();
   building_ = true;
 }
 
 void TCueBuilder::AddLine(std::u16string_view line) {
   if (!text_.empty()) text_ += u' ';
-  text_ += Trim(line);
+  text_ += TrimmedView(line);
 }
 
 void TCueBuilder::Finish(SubtitleList& subtitles) {

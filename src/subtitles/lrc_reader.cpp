@@ -4,7 +4,7 @@
 #include <string_view>
 #include <utility>
 
-#include "common/trim.h"
+#include "subtitles/subtitle_text.h"
 #include "subtitles/subtitle_time.h"
 #include "subtitles/timed_caption.h"
 
@@ -27,34 +27,36 @@ bool IsTimeTag(std::u16string_view tag) {
 
 // Appends one caption per leading time tag of the line, each with the text after the tags.
 void ReadLyricsLine(std::u16string_view line, std::vector<TTimedCaption>& captions) {
-  std::vector<int64_t> times;
+  const size_t first = captions.size();
   std::u16string_view rest = line;
   while (rest.starts_with(u'[')) {
     const size_t close = rest.find(u']');
     if (close == std::u16string_view::npos) break;
     const std::u16string_view tag = rest.substr(1, close - 1);
     if (!IsTimeTag(tag)) break;
-    times.push_back(ParseLrcTime(tag));
-    rest.remove_prefix(close + 1);
-    while (!rest.empty() && rest.front() <= u' ') rest.remove_prefix(1);  // as TrimLeft
+    captions.push_back({ParseLrcTime(tag), {}});
+    rest = TrimmedLeftView(rest.substr(close + 1));
   }
-  const std::u16string text = Trim(rest);
+  const std::u16string_view text = TrimmedView(rest);
   // Every tag copies the text; a crafted line of many tags and a long text would otherwise make
   // the list grow with the square of its length.
-  const size_t limit = text.empty() ? times.size() : std::max<size_t>(1, kLineCaptionBudget / text.size());
-  times.resize(std::min(times.size(), limit));
-  for (int64_t time : times) captions.push_back({time, text});
+  const size_t limit = text.empty() ? captions.size() : std::max<size_t>(1, kLineCaptionBudget / text.size());
+  captions.resize(std::min(captions.size(), first + limit));
+  for (size_t i = first; i < captions.size(); ++i) captions[i].Text = text;
 }
 
 }  // namespace
 
 SubtitleList ReadLrc(const std::vector<std::u16string>& lines) {
   std::vector<TTimedCaption> captions;
+  captions.reserve(lines.size());  // mostly one time tag a line
   for (const std::u16string& line : lines) {
     if (IsLyricsLine(line)) ReadLyricsLine(line, captions);
   }
-  std::stable_sort(captions.begin(), captions.end(),
-                   [](const TTimedCaption& a, const TTimedCaption& b) { return a.TimeMs < b.TimeMs; });
+  const auto earlier = [](const TTimedCaption& a, const TTimedCaption& b) { return a.TimeMs < b.TimeMs; };
+  if (!std::is_sorted(captions.begin(), captions.end(), earlier)) {
+    std::stable_sort(captions.begin(), captions.end(), earlier);
+  }
   return SubtitlesFromCaptions(std::move(captions));
 }
 

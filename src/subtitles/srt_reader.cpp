@@ -1,6 +1,5 @@
 #include "subtitles/srt_reader.h"
 
-#include "common/trim.h"
 #include "subtitles/cue_builder.h"
 #include "subtitles/subtitle_text.h"
 #include "subtitles/subtitle_time.h"
@@ -9,14 +8,16 @@ namespace sonacli {
 
 namespace {
 
+// A line of digits (spaces after them allowed).
 bool IsEntryNumber(std::u16string_view line) {
-  return ParseDecimalInteger(TrimRight(line)).has_value();
+  return !line.empty() && line[0] >= u'0' && line[0] <= u'9' && ParseDecimalInteger(TrimmedView(line));
 }
 
 }  // namespace
 
 SubtitleList ReadSrt(const std::vector<std::u16string>& lines) {
   SubtitleList subtitles;
+  subtitles.reserve(lines.size() / 3);  // an entry takes three lines at least, empty line included
   TCueBuilder cue;
   bool expectingEntry = true;
   size_t i = 0;

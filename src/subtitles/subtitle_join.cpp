@@ -110,12 +110,12 @@ bool IsBreakAfter(const SubtitleList& subtitles, size_t i) {
 }
 
 void JoinContinuedSubtitles(SubtitleList& subtitles) {
-  SubtitleList joined;
-  joined.reserve(subtitles.size());
+  // Compacts in place: entry i goes to `kept` <= i, and only entries after i are read again.
+  size_t kept = 0;
   size_t i = 0;
   while (i < subtitles.size()) {
     const bool continues = Continues(subtitles, i);
-    TSubtitle entry = std::move(subtitles[i]);  // entry i is not looked at again
+    TSubtitle entry = std::move(subtitles[i]);
     size_t k = i;
     if (continues) {
       std::u16string text = Trim(entry.Text);
@@ -129,10 +129,10 @@ void JoinContinuedSubtitles(SubtitleList& subtitles) {
       entry.Text = std::move(text);
       entry.EndMs = subtitles[k].EndMs;
     }
-    joined.push_back(std::move(entry));
+    subtitles[kept++] = std::move(entry);
     i = k + 1;
   }
-  subtitles = std::move(joined);
+  subtitles.resize(kept);
 }
 
 }  // namespace sonacli

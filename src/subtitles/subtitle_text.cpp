@@ -86,7 +86,19 @@ std::u16string StripOverrideBlocks(std::u16string_view text) {
 }
 
 std::u16string CleanCueText(std::u16string_view text) {
+  if (text.find_first_of(u"<{") == kNone) return std::u16string(TrimmedView(text));  // nothing to strip
   return Trim(KeepLangTags(StripAngleTags(text)));
+}
+
+std::u16string_view TrimmedLeftView(std::u16string_view text) {
+  while (!text.empty() && text.front() <= u' ') text.remove_prefix(1);
+  return text;
+}
+
+std::u16string_view TrimmedView(std::u16string_view text) {
+  text = TrimmedLeftView(text);
+  while (!text.empty() && text.back() <= u' ') text.remove_suffix(1);
+  return text;
 }
 
 bool IsBlankLine(std::u16string_view line) {

@@ -21,6 +21,10 @@ std::u16string StripOverrideBlocks(std::u16string_view text);
 // The text of a cue as spoken: angle tags stripped, language switches kept, ends trimmed.
 std::u16string CleanCueText(std::u16string_view text);
 
+// The text without the characters U+0000 to U+0020 at its ends (Trim without a copy).
+std::u16string_view TrimmedView(std::u16string_view text);
+std::u16string_view TrimmedLeftView(std::u16string_view text);
+
 // True when the line holds nothing but characters U+0000 to U+0020.
 bool IsBlankLine(std::u16string_view line);
 

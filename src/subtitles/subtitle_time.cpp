@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <limits>
-#include <string>
 
-#include "common/trim.h"
+#include "subtitles/subtitle_text.h"
 
 namespace sonacli {
 
@@ -69,15 +68,15 @@ std::optional<int32_t> ParseDecimalInteger(std::u16string_view text) {
 }
 
 int64_t ParseSrtTime(std::u16string_view text) {
-  return ParseHoursFirst(Trim(text), u',');
+  return ParseHoursFirst(TrimmedView(text), u',');
 }
 
 int64_t ParseSsaTime(std::u16string_view text) {
-  return ParseHoursFirst(Trim(text), u'.');
+  return ParseHoursFirst(TrimmedView(text), u'.');
 }
 
 int64_t ParseVttTime(std::u16string_view text) {
-  const std::u16string trimmed = Trim(text);
+  const std::u16string_view trimmed = TrimmedView(text);
   std::u16string_view rest = trimmed;
   int64_t hoursMs = 0;
   if (std::count(trimmed.begin(), trimmed.end(), u':') == 2) {
@@ -92,7 +91,7 @@ int64_t ParseVttTime(std::u16string_view text) {
 }
 
 int64_t ParseLrcTime(std::u16string_view text) {
-  return ParseMinutesFirst(Trim(text)).value_or(0);
+  return ParseMinutesFirst(TrimmedView(text)).value_or(0);
 }
 
 }  // namespace sonacli

@@ -4,15 +4,18 @@
 
 namespace sonacli {
 
+void AddTimedCaption(SubtitleList& subtitles, int64_t timeMs, std::u16string text) {
+  if (!text.empty()) {
+    subtitles.push_back({timeMs, 0, std::move(text)});
+  } else if (!subtitles.empty()) {
+    subtitles.back().EndMs = timeMs;
+  }
+}
+
 SubtitleList SubtitlesFromCaptions(std::vector<TTimedCaption> captions) {
   SubtitleList subtitles;
-  for (TTimedCaption& caption : captions) {
-    if (!caption.Text.empty()) {
-      subtitles.push_back({caption.TimeMs, 0, std::move(caption.Text)});
-    } else if (!subtitles.empty()) {
-      subtitles.back().EndMs = caption.TimeMs;
-    }
-  }
+  subtitles.reserve(captions.size());
+  for (TTimedCaption& caption : captions) AddTimedCaption(subtitles, caption.TimeMs, std::move(caption.Text));
   return subtitles;
 }
 

@@ -14,8 +14,10 @@ struct TTimedCaption {
   std::u16string Text;
 };
 
-// In order: a caption with text starts a new entry, an empty one sets the end of the last entry
-// (nothing before the first entry). An entry that no empty caption follows keeps EndMs 0.
+// A caption with text starts a new entry, an empty one sets the end of the last entry (nothing
+// before the first entry). An entry that no empty caption follows keeps EndMs 0.
+void AddTimedCaption(SubtitleList& subtitles, int64_t timeMs, std::u16string text);
+// AddTimedCaption for each caption in order.
 SubtitleList SubtitlesFromCaptions(std::vector<TTimedCaption> captions);
 
 }  // namespace sonacli

@@ -45,6 +45,7 @@ size_t NextBlank(const Lines& lines, size_t i) {
 SubtitleList ReadVtt(const Lines& lines) {
   SubtitleList subtitles;
   if (lines.empty() || !lines[0].starts_with(u"WEBVTT")) return subtitles;
+  subtitles.reserve(lines.size() / 3);  // a cue takes three lines at least, empty line included
   size_t i = 1;
   while (i < lines.size() && !IsBlankLine(lines[i]) && !StartsCue(lines, i)) ++i;  // the header
   TCueBuilder cue;
