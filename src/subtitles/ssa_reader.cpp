@@ -70,7 +70,7 @@ std::vector<std::u16string_view> SplitFields(std::u16string_view text, size_t co
     fields.push_back(text.substr(from, comma - from));
     from = comma + 1;
   }
-  fields.push_back(from <= text.size() ? text.substr(from) : std::u16string_view());
+  fields.push_back(text.substr(from));
   fields.resize(count);  // fields a short line lacks stay empty
   return fields;
 }
