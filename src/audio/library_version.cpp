@@ -2,6 +2,7 @@
 
 #include <opus/opus_defines.h>
 #include <sndfile.h>
+#include <soundtouch/SoundTouch.h>
 #include <soxr.h>
 
 #include <string_view>
@@ -30,6 +31,10 @@ std::string OpusfileVersion() {
 
 std::string SoxrVersion() {
   return VersionAfter(soxr_version(), "libsoxr-");
+}
+
+std::string SoundTouchVersion() {
+  return soundtouch::SoundTouch::getVersionString();
 }
 
 std::string SndfileVersion() {

@@ -12,6 +12,8 @@ std::string OpusVersion();
 std::string OpusfileVersion();
 // libsoxr's version as the loaded library reports it: "0.1.3".
 std::string SoxrVersion();
+// SoundTouch's version as the loaded library reports it: "2.3.2".
+std::string SoundTouchVersion();
 // libsndfile's version as the loaded library reports it: "1.2.0".
 std::string SndfileVersion();
 

@@ -21,9 +21,11 @@ struct TLibraryVersion {
 
 // Every library the program is linked with, each asked by the folder that wraps it.
 constexpr TLibraryVersion kLibraries[] = {
-    {"libcurl", CurlVersion}, {"libopus", OpusVersion},       {"libopusfile", OpusfileVersion},
-    {"libsoxr", SoxrVersion}, {"libsndfile", SndfileVersion}, {"PCRE2", Pcre2Version},
-    {"ICU", IcuVersion},      {"uchardet", UchardetVersion},
+    {"libcurl", CurlVersion},          {"libopus", OpusVersion},
+    {"libopusfile", OpusfileVersion},  {"libsoxr", SoxrVersion},
+    {"SoundTouch", SoundTouchVersion}, {"libsndfile", SndfileVersion},
+    {"PCRE2", Pcre2Version},           {"ICU", IcuVersion},
+    {"uchardet", UchardetVersion},
 };
 
 constexpr size_t kNameWidth = 15;

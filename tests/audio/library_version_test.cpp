@@ -10,6 +10,7 @@ namespace {
 TEST(AudioLibraryVersion, LibrariesReportTheVersionsOfTheirPackages) {
   EXPECT_EQ(OpusVersion(), SONACLI_TEST_OPUS_VERSION);
   EXPECT_EQ(SoxrVersion(), SONACLI_TEST_SOXR_VERSION);
+  EXPECT_EQ(SoundTouchVersion(), SONACLI_TEST_SOUNDTOUCH_VERSION);
   EXPECT_EQ(SndfileVersion(), SONACLI_TEST_SNDFILE_VERSION);
   EXPECT_EQ(OpusfileVersion(), SONACLI_TEST_OPUSFILE_VERSION " (at build time)");
 }
