@@ -17,7 +17,8 @@ std::u16string ProbeText() {
 bool ProbeOutputFormat(TDriverContext& context, TPacer& pacer, TOutputData& format) {
   const TSettings& settings = context.Settings;
   TSynthesisRequest request;
-  request.Text = ProbeText();
+  // With a cache the probe is always the same text, so that a repeated run finds its answer.
+  request.Text = settings.CacheFolder.empty() ? ProbeText() : std::u16string(kCachedProbeText);
   request.Language = settings.LanguageCode;
   request.Voice = settings.VoiceName;
   request.Rate = settings.SpeechRate;
@@ -29,7 +30,7 @@ bool ProbeOutputFormat(TDriverContext& context, TPacer& pacer, TOutputData& form
     if (!InterruptRequested()) ReportDriverError(context.Result, request.ErrorText);
     return false;
   }
-  pacer.PauseAfterRequest(false);
+  if (!request.FromCache) pacer.PauseAfterRequest(false);
   if (!ReadWavFormat(request.AudioOut, format)) {
     ReportDriverError(context.Result, u"No audio data");
     return false;

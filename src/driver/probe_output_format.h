@@ -9,6 +9,8 @@ namespace sonacli {
 
 // Three random digits (100 to 999) as the text of the probe.
 std::u16string ProbeText();
+// The probe's text when answers are cached.
+inline constexpr char16_t kCachedProbeText[] = u"100";
 
 // Sends the probe (the run's language, voice and rate, neutral tone, no volume change) and takes
 // its sample rate, channels and bits per sample into `format`; the probe's audio is discarded.

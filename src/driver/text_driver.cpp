@@ -44,7 +44,8 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   const size_t count = pieces_.size();
   bool completed = true;
   for (size_t i = 0; i < count; ++i) {
-    if (InterruptRequested()) break;
+    // Answers that arrived before an interruption are still appended, in text order.
+    if (InterruptRequested() && !(pipeline_ && pipeline_->Arrived(i))) break;
     if (pieces_[i].Text.empty()) continue;
     TNext next = TNext::Continue;
     try {
@@ -60,12 +61,17 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
     } catch (const THttpError&) {
       // So does a failure of the HTTP client.
     }
-    if (next == TNext::Abort) return;  // the output's owner discards it unfinished
+    if (next == TNext::Abort) {
+      pipeline_.reset();
+      return;  // the output's owner discards it unfinished
+    }
     if (next == TNext::EndLoop) {
       completed = false;
       break;
     }
   }
+  // Requests of later pieces are abandoned: their answers are never appended.
+  pipeline_.reset();
   const bool interrupted = InterruptRequested();
   if (settings_.ShowProgress && completed && !interrupted && output_.IsOpen()) {
     progress_.Draw(int64_t(count), int64_t(count));
@@ -86,10 +92,15 @@ void TTextDriver::BuildPieces(const std::vector<std::u16string>& lines) {
 }
 
 TTextDriver::TNext TTextDriver::HandlePiece(size_t index) {
-  if (!output_.IsOpen() && !OpenOutputAfterProbe()) return TNext::EndLoop;
+  if (!output_.IsOpen()) {
+    if (!OpenOutputAfterProbe()) return TNext::EndLoop;
+    if (settings_.Jobs > 1) StartPipeline(index);
+  }
   if (settings_.ShowProgress) progress_.Draw(int64_t(index), int64_t(pieces_.size()));
-  pacer_.PauseBetweenPieces();
   const TPiece& piece = pieces_[index];
+  // A text piece waits only when it is sent by this thread; see HandleTextPiece.
+  if (piece.Kind == TPieceKind::Speech && !pipeline_) return HandleTextPiece(index);
+  if (!pipeline_) pacer_.PauseBetweenPieces();
   const bool sync = settings_.SyncOutput;
   if (piece.Kind == TPieceKind::Audio) {
     if (sync) ClearBlankFlags();
@@ -113,17 +124,21 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
     syncState_.BlankAfterCurrent =
         BlankAfterMarker(piece.Marker, settings_.LrcBlankLines, syncState_.BlankAfterCurrent);
   }
-  std::u16string spoken = context_.Dictionaries.Apply(piece.Text);
+  std::u16string spoken = pipeline_ ? std::move(spoken_[index]) : context_.Dictionaries.Apply(piece.Text);
+  const bool speaks = !spoken.empty() && !IsNothingToSay(spoken);
+  TSynthesisRequest request;
+  if (speaks && !pipeline_) request = PieceRequest(piece, spoken, settings_.ApiKey);
+  // An answer already in the cache needs no pacing: nothing is sent.
+  if (!pipeline_ && !(speaks && context_.Service.HasCachedAnswer(request))) pacer_.PauseBetweenPieces();
   if (spoken.empty()) return TNext::Continue;
   // LRC and SRT show the piece as written, not as the dictionaries changed it.
   const std::u16string& syncText = piece.Text;
-  if (IsNothingToSay(spoken)) {
+  if (!speaks) {
     if (!output_.AppendSilence(kPlaceholderSilenceMs)) return TNext::Abort;
     SyncEntry(syncText, false);
     return TNext::Continue;
   }
-  TSynthesisRequest request = PieceRequest(piece, std::move(spoken), settings_.ApiKey);
-  if (!context_.Service.Synthesize(request)) {
+  if (!Request(index, request)) {
     // A request cut short by Ctrl-C is no failure of the service.
     if (InterruptRequested()) return TNext::EndLoop;
     ReportDriverError(context_.Result, request.ErrorText);
@@ -131,7 +146,8 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
   }
   const bool isLast = index + 1 == pieces_.size();
   try {
-    pacer_.PauseAfterRequest(isLast);
+    // With the pipeline the waits space the starts of the requests instead.
+    if (!pipeline_ && !request.FromCache) pacer_.PauseAfterRequest(isLast);
   } catch (const TInterrupted&) {
     // The piece is complete: it is kept, and the loop stops after it.
   }
@@ -147,6 +163,30 @@ bool TTextDriver::OpenOutputAfterProbe() {
   TOutputData format;
   if (!ProbeOutputFormat(context_, pacer_, format)) return false;
   return output_.Open(format);
+}
+
+void TTextDriver::StartPipeline(size_t first) {
+  std::vector<TRequestPipeline::TJob> jobs;
+  std::vector<int32_t> startWaits;
+  spoken_.assign(pieces_.size(), std::u16string());
+  for (size_t i = first; i < pieces_.size(); ++i) {
+    const TPiece& piece = pieces_[i];
+    if (piece.Kind != TPieceKind::Speech || piece.Text.empty()) continue;
+    spoken_[i] = context_.Dictionaries.Apply(piece.Text);
+    if (spoken_[i].empty() || IsNothingToSay(spoken_[i])) continue;
+    jobs.push_back({i, PieceRequest(piece, spoken_[i], settings_.ApiKey)});
+    // The waits one thread would sleep between two requests, drawn here on the driver's thread.
+    int32_t wait = BetweenPiecesWaitMs();
+    if (jobs.size() > 1) wait += AfterRequestWaitMs(false, legacyKey_, settings_.RequestDelayMs);
+    startWaits.push_back(wait);
+  }
+  pipeline_ = std::make_unique<TRequestPipeline>(context_.Service, context_.Clock, settings_.Jobs,
+                                                 std::move(jobs), std::move(startWaits));
+}
+
+bool TTextDriver::Request(size_t index, TSynthesisRequest& request) {
+  if (pipeline_) return pipeline_->Take(index, request);
+  return context_.Service.Synthesize(request);
 }
 
 bool TTextDriver::InsertAudioFile(const std::u16string& fileName) {

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "driver/driver_context.h"
 #include "driver/pacing.h"
 #include "driver/progress_line.h"
+#include "driver/request_pipeline.h"
 #include "driver/run_output.h"
 #include "subtitles/sync_entry.h"
 #include "text/piece_lists.h"
@@ -33,6 +35,9 @@ class TTextDriver {
   TNext HandlePiece(size_t index);
   TNext HandleTextPiece(size_t index);
   bool OpenOutputAfterProbe();
+  // With more than one job: the requests of the pieces from `first` on, sent ahead.
+  void StartPipeline(size_t first);
+  bool Request(size_t index, TSynthesisRequest& request);
   bool InsertAudioFile(const std::u16string& fileName);
   bool AppendPause(int64_t ms);
   void SyncEntry(std::u16string_view text, bool forceEntry);
@@ -50,6 +55,9 @@ class TTextDriver {
   std::vector<std::u16string> lrcLines_;
   std::vector<std::u16string> srtLines_;
   TSyncState syncState_;
+  // Only with more than one job: the pieces' texts after the dictionaries, and their requests.
+  std::vector<std::u16string> spoken_;
+  std::unique_ptr<TRequestPipeline> pipeline_;
 };
 
 // The text-mode driver over the lines, with the progress line closed after it.

@@ -72,6 +72,8 @@ constexpr TConfigTest kConfigTests[] = {
     {{u"--sub-format"}, LongPrefix},
     {{u"--sub-fit", u"-sf"}, WholeLine},
     {{u"--sub-max", u"-sm"}, LongPrefix},
+    {{u"--cache"}, LongPrefix},
+    {{u"--jobs"}, LongPrefix},
     {{u"-?", u"-h"}, WholeLine},
 };
 

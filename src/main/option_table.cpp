@@ -65,6 +65,14 @@ void SetRequestDelay(TSettings& settings, Value value) {
   if (settings.RequestDelayMs < 0) settings.RequestDelayMs = 0;
 }
 
+// More requests at once than this gain little and strain the service.
+constexpr int32_t kMaxJobs = 8;
+
+void SetJobs(TSettings& settings, Value value) {
+  std::optional<int32_t> jobs = ParseInteger(value);
+  if (jobs && *jobs >= 1 && *jobs <= kMaxJobs) settings.Jobs = *jobs;
+}
+
 // Options that only switch a setting on.
 template <bool TSettings::*Flag>
 void SwitchOn(TRunState& state, Value, Source) {
@@ -162,6 +170,8 @@ constexpr TOption kOptions[] = {
     {u"-sf", false, SwitchOn<&TSettings::SubFit>},
     {u"--sub-max", true, [](TRunState& s, Value v, Source) { SetSubMax(s, v); }},
     {u"-sm", true, [](TRunState& s, Value v, Source) { SetSubMax(s, v); }},
+    {u"--cache", true, [](TRunState& s, Value v, Source) { s.Settings.CacheFolder = v; }},
+    {u"--jobs", true, [](TRunState& s, Value v, Source) { SetJobs(s.Settings, v); }},
 };
 
 }  // namespace

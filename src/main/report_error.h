@@ -18,4 +18,8 @@ class TErrorReport {
   bool errorReported_ = false;
 };
 
+// Prints "[Warning] " and the message on standard error (standard output may carry the audio); the
+// run goes on and the exit code is not changed.
+void ReportWarning(std::u16string_view message);
+
 }  // namespace sonacli

@@ -1,7 +1,10 @@
 #include "main/run_synthesis.h"
 
+#include <optional>
+
 #include "driver/driver_context.h"
 #include "driver/text_driver.h"
+#include "main/report_error.h"
 #include "platform/interrupt.h"
 #include "service/yandex_tts_object.h"
 
@@ -13,7 +16,16 @@ void RunSynthesis(const TSynthesisInput& input) {
   if (input.Settings.SubtitleMode) return;
   TInterruptGuard interruptGuard;
   TInterruptibleClock clock(SystemTickClock());
-  TYandexTTSObject service(input.Settings, clock);
+  std::optional<TAnswerCache> cache;
+  if (!input.Settings.CacheFolder.empty()) {
+    std::u16string warning;
+    cache.emplace(input.Settings.CacheFolder, warning);
+    if (!cache->Usable()) {
+      ReportWarning(warning);
+      cache.reset();
+    }
+  }
+  TYandexTTSObject service(input.Settings, clock, cache ? &*cache : nullptr);
   TErrorReport& errors = input.Errors;
   TRunResult result{[&errors](std::u16string_view message) { errors.ReportError(message); },
                     input.Settings.ToStdout};

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <atomic>
 
 namespace sonacli {
 
@@ -10,7 +11,9 @@ namespace {
 
 constexpr int32_t kSleepSliceMs = 20;
 
-volatile sig_atomic_t g_interrupted = 0;
+// Read by the threads that send requests in parallel; lock-free, so the handler may set it.
+std::atomic<int> g_interrupted{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 struct sigaction g_previousInt;
 struct sigaction g_previousTerm;
 

@@ -34,7 +34,8 @@ std::string CloudServiceUrl() {
   return EnvironmentOr("SONACLI_CLOUD_URL", "https://tts.api.cloud.yandex.net");
 }
 
-void ConfigureHttpClient(THttpClient& client, const TProxySettings& proxy) {
+void ConfigureHttpClient(THttpClient& client, const TProxySettings& proxy,
+                         const std::atomic<bool>* abandoned) {
   if (!proxy.Host.empty()) {
     client.SetProxy(ToUtf8(proxy.Host), ParsePort(ToUtf8(proxy.Port)).value_or(kDefaultProxyPort));
   }
@@ -42,7 +43,7 @@ void ConfigureHttpClient(THttpClient& client, const TProxySettings& proxy) {
   client.SetTimeoutMs(kTimeoutMs);
   client.SetUserAgent("sonacli/" SONACLI_VERSION);
   // Ctrl-C must not wait for an answer that may take minutes.
-  client.SetAbortCheck(InterruptRequested);
+  client.SetAbortCheck([abandoned] { return InterruptRequested() || (abandoned != nullptr && *abandoned); });
   const std::string caBundle = EnvironmentOr("SONACLI_CA_BUNDLE", "");
   if (!caBundle.empty()) client.AddTrustedCaFile(caBundle);
 }

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "audio/audio_error.h"
 #include "audio/opus_decoder.h"
 #include "common/unicode_text.h"
 #include "http/http_client.h"
@@ -38,7 +39,7 @@ std::optional<THttpAnswer> Exchange(TServiceInterface kind, const TSynthesisRequ
                                     const TProxySettings& proxy) {
   try {
     THttpClient client;
-    ConfigureHttpClient(client, proxy);
+    ConfigureHttpClient(client, proxy, request.Abandoned);
     if (kind == TServiceInterface::Legacy)
       return client.Get(LegacyServiceUrl() + "/generate?" + LegacyQuery(request));
     THttpPost post{
@@ -49,14 +50,61 @@ std::optional<THttpAnswer> Exchange(TServiceInterface kind, const TSynthesisRequ
   }
 }
 
+bool Decode(const std::string& ogg, TSynthesisRequest& request, const TSettings& settings) {
+  return DecodeOpusAnswer(ogg, request.AudioOut, request.VolumeDelta, settings.SampleRate,
+                          request.ChannelMode, settings.Stereo);
+}
+
+// The cached answer, decoded into `request.AudioOut`. An entry that does not decode into audio is
+// discarded, so that the piece is requested again.
+bool TakeCachedAnswer(const TAnswerCache& cache, const std::string& key, TSynthesisRequest& request,
+                      const TSettings& settings) {
+  std::optional<std::string> ogg = cache.Load(key);
+  if (!ogg) return false;
+  bool ok = ogg->empty();
+  if (!ok) {
+    try {
+      ok = Decode(*ogg, request, settings) && !request.AudioOut.empty();
+    } catch (const TAudioError&) {
+      ok = false;
+    }
+  }
+  if (!ok) {
+    request.AudioOut.clear();
+    cache.Discard(key);
+    return false;
+  }
+  request.FromCache = true;
+  return true;
+}
+
 }  // namespace
+
+std::string AnswerKeyOf(const TSynthesisRequest& request) {
+  switch (RouteRequest(request.ApiKey, request.Voice)) {
+    case TServiceInterface::None:
+      return {};
+    case TServiceInterface::Legacy: {
+      // The key is left out: any key gets the same answer.
+      TSynthesisRequest withoutKey = request;
+      withoutKey.ApiKey.clear();
+      withoutKey.AudioOut.clear();
+      return AnswerKey("legacy", LegacyServiceUrl() + "/generate", LegacyQuery(withoutKey));
+    }
+    case TServiceInterface::CloudV1:
+      return AnswerKey("v1", CloudServiceUrl() + "/speech/v1/tts:synthesize", CloudV1Body(request));
+    case TServiceInterface::CloudV3:
+      return AnswerKey("v3", CloudServiceUrl() + "/tts/v3/utteranceSynthesis", CloudV3Body(request));
+  }
+  return {};
+}
 
 bool SendV3Request(TSynthesisRequest& request, std::string& answer, std::u16string& errorText,
                    const TProxySettings& proxy) {
   THttpAnswer reply;
   try {
     THttpClient client;
-    ConfigureHttpClient(client, proxy);
+    ConfigureHttpClient(client, proxy, request.Abandoned);
     THttpPost post{
         "application/json; charset=utf-8", CloudV3Body(request), "*/*", {AuthorizationLine(request)}};
     reply = client.Post(CloudServiceUrl() + "/tts/v3/utteranceSynthesis", post);
@@ -73,9 +121,11 @@ bool SendV3Request(TSynthesisRequest& request, std::string& answer, std::u16stri
   return true;
 }
 
-bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText, const TSettings& settings) {
+bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText, const TSettings& settings,
+                          const TAnswerCache* cache) {
   errorText = kInternalError;
   request.AudioOut.clear();
+  request.FromCache = false;
   const TServiceInterface kind = RouteRequest(request.ApiKey, request.Voice);
   std::string ogg;
   if (kind == TServiceInterface::None) {
@@ -83,6 +133,8 @@ bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText,
     request.Rejected = true;
     return false;
   }
+  const std::string key = cache != nullptr ? AnswerKeyOf(request) : std::string();
+  if (cache != nullptr && TakeCachedAnswer(*cache, key, request, settings)) return true;
   if (kind == TServiceInterface::CloudV3) {
     if (!SendV3Request(request, ogg, errorText, settings.ProxySettings)) return false;
   } else {
@@ -90,9 +142,9 @@ bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText,
     if (!answer || !AcceptStatus(*answer, request, errorText)) return false;
     ogg = std::move(answer->Body);
   }
-  if (ogg.empty()) return true;
-  if (DecodeOpusAnswer(ogg, request.AudioOut, request.VolumeDelta, settings.SampleRate, request.ChannelMode,
-                       settings.Stereo)) {
+  if (ogg.empty() || Decode(ogg, request, settings)) {
+    // Only an answer that decoded into audio (or an empty one) is worth keeping.
+    if (cache != nullptr && (ogg.empty() || !request.AudioOut.empty())) cache->Store(key, ogg);
     return true;
   }
   request.AudioOut.clear();

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "service/answer_cache.h"
 #include "service/synthesis_request.h"
 #include "settings/settings.h"
 
@@ -18,8 +19,14 @@ inline constexpr char16_t kPremiumVoiceNeedsCloudKey[] =
 // `request.AudioOut` is emptied first and holds the decoded WAV on success (empty for an empty
 // answer). Sets `request.Rejected` for 400, 401, 403, 419 and for a combination that no interface
 // serves. Transport failures make a failed attempt; decoder failures that raise are not caught.
-// The proxy, the output rate and stereo come from `settings`.
-bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText, const TSettings& settings);
+// The proxy, the output rate and stereo come from `settings`. With a `cache`, an answer found there
+// is decoded instead of sending the request (`request.FromCache`), and every answer received that
+// decodes is stored there.
+bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText, const TSettings& settings,
+                          const TAnswerCache* cache = nullptr);
+
+// The cache key of the request as it would be sent; empty when no interface serves it.
+std::string AnswerKeyOf(const TSynthesisRequest& request);
 
 // The cloud v3 exchange; on true `answer` holds the Ogg Opus bytes joined from every chunk (may be
 // empty). On false `errorText` says why ("No audio data", the HTTP status).

@@ -1,6 +1,7 @@
 // One request to the speech service, the form of the API key and the choice of interface.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,6 +20,9 @@ struct TSynthesisRequest {
   std::string AudioOut;      // the decoded WAV; emptied at the start of every attempt
   std::u16string ErrorText;  // the first attempt's message when Synthesize fails
   bool Rejected = false;     // the service refused the request (400, 401, 403, 419): no retry
+  bool FromCache = false;    // the answer came from the answer cache: no request was sent
+  // When set and true, the request is no longer wanted: a transfer stops at once, no retry follows.
+  const std::atomic<bool>* Abandoned = nullptr;
 };
 
 // The interfaces of the service; None: no interface serves the key and voice.

@@ -14,6 +14,10 @@ class TSynthesisService {
   // empty answer); on false `request.ErrorText` says why. Interruption, as the clock reports it,
   // may end a wait early with TInterrupted.
   virtual bool Synthesize(TSynthesisRequest& request) = 0;
+
+  // True when Synthesize would answer the request from a cache without reaching the service (an
+  // entry that turns out unusable is requested after all). Without a cache: false.
+  virtual bool HasCachedAnswer(const TSynthesisRequest&) { return false; }
 };
 
 }  // namespace sonacli

@@ -79,6 +79,8 @@ struct TSettings {
   std::vector<std::u16string> LineSelections;
   std::u16string ConfigFileName;
   TRetrySettings RetrySettings;
+  std::u16string CacheFolder;  // the answer cache; empty: none
+  int32_t Jobs = 1;            // requests in flight at once, 1 to 8
 };
 
 }  // namespace sonacli

@@ -81,6 +81,17 @@ TEST(ReadCommandLine, UnparsableNumbersChangeNothing) {
   EXPECT_EQ(Parse({u"-sm", u"99999999999"}).SubMaxPercent, 200);
 }
 
+TEST(ReadCommandLine, JobsFromOneToEightAndTheCacheFolder) {
+  const std::pair<Args, int32_t> cases[] = {
+      {{u"--jobs", u"4"}, 4}, {{u"--JOBS", u"8"}, 8},   {{u"--jobs", u"3", u"--jobs", u"0"}, 3},
+      {{u"--jobs", u"9"}, 1}, {{u"--jobs", u"two"}, 1}, {{u"--jobs", u"-2"}, 1}};
+  for (const auto& [args, jobs] : cases) {
+    Parse(args);
+    EXPECT_EQ(Parsed().Jobs, jobs) << ToUtf8(args.back());
+  }
+  EXPECT_EQ(Parse({u"--cache", u"Books/Cache"}).Settings.CacheFolder, u"Books/Cache");
+}
+
 TEST(ReadCommandLine, EncodingAndFormatNames) {
   TRunState state = Parse({u"-enc", u"utf8", u"--encoding", u"cp1251"});
   EXPECT_FALSE(state.ForceEncoding);

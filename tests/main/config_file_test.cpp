@@ -101,6 +101,10 @@ const LineCase kLineCases[] = {
     {u"--sub-fit", [](const TRunState& s) { return s.Settings.SubFit; }},
     {u"--sub-max 150%", [](const TRunState& s) { return s.SubMaxPercent == 150; }},
     {u"-sm 300", [](const TRunState& s) { return s.SubMaxPercent == 300; }},
+    {u"--cache \"/var/cache/my books\"",
+     [](const TRunState& s) { return s.Settings.CacheFolder == u"/var/cache/my books"; }},
+    {u"--jobs 4", [](const TRunState& s) { return s.Settings.Jobs == 4; }},
+    {u"--jobs 9", [](const TRunState& s) { return s.Settings.Jobs == 1; }},
     // Anything else is ignored.
     {u"# -o", [](const TRunState& s) { return !s.Settings.ToStdout; }},
     {u" -o", [](const TRunState& s) { return !s.Settings.ToStdout; }},

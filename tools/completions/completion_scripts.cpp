@@ -27,7 +27,8 @@ enum class ValueKind {
   Tone,
   Encoding,
   SubtitleFormat,
-  Frequency
+  Frequency,
+  Folder
 };
 
 // What the value of an option is, where more can be offered than free text. An option missing
@@ -49,6 +50,7 @@ const std::map<std::string_view, ValueKind> kValueKinds = {
     {"--srt-fname", ValueKind::SrtFile},
     {"--srt-enc", ValueKind::Encoding},
     {"--sub-format", ValueKind::SubtitleFormat},
+    {"--cache", ValueKind::Folder},
 };
 
 // Options that the usage text does not list, and the listed option each one stands for.
@@ -162,6 +164,10 @@ void SetValues(TCompletedOption& option, ValueKind kind) {
       break;
     case ValueKind::Frequency:
       option.Values = Frequencies();
+      break;
+    case ValueKind::Folder:
+      // Folders are offered with the files; the user walks down to the one wanted.
+      files({});
       break;
   }
 }

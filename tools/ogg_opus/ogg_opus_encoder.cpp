@@ -36,6 +36,7 @@ std::string EncodeOggOpus(const std::vector<int16_t>& samples, const OggOpusOpti
       ope_encoder_create_callbacks(&callbacks, &ogg, comments.get(), 48000, options.Channels, 0, &error));
   if (!encoder) return {};
   if (options.BitRate > 0) ope_encoder_ctl(encoder.get(), OPUS_SET_BITRATE(options.BitRate));
+  if (options.SerialNumber != 0) ope_encoder_ctl(encoder.get(), OPE_SET_SERIALNO(options.SerialNumber));
   const int frames = static_cast<int>(samples.size() / static_cast<size_t>(options.Channels));
   for (int link = 0; link < options.Links; ++link) {
     if (link > 0 && ope_encoder_chain_current(encoder.get(), comments.get()) != OPE_OK) return {};

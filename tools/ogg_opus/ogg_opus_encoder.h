@@ -13,6 +13,9 @@ struct OggOpusOptions {
   int Links = 1;      // more than 1 chains the same samples once per link
   int BitRate = 0;    // bits per second; 0 leaves libopusenc's choice
   std::string Title;  // a TITLE comment when not empty
+  // The Ogg stream's serial number; 0 leaves libopusenc's random choice. A fixed one makes the
+  // same samples give the same bytes (the decoder's dither is seeded from it).
+  int32_t SerialNumber = 0;
 };
 
 // The Ogg Opus stream of the interleaved samples; empty when libopusenc fails.

@@ -273,7 +273,8 @@ TResponse Scripted(const TRequest& request, const TRule& rule) {
     }
   }
   if (rule.Status != 200) response.StatusText = statusText;
-  response.DelayMs = rule.DelayMs;
+  response.DelayMs =
+      rule.DelayMs + rule.DelayMsPerCharacter * static_cast<int>(CountCharacters(RequestText(request)));
   return response;
 }
 

@@ -17,6 +17,7 @@ TRule ParseRule(const nlohmann::json& item) {
   if (item.contains("reason")) rule.StatusText = item.at("reason").get<std::string>();
   if (item.contains("body")) rule.Body = item.at("body").get<std::string>();
   rule.DelayMs = item.value("delay_ms", 0);
+  rule.DelayMsPerCharacter = item.value("delay_ms_per_char", 0);
   rule.Answer = item.value("answer", "normal");
   return rule;
 }

@@ -17,6 +17,7 @@ struct TRule {
   std::optional<std::string> StatusText;  // default: the usual text of the status
   std::optional<std::string> Body;        // replaces the body of an error answer
   int DelayMs = 0;
+  int DelayMsPerCharacter = 0;  // added to DelayMs for every character of the text to speak
   // "normal", "empty", "truncated", "not_ogg", "no_audio" or "drop".
   std::string Answer = "normal";
 };

@@ -1,0 +1,114 @@
+#include "driver/request_pipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include "common/unicode_text.h"
+#include "http/http_client.h"
+#include "platform/tick_clock.h"
+
+namespace sonacli {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Answers every text with itself after a delay that shrinks along the text order (so later pieces
+// are answered first); counts requests in flight and the most seen at once.
+class TSlowService final : public TSynthesisService {
+ public:
+  bool Synthesize(TSynthesisRequest& request) override {
+    const std::string text = ToUtf8(request.Text);
+    const int counted = text == Cached ? 0 : 1;  // a cached answer sends nothing
+    const int now = inFlight_ += counted;
+    for (int seen = most_; now > seen && !most_.compare_exchange_weak(seen, now);) {
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(text)));
+    inFlight_ -= counted;
+    if (text == Throwing) throw THttpError("connection reset");
+    request.AudioOut = "answer to " + text;
+    return text != Failing;
+  }
+  bool HasCachedAnswer(const TSynthesisRequest& request) override { return ToUtf8(request.Text) == Cached; }
+
+  std::string Failing;
+  std::string Throwing;
+  std::string Cached;
+  int MostInFlight() const { return most_; }
+
+ private:
+  std::atomic<int> inFlight_{0};
+  std::atomic<int> most_{0};
+};
+
+// Waits until the request is abandoned, as a transfer that the pipeline stops.
+class THangingService final : public TSynthesisService {
+ public:
+  bool Synthesize(TSynthesisRequest& request) override {
+    while (request.Abandoned == nullptr || !*request.Abandoned) std::this_thread::sleep_for(1ms);
+    return false;
+  }
+};
+
+std::vector<TRequestPipeline::TJob> Jobs(const std::vector<int>& delaysMs) {
+  std::vector<TRequestPipeline::TJob> jobs;
+  for (size_t i = 0; i < delaysMs.size(); ++i) {
+    TSynthesisRequest request;
+    request.Text = ToUtf16(std::to_string(delaysMs[i]));
+    jobs.push_back({2 * i + 1, request});  // pieces between them need no request
+  }
+  return jobs;
+}
+
+TEST(TRequestPipeline, AnswersComeInTextOrderWithAtMostWidthAtOnce) {
+  TSlowService service;
+  service.Cached = "1";
+  TRequestPipeline pipeline(service, SystemTickClock(), 3, Jobs({120, 100, 1, 80, 60, 40, 20}), {});
+  for (size_t i = 0; i < 7; ++i) {
+    TSynthesisRequest request;
+    ASSERT_TRUE(pipeline.Take(2 * i + 1, request));
+    EXPECT_EQ(request.AudioOut.substr(0, 10), "answer to ");
+  }
+  EXPECT_EQ(service.MostInFlight(), 3);  // the cached one was answered on the reading thread
+  TSynthesisRequest request;
+  EXPECT_THROW(pipeline.Take(15, request), std::logic_error);
+}
+
+TEST(TRequestPipeline, FailuresAndExceptionsReachTheReaderAtTheirPlace) {
+  TSlowService service;
+  service.Failing = "30";
+  service.Throwing = "20";
+  TRequestPipeline pipeline(service, SystemTickClock(), 4, Jobs({50, 30, 20, 10}), {});
+  TSynthesisRequest request;
+  EXPECT_TRUE(pipeline.Take(1, request));
+  EXPECT_EQ(request.AudioOut, "answer to 50");
+  EXPECT_FALSE(pipeline.Take(3, request));
+  EXPECT_THROW(pipeline.Take(5, request), THttpError);
+  EXPECT_TRUE(pipeline.Take(7, request));
+}
+
+TEST(TRequestPipeline, StartsAreSpacedByTheirWaits) {
+  TSlowService service;
+  const auto start = std::chrono::steady_clock::now();
+  TRequestPipeline pipeline(service, SystemTickClock(), 4, Jobs({0, 0, 0}), {100, 100, 100});
+  TSynthesisRequest request;
+  for (size_t piece : {1, 3, 5}) ASSERT_TRUE(pipeline.Take(piece, request));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
+}
+
+TEST(TRequestPipeline, EndingItAbandonsTheRequestsInFlight) {
+  THangingService service;
+  const auto start = std::chrono::steady_clock::now();
+  {
+    TRequestPipeline pipeline(service, SystemTickClock(), 4, Jobs({0, 0, 0, 0, 0, 0}), {});
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+}
+
+}  // namespace
+}  // namespace sonacli
