@@ -74,16 +74,12 @@ void TRequestPipeline::Dispatch() {
       changed_.wait(lock, [this] { return stopping_ || busy_ < width_; });
       if (stopping_) break;
     }
-    // A cached answer is taken by the reader itself: no slot, no wait.
-    if (service_.HasCachedAnswer(slots_[k].Job.Request)) {
-      std::lock_guard lock(mutex_);
-      slots_[k].State = TState::Cached;
-      changed_.notify_all();
-      continue;
-    }
+    // A cached answer sends nothing, so it needs no pacing; its slot is held only while it is
+    // decoded and not yet taken.
+    const bool cached = service_.HasCachedAnswer(slots_[k].Job.Request);
     bool waited = false;
     try {
-      waited = SleepUnlessStopped(slots_[k].StartWaitMs);
+      waited = SleepUnlessStopped(cached ? 0 : slots_[k].StartWaitMs);
     } catch (const TInterrupted&) {
       // Nothing more is started; the reader sees the interruption itself.
     }
@@ -142,10 +138,6 @@ bool TRequestPipeline::Take(size_t piece, TSynthesisRequest& request) {
   }
   ++next_;
   request = std::move(slot.Job.Request);
-  if (slot.State == TState::Cached) {
-    lock.unlock();
-    return service_.Synthesize(request);
-  }
   --busy_;
   changed_.notify_all();
   const bool ok = slot.Ok;
@@ -157,8 +149,7 @@ bool TRequestPipeline::Take(size_t piece, TSynthesisRequest& request) {
 
 bool TRequestPipeline::Arrived(size_t piece) {
   std::lock_guard lock(mutex_);
-  return next_ < slots_.size() && slots_[next_].Job.Piece == piece &&
-         (slots_[next_].State == TState::Done || slots_[next_].State == TState::Cached);
+  return next_ < slots_.size() && slots_[next_].Job.Piece == piece && slots_[next_].State == TState::Done;
 }
 
 }  // namespace sonacli

@@ -41,7 +41,7 @@ class TRequestPipeline {
   bool Arrived(size_t piece);
 
  private:
-  enum class TState { Waiting, Cached, Sending, Done };
+  enum class TState { Waiting, Sending, Done };
   struct TSlot {
     TJob Job;
     int32_t StartWaitMs = 0;

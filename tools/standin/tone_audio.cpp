@@ -1,9 +1,12 @@
 #include "standin/tone_audio.h"
 
 #include <cmath>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <numbers>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "ogg_opus/ogg_opus_encoder.h"
@@ -59,7 +62,9 @@ int64_t CountCharacters(const std::string& utf8) {
   return count;
 }
 
-std::string MakeToneSpeech(const std::string& utf8, double speed) {
+namespace {
+
+std::string EncodeToneSpeech(const std::string& utf8, double speed) {
   const int64_t perCharacter = std::llround(2400.0 / speed);
   std::vector<int16_t> pcm;
   for (char32_t c : DecodeUtf8(utf8)) {
@@ -77,6 +82,27 @@ std::string MakeToneSpeech(const std::string& utf8, double speed) {
                                         .Title = "sonacli stand-in speech",
                                         .SerialNumber = SerialNumberFor(utf8, speed)});
   if (ogg.empty()) throw std::runtime_error("libopusenc: encoding failed");
+  return ogg;
+}
+
+// Answers made recently. Encoding is the stand-in's own cost, not the service's latency, which
+// the script's delays stand for; runs that repeat a text need not pay it again.
+constexpr size_t kRememberedAnswers = 512;
+
+}  // namespace
+
+std::string MakeToneSpeech(const std::string& utf8, double speed) {
+  static std::mutex mutex;
+  static std::map<std::pair<std::string, double>, std::string> remembered;
+  const std::pair<std::string, double> key(utf8, speed);
+  {
+    std::lock_guard lock(mutex);
+    if (auto found = remembered.find(key); found != remembered.end()) return found->second;
+  }
+  std::string ogg = EncodeToneSpeech(utf8, speed);
+  std::lock_guard lock(mutex);
+  if (remembered.size() >= kRememberedAnswers) remembered.clear();
+  remembered.emplace(key, ogg);
   return ogg;
 }
 
