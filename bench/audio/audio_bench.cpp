@@ -1,11 +1,18 @@
 // Real-time factors of the audio steps (decode, resample, channel conversion, append) for every
 // output format, and the peak memory of long file outputs. Run from a Release build.
+// The former converter (libsamplerate's best) runs beside libsoxr's recipes in the same run.
+#include <samplerate.h>
+#include <soxr.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <complex>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <numbers>
@@ -13,11 +20,14 @@
 #include <string>
 #include <vector>
 
+#include "audio/audio_converter.h"
 #include "audio/audio_output.h"
 #include "audio/convert_wav.h"
 #include "audio/opus_decoder.h"
 #include "audio/wave_in.h"
+#include "audio/wave_out.h"
 #include "ogg_opus/ogg_opus_encoder.h"
+#include "samplerate_resampler.h"
 
 namespace sonacli {
 namespace {
@@ -177,6 +187,108 @@ void BM_DecodeOpusAnswer(benchmark::State& state) {
 BENCHMARK(BM_DecodeOpusAnswer)
     ->ArgsProduct({{8000, 16000, 22050, 24000, 44100, 48000}, {0, 1}})
     ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+// The whole answer path with the former converter: the same decode and chain, with libsamplerate's
+// best converter in place of libsoxr.
+void BM_DecodeOpusAnswerWithLibsamplerate(benchmark::State& state) {
+  const auto rate = static_cast<int32_t>(state.range(0));
+  const bool stereo = state.range(1) != 0;
+  for (auto _ : state) {
+    std::string decoded;
+    OpusToWav(Speech(), decoded);
+    const auto reader = TWaveIn::OpenMemory(decoded);
+    TSampleRateResampler resampler(reader.get());
+    resampler.SetOutSampleRate(rate);
+    TAudioConverter converter(&resampler);
+    converter.SetOutChannels(2);
+    std::string out;
+    TWaveOut(out).Run(stereo ? static_cast<TAudioSource&>(converter) : resampler);
+    benchmark::DoNotOptimize(out.data());
+  }
+  SetRealTime(state, kSpeechSeconds);
+}
+BENCHMARK(BM_DecodeOpusAnswerWithLibsamplerate)
+    ->ArgsProduct({{8000, 16000, 22050, 24000, 44100}, {0, 1}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+enum Converter { kLibsamplerateBest, kSoxrHq, kSoxrVhq };
+
+// 48 kHz mono floats through one converter in one call, the end of the input signalled.
+std::vector<float> RunConverter(Converter converter, const std::vector<float>& in, int32_t rate) {
+  const double ratio = rate / 48000.0;
+  std::vector<float> out(static_cast<size_t>(std::ceil(static_cast<double>(in.size()) * ratio)) + 16);
+  if (converter == kLibsamplerateBest) {
+    SRC_DATA data{};
+    data.data_in = in.data();
+    data.data_out = out.data();
+    data.input_frames = static_cast<long>(in.size());
+    data.output_frames = static_cast<long>(out.size());
+    data.src_ratio = ratio;
+    data.end_of_input = 1;
+    if (src_simple(&data, SRC_SINC_BEST_QUALITY, 1) != 0) std::abort();
+    out.resize(static_cast<size_t>(data.output_frames_gen));
+  } else {
+    const soxr_quality_spec_t recipe = soxr_quality_spec(converter == kSoxrHq ? SOXR_HQ : SOXR_VHQ, 0);
+    size_t made = 0;
+    if (soxr_oneshot(48000, rate, 1, in.data(), in.size(), nullptr, out.data(), out.size(), &made, nullptr,
+                     &recipe, nullptr) != nullptr) {
+      std::abort();
+    }
+    out.resize(made);
+  }
+  return out;
+}
+
+// Level of the frequency in the middle 80 % of the samples, relative to full scale (Hann window).
+double LevelDb(const std::vector<float>& samples, int32_t rate, double frequency) {
+  const size_t from = samples.size() / 10;
+  const size_t count = samples.size() - 2 * from;
+  std::complex<double> sum;
+  double weights = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const double w = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / (count - 1));
+    sum += w * samples[from + i] *
+           std::polar(1.0, -2 * std::numbers::pi * frequency * static_cast<double>(from + i) / rate);
+    weights += w;
+  }
+  return 20 * std::log10(2 * std::abs(sum) / weights);
+}
+
+// How far a full-scale tone above the output's Nyquist frequency comes back as an alias.
+double AliasRejectionDb(Converter converter, int32_t rate) {
+  const double nyquist = rate / 2.0;
+  const double tone = std::min(1.1 * nyquist, (nyquist + 24000) / 2);
+  std::vector<float> sine(48000);
+  for (size_t i = 0; i < sine.size(); ++i) {
+    sine[i] = static_cast<float>(std::sin(2 * std::numbers::pi * tone * static_cast<double>(i) / 48000));
+  }
+  return -LevelDb(RunConverter(converter, sine, rate), rate, rate - tone);
+}
+
+// The converters alone on the decoded 60 s (floats in, floats out): 0 libsamplerate best (the
+// former one), 1 libsoxr high quality (the program's), 2 libsoxr very high quality.
+void BM_Converter(benchmark::State& state) {
+  const auto converter = static_cast<Converter>(state.range(0));
+  const auto rate = static_cast<int32_t>(state.range(1));
+  const std::string& wav = Decoded();
+  std::vector<float> in((wav.size() - 44) / 2);
+  for (size_t i = 0; i < in.size(); ++i) {
+    int16_t sample;
+    std::memcpy(&sample, wav.data() + 44 + 2 * i, 2);
+    in[i] = static_cast<float>(sample) / 32768.0f;
+  }
+  for (auto _ : state) {
+    std::vector<float> out = RunConverter(converter, in, rate);
+    benchmark::DoNotOptimize(out.data());
+  }
+  SetRealTime(state, kSpeechSeconds);
+  state.counters["alias_rejection_dB"] = AliasRejectionDb(converter, rate);
+}
+BENCHMARK(BM_Converter)
+    ->ArgsProduct({{kLibsamplerateBest, kSoxrHq, kSoxrVhq}, {8000, 16000, 22050, 24000, 44100}})
+    ->ArgNames({"lsr0_hq1_vhq2", "rate"})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Time to correct one 4,000-character piece of Russian or English text with large dictionaries:
-// 20,000 ".dic" entries, 200 ".rex" rules and 1,000 ".bxd" rules, stage by stage and together.
+// 20,000 ".dic" entries, 200 ".rex" rules and 1,000 ".bxd" rules, stage by stage and together;
+// and a few rules that match all over long texts, whose cost per MB must stay flat as they grow.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -102,6 +103,42 @@ class Workload {
   }
 
   const std::u16string& Piece(int i) const { return pieces_[i % kPieces]; }
+  // A few rules on the most frequent words, each of which matches all over a long text: longer
+  // and same-length ".dic" replacements, ".rex" rules with groups and case operators, and ".bxd"
+  // rules of both kinds.
+  std::string FrequentDic() const {
+    std::string out = "\xEF\xBB\xBF";
+    for (size_t i = 0; i < 6; ++i) {
+      std::u16string replacement = words_[i];
+      if (i % 2 == 0) replacement += u"-" + words_[i];
+      out.append(ToUtf8(Cat({words_[i], u"=", replacement, u"\n"})));
+    }
+    return out;
+  }
+  std::string FrequentRex() const {
+    return ToUtf8(
+        Cat({u"\xFEFF\\b(", words_[6], u")\\b=[$1]\n(\\d+)\\s*%=$1 %\n\\b(\\w)(\\w+)\\b=\\U$1\\E$2\n"}));
+  }
+  std::string FrequentBxd() const {
+    std::string out =
+        "\xEF\xBB\xBF"
+        "bxd\r\ndelimiter=|\r\nheader\r\n";
+    for (size_t i = 7; i < 11; ++i) {
+      const bool regex = i % 2 == 0;
+      const std::u16string find = regex ? Cat({u"\\b", words_[i], u"(\\w{0,3})\\b"}) : words_[i];
+      const std::u16string replace = Cat({words_[i], u"ы", regex ? u"$1" : u""});
+      out.append(ToUtf8(Cat({u"id", Number(i), u"|", Number(i), u"|1|0|", regex ? u"1" : u"0", u"|0|0|", find,
+                             u"|", replace, u"|comment\r\n"})));
+    }
+    return out;
+  }
+  // The pieces one after another, cut to the length.
+  std::u16string Long(size_t length) const {
+    std::u16string text;
+    for (int i = 0; text.size() < length; ++i) text.append(Piece(i)).append(u" ");
+    text.resize(length);
+    return text;
+  }
 
  private:
   std::u16string Word() {
@@ -163,6 +200,10 @@ class Sets {
       Write(name, ".rex", workload.Rex(200));
       Write(name, ".bxd", workload.Bxd(1000));
     }
+    const Workload& russian = workloads_.at("ru");
+    Write("ru-frequent", ".dic", russian.FrequentDic());
+    Write("ru-frequent", ".rex", russian.FrequentRex());
+    Write("ru-frequent", ".bxd", russian.FrequentBxd());
   }
   ~Sets() { std::filesystem::remove_all(folder_); }
 
@@ -232,6 +273,23 @@ BENCHMARK_CAPTURE(BM_BxdStage, russian, "ru")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_BxdStage, english, "en")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_AllStages, russian, "ru")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_AllStages, english, "en")->Unit(benchmark::kMillisecond);
+
+// A few rules whose keys occur all over one Russian text of 1, 4 and 16 MB (argument: MB of
+// UTF-16): every rule is one pass over the text, however often it matches.
+void BM_FrequentKeysOnLongText(benchmark::State& state) {
+  const size_t length = static_cast<size_t>(state.range(0)) * (1 << 20) / 2;
+  const TDictionarySet& set = AllSets().Get("ru-frequent", {".dic", ".rex", ".bxd"});
+  const std::u16string text = AllSets().Text("ru").Long(length);
+  size_t grown = 0;
+  for (auto _ : state) {
+    std::u16string result = set.Apply(text);
+    grown = result.size() - text.size();
+    benchmark::DoNotOptimize(result);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * length * 2));
+  state.counters["chars_added"] = static_cast<double>(grown);
+}
+BENCHMARK(BM_FrequentKeysOnLongText)->Arg(1)->Arg(4)->Arg(16)->ArgName("MB")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace sonacli

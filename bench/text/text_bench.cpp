@@ -1,5 +1,6 @@
-// Cutting a book into request pieces: the cost per MB must stay flat as the book grows.
-// Sizes are of the book as a UTF-8 file; the cutter works on its UTF-16 form.
+// Cutting a book into request pieces, and splitting a text full of tags into its parts: the cost
+// per MB must stay flat as the text grows. Sizes are of the text as a UTF-8 file; the code works on
+// its UTF-16 form.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include "common/unicode_text.h"
 #include "text/piece_lists.h"
+#include "text/text_parts.h"
 
 namespace sonacli {
 namespace {
@@ -90,13 +92,16 @@ void SplitBook(benchmark::State& state, bool oneLine) {
   const size_t megabytes = static_cast<size_t>(state.range(0));
   const bool sync = state.range(1) != 0;
   const std::u16string& book = Book(megabytes, oneLine);
-  const PieceAttributes attributes{u"ru-RU", u"alena", u"", u"neutral", u"MonoToBoth", u"0"};
+  TPiece part;
+  part.Language = u"ru-RU";
+  part.Voice = u"alena";
+  part.Emotion = u"neutral";
   size_t pieces = 0;
   for (auto _ : state) {
-    PieceLists lists;
-    SplitIntoPieces(book, attributes, sync ? 350 : 246, sync, lists);
-    pieces = lists.Count();
-    benchmark::DoNotOptimize(lists.Texts.data());
+    TPieceList list;
+    SplitIntoPieces(book, part, sync ? 350 : 246, sync, list);
+    pieces = list.size();
+    benchmark::DoNotOptimize(list.data());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * megabytes * kMegabyte));
   state.counters["pieces"] = static_cast<double>(pieces);
@@ -117,6 +122,44 @@ BENCHMARK(BM_SplitBookAsOneLine)
     ->ArgsProduct({{1, 2, 4}, {0, 1}})
     ->ArgNames({"MB", "sync"})
     ->Unit(benchmark::kMillisecond);
+
+// The book with "{{lang=", "{{audio=" and "{{pause=" tags (some of them malformed) between its
+// lines.
+const std::u16string& TaggedBook(size_t megabytes) {
+  static std::map<size_t, std::u16string> books;
+  auto [it, made] = books.try_emplace(megabytes);
+  if (made) {
+    static constexpr std::array<const char*, 8> kTags = {
+        "{{pause=500}}",       "{{audio=/tmp/chime.wav}} ", "{{Pause=1500}}\r\n", "{{pause=soon}}",
+        "{{lang=en-US|john}}", "{{lang=ru-RU|alena|1.2}}",  "{{AUDIO=bell.mp3}}", "{{pause= 250 }}"};
+    std::mt19937 random(1871);
+    std::string tagged;
+    const std::string book = MakeBook(megabytes * kMegabyte);
+    for (size_t start = 0; start < book.size();) {
+      const size_t end = std::min(book.find("\r\n", start), book.size());
+      tagged.append(book, start, end + 2 - start).append(kTags[random() % kTags.size()]);
+      start = end + 2;
+    }
+    it->second = ToUtf16(tagged);
+  }
+  return it->second;
+}
+
+// Argument: text size in MB.
+void BM_TextPartsWithTags(benchmark::State& state) {
+  const size_t megabytes = static_cast<size_t>(state.range(0));
+  const std::u16string& text = TaggedBook(megabytes);
+  const TPartSettings defaults{u"ru-RU", u"alena", u"", u"neutral", u"MonoToBoth", 0};
+  size_t parts = 0;
+  for (auto _ : state) {
+    TTextParts split(text, defaults);
+    parts = split.Count();
+    benchmark::DoNotOptimize(&split);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * megabytes * kMegabyte));
+  state.counters["parts"] = static_cast<double>(parts);
+}
+BENCHMARK(BM_TextPartsWithTags)->Arg(1)->Arg(4)->Arg(16)->ArgName("MB")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace sonacli

@@ -70,8 +70,8 @@ bool TAudioConverter::PassThrough() const {
 
 TAudioFormat TAudioConverter::Format() const {
   TAudioFormat format = input_->Format();
-  const bool mappable =
-      (outChannels_ == 1 || outChannels_ == 2) && (format.Channels == 1 || format.Channels == 2);
+  // Any channel count maps to one or two; more than two are mixed down.
+  const bool mappable = (outChannels_ == 1 || outChannels_ == 2) && format.Channels >= 1;
   if (mappable) format.Channels = outChannels_;
   if (outBitsPerSample_ != 0) format.BitsPerSample = outBitsPerSample_;
   return format;
@@ -120,6 +120,13 @@ size_t TAudioConverter::Read(uint8_t* buffer, size_t count) {
         const float left = SampleToFloat(source, in.BitsPerSample);
         const float right = SampleToFloat(source + inSample, in.BitsPerSample);
         FloatToSample((left + right) / 2, target, out.BitsPerSample);
+      } else if (in.Channels > 2 && out.Channels <= 2) {
+        // Without a known speaker layout every output channel gets the mean of all of them.
+        float sum = 0;
+        for (int c = 0; c < in.Channels; ++c) sum += SampleToFloat(source + c * inSample, in.BitsPerSample);
+        for (int c = 0; c < out.Channels; ++c) {
+          FloatToSample(sum / static_cast<float>(in.Channels), target + c * outSample, out.BitsPerSample);
+        }
       } else {
         for (int c = 0; c < in.Channels; ++c) {
           FloatToSample(SampleToFloat(source + c * inSample, in.BitsPerSample), target + c * outSample,

@@ -6,20 +6,21 @@
 #include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <mutex>
+#include <vector>
 
 #include "audio/wav_header.h"
 #include "audio/wave_in.h"
 #include "platform/file_system.h"
-#include "settings/online_global.h"
 
 namespace sonacli {
-
-uint64_t StreamedByteCount = 0;
 
 namespace {
 
 constexpr size_t kSilenceBlock = 8000;
+// The data are moved in blocks of this size when a finished file becomes RF64.
+constexpr size_t kShiftBlock = size_t{1} << 20;
 
 // A closed pipe must turn into a failed write, not end the process.
 void IgnoreBrokenPipe() {
@@ -45,13 +46,101 @@ size_t StartOffset(bool first, bool raw) {
   return first && !raw ? 0 : kWavHeaderSize;
 }
 
+bool ReadAllAt(int fd, char* bytes, size_t count, uint64_t offset) {
+  while (count > 0) {
+    const ssize_t got = ::pread(fd, bytes, count, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    bytes += got;
+    count -= static_cast<size_t>(got);
+    offset += static_cast<uint64_t>(got);
+  }
+  return true;
+}
+
+bool WriteAllAt(int fd, const char* bytes, size_t count, uint64_t offset) {
+  while (count > 0) {
+    const ssize_t written = ::pwrite(fd, bytes, count, static_cast<off_t>(offset));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes += written;
+    count -= static_cast<size_t>(written);
+    offset += static_cast<uint64_t>(written);
+  }
+  return true;
+}
+
+// Rewrites a finished canonical WAV file of `size` bytes as RF64: the samples move back by the
+// difference of the two headers, last block first, so that no extra disk space is needed beyond it.
+bool ConvertFileToRf64(int fd, uint64_t size) {
+  std::string header(kWavHeaderSize, '\0');
+  if (!ReadAllAt(fd, header.data(), header.size(), 0)) return false;
+  constexpr uint64_t shift = kRf64HeaderSize - kWavHeaderSize;
+  std::vector<char> block(kShiftBlock);
+  for (uint64_t end = size; end > kWavHeaderSize;) {
+    const size_t part = static_cast<size_t>(std::min<uint64_t>(end - kWavHeaderSize, block.size()));
+    const uint64_t start = end - part;
+    if (!ReadAllAt(fd, block.data(), part, start) || !WriteAllAt(fd, block.data(), part, start + shift)) {
+      return false;
+    }
+    end = start;
+  }
+  const std::string rf64 = MakeRf64Header(header, size - kWavHeaderSize);
+  return WriteAllAt(fd, rf64.data(), rf64.size(), 0);
+}
+
+bool CompleteFileHeader(std::FILE* file, uint64_t size, uint64_t plainLimit) {
+  if (size < kWavHeaderSize) return true;
+  const uint64_t dataSize = size - kWavHeaderSize;
+  if (dataSize > plainLimit) return ConvertFileToRf64(fileno(file), size);
+  std::string sizes(4, '\0');
+  PutUint32(sizes, 0, static_cast<uint32_t>(size - 8));
+  bool ok = std::fseek(file, 4, SEEK_SET) == 0 && std::fwrite(sizes.data(), 1, 4, file) == 4;
+  PutUint32(sizes, 0, static_cast<uint32_t>(dataSize));
+  return ok && std::fseek(file, 40, SEEK_SET) == 0 && std::fwrite(sizes.data(), 1, 4, file) == 4;
+}
+
+bool WriteBufferWithSizes(int fd, std::string& buffer, uint64_t plainLimit) {
+  if (buffer.size() < kWavHeaderSize || buffer.size() - kWavHeaderSize <= plainLimit) {
+    FinalizeWavHeader(buffer);
+    return WriteAll(fd, buffer.data(), buffer.size());
+  }
+  const std::string rf64 = MakeRf64Header(buffer.substr(0, kWavHeaderSize), buffer.size() - kWavHeaderSize);
+  return WriteAll(fd, rf64.data(), rf64.size()) &&
+         WriteAll(fd, buffer.data() + kWavHeaderSize, buffer.size() - kWavHeaderSize);
+}
+
+// Tests lower the limit through the environment, so that the switch to RF64 can be seen without
+// writing 4 GiB.
+uint64_t PlainWavLimitFromEnvironment() {
+  const char* text = std::getenv("SONACLI_TEST_PLAIN_WAV_LIMIT");
+  if (text == nullptr || *text == '\0') return kMaxPlainWavDataSize;
+  char* end = nullptr;
+  const unsigned long long value = std::strtoull(text, &end, 10);
+  return *end == '\0' ? std::min<uint64_t>(value, kMaxPlainWavDataSize) : kMaxPlainWavDataSize;
+}
+
+// Bytes of silence for ms of the format: rounded, then cut to whole frames; -1 when the format or
+// the length is not usable.
+int64_t SilenceBytes(int32_t sampleRate, int64_t ms, int32_t bitsPerSample, int32_t channels) {
+  const int32_t blockAlign = channels * bitsPerSample / 8;
+  if (blockAlign <= 0 || sampleRate <= 0 || ms < 0) return -1;
+  const double exact = std::nearbyint(static_cast<double>(ms) / 1000.0 * sampleRate * blockAlign);
+  // No disk holds more; beyond it the conversion to an integer would overflow.
+  constexpr double kMostBytes = 0x1p62;
+  if (exact > kMostBytes) return -1;
+  const auto bytes = static_cast<int64_t>(exact);
+  return bytes - bytes % blockAlign;
+}
+
 }  // namespace
 
-TOutputSettings OutputSettingsFromGlobals() {
+TOutputSettings OutputSettingsFrom(const TSettings& options) {
   TOutputSettings settings;
-  settings.ToStdout = ToStdout;
-  settings.RawOutput = ToStdout && RawOutput;
-  settings.OmitDataLength = ToStdout && OmitDataLength && !RawOutput;
+  settings.ToStdout = options.ToStdout;
+  settings.RawOutput = options.ToStdout && options.RawOutput;
+  settings.OmitDataLength = options.ToStdout && options.OmitDataLength && !options.RawOutput;
+  settings.PlainWavLimit = PlainWavLimitFromEnvironment();
   return settings;
 }
 
@@ -103,10 +192,6 @@ std::unique_ptr<TAudioOutput> OpenOutput(TOutputData& format, const std::u16stri
   return output;
 }
 
-std::unique_ptr<TAudioOutput> OpenOutput(TOutputData& format, const std::u16string& tempFolder) {
-  return OpenOutput(format, tempFolder, OutputSettingsFromGlobals());
-}
-
 bool AppendAudio(TAudioOutput& output, bool& first, const std::string& piece) {
   const TOutputSettings& settings = output.settings_;
   const size_t start = StartOffset(first, settings.RawOutput);
@@ -118,14 +203,9 @@ bool AppendAudio(TAudioOutput& output, bool& first, const std::string& piece) {
     PutUint32(header, 4, 0);
     PutUint32(header, 40, 0);
     if (!output.Write(header.data(), header.size())) return false;
-    StreamedByteCount += header.size();
-    if (!output.Write(piece.data() + kWavHeaderSize, piece.size() - kWavHeaderSize)) return false;
-    StreamedByteCount += piece.size() - kWavHeaderSize;
-    return true;
+    return output.Write(piece.data() + kWavHeaderSize, piece.size() - kWavHeaderSize);
   }
-  if (!output.Write(piece.data() + start, piece.size() - start)) return false;
-  StreamedByteCount += piece.size() - start;
-  return true;
+  return output.Write(piece.data() + start, piece.size() - start);
 }
 
 bool AppendAudio(std::string& buffer, bool& first, const std::string& piece) {
@@ -137,11 +217,9 @@ bool AppendAudio(std::string& buffer, bool& first, const std::string& piece) {
 
 bool MakeSilence(std::string& stream, bool& first, int32_t sampleRate, int64_t ms, int32_t bitsPerSample,
                  int32_t channels) {
-  const int32_t blockAlign = channels * bitsPerSample / 8;
-  if (blockAlign <= 0 || sampleRate <= 0 || ms < 0) return false;
-  auto bytes =
-      static_cast<uint64_t>(std::nearbyint(static_cast<double>(ms) / 1000.0 * sampleRate * blockAlign));
-  bytes -= bytes % static_cast<uint64_t>(blockAlign);
+  const int64_t length = SilenceBytes(sampleRate, ms, bitsPerSample, channels);
+  if (length < 0) return false;
+  const auto bytes = static_cast<uint64_t>(length);
   if (first) {
     stream += MakeWavHeader(sampleRate, channels, bitsPerSample, bytes);
     first = false;
@@ -155,26 +233,29 @@ bool MakeSilence(std::string& stream, bool& first, int32_t sampleRate, int64_t m
   return true;
 }
 
-namespace {
+bool AppendSilence(TAudioOutput& output, bool& first, const TOutputData& format, int64_t ms) {
+  // Written block by block: a pause of hours must not be built in memory first.
+  const int64_t bytes = SilenceBytes(format.SampleRate, ms, format.BitsPerSample, format.Channels);
+  if (bytes < 0) return false;
+  const std::string header =
+      MakeWavHeader(format.SampleRate, format.Channels, format.BitsPerSample, static_cast<uint64_t>(bytes));
+  if (!AppendAudio(output, first, header)) return false;
+  static const std::string zeros(kSilenceBlock, '\0');
+  for (auto left = static_cast<uint64_t>(bytes); left > 0;) {
+    const size_t part = static_cast<size_t>(std::min<uint64_t>(left, kSilenceBlock));
+    if (!output.Write(zeros.data(), part)) return false;
+    left -= part;
+  }
+  return true;
+}
 
-template <typename TTarget>
-bool AppendSilenceTo(TTarget& target, bool& first, const TOutputData& format, int64_t ms) {
+bool AppendSilence(std::string& buffer, bool& first, const TOutputData& format, int64_t ms) {
   std::string scratch;
   bool scratchFirst = true;
   if (!MakeSilence(scratch, scratchFirst, format.SampleRate, ms, format.BitsPerSample, format.Channels)) {
     return false;
   }
-  return AppendAudio(target, first, scratch);
-}
-
-}  // namespace
-
-bool AppendSilence(TAudioOutput& output, bool& first, const TOutputData& format, int64_t ms) {
-  return AppendSilenceTo(output, first, format, ms);
-}
-
-bool AppendSilence(std::string& buffer, bool& first, const TOutputData& format, int64_t ms) {
-  return AppendSilenceTo(buffer, first, format, ms);
+  return AppendAudio(buffer, first, scratch);
 }
 
 bool CloseOutput(TAudioOutput& output) {
@@ -185,20 +266,14 @@ bool CloseOutput(TAudioOutput& output) {
     case TKind::File: {
       std::FILE* file = output.file_.get();
       bool ok = std::fflush(file) == 0;
-      if (ok && output.size_ >= kWavHeaderSize) {
-        std::string sizes(4, '\0');
-        PutUint32(sizes, 0, static_cast<uint32_t>(output.size_ - 8));
-        ok = std::fseek(file, 4, SEEK_SET) == 0 && std::fwrite(sizes.data(), 1, 4, file) == 4;
-        PutUint32(sizes, 0, static_cast<uint32_t>(output.size_ - kWavHeaderSize));
-        ok = ok && std::fseek(file, 40, SEEK_SET) == 0 && std::fwrite(sizes.data(), 1, 4, file) == 4;
-      }
+      ok = ok && CompleteFileHeader(file, output.size_, output.settings_.PlainWavLimit);
       // fclose flushes; its failure (a full disk) is a failed output too.
       ok = (std::fclose(output.file_.release()) == 0) && ok;
       return ok;
     }
     case TKind::BufferedStdout: {
-      FinalizeWavHeader(output.buffer_);
-      const bool ok = WriteAll(output.settings_.StdoutFd, output.buffer_.data(), output.buffer_.size());
+      const bool ok =
+          WriteBufferWithSizes(output.settings_.StdoutFd, output.buffer_, output.settings_.PlainWavLimit);
       std::string().swap(output.buffer_);
       return ok;
     }

@@ -7,6 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "audio/wav_header.h"
+#include "settings/settings.h"
+
 namespace sonacli {
 
 // Output format of one driver run, copied from the first decoded answer.
@@ -17,19 +20,18 @@ struct TOutputData {
   int32_t BitsPerSample = 0;
 };
 
-// Bytes appended to any run's output since process start (headers included); never reset.
-extern uint64_t StreamedByteCount;
-
 // Where the output goes, fixed when it is opened.
 struct TOutputSettings {
   bool ToStdout = false;
   bool RawOutput = false;       // only the samples go out
   bool OmitDataLength = false;  // header size fields 0
   int StdoutFd = 1;             // the descriptor standing for standard output
+  // Larger data make the finished file or buffer an RF64 file instead of a canonical WAV.
+  uint64_t PlainWavLimit = kMaxPlainWavDataSize;
 };
 
-// The settings from the process-wide options (RawOutput, OmitDataLength count only with ToStdout).
-TOutputSettings OutputSettingsFromGlobals();
+// The output options of a run (RawOutput, OmitDataLength count only with ToStdout).
+TOutputSettings OutputSettingsFrom(const TSettings& settings);
 
 class TAudioOutput {
  public:
@@ -41,7 +43,8 @@ class TAudioOutput {
 
   TKind Kind() const { return kind_; }
   const TOutputSettings& Settings() const { return settings_; }
-  // Bytes in the output so far (file or buffer length; for streamed output the bytes passed on).
+  // Bytes in the output so far (file or buffer length; for streamed output the bytes passed on,
+  // headers included).
   uint64_t Size() const { return size_; }
   bool Closed() const { return closed_; }
 
@@ -49,6 +52,7 @@ class TAudioOutput {
   friend std::unique_ptr<TAudioOutput> OpenOutput(TOutputData&, const std::u16string&,
                                                   const TOutputSettings&);
   friend bool AppendAudio(TAudioOutput&, bool&, const std::string&);
+  friend bool AppendSilence(TAudioOutput&, bool&, const TOutputData&, int64_t);
   friend bool CloseOutput(TAudioOutput&);
 
   struct FileCloser {
@@ -72,13 +76,12 @@ class TAudioOutput {
 // closed pipe makes the appends fail instead of ending the process.
 std::unique_ptr<TAudioOutput> OpenOutput(TOutputData& format, const std::u16string& tempFolder,
                                          const TOutputSettings& settings);
-std::unique_ptr<TAudioOutput> OpenOutput(TOutputData& format, const std::u16string& tempFolder);
 
 // Appends one WAV piece (44-byte header, samples). The first piece keeps its header (except with
-// --raw on the run's output); later pieces give only their samples. `first` is cleared. On the run's
-// output the bytes are also added to StreamedByteCount. False on any write error.
+// --raw on the run's output); later pieces give only their samples. `first` is cleared. The bytes
+// count in the output's Size(). False on any write error.
 bool AppendAudio(TAudioOutput& output, bool& first, const std::string& piece);
-// The same into a per-subtitle buffer: always the first-piece header rule, no options, no counter.
+// The same into a per-subtitle buffer: always the first-piece header rule, no options.
 bool AppendAudio(std::string& buffer, bool& first, const std::string& piece);
 
 // Appends round(ms / 1000 x rate x block align) bytes of silence, reduced to whole frames; with
@@ -86,13 +89,16 @@ bool AppendAudio(std::string& buffer, bool& first, const std::string& piece);
 bool MakeSilence(std::string& stream, bool& first, int32_t sampleRate, int64_t ms, int32_t bitsPerSample,
                  int32_t channels);
 
-// Silence of the output format appended as one piece (header dropped unless it is the first piece).
+// Silence of the output format appended as one piece (header dropped unless it is the first piece);
+// into the run's output it is written in blocks, so that memory does not grow with its length.
 bool AppendSilence(TAudioOutput& output, bool& first, const TOutputData& format, int64_t ms);
 bool AppendSilence(std::string& buffer, bool& first, const TOutputData& format, int64_t ms);
 
 // Completes and releases the sink: file: header sizes filled in, closed; buffered: header sizes
-// filled in, the whole buffer written to standard output; streamed: nothing more. False on a write
-// error. Calling it twice does nothing the second time.
+// filled in, the whole buffer written to standard output; streamed: nothing more. Data beyond
+// PlainWavLimit, which the 32-bit sizes cannot describe, get an RF64 header instead (the file's
+// samples are moved back to make room for it). False on a write error. Calling it twice does
+// nothing the second time.
 bool CloseOutput(TAudioOutput& output);
 
 // Reads rate, channels and bits of a WAV held in memory into `format`; false when it is no WAV.

@@ -10,6 +10,7 @@
 #include "audio/wave_out.h"
 #include "common/unicode_text.h"
 #include "platform/file_system.h"
+#include "platform/quiet_standard_error.h"
 #include "platform/text_file.h"
 
 namespace sonacli {
@@ -74,6 +75,8 @@ bool LoadAudioInsert(const std::u16string& fileName, std::string& out, int32_t s
       return true;
     }
     if (extension == u".mp3") {
+      // The decoder reports damaged frames on standard error; the driver says what failed.
+      const TQuietStandardError quiet;
       const auto decoder = TWaveIn::OpenFile(NativePath(fileName));
       if (!decoder) return false;
       std::string decoded;

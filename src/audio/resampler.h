@@ -1,4 +1,4 @@
-// Sample-rate conversion stage on libsamplerate, delivering exactly the announced length.
+// Sample-rate conversion stage on libsoxr, delivering exactly the announced length.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,7 @@
 
 #include "audio/audio_source.h"
 
-struct SRC_STATE_tag;
+struct soxr;
 
 namespace sonacli {
 
@@ -24,6 +24,7 @@ class TResampler : public TAudioSource {
   // 0 keeps the input rate; values outside 2000..120000 become 44100.
   void SetOutSampleRate(int32_t rate);
   int32_t OutSampleRate() const { return outSampleRate_; }
+  // rqBest is libsoxr's high-quality recipe: alias rejection beyond what 16-bit samples hold.
   void SetQuality(TResamplerQuality quality) { quality_ = quality; }
 
   void Start() override;
@@ -34,7 +35,7 @@ class TResampler : public TAudioSource {
 
  private:
   struct StateDeleter {
-    void operator()(SRC_STATE_tag* state) const;
+    void operator()(soxr* state) const;
   };
 
   bool PassThrough() const;
@@ -47,7 +48,7 @@ class TResampler : public TAudioSource {
   TResamplerQuality quality_ = TResamplerQuality::rqBest;
   bool running_ = false;
   bool inputDone_ = false;
-  std::unique_ptr<SRC_STATE_tag, StateDeleter> state_;
+  std::unique_ptr<soxr, StateDeleter> state_;
   double ratio_ = 1.0;
   int64_t delivered_ = 0;
   std::vector<uint8_t> inBuffer_;  // the input bytes not yet converted

@@ -11,6 +11,11 @@ void PutUint16(std::string& bytes, size_t offset, uint16_t value) {
   bytes[offset + 1] = static_cast<char>(value >> 8);
 }
 
+void PutUint64(std::string& bytes, size_t offset, uint64_t value) {
+  PutUint32(bytes, offset, static_cast<uint32_t>(value));
+  PutUint32(bytes, offset + 4, static_cast<uint32_t>(value >> 32));
+}
+
 uint32_t GetUint32(const std::string& bytes, size_t offset) {
   uint32_t value = 0;
   for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[offset + i]);
@@ -51,6 +56,23 @@ void FinalizeWavHeader(std::string& stream) {
   if (stream.size() < kWavHeaderSize) return;
   PutUint32(stream, 40, static_cast<uint32_t>(stream.size() - kWavHeaderSize));
   PutUint32(stream, 4, static_cast<uint32_t>(stream.size() - 8));
+}
+
+std::string MakeRf64Header(const std::string& canonicalHeader, uint64_t dataBytes) {
+  std::string header(kRf64HeaderSize, '\0');
+  header.replace(0, 4, "RF64");
+  PutUint32(header, 4, 0xFFFFFFFF);
+  header.replace(8, 8, "WAVEds64");
+  PutUint32(header, 16, 28);
+  PutUint64(header, 20, dataBytes + kRf64HeaderSize - 8);
+  PutUint64(header, 28, dataBytes);
+  const uint16_t blockAlign = GetUint16(canonicalHeader, 32);
+  PutUint64(header, 36, blockAlign == 0 ? 0 : dataBytes / blockAlign);
+  PutUint32(header, 44, 0);                         // no table of further sizes
+  header.replace(48, 24, canonicalHeader, 12, 24);  // the "fmt " chunk as it was
+  header.replace(72, 4, "data");
+  PutUint32(header, 76, 0xFFFFFFFF);
+  return header;
 }
 
 bool HasCanonicalWavHeader(const std::string& bytes) {

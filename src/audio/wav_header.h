@@ -8,6 +8,10 @@ namespace sonacli {
 
 // Samples of every canonical WAV start at this byte.
 inline constexpr uint32_t kWavHeaderSize = 44;
+// The most data whose RIFF size (data + 36) still fits the 32-bit field.
+inline constexpr uint64_t kMaxPlainWavDataSize = 0xFFFFFFFFull - 36;
+// An RF64 header: "RF64", a "ds64" chunk with the 64-bit sizes, the "fmt " chunk, the "data" chunk head.
+inline constexpr uint32_t kRf64HeaderSize = 80;
 
 // The 44 header bytes: RIFF size = dataBytes + 36, format 1 (PCM), byte rate and block align from the
 // arguments, data size = dataBytes. Size fields hold the low 32 bits.
@@ -22,9 +26,14 @@ void WriteWavHeader(std::string& stream, size_t position, int32_t sampleRate, in
 // header are left alone.
 void FinalizeWavHeader(std::string& stream);
 
+// The RF64 header (EBU Tech 3306) for dataBytes of samples in the format of a canonical header: both
+// 32-bit sizes 0xFFFFFFFF, the real ones (and the frame count) in the "ds64" chunk.
+std::string MakeRf64Header(const std::string& canonicalHeader, uint64_t dataBytes);
+
 // Little-endian field access on byte strings; the caller guarantees the bytes exist.
 void PutUint32(std::string& bytes, size_t offset, uint32_t value);
 void PutUint16(std::string& bytes, size_t offset, uint16_t value);
+void PutUint64(std::string& bytes, size_t offset, uint64_t value);
 uint32_t GetUint32(const std::string& bytes, size_t offset);
 uint16_t GetUint16(const std::string& bytes, size_t offset);
 

@@ -151,6 +151,13 @@ std::u16string NormalizeEmotion(std::u16string_view text) {
   return {};
 }
 
+std::u16string ToneOfLetter(std::u16string_view letter) {
+  for (const Tone& tone : kTones) {
+    if (letter == tone.Code) return std::u16string(tone.Name);
+  }
+  return {};
+}
+
 bool IsPremiumVoice(std::u16string_view name) {
   const TVoice* voice = VoiceByName(name);
   return voice != nullptr && !voice->PremiumLanguage.empty();

@@ -36,6 +36,8 @@ std::u16string LookupLanguage(std::u16string_view text);
 bool FindVoice(std::u16string_view name);
 // The full tone for a tone word or its one-letter code ("w" gives "whisper"); empty when unknown.
 std::u16string NormalizeEmotion(std::u16string_view text);
+// The tone of a one-letter code ("n", "g", "e", "f", "s", "w"); empty for anything else.
+std::u16string ToneOfLetter(std::u16string_view letter);
 
 // One of the 28 premium voices; ":old" names are standard voices.
 bool IsPremiumVoice(std::u16string_view name);

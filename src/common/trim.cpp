@@ -24,4 +24,13 @@ std::u16string Trim(std::u16string_view text) {
   return TrimLeft(TrimRight(text));
 }
 
+std::u16string CollapseSpaces(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (char16_t c : text) {
+    if (c != u' ' || out.empty() || out.back() != u' ') out.push_back(c);
+  }
+  return out;
+}
+
 }  // namespace sonacli

@@ -9,8 +9,8 @@ namespace {
 
 constexpr size_t kFirstRuleLine = 3;  // 0-based: the fourth line
 
-PlainRule PlainRuleFor(const TBXDRule& rule) {
-  PlainRule plain;
+TPlainRule PlainRuleFor(const TBXDRule& rule) {
+  TPlainRule plain;
   plain.CaseSensitive = rule.CaseSensitive;
   plain.TestStart = rule.WordMode == 0 || rule.WordMode == 1;
   plain.TestEnd = rule.WordMode == 0 || rule.WordMode == 2;
@@ -24,7 +24,7 @@ void TBXDList::Add(TBXDRule rule) {
   Prepared prepared;
   prepared.Replacement = BxdReplacementFor(rule);
   if (rule.Kind != 0) {
-    if (!rule.FindText.empty()) prepared.Matcher = Regex::Compile(rule.FindText, rule.CaseSensitive);
+    if (!rule.FindText.empty()) prepared.Matcher = TRegex::Compile(rule.FindText, rule.CaseSensitive);
   } else if (!rule.SearchKey.empty()) {
     prepared.Key.emplace(rule.SearchKey);
   }
@@ -46,7 +46,7 @@ void LoadBxdFile(TBXDList& list, std::u16string_view fileName) {
 std::u16string ApplyBxd(const TBXDList& list, std::u16string text) {
   if (text.empty()) return text;
   // Made before the first plain rule, and again after a regular-expression rule.
-  std::optional<PlainReplacer> plain;
+  std::optional<TPlainReplacer> plain;
   for (size_t i = 0; i < list.rules_.size(); ++i) {
     const TBXDRule& rule = list.rules_[i];
     const TBXDList::Prepared& prepared = list.prepared_[i];

@@ -27,9 +27,9 @@ class TBXDList {
  private:
   friend std::u16string ApplyBxd(const TBXDList& list, std::u16string text);
   struct Prepared {
-    std::unique_ptr<Regex> Matcher;  // regular-expression rules
-    std::optional<PlainKey> Key;     // plain rules
-    std::u16string Replacement;      // BxdReplacementFor the rule
+    std::unique_ptr<TRegex> Matcher;  // regular-expression rules
+    std::optional<TPlainKey> Key;     // plain rules
+    std::u16string Replacement;       // BxdReplacementFor the rule
   };
   std::vector<TBXDRule> rules_;
   std::vector<Prepared> prepared_;

@@ -1,19 +1,14 @@
 #include "dict/dictionary_set.h"
 
 #include "common/char_classes.h"
+#include "common/trim.h"
 #include "common/unicode_text.h"
 #include "dict/dictionary_line.h"
 #include "dict/rex_replace.h"
 #include "platform/file_system.h"
-#include "settings/online_global.h"
 
 namespace sonacli {
 namespace {
-
-TDictionarySet& GlobalSet() {
-  static TDictionarySet set;
-  return set;
-}
 
 bool HasAdjacentLetters(std::u16string_view text) {
   for (size_t i = 0; i + 1 < text.size(); ++i) {
@@ -26,13 +21,7 @@ bool HasAdjacentLetters(std::u16string_view text) {
 
 std::u16string ReduceSpaces(std::u16string text) {
   if (text.find(u"  ") == std::u16string::npos || !HasAdjacentLetters(text)) return text;
-  std::u16string out;
-  out.reserve(text.size());
-  for (char16_t c : text) {
-    if (c == u' ' && !out.empty() && out.back() == u' ') continue;
-    out.push_back(c);
-  }
-  return out;
+  return CollapseSpaces(text);
 }
 
 void TDictionarySet::Load(const std::vector<std::u16string>& fileNames) {
@@ -69,7 +58,8 @@ void TDictionarySet::Prepare() {
   for (const TDICItem& entry : DicEntries) dicKeys_.emplace_back(entry.Key);
   rexMatchers_.clear();
   for (const TREXItem& rule : RexRules) {
-    rexMatchers_.push_back(rule.Pattern.empty() ? nullptr : Regex::Compile(rule.Pattern, rule.CaseSensitive));
+    rexMatchers_.push_back(rule.Pattern.empty() ? nullptr
+                                                : TRegex::Compile(rule.Pattern, rule.CaseSensitive));
   }
 }
 
@@ -84,24 +74,16 @@ std::u16string TDictionarySet::Apply(std::u16string text) const {
     }
   }
   if (text.empty() || DicEntries.empty()) return text;
-  PlainReplacer replacer(std::move(text));
+  TPlainReplacer replacer(std::move(text));
   for (size_t i = 0; i < DicEntries.size(); ++i) {
     const TDICItem& entry = DicEntries[i];
-    PlainRule rule;
+    TPlainRule rule;
     rule.CaseSensitive = entry.CaseSensitive;
     rule.TestStart = !entry.OpenStart;
     rule.TestEnd = !entry.OpenEnd;
     replacer.Replace(dicKeys_[i], entry.Replacement, rule);
   }
   return replacer.TakeText();
-}
-
-void LoadDictionaries() {
-  GlobalSet().Load(DictionaryFiles);
-}
-
-std::u16string ApplyDictionaries(std::u16string text) {
-  return GlobalSet().Apply(std::move(text));
 }
 
 }  // namespace sonacli

@@ -36,16 +36,12 @@ class TDictionarySet {
   void LoadLines(std::u16string_view fileName, bool rex);
   void Prepare();
 
-  std::vector<PlainKey> dicKeys_;                    // parallel to DicEntries
-  std::vector<std::unique_ptr<Regex>> rexMatchers_;  // parallel to RexRules; null when not compiled
+  std::vector<TPlainKey> dicKeys_;                    // parallel to DicEntries
+  std::vector<std::unique_ptr<TRegex>> rexMatchers_;  // parallel to RexRules; null when not compiled
 };
 
 // Spaces: when the text holds two spaces in a row and two adjacent letters somewhere, every run of
 // spaces becomes one space.
 std::u16string ReduceSpaces(std::u16string text);
-
-// The process-wide set, loaded from DictionaryFiles.
-void LoadDictionaries();
-std::u16string ApplyDictionaries(std::u16string text);
 
 }  // namespace sonacli

@@ -74,7 +74,7 @@ bool IsJoiningChar(char16_t c) {
   return c == u'\'' || c == u'-' || c == u'<' || c == u'>' || c == u'^' || c == u'`';
 }
 
-PlainKey::PlainKey(std::u16string key) : key_(std::move(key)) {
+TPlainKey::TPlainKey(std::u16string key) : key_(std::move(key)) {
   const std::u16string lower = LowerCase(key_);
   const size_t n = lower.size();
   if (n == 1) probes_.push_back(lower[0]);
@@ -88,16 +88,16 @@ PlainKey::PlainKey(std::u16string key) : key_(std::move(key)) {
   }
 }
 
-PlainReplacer::PlainReplacer(std::u16string text) : text_(std::move(text)), copy_(LowerCase(text_)) {}
+TPlainReplacer::TPlainReplacer(std::u16string text) : text_(std::move(text)), copy_(LowerCase(text_)) {}
 
-void PlainReplacer::StartRecord() {
+void TPlainReplacer::StartRecord() {
   singles_ = Bits(16);
   pairs_ = Bits(kPairBits);
   triples_ = Bits(kTripleBits);
   Record(0, copy_.size());
 }
 
-void PlainReplacer::Record(size_t from, size_t to) {
+void TPlainReplacer::Record(size_t from, size_t to) {
   const size_t n = copy_.size();
   for (size_t i = from; i < to && i < n; ++i) {
     SetBit(singles_, copy_[i]);
@@ -106,7 +106,7 @@ void PlainReplacer::Record(size_t from, size_t to) {
   }
 }
 
-bool PlainReplacer::MayOccur(const PlainKey& key) {
+bool TPlainReplacer::MayOccur(const TPlainKey& key) {
   if (singles_.empty()) {
     if (++directSearches_ <= kDirectSearches) return true;
     StartRecord();
@@ -119,7 +119,7 @@ bool PlainReplacer::MayOccur(const PlainKey& key) {
   return true;
 }
 
-void PlainReplacer::Replace(const PlainKey& key, std::u16string_view replacement, const PlainRule& rule) {
+void TPlainReplacer::Replace(const TPlainKey& key, std::u16string_view replacement, const TPlainRule& rule) {
   const std::u16string_view k = key.Text();
   const size_t n = k.size();
   if (n == 0 || n > text_.size() || !MayOccur(key)) return;
@@ -140,13 +140,13 @@ void PlainReplacer::Replace(const PlainKey& key, std::u16string_view replacement
   }
 }
 
-bool PlainReplacer::Rejected(const PlainRule& rule, bool hasBefore, char16_t before, size_t end) const {
+bool TPlainReplacer::Rejected(const TPlainRule& rule, bool hasBefore, char16_t before, size_t end) const {
   return (rule.TestStart && hasBefore && BlocksKey(before)) ||
          (rule.TestEnd && end < text_.size() && BlocksKey(text_[end]));
 }
 
-void PlainReplacer::ReplaceInPlace(size_t found, std::u16string_view key, std::u16string_view replacement,
-                                   const PlainRule& rule) {
+void TPlainReplacer::ReplaceInPlace(size_t found, std::u16string_view key, std::u16string_view replacement,
+                                    const TPlainRule& rule) {
   const size_t n = key.size();
   const std::u16string_view haystack = rule.CaseSensitive ? text_ : copy_;
   for (; found != std::u16string_view::npos; found = FindSubstring(haystack, key, found + n)) {
@@ -163,8 +163,8 @@ void PlainReplacer::ReplaceInPlace(size_t found, std::u16string_view key, std::u
   }
 }
 
-void PlainReplacer::ReplaceRebuilding(size_t found, std::u16string_view key, std::u16string_view replacement,
-                                      const PlainRule& rule) {
+void TPlainReplacer::ReplaceRebuilding(size_t found, std::u16string_view key, std::u16string_view replacement,
+                                       const TPlainRule& rule) {
   const size_t n = key.size();
   const std::u16string_view haystack = rule.CaseSensitive ? text_ : copy_;
   // The text as changed so far is out_ followed by text_ from copied on.

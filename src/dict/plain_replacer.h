@@ -12,7 +12,7 @@ namespace sonacli {
 bool IsJoiningChar(char16_t c);
 
 // How one key is searched and replaced.
-struct PlainRule {
+struct TPlainRule {
   bool CaseSensitive = false;  // search the text itself, else its lower-cased copy
   bool TestStart = true;       // reject a match after a word character or a joining character
   bool TestEnd = true;         // reject a match before a word character or a joining character
@@ -20,13 +20,13 @@ struct PlainRule {
 };
 
 // A key prepared once, with what the prefilter needs to know of it.
-class PlainKey {
+class TPlainKey {
  public:
-  explicit PlainKey(std::u16string key);
+  explicit TPlainKey(std::u16string key);
   const std::u16string& Text() const { return key_; }
 
  private:
-  friend class PlainReplacer;
+  friend class TPlainReplacer;
   std::u16string key_;
   std::vector<uint32_t> probes_;  // filter positions of character sequences of the lower-cased key
 };
@@ -34,13 +34,13 @@ class PlainKey {
 // A text being corrected, with its lower-cased copy kept in step, and a record of the character
 // sequences that the copy may hold: a key with a sequence that is not recorded cannot occur and is
 // passed over without a search.
-class PlainReplacer {
+class TPlainReplacer {
  public:
-  explicit PlainReplacer(std::u16string text);
+  explicit TPlainReplacer(std::u16string text);
 
   // Replaces the key at every place where it stands as the rule demands, left to right; the
   // replacement is not searched again. Each place is tested against the text as changed so far.
-  void Replace(const PlainKey& key, std::u16string_view replacement, const PlainRule& rule);
+  void Replace(const TPlainKey& key, std::u16string_view replacement, const TPlainRule& rule);
 
   const std::u16string& Text() const { return text_; }
   std::u16string TakeText() { return std::move(text_); }
@@ -50,14 +50,14 @@ class PlainReplacer {
     size_t Start;
     size_t Length;
   };
-  bool MayOccur(const PlainKey& key);
+  bool MayOccur(const TPlainKey& key);
   void StartRecord();
-  bool Rejected(const PlainRule& rule, bool hasBefore, char16_t before, size_t end) const;
+  bool Rejected(const TPlainRule& rule, bool hasBefore, char16_t before, size_t end) const;
   // Both start at the first place found; they fill inserted_.
   void ReplaceInPlace(size_t found, std::u16string_view key, std::u16string_view replacement,
-                      const PlainRule& rule);
+                      const TPlainRule& rule);
   void ReplaceRebuilding(size_t found, std::u16string_view key, std::u16string_view replacement,
-                         const PlainRule& rule);
+                         const TPlainRule& rule);
   void Record(size_t from, size_t to);
   void SetBit(std::vector<uint64_t>& bits, uint32_t index) {
     bits[index >> 6] |= uint64_t{1} << (index & 63);

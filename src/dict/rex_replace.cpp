@@ -104,7 +104,7 @@ bool DecodeEscape(std::u16string_view text, size_t& at, std::u16string& out) {
   }
 }
 
-void AppendGroupByReference(std::u16string_view reference, const RegexMatch& match, std::u16string& out) {
+void AppendGroupByReference(std::u16string_view reference, const TRegexMatch& match, std::u16string& out) {
   bool numeric = true;
   for (char16_t c : reference) numeric = numeric && c >= u'0' && c <= u'9';
   if (!numeric) {
@@ -162,7 +162,7 @@ std::optional<std::u16string> DecodeReplacementEscapes(std::u16string_view repla
   return out;
 }
 
-void ExpandReplacement(std::u16string_view decoded, const RegexMatch& match, std::u16string& out) {
+void ExpandReplacement(std::u16string_view decoded, const TRegexMatch& match, std::u16string& out) {
   const std::u16string_view subject = match.Subject();
   for (size_t i = 0; i < decoded.size(); ++i) {
     if (decoded[i] != u'$' || i + 1 == decoded.size()) {
@@ -220,7 +220,7 @@ std::u16string ApplyCaseOperators(std::u16string_view text) {
   return out;
 }
 
-bool ReplaceMatches(const Regex& regex, std::u16string& text, std::u16string_view replacement,
+bool ReplaceMatches(const TRegex& regex, std::u16string& text, std::u16string_view replacement,
                     bool hasCaseOperators) {
   const std::optional<std::u16string> decoded = DecodeReplacementEscapes(replacement);
   if (!decoded) return false;
@@ -228,7 +228,7 @@ bool ReplaceMatches(const Regex& regex, std::u16string& text, std::u16string_vie
   std::u16string expanded;
   size_t copied = 0;
   bool any = false;
-  const bool ok = regex.ForEachMatch(text, [&](const RegexMatch& match) {
+  const bool ok = regex.ForEachMatch(text, [&](const TRegexMatch& match) {
     out.append(text, copied, match.Start() - copied);
     if (hasCaseOperators) {
       expanded.clear();

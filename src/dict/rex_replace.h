@@ -8,8 +8,8 @@
 
 namespace sonacli {
 
-class Regex;
-class RegexMatch;
+class TRegex;
+class TRegexMatch;
 
 // Decodes \0 (up to two more octal digits), \o{...}, \a, \cX, \e, \f, \n, \r, \t, \xHH and \x{...};
 // \1 to \9 become the group references "$1" to "$9"; a backslash before any other character gives
@@ -21,7 +21,7 @@ std::optional<std::u16string> DecodeReplacementEscapes(std::u16string_view repla
 // insert a group (nothing when there is no such group), "$&" the match, "$`" and "$'" the text
 // before and after it, "$_" the whole subject, "$+" the last group that took part, "$$" a dollar;
 // "$" before any other character gives that character.
-void ExpandReplacement(std::u16string_view decoded, const RegexMatch& match, std::u16string& out);
+void ExpandReplacement(std::u16string_view decoded, const TRegexMatch& match, std::u16string& out);
 
 // \u and \l change the next character; \U and \L change the text up to the next \E, or up to the
 // next opposite operator, which opens its own range; a range that is never closed changes nothing.
@@ -29,7 +29,7 @@ std::u16string ApplyCaseOperators(std::u16string_view text);
 
 // Replaces every non-empty match in text by the expanded replacement. False, with the text left as
 // it was, when the replacement has a malformed escape or the match fails (a limit was reached).
-bool ReplaceMatches(const Regex& regex, std::u16string& text, std::u16string_view replacement,
+bool ReplaceMatches(const TRegex& regex, std::u16string& text, std::u16string_view replacement,
                     bool hasCaseOperators);
 
 }  // namespace sonacli

@@ -2,6 +2,7 @@
 
 #include <unicode/uchar.h>
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -13,19 +14,74 @@ namespace {
 
 constexpr size_t kNone = std::u16string::npos;
 
+// One filter pass over a text: the text as changed so far is its first kept characters followed by
+// the rest from pos on. A removal moves the characters up to it forward to the end of the kept
+// ones and skips pos past it, so every character moves at most once, within the same buffer.
+// Positions are those of the text as changed so far.
+class TFilterPass {
+ public:
+  explicit TFilterPass(std::u16string& text) : text_(text) {}
+
+  size_t Size() const { return text_.size() - (pos_ - kept_); }
+
+  // The character at index, or 0 outside the text.
+  char16_t At(size_t index) const {
+    const size_t at = index < kept_ ? index : pos_ + index - kept_;
+    return at < text_.size() ? text_[at] : u'\0';
+  }
+
+  // Searches from a position at or after every removal so far.
+  size_t Find(std::u16string_view what, size_t from) const {
+    const size_t found = text_.find(what, pos_ + from - kept_);
+    return found == kNone ? kNone : found - pos_ + kept_;
+  }
+  size_t Find(char16_t what, size_t from) const { return Find(std::u16string_view(&what, 1), from); }
+
+  // Removes count characters at start; the removal reaches at least to the end of the kept text.
+  void Erase(size_t start, size_t count) {
+    const size_t restEnd = pos_ + start + count - kept_;
+    if (start > kept_) MoveForward(start - kept_);
+    kept_ = start;
+    pos_ = restEnd;
+  }
+
+  // Closes the gap between the kept characters and the rest.
+  void Finish() {
+    MoveForward(text_.size() - pos_);
+    text_.resize(kept_);
+  }
+
+ private:
+  // Appends the next count characters of the rest to the kept ones.
+  void MoveForward(size_t count) {
+    if (pos_ != kept_)
+      std::copy_n(text_.begin() + static_cast<std::ptrdiff_t>(pos_), count,
+                  text_.begin() + static_cast<std::ptrdiff_t>(kept_));
+    kept_ += count;
+    pos_ += count;
+  }
+
+  std::u16string& text_;
+  size_t kept_ = 0;  // characters at the front that stay
+  size_t pos_ = 0;   // where the rest begins
+};
+
+// Runs one pass over the text and closes its gaps.
+template <typename Pass>
+void RunPass(std::u16string& text, Pass pass) {
+  TFilterPass filter(text);
+  pass(filter);
+  filter.Finish();
+}
+
 bool IsPunctuation(char16_t c) {
   return u_ispunct(c);
 }
 
-// The character at index, or 0 outside the text.
-char16_t At(const std::u16string& text, size_t index) {
-  return index < text.size() ? text[index] : u'\0';
-}
-
 // A text that fills a whole line takes the CR LF after it along.
-size_t TakeLineEnd(const std::u16string& text, size_t start, size_t end) {
-  if (start > 0 && text[start - 1] == u'\n' && end + 2 < text.size() && text[end + 1] == u'\r' &&
-      text[end + 2] == u'\n') {
+size_t TakeLineEnd(const TFilterPass& text, size_t start, size_t end) {
+  if (start > 0 && text.At(start - 1) == u'\n' && end + 2 < text.Size() && text.At(end + 1) == u'\r' &&
+      text.At(end + 2) == u'\n') {
     return end + 2;
   }
   return end;
@@ -36,9 +92,9 @@ bool EndsUrl(char16_t c) {
 }
 
 // True when, walking back from index towards the start of its line, open comes before close.
-bool OpenedOnLine(const std::u16string& text, size_t index, char16_t open, char16_t close) {
+bool OpenedOnLine(const TFilterPass& text, size_t index, char16_t open, char16_t close) {
   for (size_t i = index + 1; i-- > 0;) {
-    char16_t c = text[i];
+    char16_t c = text.At(i);
     if (c == u'\r' || c == u'\n' || c == close) return false;
     if (c == open) return true;
   }
@@ -53,17 +109,17 @@ struct BracketPair {
 constexpr std::array<BracketPair, 4> kBrackets = {{{u'(', u')'}, {u'[', u']'}, {u'{', u'}'}, {u'<', u'>'}}};
 
 // Shrinks or widens the URL at start..end to the brackets around it.
-void FitUrlToBrackets(const std::u16string& text, size_t& start, size_t& end) {
+void FitUrlToBrackets(const TFilterPass& text, size_t& start, size_t& end) {
   if (start == 0) return;
   for (const BracketPair& pair : kBrackets) {
-    if (text[start - 1] == pair.open && text[end] == pair.close) {
+    if (text.At(start - 1) == pair.open && text.At(end) == pair.close) {
       --start;
       return;
     }
   }
   // A URL inside a longer bracketed text keeps the closing bracket; angle brackets are not tested.
   for (const BracketPair& pair : std::span(kBrackets).first(3)) {
-    if (text[end] == pair.close) {
+    if (text.At(end) == pair.close) {
       if (OpenedOnLine(text, start - 1, pair.open, pair.close)) --end;
       return;
     }
@@ -71,14 +127,17 @@ void FitUrlToBrackets(const std::u16string& text, size_t& start, size_t& end) {
 }
 
 // The "//" at index is the end of one of the URL schemes.
-bool IsSchemeSlashes(const std::u16string& text, size_t index) {
-  if (index == 0 || text[index - 1] != u':') return false;
+bool IsSchemeSlashes(const TFilterPass& text, size_t index) {
+  if (index == 0 || text.At(index - 1) != u':') return false;
   static constexpr std::array<std::u16string_view, 5> kSchemes = {u"http://", u"ftp://", u"https://",
                                                                   u"file://", u"ssh://"};
   for (std::u16string_view scheme : kSchemes) {
     size_t before = scheme.size() - 2;
     if (index < before) continue;
-    std::u16string_view candidate = std::u16string_view(text).substr(index - before, scheme.size());
+    std::u16string candidate;
+    for (size_t i = index - before; i < index - before + scheme.size() && i < text.Size(); ++i) {
+      candidate.push_back(text.At(i));
+    }
     if (LowerCase(candidate) == scheme) return true;
   }
   return false;
@@ -86,66 +145,77 @@ bool IsSchemeSlashes(const std::u16string& text, size_t index) {
 
 }  // namespace
 
-void RemoveBracketed(std::u16string& text, char16_t open, char16_t close) {
-  size_t start = text.find(open);
-  while (start != kNone) {
-    size_t end = text.find(close, start + 1);
-    if (end == kNone) return;
-    while (At(text, end + 1) == close) ++end;
-    char16_t after = At(text, end + 1);
-    bool hasAfter = end + 1 < text.size();
-    if (start > 0 && text[start - 1] == u' ' && hasAfter &&
-        (IsPunctuation(after) || after == u'\r' || after == u' ')) {
-      --start;
-    } else if (start > 0 && text[start - 1] == u'(' && hasAfter && after == u' ') {
-      ++end;
+void RemoveBracketed(std::u16string& source, char16_t open, char16_t close) {
+  RunPass(source, [&](TFilterPass& text) {
+    size_t start = text.Find(open, 0);
+    while (start != kNone) {
+      size_t end = text.Find(close, start + 1);
+      if (end == kNone) return;
+      while (text.At(end + 1) == close) ++end;
+      char16_t after = text.At(end + 1);
+      bool hasAfter = end + 1 < text.Size();
+      if (start > 0 && text.At(start - 1) == u' ' && hasAfter &&
+          (IsPunctuation(after) || after == u'\r' || after == u' ')) {
+        --start;
+      } else if (start > 0 && text.At(start - 1) == u'(' && hasAfter && after == u' ') {
+        ++end;
+      }
+      end = TakeLineEnd(text, start, end);
+      text.Erase(start, end - start + 1);
+      start = text.Find(open, start);
     }
-    end = TakeLineEnd(text, start, end);
-    text.erase(start, end - start + 1);
-    start = text.find(open, start);
-  }
+  });
 }
 
-void RemoveUrls(std::u16string& text, std::u16string_view prefix) {
-  size_t start = text.find(prefix);
-  while (start != kNone) {
-    size_t end = start;
-    while (end + 1 < text.size() && !EndsUrl(text[end + 1])) ++end;
-    if (text[end] == u'.' || text[end] == u',' || text[end] == u';') --end;
-    FitUrlToBrackets(text, start, end);
-    end = TakeLineEnd(text, start, end);
-    text.erase(start, end - start + 1);
-    start = text.find(prefix, start);
-  }
-}
-
-void RemoveBlockComments(std::u16string& text) {
-  size_t start = text.find(u"/*");
-  while (start != kNone) {
-    size_t close = text.find(u"*/", start + 2);
-    if (close == kNone) return;
-    text.erase(start, close + 2 - start);
-    start = text.find(u"/*", start);
-  }
-}
-
-void RemoveLineComments(std::u16string& text) {
-  size_t start = text.find(u"//");
-  while (start != kNone) {
-    if (IsSchemeSlashes(text, start)) {
-      start = text.find(u"//", start + 2);
-      continue;
+void RemoveUrls(std::u16string& source, std::u16string_view prefix) {
+  RunPass(source, [&](TFilterPass& text) {
+    size_t start = text.Find(prefix, 0);
+    while (start != kNone) {
+      size_t end = start;
+      while (end + 1 < text.Size() && !EndsUrl(text.At(end + 1))) ++end;
+      if (text.At(end) == u'.' || text.At(end) == u',' || text.At(end) == u';') --end;
+      FitUrlToBrackets(text, start, end);
+      end = TakeLineEnd(text, start, end);
+      text.Erase(start, end - start + 1);
+      start = text.Find(prefix, start);
     }
-    size_t lineEnd = text.find(u"\r\n", start + 2);
-    if (lineEnd == kNone) lineEnd = text.size();
-    text.erase(start, lineEnd - start);
-    start = text.find(u"//", start);
-  }
+  });
+}
+
+void RemoveBlockComments(std::u16string& source) {
+  RunPass(source, [&](TFilterPass& text) {
+    size_t start = text.Find(u"/*", 0);
+    while (start != kNone) {
+      size_t close = text.Find(u"*/", start + 2);
+      if (close == kNone) return;
+      text.Erase(start, close + 2 - start);
+      start = text.Find(u"/*", start);
+    }
+  });
+}
+
+void RemoveLineComments(std::u16string& source) {
+  RunPass(source, [&](TFilterPass& text) {
+    size_t start = text.Find(u"//", 0);
+    while (start != kNone) {
+      if (IsSchemeSlashes(text, start)) {
+        start = text.Find(u"//", start + 2);
+        continue;
+      }
+      size_t lineEnd = text.Find(u"\r\n", start + 2);
+      if (lineEnd == kNone) lineEnd = text.Size();
+      text.Erase(start, lineEnd - start);
+      start = text.Find(u"//", start);
+    }
+  });
 }
 
 std::vector<std::u16string> FilterInputText(const std::vector<std::u16string>& lines,
                                             const TFilterFlags& flags) {
   std::u16string text;
+  size_t size = 0;
+  for (const std::u16string& line : lines) size += line.size() + 2;
+  text.reserve(size);
   for (const std::u16string& line : lines) {
     text += line;
     text += u"\r\n";
@@ -164,11 +234,10 @@ std::vector<std::u16string> FilterInputText(const std::vector<std::u16string>& l
     RemoveLineComments(text);
   }
   constexpr std::u16string_view kEdges = u"\r\n\t";
-  size_t last = text.find_last_not_of(kEdges);
+  const size_t last = text.find_last_not_of(kEdges);
   if (last == kNone) return {};
-  text.erase(last + 1);
-  text.erase(0, text.find_first_not_of(kEdges));
-  return SplitIntoLines(text);
+  const size_t first = text.find_first_not_of(kEdges);
+  return SplitIntoLines(std::u16string_view(text).substr(first, last + 1 - first));
 }
 
 }  // namespace sonacli

@@ -78,7 +78,7 @@ std::u16string DecodeStreamBytes(std::string_view bytes, const TDecodeOptions& o
 bool ReadTextFile(std::u16string_view fileName, const TDecodeOptions& options,
                   std::vector<std::u16string>& lines) {
   std::string bytes;
-  if (!ReadFileBytes(fileName, bytes)) return false;
+  if (!ReadFileBytes(fileName, bytes, kMaxInputTextBytes)) return false;
   std::vector<std::u16string> fileLines = SplitIntoLines(DecodeFileBytes(bytes, options));
   if (options.SubtitleVtt && !options.ForceEncoding) lines.clear();
   lines.insert(lines.end(), std::make_move_iterator(fileLines.begin()),
@@ -94,6 +94,8 @@ bool ReadStandardInput(const TDecodeOptions& options, std::vector<std::u16string
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) return false;
     if (count == 0) break;
+    if (static_cast<size_t>(count) > kMaxInputTextBytes - bytes.size())
+      throw TInputTooLarge(u"standard input");
     bytes.append(block.data(), static_cast<size_t>(count));
   }
   lines = SplitIntoLines(DecodeStreamBytes(bytes, options));

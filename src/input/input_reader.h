@@ -24,11 +24,17 @@ std::u16string DecodeFileBytes(std::string_view bytes, const TDecodeOptions& opt
 // Decodes standard input: forced encoding, else UTF-8 for WebVTT, else as DecodeTextFile does.
 std::u16string DecodeStreamBytes(std::string_view bytes, const TDecodeOptions& options);
 
+// Input texts larger than this (hundreds of books) are refused: they would take years of speech,
+// and an endless source such as /dev/zero would otherwise fill the memory.
+inline constexpr size_t kMaxInputTextBytes = size_t{256} << 20;
+
 // Appends the file's lines; for WebVTT without a forced encoding they replace the lines instead
-// (only one subtitle file is read). False when the file cannot be read.
+// (only one subtitle file is read). False when the file cannot be read; TInputTooLarge (from
+// platform/text_file.h) above kMaxInputTextBytes.
 bool ReadTextFile(std::u16string_view fileName, const TDecodeOptions& options,
                   std::vector<std::u16string>& lines);
-// Reads standard input to its end and replaces the lines with its text; false on a read error.
+// Reads standard input to its end and replaces the lines with its text; false on a read error,
+// TInputTooLarge above kMaxInputTextBytes.
 bool ReadStandardInput(const TDecodeOptions& options, std::vector<std::u16string>& lines);
 // Replaces the lines with the clipboard's text when it holds any; otherwise leaves them alone.
 void ReadClipboard(std::vector<std::u16string>& lines);

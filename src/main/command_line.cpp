@@ -3,19 +3,18 @@
 #include "common/unicode_text.h"
 #include "main/option_table.h"
 #include "platform/file_system.h"
-#include "settings/online_global.h"
 
 namespace sonacli {
 
 std::u16string FindConfigFile(const std::vector<std::u16string>& arguments,
                               std::u16string_view executablePath) {
-  ConfigFileName = ChangeExtension(executablePath, u".cfg");
+  std::u16string configFileName = ChangeExtension(executablePath, u".cfg");
   for (size_t i = 0; i < arguments.size(); ++i) {
     if (LowerCase(arguments[i]) != u"-cfg") continue;
-    if (i + 1 < arguments.size()) ConfigFileName = arguments[i + 1];
+    if (i + 1 < arguments.size()) configFileName = arguments[i + 1];
     break;
   }
-  return ConfigFileName;
+  return configFileName;
 }
 
 void ReadCommandLine(const std::vector<std::u16string>& arguments, TRunState& state) {

@@ -10,7 +10,7 @@
 namespace sonacli {
 
 // The executable's path with its extension replaced by ".cfg", or the argument after the first
-// "-cfg" (any case) when there is one. Stores the result in ConfigFileName.
+// "-cfg" (any case) when there is one.
 std::u16string FindConfigFile(const std::vector<std::u16string>& arguments,
                               std::u16string_view executablePath);
 // Applies the options among the arguments (program name excluded), in order. Names are matched

@@ -2,14 +2,15 @@
 
 #include <chrono>
 #include <exception>
+#include <new>
 
 #include "common/unicode_text.h"
 #include "main/report_error.h"
 #include "main/run_sequence.h"
 #include "main/run_synthesis.h"
+#include "platform/interrupt.h"
 #include "platform/process.h"
 #include "platform/random.h"
-#include "speech/interrupt.h"
 
 namespace sonacli {
 
@@ -23,13 +24,17 @@ constexpr uint32_t kPersianIranLocaleId = 0x0429;
 int RunProgram(int argc, char** argv) {
   SeedRandom(static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
   if (SystemLocaleId() == kPersianIranLocaleId) return 0;
+  TErrorReport errors;
   try {
-    const int exitCode = RunSequence(DecodeArguments(argc, argv), ExecutablePath(), RunSynthesis);
+    const int exitCode = RunSequence(DecodeArguments(argc, argv), ExecutablePath(), RunSynthesis, errors);
     return InterruptRequested() ? kInterruptedExitCode : exitCode;
+  } catch (const std::bad_alloc&) {
+    errors.ReportError(u"Not enough memory");
+    return errors.ExitCode();
   } catch (const std::exception& error) {
     // Nothing should get here; if something does, the user sees what and the run fails.
-    ReportError(ToUtf16(error.what()));
-    return ExitCode();
+    errors.ReportError(ToUtf16(error.what()));
+    return errors.ExitCode();
   }
 }
 

@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "common/decimal.h"
 #include "common/unicode_text.h"
 #include "input/input_reader.h"
 #include "platform/text_file.h"
-#include "settings/online_global.h"
 
 namespace sonacli {
 
@@ -60,19 +60,19 @@ void SetSubMax(TRunState& state, Value value) {
   SetInteger(state.SubMaxPercent, value);
 }
 
-void SetRequestDelay(Value value) {
-  SetInteger(RequestDelayMs, value);
-  if (RequestDelayMs < 0) RequestDelayMs = 0;
+void SetRequestDelay(TSettings& settings, Value value) {
+  SetInteger(settings.RequestDelayMs, value);
+  if (settings.RequestDelayMs < 0) settings.RequestDelayMs = 0;
 }
 
-// Options whose effects need neither value nor state.
-template <bool* Flag>
-void SwitchOn(TRunState&, Value, Source) {
-  *Flag = true;
+// Options that only switch a setting on.
+template <bool TSettings::*Flag>
+void SwitchOn(TRunState& state, Value, Source) {
+  state.Settings.*Flag = true;
 }
 
 constexpr TOption kOptions[] = {
-    {u"-k", true, [](TRunState&, Value v, Source) { ApiKey = v; }},
+    {u"-k", true, [](TRunState& s, Value v, Source) { s.Settings.ApiKey = v; }},
     {u"-l", true, [](TRunState& s, Value v, Source) { s.LanguageText = LowerCase(v); }},
     {u"-n", true, [](TRunState& s, Value v, Source) { s.VoiceText = LowerCase(v); }},
     {u"-e", true, [](TRunState& s, Value v, Source) { s.EmotionText = LowerCase(v); }},
@@ -89,71 +89,77 @@ constexpr TOption kOptions[] = {
        ReadListFile(v, s);
        s.SourceKind = TSourceKind::Files;
      }},
-    {u"-w", true, [](TRunState&, Value v, Source) { OutputFileName = v; }},
+    {u"-w", true, [](TRunState& s, Value v, Source) { s.Settings.OutputFileName = v; }},
     {u"-c", false, [](TRunState& s, Value, Source) { s.SourceKind = TSourceKind::Clipboard; }},
     {u"-t", true, AddText},
     {u"-i", false, [](TRunState& s, Value, Source) { s.SourceKind = TSourceKind::StandardInput; }},
-    {u"-o", false, SwitchOn<&ToStdout>},
+    {u"-o", false, SwitchOn<&TSettings::ToStdout>},
     {u"-enc", true, [](TRunState& s, Value v, Source) { SetSourceEncoding(s, v); }},
     {u"--encoding", true, [](TRunState& s, Value v, Source) { SetSourceEncoding(s, v); }},
-    {u"-ln", true, [](TRunState&, Value v, Source) { AddLineSelection(v); }},
-    {u"-d", true, [](TRunState&, Value v, Source) { DictionaryFiles.emplace_back(v); }},
-    {u"-lrc", false, SwitchOn<&LrcEnabled>},
-    {u"-srt", false, SwitchOn<&SrtEnabled>},
-    {u"-sub", false, SwitchOn<&SubtitleMode>},
-    {u"-host", true, [](TRunState&, Value v, Source) { ProxySettings.Host = v; }},
-    {u"-port", true, [](TRunState&, Value v, Source) { ProxySettings.Port = v; }},
-    {u"-fr", true, [](TRunState&, Value v, Source) { SetInteger(FrequencyOption, v); }},
-    {u"-dp", false, SwitchOn<&ShowProgress>},
+    {u"-ln", true, [](TRunState& s, Value v, Source) { AddLineSelection(v, s.Settings.LineSelections); }},
+    {u"-d", true, [](TRunState& s, Value v, Source) { s.Settings.DictionaryFiles.emplace_back(v); }},
+    {u"-lrc", false, SwitchOn<&TSettings::LrcEnabled>},
+    {u"-srt", false, SwitchOn<&TSettings::SrtEnabled>},
+    {u"-sub", false, SwitchOn<&TSettings::SubtitleMode>},
+    {u"-host", true, [](TRunState& s, Value v, Source) { s.Settings.ProxySettings.Host = v; }},
+    {u"-port", true, [](TRunState& s, Value v, Source) { s.Settings.ProxySettings.Port = v; }},
+    {u"-fr", true, [](TRunState& s, Value v, Source) { SetInteger(s.Settings.FrequencyOption, v); }},
+    {u"-dp", false, SwitchOn<&TSettings::ShowProgress>},
     // The configuration file was chosen before any option was read.
     {u"-cfg", true, [](TRunState&, Value, Source) {}},
-    {u"-stereo", false, SwitchOn<&Stereo>},
-    {u"-dbr", true, [](TRunState&, Value v, Source) { SetRequestDelay(v); }},
-    {u"-isb", false, SwitchOn<&IgnoreSquareBrackets>},
-    {u"--ignore-square-brackets", false, SwitchOn<&IgnoreSquareBrackets>},
-    {u"-icb", false, SwitchOn<&IgnoreCurlyBrackets>},
-    {u"--ignore-curly-brackets", false, SwitchOn<&IgnoreCurlyBrackets>},
-    {u"-iab", false, SwitchOn<&IgnoreAngleBrackets>},
-    {u"--ignore-angle-brackets", false, SwitchOn<&IgnoreAngleBrackets>},
-    {u"-irb", false, SwitchOn<&IgnoreRoundBrackets>},
-    {u"--ignore-round-brackets", false, SwitchOn<&IgnoreRoundBrackets>},
-    {u"-iu", false, SwitchOn<&IgnoreUrls>},
-    {u"--ignore-url", false, SwitchOn<&IgnoreUrls>},
-    {u"-ic", false, SwitchOn<&IgnoreComments>},
-    {u"--ignore-comments", false, SwitchOn<&IgnoreComments>},
+    {u"-stereo", false, SwitchOn<&TSettings::Stereo>},
+    {u"-dbr", true, [](TRunState& s, Value v, Source) { SetRequestDelay(s.Settings, v); }},
+    {u"-isb", false, SwitchOn<&TSettings::IgnoreSquareBrackets>},
+    {u"--ignore-square-brackets", false, SwitchOn<&TSettings::IgnoreSquareBrackets>},
+    {u"-icb", false, SwitchOn<&TSettings::IgnoreCurlyBrackets>},
+    {u"--ignore-curly-brackets", false, SwitchOn<&TSettings::IgnoreCurlyBrackets>},
+    {u"-iab", false, SwitchOn<&TSettings::IgnoreAngleBrackets>},
+    {u"--ignore-angle-brackets", false, SwitchOn<&TSettings::IgnoreAngleBrackets>},
+    {u"-irb", false, SwitchOn<&TSettings::IgnoreRoundBrackets>},
+    {u"--ignore-round-brackets", false, SwitchOn<&TSettings::IgnoreRoundBrackets>},
+    {u"-iu", false, SwitchOn<&TSettings::IgnoreUrls>},
+    {u"--ignore-url", false, SwitchOn<&TSettings::IgnoreUrls>},
+    {u"-ic", false, SwitchOn<&TSettings::IgnoreComments>},
+    {u"--ignore-comments", false, SwitchOn<&TSettings::IgnoreComments>},
     {u"-?", false, [](TRunState& s, Value, Source) { s.UsageRequested = true; }},
     {u"-h", false, [](TRunState& s, Value, Source) { s.UsageRequested = true; }},
+    {u"--version", false, [](TRunState& s, Value, Source) { s.VersionRequested = true; }},
+    {u"-version", false, [](TRunState& s, Value, Source) { s.VersionRequested = true; }},
     {u"--lrc-length", true,
-     [](TRunState&, Value v, Source) { SetLength(LrcData.LimitLength, LrcData.MaxLength, v); }},
-    {u"--lrc-fname", true, [](TRunState&, Value v, Source) { LrcData.FileName = v; }},
+     [](TRunState& s, Value v, Source) {
+       SetLength(s.Settings.LrcData.LimitLength, s.Settings.LrcData.MaxLength, v);
+     }},
+    {u"--lrc-fname", true, [](TRunState& s, Value v, Source) { s.Settings.LrcData.FileName = v; }},
     {u"--lrc-enc", true,
-     [](TRunState&, Value v, Source) {
-       if (auto code = EncodingCode(v)) LrcData.Encoding = *code;
+     [](TRunState& s, Value v, Source) {
+       if (auto code = EncodingCode(v)) s.Settings.LrcData.Encoding = *code;
      }},
-    {u"--lrc-offset", true, [](TRunState&, Value v, Source) { SetInteger(LrcData.Offset, v); }},
-    {u"--lrc-artist", true, [](TRunState&, Value v, Source) { LrcData.Artist = v; }},
-    {u"--lrc-album", true, [](TRunState&, Value v, Source) { LrcData.Album = v; }},
-    {u"--lrc-title", true, [](TRunState&, Value v, Source) { LrcData.Title = v; }},
-    {u"--lrc-author", true, [](TRunState&, Value v, Source) { LrcData.Author = v; }},
-    {u"--lrc-creator", true, [](TRunState&, Value v, Source) { LrcData.Creator = v; }},
-    {u"--lrc-sent", false, [](TRunState&, Value, Source) { LrcBlankLines = 1; }},
-    {u"--lrc-para", false, [](TRunState&, Value, Source) { LrcBlankLines = 2; }},
+    {u"--lrc-offset", true, [](TRunState& s, Value v, Source) { SetInteger(s.Settings.LrcData.Offset, v); }},
+    {u"--lrc-artist", true, [](TRunState& s, Value v, Source) { s.Settings.LrcData.Artist = v; }},
+    {u"--lrc-album", true, [](TRunState& s, Value v, Source) { s.Settings.LrcData.Album = v; }},
+    {u"--lrc-title", true, [](TRunState& s, Value v, Source) { s.Settings.LrcData.Title = v; }},
+    {u"--lrc-author", true, [](TRunState& s, Value v, Source) { s.Settings.LrcData.Author = v; }},
+    {u"--lrc-creator", true, [](TRunState& s, Value v, Source) { s.Settings.LrcData.Creator = v; }},
+    {u"--lrc-sent", false, [](TRunState& s, Value, Source) { s.Settings.LrcBlankLines = 1; }},
+    {u"--lrc-para", false, [](TRunState& s, Value, Source) { s.Settings.LrcBlankLines = 2; }},
     {u"--srt-length", true,
-     [](TRunState&, Value v, Source) { SetLength(SrtData.LimitLength, SrtData.MaxLength, v); }},
-    {u"--srt-fname", true, [](TRunState&, Value v, Source) { SrtData.FileName = v; }},
+     [](TRunState& s, Value v, Source) {
+       SetLength(s.Settings.SrtData.LimitLength, s.Settings.SrtData.MaxLength, v);
+     }},
+    {u"--srt-fname", true, [](TRunState& s, Value v, Source) { s.Settings.SrtData.FileName = v; }},
     {u"--srt-enc", true,
-     [](TRunState&, Value v, Source) {
-       if (auto code = EncodingCode(v)) SrtData.Encoding = *code;
+     [](TRunState& s, Value v, Source) {
+       if (auto code = EncodingCode(v)) s.Settings.SrtData.Encoding = *code;
      }},
-    {u"--raw", false, SwitchOn<&RawOutput>},
-    {u"--ignore-length", false, SwitchOn<&OmitDataLength>},
-    {u"-il", false, SwitchOn<&OmitDataLength>},
+    {u"--raw", false, SwitchOn<&TSettings::RawOutput>},
+    {u"--ignore-length", false, SwitchOn<&TSettings::OmitDataLength>},
+    {u"-il", false, SwitchOn<&TSettings::OmitDataLength>},
     {u"--sub-format", true,
-     [](TRunState&, Value v, Source) {
-       if (auto code = SubtitleFormatCode(v)) SubtitleFormat = *code;
+     [](TRunState& s, Value v, Source) {
+       if (auto code = SubtitleFormatCode(v)) s.Settings.SubtitleFormat = *code;
      }},
-    {u"--sub-fit", false, SwitchOn<&SubFit>},
-    {u"-sf", false, SwitchOn<&SubFit>},
+    {u"--sub-fit", false, SwitchOn<&TSettings::SubFit>},
+    {u"-sf", false, SwitchOn<&TSettings::SubFit>},
     {u"--sub-max", true, [](TRunState& s, Value v, Source) { SetSubMax(s, v); }},
     {u"-sm", true, [](TRunState& s, Value v, Source) { SetSubMax(s, v); }},
 };
@@ -172,24 +178,10 @@ const TOption* FindOption(std::u16string_view loweredName) {
 }
 
 std::optional<int32_t> ParseInteger(std::u16string_view text) {
-  bool negative = false;
-  if (!text.empty() && (text.front() == u'-' || text.front() == u'+')) {
-    negative = text.front() == u'-';
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return std::nullopt;
-  int64_t value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-    value = value * 10 + (c - u'0');
-    if (value > int64_t{INT32_MAX} + 1) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) return std::nullopt;
-  return static_cast<int32_t>(value);
+  return ParseDecimal32(text);
 }
 
-void AddLineSelection(std::u16string_view text) {
+void AddLineSelection(std::u16string_view text, std::vector<std::u16string>& lineSelections) {
   size_t dash = text.find(u'-');
   std::optional<int32_t> first = ParseInteger(text.substr(0, dash));
   if (!first || *first <= 0) return;
@@ -199,7 +191,7 @@ void AddLineSelection(std::u16string_view text) {
     if (!last || *last <= 0) return;
     entry += u"-" + ToUtf16(std::to_string(*last));
   }
-  LineSelections.push_back(std::move(entry));
+  lineSelections.push_back(std::move(entry));
 }
 
 void ReadListFile(std::u16string_view fileName, TRunState& state) {

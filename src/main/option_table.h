@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "main/run_state.h"
 
@@ -29,9 +30,9 @@ const TOption* FindOption(std::u16string_view loweredName);
 
 // A decimal integer with an optional sign that fits 32 bits; nothing else.
 std::optional<int32_t> ParseInteger(std::u16string_view text);
-// Adds one -ln value to LineSelections: "N" or "N-M" with both numbers above 0, written back
+// Adds one -ln value to the line selections: "N" or "N-M" with both numbers above 0, written back
 // without leading zeros. Anything else adds nothing.
-void AddLineSelection(std::u16string_view text);
+void AddLineSelection(std::u16string_view text, std::vector<std::u16string>& lineSelections);
 // Appends every non-empty line of the list file to the input file names; an unreadable file
 // adds nothing.
 void ReadListFile(std::u16string_view fileName, TRunState& state);

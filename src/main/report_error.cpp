@@ -6,24 +6,10 @@
 
 namespace sonacli {
 
-namespace {
-
-bool g_errorReported = false;
-
-}  // namespace
-
-void ReportError(std::u16string_view message) {
-  if (!g_errorReported) PrintLine(u"");
-  g_errorReported = true;
+void TErrorReport::ReportError(std::u16string_view message) {
+  if (!errorReported_) PrintLine(u"");
+  errorReported_ = true;
   PrintLine(std::u16string(u"[Error] ").append(message));
-}
-
-int ExitCode() {
-  return g_errorReported ? 1 : 0;
-}
-
-void ResetErrorReport() {
-  g_errorReported = false;
 }
 
 }  // namespace sonacli

@@ -5,12 +5,17 @@
 
 namespace sonacli {
 
-// Prints "[Error] " and the message on standard output, preceded by one empty line before the
-// first error of the run, and makes the exit code 1. The run goes on; the caller decides.
-void ReportError(std::u16string_view message);
-// 0 until ReportError was called, then 1.
-int ExitCode();
-// Starts a new run: no error reported yet, exit code 0.
-void ResetErrorReport();
+// The error report of one run.
+class TErrorReport {
+ public:
+  // Prints "[Error] " and the message on standard output, preceded by one empty line before the
+  // first error of the run, and makes the exit code 1. The run goes on; the caller decides.
+  void ReportError(std::u16string_view message);
+  // 0 until ReportError was called, then 1.
+  int ExitCode() const { return errorReported_ ? 1 : 0; }
+
+ private:
+  bool errorReported_ = false;
+};
 
 }  // namespace sonacli

@@ -16,9 +16,9 @@
 #include "main/report_error.h"
 #include "main/run_state.h"
 #include "main/usage_text.h"
+#include "main/version_text.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
-#include "settings/online_global.h"
 #include "subtitles/subtitle_format.h"
 
 namespace sonacli {
@@ -40,25 +40,27 @@ void PrintValueListLines() {
 // One run: the steps in their order; a step that returns false ends the run.
 class TRun {
  public:
+  TRun(TErrorReport& errors, TRunState& state) : errors_(errors), state_(state) {}
+
   int Run(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
           const TSynthesisDriver& driver) {
     ReadOptions(arguments, executablePath);
-    if (EndsEarly() || !Validate()) return ExitCode();
+    if (EndsEarly() || !Validate()) return errors_.ExitCode();
     SettleOutputFormat();
-    if (!AcquireInput() || !PrepareText()) return ExitCode();
-    LoadDictionaries();
-    if (SubtitleMode && !ReadSubtitles()) return ExitCode();
-    if (!CheckOutputFolder()) return ExitCode();
+    if (!AcquireInput() || !PrepareText()) return errors_.ExitCode();
+    dictionaries_.Load(settings_.DictionaryFiles);
+    if (settings_.SubtitleMode && !ReadSubtitles()) return errors_.ExitCode();
+    if (!CheckOutputFolder()) return errors_.ExitCode();
     SettleSyncOutput();
     SettleProgress();
     Synthesize(driver);
-    return ExitCode();
+    return errors_.ExitCode();
   }
 
  private:
   void ReadOptions(const std::vector<std::u16string>& arguments, std::u16string_view executablePath) {
-    ResetSettings();
     std::u16string configFile = FindConfigFile(arguments, executablePath);
+    settings_.ConfigFileName = configFile;
     if (FileExists(configFile)) ReadConfigFile(configFile, state_);
     ReadCommandLine(arguments, state_);
   }
@@ -76,9 +78,13 @@ class TRun {
     return false;
   }
 
-  // Usage text and value list; true when the run ends with them.
+  // Version, usage text and value list; true when the run ends with them.
   bool EndsEarly() {
-    if (state_.SourceKind == TSourceKind::Clipboard) ReadClipboard(InputLines);
+    if (state_.VersionRequested) {
+      PrintVersion();
+      return true;
+    }
+    if (state_.SourceKind == TSourceKind::Clipboard) ReadClipboard(state_.InputLines);
     if (state_.UsageRequested) {
       PrintUsage();
       return true;
@@ -89,41 +95,42 @@ class TRun {
     }
     if (state_.ListRequested) {
       PrintValueListLines();
-      return ToStdout;
+      return settings_.ToStdout;
     }
     return false;
   }
 
   bool Fail(std::u16string_view message) {
-    ReportError(message);
+    errors_.ReportError(message);
     return false;
   }
 
   bool Validate() {
-    LanguageCode = LookupLanguage(state_.LanguageText);
-    if (LanguageCode.empty()) return Fail(u"Not supported language");
+    settings_.LanguageCode = LookupLanguage(state_.LanguageText);
+    if (settings_.LanguageCode.empty()) return Fail(u"Not supported language");
     if (!FindVoice(state_.VoiceText)) return Fail(u"Unknown voice name");
-    VoiceName = state_.VoiceText;
-    EmotionName = NormalizeEmotion(state_.EmotionText);
-    if (EmotionName.empty()) return Fail(u"Unknown emotional tone");
+    settings_.VoiceName = state_.VoiceText;
+    settings_.EmotionName = NormalizeEmotion(state_.EmotionText);
+    if (settings_.EmotionName.empty()) return Fail(u"Unknown emotional tone");
     if (!ValidateRate(state_.RateText)) return Fail(u"Rate value out of range");
-    SpeechRate = state_.RateText;
+    settings_.SpeechRate = state_.RateText;
     std::optional<int32_t> volumeDelta = ValidateVolume(state_.VolumeText);
     if (!volumeDelta) return Fail(u"Wrong volume value");
-    VolumeDelta = *volumeDelta;
-    if (!ToStdout && OutputFileName.empty()) return Fail(u"Output file name not defined");
-    if (ApiKey.empty()) return Fail(u"API-key not defined");
+    settings_.VolumeDelta = *volumeDelta;
+    if (!settings_.ToStdout && settings_.OutputFileName.empty()) return Fail(u"Output file name not defined");
+    if (settings_.ApiKey.empty()) return Fail(u"API-key not defined");
     return true;
   }
 
   void SettleOutputFormat() {
-    if (!ToStdout) RawOutput = OmitDataLength = false;
-    if (RawOutput) OmitDataLength = false;
-    SampleRate = SampleRateForFrequency(FrequencyOption);
+    if (!settings_.ToStdout) settings_.RawOutput = settings_.OmitDataLength = false;
+    if (settings_.RawOutput) settings_.OmitDataLength = false;
+    settings_.SampleRate = SampleRateForFrequency(settings_.FrequencyOption);
   }
 
   TDecodeOptions DecodeOptions() const {
-    return {state_.ForceEncoding, state_.ForcedEncoding, SubtitleMode && SubtitleFormat == kSubtitleVtt};
+    return {state_.ForceEncoding, state_.ForcedEncoding,
+            settings_.SubtitleMode && settings_.SubtitleFormat == kSubtitleVtt};
   }
 
   bool AllInputFilesExist() {
@@ -132,7 +139,8 @@ class TRun {
       if (FileExists(name)) continue;
       allExist = false;
       std::u16string shortName = FileNameOnly(name);
-      ReportError(shortName.empty() ? u"Input file not found" : u"Input file not found: " + shortName);
+      errors_.ReportError(shortName.empty() ? u"Input file not found"
+                                            : u"Input file not found: " + shortName);
     }
     return allExist;
   }
@@ -140,15 +148,16 @@ class TRun {
   bool ReadInputFiles() {
     if (!AllInputFilesExist()) return false;
     const std::u16string& first = state_.InputFileNames.front();
-    if (!SubtitleMode && IsSubtitleFileName(first)) SubtitleMode = true;
-    if (SubtitleMode && SubtitleFormat == kSubtitleNone) SubtitleFormat = SubtitleFormatFromFileName(first);
+    if (!settings_.SubtitleMode && IsSubtitleFileName(first)) settings_.SubtitleMode = true;
+    if (settings_.SubtitleMode && settings_.SubtitleFormat == kSubtitleNone)
+      settings_.SubtitleFormat = SubtitleFormatFromFileName(first);
     const TDecodeOptions options = DecodeOptions();
     for (size_t i = 0; i < state_.InputFileNames.size(); ++i) {
       const std::u16string& name = state_.InputFileNames[i];
       if (name.empty()) continue;
-      if (SubtitleMode && i > 0) break;  // a subtitle run voices one file
-      if (!InputLines.empty()) InputLines.insert(InputLines.end(), 2, std::u16string());
-      if (!ReadTextFile(name, options, InputLines)) return Fail(u"File reading error");
+      if (settings_.SubtitleMode && i > 0) break;  // a subtitle run voices one file
+      if (!state_.InputLines.empty()) state_.InputLines.insert(state_.InputLines.end(), 2, std::u16string());
+      if (!ReadTextFile(name, options, state_.InputLines)) return Fail(u"File reading error");
     }
     return true;
   }
@@ -158,7 +167,7 @@ class TRun {
       case TSourceKind::Files:
         return ReadInputFiles();
       case TSourceKind::StandardInput:
-        return ReadStandardInput(DecodeOptions(), InputLines) || Fail(u"STDIN reading error");
+        return ReadStandardInput(DecodeOptions(), state_.InputLines) || Fail(u"STDIN reading error");
       case TSourceKind::Clipboard:
         return true;  // read before the early exits
       case TSourceKind::CommandText:
@@ -166,21 +175,24 @@ class TRun {
     }
     bool redecode =
         state_.TextFromCommandLine && state_.ForceEncoding && state_.ForcedEncoding == TEncoding::Utf8;
-    InputLines = redecode ? RedecodeCommandText(state_.CommandText) : SplitIntoLines(state_.CommandText);
+    state_.InputLines =
+        redecode ? RedecodeCommandText(state_.CommandText) : SplitIntoLines(state_.CommandText);
     return true;
   }
 
   // Line selection, filters and trimming; false (silently) when no text is left.
   bool PrepareText() {
-    if (!LineSelections.empty()) InputLines = SelectLines(InputLines, LineSelections);
-    TFilterFlags flags{IgnoreSquareBrackets, IgnoreCurlyBrackets, IgnoreAngleBrackets,
-                       IgnoreRoundBrackets,  IgnoreUrls,          IgnoreComments};
-    InputLines = FilterInputText(InputLines, flags);
-    return !InputLines.empty();
+    if (!settings_.LineSelections.empty())
+      state_.InputLines = SelectLines(state_.InputLines, settings_.LineSelections);
+    TFilterFlags flags{settings_.IgnoreSquareBrackets, settings_.IgnoreCurlyBrackets,
+                       settings_.IgnoreAngleBrackets,  settings_.IgnoreRoundBrackets,
+                       settings_.IgnoreUrls,           settings_.IgnoreComments};
+    state_.InputLines = FilterInputText(state_.InputLines, flags);
+    return !state_.InputLines.empty();
   }
 
   bool ReadSubtitles() {
-    if (SubtitleFormat == kSubtitleNone) return Fail(u"Unknown format of subtitles");
+    if (settings_.SubtitleFormat == kSubtitleNone) return Fail(u"Unknown format of subtitles");
     // The reader of the format fills the subtitle list here, "No text in subtitles" is reported
     // when it stays empty, and the entries are joined and widened. Until the readers exist a
     // subtitle run ends after the checks above.
@@ -188,41 +200,46 @@ class TRun {
   }
 
   bool CheckOutputFolder() {
-    if (ToStdout) return true;
-    std::u16string folder = FolderPart(OutputFileName);
+    if (settings_.ToStdout) return true;
+    std::u16string folder = FolderPart(settings_.OutputFileName);
     return folder.empty() || FolderExists(folder) || Fail(u"Output folder not found");
   }
 
-  static void SettleSyncFile(bool& enabled, int32_t& maxLength, std::u16string& fileName,
-                             std::u16string_view extension) {
+  static void SettleSyncFile(const std::u16string& outputFileName, bool& enabled, int32_t& maxLength,
+                             std::u16string& fileName, std::u16string_view extension) {
     if (!enabled) return;
-    if (OutputFileName.empty() && fileName.empty()) {
+    if (outputFileName.empty() && fileName.empty()) {
       enabled = false;
       return;
     }
     maxLength = std::max(maxLength, 15);
-    if (fileName.empty()) fileName = ChangeExtension(OutputFileName, extension);
+    if (fileName.empty()) fileName = ChangeExtension(outputFileName, extension);
   }
 
   void SettleSyncOutput() {
-    SettleSyncFile(LrcEnabled, LrcData.MaxLength, LrcData.FileName, u".lrc");
-    SettleSyncFile(SrtEnabled, SrtData.MaxLength, SrtData.FileName, u".srt");
-    SyncOutput = LrcEnabled || SrtEnabled;
+    SettleSyncFile(settings_.OutputFileName, settings_.LrcEnabled, settings_.LrcData.MaxLength,
+                   settings_.LrcData.FileName, u".lrc");
+    SettleSyncFile(settings_.OutputFileName, settings_.SrtEnabled, settings_.SrtData.MaxLength,
+                   settings_.SrtData.FileName, u".srt");
+    settings_.SyncOutput = settings_.LrcEnabled || settings_.SrtEnabled;
   }
 
   void SettleProgress() {
-    // The tempo library is linked with the program; only the rate limit is left to settle.
-    if (SubtitleMode && SubFit) SubMaxRate = static_cast<uint8_t>(std::clamp(state_.SubMaxPercent, 110, 200));
-    if (ToStdout) ShowProgress = false;
+    if (settings_.SubtitleMode && settings_.SubFit)
+      settings_.SubMaxRate = static_cast<uint8_t>(std::clamp(state_.SubMaxPercent, 110, 200));
+    if (settings_.ToStdout) settings_.ShowProgress = false;
   }
 
   void Synthesize(const TSynthesisDriver& driver) {
-    if (ShowProgress) SetCursorVisible(false);
-    driver();
-    if (ShowProgress) SetCursorVisible(true);
+    if (settings_.ShowProgress) SetCursorVisible(false);
+    driver(TSynthesisInput{settings_, state_.InputLines, dictionaries_, errors_});
+    if (settings_.ShowProgress) SetCursorVisible(true);
   }
 
-  TRunState state_;
+  TErrorReport& errors_;
+  TRunState& state_;
+  TSettings& settings_ = state_.Settings;
+  TDictionarySet dictionaries_;
 };
 
 }  // namespace
@@ -236,12 +253,20 @@ int32_t SampleRateForFrequency(int32_t kiloHertz) {
 }
 
 int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
+                const TSynthesisDriver& driver, TErrorReport& errors, TRunState& state) {
+  return TRun(errors, state).Run(arguments, executablePath, driver);
+}
+
+int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
+                const TSynthesisDriver& driver, TErrorReport& errors) {
+  TRunState state;
+  return RunSequence(arguments, executablePath, driver, errors, state);
+}
+
+int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
                 const TSynthesisDriver& driver) {
-  ResetErrorReport();
-  InputLines.clear();
-  int exitCode = TRun().Run(arguments, executablePath, driver);
-  InputLines.clear();
-  return exitCode;
+  TErrorReport errors;
+  return RunSequence(arguments, executablePath, driver, errors);
 }
 
 }  // namespace sonacli

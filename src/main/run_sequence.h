@@ -7,14 +7,34 @@
 #include <string_view>
 #include <vector>
 
+#include "dict/dictionary_set.h"
+#include "main/report_error.h"
+#include "main/run_state.h"
+#include "settings/settings.h"
+
 namespace sonacli {
 
-// The synthesis step; it reads the settled settings and InputLines.
-using TSynthesisDriver = std::function<void()>;
+// What the synthesis step is handed; all of it belongs to the run.
+struct TSynthesisInput {
+  const TSettings& Settings;                 // settled
+  const std::vector<std::u16string>& Lines;  // the input text, one entry per line
+  const TDictionarySet& Dictionaries;        // loaded
+  TErrorReport& Errors;
+};
+
+// The synthesis step.
+using TSynthesisDriver = std::function<void(const TSynthesisInput& input)>;
 
 // Runs the main sequence on the arguments (program name excluded) and returns the exit code:
 // options, early exits, validation, input, selection and filters, dictionaries, subtitles,
-// output settings, then the driver. Every failure is reported and ends the run.
+// output settings, then the driver. Every failure is reported into `errors` and ends the run.
+// Every call starts from the default settings and owns all that it reads and fills.
+int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
+                const TSynthesisDriver& driver, TErrorReport& errors);
+// The same on a fresh run state of the caller's, which keeps what the run settled (for tests).
+int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
+                const TSynthesisDriver& driver, TErrorReport& errors, TRunState& state);
+// The same with an error report of its own.
 int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
                 const TSynthesisDriver& driver);
 

@@ -1,5 +1,5 @@
-// The values that live for one run only: where the input comes from and the option texts that
-// are checked after parsing.
+// The values that live for one run only: the settings, where the input comes from, the option
+// texts that are checked after parsing, and the input text.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "input/encoding_detection.h"
+#include "settings/settings.h"
 
 namespace sonacli {
 
@@ -14,6 +15,7 @@ namespace sonacli {
 enum class TSourceKind : uint8_t { Files = 0, Clipboard = 1, CommandText = 2, StandardInput = 3 };
 
 struct TRunState {
+  TSettings Settings;
   TSourceKind SourceKind = TSourceKind::CommandText;
   std::vector<std::u16string> InputFileNames;  // -f and -fl, in the order given
   std::u16string CommandText;                  // the -t texts joined by CR LF
@@ -22,6 +24,7 @@ struct TRunState {
   TEncoding ForcedEncoding = TEncoding::Ansi;  // Ansi, Utf8 or Utf16LE
   bool UsageRequested = false;
   bool ListRequested = false;
+  bool VersionRequested = false;
   // Option values before validation, lowered.
   std::u16string LanguageText = u"ru-ru";
   std::u16string VoiceText = u"oksana";
@@ -29,6 +32,9 @@ struct TRunState {
   std::u16string RateText = u"1.0";
   std::u16string VolumeText = u"100";
   int32_t SubMaxPercent = 200;  // --sub-max before clamping
+  // The whole input text, one entry per line without line ends: filled by the input step, then read
+  // by the driver.
+  std::vector<std::u16string> InputLines;
 };
 
 }  // namespace sonacli

@@ -1,10 +1,12 @@
-// The synthesis phase: the text-mode or subtitle-mode driver on the settled settings.
+// The synthesis step of the program: the real service and the driver the settings ask for.
 #pragma once
+
+#include "main/run_sequence.h"
 
 namespace sonacli {
 
-// Creates the synthesis object, runs the driver of the current mode on InputLines (or the
-// subtitle list) and destroys the object. Failures are reported by the driver itself.
-void RunSynthesis();
+// Runs the text-mode driver against the speech service, with interruption by SIGINT and SIGTERM
+// (waits are cut short, the audio made so far is completed and saved, the temporary folder removed).
+void RunSynthesis(const TSynthesisInput& input);
 
 }  // namespace sonacli

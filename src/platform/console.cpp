@@ -58,11 +58,11 @@ void SetCursorVisible(bool visible) {
   if (!g_capture && IsStdoutTerminal()) WriteStdout(visible ? "\x1b[?25h" : "\x1b[?25l");
 }
 
-ConsoleCapture::ConsoleCapture() : previous_(g_capture) {
+TConsoleCapture::TConsoleCapture() : previous_(g_capture) {
   g_capture = &text_;
 }
 
-ConsoleCapture::~ConsoleCapture() {
+TConsoleCapture::~TConsoleCapture() {
   g_capture = previous_;
 }
 

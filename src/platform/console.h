@@ -20,12 +20,12 @@ void SetCursorVisible(bool visible);
 
 // While an object lives, PrintLine and PrintText go into its text instead of standard output
 // (tests read what the program printed); WriteStdout is not redirected.
-class ConsoleCapture {
+class TConsoleCapture {
  public:
-  ConsoleCapture();
-  ~ConsoleCapture();
-  ConsoleCapture(const ConsoleCapture&) = delete;
-  ConsoleCapture& operator=(const ConsoleCapture&) = delete;
+  TConsoleCapture();
+  ~TConsoleCapture();
+  TConsoleCapture(const TConsoleCapture&) = delete;
+  TConsoleCapture& operator=(const TConsoleCapture&) = delete;
 
   const std::string& Text() const { return text_; }
 

@@ -35,11 +35,11 @@ std::string LocaleVariable() {
 
 }  // namespace
 
-LocaleName CurrentLocaleName() {
+TLocaleName CurrentLocaleName() {
   std::string value = LocaleVariable();
   value = value.substr(0, value.find_first_of(".@"));
   if (value == "C" || value == "POSIX") return {};
-  LocaleName locale;
+  TLocaleName locale;
   size_t underscore = value.find('_');
   locale.language = value.substr(0, underscore);
   if (underscore != std::string::npos) locale.territory = value.substr(underscore + 1);
@@ -47,7 +47,7 @@ LocaleName CurrentLocaleName() {
 }
 
 uint32_t SystemLocaleId() {
-  LocaleName locale = CurrentLocaleName();
+  TLocaleName locale = CurrentLocaleName();
   std::string full = locale.language + "_" + locale.territory;
   for (const LocaleId& entry : kLocaleIds) {
     if (full == entry.name) return entry.id;

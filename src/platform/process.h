@@ -9,11 +9,11 @@ namespace sonacli {
 
 // The locale of the environment (LC_ALL, else LC_CTYPE, else LANG), split into its parts:
 // "ru_RU.UTF-8" gives language "ru" and territory "RU"; "C", "POSIX" and nothing give empty parts.
-struct LocaleName {
+struct TLocaleName {
   std::string language;
   std::string territory;
 };
-LocaleName CurrentLocaleName();
+TLocaleName CurrentLocaleName();
 
 // The Windows locale identifier of the environment's locale (0x0429 for Persian in Iran);
 // 0x0409 when the locale is not one the table knows.

@@ -140,7 +140,7 @@ int AnsiCodePage() {
     long value = std::strtol(forced, &end, 10);
     if (end && *end == '\0' && value > 0 && value < 100000) return static_cast<int>(value);
   }
-  LocaleName locale = CurrentLocaleName();
+  TLocaleName locale = CurrentLocaleName();
   return AnsiCodePageForLanguage(locale.language, locale.territory);
 }
 

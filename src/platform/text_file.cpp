@@ -1,7 +1,12 @@
 #include "platform/text_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
 #include <fstream>
-#include <iterator>
 
 #include "common/unicode_text.h"
 #include "platform/file_system.h"
@@ -9,12 +14,48 @@
 
 namespace sonacli {
 
-bool ReadFileBytes(std::u16string_view fileName, std::string& bytes) {
+namespace {
+
+// Closes the descriptor when the read ends, however it ends.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+TInputTooLarge::TInputTooLarge(std::u16string_view name)
+    : std::runtime_error("Too large to read: " + NativePath(name)) {}
+
+bool ReadFileBytes(std::u16string_view fileName, std::string& bytes, size_t maxBytes) {
   if (FolderExists(fileName)) return false;  // a folder opens like a file but reads nothing
-  std::ifstream in(NativePath(fileName), std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  const FileDescriptor file(::open(NativePath(fileName).c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.Get() < 0) return false;
+  bytes.clear();
+  struct stat status {};
+  if (::fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode)) {
+    if (static_cast<uint64_t>(status.st_size) > maxBytes) throw TInputTooLarge(fileName);
+    bytes.reserve(static_cast<size_t>(status.st_size));
+  }
+  std::array<char, 65536> block;
+  for (;;) {
+    const ssize_t got = ::read(file.Get(), block.data(), block.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    // Devices and pipes tell no size before they are read.
+    if (static_cast<size_t>(got) > maxBytes - bytes.size()) throw TInputTooLarge(fileName);
+    bytes.append(block.data(), static_cast<size_t>(got));
+  }
 }
 
 bool WriteFileBytes(std::u16string_view fileName, std::string_view bytes) {
@@ -27,7 +68,7 @@ bool WriteFileBytes(std::u16string_view fileName, std::string_view bytes) {
 
 bool ReadTextLines(std::u16string_view fileName, std::vector<std::u16string>& lines) {
   std::string bytes;
-  if (!ReadFileBytes(fileName, bytes)) return false;
+  if (!ReadFileBytes(fileName, bytes, kMaxSettingsFileBytes)) return false;
   lines = SplitIntoLines(DecodeTextFile(bytes));
   return true;
 }

@@ -37,25 +37,25 @@ size_t NextCharOffset(std::u16string_view text, size_t offset) {
 
 }  // namespace
 
-void Regex::CodeDeleter::operator()(pcre2_real_code_16* code) const {
+void TRegex::CodeDeleter::operator()(pcre2_real_code_16* code) const {
   pcre2_code_free(code);
 }
 
-void Regex::ContextDeleter::operator()(pcre2_real_match_context_16* context) const {
+void TRegex::ContextDeleter::operator()(pcre2_real_match_context_16* context) const {
   pcre2_match_context_free(context);
 }
 
-Regex::Regex(std::unique_ptr<pcre2_real_code_16, CodeDeleter> code,
-             std::unique_ptr<pcre2_real_match_context_16, ContextDeleter> context)
+TRegex::TRegex(std::unique_ptr<pcre2_real_code_16, CodeDeleter> code,
+               std::unique_ptr<pcre2_real_match_context_16, ContextDeleter> context)
     : code_(std::move(code)), context_(std::move(context)) {
   uint32_t count = 0;
   pcre2_pattern_info(code_.get(), PCRE2_INFO_CAPTURECOUNT, &count);
   groupCount_ = static_cast<int>(count);
 }
 
-Regex::~Regex() = default;
+TRegex::~TRegex() = default;
 
-std::unique_ptr<Regex> Regex::Compile(std::u16string_view pattern, bool caseSensitive) {
+std::unique_ptr<TRegex> TRegex::Compile(std::u16string_view pattern, bool caseSensitive) {
   uint32_t options = PCRE2_UTF | PCRE2_UCP | PCRE2_MULTILINE | PCRE2_MATCH_INVALID_UTF;
   if (!caseSensitive) options |= PCRE2_CASELESS;
   // Texts hold lines ending in CR LF, CR or LF; "^" and "$" know all three.
@@ -73,11 +73,11 @@ std::unique_ptr<Regex> Regex::Compile(std::u16string_view pattern, bool caseSens
   if (!context) return nullptr;
   pcre2_set_match_limit(context.get(), kMatchLimit);
   pcre2_set_depth_limit(context.get(), kDepthLimit);
-  return std::unique_ptr<Regex>(new Regex(std::move(code), std::move(context)));
+  return std::unique_ptr<TRegex>(new TRegex(std::move(code), std::move(context)));
 }
 
-bool Regex::ForEachMatch(std::u16string_view subject,
-                         const std::function<void(const RegexMatch&)>& onMatch) const {
+bool TRegex::ForEachMatch(std::u16string_view subject,
+                          const std::function<void(const TRegexMatch&)>& onMatch) const {
   std::unique_ptr<pcre2_match_data, MatchDataDeleter> data(
       pcre2_match_data_create_from_pattern(code_.get(), nullptr));
   if (!data) return false;
@@ -105,31 +105,31 @@ bool Regex::ForEachMatch(std::u16string_view subject,
       retryNotEmpty = true;
       continue;
     }
-    onMatch(RegexMatch(*this, subject, ovector, rc));
+    onMatch(TRegexMatch(*this, subject, ovector, rc));
     offset = ovector[1];
     retryNotEmpty = false;
   }
   return true;
 }
 
-int Regex::GroupNumber(std::u16string_view name) const {
+int TRegex::GroupNumber(std::u16string_view name) const {
   const std::u16string terminated(name);
   const int number = pcre2_substring_number_from_name(code_.get(), Code16(terminated));
   return number > 0 ? number : -1;
 }
 
-bool RegexMatch::Has(int group) const {
+bool TRegexMatch::Has(int group) const {
   return group >= 0 && group < setCount_ && offsets_[2 * group] != PCRE2_UNSET;
 }
 
-std::u16string_view RegexMatch::Group(int group) const {
+std::u16string_view TRegexMatch::Group(int group) const {
   if (!Has(group)) return {};
   const size_t start = offsets_[2 * group];
   const size_t end = offsets_[2 * group + 1];
   return end > start ? subject_.substr(start, end - start) : std::u16string_view();
 }
 
-int RegexMatch::LastGroup() const {
+int TRegexMatch::LastGroup() const {
   for (int group = setCount_ - 1; group > 0; --group) {
     if (Has(group)) return group;
   }

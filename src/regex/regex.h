@@ -12,24 +12,25 @@ struct pcre2_real_match_context_16;
 
 namespace sonacli {
 
-class RegexMatch;
+class TRegexMatch;
 
 // One compiled pattern: UTF with Unicode properties, multi-line ("^" and "$" also at line breaks:
 // CR LF, CR or LF),
 // caseless unless case-sensitive. A runaway match ends at the engine's match and depth limits.
-class Regex {
+class TRegex {
  public:
   // Null when the pattern does not compile.
-  static std::unique_ptr<Regex> Compile(std::u16string_view pattern, bool caseSensitive);
-  ~Regex();
-  Regex(const Regex&) = delete;
-  Regex& operator=(const Regex&) = delete;
+  static std::unique_ptr<TRegex> Compile(std::u16string_view pattern, bool caseSensitive);
+  ~TRegex();
+  TRegex(const TRegex&) = delete;
+  TRegex& operator=(const TRegex&) = delete;
 
   // Calls onMatch for every non-overlapping match of non-zero length, left to right; an empty
   // match is passed over, and a non-empty match at the same place is tried instead (as Perl's
   // global substitution does). False when matching failed (a limit was reached): the matches
   // already reported must then be discarded.
-  bool ForEachMatch(std::u16string_view subject, const std::function<void(const RegexMatch&)>& onMatch) const;
+  bool ForEachMatch(std::u16string_view subject,
+                    const std::function<void(const TRegexMatch&)>& onMatch) const;
 
   // Capturing groups, group 0 not counted.
   int GroupCount() const { return groupCount_; }
@@ -43,21 +44,21 @@ class Regex {
   struct ContextDeleter {
     void operator()(pcre2_real_match_context_16* context) const;
   };
-  Regex(std::unique_ptr<pcre2_real_code_16, CodeDeleter> code,
-        std::unique_ptr<pcre2_real_match_context_16, ContextDeleter> context);
+  TRegex(std::unique_ptr<pcre2_real_code_16, CodeDeleter> code,
+         std::unique_ptr<pcre2_real_match_context_16, ContextDeleter> context);
 
   std::unique_ptr<pcre2_real_code_16, CodeDeleter> code_;
   std::unique_ptr<pcre2_real_match_context_16, ContextDeleter> context_;
   int groupCount_ = 0;
 };
 
-// One match as reported by Regex::ForEachMatch; valid only during the call.
-class RegexMatch {
+// One match as reported by TRegex::ForEachMatch; valid only during the call.
+class TRegexMatch {
  public:
-  RegexMatch(const Regex& regex, std::u16string_view subject, const size_t* offsets, int setCount)
+  TRegexMatch(const TRegex& regex, std::u16string_view subject, const size_t* offsets, int setCount)
       : regex_(regex), subject_(subject), offsets_(offsets), setCount_(setCount) {}
 
-  const Regex& Pattern() const { return regex_; }
+  const TRegex& Pattern() const { return regex_; }
   std::u16string_view Subject() const { return subject_; }
   // True when the group exists and took part in the match.
   bool Has(int group) const;
@@ -69,7 +70,7 @@ class RegexMatch {
   int LastGroup() const;
 
  private:
-  const Regex& regex_;
+  const TRegex& regex_;
   std::u16string_view subject_;
   const size_t* offsets_;
   int setCount_;

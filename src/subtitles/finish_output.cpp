@@ -3,7 +3,7 @@
 #include "platform/file_system.h"
 #include "platform/text_codec.h"
 #include "platform/text_file.h"
-#include "settings/online_global.h"
+#include "settings/settings.h"
 
 namespace sonacli {
 
@@ -11,9 +11,9 @@ namespace {
 
 constexpr std::u16string_view kLineEnd = u"\r\n";
 
-bool MoveAudioIntoPlace(const TOutputData& format) {
+bool MoveAudioIntoPlace(const TOutputData& format, const std::u16string& outputFileName) {
   if (!FileExists(format.FileName)) return false;
-  return MoveFileReplacing(format.FileName, OutputFileName) && FileExists(OutputFileName);
+  return MoveFileReplacing(format.FileName, outputFileName) && FileExists(outputFileName);
 }
 
 }  // namespace
@@ -34,6 +34,9 @@ std::string EncodeSyncFile(const std::vector<std::u16string>& lines, uint8_t enc
       break;
     default:
       bytes = EncodeCodePage(text, ansiCodePage);
+      // Lines the ANSI code page cannot hold would lose their letters to "?"; UTF-8 keeps them.
+      if (DecodeCodePage(bytes, ansiCodePage) != text)
+        return EncodeSyncFile(lines, kSyncEncodingUtf8, ansiCodePage);
       break;
   }
   return bytes;
@@ -43,17 +46,18 @@ bool WriteSyncFile(std::u16string_view fileName, const std::vector<std::u16strin
   return WriteFileBytes(fileName, EncodeSyncFile(lines, encoding, AnsiCodePage()));
 }
 
-bool FinishOutput(const TOutputData& format, bool errorReported, bool writeSyncFiles,
-                  const std::vector<std::u16string>& lrcLines, const std::vector<std::u16string>& srtLines) {
-  const bool saved = ToStdout ? !errorReported : MoveAudioIntoPlace(format);
+bool FinishOutput(const TSettings& settings, const TOutputData& format, bool errorReported,
+                  bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
+                  const std::vector<std::u16string>& srtLines) {
+  const bool saved = settings.ToStdout ? !errorReported : MoveAudioIntoPlace(format, settings.OutputFileName);
   if (!saved || !writeSyncFiles) return saved;
-  if (LrcEnabled) WriteSyncFile(LrcData.FileName, lrcLines, LrcData.Encoding);
-  if (SrtEnabled) WriteSyncFile(SrtData.FileName, srtLines, SrtData.Encoding);
+  if (settings.LrcEnabled) WriteSyncFile(settings.LrcData.FileName, lrcLines, settings.LrcData.Encoding);
+  if (settings.SrtEnabled) WriteSyncFile(settings.SrtData.FileName, srtLines, settings.SrtData.Encoding);
   return saved;
 }
 
-bool FinishOutput(const TOutputData& format, bool errorReported) {
-  return FinishOutput(format, errorReported, false, {}, {});
+bool FinishOutput(const TSettings& settings, const TOutputData& format, bool errorReported) {
+  return FinishOutput(settings, format, errorReported, false, {}, {});
 }
 
 }  // namespace sonacli

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "audio/audio_output.h"
+#include "settings/settings.h"
 
 namespace sonacli {
 
@@ -17,21 +18,23 @@ enum : uint8_t {
   kSyncEncodingUtf16LE = 2,  // with FF FE
 };
 
-// The bytes of a sync file: every line, the last included, followed by CR LF. Characters the ANSI
-// code page cannot hold become its replacement character; an unknown encoding counts as ANSI.
+// The bytes of a sync file: every line, the last included, followed by CR LF. An unknown encoding
+// counts as ANSI; a text that the ANSI code page cannot hold whole is written as UTF-8 with its
+// byte-order mark instead.
 std::string EncodeSyncFile(const std::vector<std::u16string>& lines, uint8_t encoding, int ansiCodePage);
 
 // Creates or replaces the file with the encoded lines; false when it cannot be written.
 bool WriteSyncFile(std::u16string_view fileName, const std::vector<std::u16string>& lines, uint8_t encoding);
 
 // Called once after the output has been closed. For file output the temporary file
-// (format.FileName) is moved to OutputFileName. Returns whether the audio counts as saved: for a
+// (format.FileName) is moved to settings.OutputFileName. Returns whether the audio counts as saved: for a
 // file, the move succeeded and the file is there; for standard output, no error was reported during
 // the run. Only then, and only with writeSyncFiles (text mode), the LRC and SRT files of the enabled
 // outputs are written; an error writing either is ignored and does not stop the other.
-bool FinishOutput(const TOutputData& format, bool errorReported, bool writeSyncFiles,
-                  const std::vector<std::u16string>& lrcLines, const std::vector<std::u16string>& srtLines);
+bool FinishOutput(const TSettings& settings, const TOutputData& format, bool errorReported,
+                  bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
+                  const std::vector<std::u16string>& srtLines);
 // The same without sync files (subtitle mode).
-bool FinishOutput(const TOutputData& format, bool errorReported);
+bool FinishOutput(const TSettings& settings, const TOutputData& format, bool errorReported);
 
 }  // namespace sonacli

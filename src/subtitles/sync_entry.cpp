@@ -19,8 +19,8 @@ int64_t ProportionalMs(int64_t start, int64_t end, int64_t done, int64_t total) 
   return start + done * (end - start) / total;
 }
 
-void AppendLrcLines(const SyncSettings& settings, std::vector<std::u16string>& lrcLines,
-                    const std::u16string& text, bool forceEntry, SyncState& state) {
+void AppendLrcLines(const TSyncSettings& settings, std::vector<std::u16string>& lrcLines,
+                    const std::u16string& text, bool forceEntry, TSyncState& state) {
   const int64_t length = static_cast<int64_t>(text.size());
   const bool wrap = settings.LrcLimitLength && length > settings.LrcMaxLength;
   if (!wrap && length == 0 && !forceEntry) return;
@@ -40,8 +40,8 @@ void AppendLrcLines(const SyncSettings& settings, std::vector<std::u16string>& l
   state.BlankPending = state.BlankAfterCurrent;
 }
 
-void AppendSrtEntries(const SyncSettings& settings, std::vector<std::u16string>& srtLines,
-                      const std::u16string& text, bool forceEntry, SyncState& state) {
+void AppendSrtEntries(const TSyncSettings& settings, std::vector<std::u16string>& srtLines,
+                      const std::u16string& text, bool forceEntry, TSyncState& state) {
   const int64_t length = static_cast<int64_t>(text.size());
   if (settings.SrtLimitLength && length > settings.SrtMaxLength) {
     const std::vector<std::u16string> lines = WrapSyncText(text, settings.SrtMaxLength);
@@ -60,27 +60,16 @@ void AppendSrtEntries(const SyncSettings& settings, std::vector<std::u16string>&
 
 }  // namespace
 
-SyncSettings SyncSettingsFromGlobals() {
-  SyncSettings settings;
-  settings.SyncOutput = SyncOutput;
-  settings.LrcEnabled = LrcEnabled;
-  settings.SrtEnabled = SrtEnabled;
-  settings.LrcLimitLength = LrcData.LimitLength;
-  settings.LrcMaxLength = LrcData.MaxLength;
-  settings.SrtLimitLength = SrtData.LimitLength;
-  settings.SrtMaxLength = SrtData.MaxLength;
+TSyncSettings SyncSettingsFrom(const TSettings& options) {
+  TSyncSettings settings;
+  settings.SyncOutput = options.SyncOutput;
+  settings.LrcEnabled = options.LrcEnabled;
+  settings.SrtEnabled = options.SrtEnabled;
+  settings.LrcLimitLength = options.LrcData.LimitLength;
+  settings.LrcMaxLength = options.LrcData.MaxLength;
+  settings.SrtLimitLength = options.SrtData.LimitLength;
+  settings.SrtMaxLength = options.SrtData.MaxLength;
   return settings;
-}
-
-bool BlankAfterMarker(std::u16string_view marker, uint8_t lrcBlankLines, bool current) {
-  switch (lrcBlankLines) {
-    case 1:
-      return marker != u"0";
-    case 2:
-      return marker == u"1";
-    default:
-      return current;
-  }
 }
 
 int32_t WriteLrcHeader(std::vector<std::u16string>& lrcLines, bool lrcEnabled, const TLRCData& lrcData) {
@@ -97,11 +86,7 @@ int32_t WriteLrcHeader(std::vector<std::u16string>& lrcLines, bool lrcEnabled, c
   return static_cast<int32_t>(lrcLines.size());
 }
 
-int32_t WriteLrcHeader(std::vector<std::u16string>& lrcLines) {
-  return WriteLrcHeader(lrcLines, LrcEnabled, LrcData);
-}
-
-void AppendSrtEntry(std::vector<std::u16string>& srtLines, SyncState& state, std::u16string_view text,
+void AppendSrtEntry(std::vector<std::u16string>& srtLines, TSyncState& state, std::u16string_view text,
                     int64_t startMs, int64_t endMs) {
   ++state.SrtIndex;
   srtLines.push_back(ToUtf16(std::to_string(state.SrtIndex)));
@@ -110,9 +95,9 @@ void AppendSrtEntry(std::vector<std::u16string>& srtLines, SyncState& state, std
   srtLines.emplace_back();
 }
 
-void AddSyncEntry(const SyncSettings& settings, int64_t curMs, std::vector<std::u16string>& lrcLines,
+void AddSyncEntry(const TSyncSettings& settings, int64_t curMs, std::vector<std::u16string>& lrcLines,
                   std::vector<std::u16string>& srtLines, std::u16string_view text, bool forceEntry,
-                  SyncState& state) {
+                  TSyncState& state) {
   if (!settings.SyncOutput) return;
   const std::u16string cleaned = CleanSyncText(text);
   state.PrevMs = state.CurMs;
@@ -121,12 +106,11 @@ void AddSyncEntry(const SyncSettings& settings, int64_t curMs, std::vector<std::
   if (settings.SrtEnabled) AppendSrtEntries(settings, srtLines, cleaned, forceEntry, state);
 }
 
-void AppendSyncEntry(const TAudioOutput* output, const TOutputData& format,
+void AppendSyncEntry(const TSyncSettings& settings, const TAudioOutput* output, const TOutputData& format,
                      std::vector<std::u16string>& lrcLines, std::vector<std::u16string>& srtLines,
-                     std::u16string_view text, bool forceEntry, SyncState& state) {
-  if (!SyncOutput) return;
-  AddSyncEntry(SyncSettingsFromGlobals(), AudioDurationMs(output, format), lrcLines, srtLines, text,
-               forceEntry, state);
+                     std::u16string_view text, bool forceEntry, TSyncState& state) {
+  if (!settings.SyncOutput) return;
+  AddSyncEntry(settings, AudioDurationMs(output, format), lrcLines, srtLines, text, forceEntry, state);
 }
 
 }  // namespace sonacli

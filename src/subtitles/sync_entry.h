@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "audio/audio_output.h"
-#include "settings/online_global.h"
+#include "settings/settings.h"
 
 namespace sonacli {
 
 // Timing of one text-mode run; never reset within the run.
-struct SyncState {
+struct TSyncState {
   int64_t PrevMs = 0;              // start of the piece being entered (ms of audio before it)
   int64_t CurMs = 0;               // output duration after the piece
   int32_t SrtIndex = 0;            // number of the last SRT entry written
@@ -21,7 +21,7 @@ struct SyncState {
 };
 
 // What the entries depend on, as the settings resolution left it.
-struct SyncSettings {
+struct TSyncSettings {
   bool SyncOutput = false;
   bool LrcEnabled = false;
   bool SrtEnabled = false;
@@ -31,34 +31,29 @@ struct SyncSettings {
   int32_t SrtMaxLength = 0;
 };
 
-SyncSettings SyncSettingsFromGlobals();
-
-// BlankAfterCurrent for a text piece with the splitter's break marker ("0" a cut inside a sentence,
-// "1" the end of an input line, "2" the end of a sentence) under LrcBlankLines: 1 (--lrc-sent) any
-// break, 2 (--lrc-para) line ends only, 0 leaves `current` as it is.
-bool BlankAfterMarker(std::u16string_view marker, uint8_t lrcBlankLines, bool current);
+// The sync settings of a run, as the settings resolution left them.
+TSyncSettings SyncSettingsFrom(const TSettings& settings);
 
 // Appends the ID-tag lines ("[ar:", "[al:", "[ti:", "[au:", "[by:" for non-empty fields,
 // "[re:Sonarel]", "[offset:" when not 0) when LRC is on; returns the number of lines then in the list
 // (0 when LRC is off).
 int32_t WriteLrcHeader(std::vector<std::u16string>& lrcLines, bool lrcEnabled, const TLRCData& lrcData);
-int32_t WriteLrcHeader(std::vector<std::u16string>& lrcLines);
 
 // Appends one numbered SRT entry (number, times, text, empty line) and counts it in state.SrtIndex.
-void AppendSrtEntry(std::vector<std::u16string>& srtLines, SyncState& state, std::u16string_view text,
+void AppendSrtEntry(std::vector<std::u16string>& srtLines, TSyncState& state, std::u16string_view text,
                     int64_t startMs, int64_t endMs);
 
 // The entry for a piece whose audio ends at curMs: the cleaned text as LRC lines and SRT entries
 // covering state.CurMs..curMs, wrapped when a length limit is set and exceeded. An empty text makes
 // an entry only with forceEntry (audio inserts). curMs advances the state in any case.
-void AddSyncEntry(const SyncSettings& settings, int64_t curMs, std::vector<std::u16string>& lrcLines,
+void AddSyncEntry(const TSyncSettings& settings, int64_t curMs, std::vector<std::u16string>& lrcLines,
                   std::vector<std::u16string>& srtLines, std::u16string_view text, bool forceEntry,
-                  SyncState& state);
+                  TSyncState& state);
 
-// AddSyncEntry for the audio appended to the output so far, with the global settings; nothing
-// unless SyncOutput. `text` is the piece as written, before the dictionaries.
-void AppendSyncEntry(const TAudioOutput* output, const TOutputData& format,
+// AddSyncEntry for the audio appended to the output so far; nothing unless SyncOutput. `text` is
+// the piece as written, before the dictionaries.
+void AppendSyncEntry(const TSyncSettings& settings, const TAudioOutput* output, const TOutputData& format,
                      std::vector<std::u16string>& lrcLines, std::vector<std::u16string>& srtLines,
-                     std::u16string_view text, bool forceEntry, SyncState& state);
+                     std::u16string_view text, bool forceEntry, TSyncState& state);
 
 }  // namespace sonacli

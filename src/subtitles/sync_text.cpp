@@ -32,16 +32,6 @@ std::u16string RemoveTags(std::u16string_view text) {
   return result;
 }
 
-std::u16string CollapseSpaces(std::u16string_view text) {
-  std::u16string result;
-  result.reserve(text.size());
-  for (char16_t c : text) {
-    if (c == u' ' && !result.empty() && result.back() == u' ') continue;
-    result.push_back(c);
-  }
-  return result;
-}
-
 // The text being wrapped, read by 1-based positions.
 class Rest {
  public:

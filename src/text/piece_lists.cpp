@@ -5,6 +5,7 @@
 #include <unicode/utf16.h>
 
 #include "common/char_classes.h"
+#include "common/decimal.h"
 #include "common/trim.h"
 #include "common/unicode_text.h"
 #include "text/char_at.h"
@@ -16,12 +17,11 @@ namespace sonacli {
 
 namespace {
 
-constexpr std::u16string_view kAudioKind = u"audio";
-constexpr std::u16string_view kPauseKind = u"pause";
-constexpr std::u16string_view kPauseParaKind = u"pause_para";
-
-bool IsInsertKind(std::u16string_view kind) {
-  return kind == kAudioKind || kind == kPauseKind || kind == kPauseParaKind;
+// Appends a piece of the part's kind with the text and marker.
+void Append(TPieceList& pieces, const TPiece& part, std::u16string text, TPieceMarker marker) {
+  TPiece& piece = pieces.emplace_back(part);
+  piece.Text = std::move(text);
+  piece.Marker = marker;
 }
 
 // Ideographic commas, semicolons and colons: a natural pause inside CJK text.
@@ -35,16 +35,6 @@ bool CommaLike(char16_t c) {
 
 bool IsBlank(char16_t c) {
   return c <= u' ';
-}
-
-// Runs of spaces become one space.
-std::u16string CollapseSpaces(std::u16string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (char16_t c : text) {
-    if (c != u' ' || out.empty() || out.back() != u' ') out.push_back(c);
-  }
-  return out;
 }
 
 // The cut that the last two thirds of the window offer, or 0 when they offer none.
@@ -77,34 +67,15 @@ ptrdiff_t ScanForCut(std::u16string_view w) {
   return rightmostSpace != 0 ? rightmostSpace - 1 : 0;
 }
 
-void AppendInsert(std::u16string_view text, const PieceAttributes& attributes, bool markers,
-                  PieceLists& lists) {
-  std::u16string_view marker;
-  if (markers) marker = attributes.Kind == kPauseParaKind ? kMarkerLineEnd : kMarkerCut;
-  lists.Append(std::u16string(text), attributes, marker);
+void AppendInsert(std::u16string_view text, const TPiece& part, bool markers, TPieceList& pieces) {
+  TPieceMarker marker = TPieceMarker::None;
+  if (markers) marker = part.Kind == TPieceKind::PausePara ? TPieceMarker::LineEnd : TPieceMarker::Cut;
+  Append(pieces, part, std::u16string(text), marker);
+  // A length that is no number makes no silence.
+  if (part.Kind != TPieceKind::Audio) pieces.back().PauseMs = ParseDecimal(text).value_or(0);
 }
 
 }  // namespace
-
-PieceAttributes PieceAttributes::Of(const TTextPart& part) {
-  return {part.Language, part.Voice,       part.Rate,
-          part.Emotion,  part.ChannelMode, ToUtf16(std::to_string(part.Volume))};
-}
-
-void PieceLists::Clear() {
-  *this = PieceLists();
-}
-
-void PieceLists::Append(std::u16string text, const PieceAttributes& attributes, std::u16string_view marker) {
-  Texts.push_back(std::move(text));
-  Kinds.push_back(attributes.Kind);
-  Voices.push_back(attributes.Voice);
-  Rates.push_back(attributes.Rate);
-  Emotions.push_back(attributes.Emotion);
-  ChannelModes.push_back(attributes.ChannelMode);
-  Volumes.push_back(attributes.Volume);
-  if (!marker.empty()) Markers.emplace_back(marker);
-}
 
 std::vector<std::u16string> SplitLines(std::u16string_view text) {
   return SplitIntoLines(text);
@@ -119,8 +90,8 @@ size_t ChooseCut(std::u16string_view window) {
   return static_cast<size_t>(cut);
 }
 
-void CutToLength(const std::vector<std::u16string>& lines, int maxLength, const PieceAttributes& attributes,
-                 bool markers, PieceLists& lists) {
+void CutToLength(const std::vector<std::u16string>& lines, int maxLength, const TPiece& part, bool markers,
+                 TPieceList& pieces) {
   const size_t m = static_cast<size_t>(std::max(maxLength, 1));
   for (size_t k = 0; k < lines.size(); ++k) {
     if (lines[k].empty()) continue;
@@ -129,39 +100,38 @@ void CutToLength(const std::vector<std::u16string>& lines, int maxLength, const 
     while (!rest.empty()) {
       if (rest.size() <= m) {
         std::u16string piece = Trim(rest);
-        std::u16string_view marker = k + 1 == lines.size() ? kMarkerLineEnd : kMarkerSentenceEnd;
-        if (!piece.empty()) lists.Append(std::move(piece), attributes, markers ? marker : u"");
+        const TPieceMarker marker = k + 1 == lines.size() ? TPieceMarker::LineEnd : TPieceMarker::SentenceEnd;
+        if (!piece.empty()) Append(pieces, part, std::move(piece), markers ? marker : TPieceMarker::None);
         break;
       }
       const size_t cut = ChooseCut(rest.substr(0, m));
-      lists.Append(Trim(rest.substr(0, cut)), attributes, markers ? kMarkerCut : u"");
+      Append(pieces, part, Trim(rest.substr(0, cut)), markers ? TPieceMarker::Cut : TPieceMarker::None);
       rest.remove_prefix(cut);
       while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
     }
   }
 }
 
-void SplitIntoPieces(std::u16string_view text, const PieceAttributes& attributes, int maxLength,
-                     bool syncOutput, PieceLists& lists) {
+void SplitIntoPieces(std::u16string_view text, const TPiece& part, int maxLength, bool syncOutput,
+                     TPieceList& pieces) {
   if (text.empty()) return;
-  if (IsInsertKind(attributes.Kind)) {
-    AppendInsert(text, attributes, syncOutput, lists);
+  if (part.Kind != TPieceKind::Speech) {
+    AppendInsert(text, part, syncOutput, pieces);
     return;
   }
   std::vector<std::u16string> lines = SplitLines(text);
   if (!syncOutput) {
-    CutToLength(lines, maxLength, attributes, false, lists);
+    CutToLength(lines, maxLength, part, false, pieces);
     return;
   }
   for (const std::u16string& line : lines) {
-    if (!line.empty()) CutToLength(SplitLineIntoSentences(line), maxLength, attributes, true, lists);
+    if (!line.empty()) CutToLength(SplitLineIntoSentences(line), maxLength, part, true, pieces);
   }
 }
 
-void SplitSubtitleText(std::u16string_view text, const PieceAttributes& attributes, int maxLength,
-                       PieceLists& lists) {
-  if (text.empty() || IsInsertKind(attributes.Kind)) return;
-  CutToLength(SplitLines(text), maxLength, attributes, false, lists);
+void SplitSubtitleText(std::u16string_view text, const TPiece& part, int maxLength, TPieceList& pieces) {
+  if (text.empty() || part.Kind != TPieceKind::Speech) return;
+  CutToLength(SplitLines(text), maxLength, part, false, pieces);
 }
 
 }  // namespace sonacli

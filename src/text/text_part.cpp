@@ -5,7 +5,7 @@
 #include "catalogue/speech_rate.h"
 #include "catalogue/voice_catalogue.h"
 #include "common/unicode_text.h"
-#include "settings/online_global.h"
+#include "settings/settings.h"
 
 namespace sonacli {
 
@@ -16,21 +16,6 @@ constexpr std::u16string_view kTagClose = u"}}";
 // A tag's rate must lie within these bounds to be taken.
 constexpr double kTagRateMax = 3;
 constexpr double kTagRateMin = 0.1;
-
-struct ToneLetter {
-  char16_t Letter;
-  std::u16string_view Tone;
-};
-
-// Tones in a switch are single letters; full words are not taken there.
-constexpr std::array<ToneLetter, 6> kToneLetters = {{
-    {u'n', u"neutral"},
-    {u'g', u"good"},
-    {u'f', u"friendly"},
-    {u's', u"strict"},
-    {u'w', u"whisper"},
-    {u'e', u"evil"},
-}};
 
 bool StartsWithLangTag(std::u16string_view text) {
   return text.size() >= kLangTag.size() && LowerCase(text.substr(0, kLangTag.size())) == kLangTag;
@@ -48,13 +33,13 @@ bool NextField(std::u16string_view& rest, bool& more, std::u16string_view& field
 
 }  // namespace
 
-TPartSettings TPartSettings::FromGlobalSettings() {
+TPartSettings TPartSettings::FromSettings(const TSettings& run) {
   TPartSettings settings;
-  settings.Language = LanguageCode;
-  settings.Voice = VoiceName;
-  settings.Rate = IsDefaultRate(SpeechRate) ? u"" : SpeechRate;
-  settings.Emotion = EmotionName;
-  settings.Volume = VolumeDelta;
+  settings.Language = run.LanguageCode;
+  settings.Voice = run.VoiceName;
+  settings.Rate = IsDefaultRate(run.SpeechRate) ? u"" : run.SpeechRate;
+  settings.Emotion = run.EmotionName;
+  settings.Volume = run.VolumeDelta;
   return settings;
 }
 
@@ -99,10 +84,9 @@ void TTextPart::ApplyLanguageSwitch(size_t close) {
     ApplyRate(field);
   }
   if (NextField(rest, more, field)) Volume = ValidateVolume(field).value_or(0);
-  if (NextField(rest, more, field) && field.size() == 1) {
-    for (const ToneLetter& tone : kToneLetters) {
-      if (tone.Letter == field[0]) Emotion = tone.Tone;
-    }
+  // Tones in a switch are single letters; full words are not taken there.
+  if (NextField(rest, more, field)) {
+    if (std::u16string tone = ToneOfLetter(field); !tone.empty()) Emotion = std::move(tone);
   }
   if (more) {  // the channel takes the rest of the tag
     if (rest == u"l") ChannelMode = kChannelLeft;

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/settings.h"
+
 namespace sonacli {
 
 inline constexpr std::u16string_view kChannelBoth = u"MonoToBoth";
@@ -21,8 +23,8 @@ struct TPartSettings {
   std::u16string ChannelMode{kChannelBoth};
   int32_t Volume = 0;  // percent minus 100
 
-  // The global settings; a default spelling of the speech rate becomes the empty rate.
-  static TPartSettings FromGlobalSettings();
+  // The run's settings; a default spelling of the speech rate becomes the empty rate.
+  static TPartSettings FromSettings(const TSettings& run);
 };
 
 class TTextPart {

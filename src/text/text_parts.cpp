@@ -111,8 +111,6 @@ TTextParts::TTextParts(std::u16string_view text, const TPartSettings& defaults) 
   ExpandPauseTags();
 }
 
-TTextParts::TTextParts(std::u16string_view text) : TTextParts(text, TPartSettings::FromGlobalSettings()) {}
-
 void TTextParts::ExpandAudioTags() {
   parts_ = ExpandTags(parts_, kAudioTag, MakeAudioPart);
 }

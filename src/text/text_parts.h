@@ -18,12 +18,10 @@ class TTextParts {
   // The parts of the text, starting from the given settings; every "{{lang=" switch starts from
   // them again.
   TTextParts(std::u16string_view text, const TPartSettings& defaults);
-  // The same with the global settings of the run.
-  explicit TTextParts(std::u16string_view text);
 
   size_t Count() const { return parts_.size(); }
   // The part at index (from 0).
-  const TTextPart& Items(size_t index) const { return parts_.at(index); }
+  const TTextPart& Part(size_t index) const { return parts_.at(index); }
   void Clear() { parts_.clear(); }
 
   // Turns every closed "{{audio=file}}" in a text part into an "audio" part.

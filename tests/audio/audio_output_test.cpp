@@ -6,9 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "audio/wav_header.h"
+#include "audio/wave_in.h"
 #include "audio_fixtures.h"
 #include "common/unicode_text.h"
-#include "settings/online_global.h"
+#include "settings/settings.h"
 #include "testing/test_support.h"
 
 namespace sonacli {
@@ -41,20 +42,29 @@ struct RunResult {
   TAudioOutput::TKind kind{};
 };
 
-// One run over the pieces; standard output is stood for by a temporary file.
-RunResult RunOutput(TOutputSettings settings, const std::vector<std::string>& pieces) {
+// One run over the pieces; standard output is stood for by a temporary file. The piece at
+// `silenceAt`, a silence of 250 ms, goes in through AppendSilence.
+RunResult RunOutput(TOutputSettings settings, const std::vector<std::string>& pieces,
+                    size_t silenceAt = SIZE_MAX) {
   ScopedTempDir dir;
   const std::string stdoutName = dir.File("stdout.bin");
   settings.StdoutFd = ::open(stdoutName.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
   TOutputData format = kFormat;
   auto output = OpenOutput(format, ToUtf16(dir.Path().string()), settings);
-  EXPECT_NE(output, nullptr);
   RunResult result;
+  // A fatal check cannot leave a function that returns a value; the output is needed below.
+  if (output == nullptr) {
+    ADD_FAILURE() << "no output";
+    ::close(settings.StdoutFd);
+    return result;
+  }
   result.kind = output->Kind();
-  const uint64_t before = StreamedByteCount;
   bool first = true;
-  for (const std::string& piece : pieces) EXPECT_TRUE(AppendAudio(*output, first, piece));
-  result.counted = StreamedByteCount - before;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    EXPECT_TRUE(i == silenceAt ? AppendSilence(*output, first, kFormat, 250)
+                               : AppendAudio(*output, first, pieces[i]));
+  }
+  result.counted = output->Size();
   EXPECT_TRUE(CloseOutput(*output));
   ::close(settings.StdoutFd);
   if (settings.ToStdout) {
@@ -97,16 +107,63 @@ TEST(AudioOutput, PiecesJoinUnderTheFirstHeaderForEveryKindOfOutput) {
   }
 }
 
-TEST(AudioOutput, SettingsFromGlobalsHonourOnlyWhatStdoutAllows) {
-  ResetSettings();
-  RawOutput = OmitDataLength = true;
-  TOutputSettings settings = OutputSettingsFromGlobals();
+TEST(AudioOutput, SilenceWrittenInBlocksFollowsThePieceRules) {
+  // Straight into the output it must give what the same silence as one piece gives.
+  std::string piece;
+  bool pieceFirst = true;
+  ASSERT_TRUE(MakeSilence(piece, pieceFirst, 24000, 250, 16, 1));
+  const std::string answer = ThreeAnswers()[0];
+  for (const TOutputSettings settings :
+       {TOutputSettings{false, false, false}, TOutputSettings{true, false, false},
+        TOutputSettings{true, false, true}, TOutputSettings{true, true, false}}) {
+    for (const bool silenceFirst : {true, false}) {
+      const std::vector<std::string> pieces =
+          silenceFirst ? std::vector<std::string>{piece, answer} : std::vector<std::string>{answer, piece};
+      const RunResult expected = RunOutput(settings, pieces);
+      const RunResult written = RunOutput(settings, pieces, silenceFirst ? 0 : 1);
+      EXPECT_TRUE(written.bytes == expected.bytes) << settings.ToStdout << settings.RawOutput << silenceFirst;
+      EXPECT_EQ(written.counted, expected.counted);
+    }
+  }
+}
+
+TEST(AudioOutput, DataBeyondThePlainLimitGetAnRf64Header) {
+  const auto pieces = ThreeAnswers();
+  const std::string samples = SamplesOf(pieces);
+  for (const bool toStdout : {false, true}) {
+    TOutputSettings settings{toStdout, false, false};
+    settings.PlainWavLimit = 3500;  // the data exactly at the limit stay a canonical WAV
+    EXPECT_EQ(RunOutput(settings, pieces).bytes.substr(0, 4), "RIFF");
+    settings.PlainWavLimit = 3499;
+    const std::string bytes = RunOutput(settings, pieces).bytes;
+    ASSERT_EQ(bytes.size(), kRf64HeaderSize + 3500) << toStdout;
+    EXPECT_EQ(bytes.substr(0, 16), std::string("RF64\xFF\xFF\xFF\xFFWAVEds64"));
+    EXPECT_EQ(bytes.substr(48, 24), pieces[0].substr(12, 24));  // the "fmt " chunk of the first answer
+    EXPECT_TRUE(bytes.substr(kRf64HeaderSize) == samples);
+    // libsndfile reads it back as the same audio.
+    const auto reader = TWaveIn::OpenMemory(bytes);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->Format(), (TAudioFormat{24000, 1, 16}));
+    EXPECT_EQ(reader->Length(), 3500);
+    std::string read(3500, '\0');
+    EXPECT_EQ(reader->Read(reinterpret_cast<uint8_t*>(read.data()), read.size()), 3500u);
+    EXPECT_TRUE(read == samples);
+  }
+  // A streamed output never rewrites its header: its size fields stay 0.
+  TOutputSettings streamed{true, false, true};
+  streamed.PlainWavLimit = 100;
+  EXPECT_EQ(RunOutput(streamed, pieces).bytes.substr(0, 4), "RIFF");
+}
+
+TEST(AudioOutput, SettingsHonourOnlyWhatStdoutAllows) {
+  TSettings options;
+  options.RawOutput = options.OmitDataLength = true;
+  TOutputSettings settings = OutputSettingsFrom(options);
   EXPECT_FALSE(settings.ToStdout || settings.RawOutput || settings.OmitDataLength);
-  ToStdout = true;
-  settings = OutputSettingsFromGlobals();
+  options.ToStdout = true;
+  settings = OutputSettingsFrom(options);
   EXPECT_TRUE(settings.ToStdout && settings.RawOutput);
   EXPECT_FALSE(settings.OmitDataLength);  // --raw wins over --ignore-length
-  ResetSettings();
 }
 
 TEST(AudioOutput, SilenceHasTheRoundedWholeFrameLength) {
@@ -135,13 +192,11 @@ TEST(AudioOutput, SilenceHasTheRoundedWholeFrameLength) {
 
 TEST(AudioOutput, SubtitleBufferKeepsItsHeaderAndLeavesTheCounterAlone) {
   const auto pieces = ThreeAnswers();
-  const uint64_t before = StreamedByteCount;
   std::string buffer;
   bool first = true;
   ASSERT_TRUE(AppendSilence(buffer, first, kFormat, 250));
   for (const std::string& piece : pieces) ASSERT_TRUE(AppendAudio(buffer, first, piece));
   ASSERT_TRUE(AppendAudio(buffer, first, pieces[0].substr(0, kWavHeaderSize)));  // header only: nothing
-  EXPECT_EQ(StreamedByteCount, before);
   ASSERT_EQ(buffer.size(), kWavHeaderSize + 12000 + 3500);
   EXPECT_TRUE(buffer.substr(kWavHeaderSize + 12000) == SamplesOf(pieces));
   FinalizeWavHeader(buffer);

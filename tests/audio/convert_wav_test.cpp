@@ -29,8 +29,12 @@ using testing::WriteSoundFile;
 std::string Convert(const std::string& wav, int32_t rate, int32_t channels, int32_t bits,
                     TMSConverterMode mode = TMSConverterMode::msmMonoToBoth) {
   const auto reader = TWaveIn::OpenMemory(wav);
-  EXPECT_NE(reader, nullptr);
   std::string out;
+  // A fatal check cannot leave a function that returns a value; the reader is needed below.
+  if (reader == nullptr) {
+    ADD_FAILURE() << "no reader for the WAV";
+    return out;
+  }
   ConvertWav(*reader, out, rate, channels, bits, mode);
   return out;
 }
@@ -96,6 +100,19 @@ TEST(ConvertWav, ChannelModesAndTheMeanOfTwoChannels) {
 
   const std::string stereoWav = MakeWavBytes({1000, 3000, -32768, -32768, 32767, -32767}, 24000, 2);
   EXPECT_EQ(ChannelSamples(Convert(stereoWav, 24000, 1, 16), 1, 0), (std::vector<int16_t>{2000, -32767, 0}));
+}
+
+TEST(ConvertWav, MoreThanTwoChannelsAreMixedDownToTheMean) {
+  // Two frames of six channels; each output channel carries the mean of all six.
+  const std::string sixWav = MakeWavBytes(
+      {600, 1200, 1800, 2400, 3000, 3600, -32768, -32768, -32768, -32768, -32768, 32767}, 24000, 6);
+  const std::vector<int16_t> mean = {2100, -21845};
+  for (const int32_t channels : {1, 2}) {
+    const std::string out = Convert(sixWav, 24000, channels, 16);
+    ASSERT_EQ(out.size(), kWavHeaderSize + 2u * 2 * static_cast<size_t>(channels)) << channels;
+    EXPECT_EQ(GetUint16(out, 22), channels);
+    for (int32_t c = 0; c < channels; ++c) EXPECT_EQ(ChannelSamples(out, channels, c), mean) << channels;
+  }
 }
 
 TEST(ConvertWav, SampleWidthConversionsFollowTheirRounding) {

@@ -6,7 +6,6 @@
 
 #include "dict_files.h"
 #include "platform/text_codec.h"
-#include "settings/online_global.h"
 
 namespace sonacli {
 namespace {
@@ -103,12 +102,11 @@ TEST(TDictionarySet, SkipsBinaryFilesAndOverlongLines) {
   EXPECT_EQ(set.Apply(u"cat cow"), u"dog bull");
 }
 
-TEST(LoadDictionaries, LoadsTheFilesOfTheOption) {
+TEST(DictionarySet, LoadsTheNamedFilesAndCollapsesSpaces) {
   ScopedTempDir dir;
-  DictionaryFiles = {ToUtf16(testing::WriteFile(dir.File("a.dic"), "cat=dog\n"))};
-  LoadDictionaries();
-  EXPECT_EQ(ApplyDictionaries(u"a  Cat"), u"a Dog");
-  DictionaryFiles.clear();
+  TDictionarySet set;
+  set.Load({ToUtf16(testing::WriteFile(dir.File("a.dic"), "cat=dog\n"))});
+  EXPECT_EQ(set.Apply(u"a  Cat"), u"a Dog");
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ TEST(ApplyCaseOperators, ChangesCharactersAndRanges) {
 std::u16string ApplyRexLine(std::u16string_view line, std::u16string text) {
   const auto rule = ParseRexLine(line);
   if (!rule) return u"no rule";
-  const auto regex = Regex::Compile(rule->Pattern, rule->CaseSensitive);
+  const auto regex = TRegex::Compile(rule->Pattern, rule->CaseSensitive);
   if (!regex) return u"no pattern";
   const std::u16string before = text;
   if (!ReplaceMatches(*regex, text, rule->Replacement, rule->HasCaseOperators)) {

@@ -4,7 +4,6 @@
 
 #include "common/unicode_text.h"
 #include "main/option_table.h"
-#include "settings/online_global.h"
 #include "testing/test_support.h"
 
 namespace sonacli {
@@ -13,20 +12,26 @@ namespace {
 using Args = std::vector<std::u16string>;
 using Lines = std::vector<std::u16string>;
 
+TRunState g_parsed;  // the state of the last Parse
+
 TRunState Parse(const Args& args) {
-  ResetSettings();
-  TRunState state;
-  ReadCommandLine(args, state);
-  return state;
+  g_parsed = TRunState{};
+  ReadCommandLine(args, g_parsed);
+  return g_parsed;
+}
+
+// The settings of the last Parse.
+const TSettings& Parsed() {
+  return g_parsed.Settings;
 }
 
 TEST(ReadCommandLine, NamesIgnoreCaseAndValuesKeepTheirs) {
   TRunState state =
       Parse({u"-K", u"AbC", u"-L", u"RU-RU", u"-N", u"Alena", u"-W", u"Out.WAV", u"-Enc", u"UTF8"});
-  EXPECT_EQ(ApiKey, u"AbC");
+  EXPECT_EQ(Parsed().ApiKey, u"AbC");
   EXPECT_EQ(state.LanguageText, u"ru-ru");
   EXPECT_EQ(state.VoiceText, u"alena");
-  EXPECT_EQ(OutputFileName, u"Out.WAV");
+  EXPECT_EQ(Parsed().OutputFileName, u"Out.WAV");
   EXPECT_TRUE(state.ForceEncoding);
   EXPECT_EQ(state.ForcedEncoding, TEncoding::Utf8);
 }
@@ -34,15 +39,15 @@ TEST(ReadCommandLine, NamesIgnoreCaseAndValuesKeepTheirs) {
 TEST(ReadCommandLine, OptionWithoutItsArgumentAtTheEndDoesNothing) {
   EXPECT_EQ(Parse({u"-l"}).LanguageText, u"ru-ru");
   Parse({u"-k", u"first", u"-k"});
-  EXPECT_EQ(ApiKey, u"first");
+  EXPECT_EQ(Parsed().ApiKey, u"first");
 }
 
 TEST(ReadCommandLine, ConsumedArgumentIsNeverAnOption) {
   TRunState state = Parse({u"-t", u"-o", u"-ln", u"-5", u"-w", u"-h"});
   EXPECT_EQ(state.CommandText, u"-o");
-  EXPECT_FALSE(ToStdout);
-  EXPECT_TRUE(LineSelections.empty());
-  EXPECT_EQ(OutputFileName, u"-h");
+  EXPECT_FALSE(Parsed().ToStdout);
+  EXPECT_TRUE(Parsed().LineSelections.empty());
+  EXPECT_EQ(Parsed().OutputFileName, u"-h");
   EXPECT_FALSE(state.UsageRequested);
 }
 
@@ -60,17 +65,17 @@ TEST(ReadCommandLine, TextsJoinAndTheLastSourceWins) {
 
 TEST(ReadCommandLine, UnparsableNumbersChangeNothing) {
   Parse({u"-fr", u"16k", u"-dbr", u"-50"});
-  EXPECT_EQ(FrequencyOption, -1);
-  EXPECT_EQ(RequestDelayMs, 0);
+  EXPECT_EQ(Parsed().FrequencyOption, -1);
+  EXPECT_EQ(Parsed().RequestDelayMs, 0);
   Parse({u"-fr", u"22", u"-dbr", u"70", u"-dbr", u"abc", u"--lrc-offset", u"-300", u"--lrc-offset", u"1s"});
-  EXPECT_EQ(FrequencyOption, 22);
-  EXPECT_EQ(RequestDelayMs, 70);
-  EXPECT_EQ(LrcData.Offset, -300);
+  EXPECT_EQ(Parsed().FrequencyOption, 22);
+  EXPECT_EQ(Parsed().RequestDelayMs, 70);
+  EXPECT_EQ(Parsed().LrcData.Offset, -300);
   Parse({u"--lrc-length", u"20", u"--lrc-length", u"abc", u"--srt-length", u"30"});
-  EXPECT_FALSE(LrcData.LimitLength);
-  EXPECT_EQ(LrcData.MaxLength, 20);
-  EXPECT_TRUE(SrtData.LimitLength);
-  EXPECT_EQ(SrtData.MaxLength, 30);
+  EXPECT_FALSE(Parsed().LrcData.LimitLength);
+  EXPECT_EQ(Parsed().LrcData.MaxLength, 20);
+  EXPECT_TRUE(Parsed().SrtData.LimitLength);
+  EXPECT_EQ(Parsed().SrtData.MaxLength, 30);
   EXPECT_EQ(Parse({u"--sub-max", u"150%"}).SubMaxPercent, 150);
   EXPECT_EQ(Parse({u"-sm", u"120", u"--sub-max", u"%150"}).SubMaxPercent, 120);
   EXPECT_EQ(Parse({u"-sm", u"99999999999"}).SubMaxPercent, 200);
@@ -83,61 +88,61 @@ TEST(ReadCommandLine, EncodingAndFormatNames) {
       {u"--encoding", u"Unicode", u"--lrc-enc", u"UTF8", u"--srt-enc", u"unicode", u"--lrc-enc", u"koi8"});
   EXPECT_TRUE(state.ForceEncoding);
   EXPECT_EQ(state.ForcedEncoding, TEncoding::Utf16LE);
-  EXPECT_EQ(LrcData.Encoding, 1);
-  EXPECT_EQ(SrtData.Encoding, 2);
+  EXPECT_EQ(Parsed().LrcData.Encoding, 1);
+  EXPECT_EQ(Parsed().SrtData.Encoding, 2);
   Parse({u"--sub-format", u"VTT", u"--sub-format", u"mkv"});
-  EXPECT_EQ(SubtitleFormat, 5);
+  EXPECT_EQ(Parsed().SubtitleFormat, 5);
   Parse({u"--sub-format", u"ass"});
-  EXPECT_EQ(SubtitleFormat, 3);
+  EXPECT_EQ(Parsed().SubtitleFormat, 3);
 }
 
 TEST(ReadCommandLine, LineSelectionsAreNormalised) {
   Parse({u"-ln", u"12-79", u"-ln", u"007", u"-ln", u"0", u"-ln", u"5-", u"-ln", u"-5", u"-ln", u"3-0", u"-ln",
          u"x", u"-ln", u"02-010"});
-  EXPECT_EQ(LineSelections, (Lines{u"12-79", u"7", u"2-10"}));
+  EXPECT_EQ(Parsed().LineSelections, (Lines{u"12-79", u"7", u"2-10"}));
 }
 
 TEST(ReadCommandLine, EverySwitchSetsItsSetting) {
   struct Case {
     const char16_t* name;
-    bool* flag;
+    bool TSettings::*flag;
   };
   const Case cases[] = {
-      {u"-o", &ToStdout},
-      {u"-lrc", &LrcEnabled},
-      {u"-srt", &SrtEnabled},
-      {u"-sub", &SubtitleMode},
-      {u"-dp", &ShowProgress},
-      {u"-stereo", &Stereo},
-      {u"-isb", &IgnoreSquareBrackets},
-      {u"--ignore-square-brackets", &IgnoreSquareBrackets},
-      {u"-icb", &IgnoreCurlyBrackets},
-      {u"--ignore-curly-brackets", &IgnoreCurlyBrackets},
-      {u"-iab", &IgnoreAngleBrackets},
-      {u"--ignore-angle-brackets", &IgnoreAngleBrackets},
-      {u"-irb", &IgnoreRoundBrackets},
-      {u"--ignore-round-brackets", &IgnoreRoundBrackets},
-      {u"-iu", &IgnoreUrls},
-      {u"--ignore-url", &IgnoreUrls},
-      {u"-ic", &IgnoreComments},
-      {u"--IGNORE-COMMENTS", &IgnoreComments},
-      {u"--raw", &RawOutput},
-      {u"--ignore-length", &OmitDataLength},
-      {u"-il", &OmitDataLength},
-      {u"--sub-fit", &SubFit},
-      {u"-sf", &SubFit},
+      {u"-o", &TSettings::ToStdout},
+      {u"-lrc", &TSettings::LrcEnabled},
+      {u"-srt", &TSettings::SrtEnabled},
+      {u"-sub", &TSettings::SubtitleMode},
+      {u"-dp", &TSettings::ShowProgress},
+      {u"-stereo", &TSettings::Stereo},
+      {u"-isb", &TSettings::IgnoreSquareBrackets},
+      {u"--ignore-square-brackets", &TSettings::IgnoreSquareBrackets},
+      {u"-icb", &TSettings::IgnoreCurlyBrackets},
+      {u"--ignore-curly-brackets", &TSettings::IgnoreCurlyBrackets},
+      {u"-iab", &TSettings::IgnoreAngleBrackets},
+      {u"--ignore-angle-brackets", &TSettings::IgnoreAngleBrackets},
+      {u"-irb", &TSettings::IgnoreRoundBrackets},
+      {u"--ignore-round-brackets", &TSettings::IgnoreRoundBrackets},
+      {u"-iu", &TSettings::IgnoreUrls},
+      {u"--ignore-url", &TSettings::IgnoreUrls},
+      {u"-ic", &TSettings::IgnoreComments},
+      {u"--IGNORE-COMMENTS", &TSettings::IgnoreComments},
+      {u"--raw", &TSettings::RawOutput},
+      {u"--ignore-length", &TSettings::OmitDataLength},
+      {u"-il", &TSettings::OmitDataLength},
+      {u"--sub-fit", &TSettings::SubFit},
+      {u"-sf", &TSettings::SubFit},
   };
   for (const Case& c : cases) {
     Parse({u"-x", c.name});
-    EXPECT_TRUE(*c.flag) << ToUtf8(c.name);
+    EXPECT_TRUE(Parsed().*c.flag) << ToUtf8(c.name);
   }
   EXPECT_TRUE(Parse({u"-?"}).UsageRequested);
   EXPECT_TRUE(Parse({u"-H"}).UsageRequested);
   EXPECT_TRUE(Parse({u"-M"}).ListRequested);
   Parse({u"--lrc-sent"});
-  EXPECT_EQ(LrcBlankLines, 1);
+  EXPECT_EQ(Parsed().LrcBlankLines, 1);
   Parse({u"--lrc-sent", u"--lrc-para"});
-  EXPECT_EQ(LrcBlankLines, 2);
+  EXPECT_EQ(Parsed().LrcBlankLines, 2);
 }
 
 TEST(ReadCommandLine, TextOptionsStoreTheirValues) {
@@ -171,16 +176,18 @@ TEST(ReadCommandLine, TextOptionsStoreTheirValues) {
                            u"90",
                            u"-cfg",
                            u"-k"});
-  EXPECT_EQ(ProxySettings.Host, u"proxy");
-  EXPECT_EQ(ProxySettings.Port, u"08080");
-  EXPECT_EQ(DictionaryFiles, (Lines{u"a.dic", u"b.rex"}));
-  EXPECT_EQ(LrcData.FileName, u"x.lrc");
-  EXPECT_EQ(LrcData.Artist + LrcData.Album + LrcData.Title + LrcData.Author + LrcData.Creator, u"ABCDE");
-  EXPECT_EQ(SrtData.FileName, u"y.srt");
+  EXPECT_EQ(Parsed().ProxySettings.Host, u"proxy");
+  EXPECT_EQ(Parsed().ProxySettings.Port, u"08080");
+  EXPECT_EQ(Parsed().DictionaryFiles, (Lines{u"a.dic", u"b.rex"}));
+  EXPECT_EQ(Parsed().LrcData.FileName, u"x.lrc");
+  EXPECT_EQ(Parsed().LrcData.Artist + Parsed().LrcData.Album + Parsed().LrcData.Title +
+                Parsed().LrcData.Author + Parsed().LrcData.Creator,
+            u"ABCDE");
+  EXPECT_EQ(Parsed().SrtData.FileName, u"y.srt");
   EXPECT_EQ(state.EmotionText, u"good");
   EXPECT_EQ(state.RateText, u"1.50");
   EXPECT_EQ(state.VolumeText, u"90");
-  EXPECT_TRUE(ApiKey.empty());  // "-k" was the argument of -cfg
+  EXPECT_TRUE(Parsed().ApiKey.empty());  // "-k" was the argument of -cfg
 }
 
 TEST(ReadCommandLine, ListFileAddsItsNonEmptyLines) {
@@ -197,7 +204,6 @@ TEST(FindConfigFile, DefaultsBesideTheProgramOrFollowsTheFirstCfg) {
   EXPECT_EQ(FindConfigFile({}, u"/opt/bin/sonacli"), u"/opt/bin/sonacli.cfg");
   EXPECT_EQ(FindConfigFile({u"-k"}, u"/opt/bin/sonacli.bin"), u"/opt/bin/sonacli.cfg");
   EXPECT_EQ(FindConfigFile({u"-k", u"x", u"-CFG", u"my.cfg", u"-cfg", u"other.cfg"}, u"/p/s"), u"my.cfg");
-  EXPECT_EQ(ConfigFileName, u"my.cfg");
   EXPECT_EQ(FindConfigFile({u"-t", u"x", u"-cfg"}, u"/p/s"), u"/p/s.cfg");
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 
+#include "main/version_text.h"
 #include "testing/test_support.h"
 
 extern char** environ;
@@ -126,12 +127,25 @@ const char* const kUsage =
     "  --ignore-length         : omit length of audio data in WAV header\n"
     "  --sub-format <text>     : set format of subtitles (for input text)\n"
     "  --sub-fit               : increase speech rate to fit time intervals in subtitles\n"
-    "  --sub-max <integer>     : set max rate of speech for subtitles (from 110 to 200)\n";
+    "  --sub-max <integer>     : set max rate of speech for subtitles (from 110 to 200)\n"
+    "  --version               : print versions of the program and its libraries\n";
 
 TEST(Program, WithoutArgumentsPrintsTheUsageText) {
   ProgramRun run = RunProgramWith(ProgramPath(), {});
   EXPECT_EQ(run.output, kUsage);
   EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(Program, VersionPrintsTheProgramAndItsLibrariesBeforeAnythingElse) {
+  std::string expected;
+  for (const std::string& line : VersionLines()) expected += line + "\n";
+  for (const char* option : {"--version", "-version", "--VERSION"}) {
+    // Neither the usage text, nor the value list, nor missing settings come before it.
+    ProgramRun run = RunProgramWith(ProgramPath(), {"-m", option, "-h"});
+    EXPECT_EQ(run.output, expected) << option;
+    EXPECT_EQ(run.exitCode, 0) << option;
+  }
+  EXPECT_TRUE(expected.starts_with("sonacli " SONACLI_TEST_VERSION "\n")) << expected;
 }
 
 TEST(Program, PersianIranLocaleEndsSilently) {

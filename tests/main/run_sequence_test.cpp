@@ -11,7 +11,6 @@
 #include "main/usage_text.h"
 #include "platform/console.h"
 #include "platform/text_codec.h"
-#include "settings/online_global.h"
 #include "testing/test_support.h"
 
 namespace sonacli {
@@ -24,7 +23,7 @@ struct RunResult {
   int exitCode = -1;
   std::string output;
   bool synthesized = false;
-  Lines lines;  // InputLines as the driver saw them
+  Lines lines;  // the input text as the driver saw it
 };
 
 // Runs the sequence in this process with a driver that records what it was handed.
@@ -40,14 +39,19 @@ class RunSequenceTest : public ::testing::Test {
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
   }
-  RunResult Run(const Args& args) const {
+  // Runs the sequence; settings_ keeps what it settled.
+  RunResult Run(const Args& args) {
     RunResult result;
-    ConsoleCapture capture;
-    result.exitCode = RunSequence(args, File("sonacli"), [&result] {
+    TConsoleCapture capture;
+    TErrorReport errors;
+    TRunState state;
+    const auto driver = [&result](const TSynthesisInput& input) {
       result.synthesized = true;
-      result.lines = InputLines;
-    });
+      result.lines = input.Lines;
+    };
+    result.exitCode = RunSequence(args, File("sonacli"), driver, errors, state);
     result.output = capture.Text();
+    settings_ = state.Settings;
     return result;
   }
   static std::string Joined(const Lines& lines) {
@@ -57,6 +61,7 @@ class RunSequenceTest : public ::testing::Test {
   }
 
   testing::ScopedTempDir dir_;
+  TSettings settings_;
 };
 
 TEST_F(RunSequenceTest, ValidationStopsAtTheFirstFailureInItsOrder) {
@@ -93,12 +98,12 @@ TEST_F(RunSequenceTest, AcceptedValuesReachTheDriverAsSettings) {
   EXPECT_EQ(result.output, "");
   EXPECT_TRUE(result.synthesized);
   EXPECT_EQ(result.lines, Lines{u"Hi"});
-  EXPECT_EQ(LanguageCode, u"en-US");
-  EXPECT_EQ(VoiceName, u"john");
-  EXPECT_EQ(EmotionName, u"good");
-  EXPECT_EQ(SpeechRate, u"1.50");
-  EXPECT_EQ(VolumeDelta, 400);
-  EXPECT_EQ(SampleRate, 16000);
+  EXPECT_EQ(settings_.LanguageCode, u"en-US");
+  EXPECT_EQ(settings_.VoiceName, u"john");
+  EXPECT_EQ(settings_.EmotionName, u"good");
+  EXPECT_EQ(settings_.SpeechRate, u"1.50");
+  EXPECT_EQ(settings_.VolumeDelta, 400);
+  EXPECT_EQ(settings_.SampleRate, 16000);
   EXPECT_TRUE(Run(Valid({u"-t", u"x", u"-s", u"3.0004"})).synthesized);
   EXPECT_TRUE(Run(Valid({u"-t", u"x", u"-s", u"0.1"})).synthesized);
 }
@@ -158,19 +163,38 @@ TEST_F(RunSequenceTest, EmptyInputEndsSilently) {
 TEST_F(RunSequenceTest, DictionariesAreLoadedBeforeSynthesis) {
   const std::u16string dic = Write("a.dic", "\xEF\xBB\xBFhello=bye\n");
   std::u16string applied;
-  ConsoleCapture quiet;
+  TConsoleCapture quiet;
   RunSequence(Valid({u"-t", u"x", u"-d", dic}), File("sonacli"),
-              [&] { applied = ApplyDictionaries(u"hello"); });
+              [&](const TSynthesisInput& input) { applied = input.Dictionaries.Apply(u"hello"); });
   EXPECT_EQ(applied, u"bye");
+}
+
+TEST_F(RunSequenceTest, SecondRunInOneProcessGivesTheSameResult) {
+  // Nothing of a run outlives it: a ".rex" rule applies once per run, however many runs there are.
+  const std::u16string rex = Write("a.rex", "a=aa\n");
+  const Args args = Valid({u"-t", u"a cat", u"-d", rex, u"-lrc"});
+  std::vector<std::u16string> applied;
+  std::vector<TSettings> settled;
+  TConsoleCapture quiet;
+  for (int run = 0; run < 2; ++run) {
+    RunSequence(args, File("sonacli"), [&](const TSynthesisInput& input) {
+      applied.push_back(input.Dictionaries.Apply(input.Lines.front()));
+      settled.push_back(input.Settings);
+    });
+  }
+  EXPECT_EQ(applied, (std::vector<std::u16string>{u"aa caat", u"aa caat"}));
+  ASSERT_EQ(settled.size(), 2u);
+  EXPECT_EQ(settled[1].DictionaryFiles, (Lines{rex}));
+  EXPECT_EQ(settled[1].LrcData.FileName, settled[0].LrcData.FileName);
 }
 
 TEST_F(RunSequenceTest, SubtitleFilesSwitchSubtitleModeOn) {
   RunResult result = Run(Valid({u"-f", Write("a.srt", "1\n00:00:01,000 --> 00:00:02,000\nHello\n")}));
-  EXPECT_TRUE(SubtitleMode);
-  EXPECT_EQ(SubtitleFormat, 1);
+  EXPECT_TRUE(settings_.SubtitleMode);
+  EXPECT_EQ(settings_.SubtitleFormat, 1);
   EXPECT_EQ(result.output, "");
   Run(Valid({u"--sub-format", u"lrc", u"-f", Write("b.VTT", "WEBVTT\n")}));
-  EXPECT_EQ(SubtitleFormat, 6);
+  EXPECT_EQ(settings_.SubtitleFormat, 6);
 }
 
 TEST_F(RunSequenceTest, ConfigurationFileComesFirstAndCommandLineWins) {
@@ -178,9 +202,9 @@ TEST_F(RunSequenceTest, ConfigurationFileComesFirstAndCommandLineWins) {
   Write("sonacli.cfg", "-t from config\n-k filekey\n-w " + dir_.File("cfg.wav") + "\n-ln 1\n");
   RunResult result = Run({u"-f", input, u"-k", u"cli"});
   EXPECT_EQ(result.lines, Lines{u"from file"});
-  EXPECT_EQ(ApiKey, u"cli");
-  EXPECT_EQ(OutputFileName, File("cfg.wav"));
-  EXPECT_EQ(LineSelections, Lines{u"1"});
+  EXPECT_EQ(settings_.ApiKey, u"cli");
+  EXPECT_EQ(settings_.OutputFileName, File("cfg.wav"));
+  EXPECT_EQ(settings_.LineSelections, Lines{u"1"});
   const std::u16string other = Write("other.cfg", "-t other\n-o\n");
   EXPECT_EQ(Run({u"-cfg", other, u"-k", u"x"}).lines, Lines{u"other"});
 }
@@ -204,36 +228,36 @@ TEST_F(RunSequenceTest, StandardInputIsDecoded) {
 
 TEST_F(RunSequenceTest, OutputSettingsAreSettled) {
   Run(Valid({u"-t", u"x", u"--raw", u"-il", u"-dp"}));
-  EXPECT_FALSE(RawOutput);
-  EXPECT_FALSE(OmitDataLength);
-  EXPECT_TRUE(ShowProgress);
-  EXPECT_EQ(SampleRate, 24000);
+  EXPECT_FALSE(settings_.RawOutput);
+  EXPECT_FALSE(settings_.OmitDataLength);
+  EXPECT_TRUE(settings_.ShowProgress);
+  EXPECT_EQ(settings_.SampleRate, 24000);
   Run({u"-t", u"x", u"-k", u"k", u"-o", u"--raw", u"-il", u"-dp"});
-  EXPECT_TRUE(RawOutput);
-  EXPECT_FALSE(OmitDataLength);
-  EXPECT_FALSE(ShowProgress);
+  EXPECT_TRUE(settings_.RawOutput);
+  EXPECT_FALSE(settings_.OmitDataLength);
+  EXPECT_FALSE(settings_.ShowProgress);
   Run({u"-t", u"x", u"-k", u"k", u"-o", u"-il"});
-  EXPECT_TRUE(OmitDataLength);
+  EXPECT_TRUE(settings_.OmitDataLength);
 }
 
 TEST_F(RunSequenceTest, LrcAndSrtFilesFollowTheOutputFile) {
   Run({u"-t", u"x", u"-k", u"k", u"-o", u"-lrc"});
-  EXPECT_FALSE(LrcEnabled);
-  EXPECT_FALSE(SyncOutput);
+  EXPECT_FALSE(settings_.LrcEnabled);
+  EXPECT_FALSE(settings_.SyncOutput);
   Run({u"-t", u"x", u"-k", u"k", u"-w", File("a.wav"), u"-lrc", u"--lrc-length", u"5", u"-srt",
        u"--srt-length", u"40"});
-  EXPECT_TRUE(LrcEnabled);
-  EXPECT_EQ(LrcData.FileName, File("a.lrc"));
-  EXPECT_EQ(LrcData.MaxLength, 15);
-  EXPECT_EQ(SrtData.FileName, File("a.srt"));
-  EXPECT_EQ(SrtData.MaxLength, 40);
-  EXPECT_TRUE(SyncOutput);
+  EXPECT_TRUE(settings_.LrcEnabled);
+  EXPECT_EQ(settings_.LrcData.FileName, File("a.lrc"));
+  EXPECT_EQ(settings_.LrcData.MaxLength, 15);
+  EXPECT_EQ(settings_.SrtData.FileName, File("a.srt"));
+  EXPECT_EQ(settings_.SrtData.MaxLength, 40);
+  EXPECT_TRUE(settings_.SyncOutput);
   Run({u"-t", u"x", u"-k", u"k", u"-o", u"-srt", u"--srt-fname", File("s.srt")});
-  EXPECT_TRUE(SrtEnabled);
-  EXPECT_EQ(SrtData.MaxLength, 15);
-  EXPECT_EQ(SrtData.FileName, File("s.srt"));
+  EXPECT_TRUE(settings_.SrtEnabled);
+  EXPECT_EQ(settings_.SrtData.MaxLength, 15);
+  EXPECT_EQ(settings_.SrtData.FileName, File("s.srt"));
   Run(Valid({u"-t", u"x", u"-srt", u"-w", File("noext")}));
-  EXPECT_EQ(SrtData.FileName, File("noext.srt"));
+  EXPECT_EQ(settings_.SrtData.FileName, File("noext.srt"));
 }
 
 TEST(SampleRateForFrequency, MapsKilohertzToTheNextSupportedRate) {

@@ -54,7 +54,7 @@ TEST(Process, ExecutablePathAndArguments) {
 }
 
 TEST(Console, CaptureCollectsPrintedLines) {
-  ConsoleCapture capture;
+  TConsoleCapture capture;
   PrintLine(u"[Error] Ж");
   PrintText(u"\r50%");
   EXPECT_EQ(capture.Text(), "[Error] Ж\n\r50%");

@@ -11,10 +11,10 @@ namespace {
 // The matches of a pattern as "start:text" items, or "failed".
 std::vector<std::u16string> Matches(std::u16string_view pattern, bool caseSensitive,
                                     std::u16string_view subject) {
-  auto regex = Regex::Compile(pattern, caseSensitive);
+  auto regex = TRegex::Compile(pattern, caseSensitive);
   if (!regex) return {u"no pattern"};
   std::vector<std::u16string> found;
-  const bool ok = regex->ForEachMatch(subject, [&](const RegexMatch& match) {
+  const bool ok = regex->ForEachMatch(subject, [&](const TRegexMatch& match) {
     std::u16string item;
     for (char c : std::to_string(match.Start())) item.push_back(static_cast<char16_t>(c));
     found.push_back(item + u":" + std::u16string(match.Group(0)));
@@ -52,13 +52,13 @@ TEST(Regex, FindsEveryNonEmptyMatchLeftToRight) {
 }
 
 TEST(Regex, GivesNumberedAndNamedGroups) {
-  auto regex = Regex::Compile(u"(?<num>\\d+)(x)?(%)", false);
+  auto regex = TRegex::Compile(u"(?<num>\\d+)(x)?(%)", false);
   ASSERT_TRUE(regex);
   EXPECT_EQ(regex->GroupCount(), 3);
   EXPECT_EQ(regex->GroupNumber(u"num"), 1);
   EXPECT_EQ(regex->GroupNumber(u"nope"), -1);
   int seen = 0;
-  ASSERT_TRUE(regex->ForEachMatch(u"at 50%", [&](const RegexMatch& match) {
+  ASSERT_TRUE(regex->ForEachMatch(u"at 50%", [&](const TRegexMatch& match) {
     ++seen;
     EXPECT_EQ(match.Group(1), u"50");
     EXPECT_FALSE(match.Has(2));
@@ -73,22 +73,22 @@ TEST(Regex, GivesNumberedAndNamedGroups) {
 
 TEST(Regex, RunawayBacktrackingEndsAsFailure) {
   const std::u16string subject = std::u16string(5000, u'a') + u"!";
-  auto regex = Regex::Compile(u"(a+)+$", false);
+  auto regex = TRegex::Compile(u"(a+)+$", false);
   ASSERT_TRUE(regex);
-  EXPECT_FALSE(regex->ForEachMatch(subject, [](const RegexMatch&) {}));
-  auto nested = Regex::Compile(u"(?:(a|aa)+)+b", false);
+  EXPECT_FALSE(regex->ForEachMatch(subject, [](const TRegexMatch&) {}));
+  auto nested = TRegex::Compile(u"(?:(a|aa)+)+b", false);
   ASSERT_TRUE(nested);
-  EXPECT_FALSE(nested->ForEachMatch(std::u16string(40, u'a') + u"c b", [](const RegexMatch&) {}));
+  EXPECT_FALSE(nested->ForEachMatch(std::u16string(40, u'a') + u"c b", [](const TRegexMatch&) {}));
 }
 
 TEST(Regex, MatchesDeepRepetitionsOverALongText) {
   std::u16string subject;
   for (int i = 0; i < 3000; ++i) subject += u"ab ";
-  auto regex = Regex::Compile(u"(?:(\\w)|\\s)+", false);
+  auto regex = TRegex::Compile(u"(?:(\\w)|\\s)+", false);
   ASSERT_TRUE(regex);
   size_t length = 0;
   EXPECT_TRUE(
-      regex->ForEachMatch(subject, [&](const RegexMatch& match) { length += match.Group(0).size(); }));
+      regex->ForEachMatch(subject, [&](const TRegexMatch& match) { length += match.Group(0).size(); }));
   EXPECT_EQ(length, subject.size());
 }
 

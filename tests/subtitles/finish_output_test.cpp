@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "common/unicode_text.h"
-#include "settings/online_global.h"
+#include "settings/settings.h"
 #include "testing/test_support.h"
 
 namespace sonacli {
@@ -23,18 +23,17 @@ const Lines kSrt{u"1", u"00:00:00,000 --> 00:00:01,499", u"Привет 中", u"
 class FinishOutputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetSettings();
     format_.FileName = ToUtf16(dir_.File("sonarel_out.wav"));
-    OutputFileName = ToUtf16(dir_.File("out.wav"));
-    LrcEnabled = true;
-    SrtEnabled = true;
-    SyncOutput = true;
-    LrcData.FileName = ToUtf16(dir_.File("out.lrc"));
-    LrcData.Encoding = kSyncEncodingUtf8;
-    SrtData.FileName = ToUtf16(dir_.File("out.srt"));
-    SrtData.Encoding = kSyncEncodingUtf16LE;
+    settings_.OutputFileName = ToUtf16(dir_.File("out.wav"));
+    settings_.LrcEnabled = true;
+    settings_.SrtEnabled = true;
+    settings_.SyncOutput = true;
+    settings_.LrcData.FileName = ToUtf16(dir_.File("out.lrc"));
+    settings_.LrcData.Encoding = kSyncEncodingUtf8;
+    settings_.SrtData.FileName = ToUtf16(dir_.File("out.srt"));
+    settings_.SrtData.Encoding = kSyncEncodingUtf16LE;
   }
-  void TearDown() override { ResetSettings(); }
+  TSettings settings_;
 
   bool Exists(const std::string& name) const { return std::filesystem::exists(dir_.File(name)); }
 
@@ -48,15 +47,20 @@ TEST(SyncFileEncoding, ThreeEncodingsByteExact) {
             "\xEF\xBB\xBF\xD0\x96\xE2\x82\xAC\r\n\xE4\xB8\xAD\r\n");
   EXPECT_EQ(EncodeSyncFile(lines, kSyncEncodingUtf16LE, 1251),
             std::string("\xFF\xFE\x16\x04\xAC\x20\r\0\n\0\x2D\x4E\r\0\n\0", 16));
-  // The ANSI code page has no preamble; what it cannot hold becomes "?".
-  EXPECT_EQ(EncodeSyncFile(lines, kSyncEncodingAnsi, 1251), "\xC6\x88\r\n?\r\n");
-  EXPECT_EQ(EncodeSyncFile(lines, 7, 1252), "?\x80\r\n?\r\n");
+  // The ANSI code page has no preamble; a text it cannot hold whole is written as UTF-8 instead
+  // of losing its letters to "?".
+  EXPECT_EQ(EncodeSyncFile({u"Ж€"}, kSyncEncodingAnsi, 1251), "\xC6\x88\r\n");
+  EXPECT_EQ(EncodeSyncFile({u"?"}, kSyncEncodingAnsi, 1251), "?\r\n");
+  EXPECT_EQ(EncodeSyncFile(lines, kSyncEncodingAnsi, 1251), EncodeSyncFile(lines, kSyncEncodingUtf8, 1251));
+  EXPECT_EQ(EncodeSyncFile({u"Ж"}, 7, 1252), "\xEF\xBB\xBF\xD0\x96\r\n");
+  EXPECT_EQ(EncodeSyncFile({u"\u20AC"}, 7, 1252), "\x80\r\n");
   EXPECT_EQ(EncodeSyncFile({}, kSyncEncodingUtf8, 1251), "\xEF\xBB\xBF");
+  EXPECT_EQ(EncodeSyncFile({}, kSyncEncodingAnsi, 1251), "");
 }
 
 TEST_F(FinishOutputTest, MovesAudioAndWritesBothFiles) {
   WriteFile(dir_.File("sonarel_out.wav"), "RIFF-audio");
-  EXPECT_TRUE(FinishOutput(format_, false, true, kLrc, kSrt));
+  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_EQ(ReadFile(dir_.File("out.wav")), "RIFF-audio");
   EXPECT_FALSE(Exists("sonarel_out.wav"));
   EXPECT_EQ(ReadFile(dir_.File("out.lrc")),
@@ -70,15 +74,19 @@ TEST_F(FinishOutputTest, MovesAudioAndWritesBothFiles) {
 TEST_F(FinishOutputTest, AnsiFileUsesTheSystemCodePage) {
   // The tests run with the Cyrillic code page 1251.
   WriteFile(dir_.File("sonarel_out.wav"), "RIFF");
-  SrtData.Encoding = kSyncEncodingAnsi;
-  EXPECT_TRUE(FinishOutput(format_, false, true, kLrc, kSrt));
+  settings_.SrtData.Encoding = kSyncEncodingAnsi;
+  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_EQ(ReadFile(dir_.File("out.srt")),
-            "1\r\n00:00:00,000 --> 00:00:01,499\r\n\xCF\xF0\xE8\xE2\xE5\xF2 ?\r\n\r\n");
+            EncodeSyncFile(kSrt, kSyncEncodingUtf8, 1251));  // 中 is not in 1251
+  settings_.SrtData.Encoding = kSyncEncodingAnsi;
+  WriteFile(dir_.File("sonarel_out.wav"), "RIFF");
+  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, {u"Привет"}));
+  EXPECT_EQ(ReadFile(dir_.File("out.srt")), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n");
 }
 
 TEST_F(FinishOutputTest, ErrorDuringRunStillSavesFileOutput) {
   WriteFile(dir_.File("sonarel_out.wav"), "partial");
-  EXPECT_TRUE(FinishOutput(format_, true, true, kLrc, kSrt));
+  EXPECT_TRUE(FinishOutput(settings_, format_, true, true, kLrc, kSrt));
   EXPECT_EQ(ReadFile(dir_.File("out.wav")), "partial");
   EXPECT_TRUE(Exists("out.lrc"));
   EXPECT_TRUE(Exists("out.srt"));
@@ -87,38 +95,38 @@ TEST_F(FinishOutputTest, ErrorDuringRunStillSavesFileOutput) {
 TEST_F(FinishOutputTest, MissingTemporaryFileFailsAndWritesNothing) {
   // An old output of the same name must not pass for the new one.
   WriteFile(dir_.File("out.wav"), "old");
-  EXPECT_FALSE(FinishOutput(format_, false, true, kLrc, kSrt));
+  EXPECT_FALSE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_FALSE(Exists("out.lrc"));
   EXPECT_FALSE(Exists("out.srt"));
 }
 
 TEST_F(FinishOutputTest, FailedMoveFails) {
   WriteFile(dir_.File("sonarel_out.wav"), "audio");
-  OutputFileName = ToUtf16(dir_.File("missing-folder/out.wav"));
-  EXPECT_FALSE(FinishOutput(format_, false, true, kLrc, kSrt));
+  settings_.OutputFileName = ToUtf16(dir_.File("missing-folder/out.wav"));
+  EXPECT_FALSE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_FALSE(Exists("out.lrc"));
 }
 
 TEST_F(FinishOutputTest, StandardOutputSucceedsUnlessAnErrorWasReported) {
-  ToStdout = true;
+  settings_.ToStdout = true;
   format_.FileName.clear();
-  EXPECT_FALSE(FinishOutput(format_, true, true, kLrc, kSrt));
+  EXPECT_FALSE(FinishOutput(settings_, format_, true, true, kLrc, kSrt));
   EXPECT_FALSE(Exists("out.lrc"));
-  EXPECT_TRUE(FinishOutput(format_, false, true, kLrc, kSrt));
+  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_TRUE(Exists("out.lrc"));
   EXPECT_TRUE(Exists("out.srt"));
 }
 
 TEST_F(FinishOutputTest, UnwritableLrcDoesNotStopSrt) {
   WriteFile(dir_.File("sonarel_out.wav"), "audio");
-  LrcData.FileName = ToUtf16(dir_.File("no-such-folder/out.lrc"));
-  EXPECT_TRUE(FinishOutput(format_, false, true, kLrc, kSrt));
+  settings_.LrcData.FileName = ToUtf16(dir_.File("no-such-folder/out.lrc"));
+  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
   EXPECT_TRUE(Exists("out.srt"));
 }
 
 TEST_F(FinishOutputTest, SubtitleModeWritesNoSyncFiles) {
   WriteFile(dir_.File("sonarel_out.wav"), "audio");
-  EXPECT_TRUE(FinishOutput(format_, false));
+  EXPECT_TRUE(FinishOutput(settings_, format_, false));
   EXPECT_EQ(ReadFile(dir_.File("out.wav")), "audio");
   EXPECT_FALSE(Exists("out.lrc"));
   EXPECT_FALSE(Exists("out.srt"));

@@ -7,8 +7,8 @@ namespace {
 
 using Lines = std::vector<std::u16string>;
 
-SyncSettings BothOn() {
-  SyncSettings settings;
+TSyncSettings BothOn() {
+  TSyncSettings settings;
   settings.SyncOutput = true;
   settings.LrcEnabled = true;
   settings.SrtEnabled = true;
@@ -16,10 +16,10 @@ SyncSettings BothOn() {
 }
 
 TEST(SyncEntry, PiecesPausesAndInserts) {
-  const SyncSettings settings = BothOn();
+  const TSyncSettings settings = BothOn();
   Lines lrc;
   Lines srt;
-  SyncState state;
+  TSyncState state;
   // A line end with --lrc-sent: a blank line is due before the next LRC line.
   state.BlankAfterCurrent = true;
   AddSyncEntry(settings, 1500, lrc, srt, u"Hello <b>world</b>.", false, state);
@@ -40,10 +40,10 @@ TEST(SyncEntry, PiecesPausesAndInserts) {
 }
 
 TEST(SyncEntry, PauseAtParagraphEndMakesBlankLine) {
-  const SyncSettings settings = BothOn();
+  const TSyncSettings settings = BothOn();
   Lines lrc;
   Lines srt;
-  SyncState state;
+  TSyncState state;
   AddSyncEntry(settings, 1000, lrc, srt, u"One.", false, state);
   // "pause_para": the pause itself, then a second call with the blank line pending.
   AddSyncEntry(settings, 1500, lrc, srt, u"", false, state);
@@ -55,24 +55,24 @@ TEST(SyncEntry, PauseAtParagraphEndMakesBlankLine) {
 }
 
 TEST(SyncEntry, BlankLineBeforeTheFirstTenMsIsStampedAtZero) {
-  const SyncSettings settings = BothOn();
+  const TSyncSettings settings = BothOn();
   Lines lrc;
   Lines srt;
-  SyncState state;
+  TSyncState state;
   state.BlankPending = true;
   AddSyncEntry(settings, 800, lrc, srt, u"First", false, state);
   EXPECT_EQ(lrc, (Lines{u"[00:00.00]", u"[00:00.00]First"}));
 }
 
 TEST(SyncEntry, LongTextIsWrappedWithProportionalTimes) {
-  SyncSettings settings = BothOn();
+  TSyncSettings settings = BothOn();
   settings.LrcLimitLength = true;
   settings.LrcMaxLength = 15;
   settings.SrtLimitLength = true;
   settings.SrtMaxLength = 15;
   Lines lrc;
   Lines srt;
-  SyncState state;
+  TSyncState state;
   state.CurMs = 1000;
   // 43 characters over 4300 ms: 100 ms per character.
   AddSyncEntry(settings, 5300, lrc, srt, u"The quick brown fox jumps over the lazy dog", false, state);
@@ -85,59 +85,40 @@ TEST(SyncEntry, LongTextIsWrappedWithProportionalTimes) {
 }
 
 TEST(SyncEntry, WithoutLimitNothingIsWrapped) {
-  SyncSettings settings = BothOn();
+  TSyncSettings settings = BothOn();
   settings.LrcMaxLength = 15;  // no --lrc-length: the length is not limited
   settings.SrtEnabled = false;
   Lines lrc;
   Lines srt;
-  SyncState state;
+  TSyncState state;
   AddSyncEntry(settings, 100, lrc, srt, u"The quick brown fox jumps over the lazy dog", false, state);
   EXPECT_EQ(lrc, (Lines{u"[00:00.00]The quick brown fox jumps over the lazy dog"}));
   EXPECT_TRUE(srt.empty());
 }
 
 TEST(SyncEntry, NothingWithoutSyncOutput) {
-  SyncSettings settings = BothOn();
+  TSyncSettings settings = BothOn();
   settings.SyncOutput = false;
   Lines lrc;
   Lines srt;
-  SyncState state;
+  TSyncState state;
   AddSyncEntry(settings, 1000, lrc, srt, u"Text", true, state);
   EXPECT_TRUE(lrc.empty());
   EXPECT_TRUE(srt.empty());
   EXPECT_EQ(state.CurMs, 0);
 }
 
-TEST(SyncEntry, AppendSyncEntryReadsTheGlobals) {
-  ResetSettings();
-  SyncOutput = true;
-  SrtEnabled = true;
+TEST(SyncEntry, AppendSyncEntryFollowsTheRunSettings) {
+  TSettings options;
+  options.SyncOutput = true;
+  options.SrtEnabled = true;
   Lines lrc;
   Lines srt;
-  SyncState state;
+  TSyncState state;
   TOutputData format{u"", 1, 24000, 16};
-  AppendSyncEntry(nullptr, format, lrc, srt, u"No output yet", false, state);
-  ResetSettings();
+  AppendSyncEntry(SyncSettingsFrom(options), nullptr, format, lrc, srt, u"No output yet", false, state);
   EXPECT_TRUE(lrc.empty());
   EXPECT_EQ(srt, (Lines{u"1", u"00:00:00,000 --> 00:00:00,000", u"No output yet", u""}));
-}
-
-TEST(SyncEntry, BlankAfterMarker) {
-  struct Case {
-    std::u16string_view marker;
-    uint8_t blankLines;
-    bool current;
-    bool result;
-  };
-  const Case cases[] = {
-      {u"0", 1, true, false},  {u"1", 1, false, true}, {u"2", 1, false, true},  // --lrc-sent
-      {u"0", 2, true, false},  {u"1", 2, false, true}, {u"2", 2, true, false},  // --lrc-para
-      {u"1", 0, false, false}, {u"0", 0, true, true},                           // neither: unchanged
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(BlankAfterMarker(c.marker, c.blankLines, c.current), c.result)
-        << int(c.blankLines) << " " << int(c.marker[0]) << " " << c.current;
-  }
 }
 
 TEST(SyncEntry, WriteLrcHeader) {

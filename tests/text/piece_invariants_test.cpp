@@ -53,9 +53,13 @@ size_t LinesWithText(std::u16string_view text) {
   return count;
 }
 
-void CheckPieces(const std::u16string& text, int maxLength, bool sync, const PieceLists& lists) {
+void CheckPieces(const std::u16string& text, int maxLength, bool sync, const TPieceList& pieces) {
   std::u16string joined;
-  for (const std::u16string& piece : lists.Texts) {
+  size_t lineEnds = 0;
+  for (const TPiece& each : pieces) {
+    const std::u16string& piece = each.Text;
+    ASSERT_EQ(each.Marker == TPieceMarker::None, !sync) << "a marker exactly with sync output";
+    lineEnds += each.Marker == TPieceMarker::LineEnd;
     ASSERT_FALSE(piece.empty());
     ASSERT_LE(piece.size(), static_cast<size_t>(maxLength));
     ASSERT_GT(piece.front(), u' ');
@@ -65,27 +69,24 @@ void CheckPieces(const std::u16string& text, int maxLength, bool sync, const Pie
     joined += piece;
   }
   ASSERT_EQ(Visible(joined), Visible(text)) << "characters lost or repeated";
-  if (!sync) {
-    ASSERT_TRUE(lists.Markers.empty());
-    return;
+  if (sync) {
+    ASSERT_EQ(lineEnds, LinesWithText(text));
   }
-  ASSERT_EQ(lists.Markers.size(), lists.Texts.size());
-  ASSERT_EQ(static_cast<size_t>(std::count(lists.Markers.begin(), lists.Markers.end(), u"1")),
-            LinesWithText(text));
-  for (const std::u16string& marker : lists.Markers)
-    ASSERT_TRUE(marker == u"0" || marker == u"1" || marker == u"2");
 }
 
 TEST(PieceInvariants, GeneratedTextsKeepEveryCharacterWithinTheLimit) {
   std::mt19937 random(20240917);
-  const PieceAttributes attributes{u"ru-RU", u"alena", u"", u"neutral", u"MonoToBoth", u"0"};
+  TPiece part;
+  part.Language = u"ru-RU";
+  part.Voice = u"alena";
+  part.Emotion = u"neutral";
   for (int round = 0; round < 1000; ++round) {
     const std::u16string text = GenerateText(random);
     const int maxLength = kMaxLengths[random() % kMaxLengths.size()];
     for (bool sync : {false, true}) {
-      PieceLists lists;
-      SplitIntoPieces(text, attributes, maxLength, sync, lists);
-      CheckPieces(text, maxLength, sync, lists);
+      TPieceList pieces;
+      SplitIntoPieces(text, part, maxLength, sync, pieces);
+      CheckPieces(text, maxLength, sync, pieces);
       if (HasFatalFailure()) {
         FAIL() << "round " << round << ", max " << maxLength << ", sync " << sync << ": " << ToUtf8(text);
       }

@@ -13,22 +13,43 @@ namespace {
 
 using Pieces = std::vector<std::pair<std::string, std::string>>;  // text, marker ("" without)
 
-PieceAttributes Attributes(std::u16string kind = u"ru-RU") {
-  return {std::move(kind), u"alena", u"1.5", u"good", u"MonoToLeft", u"-20"};
+TPiece Attributes(TPieceKind kind = TPieceKind::Speech) {
+  TPiece piece;
+  piece.Kind = kind;
+  if (kind == TPieceKind::Speech) piece.Language = u"ru-RU";
+  piece.Voice = u"alena";
+  piece.Rate = u"1.5";
+  piece.Emotion = u"good";
+  piece.ChannelMode = TChannelMode::MonoToLeft;
+  piece.Volume = -20;
+  return piece;
 }
 
-Pieces Read(const PieceLists& lists) {
-  Pieces out;
-  for (size_t k = 0; k < lists.Count(); ++k) {
-    out.emplace_back(ToUtf8(lists.Texts[k]), lists.Markers.empty() ? "" : ToUtf8(lists.Markers[k]));
+// The marker as the LRC writer's digits: "0" cut, "1" line end, "2" sentence end; "" none.
+std::string MarkerText(TPieceMarker marker) {
+  switch (marker) {
+    case TPieceMarker::Cut:
+      return "0";
+    case TPieceMarker::LineEnd:
+      return "1";
+    case TPieceMarker::SentenceEnd:
+      return "2";
+    case TPieceMarker::None:
+      break;
   }
+  return "";
+}
+
+Pieces Read(const TPieceList& list) {
+  Pieces out;
+  for (const TPiece& piece : list) out.emplace_back(ToUtf8(piece.Text), MarkerText(piece.Marker));
   return out;
 }
 
 Pieces Split(const std::string& text, int maxLength, bool sync) {
-  PieceLists lists;
-  SplitIntoPieces(ToUtf16(text), Attributes(), maxLength, sync, lists);
-  return Read(lists);
+  TPieceList list;
+  SplitIntoPieces(ToUtf16(text), Attributes(), maxLength, sync, list);
+  return Read(list);
 }
 
 struct PieceCase {
@@ -123,38 +144,40 @@ TEST(PieceLists, SplitIntoPiecesCases) {
 }
 
 TEST(PieceLists, InsertPartsAreOnePieceWithTheirMarker) {
-  PieceLists lists;
-  SplitIntoPieces(u"bell.wav", Attributes(u"audio"), 10, true, lists);
-  SplitIntoPieces(u"500", Attributes(u"pause"), 10, true, lists);
-  SplitIntoPieces(u"700", Attributes(u"pause_para"), 10, true, lists);
-  EXPECT_EQ(Read(lists), (Pieces{{"bell.wav", "0"}, {"500", "0"}, {"700", "1"}}));
+  TPieceList list;
+  SplitIntoPieces(u"bell.wav", Attributes(TPieceKind::Audio), 10, true, list);
+  SplitIntoPieces(u"500", Attributes(TPieceKind::Pause), 10, true, list);
+  SplitIntoPieces(u"700", Attributes(TPieceKind::PausePara), 10, true, list);
+  EXPECT_EQ(Read(list), (Pieces{{"bell.wav", "0"}, {"500", "0"}, {"700", "1"}}));
+  EXPECT_EQ(list[0].PauseMs, 0);
+  EXPECT_EQ(list[1].PauseMs, 500);
+  EXPECT_EQ(list[2].PauseMs, 700);
+  EXPECT_EQ(list[2].Kind, TPieceKind::PausePara);
 
-  PieceLists noSync;
-  SplitIntoPieces(u"a long file name.wav", Attributes(u"audio"), 5, false, noSync);
+  TPieceList noSync;
+  SplitIntoPieces(u"a long file name.wav", Attributes(TPieceKind::Audio), 5, false, noSync);
   EXPECT_EQ(Read(noSync), (Pieces{{"a long file name.wav", ""}}));
 
-  PieceLists subtitle;
-  for (const char16_t* kind : {u"audio", u"pause", u"pause_para"})
+  TPieceList subtitle;
+  for (TPieceKind kind : {TPieceKind::Audio, TPieceKind::Pause, TPieceKind::PausePara})
     SplitSubtitleText(u"500", Attributes(kind), 10, subtitle);
-  EXPECT_EQ(subtitle.Count(), 0u);
+  EXPECT_TRUE(subtitle.empty());
 }
 
-TEST(PieceLists, EveryListGetsTheAttributesOfEveryPiece) {
-  PieceLists lists;
-  SplitSubtitleText(u"One. Two.\nThree four five six seven", Attributes(), 20, lists);
-  ASSERT_EQ(lists.Count(), 3u);
-  EXPECT_EQ(ToUtf8(lists.Texts[2]), "seven");
-  EXPECT_TRUE(lists.Markers.empty());
-  for (const auto* list :
-       {&lists.Kinds, &lists.Voices, &lists.Rates, &lists.Emotions, &lists.ChannelModes, &lists.Volumes}) {
-    EXPECT_EQ(list->size(), 3u);
-  }
-  EXPECT_EQ(lists.Kinds[2], u"ru-RU");
-  EXPECT_EQ(lists.Voices[2], u"alena");
-  EXPECT_EQ(lists.Rates[2], u"1.5");
-  EXPECT_EQ(lists.Emotions[2], u"good");
-  EXPECT_EQ(lists.ChannelModes[2], u"MonoToLeft");
-  EXPECT_EQ(lists.Volumes[2], u"-20");
+TEST(PieceLists, EveryPieceGetsTheAttributesOfItsPart) {
+  TPieceList list;
+  SplitSubtitleText(u"One. Two.\nThree four five six seven", Attributes(), 20, list);
+  ASSERT_EQ(list.size(), 3u);
+  const TPiece& last = list[2];
+  EXPECT_EQ(ToUtf8(last.Text), "seven");
+  EXPECT_EQ(last.Marker, TPieceMarker::None);
+  EXPECT_EQ(last.Kind, TPieceKind::Speech);
+  EXPECT_EQ(last.Language, u"ru-RU");
+  EXPECT_EQ(last.Voice, u"alena");
+  EXPECT_EQ(last.Rate, u"1.5");
+  EXPECT_EQ(last.Emotion, u"good");
+  EXPECT_EQ(last.ChannelMode, TChannelMode::MonoToLeft);
+  EXPECT_EQ(last.Volume, -20);
 }
 
 TEST(PieceLists, CutsBeforeTheRightmostSpaceInTheLastTwoThirds) {
@@ -163,11 +186,11 @@ TEST(PieceLists, CutsBeforeTheRightmostSpaceInTheLastTwoThirds) {
   for (int k = 0; line.size() < 600; ++k)
     line += std::u16string(static_cast<size_t>(1 + (k * 7) % 13), u'a') + u" ";
   line.resize(600, u'a');
-  PieceLists lists;
-  SplitIntoPieces(line, Attributes(), 246, false, lists);
+  TPieceList list;
+  SplitIntoPieces(line, Attributes(), 246, false, list);
   size_t offset = 0;
-  for (size_t k = 0; k + 1 < lists.Count(); ++k) {
-    const std::u16string& piece = lists.Texts[k];
+  for (size_t k = 0; k + 1 < list.size(); ++k) {
+    const std::u16string& piece = list[k].Text;
     ASSERT_EQ(line.compare(offset, piece.size(), piece), 0);
     const std::u16string window = line.substr(offset, 246);
     const size_t space = window.rfind(u' ');
@@ -175,7 +198,7 @@ TEST(PieceLists, CutsBeforeTheRightmostSpaceInTheLastTwoThirds) {
     EXPECT_EQ(piece.size(), space) << k;
     offset += piece.size() + 1;
   }
-  EXPECT_EQ(lists.Texts.back(), line.substr(offset));
+  EXPECT_EQ(list.back().Text, line.substr(offset));
 }
 
 }  // namespace

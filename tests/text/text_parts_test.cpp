@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/unicode_text.h"
-#include "settings/online_global.h"
+#include "settings/settings.h"
 #include "testing/test_support.h"
 
 namespace sonacli {
@@ -20,7 +20,7 @@ TPartSettings Defaults(std::u16string rate = u"") {
 std::vector<std::string> Fields(const TTextParts& parts) {
   std::vector<std::string> out;
   for (size_t k = 0; k < parts.Count(); ++k) {
-    const TTextPart& p = parts.Items(k);
+    const TTextPart& p = parts.Part(k);
     out.push_back(ToUtf8(p.Language + u"|" + p.Text + u"|" + p.Voice + u"|" + p.Rate + u"|" + p.Emotion +
                          u"|" + p.ChannelMode + u"|") +
                   std::to_string(p.Volume));
@@ -90,20 +90,20 @@ TEST(TextParts, ATagRateOfOneChangesOnlyANonDefaultRate) {
             (std::vector<std::string>{"ru-RU|a|alena|2|neutral|MonoToBoth|10"}));
 }
 
-TEST(TextParts, StartsFromTheGlobalSettings) {
-  ResetSettings();
-  LanguageCode = u"en-US";
-  VoiceName = u"john";
-  EmotionName = u"good";
-  VolumeDelta = -30;
-  SpeechRate = u"1.0";
-  EXPECT_EQ(Fields(TTextParts(u"Hi")), (std::vector<std::string>{"en-US|Hi|john||good|MonoToBoth|-30"}));
-  SpeechRate = u"1.25";
-  TTextParts parts(u"Hi");
+TEST(TextParts, StartsFromTheRunSettings) {
+  TSettings settings;
+  settings.LanguageCode = u"en-US";
+  settings.VoiceName = u"john";
+  settings.EmotionName = u"good";
+  settings.VolumeDelta = -30;
+  settings.SpeechRate = u"1.0";
+  EXPECT_EQ(Fields(TTextParts(u"Hi", TPartSettings::FromSettings(settings))),
+            (std::vector<std::string>{"en-US|Hi|john||good|MonoToBoth|-30"}));
+  settings.SpeechRate = u"1.25";
+  TTextParts parts(u"Hi", TPartSettings::FromSettings(settings));
   EXPECT_EQ(Fields(parts), (std::vector<std::string>{"en-US|Hi|john|1.25|good|MonoToBoth|-30"}));
   parts.Clear();
   EXPECT_EQ(parts.Count(), 0u);
-  ResetSettings();
 }
 
 TEST(TextParts, AudioInsertMustExistAndBeWavOrMp3) {

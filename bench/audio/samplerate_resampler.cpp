@@ -1,0 +1,173 @@
+#include "samplerate_resampler.h"
+
+#include <samplerate.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "audio/audio_converter.h"
+#include "audio/audio_error.h"
+
+namespace sonacli {
+namespace {
+
+// Zero input fed per call once the signal has ended: enough for the filter's tail at any ratio.
+constexpr size_t kTailFrames = 8192;
+// Output capacity of one src_process call.
+constexpr size_t kMaxOutFrames = 1 << 18;
+
+int ConverterType(TResamplerQuality quality) {
+  switch (quality) {
+    case TResamplerQuality::rqBest:
+      return SRC_SINC_BEST_QUALITY;
+    case TResamplerQuality::rqFastest:
+      return SRC_SINC_FASTEST;
+    default:
+      return SRC_SINC_MEDIUM_QUALITY;
+  }
+}
+
+std::string RatioText(double ratio) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", ratio);
+  return text;
+}
+
+}  // namespace
+
+void TSampleRateResampler::StateDeleter::operator()(SRC_STATE_tag* state) const {
+  src_delete(state);
+}
+
+TSampleRateResampler::TSampleRateResampler(TAudioSource* input) : input_(input) {}
+
+TSampleRateResampler::~TSampleRateResampler() = default;
+
+void TSampleRateResampler::SetOutSampleRate(int32_t rate) {
+  outSampleRate_ = (rate == 0 || (rate >= 2000 && rate <= 120000)) ? rate : 44100;
+}
+
+TAudioFormat TSampleRateResampler::Format() const {
+  TAudioFormat format = input_->Format();
+  if (outSampleRate_ != 0) format.SampleRate = outSampleRate_;
+  return format;
+}
+
+bool TSampleRateResampler::PassThrough() const {
+  return Format().SampleRate == input_->Format().SampleRate;
+}
+
+int64_t TSampleRateResampler::Length() const {
+  const int64_t inLength = input_->Length();
+  if (inLength < 0 || PassThrough()) return inLength;
+  return Announced(inLength);
+}
+
+int64_t TSampleRateResampler::Announced(int64_t inLength) const {
+  const TAudioFormat in = input_->Format();
+  const auto length = static_cast<int64_t>(
+      std::nearbyint(static_cast<double>(inLength) * Format().SampleRate / in.SampleRate));
+  return length - length % in.BlockAlign();
+}
+
+void TSampleRateResampler::Start() {
+  if (input_ == nullptr) throw TAudioError("Input is not assigned");
+  if (running_) throw TAudioError("The component is busy.");
+  input_->Start();
+  const TAudioFormat in = input_->Format();
+  ratio_ = static_cast<double>(Format().SampleRate) / in.SampleRate;
+  if (!src_is_valid_ratio(ratio_)) throw TAudioError("Frequences ratio " + RatioText(ratio_) + " is invalid");
+  int error = 0;
+  state_.reset(src_new(ConverterType(quality_), in.Channels, &error));
+  if (error != 0 || !state_) throw TAudioError("Failed to initialize the resampler");
+  running_ = true;
+  inputDone_ = false;
+  delivered_ = 0;
+  inFill_ = 0;
+  inputTotal_ = 0;
+  outBytes_.clear();
+  outPos_ = 0;
+  if (!PassThrough()) inBuffer_.resize(kInputBufferBytes);
+}
+
+void TSampleRateResampler::FillInput() {
+  while (!inputDone_ && inFill_ < inBuffer_.size()) {
+    const size_t got = input_->Read(inBuffer_.data() + inFill_, inBuffer_.size() - inFill_);
+    if (got == 0) inputDone_ = true;
+    inFill_ += got;
+    inputTotal_ += static_cast<int64_t>(got);
+  }
+}
+
+void TSampleRateResampler::ProduceSlice() {
+  const TAudioFormat in = input_->Format();
+  const size_t blockAlign = static_cast<size_t>(in.BlockAlign());
+  const size_t sampleBytes = static_cast<size_t>(in.BitsPerSample / 8);
+  FillInput();
+  size_t frames = std::min(inFill_, kSliceBytes) / blockAlign;
+  if (frames == 0) {
+    // The signal has ended: silence follows it for as long as output is wanted.
+    frames = kTailFrames;
+    inFill_ = frames * blockAlign;
+    std::fill(inBuffer_.begin(), inBuffer_.begin() + static_cast<std::ptrdiff_t>(inFill_),
+              in.BitsPerSample == 8 ? uint8_t{0x80} : uint8_t{0});
+  }
+  const size_t samples = frames * static_cast<size_t>(in.Channels);
+  inFloats_.resize(samples);
+  if (in.BitsPerSample == 16) {
+    std::vector<short> shorts(samples);
+    std::memcpy(shorts.data(), inBuffer_.data(), samples * 2);  // little-endian host
+    src_short_to_float_array(shorts.data(), inFloats_.data(), static_cast<int>(samples));
+  } else {
+    for (size_t i = 0; i < samples; ++i)
+      inFloats_[i] = SampleToFloat(&inBuffer_[i * sampleBytes], in.BitsPerSample);
+  }
+  const size_t outFrames = std::min(kMaxOutFrames, static_cast<size_t>(std::ceil(frames * ratio_)) + 64);
+  outFloats_.resize(outFrames * static_cast<size_t>(in.Channels));
+  SRC_DATA data{};
+  data.data_in = inFloats_.data();
+  data.data_out = outFloats_.data();
+  data.input_frames = static_cast<long>(frames);
+  data.output_frames = static_cast<long>(outFrames);
+  data.src_ratio = ratio_;
+  data.end_of_input = 0;
+  if (const int error = src_process(state_.get(), &data); error != 0) throw TAudioError(src_strerror(error));
+  const size_t usedBytes = static_cast<size_t>(data.input_frames_used) * blockAlign;
+  std::memmove(inBuffer_.data(), inBuffer_.data() + usedBytes, inFill_ - usedBytes);
+  inFill_ -= usedBytes;
+  const size_t outSamples = static_cast<size_t>(data.output_frames_gen) * static_cast<size_t>(in.Channels);
+  outBytes_.resize(outSamples * sampleBytes);
+  for (size_t i = 0; i < outSamples; ++i)
+    FloatToSample(outFloats_[i], &outBytes_[i * sampleBytes], in.BitsPerSample);
+  outPos_ = 0;
+}
+
+size_t TSampleRateResampler::Read(uint8_t* buffer, size_t count) {
+  if (PassThrough()) return input_->Read(buffer, count);
+  const size_t blockAlign = static_cast<size_t>(input_->Format().BlockAlign());
+  size_t written = 0;
+  count -= count % blockAlign;
+  while (written < count) {
+    // An input of unknown length announces its output once it has ended.
+    int64_t length = Length();
+    if (length < 0 && inputDone_) length = Announced(inputTotal_);
+    int64_t wanted = static_cast<int64_t>(count - written);
+    if (length >= 0) wanted = std::min(wanted, length - delivered_);
+    if (wanted <= 0) break;
+    if (outPos_ == outBytes_.size()) {
+      ProduceSlice();
+      continue;
+    }
+    const size_t part = std::min(static_cast<size_t>(wanted), outBytes_.size() - outPos_);
+    std::memcpy(buffer + written, outBytes_.data() + outPos_, part);
+    outPos_ += part;
+    written += part;
+    delivered_ += static_cast<int64_t>(part);
+  }
+  if (written == 0) running_ = false;
+  return written;
+}
+
+}  // namespace sonacli

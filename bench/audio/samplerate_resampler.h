@@ -1,0 +1,62 @@
+// The program's former resampling stage on libsamplerate's best converter, kept here only to
+// measure it side by side with the libsoxr stage that replaced it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "audio/audio_source.h"
+#include "audio/resampler.h"
+
+struct SRC_STATE_tag;
+
+namespace sonacli {
+
+class TSampleRateResampler : public TAudioSource {
+ public:
+  static constexpr size_t kInputBufferBytes = 3145728;  // 3 MiB
+  static constexpr size_t kSliceBytes = 1572864;        // at most 1.5 MiB of input per slice
+
+  explicit TSampleRateResampler(TAudioSource* input);
+  ~TSampleRateResampler() override;
+
+  // 0 keeps the input rate; values outside 2000..120000 become 44100.
+  void SetOutSampleRate(int32_t rate);
+  int32_t OutSampleRate() const { return outSampleRate_; }
+  void SetQuality(TResamplerQuality quality) { quality_ = quality; }
+
+  void Start() override;
+  TAudioFormat Format() const override;
+  // round(input length x out rate / in rate), reduced to whole input frames; -1 when unknown.
+  int64_t Length() const override;
+  size_t Read(uint8_t* buffer, size_t count) override;
+
+ private:
+  struct StateDeleter {
+    void operator()(SRC_STATE_tag* state) const;
+  };
+
+  bool PassThrough() const;
+  int64_t Announced(int64_t inLength) const;
+  void ProduceSlice();
+  void FillInput();
+
+  TAudioSource* input_;
+  int32_t outSampleRate_ = 0;
+  TResamplerQuality quality_ = TResamplerQuality::rqBest;
+  bool running_ = false;
+  bool inputDone_ = false;
+  std::unique_ptr<SRC_STATE_tag, StateDeleter> state_;
+  double ratio_ = 1.0;
+  int64_t delivered_ = 0;
+  std::vector<uint8_t> inBuffer_;  // the input bytes not yet converted
+  size_t inFill_ = 0;
+  int64_t inputTotal_ = 0;
+  std::vector<float> inFloats_;
+  std::vector<float> outFloats_;
+  std::vector<uint8_t> outBytes_;  // converted bytes not yet handed on
+  size_t outPos_ = 0;
+};
+
+}  // namespace sonacli

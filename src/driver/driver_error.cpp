@@ -1,0 +1,10 @@
+#include "driver/driver_error.h"
+
+namespace sonacli {
+
+void ReportDriverError(TRunResult& result, std::u16string_view message) {
+  result.ErrorReported = true;
+  if (!result.ToStdout && result.Printer) result.Printer(message);
+}
+
+}  // namespace sonacli

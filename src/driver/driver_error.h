@@ -1,0 +1,24 @@
+// How the synthesis drivers report a failure to the run that called them.
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+namespace sonacli {
+
+// The program's printer of user-visible error lines (ReportError of the run sequence, which sits
+// above this layer).
+using TErrorPrinter = std::function<void(std::u16string_view message)>;
+
+// What a driver run tells its caller, and how it reports on the way.
+struct TRunResult {
+  TErrorPrinter Printer;  // empty: nothing is printed
+  bool ToStdout = false;  // the audio goes to standard output, which then carries only audio
+  bool ErrorReported = false;
+};
+
+// Records the failure in the result and, unless the audio goes to standard output, prints the
+// message. With -o the exit code therefore stays 0.
+void ReportDriverError(TRunResult& result, std::u16string_view message);
+
+}  // namespace sonacli

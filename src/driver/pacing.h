@@ -1,0 +1,36 @@
+// The waits that pace requests to the speech service: a randomised wait before every piece and a
+// short one after every successful request. Lengths in ms.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/tick_clock.h"
+
+namespace sonacli {
+
+// 110 + random(70): before every non-empty piece.
+int32_t BetweenPiecesWaitMs();
+// After a successful request (and after the probe, which is never the last):
+// cloud key: d + 5 + random(5) when d > 0, else 5 + random(5);
+// legacy key, last piece: 110 + random(70);
+// legacy key, other pieces: d + 50 + random(70) when d > 0, else 110 + random(70).
+int32_t AfterRequestWaitMs(bool isLast, bool legacyKey, int32_t requestDelayMs);
+
+// The waits of one driver run, slept on the given clock.
+class TPacer {
+ public:
+  TPacer(TTickClock& clock, bool legacyKey, int32_t requestDelayMs)
+      : clock_(clock), legacyKey_(legacyKey), requestDelayMs_(requestDelayMs) {}
+
+  void PauseBetweenPieces() { clock_.SleepMs(BetweenPiecesWaitMs()); }
+  void PauseAfterRequest(bool isLast) {
+    clock_.SleepMs(AfterRequestWaitMs(isLast, legacyKey_, requestDelayMs_));
+  }
+
+ private:
+  TTickClock& clock_;
+  bool legacyKey_;
+  int32_t requestDelayMs_;
+};
+
+}  // namespace sonacli

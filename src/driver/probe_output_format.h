@@ -1,0 +1,19 @@
+// The probe request that fixes the output format of a run before anything is written.
+#pragma once
+
+#include "audio/audio_output.h"
+#include "driver/driver_context.h"
+#include "driver/pacing.h"
+
+namespace sonacli {
+
+// Three random digits (100 to 999) as the text of the probe.
+std::u16string ProbeText();
+
+// Sends the probe (the run's language, voice and rate, neutral tone, no volume change) and takes
+// its sample rate, channels and bits per sample into `format`; the probe's audio is discarded.
+// On failure reports the request's message (not after an interruption), or "No audio data" for an
+// answer that is no WAV. A wait cut short by an interruption raises TInterrupted.
+bool ProbeOutputFormat(TDriverContext& context, TPacer& pacer, TOutputData& format);
+
+}  // namespace sonacli

@@ -1,0 +1,50 @@
+#include "driver/run_output.h"
+
+#include "driver/temp_folder.h"
+#include "platform/file_system.h"
+#include "subtitles/finish_output.h"
+
+namespace sonacli {
+
+void TRunOutput::Prepare() {
+  if (settings_.ToStdout) return;
+  tempFolder_ = MakeTempFolder();
+  DeleteFileIfExists(settings_.OutputFileName);
+}
+
+bool TRunOutput::Open(const TOutputData& format) {
+  format_ = format;
+  // Without its temporary folder a file output has nowhere to go.
+  if (!settings_.ToStdout && tempFolder_.empty()) return false;
+  output_ = OpenOutput(format_, tempFolder_, OutputSettingsFrom(settings_));
+  return output_ != nullptr;
+}
+
+bool TRunOutput::AppendAudio(const std::string& piece) {
+  return sonacli::AppendAudio(*output_, first_, piece);
+}
+
+bool TRunOutput::AppendSilence(int64_t ms) {
+  return sonacli::AppendSilence(*output_, first_, format_, ms);
+}
+
+bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
+                        const std::vector<std::u16string>& srtLines) {
+  if (output_ && !CloseOutput(*output_) && output_->Kind() == TAudioOutput::TKind::File) {
+    DeleteFileIfExists(format_.FileName);
+  }
+  output_.reset();
+  const bool saved = FinishOutput(settings_, format_, errorReported, writeSyncFiles, lrcLines, srtLines);
+  Discard();
+  return saved;
+}
+
+void TRunOutput::Discard() {
+  output_.reset();
+  if (!tempFolder_.empty()) {
+    RemoveFolder(tempFolder_);
+    tempFolder_.clear();
+  }
+}
+
+}  // namespace sonacli

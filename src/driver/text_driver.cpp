@@ -1,0 +1,206 @@
+#include "driver/text_driver.h"
+
+#include <algorithm>
+#include <new>
+
+#include "audio/audio_error.h"
+#include "audio/convert_wav.h"
+#include "catalogue/voice_catalogue.h"
+#include "common/unicode_text.h"
+#include "driver/driver_error.h"
+#include "driver/piece_request.h"
+#include "driver/probe_output_format.h"
+#include "driver/progress_line.h"
+#include "http/http_client.h"
+#include "platform/interrupt.h"
+#include "subtitles/sync_entry.h"
+#include "text/nothing_to_say.h"
+#include "text/text_parts.h"
+
+namespace sonacli {
+
+namespace {
+
+// Pieces stay short enough for one LRC line or SRT entry each.
+constexpr int32_t kSyncPieceLimit = 350;
+// What replaces a piece with nothing to pronounce, or an empty answer.
+constexpr int64_t kPlaceholderSilenceMs = 100;
+
+}  // namespace
+
+TTextDriver::TTextDriver(TDriverContext& context, TProgressLine& progress)
+    : context_(context),
+      settings_(context.Settings),
+      progress_(progress),
+      legacyKey_(IsLegacyKey(settings_.ApiKey)),
+      pacer_(context.Clock, legacyKey_, settings_.RequestDelayMs),
+      output_(settings_),
+      syncSettings_(SyncSettingsFrom(settings_)) {}
+
+void TTextDriver::Run(const std::vector<std::u16string>& lines) {
+  BuildPieces(lines);
+  output_.Prepare();
+  WriteLrcHeader(lrcLines_, settings_.LrcEnabled, settings_.LrcData);
+  const size_t count = pieces_.size();
+  bool completed = true;
+  for (size_t i = 0; i < count; ++i) {
+    if (InterruptRequested()) break;
+    if (pieces_[i].Text.empty()) continue;
+    TNext next = TNext::Continue;
+    try {
+      next = HandlePiece(i);
+    } catch (const TInterrupted&) {
+      break;  // a wait cut short: the audio made so far is completed below
+    } catch (const std::bad_alloc&) {
+      // What was made so far is kept; nothing more can be.
+      ReportDriverError(context_.Result, u"Not enough memory");
+      next = TNext::EndLoop;
+    } catch (const TAudioError&) {
+      // A decoder or conversion failure abandons this piece only.
+    } catch (const THttpError&) {
+      // So does a failure of the HTTP client.
+    }
+    if (next == TNext::Abort) return;  // the output's owner discards it unfinished
+    if (next == TNext::EndLoop) {
+      completed = false;
+      break;
+    }
+  }
+  const bool interrupted = InterruptRequested();
+  if (settings_.ShowProgress && completed && !interrupted && output_.IsOpen()) {
+    progress_.Draw(int64_t(count), int64_t(count));
+  }
+  Finish(interrupted);
+}
+
+void TTextDriver::BuildPieces(const std::vector<std::u16string>& lines) {
+  TTextParts parts(JoinLines(lines), TPartSettings::FromSettings(settings_));
+  syncState_.BlankPending = false;
+  syncState_.BlankAfterCurrent = false;
+  for (size_t i = 0; i < parts.Count(); ++i) {
+    const TTextPart& part = parts.Part(i);
+    int32_t limit = MaxRequestLength(part.Voice, legacyKey_);
+    if (settings_.LrcEnabled || settings_.SrtEnabled) limit = std::min(limit, kSyncPieceLimit);
+    SplitIntoPieces(part.Text, TPiece::Of(part), limit, settings_.SyncOutput, pieces_);
+  }
+}
+
+TTextDriver::TNext TTextDriver::HandlePiece(size_t index) {
+  if (!output_.IsOpen() && !OpenOutputAfterProbe()) return TNext::EndLoop;
+  if (settings_.ShowProgress) progress_.Draw(int64_t(index), int64_t(pieces_.size()));
+  pacer_.PauseBetweenPieces();
+  const TPiece& piece = pieces_[index];
+  const bool sync = settings_.SyncOutput;
+  if (piece.Kind == TPieceKind::Audio) {
+    if (sync) ClearBlankFlags();
+    return InsertAudioFile(piece.Text) ? TNext::Continue : TNext::EndLoop;
+  }
+  if (piece.Kind == TPieceKind::Pause || piece.Kind == TPieceKind::PausePara) {
+    if (sync) ClearBlankFlags();
+    if (!AppendPause(piece.PauseMs)) return TNext::EndLoop;
+    if (piece.Kind == TPieceKind::PausePara && sync) {
+      syncState_.BlankPending = true;
+      SyncEntry(u"", false);
+    }
+    return TNext::Continue;
+  }
+  return HandleTextPiece(index);
+}
+
+TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
+  const TPiece& piece = pieces_[index];
+  if (settings_.SyncOutput) {
+    syncState_.BlankAfterCurrent =
+        BlankAfterMarker(piece.Marker, settings_.LrcBlankLines, syncState_.BlankAfterCurrent);
+  }
+  std::u16string spoken = context_.Dictionaries.Apply(piece.Text);
+  if (spoken.empty()) return TNext::Continue;
+  // LRC and SRT show the piece as written, not as the dictionaries changed it.
+  const std::u16string& syncText = piece.Text;
+  if (IsNothingToSay(spoken)) {
+    if (!output_.AppendSilence(kPlaceholderSilenceMs)) return TNext::Abort;
+    SyncEntry(syncText, false);
+    return TNext::Continue;
+  }
+  TSynthesisRequest request = PieceRequest(piece, std::move(spoken), settings_.ApiKey);
+  if (!context_.Service.Synthesize(request)) {
+    // A request cut short by Ctrl-C is no failure of the service.
+    if (InterruptRequested()) return TNext::EndLoop;
+    ReportDriverError(context_.Result, request.ErrorText);
+    return TNext::EndLoop;
+  }
+  const bool isLast = index + 1 == pieces_.size();
+  try {
+    pacer_.PauseAfterRequest(isLast);
+  } catch (const TInterrupted&) {
+    // The piece is complete: it is kept, and the loop stops after it.
+  }
+  const bool appended = request.AudioOut.empty() ? output_.AppendSilence(kPlaceholderSilenceMs)
+                                                 : output_.AppendAudio(request.AudioOut);
+  if (!appended) return TNext::Abort;
+  SyncEntry(syncText, false);
+  if (settings_.ShowProgress && isLast) progress_.Draw(int64_t(pieces_.size()), int64_t(pieces_.size()));
+  return TNext::Continue;
+}
+
+bool TTextDriver::OpenOutputAfterProbe() {
+  TOutputData format;
+  if (!ProbeOutputFormat(context_, pacer_, format)) return false;
+  return output_.Open(format);
+}
+
+bool TTextDriver::InsertAudioFile(const std::u16string& fileName) {
+  // A missing file or one of another kind is passed over silently.
+  if (IsAudioInsertInvalid(fileName)) return true;
+  std::string converted;
+  bool ok = false;
+  const TOutputData& format = output_.Format();
+  if (LoadAudioInsert(fileName, converted, format.SampleRate, format.BitsPerSample, format.Channels)) {
+    ok = output_.AppendAudio(converted);
+  } else {
+    ReportDriverError(context_.Result, u"Failed to read audio file");
+  }
+  SyncEntry(u"", true);
+  return ok;
+}
+
+bool TTextDriver::AppendPause(int64_t ms) {
+  const bool ok = output_.AppendSilence(ms);
+  if (!ok) ReportDriverError(context_.Result, u"Failed to save audio file");
+  SyncEntry(u"", false);
+  return ok;
+}
+
+void TTextDriver::SyncEntry(std::u16string_view text, bool forceEntry) {
+  AppendSyncEntry(syncSettings_, output_.Output(), output_.Format(), lrcLines_, srtLines_, text, forceEntry,
+                  syncState_);
+}
+
+void TTextDriver::ClearBlankFlags() {
+  syncState_.BlankPending = false;
+  syncState_.BlankAfterCurrent = false;
+}
+
+void TTextDriver::Finish(bool interrupted) {
+  pieces_.clear();
+  // An interrupted run saves what it has, as after a reported error.
+  const bool saved = output_.Finish(context_.Result.ErrorReported || interrupted, true, lrcLines_, srtLines_);
+  lrcLines_.clear();
+  srtLines_.clear();
+  // An interrupted run that never got to write audio has nothing to report.
+  if (!settings_.ToStdout && !saved && !interrupted) {
+    ReportDriverError(context_.Result, u"Error saving audio file");
+  }
+}
+
+void SpeakText(TDriverContext& context, const std::vector<std::u16string>& lines) {
+  TProgressLine progress;
+  {
+    TTextDriver driver(context, progress);
+    driver.Run(lines);
+  }
+  // The progress line has no line end of its own; an error line after it brings its own.
+  progress.End(!context.Result.ErrorReported);
+}
+
+}  // namespace sonacli

@@ -1,0 +1,50 @@
+#include "service/service_connection.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <optional>
+
+#include "common/unicode_text.h"
+#include "platform/interrupt.h"
+
+namespace sonacli {
+namespace {
+
+constexpr int64_t kTimeoutMs = 360000;
+
+std::string EnvironmentOr(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+std::optional<int32_t> ParsePort(const std::string& text) {
+  int32_t port = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return port;
+}
+
+}  // namespace
+
+std::string LegacyServiceUrl() {
+  return EnvironmentOr("SONACLI_LEGACY_URL", "https://tts.voicetech.yandex.net");
+}
+
+std::string CloudServiceUrl() {
+  return EnvironmentOr("SONACLI_CLOUD_URL", "https://tts.api.cloud.yandex.net");
+}
+
+void ConfigureHttpClient(THttpClient& client, const TProxySettings& proxy) {
+  if (!proxy.Host.empty()) {
+    client.SetProxy(ToUtf8(proxy.Host), ParsePort(ToUtf8(proxy.Port)).value_or(kDefaultProxyPort));
+  }
+  client.SetKeepAlive(true);
+  client.SetTimeoutMs(kTimeoutMs);
+  client.SetUserAgent("sonacli/" SONACLI_VERSION);
+  // Ctrl-C must not wait for an answer that may take minutes.
+  client.SetAbortCheck(InterruptRequested);
+  const std::string caBundle = EnvironmentOr("SONACLI_CA_BUNDLE", "");
+  if (!caBundle.empty()) client.AddTrustedCaFile(caBundle);
+}
+
+}  // namespace sonacli

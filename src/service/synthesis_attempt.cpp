@@ -1,0 +1,102 @@
+#include "service/synthesis_attempt.h"
+
+#include <optional>
+
+#include "audio/opus_decoder.h"
+#include "common/unicode_text.h"
+#include "http/http_client.h"
+#include "service/request_builders.h"
+#include "service/service_connection.h"
+#include "service/v3_answer.h"
+
+namespace sonacli {
+
+namespace {
+
+constexpr char16_t kInternalError[] = u"HTTP 500 - Internal error";
+
+bool IsRefusal(int status) {
+  return status == 400 || status == 401 || status == 403 || status == 419;
+}
+
+// True for status 200; otherwise the message "HTTP <code>[ - <text>]" and the refusal flag.
+bool AcceptStatus(const THttpAnswer& answer, TSynthesisRequest& request, std::u16string& errorText) {
+  if (answer.Status == 200) return true;
+  if (IsRefusal(answer.Status)) request.Rejected = true;
+  std::string message = "HTTP " + std::to_string(answer.Status);
+  if (!answer.StatusText.empty()) message += " - " + answer.StatusText;
+  errorText = ToUtf16(message);
+  return false;
+}
+
+std::string AuthorizationLine(const TSynthesisRequest& request) {
+  return "Authorization: Api-Key " + ToUtf8(request.ApiKey);
+}
+
+// The exchange with the legacy or the v1 interface; nullopt on a transport failure.
+std::optional<THttpAnswer> Exchange(TServiceInterface kind, const TSynthesisRequest& request,
+                                    const TProxySettings& proxy) {
+  try {
+    THttpClient client;
+    ConfigureHttpClient(client, proxy);
+    if (kind == TServiceInterface::Legacy)
+      return client.Get(LegacyServiceUrl() + "/generate?" + LegacyQuery(request));
+    THttpPost post{
+        "application/x-www-form-urlencoded", CloudV1Body(request), "", {AuthorizationLine(request)}};
+    return client.Post(CloudServiceUrl() + "/speech/v1/tts:synthesize", post);
+  } catch (const THttpError&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+bool SendV3Request(TSynthesisRequest& request, std::string& answer, std::u16string& errorText,
+                   const TProxySettings& proxy) {
+  THttpAnswer reply;
+  try {
+    THttpClient client;
+    ConfigureHttpClient(client, proxy);
+    THttpPost post{
+        "application/json; charset=utf-8", CloudV3Body(request), "*/*", {AuthorizationLine(request)}};
+    reply = client.Post(CloudServiceUrl() + "/tts/v3/utteranceSynthesis", post);
+  } catch (const THttpError&) {
+    return false;
+  }
+  if (!AcceptStatus(reply, request, errorText)) return false;
+  std::optional<std::string> audio = ExtractV3Audio(reply.Body);
+  if (!audio) {
+    errorText = u"No audio data";
+    return false;
+  }
+  answer = std::move(*audio);
+  return true;
+}
+
+bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText, const TSettings& settings) {
+  errorText = kInternalError;
+  request.AudioOut.clear();
+  const TServiceInterface kind = RouteRequest(request.ApiKey, request.Voice);
+  std::string ogg;
+  if (kind == TServiceInterface::None) {
+    errorText = kPremiumVoiceNeedsCloudKey;
+    request.Rejected = true;
+    return false;
+  }
+  if (kind == TServiceInterface::CloudV3) {
+    if (!SendV3Request(request, ogg, errorText, settings.ProxySettings)) return false;
+  } else {
+    std::optional<THttpAnswer> answer = Exchange(kind, request, settings.ProxySettings);
+    if (!answer || !AcceptStatus(*answer, request, errorText)) return false;
+    ogg = std::move(answer->Body);
+  }
+  if (ogg.empty()) return true;
+  if (DecodeOpusAnswer(ogg, request.AudioOut, request.VolumeDelta, settings.SampleRate, request.ChannelMode,
+                       settings.Stereo)) {
+    return true;
+  }
+  request.AudioOut.clear();
+  return false;
+}
+
+}  // namespace sonacli

@@ -1,0 +1,35 @@
+// One request to the speech service, the form of the API key and the choice of interface.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace sonacli {
+
+struct TSynthesisRequest {
+  std::u16string Text;      // already through the dictionaries
+  std::u16string Language;  // the piece's language code, "ru-RU"
+  std::u16string Voice;     // as in the voice table, may end in ":old"
+  std::u16string Rate;      // as typed; empty for the default rate
+  std::u16string Emotion;   // the full tone word
+  std::u16string ChannelMode = u"MonoToBoth";
+  int32_t VolumeDelta = 0;  // percent, 0 unchanged
+  std::u16string ApiKey;
+  std::string AudioOut;      // the decoded WAV; emptied at the start of every attempt
+  std::u16string ErrorText;  // the first attempt's message when Synthesize fails
+  bool Rejected = false;     // the service refused the request (400, 401, 403, 419): no retry
+};
+
+// The interfaces of the service; None: no interface serves the key and voice.
+enum class TServiceInterface { None, Legacy, CloudV1, CloudV3 };
+
+// A legacy key is longer than 25 characters with "-" at positions 9, 14, 19 and 24 (from 1);
+// every other key is a cloud key.
+bool IsLegacyKey(std::u16string_view key);
+
+// The routing table: a legacy key with a premium voice has no interface; a legacy key otherwise
+// uses the legacy "generate" interface; a cloud key uses v3 for the v3-only voices, else v1.
+TServiceInterface RouteRequest(std::u16string_view apiKey, std::u16string_view voice);
+
+}  // namespace sonacli

@@ -1,0 +1,84 @@
+// The settings of a run: filled by the option parsers and the run sequence, then passed by const
+// reference to everything that reads them. Plain data with its defaults: no logic lives here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sonacli {
+
+// LRC output settings; Encoding is 0 for the system ANSI code page, 1 UTF-8, 2 UTF-16LE.
+struct TLRCData {
+  bool LimitLength = false;
+  int32_t MaxLength = 0;  // characters per LRC line
+  int32_t Offset = 0;     // ms, written only into the "[offset:" tag
+  uint8_t Encoding = 0;
+  std::u16string FileName;
+  std::u16string Artist;
+  std::u16string Album;
+  std::u16string Title;
+  std::u16string Author;
+  std::u16string Creator;
+};
+
+// SRT output settings; Encoding as in TLRCData.
+struct TSRTData {
+  bool LimitLength = false;
+  int32_t MaxLength = 0;
+  uint8_t Encoding = 0;
+  std::u16string FileName;
+};
+
+struct TProxySettings {
+  std::u16string Host;
+  std::u16string Port;
+};
+
+struct TRetrySettings {
+  bool Enabled = true;
+  int32_t WindowMs = 15000;
+  int32_t IntervalMs = 1500;
+};
+
+// Every setting of a run with its start value.
+struct TSettings {
+  std::u16string ApiKey;
+  std::u16string LanguageCode;
+  std::u16string VoiceName;
+  std::u16string EmotionName;
+  std::u16string SpeechRate;
+  int32_t VolumeDelta = 0;
+  std::u16string OutputFileName;
+  bool ToStdout = false;
+  bool RawOutput = false;
+  bool OmitDataLength = false;
+  bool Stereo = false;
+  int32_t FrequencyOption = -1;  // kHz; -1 when -fr was not given
+  int32_t SampleRate = 24000;    // Hz
+  int32_t RequestDelayMs = 0;
+  bool ShowProgress = false;
+  bool SubtitleMode = false;
+  uint8_t SubtitleFormat = 0;  // 1 srt, 2 ssa, 3 ass, 4 smi, 5 vtt, 6 lrc; 0 unknown
+  bool SubFit = false;
+  uint8_t SubMaxRate = 200;  // percent
+  bool LrcEnabled = false;
+  bool SrtEnabled = false;
+  bool SyncOutput = false;    // LrcEnabled or SrtEnabled, settled before synthesis
+  uint8_t LrcBlankLines = 0;  // 0 none, 1 after sentences, 2 after paragraphs
+  TLRCData LrcData;
+  TSRTData SrtData;
+  TProxySettings ProxySettings;
+  bool IgnoreSquareBrackets = false;
+  bool IgnoreCurlyBrackets = false;
+  bool IgnoreAngleBrackets = false;
+  bool IgnoreRoundBrackets = false;
+  bool IgnoreUrls = false;
+  bool IgnoreComments = false;
+  std::vector<std::u16string> DictionaryFiles;
+  std::vector<std::u16string> LineSelections;
+  std::u16string ConfigFileName;
+  TRetrySettings RetrySettings;
+};
+
+}  // namespace sonacli

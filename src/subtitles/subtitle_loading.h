@@ -1,0 +1,30 @@
+// The subtitle step of a run: the lines of the subtitle file become the list of entries to voice.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "subtitles/subtitle.h"
+
+namespace sonacli {
+
+inline constexpr std::u16string_view kUnknownSubtitleFormat = u"Unknown format of subtitles";
+inline constexpr std::u16string_view kNoTextInSubtitles = u"No text in subtitles";
+
+struct TSubtitleLoading {
+  SubtitleList Subtitles;
+  std::u16string_view Error;  // empty on success, else one of the two messages above
+};
+
+// Reads the lines with the reader of the format code (subtitle_format.h), then joins and widens the
+// entries. A code without a reader gives kUnknownSubtitleFormat; a file without entries
+// kNoTextInSubtitles; either way the list is empty.
+TSubtitleLoading LoadSubtitles(const std::vector<std::u16string>& lines, uint8_t format);
+
+// LoadSubtitles on raw bytes read as UTF-8 (malformed sequences become U+FFFD) and split into lines:
+// one entry for fuzzing the readers, the join and the widening.
+TSubtitleLoading LoadSubtitlesFromBytes(std::string_view bytes, uint8_t format);
+
+}  // namespace sonacli

@@ -1,0 +1,56 @@
+#include "text/piece.h"
+
+#include "text/text_part.h"
+#include "text/text_parts.h"
+
+namespace sonacli {
+
+TPiece TPiece::Of(const TTextPart& part) {
+  TPiece piece;
+  piece.Kind = PieceKindOf(part.Language);
+  if (piece.Kind == TPieceKind::Speech) piece.Language = part.Language;
+  piece.Voice = part.Voice;
+  piece.Rate = part.Rate;
+  piece.Emotion = part.Emotion;
+  piece.ChannelMode = ChannelModeOf(part.ChannelMode);
+  piece.Volume = part.Volume;
+  return piece;
+}
+
+TPieceKind PieceKindOf(std::u16string_view partKind) {
+  if (partKind == kAudioPart) return TPieceKind::Audio;
+  if (partKind == kPausePart) return TPieceKind::Pause;
+  if (partKind == kPauseParaPart) return TPieceKind::PausePara;
+  return TPieceKind::Speech;
+}
+
+TChannelMode ChannelModeOf(std::u16string_view name) {
+  if (name == kChannelLeft) return TChannelMode::MonoToLeft;
+  if (name == kChannelRight) return TChannelMode::MonoToRight;
+  return TChannelMode::MonoToBoth;
+}
+
+std::u16string_view ChannelModeName(TChannelMode mode) {
+  switch (mode) {
+    case TChannelMode::MonoToLeft:
+      return kChannelLeft;
+    case TChannelMode::MonoToRight:
+      return kChannelRight;
+    case TChannelMode::MonoToBoth:
+      break;
+  }
+  return kChannelBoth;
+}
+
+bool BlankAfterMarker(TPieceMarker marker, uint8_t lrcBlankLines, bool current) {
+  switch (lrcBlankLines) {
+    case 1:
+      return marker != TPieceMarker::Cut;
+    case 2:
+      return marker == TPieceMarker::LineEnd;
+    default:
+      return current;
+  }
+}
+
+}  // namespace sonacli

@@ -1,0 +1,56 @@
+// One piece of the text that a driver sends or inserts: a request-sized text with the voice it is
+// spoken with, an audio insert or a pause, and where it stands for the LRC and SRT writer.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sonacli {
+
+class TTextPart;
+
+enum class TPieceKind : uint8_t { Speech, Audio, Pause, PausePara };  // PausePara ends a paragraph
+
+enum class TChannelMode : uint8_t { MonoToBoth, MonoToLeft, MonoToRight };
+
+// Where a piece stands in its sentence and line; None without LRC or SRT output.
+enum class TPieceMarker : uint8_t {
+  None,
+  Cut,          // cut for length inside a sentence; audio inserts and pauses
+  LineEnd,      // ends its input line; pauses that end a paragraph
+  SentenceEnd,  // ends a sentence inside a line
+};
+
+struct TPiece {
+  TPieceKind Kind = TPieceKind::Speech;
+  std::u16string Text;      // speech: the text as written; audio: the file name; pauses: as tagged
+  std::u16string Language;  // the language code ("ru-RU"); empty for other kinds
+  std::u16string Voice;
+  std::u16string Rate;  // as typed; empty: the default rate
+  std::u16string Emotion;
+  TChannelMode ChannelMode = TChannelMode::MonoToBoth;
+  int32_t Volume = 0;   // volume delta: percent minus 100
+  int64_t PauseMs = 0;  // pauses: the length in ms
+  TPieceMarker Marker = TPieceMarker::None;
+
+  // What every piece of the part is spoken with (the text is left empty).
+  static TPiece Of(const TTextPart& part);
+};
+
+using TPieceList = std::vector<TPiece>;
+
+// The kind of a part's kind text: "audio", "pause", "pause_para"; anything else is a language.
+TPieceKind PieceKindOf(std::u16string_view partKind);
+// "MonoToBoth", "MonoToLeft", "MonoToRight" and back; an unknown name is MonoToBoth.
+TChannelMode ChannelModeOf(std::u16string_view name);
+std::u16string_view ChannelModeName(TChannelMode mode);
+
+// Whether the LRC output wants a blank line after a text piece with this marker, under
+// LrcBlankLines: 1 (--lrc-sent) after any break, 2 (--lrc-para) after line ends only, 0 leaves
+// `current` as it is.
+bool BlankAfterMarker(TPieceMarker marker, uint8_t lrcBlankLines, bool current);
+
+}  // namespace sonacli

@@ -1,0 +1,169 @@
+#include "driver/text_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "audio/audio_output.h"
+#include "common/unicode_text.h"
+#include "dict/dictionary_set.h"
+#include "driver/driver_error.h"
+#include "service/yandex_tts_object.h"
+#include "standin_fixture.h"
+#include "testing/fake_clock.h"
+
+namespace sonacli {
+namespace {
+
+std::vector<std::string> g_errors;
+void RecordError(std::u16string_view message) {
+  g_errors.push_back(ToUtf8(message));
+}
+
+// The driver in this process against the stand-in, on a clock that never waits.
+class TextDriverTest : public TStandinTest {
+ protected:
+  void SetUp() override {
+    TStandinTest::SetUp();
+    g_errors.clear();
+    setenv("TMPDIR", dir_.Path().c_str(), 1);
+    settings_.ApiKey = kCloudKey;
+    settings_.LanguageCode = u"ru-RU";
+    settings_.VoiceName = u"oksana";
+    settings_.EmotionName = u"neutral";
+    settings_.SpeechRate = u"1.0";
+    settings_.SampleRate = 24000;
+    settings_.OutputFileName = ToUtf16(dir_.File("out.wav"));
+  }
+  void TearDown() override {
+    unsetenv("TMPDIR");
+    TStandinTest::TearDown();
+  }
+
+  // Runs the driver; true when no temporary folder is left.
+  bool Speak(const std::vector<std::u16string>& lines) {
+    TFakeClock clock;
+    TYandexTTSObject service(settings_, clock);
+    result_ = TRunResult{RecordError, settings_.ToStdout};
+    TDriverContext context{settings_, dictionaries_, service, clock, result_};
+    SpeakText(context, lines);
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
+      if (entry.path().filename().string().rfind("sonarel", 0) == 0) return false;
+    }
+    return true;
+  }
+
+  TDictionarySet dictionaries_;
+  TRunResult result_;
+};
+
+TEST_F(TextDriverTest, ProbeWithoutAudioLeavesNothing) {
+  standin_->SetScript(R"({"rules":[{"times":1,"answer":"empty"}]})");
+  EXPECT_TRUE(Speak({u"One."}));
+  EXPECT_TRUE(result_.ErrorReported);
+  EXPECT_EQ(g_errors, (std::vector<std::string>{"No audio data", "Error saving audio file"}));
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("out.wav")));
+}
+
+TEST_F(TextDriverTest, SilenceStandsInForPiecesWithoutSpeech) {
+  // "..." has nothing to pronounce; the service answers "Two." with no audio at all.
+  standin_->SetScript(R"({"rules":[{"text_contains":"Two","answer":"empty"}]})");
+  settings_.LrcEnabled = settings_.SyncOutput = true;
+  settings_.LrcData.FileName = ToUtf16(dir_.File("out.lrc"));
+  EXPECT_TRUE(Speak({u"One.", u"...", u"Two."}));
+  EXPECT_FALSE(result_.ErrorReported);
+  EXPECT_EQ(testing::ReadFile(dir_.File("out.wav")).size(), 44 + 2 * (4 * 1200 + 2400 + 2400 + 2400));
+  EXPECT_EQ(testing::ReadFile(dir_.File("out.lrc")),
+            "[re:Sonarel]\r\n[00:00.00]One.\r\n[00:00.30]...\r\n[00:00.40]Two.\r\n");
+  // The probe, "One." and "Two."; "..." is never sent.
+  EXPECT_EQ(standin_->Requests().size(), 3u);
+}
+
+TEST_F(TextDriverTest, StandardOutputRunReportsSilently) {
+  standin_->SetScript(R"({"rules":[{"status":403}]})");
+  settings_.ToStdout = true;
+  EXPECT_TRUE(Speak({u"One."}));
+  EXPECT_TRUE(result_.ErrorReported);
+  EXPECT_TRUE(g_errors.empty());
+}
+
+// An in-process service: every piece is answered with 10 ms of silence per character, and a
+// piece of the refused text with the service's refusal.
+class TFakeService final : public TSynthesisService {
+ public:
+  bool Synthesize(TSynthesisRequest& request) override {
+    Requests.push_back(request);
+    request.AudioOut.clear();
+    if (request.Text == Refused) {
+      request.ErrorText = u"HTTP 403 - Forbidden";
+      request.Rejected = true;
+      return false;
+    }
+    bool first = true;
+    return MakeSilence(request.AudioOut, first, 24000, 10 * int64_t(request.Text.size()), 16, 1);
+  }
+
+  std::vector<TSynthesisRequest> Requests;
+  std::u16string Refused;
+};
+
+// The driver against the fake service, in a temporary folder of its own.
+class TextDriverFakeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TMPDIR", dir_.Path().c_str(), 1);
+    settings_.ApiKey = kCloudKey;
+    settings_.LanguageCode = u"ru-RU";
+    settings_.VoiceName = u"oksana";
+    settings_.EmotionName = u"neutral";
+    settings_.OutputFileName = ToUtf16(dir_.File("out.wav"));
+  }
+  void TearDown() override { unsetenv("TMPDIR"); }
+
+  void Speak(const std::vector<std::u16string>& lines) {
+    TFakeClock clock;
+    result_ = TRunResult{RecordError, settings_.ToStdout};
+    TDriverContext context{settings_, dictionaries_, service_, clock, result_};
+    g_errors.clear();
+    SpeakText(context, lines);
+  }
+  size_t OutputBytes() const { return testing::ReadFile(dir_.File("out.wav")).size(); }
+
+  testing::ScopedTempDir dir_;
+  TSettings settings_;
+  TDictionarySet dictionaries_;
+  TFakeService service_;
+  TRunResult result_;
+};
+
+TEST_F(TextDriverFakeTest, PiecesGoOutWithTheirVoiceAndDictionariesAndJoinWithPauses) {
+  dictionaries_.Load({ToUtf16(testing::WriteFile(dir_.File("a.dic"), "cat=dog\n"))});
+  Speak({u"A cat.", u"{{lang=en-US;john}}Hi{{pause=250}} there."});
+  EXPECT_FALSE(result_.ErrorReported);
+  ASSERT_EQ(service_.Requests.size(), 4u);
+  const TSynthesisRequest& probe = service_.Requests[0];
+  EXPECT_EQ(probe.Text.size(), 3u);
+  EXPECT_EQ(probe.Voice, u"oksana");
+  std::vector<std::string> sent;
+  for (size_t i = 1; i < service_.Requests.size(); ++i) {
+    const TSynthesisRequest& r = service_.Requests[i];
+    sent.push_back(ToUtf8(r.Language + u"|" + r.Voice + u"|" + r.Text + u"|" + r.ApiKey));
+  }
+  EXPECT_EQ(sent, (std::vector<std::string>{"ru-RU|oksana|A dog.|AQVN-test-cloud-key-0042",
+                                            "en-US|john|Hi|AQVN-test-cloud-key-0042",
+                                            "en-US|john|there.|AQVN-test-cloud-key-0042"}));
+  // 60 ms, 20 ms, the 250 ms pause and 60 ms at 24000 Hz, 16-bit mono, under one header.
+  EXPECT_EQ(OutputBytes(), 44u + 2 * 24 * (60 + 20 + 250 + 60));
+}
+
+TEST_F(TextDriverFakeTest, RefusalEndsTheRunAndKeepsTheAudioBeforeIt) {
+  service_.Refused = u"Two.";
+  Speak({u"One.", u"Two.", u"Three."});
+  EXPECT_TRUE(result_.ErrorReported);
+  EXPECT_EQ(g_errors, (std::vector<std::string>{"HTTP 403 - Forbidden"}));
+  EXPECT_EQ(service_.Requests.size(), 3u);  // the probe, "One." and "Two."
+  EXPECT_EQ(OutputBytes(), 44u + 2 * 24 * 40);
+}
+
+}  // namespace
+}  // namespace sonacli

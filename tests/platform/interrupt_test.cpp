@@ -1,0 +1,50 @@
+#include "platform/interrupt.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <vector>
+
+#include "testing/fake_clock.h"
+
+namespace sonacli {
+namespace {
+
+TEST(Interrupt, SignalsAreRecordedWhileTheGuardLivesAndHandlersComeBack) {
+  ClearInterrupt();
+  struct sigaction before {};
+  sigaction(SIGTERM, nullptr, &before);
+  {
+    TInterruptGuard guard;
+    EXPECT_FALSE(InterruptRequested());
+    raise(SIGINT);
+    EXPECT_TRUE(InterruptRequested());
+    ClearInterrupt();
+    raise(SIGTERM);
+    EXPECT_TRUE(InterruptRequested());
+  }
+  struct sigaction after {};
+  sigaction(SIGTERM, nullptr, &after);
+  EXPECT_EQ(after.sa_handler, before.sa_handler);
+  EXPECT_TRUE(InterruptRequested());  // the run still has to learn of it
+  ClearInterrupt();
+}
+
+TEST(Interrupt, ClockSleepsInSlicesAndStopsOnceInterrupted) {
+  ClearInterrupt();
+  TFakeClock inner(0);
+  TInterruptibleClock clock(inner);
+  clock.SleepMs(55);
+  EXPECT_EQ(inner.SleepLengths(), (std::vector<int32_t>{20, 20, 15}));
+  EXPECT_EQ(clock.TickCountMs(), 55);
+  {
+    TInterruptGuard guard;
+    raise(SIGINT);
+    EXPECT_THROW(clock.SleepMs(100), TInterrupted);
+  }
+  EXPECT_EQ(inner.SleepLengths().size(), 3u);
+  ClearInterrupt();
+}
+
+}  // namespace
+}  // namespace sonacli

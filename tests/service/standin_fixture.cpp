@@ -1,0 +1,33 @@
+#include "standin_fixture.h"
+
+#include <cstdlib>
+
+namespace sonacli {
+
+void TStandinTest::SetUp() {
+  settings_ = TSettings{};
+  settings_.SampleRate = 48000;
+  standin_ = std::make_unique<TStandinProcess>(dir_.Path());
+  setenv("SONACLI_LEGACY_URL", standin_->BaseUrl().c_str(), 1);
+  setenv("SONACLI_CLOUD_URL", standin_->BaseUrl().c_str(), 1);
+  setenv("SONACLI_CA_BUNDLE", standin_->CaFile().c_str(), 1);
+  for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+    unsetenv(name);
+}
+
+void TStandinTest::TearDown() {
+  for (const char* name : {"SONACLI_LEGACY_URL", "SONACLI_CLOUD_URL", "SONACLI_CA_BUNDLE"}) unsetenv(name);
+  standin_.reset();
+}
+
+TSynthesisRequest TStandinTest::Request(std::u16string text, std::u16string voice, std::u16string key) {
+  TSynthesisRequest request;
+  request.Text = std::move(text);
+  request.Language = u"ru-RU";
+  request.Voice = std::move(voice);
+  request.Emotion = u"neutral";
+  request.ApiKey = std::move(key);
+  return request;
+}
+
+}  // namespace sonacli

@@ -1,0 +1,40 @@
+// A test with its own temporary folder and stand-in service, which the speech client reaches
+// through SONACLI_LEGACY_URL, SONACLI_CLOUD_URL and SONACLI_CA_BUNDLE.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "service/synthesis_request.h"
+#include "settings/settings.h"
+#include "standin/standin_process.h"
+#include "testing/fake_clock.h"
+#include "testing/test_support.h"
+
+namespace sonacli {
+
+inline constexpr char16_t kCloudKey[] = u"AQVN-test-cloud-key-0042";
+inline constexpr char16_t kLegacyKey[] = u"0123abcd-89ab-cdef-0123-456789abcdef";
+
+// Bytes of the 48000 Hz mono WAV that the stand-in's speech of `characters` characters decodes to
+// at the default speed: 50 ms per character and 100 ms of closing silence, 16-bit samples.
+inline size_t StandinWavBytes(size_t characters) {
+  return 44 + 2 * (characters * 2400 + 4800);
+}
+
+class TStandinTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A request at the default rate, neutral tone, 48000 Hz mono output.
+  static TSynthesisRequest Request(std::u16string text, std::u16string voice, std::u16string key = kCloudKey);
+
+  testing::ScopedTempDir dir_;
+  std::unique_ptr<TStandinProcess> standin_;
+  TSettings settings_;  // 48000 Hz mono output
+};
+
+}  // namespace sonacli

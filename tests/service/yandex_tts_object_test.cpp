@@ -1,0 +1,85 @@
+#include "service/yandex_tts_object.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "common/unicode_text.h"
+#include "service/synthesis_attempt.h"
+#include "standin_fixture.h"
+
+namespace sonacli {
+namespace {
+
+using TSynthesizeRetry = TStandinTest;
+
+TEST_F(TSynthesizeRetry, RetriesEveryIntervalWithinTheWindowAndReportsTheFirstMessage) {
+  struct {
+    const char* name;
+    const char* script;
+    bool enabled;
+    bool ok;
+    size_t attempts;
+    int sleeps;
+    const char* message;
+  } const cases[] = {
+      {"success", "", true, true, 1, 0, "HTTP 500 - Internal error"},
+      {"refused", R"({"rules":[{"status":401}]})", true, false, 1, 0, "HTTP 401 - Unauthorized"},
+      // 31 steps of 50 ms pass 1500 ms; the window closes after 301 steps, before a tenth retry.
+      {"always busy", R"({"rules":[{"status":503}]})", true, false, 10, 301,
+       "HTTP 503 - Service Unavailable"},
+      {"busy once", R"({"rules":[{"status":503,"times":1}]})", true, true, 2, 31,
+       "HTTP 503 - Service Unavailable"},
+      {"busy, then refused", R"({"rules":[{"status":503,"times":1},{"status":403}]})", true, false, 2, 31,
+       "HTTP 503 - Service Unavailable"},
+      {"first message kept", R"({"rules":[{"status":429,"reason":"Slow Down","times":1},{"answer":"drop"}]})",
+       true, false, 10, 301, "HTTP 429 - Slow Down"},
+      {"dropped, then no audio", R"({"rules":[{"answer":"drop","times":2},{"answer":"no_audio"}]})", true,
+       false, 10, 301, "HTTP 500 - Internal error"},
+      {"retry disabled", R"({"rules":[{"status":503}]})", false, false, 1, 0,
+       "HTTP 503 - Service Unavailable"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::ScopedTempDir folder;
+    TStandinProcess standin(folder.Path());
+    standin.SetScript(c.script);
+    setenv("SONACLI_CLOUD_URL", standin.BaseUrl().c_str(), 1);
+    setenv("SONACLI_CA_BUNDLE", standin.CaFile().c_str(), 1);
+    settings_.RetrySettings.Enabled = c.enabled;
+    TFakeClock clock;
+    TYandexTTSObject tts(settings_, clock);
+    TSynthesisRequest request = Request(u"Hello", u"kirill");
+    EXPECT_EQ(tts.Synthesize(request), c.ok);
+    EXPECT_EQ(standin.Requests().size(), c.attempts);
+    EXPECT_EQ(clock.Sleeps(), c.sleeps);
+    EXPECT_EQ(ToUtf8(request.ErrorText), c.message);
+    EXPECT_EQ(request.AudioOut.size(), c.ok ? StandinWavBytes(5) : 0u);
+    EXPECT_EQ(ToUtf8(request.ErrorText).find(ToUtf8(kCloudKey)), std::string::npos);
+  }
+}
+
+TEST_F(TSynthesizeRetry, LegacyKeyWithPremiumVoiceIsNotRetried) {
+  TFakeClock clock;
+  TYandexTTSObject tts(settings_, clock);
+  TSynthesisRequest request = Request(u"Hello", u"alena", kLegacyKey);
+  EXPECT_FALSE(tts.Synthesize(request));
+  EXPECT_EQ(request.ErrorText, kPremiumVoiceNeedsCloudKey);
+  EXPECT_EQ(clock.Sleeps(), 0);
+  EXPECT_TRUE(standin_->Requests().empty());
+}
+
+TEST_F(TSynthesizeRetry, WaitsOnTheRealClockBeforeTheRetry) {
+  standin_->SetScript(R"({"rules":[{"status":502,"times":1}]})");
+  TYandexTTSObject tts(settings_, SystemTickClock());
+  TSynthesisRequest request = Request(u"Hello", u"oksana");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(tts.Synthesize(request));
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GT(waited, std::chrono::milliseconds(1500));
+  EXPECT_EQ(standin_->Requests().size(), 2u);
+  EXPECT_EQ(request.AudioOut.size(), StandinWavBytes(5));
+}
+
+}  // namespace
+}  // namespace sonacli

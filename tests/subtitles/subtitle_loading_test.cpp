@@ -1,0 +1,114 @@
+#include "subtitles/subtitle_loading.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <string>
+
+#include "subtitle_test_support.h"
+#include "subtitles/subtitle_format.h"
+
+namespace sonacli {
+namespace {
+
+using testing::Lines;
+
+TEST(SubtitleLoading, ReadsJoinsAndWidens) {
+  const TSubtitleLoading loading = LoadSubtitles(
+      Lines(u"1\n00:00:05,000 --> 00:00:06,000\nI wanted to\n\n2\n00:00:06,500 --> 00:00:08,000\ngo home.\n\n"
+            u"3\n00:00:10,000 --> 00:00:11,000\nBye."),
+      kSubtitleSrt);
+  EXPECT_TRUE(loading.Error.empty());
+  EXPECT_EQ(loading.Subtitles, (SubtitleList{{4950, 8050, u"I wanted to go home."}, {9950, 11050, u"Bye."}}));
+}
+
+TEST(SubtitleLoading, EveryFormatCodeHasItsReader) {
+  struct Case {
+    uint8_t format;
+    std::u16string_view file;
+  };
+  const Case cases[] = {
+      {kSubtitleSrt, u"1\n00:00:01,000 --> 00:00:02,000\nA"},
+      {kSubtitleSsa, u"[Events]\nFormat: Start, End, Text\nDialogue: 0:00:01.00,0:00:02.00,A"},
+      {kSubtitleAss, u"[Events]\nFormat: Start, End, Text\nDialogue: 0:00:01.00,0:00:02.00,A"},
+      {kSubtitleSmi, u"<SYNC Start=1000>A<SYNC Start=2000>&nbsp;"},
+      {kSubtitleVtt, u"WEBVTT\n\n00:01.000 --> 00:02.000\nA"},
+      {kSubtitleLrc, u"[00:01.00]A\n[00:02.00]"},
+  };
+  for (const Case& c : cases) {
+    const TSubtitleLoading loading = LoadSubtitles(Lines(c.file), c.format);
+    EXPECT_EQ(loading.Subtitles, (SubtitleList{{950, 2050, u"A"}})) << int{c.format};
+    EXPECT_TRUE(loading.Error.empty());
+  }
+}
+
+TEST(SubtitleLoading, TheTwoMessages) {
+  const auto lines = Lines(u"1\n00:00:01,000 --> 00:00:02,000\nA");
+  for (uint8_t format : {uint8_t{kSubtitleNone}, uint8_t{7}, uint8_t{255}}) {
+    const TSubtitleLoading loading = LoadSubtitles(lines, format);
+    EXPECT_EQ(loading.Error, u"Unknown format of subtitles");
+    EXPECT_TRUE(loading.Subtitles.empty());
+  }
+  for (uint8_t format : {kSubtitleVtt, kSubtitleSmi, kSubtitleLrc, kSubtitleSsa}) {
+    const TSubtitleLoading loading = LoadSubtitles(lines, format);
+    EXPECT_EQ(loading.Error, u"No text in subtitles") << int{format};
+    EXPECT_TRUE(loading.Subtitles.empty());
+  }
+  EXPECT_EQ(LoadSubtitles({}, kSubtitleSrt).Error, u"No text in subtitles");
+}
+
+// Random files built from the pieces that steer the readers: whatever comes out is a list of
+// trimmed, non-empty texts at times that are not negative.
+TEST(SubtitleLoading, AnyBytesGiveWellFormedEntries) {
+  const std::array<std::string_view, 30> pieces = {"\n",
+                                                   "\r\n",
+                                                   "\r",
+                                                   " ",
+                                                   "1",
+                                                   "23",
+                                                   "00:00:01,500",
+                                                   "0:01.5",
+                                                   "-->",
+                                                   "WEBVTT",
+                                                   "NOTE",
+                                                   "[Events]",
+                                                   "Format: Start, End, Text",
+                                                   "Dialogue: ",
+                                                   ",",
+                                                   ":",
+                                                   ".",
+                                                   "<sync start=",
+                                                   "<SYNC Start=",
+                                                   ">",
+                                                   "<",
+                                                   "<br>",
+                                                   "{",
+                                                   "}",
+                                                   "{{lang=en}}",
+                                                   "[00:01.00]",
+                                                   "[",
+                                                   "]",
+                                                   "word",
+                                                   "\xC3\x28\xFF..."};
+  std::mt19937 random(11);
+  for (int round = 0; round < 3000; ++round) {
+    std::string bytes;
+    const int count = static_cast<int>(random() % 60);
+    for (int i = 0; i < count; ++i) bytes += pieces[random() % pieces.size()];
+    for (uint8_t format = kSubtitleSrt; format <= kSubtitleLrc; ++format) {
+      const TSubtitleLoading loading = LoadSubtitlesFromBytes(bytes, format);
+      EXPECT_EQ(loading.Subtitles.empty(), !loading.Error.empty());
+      for (const TSubtitle& subtitle : loading.Subtitles) {
+        ASSERT_FALSE(subtitle.Text.empty()) << bytes;
+        ASSERT_GT(subtitle.Text.front(), u' ') << bytes;
+        ASSERT_GT(subtitle.Text.back(), u' ') << bytes;
+        ASSERT_GE(subtitle.StartMs, 0) << bytes;
+        ASSERT_GE(subtitle.EndMs, 50) << bytes;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace sonacli
