@@ -6,7 +6,6 @@
 #include "common/unicode_text.h"
 #include "fuzz_input.h"
 #include "main/command_line.h"
-#include "settings/online_global.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace sonacli;
@@ -17,7 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     arguments.push_back(ToUtf16(argument));
     rest = after;
   }
-  ResetSettings();
   TRunState state;
   FindConfigFile(arguments, u"/usr/bin/sonacli");
   ReadCommandLine(arguments, state);

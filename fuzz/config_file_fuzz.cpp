@@ -2,11 +2,9 @@
 // A "-fl" line reads the list file it names; inputs only name files that do not exist.
 #include "fuzz_input.h"
 #include "main/config_file.h"
-#include "settings/online_global.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace sonacli;
-  ResetSettings();
   TRunState state;
   const fuzz::TFuzzFile file(fuzz::Bytes(data, size), ".cfg");
   ReadConfigFile(file.Name16(), state);

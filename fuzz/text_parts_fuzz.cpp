@@ -1,6 +1,7 @@
 // The inline tags ("{{lang=", "{{audio=", "{{pause=") and the cutting of every part into pieces,
 // as the text driver and the subtitle mode do it. The first byte gives the length limit and the
 // sync output switch; the rest is the text in UTF-8.
+#include <algorithm>
 #include <cstdlib>
 
 #include "common/unicode_text.h"
@@ -16,18 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool syncOutput = choice & 0x80;
   const TPartSettings defaults{u"ru-RU", u"alena", u"", u"neutral"};
   const TTextParts parts(ToUtf16(bytes), defaults);
-  PieceLists pieces;
-  PieceLists subtitlePieces;
+  TPieceList pieces;
+  TPieceList subtitlePieces;
   for (size_t i = 0; i < parts.Count(); ++i) {
-    const TTextPart& part = parts.Items(i);
-    SplitIntoPieces(part.Text, PieceAttributes::Of(part), maxLength, syncOutput, pieces);
-    SplitSubtitleText(part.Text, PieceAttributes::Of(part), maxLength, subtitlePieces);
+    const TTextPart& part = parts.Part(i);
+    SplitIntoPieces(part.Text, TPiece::Of(part), maxLength, syncOutput, pieces);
+    SplitSubtitleText(part.Text, TPiece::Of(part), maxLength, subtitlePieces);
   }
-  for (size_t i = 0; i < pieces.Count(); ++i) {
-    const bool textPiece =
-        pieces.Kinds[i] != kAudioPart && pieces.Kinds[i] != kPausePart && pieces.Kinds[i] != kPauseParaPart;
+  for (const TPiece& piece : pieces) {
     // A surrogate pair is never cut, so a limit of one may let a piece of two through.
-    if (textPiece && pieces.Texts[i].size() > size_t(std::max(maxLength, 2))) std::abort();
+    if (piece.Kind == TPieceKind::Speech && piece.Text.size() > size_t(std::max(maxLength, 2))) std::abort();
   }
   return 0;
 }

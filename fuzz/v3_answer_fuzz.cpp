@@ -2,7 +2,7 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "speech/v3_answer.h"
+#include "service/v3_answer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sonacli::ExtractV3Audio(std::string(sonacli::fuzz::Bytes(data, size)));
