@@ -34,7 +34,7 @@ TTextDriver::TTextDriver(TDriverContext& context, TProgressLine& progress)
       progress_(progress),
       legacyKey_(IsLegacyKey(settings_.ApiKey)),
       pacer_(context.Clock, legacyKey_, settings_.RequestDelayMs),
-      output_(settings_),
+      output_(settings_, context.Result),
       syncSettings_(SyncSettingsFrom(settings_)) {}
 
 void TTextDriver::Run(const std::vector<std::u16string>& lines) {
@@ -60,7 +60,6 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
     } catch (const THttpError&) {
       // So does a failure of the HTTP client.
     }
-    if (next == TNext::Abort) return;  // the output's owner discards it unfinished
     if (next == TNext::EndLoop) {
       completed = false;
       break;
@@ -118,7 +117,7 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
   // LRC and SRT show the piece as written, not as the dictionaries changed it.
   const std::u16string& syncText = piece.Text;
   if (IsNothingToSay(spoken)) {
-    if (!output_.AppendSilence(kPlaceholderSilenceMs)) return TNext::Abort;
+    if (!output_.AppendSilence(kPlaceholderSilenceMs)) return TNext::EndLoop;
     SyncEntry(syncText, false);
     return TNext::Continue;
   }
@@ -137,7 +136,7 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
   }
   const bool appended = request.AudioOut.empty() ? output_.AppendSilence(kPlaceholderSilenceMs)
                                                  : output_.AppendAudio(request.AudioOut);
-  if (!appended) return TNext::Abort;
+  if (!appended) return TNext::EndLoop;
   SyncEntry(syncText, false);
   if (settings_.ShowProgress && isLast) progress_.Draw(int64_t(pieces_.size()), int64_t(pieces_.size()));
   return TNext::Continue;
@@ -165,8 +164,8 @@ bool TTextDriver::InsertAudioFile(const std::u16string& fileName) {
 }
 
 bool TTextDriver::AppendPause(int64_t ms) {
+  // A failure is reported by the output.
   const bool ok = output_.AppendSilence(ms);
-  if (!ok) ReportDriverError(context_.Result, u"Failed to save audio file");
   SyncEntry(u"", false);
   return ok;
 }
@@ -187,8 +186,9 @@ void TTextDriver::Finish(bool interrupted) {
   const bool saved = output_.Finish(context_.Result.ErrorReported || interrupted, true, lrcLines_, srtLines_);
   lrcLines_.clear();
   srtLines_.clear();
-  // An interrupted run that never got to write audio has nothing to report.
-  if (!settings_.ToStdout && !saved && !interrupted) {
+  // An interrupted run that never got to write audio has nothing to report; a failed write is
+  // reported already.
+  if (!settings_.ToStdout && !saved && !interrupted && !output_.WriteFailed()) {
     ReportDriverError(context_.Result, u"Error saving audio file");
   }
 }

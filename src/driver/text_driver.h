@@ -27,7 +27,7 @@ class TTextDriver {
 
  private:
   // What the loop does after a piece.
-  enum class TNext { Continue, EndLoop, Abort };
+  enum class TNext { Continue, EndLoop };
 
   void BuildPieces(const std::vector<std::u16string>& lines);
   TNext HandlePiece(size_t index);
