@@ -63,6 +63,7 @@ class TRun {
     settings_.ConfigFileName = configFile;
     if (FileExists(configFile)) ReadConfigFile(configFile, state_);
     ReadCommandLine(arguments, state_);
+    errors_.SetToStandardError(settings_.ToStdout);
   }
 
   bool InputAbsent() const {
@@ -136,9 +137,15 @@ class TRun {
   bool AllInputFilesExist() {
     bool allExist = true;
     for (const std::u16string& name : state_.InputFileNames) {
-      if (FileExists(name)) continue;
+      if (IsRegularFile(name)) continue;
       allExist = false;
       std::u16string shortName = FileNameOnly(name);
+      // A folder, a FIFO or a device is there but holds no text to read (and a FIFO or a terminal
+      // would keep the run waiting).
+      if (FolderExists(name) || FileExists(name)) {
+        errors_.ReportError(u"Input file is not a regular file: " + (shortName.empty() ? name : shortName));
+        continue;
+      }
       errors_.ReportError(shortName.empty() ? u"Input file not found"
                                             : u"Input file not found: " + shortName);
     }

@@ -23,6 +23,12 @@ bool FileExists(std::u16string_view fileName) {
   return !error && fs::exists(status) && !fs::is_directory(status);
 }
 
+bool IsRegularFile(std::u16string_view fileName) {
+  if (fileName.empty()) return false;
+  std::error_code error;
+  return fs::is_regular_file(fs::status(NativePath(fileName), error)) && !error;
+}
+
 bool FolderExists(std::u16string_view folder) {
   if (folder.empty()) return false;
   std::error_code error;
