@@ -137,12 +137,13 @@ class TRun {
   bool AllInputFilesExist() {
     bool allExist = true;
     for (const std::u16string& name : state_.InputFileNames) {
-      if (IsRegularFile(name)) continue;
+      const bool noText = FolderExists(name) || IsPipeOrSocket(name);
+      if (FileExists(name) && !noText) continue;
       allExist = false;
       std::u16string shortName = FileNameOnly(name);
-      // A folder, a FIFO or a device is there but holds no text to read (and a FIFO or a terminal
-      // would keep the run waiting).
-      if (FolderExists(name) || FileExists(name)) {
+      // A folder, a FIFO or a socket is there but holds no text of its own (and a FIFO would keep
+      // the run waiting for a writer). Devices are read: /dev/zero ends in "Too large to read".
+      if (noText) {
         errors_.ReportError(u"Input file is not a regular file: " + (shortName.empty() ? name : shortName));
         continue;
       }

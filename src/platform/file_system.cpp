@@ -23,10 +23,11 @@ bool FileExists(std::u16string_view fileName) {
   return !error && fs::exists(status) && !fs::is_directory(status);
 }
 
-bool IsRegularFile(std::u16string_view fileName) {
+bool IsPipeOrSocket(std::u16string_view fileName) {
   if (fileName.empty()) return false;
   std::error_code error;
-  return fs::is_regular_file(fs::status(NativePath(fileName), error)) && !error;
+  const fs::file_status status = fs::status(NativePath(fileName), error);
+  return !error && (fs::is_fifo(status) || fs::is_socket(status));
 }
 
 bool FolderExists(std::u16string_view folder) {

@@ -12,8 +12,8 @@ std::string NativePath(std::u16string_view fileName);
 // True for an existing file that is not a folder.
 bool FileExists(std::u16string_view fileName);
 bool FolderExists(std::u16string_view folder);
-// True for an existing regular file (after symbolic links): not a folder, FIFO, device or socket.
-bool IsRegularFile(std::u16string_view fileName);
+// True for a FIFO or a socket (after symbolic links): a name that holds no text of its own.
+bool IsPipeOrSocket(std::u16string_view fileName);
 
 // Everything before the last "/" (empty when there is none), and everything after it.
 std::u16string FolderPart(std::u16string_view fileName);

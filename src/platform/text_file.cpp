@@ -37,22 +37,24 @@ TInputTooLarge::TInputTooLarge(std::u16string_view name)
     : std::runtime_error("Too large to read: " + NativePath(name)) {}
 
 bool ReadFileBytes(std::u16string_view fileName, std::string& bytes, size_t maxBytes) {
-  // Not blocking: opening a FIFO that no one writes to would wait for ever. Only regular files are
-  // read; a folder, a FIFO or a device (a terminal, /dev/zero) is no file to read a text from.
+  if (FolderExists(fileName)) return false;  // a folder opens like a file but reads nothing
+  // Not blocking: opening a FIFO that no one writes to, or reading a terminal, would wait for ever;
+  // a source that has nothing to give at once (EAGAIN) fails the read instead.
   const FileDescriptor file(::open(NativePath(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.Get() < 0) return false;
   bytes.clear();
   struct stat status {};
-  if (::fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-  if (static_cast<uint64_t>(status.st_size) > maxBytes) throw TInputTooLarge(fileName);
-  bytes.reserve(static_cast<size_t>(status.st_size));
+  if (::fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode)) {
+    if (static_cast<uint64_t>(status.st_size) > maxBytes) throw TInputTooLarge(fileName);
+    bytes.reserve(static_cast<size_t>(status.st_size));
+  }
   std::array<char, 65536> block;
   for (;;) {
     const ssize_t got = ::read(file.Get(), block.data(), block.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) return true;
-    // The file may grow while it is read.
+    // Devices and pipes tell no size before they are read.
     if (static_cast<size_t>(got) > maxBytes - bytes.size()) throw TInputTooLarge(fileName);
     bytes.append(block.data(), static_cast<size_t>(got));
   }

@@ -160,8 +160,8 @@ TEST(Program, PersianIranLocaleEndsSilently) {
 
 TEST(Program, ErrorsSetExitCodeOne) {
   testing::ScopedTempDir dir;
-  ProgramRun run =
-      RunProgramWith(ProgramPath(), {"-f", dir.File("a.txt"), "-f", dir.File("b.txt"), "-o", "-k", "key"});
+  ProgramRun run = RunProgramWith(ProgramPath(), {"-f", dir.File("a.txt"), "-f", dir.File("b.txt"), "-w",
+                                                  dir.File("o.wav"), "-k", "key"});
   EXPECT_EQ(run.output, "\n[Error] Input file not found: a.txt\n[Error] Input file not found: b.txt\n");
   EXPECT_EQ(run.exitCode, 1);
 }
