@@ -20,6 +20,7 @@
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "subtitles/subtitle_format.h"
+#include "subtitles/subtitle_loading.h"
 
 namespace sonacli {
 
@@ -192,11 +193,10 @@ class TRun {
   }
 
   bool ReadSubtitles() {
-    if (settings_.SubtitleFormat == kSubtitleNone) return Fail(u"Unknown format of subtitles");
-    // The reader of the format fills the subtitle list here, "No text in subtitles" is reported
-    // when it stays empty, and the entries are joined and widened. Until the readers exist a
-    // subtitle run ends after the checks above.
-    return false;
+    TSubtitleLoading loading = LoadSubtitles(state_.InputLines, settings_.SubtitleFormat);
+    if (!loading.Error.empty()) return Fail(loading.Error);
+    state_.Subtitles = std::move(loading.Subtitles);
+    return true;
   }
 
   bool CheckOutputFolder() {
@@ -232,7 +232,7 @@ class TRun {
 
   void Synthesize(const TSynthesisDriver& driver) {
     if (settings_.ShowProgress) SetCursorVisible(false);
-    driver(TSynthesisInput{settings_, state_.InputLines, dictionaries_, errors_});
+    driver(TSynthesisInput{settings_, state_.InputLines, dictionaries_, errors_, state_.Subtitles});
     if (settings_.ShowProgress) SetCursorVisible(true);
   }
 

@@ -8,6 +8,7 @@
 
 #include "input/encoding_detection.h"
 #include "settings/settings.h"
+#include "subtitles/subtitle.h"
 
 namespace sonacli {
 
@@ -35,6 +36,8 @@ struct TRunState {
   // The whole input text, one entry per line without line ends: filled by the input step, then read
   // by the driver.
   std::vector<std::u16string> InputLines;
+  // Subtitle mode: the entries read from InputLines, joined and widened, for the driver.
+  SubtitleList Subtitles;
 };
 
 }  // namespace sonacli
