@@ -183,14 +183,16 @@ void TTextDriver::ClearBlankFlags() {
 
 void TTextDriver::Finish(bool interrupted) {
   pieces_.clear();
+  const bool madeOutput = output_.IsOpen();
   // An interrupted run saves what it has, as after a reported error.
   const bool saved = output_.Finish(context_.Result.ErrorReported || interrupted, true, lrcLines_, srtLines_);
   lrcLines_.clear();
   srtLines_.clear();
-  // An interrupted run that never got to write audio has nothing to report.
-  if (!settings_.ToStdout && !saved && !interrupted) {
+  // An interrupted run that never got to write audio has nothing to report. A run that made no
+  // audio leaves an old output as it was, and the failure that stopped it was reported already.
+  if (settings_.ToStdout || saved || interrupted) return;
+  if (madeOutput || !context_.Result.ErrorReported)
     ReportDriverError(context_.Result, u"Error saving audio file");
-  }
 }
 
 void SpeakText(TDriverContext& context, const std::vector<std::u16string>& lines) {

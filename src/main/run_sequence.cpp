@@ -50,7 +50,7 @@ class TRun {
     if (!AcquireInput() || !PrepareText()) return errors_.ExitCode();
     dictionaries_.Load(settings_.DictionaryFiles);
     if (settings_.SubtitleMode && !ReadSubtitles()) return errors_.ExitCode();
-    if (!CheckOutputFolder()) return errors_.ExitCode();
+    if (!CheckOutputFolder() || !CheckOutputPath()) return errors_.ExitCode();
     SettleSyncOutput();
     SettleProgress();
     Synthesize(driver);
@@ -203,6 +203,13 @@ class TRun {
     if (settings_.ToStdout) return true;
     std::u16string folder = FolderPart(settings_.OutputFileName);
     return folder.empty() || FolderExists(folder) || Fail(u"Output folder not found");
+  }
+
+  // The output replaces a file (or a symbolic link) at its path when it is complete; a folder, a
+  // FIFO or a device there is never replaced.
+  bool CheckOutputPath() {
+    if (settings_.ToStdout || !IsOccupiedByNonFile(settings_.OutputFileName)) return true;
+    return Fail(u"Output path is not a regular file");
   }
 
   static void SettleSyncFile(const std::u16string& outputFileName, bool& enabled, int32_t& maxLength,

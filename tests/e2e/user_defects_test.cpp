@@ -1,0 +1,91 @@
+// Runs that used to destroy what stood at the output path, lose the last good output, die on a
+// closed terminal, end with exit 0 and nothing said, or speak in another language than asked.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "e2e/e2e_fixture.h"
+
+namespace sonacli::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Polls until the condition holds or 20 s have passed.
+template <typename Condition>
+bool WaitFor(Condition condition) {
+  for (auto end = std::chrono::steady_clock::now() + 20s; std::chrono::steady_clock::now() < end;) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(20ms);
+  }
+  return false;
+}
+
+// The names in a folder, hidden ones included.
+std::vector<std::string> Entries(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(SonacliE2e, OutputPathThatIsNoFileIsRefusedBeforeAnyRequest) {
+  const fs::path folder = dir_.Path() / "folder";
+  fs::create_directory(folder);
+  WriteFile((folder / "inside.txt").string(), "kept");
+  const fs::path fifo = dir_.Path() / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const fs::path& path : {folder, fifo}) {
+    SCOPED_TRACE(path.string());
+    const TChildResult run = Run({"-k", kCloudKey, "-t", "Hello.", "-w", path.string()});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Stdout, "\n[Error] Output path is not a regular file\n");
+    EXPECT_TRUE(RequestTexts().empty());
+  }
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_EQ(ReadFile((folder / "inside.txt").string()), "kept");
+  EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+TEST_F(SonacliE2e, SymbolicLinkAtTheOutputPathIsReplacedNotFollowed) {
+  const std::string target = Write("target.txt", "the link's target");
+  fs::create_symlink(target, File("out.wav"));
+  const TChildResult run = Run({"-k", kCloudKey, "-t", "Hello.", "-w", File("out.wav")});
+  EXPECT_EQ(run.ExitCode, 0) << run.Stdout;
+  EXPECT_FALSE(fs::is_symlink(File("out.wav")));
+  EXPECT_EQ(ParseWav(ReadFile(File("out.wav"))).Samples.size(), 2 * SpeechFrames(6));
+  EXPECT_EQ(ReadFile(target), "the link's target");
+}
+
+TEST_F(SonacliE2e, OldOutputStaysUntilTheNewOneIsComplete) {
+  Write("out.wav", "the last good output");
+  ScriptRules({{"Slow", "\"delay_ms\":500"}});
+  auto child = Start({"-k", kCloudKey, "-w", File("out.wav"), "-t", "Slow one.", "-t", "Slow two."});
+  ASSERT_TRUE(WaitFor([&] { return RequestTexts().size() >= 2; }));  // the probe and the first piece
+  EXPECT_EQ(ReadFile(File("out.wav")), "the last good output");
+  EXPECT_EQ(child->Wait().ExitCode, 0);
+  EXPECT_EQ(ParseWav(ReadFile(File("out.wav"))).Samples.size(), 2 * (SpeechFrames(9) + SpeechFrames(9)));
+  // Nothing of the run is left beside the output.
+  for (const std::string& name : Entries(dir_.Path())) EXPECT_NE(name[0], '.') << name;
+}
+
+TEST_F(SonacliE2e, RunThatFailsAfterSomeAudioStillReplacesTheOldOutput) {
+  // (A run that made no audio at all keeps it: FailedProbeKeepsTheOldOutput.)
+  Write("out.wav", "the last good output");
+  ScriptRules({{"Two.", "\"status\":403"}});
+  const TChildResult partial = Run({"-k", kCloudKey, "-w", File("out.wav"), "-t", "One.", "-t", "Two."});
+  EXPECT_EQ(partial.ExitCode, 1);
+  EXPECT_EQ(partial.Stdout, "\n[Error] HTTP 403 - Forbidden\n");
+  EXPECT_EQ(ParseWav(ReadFile(File("out.wav"))).Samples.size(), 2 * SpeechFrames(4));
+}
+
+}  // namespace
+}  // namespace sonacli::testing
