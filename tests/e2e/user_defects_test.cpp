@@ -87,5 +87,23 @@ TEST_F(SonacliE2e, RunThatFailsAfterSomeAudioStillReplacesTheOldOutput) {
   EXPECT_EQ(ParseWav(ReadFile(File("out.wav"))).Samples.size(), 2 * SpeechFrames(4));
 }
 
+TEST_F(SonacliE2e, TerminationAndHangupSaveWhatTheRunHasAndExitWith143) {
+  for (const int signal : {SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    const std::string output = File("out" + std::to_string(signal) + ".wav");
+    ScriptRules({{"Third", "\"delay_ms\":30000"}});
+    const size_t before = RequestTexts().size();
+    auto child = Start({"-k", kCloudKey, "-w", output, "-t", "First.", "-t", "Second.", "-t", "Third."});
+    ASSERT_TRUE(WaitFor([&] { return RequestTexts().size() >= before + 4; }));  // the third is held
+    kill(child->Pid(), signal);
+    const TChildResult run = child->Wait();
+    EXPECT_EQ(run.Signal, 0);
+    EXPECT_EQ(run.ExitCode, 143);
+    EXPECT_EQ(run.Stdout, "");
+    EXPECT_EQ(ParseWav(ReadFile(output)).Samples.size(), 2 * (SpeechFrames(6) + SpeechFrames(7)));
+    EXPECT_TRUE(TempFolders().empty());
+  }
+}
+
 }  // namespace
 }  // namespace sonacli::testing
