@@ -6,6 +6,7 @@
 #include "catalogue/speech_rate.h"
 #include "catalogue/value_list.h"
 #include "catalogue/voice_catalogue.h"
+#include "common/trim.h"
 #include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
 #include "input/input_filters.h"
@@ -84,9 +85,13 @@ class TRun {
       PrintVersion();
       return true;
     }
-    if (state_.SourceKind == TSourceKind::Clipboard) ReadClipboard(state_.InputLines);
+    if (state_.SourceKind == TSourceKind::Clipboard) state_.ClipboardRead = ReadClipboard(state_.InputLines);
     if (state_.UsageRequested) {
       PrintUsage();
+      return true;
+    }
+    if (!state_.ListFileError.empty()) {
+      errors_.ReportError(state_.ListFileError);
       return true;
     }
     if (InputAbsent()) {
@@ -168,8 +173,10 @@ class TRun {
         return ReadInputFiles();
       case TSourceKind::StandardInput:
         return ReadStandardInput(DecodeOptions(), state_.InputLines) || Fail(u"STDIN reading error");
-      case TSourceKind::Clipboard:
-        return true;  // read before the early exits
+      case TSourceKind::Clipboard:  // read before the early exits
+        if (state_.ClipboardRead == TClipboardRead::NoProgram)
+          return Fail(u"No clipboard program found (wl-paste, xclip or xsel)");
+        return state_.ClipboardRead == TClipboardRead::Text || Fail(u"No text in clipboard");
       case TSourceKind::CommandText:
         break;
     }
@@ -180,15 +187,21 @@ class TRun {
     return true;
   }
 
-  // Line selection, filters and trimming; false (silently) when no text is left.
+  // Line selection, filters and trimming; false when no text is left. An input without any text
+  // ends silently; one whose text the selection or the filters took away is reported.
   bool PrepareText() {
-    if (!settings_.LineSelections.empty())
+    const bool hadText = std::any_of(state_.InputLines.begin(), state_.InputLines.end(),
+                                     [](const std::u16string& line) { return !Trim(line).empty(); });
+    if (!settings_.LineSelections.empty()) {
       state_.InputLines = SelectLines(state_.InputLines, settings_.LineSelections);
+      if (state_.InputLines.empty()) return Fail(u"No lines selected");
+    }
     TFilterFlags flags{settings_.IgnoreSquareBrackets, settings_.IgnoreCurlyBrackets,
                        settings_.IgnoreAngleBrackets,  settings_.IgnoreRoundBrackets,
                        settings_.IgnoreUrls,           settings_.IgnoreComments};
     state_.InputLines = FilterInputText(state_.InputLines, flags);
-    return !state_.InputLines.empty();
+    if (!state_.InputLines.empty()) return true;
+    return hadText && Fail(u"No text to speak");
   }
 
   bool ReadSubtitles() {

@@ -105,5 +105,62 @@ TEST_F(SonacliE2e, TerminationAndHangupSaveWhatTheRunHasAndExitWith143) {
   }
 }
 
+struct TSilentFailure {
+  std::string Name;
+  std::vector<std::string> Options;  // besides -k and -w
+  std::string Message;
+};
+
+TEST_F(SonacliE2e, FailuresThatEndedSilentlyAreReported) {
+  const fs::path noPrograms = dir_.Path() / "bin";
+  fs::create_directory(noPrograms);
+  const std::string text = Write("text.txt", "One.\r\nTwo.\r\n");
+  // Bytes of a binary file: line breaks among control characters and bytes of no text encoding.
+  std::string binary;
+  for (int i = 0; i < 8000; ++i) binary.push_back(static_cast<char>((i * 37 + i / 7) % 256));
+  const std::string binaryList = Write("binary.bin", binary);
+  const std::vector<TSilentFailure> cases = {
+      {"missing list file", {"-fl", File("missing.lst")}, "List file not found: missing.lst"},
+      {"list file that is a folder", {"-fl", dir_.Path().string() + "/bin"}, "List file not found: bin"},
+      {"binary list file", {"-fl", binaryList}, "Not a list of file names: binary.bin"},
+      {"line past the end", {"-f", text, "-ln", "2147483647"}, "No lines selected"},
+      {"range that ends before it starts", {"-f", text, "-ln", "3-2"}, "No lines selected"},
+      {"filters that leave nothing", {"-isb", "-t", "[a note]"}, "No text to speak"},
+  };
+  for (const TSilentFailure& failure : cases) {
+    SCOPED_TRACE(failure.Name);
+    std::vector<std::string> args = {"-k", kCloudKey, "-w", File("out.wav")};
+    args.insert(args.end(), failure.Options.begin(), failure.Options.end());
+    const TChildResult run = Run(args);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Stdout, "\n[Error] " + failure.Message + "\n");
+  }
+  EXPECT_TRUE(RequestTexts().empty());
+  EXPECT_FALSE(fs::exists(File("out.wav")));
+}
+
+TEST_F(SonacliE2e, ClipboardWithoutProgramOrTextIsReported) {
+  const fs::path bin = dir_.Path() / "bin";
+  fs::create_directory(bin);
+  environment_["PATH"] = bin.string();
+  TChildResult run = Run({"-k", kCloudKey, "-w", File("out.wav"), "-c"});
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stdout, "\n[Error] No clipboard program found (wl-paste, xclip or xsel)\n");
+
+  // A clipboard program that gives nothing.
+  const std::string xsel = Write("bin/xsel", "#!/bin/sh\nexit 0\n");
+  fs::permissions(xsel, fs::perms::owner_all);
+  run = Run({"-k", kCloudKey, "-w", File("out.wav"), "-c"});
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stdout, "\n[Error] No text in clipboard\n");
+  EXPECT_TRUE(RequestTexts().empty());
+
+  // One that gives text is read.
+  Write("bin/xsel", "#!/bin/sh\nprintf 'Hello.'\n");
+  run = Run({"-k", kCloudKey, "-w", File("out.wav"), "-c"});
+  EXPECT_EQ(run.ExitCode, 0) << run.Stdout;
+  EXPECT_EQ(ParseWav(ReadFile(File("out.wav"))).Samples.size(), 2 * SpeechFrames(6));
+}
+
 }  // namespace
 }  // namespace sonacli::testing
