@@ -162,5 +162,13 @@ TEST_F(SonacliE2e, ClipboardWithoutProgramOrTextIsReported) {
   EXPECT_EQ(ParseWav(ReadFile(File("out.wav"))).Samples.size(), 2 * SpeechFrames(6));
 }
 
+TEST_F(SonacliE2e, TextWithNothingToSayIsReportedAsSuch) {
+  Write("out.wav", "the last good output");
+  const TChildResult run = Run({"-k", kCloudKey, "-w", File("out.wav"), "-t", "{{pause=0}}"});
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stdout, "\n[Error] No text to speak\n");
+  EXPECT_EQ(ReadFile(File("out.wav")), "the last good output");
+}
+
 }  // namespace
 }  // namespace sonacli::testing
