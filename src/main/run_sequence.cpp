@@ -20,6 +20,8 @@
 #include "main/version_text.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
+#include "service/synthesis_request.h"
 #include "subtitles/subtitle_format.h"
 
 namespace sonacli {
@@ -64,6 +66,8 @@ class TRun {
     settings_.ConfigFileName = configFile;
     if (FileExists(configFile)) ReadConfigFile(configFile, state_);
     ReadCommandLine(arguments, state_);
+    // The environment keeps the key out of the process list.
+    if (settings_.ApiKey.empty()) settings_.ApiKey = EnvironmentVariable("SONACLI_API_KEY");
   }
 
   bool InputAbsent() const {

@@ -170,5 +170,21 @@ TEST_F(SonacliE2e, TextWithNothingToSayIsReportedAsSuch) {
   EXPECT_EQ(ReadFile(File("out.wav")), "the last good output");
 }
 
+TEST_F(SonacliE2e, KeyIsTakenFromTheEnvironmentWhenNoOptionGivesOne) {
+  environment_["SONACLI_API_KEY"] = "AQVN-key-from-environment";
+  TChildResult run = Run({"-w", File("out.wav"), "-t", "Hello."});
+  EXPECT_EQ(run.ExitCode, 0) << run.Stdout;
+  run = Run({"-k", kCloudKey, "-w", File("out.wav"), "-t", "Hello."});
+  EXPECT_EQ(run.ExitCode, 0) << run.Stdout;
+  std::vector<std::string> keys;
+  for (const nlohmann::json& request : standin_->Requests()) {
+    keys.push_back(request["headers"].value("authorization", ""));
+  }
+  const std::vector<std::string> expected = {
+      "Api-Key AQVN-key-from-environment", "Api-Key AQVN-key-from-environment",
+      std::string("Api-Key ") + kCloudKey, std::string("Api-Key ") + kCloudKey};
+  EXPECT_EQ(keys, expected);
+}
+
 }  // namespace
 }  // namespace sonacli::testing
