@@ -158,6 +158,22 @@ std::u16string ToneOfLetter(std::u16string_view letter) {
   return {};
 }
 
+std::u16string VoiceForLanguage(std::u16string_view code, std::u16string_view defaultVoice, bool legacyKey) {
+  auto language = std::ranges::find(kLanguages, code, &TLanguage::Code);
+  if (language == kLanguages.end()) return std::u16string(defaultVoice);
+  const TVoice* current = VoiceByName(defaultVoice);
+  if (current && current->LanguageName == language->Name) return std::u16string(defaultVoice);
+  auto served = [&](const TVoice& voice) {
+    return legacyKey ? voice.PremiumLanguage.empty() && voice.LanguageName == language->Name
+                     : voice.PremiumLanguage == code;
+  };
+  if (auto found = std::ranges::find_if(kVoices, served); found != kVoices.end()) {
+    return std::u16string(found->Name);
+  }
+  auto spoken = std::ranges::find(kVoices, language->Name, &TVoice::LanguageName);
+  return spoken == kVoices.end() ? std::u16string(defaultVoice) : std::u16string(spoken->Name);
+}
+
 bool IsPremiumVoice(std::u16string_view name) {
   const TVoice* voice = VoiceByName(name);
   return voice != nullptr && !voice->PremiumLanguage.empty();

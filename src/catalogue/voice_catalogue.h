@@ -39,6 +39,14 @@ std::u16string NormalizeEmotion(std::u16string_view text);
 // The tone of a one-letter code ("n", "g", "e", "f", "s", "w"); empty for anything else.
 std::u16string ToneOfLetter(std::u16string_view letter);
 
+// The voice for a language asked for without a voice: `defaultVoice` when it is a voice of that
+// language; else the first voice of the table that the key's interface speaks the language with
+// (with a cloud key a premium voice of the language, whose requests name it; with a legacy key a
+// standard voice, the only kind that interface serves); else the language's first voice of the
+// table. `code` is a Code of the language table ("en-US" gives "john" with a cloud key, "alyss"
+// with a legacy key).
+std::u16string VoiceForLanguage(std::u16string_view code, std::u16string_view defaultVoice, bool legacyKey);
+
 // One of the 28 premium voices; ":old" names are standard voices.
 bool IsPremiumVoice(std::u16string_view name);
 // One of the 16 voices that only the cloud v3 interface serves.

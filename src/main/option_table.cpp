@@ -75,8 +75,16 @@ void SwitchOn(TRunState& state, Value, Source) {
 
 constexpr TOption kOptions[] = {
     {u"-k", true, [](TRunState& s, Value v, Source) { s.Settings.ApiKey = v; }},
-    {u"-l", true, [](TRunState& s, Value v, Source) { s.LanguageText = LowerCase(v); }},
-    {u"-n", true, [](TRunState& s, Value v, Source) { s.VoiceText = LowerCase(v); }},
+    {u"-l", true,
+     [](TRunState& s, Value v, Source) {
+       s.LanguageText = LowerCase(v);
+       s.LanguageGiven = true;
+     }},
+    {u"-n", true,
+     [](TRunState& s, Value v, Source) {
+       s.VoiceText = LowerCase(v);
+       s.VoiceGiven = true;
+     }},
     {u"-e", true, [](TRunState& s, Value v, Source) { s.EmotionText = LowerCase(v); }},
     {u"-s", true, [](TRunState& s, Value v, Source) { s.RateText = LowerCase(v); }},
     {u"-v", true, [](TRunState& s, Value v, Source) { s.VolumeText = LowerCase(v); }},

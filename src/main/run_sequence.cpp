@@ -119,6 +119,10 @@ class TRun {
     if (settings_.LanguageCode.empty()) return Fail(u"Not supported language");
     if (!FindVoice(state_.VoiceText)) return Fail(u"Unknown voice name");
     settings_.VoiceName = state_.VoiceText;
+    // A language asked for without a voice is spoken by a voice of that language.
+    if (state_.LanguageGiven && !state_.VoiceGiven)
+      settings_.VoiceName =
+          VoiceForLanguage(settings_.LanguageCode, settings_.VoiceName, IsLegacyKey(settings_.ApiKey));
     settings_.EmotionName = NormalizeEmotion(state_.EmotionText);
     if (settings_.EmotionName.empty()) return Fail(u"Unknown emotional tone");
     if (!ValidateRate(state_.RateText)) return Fail(u"Rate value out of range");

@@ -186,5 +186,35 @@ TEST_F(SonacliE2e, KeyIsTakenFromTheEnvironmentWhenNoOptionGivesOne) {
   EXPECT_EQ(keys, expected);
 }
 
+struct TLanguageCase {
+  std::string Key;
+  std::vector<std::string> Options;
+  std::string Request;  // the piece's request: the v1 form's "lang" and "voice", or the legacy query's
+};
+
+TEST_F(SonacliE2e, LanguageWithoutVoiceSpeaksWithAVoiceOfThatLanguage) {
+  const std::string legacyKey = "abcdef01-2345-6789-abcd-ef0123456789";
+  const std::vector<TLanguageCase> cases = {
+      {kCloudKey, {"-l", "en-us"}, "lang=en-us&voice=john"},
+      {kCloudKey, {"-l", "de-de"}, "lang=de-de&voice=lea"},
+      {kCloudKey, {"-l", "ru-ru"}, "lang=ru-ru&voice=oksana"},
+      {kCloudKey, {"-l", "en-us", "-n", "alena"}, "lang=ru-ru&voice=alena"},
+      {legacyKey, {"-l", "en-us"}, "lang=en-US&speaker=alyss"},
+  };
+  for (const TLanguageCase& row : cases) {
+    SCOPED_TRACE(row.Options[1] + (row.Key == legacyKey ? " legacy" : ""));
+    std::vector<std::string> args = {"-k", row.Key, "-w", File("out.wav"), "-t", "Hello."};
+    args.insert(args.end(), row.Options.begin(), row.Options.end());
+    const size_t before = standin_->Requests().size();
+    const TChildResult run = Run(args);
+    EXPECT_EQ(run.ExitCode, 0) << run.Stdout;
+    const std::vector<nlohmann::json> requests = standin_->Requests();
+    ASSERT_EQ(requests.size(), before + 2);
+    const nlohmann::json& piece = requests.back();
+    const std::string sent = piece.value("body", "") + piece.value("query", "");
+    EXPECT_NE(sent.find(row.Request), std::string::npos) << sent;
+  }
+}
+
 }  // namespace
 }  // namespace sonacli::testing
