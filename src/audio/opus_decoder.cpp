@@ -2,6 +2,7 @@
 
 #include <opusfile.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -24,9 +25,10 @@ using OpusFilePtr = std::unique_ptr<OggOpusFile, OpusFileCloser>;
 // Decodes into `out` (appending); the result as OpusToWav describes it.
 bool DecodeInto(const std::string& answer, std::string& out) {
   try {
-    const std::vector<unsigned char> bytes(answer.begin(), answer.end());
     int error = 0;
-    OpusFilePtr file(op_test_memory(bytes.data(), bytes.size(), &error));
+    // The decoder only reads the answer, which outlives it.
+    OpusFilePtr file(
+        op_test_memory(reinterpret_cast<const unsigned char*>(answer.data()), answer.size(), &error));
     if (error != 0 || !file) return false;
     if (op_test_open(file.get()) != 0) return true;
     if (op_link_count(file.get()) != 1) return true;
@@ -36,16 +38,15 @@ bool DecodeInto(const std::string& answer, std::string& out) {
     const size_t headerAt = out.size();
     out.resize(headerAt + kWavHeaderSize);
     out.replace(headerAt, kWavHeaderSize, MakeWavHeader(kOpusRate, channels, 16, dataBytes));
+    out.reserve(out.size() + dataBytes);
     std::vector<opus_int16> buffer(static_cast<size_t>(channels) * kMaxPacketSamples);
     for (;;) {
       const int samples = op_read(file.get(), buffer.data(), static_cast<int>(buffer.size()), nullptr);
       if (samples <= 0) break;  // the end, or damaged data: keep what was decoded
-      const size_t count = static_cast<size_t>(samples) * static_cast<size_t>(channels);
-      for (size_t i = 0; i < count; ++i) {
-        const auto v = static_cast<uint16_t>(buffer[i]);
-        out.push_back(static_cast<char>(v & 0xFF));
-        out.push_back(static_cast<char>(v >> 8));
-      }
+      const size_t bytes = static_cast<size_t>(samples) * static_cast<size_t>(channels) * 2;
+      const size_t at = out.size();
+      out.resize(at + bytes);
+      std::memcpy(out.data() + at, buffer.data(), bytes);  // little-endian host, as WAV
     }
     return true;
   } catch (const std::exception&) {

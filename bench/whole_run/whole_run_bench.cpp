@@ -1,0 +1,225 @@
+// Whole runs of the built sonacli over a generated book against the stand-in service, with WAV file
+// output. The program runs as a child process, so its CPU time (user + system, from wait4) leaves
+// out the stand-in, which is a process of its own, and the pacing waits, which sleep. Reported per
+// hour of audio produced, with the child's peak resident memory. The wall time (the benchmark's own
+// time column) includes both the waits and the stand-in's encoding.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "standin/standin_process.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kCloudKey[] = "AQVN-whole-run-bench-key";
+
+const std::array<const char*, 12> kSentences = {
+    "Mr. Holmes looked at the letter for a long time, and then he put it down on the table.",
+    "Dr. Watson arrived at the station at 5 o'clock, i.e. an hour later than he had promised.",
+    "She said \"Wait here.\" Then she left, and nobody saw her again that evening.",
+    "There were many reasons: the rain, the cold, the long road home; none of them mattered now.",
+    "Он посмотрел на часы, т. е. на старые карманные часы отца, и ничего не сказал.",
+    "В 1999 г. они жили на ул. Пушкина, в доме с зелёной крышей и высоким забором.",
+    "Проф. Иванов вошёл в аудиторию; студенты замолчали, и лекция началась.",
+    "Она сказала «Подожди.» Потом вышла в сад, где уже темнело.",
+    "Это было давно… Никто уже не помнил, как всё началось.",
+    "Why did you come back? Nobody asked you to come back here!",
+    "Он ответил не сразу: сначала подумал, потом покачал головой.",
+    "The results (see Table 4. below) were better than anyone expected.",
+};
+
+// Chapter headings and paragraphs of 3 to 14 sentences, cut to exactly `characters` characters
+// (line breaks included), as UTF-8.
+std::string MakeBook(size_t characters) {
+  std::mt19937 random(1859);
+  std::string book;
+  size_t count = 0;
+  int chapter = 1;
+  const auto add = [&](const std::string& text) {
+    for (const char c : text) {
+      const bool starts = (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+      if (starts && count == characters) return;
+      count += starts;
+      book += c;
+    }
+  };
+  while (count < characters) {
+    if (random() % 8 == 0) {
+      add("Chapter " + std::to_string(chapter++) + ".\n");
+      continue;
+    }
+    std::string paragraph;
+    for (unsigned n = 3 + random() % 12; n > 0; --n) {
+      paragraph += kSentences[random() % kSentences.size()];
+      paragraph += n > 1 ? " " : "\n";
+    }
+    add(paragraph);
+  }
+  return book;
+}
+
+struct TChildUsage {
+  int Status = -1;
+  double CpuSeconds = 0;
+  int64_t PeakRssKb = 0;
+};
+
+// Runs the program with `args` and the environment plus `extra`, output to `folder`/child.log.
+TChildUsage RunChild(const std::vector<std::string>& args, const std::vector<std::string>& extra,
+                     const fs::path& folder) {
+  std::vector<std::string> argv = args;
+  argv.insert(argv.begin(), SONACLI_PROGRAM_PATH);
+  std::vector<std::string> env;
+  for (char** entry = environ; *entry != nullptr; ++entry) env.emplace_back(*entry);
+  env.insert(env.end(), extra.begin(), extra.end());
+  std::vector<char*> argPointers;
+  for (std::string& arg : argv) argPointers.push_back(arg.data());
+  argPointers.push_back(nullptr);
+  std::vector<char*> envPointers;
+  for (std::string& entry : env) envPointers.push_back(entry.data());
+  envPointers.push_back(nullptr);
+
+  const std::string log = (folder / "child.log").string();
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  pid_t pid = -1;
+  const int failed =
+      posix_spawn(&pid, argPointers[0], &actions, nullptr, argPointers.data(), envPointers.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed != 0) throw std::runtime_error("cannot start " + argv[0]);
+  TChildUsage usage;
+  rusage resources{};
+  if (wait4(pid, &usage.Status, 0, &resources) != pid) throw std::runtime_error("wait4 failed");
+  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  usage.CpuSeconds = seconds(resources.ru_utime) + seconds(resources.ru_stime);
+  usage.PeakRssKb = resources.ru_maxrss;
+  return usage;
+}
+
+uint32_t ReadUint32(const char* bytes) {
+  uint32_t value = 0;
+  std::memcpy(&value, bytes, 4);  // little-endian host, as WAV
+  return value;
+}
+
+// Seconds of audio in a canonical WAV file (byte rate at 28, data size at 40); 0 when unreadable.
+double WavSeconds(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::array<char, 44> header{};
+  if (!in.read(header.data(), header.size()) || std::memcmp(header.data(), "RIFF", 4) != 0) return 0;
+  const uint32_t byteRate = ReadUint32(&header[28]);
+  return byteRate == 0 ? 0 : static_cast<double>(ReadUint32(&header[40])) / byteRate;
+}
+
+// A fresh folder under $TMPDIR (or /tmp), removed at the end.
+class TBenchFolder {
+ public:
+  TBenchFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/sonacli-whole-run-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TBenchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  TBenchFolder(const TBenchFolder&) = delete;
+  TBenchFolder& operator=(const TBenchFolder&) = delete;
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+enum TOutputKind : int64_t { kMono24k, kStereo44k, kMono24kSync };
+
+std::vector<std::string> OutputOptions(int64_t kind) {
+  switch (kind) {
+    case kStereo44k:
+      return {"-fr", "44", "-stereo"};
+    case kMono24kSync:
+      return {"-fr", "24", "-lrc", "-srt"};
+    default:
+      return {"-fr", "24"};
+  }
+}
+
+// One whole run per iteration: arguments are the book's length in characters and the output kind.
+void BM_WholeRun(benchmark::State& state) {
+  const auto characters = static_cast<size_t>(state.range(0));
+  TBenchFolder folder;
+  const fs::path bookFile = folder.Path() / "book.txt";
+  std::ofstream(bookFile, std::ios::binary) << MakeBook(characters);
+  const fs::path standinFolder = folder.Path() / "standin";
+  fs::create_directory(standinFolder);
+  const sonacli::TStandinProcess standin(standinFolder);
+  const std::vector<std::string> environment = {
+      "SONACLI_LEGACY_URL=" + standin.BaseUrl(), "SONACLI_CLOUD_URL=" + standin.BaseUrl(),
+      "SONACLI_CA_BUNDLE=" + standin.CaFile(), "TMPDIR=" + folder.Path().string()};
+  const fs::path wavFile = folder.Path() / "book.wav";
+  std::vector<std::string> args = {"-k", kCloudKey, "-f", bookFile.string(), "-w", wavFile.string()};
+  const std::vector<std::string> output = OutputOptions(state.range(1));
+  args.insert(args.end(), output.begin(), output.end());
+
+  double cpuSeconds = 0;
+  double audioSeconds = 0;
+  int64_t peakRssKb = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const TChildUsage usage = RunChild(args, environment, folder.Path());
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (!WIFEXITED(usage.Status) || WEXITSTATUS(usage.Status) != 0) {
+      state.SkipWithError("sonacli failed; see child.log");
+      return;
+    }
+    cpuSeconds += usage.CpuSeconds;
+    audioSeconds += WavSeconds(wavFile);
+    peakRssKb = std::max(peakRssKb, usage.PeakRssKb);
+  }
+  if (audioSeconds <= 0) {
+    state.SkipWithError("no audio written");
+    return;
+  }
+  state.counters["cpu_s_per_audio_h"] = cpuSeconds / audioSeconds * 3600;
+  state.counters["cpu_s"] = cpuSeconds / static_cast<double>(state.iterations());
+  state.counters["audio_h"] = audioSeconds / static_cast<double>(state.iterations()) / 3600;
+  state.counters["peak_rss_MB"] = static_cast<double>(peakRssKb) / 1024;
+}
+
+// A run of a 300,000-character book takes minutes (the stand-in encodes hours of speech), so one
+// iteration each; --benchmark_repetitions gives medians.
+BENCHMARK(BM_WholeRun)
+    ->ArgNames({"chars", "output"})
+    ->ArgsProduct({{300000, 600000}, {kMono24k, kStereo44k, kMono24kSync}})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
