@@ -163,15 +163,18 @@ std::u16string VoiceForLanguage(std::u16string_view code, std::u16string_view de
   if (language == kLanguages.end()) return std::u16string(defaultVoice);
   const TVoice* current = VoiceByName(defaultVoice);
   if (current && current->LanguageName == language->Name) return std::u16string(defaultVoice);
-  auto served = [&](const TVoice& voice) {
-    return legacyKey ? voice.PremiumLanguage.empty() && voice.LanguageName == language->Name
-                     : voice.PremiumLanguage == code;
-  };
-  if (auto found = std::ranges::find_if(kVoices, served); found != kVoices.end()) {
-    return std::u16string(found->Name);
+  auto spoken = [&](const TVoice& voice) { return voice.LanguageName == language->Name; };
+  auto end = kVoices.end();
+  if (legacyKey) {
+    // The legacy interface serves the standard voices only.
+    auto found = std::ranges::find_if(
+        kVoices, [&](const TVoice& v) { return spoken(v) && v.PremiumLanguage.empty(); });
+    return std::u16string(found == end ? defaultVoice : found->Name);
   }
-  auto spoken = std::ranges::find(kVoices, language->Name, &TVoice::LanguageName);
-  return spoken == kVoices.end() ? std::u16string(defaultVoice) : std::u16string(spoken->Name);
+  // A premium voice's request carries its language; the cloud serves every other voice as well.
+  auto found = std::ranges::find(kVoices, code, &TVoice::PremiumLanguage);
+  if (found == end) found = std::ranges::find_if(kVoices, spoken);
+  return std::u16string(found == end ? defaultVoice : found->Name);
 }
 
 bool IsPremiumVoice(std::u16string_view name) {

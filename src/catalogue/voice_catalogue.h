@@ -40,11 +40,11 @@ std::u16string NormalizeEmotion(std::u16string_view text);
 std::u16string ToneOfLetter(std::u16string_view letter);
 
 // The voice for a language asked for without a voice: `defaultVoice` when it is a voice of that
-// language; else the first voice of the table that the key's interface speaks the language with
-// (with a cloud key a premium voice of the language, whose requests name it; with a legacy key a
-// standard voice, the only kind that interface serves); else the language's first voice of the
-// table. `code` is a Code of the language table ("en-US" gives "john" with a cloud key, "alyss"
-// with a legacy key).
+// language. Else, with a cloud key, the first premium voice of the language (its requests carry
+// the language), or the language's first voice when it has none; with a legacy key the
+// language's first standard voice, the only kind that interface serves. `defaultVoice` when no
+// voice fits. `code` is a Code of the language table ("en-US" gives "john" with a cloud key,
+// "alyss" with a legacy key).
 std::u16string VoiceForLanguage(std::u16string_view code, std::u16string_view defaultVoice, bool legacyKey);
 
 // One of the 28 premium voices; ":old" names are standard voices.

@@ -114,8 +114,10 @@ TEST(VoiceCatalogue, VoiceForALanguageAskedForWithoutAVoice) {
        {Case{u"ru-RU", false, u"oksana"}, Case{u"ru-RU", true, u"oksana"}, Case{u"en-US", false, u"john"},
         Case{u"en-US", true, u"alyss"}, Case{u"de-DE", false, u"lea"}, Case{u"kk-KZ", false, u"amira"},
         Case{u"uz-UZ", false, u"nigora"},
-        // No voice of the language fits the key: the language's first voice.
-        Case{u"tr-TR", false, u"erkanyavas"}, Case{u"de-DE", true, u"lea"}}) {
+        // No premium voice of the language: its first voice. No voice of the language that the
+        // legacy interface serves: the default voice stays.
+        Case{u"tr-TR", false, u"erkanyavas"}, Case{u"tr-TR", true, u"erkanyavas"},
+        Case{u"de-DE", true, u"oksana"}}) {
     EXPECT_EQ(VoiceForLanguage(row.Code, u"oksana", row.LegacyKey), row.Voice)
         << ToUtf8(row.Code) << (row.LegacyKey ? " legacy" : " cloud");
   }
