@@ -9,6 +9,16 @@ if(SONACLI_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(SONACLI_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang" OR NOT CMAKE_C_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "SONACLI_FUZZ needs clang: configure with CC=clang CXX=clang++")
+  endif()
+  # Coverage for libFuzzer in every library; the fuzz targets add libFuzzer itself when linking.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 # sonacli_library(<layer> SOURCES <files...> [DEPS <targets...>] [PKG <pkg-config modules...>])
 # Declares the library target sonacli_<layer> with src/ as its include root.
 function(sonacli_library layer)

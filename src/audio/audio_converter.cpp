@@ -137,7 +137,8 @@ size_t TAudioConverter::Read(uint8_t* buffer, size_t count) {
   }
   const size_t part =
       std::min(count - count % static_cast<size_t>(out.BlockAlign()), pending_.size() - pendingPos_);
-  std::memcpy(buffer, pending_.data() + pendingPos_, part);
+  // Nothing pending may mean no storage at all, which memcpy must not see even for zero bytes.
+  if (part > 0) std::memcpy(buffer, pending_.data() + pendingPos_, part);
   pendingPos_ += part;
   return part;
 }

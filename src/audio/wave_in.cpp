@@ -90,7 +90,9 @@ bool TWaveIn::Init() {
   wave_ = container == SF_FORMAT_WAV || container == SF_FORMAT_WAVEX || container == SF_FORMAT_RF64;
   format_.SampleRate = info.samplerate;
   format_.Channels = info.channels;
-  const bool known = info.frames >= 0 && info.frames < (SF_COUNT_MAX / 64);
+  // An MP3's frame count comes from its own header, which may claim hours for a few bytes: its
+  // length is what it decodes to.
+  const bool known = info.frames >= 0 && info.frames < (SF_COUNT_MAX / 64) && container != SF_FORMAT_MPEG;
   length_ = known ? info.frames * format_.BlockAlign() : -1;
   return true;
 }

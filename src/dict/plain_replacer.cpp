@@ -6,6 +6,7 @@
 
 #include "common/char_classes.h"
 #include "common/unicode_text.h"
+#include "dict/replaced_text_limit.h"
 #include "dict/substring_search.h"
 
 namespace sonacli {
@@ -176,6 +177,9 @@ void TPlainReplacer::ReplaceRebuilding(size_t found, std::u16string_view key, st
     const bool hasBefore = p > copied || !out_.empty();
     const char16_t before = p > copied ? text_[p - 1] : (out_.empty() ? u'\0' : out_.back());
     if (Rejected(rule, hasBefore, before, p + n)) continue;
+    // The length of the text with this occurrence replaced; each later one would add to it.
+    const size_t grown = out_.size() + (text_.size() - copied) - n + replacement.size();
+    if (replacement.size() > n && grown > kMaxReplacedTextLength) break;
     out_.append(text_, copied, p - copied);
     outCopy_.append(copy_, copied, p - copied);
     const size_t at = out_.size();

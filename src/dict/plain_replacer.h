@@ -40,6 +40,7 @@ class TPlainReplacer {
 
   // Replaces the key at every place where it stands as the rule demands, left to right; the
   // replacement is not searched again. Each place is tested against the text as changed so far.
+  // A replacement that would make the text longer than kMaxReplacedTextLength is not made.
   void Replace(const TPlainKey& key, std::u16string_view replacement, const TPlainRule& rule);
 
   const std::u16string& Text() const { return text_; }

@@ -1,6 +1,7 @@
 #include "dict/rex_replace.h"
 
 #include "common/unicode_text.h"
+#include "dict/replaced_text_limit.h"
 #include "regex/regex.h"
 
 namespace sonacli {
@@ -228,7 +229,9 @@ bool ReplaceMatches(const TRegex& regex, std::u16string& text, std::u16string_vi
   std::u16string expanded;
   size_t copied = 0;
   bool any = false;
+  bool tooLong = false;
   const bool ok = regex.ForEachMatch(text, [&](const TRegexMatch& match) {
+    if (tooLong) return;
     out.append(text, copied, match.Start() - copied);
     if (hasCaseOperators) {
       expanded.clear();
@@ -239,8 +242,10 @@ bool ReplaceMatches(const TRegex& regex, std::u16string& text, std::u16string_vi
     }
     copied = match.End();
     any = true;
+    const size_t length = out.size() + (text.size() - copied);
+    tooLong = length > kMaxReplacedTextLength && length > text.size();
   });
-  if (!ok) return false;
+  if (!ok || tooLong) return false;
   if (any) {
     out.append(text, copied);
     text = std::move(out);

@@ -28,7 +28,8 @@ void ExpandReplacement(std::u16string_view decoded, const TRegexMatch& match, st
 std::u16string ApplyCaseOperators(std::u16string_view text);
 
 // Replaces every non-empty match in text by the expanded replacement. False, with the text left as
-// it was, when the replacement has a malformed escape or the match fails (a limit was reached).
+// it was, when the replacement has a malformed escape, the match fails (a limit was reached) or
+// the replacements would make the text longer than kMaxReplacedTextLength.
 bool ReplaceMatches(const TRegex& regex, std::u16string& text, std::u16string_view replacement,
                     bool hasCaseOperators);
 

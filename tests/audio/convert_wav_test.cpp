@@ -247,6 +247,23 @@ TEST_F(AudioInsert, EncodingsAndMp3ComeInTheOutputFormat) {
   }
 }
 
+TEST_F(AudioInsert, Mp3IsAsLongAsItDecodesNotAsItsHeaderClaims) {
+  const std::string name = File("claims_hours.mp3");
+  ASSERT_TRUE(WriteSoundFile(name, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, sine_, 24000, 1));
+  // The Xing header after the first frame header: "Xing", flags, then the frame count when flag 1 is set.
+  std::string bytes = ReadFile(name);
+  const size_t xing = bytes.find("Xing");
+  ASSERT_NE(xing, std::string::npos);
+  ASSERT_TRUE(bytes[xing + 7] & 1);
+  bytes.replace(xing + 8, 4, std::string("\x00\x01\x00\x00", 4));  // 65536 frames: over 20 minutes
+  testing::WriteFile(name, bytes);
+  std::string out;
+  ASSERT_TRUE(Load(name, out));
+  EXPECT_EQ(GetUint32(out, 40), out.size() - kWavHeaderSize);
+  // MP3 adds its frames' padding.
+  EXPECT_NEAR(static_cast<double>(ChannelSamples(out, 1, 0).size()), static_cast<double>(sine_.size()), 1200);
+}
+
 TEST_F(AudioInsert, UnreadableFilesAndOtherExtensionsFail) {
   const std::string wav = MakeWavBytes(sine_, 24000, 1);
   std::string zeroFmt = wav;

@@ -103,6 +103,25 @@ std::string RandomDic(std::mt19937& rng, size_t entries) {
   return dic;
 }
 
+TEST(DicEntries, StopGrowingTheTextAtTheLimit) {
+  // Every entry doubles the text that the earlier ones left: 2^30 characters without the limit.
+  std::string doubling;
+  for (int i = 0; i < 30; ++i) doubling += "*a*=aa\n";
+  struct Case {
+    std::string dic;
+    std::u16string input, expected;
+  };
+  const Case cases[] = {
+      {doubling, u"a", std::u16string(65536, u'a')},
+      // The last entry that grows stops at the place where the limit is reached.
+      {doubling, u"a a", std::u16string(32768, u'a') + u" " + std::u16string(32767, u'a')},
+      {doubling + "*a*=b", u"a", std::u16string(65536, u'b')},  // entries that do not grow still apply
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ApplyOneFile("grow.dic", c.dic, c.input), c.expected) << c.dic.substr(c.dic.size() - 8);
+  }
+}
+
 TEST(DicEntries, FastSearchGivesExactlyTheEntryByEntryResult) {
   std::mt19937 rng(20240611);
   testing::ScopedTempDir dir;

@@ -87,6 +87,10 @@ TEST(ReplaceMatches, ExpandsTheTemplateForEveryMatch) {
       {u"a*=x", u"baaac", u"bxc"},  // empty matches are left alone
       {u"a=\\o{9}", u"a", u"failed"},
       {u"(a+)+$=x", std::u16string(3000, u'a') + u"!", u"failed"},
+      // Up to the limit of a replaced text, but not past it.
+      {u"a=$_", std::u16string(256, u'a'), std::u16string(65536, u'a')},
+      {u"a=$_", std::u16string(257, u'a'), u"failed"},
+      {u"a=", std::u16string(70000, u'a'), u""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ToUtf8(ApplyRexLine(c.line, c.input)), ToUtf8(c.expected)) << ToUtf8(c.line);

@@ -1,0 +1,15 @@
+// Dictionaries of ".bxd" rule lists: loading and applying them (PCRE2 with the program's match
+// and depth limits). The input is the dictionary file, a NUL, then the text in UTF-8.
+#include "common/unicode_text.h"
+#include "dict/dictionary_set.h"
+#include "fuzz_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace sonacli;
+  const auto [dictionary, text] = fuzz::SplitAtNul(fuzz::Bytes(data, size));
+  const fuzz::TFuzzFile file(dictionary, ".bxd");
+  TDictionarySet set;
+  set.Load({file.Name16()});
+  set.Apply(ToUtf16(text));
+  return 0;
+}
