@@ -24,11 +24,15 @@ void PauseAfterKeptRequest(TPacer& pacer, bool isLast) {
 
 void FinishRun(TDriverContext& context, TRunOutput& output, bool interrupted, bool writeSyncFiles,
                const std::vector<std::u16string>& lrcLines, const std::vector<std::u16string>& srtLines) {
+  const bool madeOutput = output.IsOpen();
+  // An interrupted run saves what it has, as after a reported error.
   const bool saved =
       output.Finish(context.Result.ErrorReported || interrupted, writeSyncFiles, lrcLines, srtLines);
-  if (!context.Settings.ToStdout && !saved && !interrupted) {
+  // An interrupted run that never got to write audio has nothing to report. A run that made no
+  // audio leaves an old output as it was, and the failure that stopped it was reported already.
+  if (context.Settings.ToStdout || saved || interrupted) return;
+  if (madeOutput || !context.Result.ErrorReported)
     ReportDriverError(context.Result, u"Error saving audio file");
-  }
 }
 
 }  // namespace sonacli

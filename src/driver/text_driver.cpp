@@ -36,6 +36,11 @@ TTextDriver::TTextDriver(TDriverContext& context, TProgressLine& progress)
 
 void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   BuildPieces(lines);
+  // Tags alone make no audio; saying so beats a failure to save a file that was never made.
+  if (std::none_of(pieces_.begin(), pieces_.end(), [](const TPiece& piece) { return !piece.Text.empty(); })) {
+    ReportDriverError(context_.Result, u"No text to speak");
+    return;
+  }
   output_.Prepare();
   WriteLrcHeader(lrcLines_, settings_.LrcEnabled, settings_.LrcData);
   const size_t count = pieces_.size();

@@ -153,11 +153,23 @@ TEST_F(RunSequenceTest, LinesAreSelectedThenFiltered) {
 }
 
 TEST_F(RunSequenceTest, EmptyInputEndsSilently) {
-  for (const Args& args : {Valid({u"-f", Write("blank.txt", "\r\n\t\r\n\n")}), Valid({u"-t", u"\t"}),
-                           Valid({u"-f", Write("five.txt", "1\n2\n3\n4\n5\n"), u"-ln", u"9"})}) {
+  for (const Args& args : {Valid({u"-f", Write("blank.txt", "\r\n\t\r\n\n")}), Valid({u"-t", u"\t"})}) {
     RunResult result = Run(args);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.output, "");
+    EXPECT_FALSE(result.synthesized);
+  }
+}
+
+TEST_F(RunSequenceTest, TextThatSelectionOrFiltersTakeAwayIsReported) {
+  const std::u16string five = Write("five.txt", "1\n2\n3\n4\n5\n");
+  for (const auto& [args, message] :
+       {std::pair{Valid({u"-f", five, u"-ln", u"9"}), "No lines selected"},
+        std::pair{Valid({u"-f", five, u"-ln", u"3-2"}), "No lines selected"},
+        std::pair{Valid({u"-t", u"[1] (2)", u"-isb", u"-irb"}), "No text to speak"}}) {
+    RunResult result = Run(args);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.output, std::string("\n[Error] ") + message + "\n");
     EXPECT_FALSE(result.synthesized);
   }
 }
