@@ -9,7 +9,6 @@ namespace sonacli {
 void TRunOutput::Prepare() {
   if (settings_.ToStdout) return;
   tempFolder_ = MakeTempFolder();
-  DeleteFileIfExists(settings_.OutputFileName);
 }
 
 bool TRunOutput::Open(const TOutputData& format) {

@@ -21,8 +21,8 @@ class TRunOutput {
   TRunOutput(const TRunOutput&) = delete;
   TRunOutput& operator=(const TRunOutput&) = delete;
 
-  // For file output: creates the temporary folder and deletes an old output of the requested name,
-  // which disappears now, whatever happens later. Nothing for standard output.
+  // For file output: creates the temporary folder. An old output of the requested name stays
+  // until Finish replaces it in one step. Nothing for standard output.
   void Prepare();
   // Opens the output in the probe's format (taken into Format()); false when a file output has no
   // temporary folder or its file cannot be created.
@@ -42,11 +42,12 @@ class TRunOutput {
   const TAudioOutput* Output() const { return output_.get(); }
   const TOutputData& Format() const { return format_; }
 
-  // Completes the output and puts it in place (FinishOutput). After a failed write the file keeps
-  // what reached the disk, with a header that matches it; a file that cannot be made valid is
-  // deleted. A failure of writing the end (the buffer of standard output, the header) is reported
-  // like a failed append. Returns whether the audio counts as saved. Discards the temporary state
-  // afterwards.
+  // Completes the output and puts it in place (FinishOutput), renamed over an old output (a
+  // symbolic link there is replaced, not followed). After a failed write the file keeps what
+  // reached the disk, with a header that matches it; a file that cannot be made valid is deleted.
+  // A failure of writing the end (the buffer of standard output, the header) is reported like a
+  // failed append. Returns whether the audio counts as saved. Without an opened output nothing is
+  // put in place and an old output stays. Discards the temporary state afterwards.
   bool Finish(bool errorReported, bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
               const std::vector<std::u16string>& srtLines);
   // Drops the output unfinished and removes the temporary folder with everything in it.

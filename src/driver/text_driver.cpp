@@ -1,17 +1,14 @@
 #include "driver/text_driver.h"
 
 #include <algorithm>
-#include <new>
 
-#include "audio/audio_error.h"
 #include "audio/convert_wav.h"
 #include "catalogue/voice_catalogue.h"
 #include "common/unicode_text.h"
 #include "driver/driver_error.h"
+#include "driver/driver_run.h"
 #include "driver/piece_request.h"
-#include "driver/probe_output_format.h"
 #include "driver/progress_line.h"
-#include "http/http_client.h"
 #include "platform/interrupt.h"
 #include "subtitles/sync_entry.h"
 #include "text/nothing_to_say.h"
@@ -39,6 +36,11 @@ TTextDriver::TTextDriver(TDriverContext& context, TProgressLine& progress)
 
 void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   BuildPieces(lines);
+  // Tags alone make no audio; saying so beats a failure to save a file that was never made.
+  if (std::none_of(pieces_.begin(), pieces_.end(), [](const TPiece& piece) { return !piece.Text.empty(); })) {
+    ReportDriverError(context_.Result, u"No text to speak");
+    return;
+  }
   output_.Prepare();
   WriteLrcHeader(lrcLines_, settings_.LrcEnabled, settings_.LrcData);
   const size_t count = pieces_.size();
@@ -46,20 +48,8 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   for (size_t i = 0; i < count; ++i) {
     if (InterruptRequested()) break;
     if (pieces_[i].Text.empty()) continue;
-    TNext next = TNext::Continue;
-    try {
-      next = HandlePiece(i);
-    } catch (const TInterrupted&) {
-      break;  // a wait cut short: the audio made so far is completed below
-    } catch (const std::bad_alloc&) {
-      // What was made so far is kept; nothing more can be.
-      ReportDriverError(context_.Result, u"Not enough memory");
-      next = TNext::EndLoop;
-    } catch (const TAudioError&) {
-      // A decoder or conversion failure abandons this piece only.
-    } catch (const THttpError&) {
-      // So does a failure of the HTTP client.
-    }
+    const TNext next = GuardStep(context_.Result, [&] { return HandlePiece(i); });
+    if (next == TNext::Abort) return;  // the output's owner discards it unfinished
     if (next == TNext::EndLoop) {
       completed = false;
       break;
@@ -85,7 +75,7 @@ void TTextDriver::BuildPieces(const std::vector<std::u16string>& lines) {
 }
 
 TTextDriver::TNext TTextDriver::HandlePiece(size_t index) {
-  if (!output_.IsOpen() && !OpenOutputAfterProbe()) return TNext::EndLoop;
+  if (!output_.IsOpen() && !ProbeAndOpenOutput(context_, pacer_, output_)) return TNext::EndLoop;
   if (settings_.ShowProgress) progress_.Draw(int64_t(index), int64_t(pieces_.size()));
   pacer_.PauseBetweenPieces();
   const TPiece& piece = pieces_[index];
@@ -123,29 +113,17 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
   }
   TSynthesisRequest request = PieceRequest(piece, std::move(spoken), settings_.ApiKey);
   if (!context_.Service.Synthesize(request)) {
-    // A request cut short by Ctrl-C is no failure of the service.
-    if (InterruptRequested()) return TNext::EndLoop;
-    ReportDriverError(context_.Result, request.ErrorText);
+    ReportRequestFailure(context_.Result, request);
     return TNext::EndLoop;
   }
   const bool isLast = index + 1 == pieces_.size();
-  try {
-    pacer_.PauseAfterRequest(isLast);
-  } catch (const TInterrupted&) {
-    // The piece is complete: it is kept, and the loop stops after it.
-  }
+  PauseAfterKeptRequest(pacer_, isLast);
   const bool appended = request.AudioOut.empty() ? output_.AppendSilence(kPlaceholderSilenceMs)
                                                  : output_.AppendAudio(request.AudioOut);
   if (!appended) return TNext::EndLoop;
   SyncEntry(syncText, false);
   if (settings_.ShowProgress && isLast) progress_.Draw(int64_t(pieces_.size()), int64_t(pieces_.size()));
   return TNext::Continue;
-}
-
-bool TTextDriver::OpenOutputAfterProbe() {
-  TOutputData format;
-  if (!ProbeOutputFormat(context_, pacer_, format)) return false;
-  return output_.Open(format);
 }
 
 bool TTextDriver::InsertAudioFile(const std::u16string& fileName) {
@@ -182,25 +160,13 @@ void TTextDriver::ClearBlankFlags() {
 
 void TTextDriver::Finish(bool interrupted) {
   pieces_.clear();
-  // An interrupted run saves what it has, as after a reported error.
-  const bool saved = output_.Finish(context_.Result.ErrorReported || interrupted, true, lrcLines_, srtLines_);
+  FinishRun(context_, output_, interrupted, true, lrcLines_, srtLines_);
   lrcLines_.clear();
   srtLines_.clear();
-  // An interrupted run that never got to write audio has nothing to report; a failed write is
-  // reported already.
-  if (!settings_.ToStdout && !saved && !interrupted && !output_.WriteFailed()) {
-    ReportDriverError(context_.Result, u"Error saving audio file");
-  }
 }
 
 void SpeakText(TDriverContext& context, const std::vector<std::u16string>& lines) {
-  TProgressLine progress;
-  {
-    TTextDriver driver(context, progress);
-    driver.Run(lines);
-  }
-  // The progress line has no line end of its own; an error line after it brings its own.
-  progress.End(!context.Result.ErrorReported);
+  RunWithProgressLine<TTextDriver>(context, lines);
 }
 
 }  // namespace sonacli

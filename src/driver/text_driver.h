@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/driver_context.h"
+#include "driver/driver_run.h"
 #include "driver/pacing.h"
 #include "driver/progress_line.h"
 #include "driver/run_output.h"
@@ -26,13 +27,11 @@ class TTextDriver {
   void Run(const std::vector<std::u16string>& lines);
 
  private:
-  // What the loop does after a piece.
-  enum class TNext { Continue, EndLoop };
+  using TNext = TStepOutcome;
 
   void BuildPieces(const std::vector<std::u16string>& lines);
   TNext HandlePiece(size_t index);
   TNext HandleTextPiece(size_t index);
-  bool OpenOutputAfterProbe();
   bool InsertAudioFile(const std::u16string& fileName);
   bool AppendPause(int64_t ms);
   void SyncEntry(std::u16string_view text, bool forceEntry);

@@ -65,6 +65,9 @@ constexpr std::u16string_view kUsage[] = {
     u"  --sub-fit               : increase speech rate to fit time intervals in subtitles",
     u"  --sub-max <integer>     : set max rate of speech for subtitles (from 110 to 200)",
     u"  --version               : print versions of the program and its libraries",
+    u"",
+    u"  The API-key is read from the environment variable SONACLI_API_KEY",
+    u"  when neither -k nor the configuration file gives one.",
 };
 
 }  // namespace

@@ -36,6 +36,14 @@ bool FolderExists(std::u16string_view folder) {
   return fs::is_directory(NativePath(folder), error);
 }
 
+bool IsOccupiedByNonFile(std::u16string_view fileName) {
+  if (fileName.empty()) return false;
+  std::error_code error;
+  const fs::file_status status = fs::symlink_status(NativePath(fileName), error);
+  if (error || !fs::exists(status)) return false;
+  return !fs::is_regular_file(status) && !fs::is_symlink(status);
+}
+
 std::u16string FolderPart(std::u16string_view fileName) {
   size_t slash = fileName.rfind(u'/');
   return slash == std::u16string_view::npos ? u"" : std::u16string(fileName.substr(0, slash));

@@ -63,7 +63,8 @@ TEST_F(TextDriverTest, ProbeWithoutAudioLeavesNothing) {
   standin_->SetScript(R"({"rules":[{"times":1,"answer":"empty"}]})");
   EXPECT_TRUE(Speak({u"One."}));
   EXPECT_TRUE(result_.ErrorReported);
-  EXPECT_EQ(g_errors, (std::vector<std::string>{"No audio data", "Error saving audio file"}));
+  // No audio was made, so no second error says that it could not be saved.
+  EXPECT_EQ(g_errors, (std::vector<std::string>{"No audio data"}));
   EXPECT_FALSE(std::filesystem::exists(dir_.File("out.wav")));
 }
 

@@ -217,9 +217,8 @@ TEST_F(FaultTable, ServiceAndNetworkFaults) {
   ExpectNoTemporaryFolder();
 }
 
-// The exit code of a run ended by SIGTERM. The program still ends such a run as it ends one cut short
-// by Ctrl-C (130); once SIGTERM gets its own exit code (143), this constant follows.
-constexpr int kTermExitCode = 130;
+// The exit code of a run ended by SIGTERM: 128 + 15, as shells expect.
+constexpr int kTermExitCode = 143;
 
 // SIGINT and SIGTERM while a request waits for its answer, and while a failed request waits for its
 // retry: the run stops at once and keeps the audio made before.

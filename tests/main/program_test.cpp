@@ -128,7 +128,10 @@ const char* const kUsage =
     "  --sub-format <text>     : set format of subtitles (for input text)\n"
     "  --sub-fit               : increase speech rate to fit time intervals in subtitles\n"
     "  --sub-max <integer>     : set max rate of speech for subtitles (from 110 to 200)\n"
-    "  --version               : print versions of the program and its libraries\n";
+    "  --version               : print versions of the program and its libraries\n"
+    "\n"
+    "  The API-key is read from the environment variable SONACLI_API_KEY\n"
+    "  when neither -k nor the configuration file gives one.\n";
 
 TEST(Program, WithoutArgumentsPrintsTheUsageText) {
   ProgramRun run = RunProgramWith(ProgramPath(), {});
