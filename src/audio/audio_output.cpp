@@ -1,5 +1,6 @@
 #include "audio/audio_output.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "audio/wav_header.h"
@@ -89,6 +91,22 @@ bool ConvertFileToRf64(int fd, uint64_t size) {
   return WriteAllAt(fd, rf64.data(), rf64.size(), 0);
 }
 
+// After a failed write: the length that keeps the header and the whole frames that reached the
+// disk, with the file cut to it; nullopt when not even the header is there.
+std::optional<uint64_t> CutToWholeFrames(int fd) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || static_cast<uint64_t>(status.st_size) < kWavHeaderSize)
+    return std::nullopt;
+  std::string header(kWavHeaderSize, '\0');
+  if (!ReadAllAt(fd, header.data(), header.size(), 0)) return std::nullopt;
+  const uint32_t blockAlign = static_cast<uint8_t>(header[32]) | (static_cast<uint8_t>(header[33]) << 8);
+  uint64_t data = static_cast<uint64_t>(status.st_size) - kWavHeaderSize;
+  if (blockAlign > 1) data -= data % blockAlign;
+  const uint64_t size = kWavHeaderSize + data;
+  if (::ftruncate(fd, static_cast<off_t>(size)) != 0) return std::nullopt;
+  return size;
+}
+
 bool CompleteFileHeader(std::FILE* file, uint64_t size, uint64_t plainLimit) {
   if (size < kWavHeaderSize) return true;
   const uint64_t dataSize = size - kWavHeaderSize;
@@ -152,9 +170,15 @@ TAudioOutput::TAudioOutput(TKind kind, const TOutputSettings& settings) : kind_(
 
 TAudioOutput::~TAudioOutput() = default;
 
+bool TAudioOutput::ReaderGone() const {
+  return kind_ != TKind::File && writeError_ == EPIPE;
+}
+
 bool TAudioOutput::Write(const char* bytes, size_t count) {
-  if (closed_) return false;
+  // After a failure nothing more goes out: the data written must stay one unbroken stream.
+  if (closed_ || writeError_ != 0) return false;
   bool ok = true;
+  errno = 0;
   switch (kind_) {
     case TKind::File:
       ok = std::fwrite(bytes, 1, count, file_.get()) == count;
@@ -166,7 +190,11 @@ bool TAudioOutput::Write(const char* bytes, size_t count) {
       ok = WriteAll(settings_.StdoutFd, bytes, count);
       break;
   }
-  if (ok) size_ += count;
+  if (ok) {
+    size_ += count;
+  } else {
+    writeError_ = errno != 0 ? errno : EIO;
+  }
   return ok;
 }
 
@@ -189,6 +217,9 @@ std::unique_ptr<TAudioOutput> OpenOutput(TOutputData& format, const std::u16stri
   std::unique_ptr<TAudioOutput> output(new TAudioOutput(TKind::File, settings));
   output->file_.reset(std::fopen(NativePath(format.FileName).c_str(), "w+b"));
   if (!output->file_) return nullptr;
+  // Unbuffered: a write that fails (a full disk) leaves nothing behind in a buffer that a later
+  // flush could put after the cut. The pieces are large, so this costs no extra system calls.
+  std::setvbuf(output->file_.get(), nullptr, _IONBF, 0);
   return output;
 }
 
@@ -266,14 +297,22 @@ bool CloseOutput(TAudioOutput& output) {
     case TKind::File: {
       std::FILE* file = output.file_.get();
       bool ok = std::fflush(file) == 0;
-      ok = ok && CompleteFileHeader(file, output.size_, output.settings_.PlainWavLimit);
+      uint64_t size = output.size_;
+      if (output.WriteFailed()) {
+        const std::optional<uint64_t> kept = CutToWholeFrames(fileno(file));
+        ok = kept.has_value();
+        size = kept.value_or(0);
+      }
+      ok = ok && CompleteFileHeader(file, size, output.settings_.PlainWavLimit);
       // fclose flushes; its failure (a full disk) is a failed output too.
       ok = (std::fclose(output.file_.release()) == 0) && ok;
       return ok;
     }
     case TKind::BufferedStdout: {
+      errno = 0;
       const bool ok =
           WriteBufferWithSizes(output.settings_.StdoutFd, output.buffer_, output.settings_.PlainWavLimit);
+      if (!ok && output.writeError_ == 0) output.writeError_ = errno != 0 ? errno : EIO;
       std::string().swap(output.buffer_);
       return ok;
     }

@@ -47,6 +47,10 @@ class TAudioOutput {
   // headers included).
   uint64_t Size() const { return size_; }
   bool Closed() const { return closed_; }
+  // A write into the output failed (a full disk, a file-size limit, an I/O error, a closed pipe).
+  bool WriteFailed() const { return writeError_ != 0; }
+  // The reader of standard output closed its end: no failure of the run, just its end.
+  bool ReaderGone() const;
 
  private:
   friend std::unique_ptr<TAudioOutput> OpenOutput(TOutputData&, const std::u16string&,
@@ -68,6 +72,7 @@ class TAudioOutput {
   std::string buffer_;
   uint64_t size_ = 0;
   bool closed_ = false;
+  int writeError_ = 0;  // errno of the first failed write
 };
 
 // Opens the run's output: streamed standard output with ToStdout and (RawOutput or OmitDataLength),
@@ -97,8 +102,9 @@ bool AppendSilence(std::string& buffer, bool& first, const TOutputData& format, 
 // Completes and releases the sink: file: header sizes filled in, closed; buffered: header sizes
 // filled in, the whole buffer written to standard output; streamed: nothing more. Data beyond
 // PlainWavLimit, which the 32-bit sizes cannot describe, get an RF64 header instead (the file's
-// samples are moved back to make room for it). False on a write error. Calling it twice does
-// nothing the second time.
+// samples are moved back to make room for it). After a failed write the file keeps what reached
+// the disk, cut to whole frames, with sizes that match it. False when no valid file could be made
+// or the buffer could not be written. Calling it twice does nothing the second time.
 bool CloseOutput(TAudioOutput& output);
 
 // Reads rate, channels and bits of a WAV held in memory into `format`; false when it is no WAV.

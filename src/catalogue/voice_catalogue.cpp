@@ -158,6 +158,25 @@ std::u16string ToneOfLetter(std::u16string_view letter) {
   return {};
 }
 
+std::u16string VoiceForLanguage(std::u16string_view code, std::u16string_view defaultVoice, bool legacyKey) {
+  auto language = std::ranges::find(kLanguages, code, &TLanguage::Code);
+  if (language == kLanguages.end()) return std::u16string(defaultVoice);
+  const TVoice* current = VoiceByName(defaultVoice);
+  if (current && current->LanguageName == language->Name) return std::u16string(defaultVoice);
+  auto spoken = [&](const TVoice& voice) { return voice.LanguageName == language->Name; };
+  auto end = kVoices.end();
+  if (legacyKey) {
+    // The legacy interface serves the standard voices only.
+    auto found = std::ranges::find_if(
+        kVoices, [&](const TVoice& v) { return spoken(v) && v.PremiumLanguage.empty(); });
+    return std::u16string(found == end ? defaultVoice : found->Name);
+  }
+  // A premium voice's request carries its language; the cloud serves every other voice as well.
+  auto found = std::ranges::find(kVoices, code, &TVoice::PremiumLanguage);
+  if (found == end) found = std::ranges::find_if(kVoices, spoken);
+  return std::u16string(found == end ? defaultVoice : found->Name);
+}
+
 bool IsPremiumVoice(std::u16string_view name) {
   const TVoice* voice = VoiceByName(name);
   return voice != nullptr && !voice->PremiumLanguage.empty();

@@ -39,6 +39,14 @@ std::u16string NormalizeEmotion(std::u16string_view text);
 // The tone of a one-letter code ("n", "g", "e", "f", "s", "w"); empty for anything else.
 std::u16string ToneOfLetter(std::u16string_view letter);
 
+// The voice for a language asked for without a voice: `defaultVoice` when it is a voice of that
+// language. Else, with a cloud key, the first premium voice of the language (its requests carry
+// the language), or the language's first voice when it has none; with a legacy key the
+// language's first standard voice, the only kind that interface serves. `defaultVoice` when no
+// voice fits. `code` is a Code of the language table ("en-US" gives "john" with a cloud key,
+// "alyss" with a legacy key).
+std::u16string VoiceForLanguage(std::u16string_view code, std::u16string_view defaultVoice, bool legacyKey);
+
 // One of the 28 premium voices; ":old" names are standard voices.
 bool IsPremiumVoice(std::u16string_view name);
 // One of the 16 voices that only the cloud v3 interface serves.

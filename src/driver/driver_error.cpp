@@ -4,7 +4,7 @@ namespace sonacli {
 
 void ReportDriverError(TRunResult& result, std::u16string_view message) {
   result.ErrorReported = true;
-  if (!result.ToStdout && result.Printer) result.Printer(message);
+  if (result.Printer) result.Printer(message);
 }
 
 }  // namespace sonacli

@@ -13,12 +13,12 @@ using TErrorPrinter = std::function<void(std::u16string_view message)>;
 // What a driver run tells its caller, and how it reports on the way.
 struct TRunResult {
   TErrorPrinter Printer;  // empty: nothing is printed
-  bool ToStdout = false;  // the audio goes to standard output, which then carries only audio
+  bool ToStdout = false;  // the audio goes to standard output; the printer then uses standard error
   bool ErrorReported = false;
 };
 
-// Records the failure in the result and, unless the audio goes to standard output, prints the
-// message. With -o the exit code therefore stays 0.
+// Records the failure in the result and prints the message; the exit code becomes 1. (With -o the
+// printer writes to standard error, so that standard output stays a clean audio stream.)
 void ReportDriverError(TRunResult& result, std::u16string_view message);
 
 }  // namespace sonacli

@@ -9,7 +9,6 @@ namespace sonacli {
 void TRunOutput::Prepare() {
   if (settings_.ToStdout) return;
   tempFolder_ = MakeTempFolder();
-  DeleteFileIfExists(settings_.OutputFileName);
 }
 
 bool TRunOutput::Open(const TOutputData& format) {
@@ -21,20 +20,29 @@ bool TRunOutput::Open(const TOutputData& format) {
 }
 
 bool TRunOutput::AppendAudio(const std::string& piece) {
-  return sonacli::AppendAudio(*output_, first_, piece);
+  return sonacli::AppendAudio(*output_, first_, piece) || WriteFailure();
 }
 
 bool TRunOutput::AppendSilence(int64_t ms) {
-  return sonacli::AppendSilence(*output_, first_, format_, ms);
+  return sonacli::AppendSilence(*output_, first_, format_, ms) || WriteFailure();
+}
+
+bool TRunOutput::WriteFailure() {
+  const bool readerGone = output_ && output_->ReaderGone();
+  if (!writeFailed_ && !readerGone) ReportDriverError(result_, u"Failed to save audio file");
+  writeFailed_ = true;
+  return false;
 }
 
 bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
                         const std::vector<std::u16string>& srtLines) {
-  if (output_ && !CloseOutput(*output_) && output_->Kind() == TAudioOutput::TKind::File) {
-    DeleteFileIfExists(format_.FileName);
+  if (output_ && !CloseOutput(*output_)) {
+    if (output_->Kind() == TAudioOutput::TKind::File) DeleteFileIfExists(format_.FileName);
+    WriteFailure();
   }
   output_.reset();
-  const bool saved = FinishOutput(settings_, format_, errorReported, writeSyncFiles, lrcLines, srtLines);
+  const bool saved = FinishOutput(settings_, format_, errorReported || result_.ErrorReported, writeSyncFiles,
+                                  lrcLines, srtLines);
   Discard();
   return saved;
 }

@@ -7,44 +7,59 @@
 #include <vector>
 
 #include "audio/audio_output.h"
+#include "driver/driver_error.h"
 #include "settings/settings.h"
 
 namespace sonacli {
 
 class TRunOutput {
  public:
-  // `settings` must outlive the object.
-  explicit TRunOutput(const TSettings& settings) : settings_(settings) {}
+  // `settings` and `result` must outlive the object; write failures are reported into `result`.
+  TRunOutput(const TSettings& settings, TRunResult& result) : settings_(settings), result_(result) {}
   // Whatever ended the run, its temporary state goes with it.
   ~TRunOutput() { Discard(); }
   TRunOutput(const TRunOutput&) = delete;
   TRunOutput& operator=(const TRunOutput&) = delete;
 
-  // For file output: creates the temporary folder and deletes an old output of the requested name,
-  // which disappears now, whatever happens later. Nothing for standard output.
+  // For file output: creates the temporary folder. An old output of the requested name stays
+  // until Finish replaces it in one step. Nothing for standard output.
   void Prepare();
   // Opens the output in the probe's format (taken into Format()); false when a file output has no
   // temporary folder or its file cannot be created.
   bool Open(const TOutputData& format);
   bool IsOpen() const { return output_ != nullptr; }
 
-  // A decoded piece or a converted insert; silence of the output format. False on a write error.
+  // A decoded piece or a converted insert; silence of the output format. False when it could not
+  // be written (a full disk, a file-size limit, an I/O error, a closed pipe): the failure is then
+  // already reported as "Failed to save audio file" (once; not for a closed pipe of standard
+  // output, whose reader simply stopped listening), and the caller ends its loop and calls
+  // Finish, which keeps what was written.
   bool AppendAudio(const std::string& piece);
   bool AppendSilence(int64_t ms);
+  // A write failed, in an append or in Finish; its report is made.
+  bool WriteFailed() const { return writeFailed_; }
 
   const TAudioOutput* Output() const { return output_.get(); }
   const TOutputData& Format() const { return format_; }
 
-  // Completes the output and puts it in place (FinishOutput): a file whose end could not be
-  // written is deleted rather than put in place as if it were whole. Returns whether the audio
-  // counts as saved. Discards the temporary state afterwards.
+  // Completes the output and puts it in place (FinishOutput), renamed over an old output (a
+  // symbolic link there is replaced, not followed). After a failed write the file keeps what
+  // reached the disk, with a header that matches it; a file that cannot be made valid is deleted.
+  // A failure of writing the end (the buffer of standard output, the header) is reported like a
+  // failed append. Returns whether the audio counts as saved. Without an opened output nothing is
+  // put in place and an old output stays. Discards the temporary state afterwards.
   bool Finish(bool errorReported, bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
               const std::vector<std::u16string>& srtLines);
   // Drops the output unfinished and removes the temporary folder with everything in it.
   void Discard();
 
  private:
+  // Reports a failed write once, unless the reader of standard output went away.
+  bool WriteFailure();
+
   const TSettings& settings_;
+  TRunResult& result_;
+  bool writeFailed_ = false;
   std::u16string tempFolder_;
   TOutputData format_;
   std::unique_ptr<TAudioOutput> output_;

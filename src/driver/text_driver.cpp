@@ -1,17 +1,14 @@
 #include "driver/text_driver.h"
 
 #include <algorithm>
-#include <new>
 
-#include "audio/audio_error.h"
 #include "audio/convert_wav.h"
 #include "catalogue/voice_catalogue.h"
 #include "common/unicode_text.h"
 #include "driver/driver_error.h"
+#include "driver/driver_run.h"
 #include "driver/piece_request.h"
-#include "driver/probe_output_format.h"
 #include "driver/progress_line.h"
-#include "http/http_client.h"
 #include "platform/interrupt.h"
 #include "subtitles/sync_entry.h"
 #include "text/nothing_to_say.h"
@@ -34,11 +31,16 @@ TTextDriver::TTextDriver(TDriverContext& context, TProgressLine& progress)
       progress_(progress),
       legacyKey_(IsLegacyKey(settings_.ApiKey)),
       pacer_(context.Clock, legacyKey_, settings_.RequestDelayMs),
-      output_(settings_),
+      output_(settings_, context.Result),
       syncSettings_(SyncSettingsFrom(settings_)) {}
 
 void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   BuildPieces(lines);
+  // Tags alone make no audio; saying so beats a failure to save a file that was never made.
+  if (std::none_of(pieces_.begin(), pieces_.end(), [](const TPiece& piece) { return !piece.Text.empty(); })) {
+    ReportDriverError(context_.Result, u"No text to speak");
+    return;
+  }
   output_.Prepare();
   WriteLrcHeader(lrcLines_, settings_.LrcEnabled, settings_.LrcData);
   const size_t count = pieces_.size();
@@ -47,20 +49,7 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
     // Answers that arrived before an interruption are still appended, in text order.
     if (InterruptRequested() && !(pipeline_ && pipeline_->Arrived(i))) break;
     if (pieces_[i].Text.empty()) continue;
-    TNext next = TNext::Continue;
-    try {
-      next = HandlePiece(i);
-    } catch (const TInterrupted&) {
-      break;  // a wait cut short: the audio made so far is completed below
-    } catch (const std::bad_alloc&) {
-      // What was made so far is kept; nothing more can be.
-      ReportDriverError(context_.Result, u"Not enough memory");
-      next = TNext::EndLoop;
-    } catch (const TAudioError&) {
-      // A decoder or conversion failure abandons this piece only.
-    } catch (const THttpError&) {
-      // So does a failure of the HTTP client.
-    }
+    const TNext next = GuardStep(context_.Result, [&] { return HandlePiece(i); });
     if (next == TNext::Abort) {
       pipeline_.reset();
       return;  // the output's owner discards it unfinished
@@ -93,7 +82,7 @@ void TTextDriver::BuildPieces(const std::vector<std::u16string>& lines) {
 
 TTextDriver::TNext TTextDriver::HandlePiece(size_t index) {
   if (!output_.IsOpen()) {
-    if (!OpenOutputAfterProbe()) return TNext::EndLoop;
+    if (!ProbeAndOpenOutput(context_, pacer_, output_)) return TNext::EndLoop;
     if (settings_.Jobs > 1) StartPipeline(index);
   }
   if (settings_.ShowProgress) progress_.Draw(int64_t(index), int64_t(pieces_.size()));
@@ -134,35 +123,23 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
   // LRC and SRT show the piece as written, not as the dictionaries changed it.
   const std::u16string& syncText = piece.Text;
   if (!speaks) {
-    if (!output_.AppendSilence(kPlaceholderSilenceMs)) return TNext::Abort;
+    if (!output_.AppendSilence(kPlaceholderSilenceMs)) return TNext::EndLoop;
     SyncEntry(syncText, false);
     return TNext::Continue;
   }
   if (!Request(index, request)) {
-    // A request cut short by Ctrl-C is no failure of the service.
-    if (InterruptRequested()) return TNext::EndLoop;
-    ReportDriverError(context_.Result, request.ErrorText);
+    ReportRequestFailure(context_.Result, request);
     return TNext::EndLoop;
   }
   const bool isLast = index + 1 == pieces_.size();
-  try {
-    // With the pipeline the waits space the starts of the requests instead.
-    if (!pipeline_ && !request.FromCache) pacer_.PauseAfterRequest(isLast);
-  } catch (const TInterrupted&) {
-    // The piece is complete: it is kept, and the loop stops after it.
-  }
+  // With the pipeline the waits space the starts of the requests instead.
+  if (!pipeline_ && !request.FromCache) PauseAfterKeptRequest(pacer_, isLast);
   const bool appended = request.AudioOut.empty() ? output_.AppendSilence(kPlaceholderSilenceMs)
                                                  : output_.AppendAudio(request.AudioOut);
-  if (!appended) return TNext::Abort;
+  if (!appended) return TNext::EndLoop;
   SyncEntry(syncText, false);
   if (settings_.ShowProgress && isLast) progress_.Draw(int64_t(pieces_.size()), int64_t(pieces_.size()));
   return TNext::Continue;
-}
-
-bool TTextDriver::OpenOutputAfterProbe() {
-  TOutputData format;
-  if (!ProbeOutputFormat(context_, pacer_, format)) return false;
-  return output_.Open(format);
 }
 
 void TTextDriver::StartPipeline(size_t first) {
@@ -205,8 +182,8 @@ bool TTextDriver::InsertAudioFile(const std::u16string& fileName) {
 }
 
 bool TTextDriver::AppendPause(int64_t ms) {
+  // A failure is reported by the output.
   const bool ok = output_.AppendSilence(ms);
-  if (!ok) ReportDriverError(context_.Result, u"Failed to save audio file");
   SyncEntry(u"", false);
   return ok;
 }
@@ -223,24 +200,13 @@ void TTextDriver::ClearBlankFlags() {
 
 void TTextDriver::Finish(bool interrupted) {
   pieces_.clear();
-  // An interrupted run saves what it has, as after a reported error.
-  const bool saved = output_.Finish(context_.Result.ErrorReported || interrupted, true, lrcLines_, srtLines_);
+  FinishRun(context_, output_, interrupted, true, lrcLines_, srtLines_);
   lrcLines_.clear();
   srtLines_.clear();
-  // An interrupted run that never got to write audio has nothing to report.
-  if (!settings_.ToStdout && !saved && !interrupted) {
-    ReportDriverError(context_.Result, u"Error saving audio file");
-  }
 }
 
 void SpeakText(TDriverContext& context, const std::vector<std::u16string>& lines) {
-  TProgressLine progress;
-  {
-    TTextDriver driver(context, progress);
-    driver.Run(lines);
-  }
-  // The progress line has no line end of its own; an error line after it brings its own.
-  progress.End(!context.Result.ErrorReported);
+  RunWithProgressLine<TTextDriver>(context, lines);
 }
 
 }  // namespace sonacli

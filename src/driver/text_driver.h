@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/driver_context.h"
+#include "driver/driver_run.h"
 #include "driver/pacing.h"
 #include "driver/progress_line.h"
 #include "driver/request_pipeline.h"
@@ -28,13 +29,11 @@ class TTextDriver {
   void Run(const std::vector<std::u16string>& lines);
 
  private:
-  // What the loop does after a piece.
-  enum class TNext { Continue, EndLoop, Abort };
+  using TNext = TStepOutcome;
 
   void BuildPieces(const std::vector<std::u16string>& lines);
   TNext HandlePiece(size_t index);
   TNext HandleTextPiece(size_t index);
-  bool OpenOutputAfterProbe();
   // With more than one job: the requests of the pieces from `first` on, sent ahead.
   void StartPipeline(size_t first);
   bool Request(size_t index, TSynthesisRequest& request);

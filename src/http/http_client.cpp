@@ -4,6 +4,7 @@
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 
+#include <memory>
 #include <mutex>
 
 namespace sonacli {
@@ -41,6 +42,54 @@ CURLcode AddCaFile(CURL*, void* sslContext, void* user) {
   return X509_STORE_load_file(store, file->c_str()) == 1 ? CURLE_OK : CURLE_SSL_CACERT_BADFILE;
 }
 
+struct UrlDeleter {
+  void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+// The host of a URL, without the path or the query (which may carry the API key).
+std::string HostOf(const std::string& url) {
+  std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
+  char* host = nullptr;
+  if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK ||
+      curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK) {
+    return "the service";
+  }
+  std::string text = host;
+  curl_free(host);
+  return text;
+}
+
+// Why a request failed, in a few words a user can act on. Built from the failure's kind and the
+// host only: libcurl's own texts may quote parts of the request.
+std::string TransportCause(CURLcode code, const std::string& url, const std::string& proxy) {
+  const std::string host = HostOf(url);
+  if (code == CURLE_COULDNT_CONNECT && !proxy.empty()) return "could not connect to the proxy " + proxy;
+  switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+      return "could not resolve host " + host;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return "could not resolve the proxy";
+    case CURLE_COULDNT_CONNECT:
+      return "could not connect to " + host;
+    case CURLE_OPERATION_TIMEDOUT:
+      return "no answer from " + host + " in time";
+    case CURLE_PEER_FAILED_VERIFICATION:
+      return "the certificate of " + host + " could not be verified";
+    case CURLE_SSL_CONNECT_ERROR:
+      return "secure connection to " + host + " failed";
+    case CURLE_GOT_NOTHING:
+      return host + " closed the connection without an answer";
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+      return "the connection to " + host + " broke off";
+    case CURLE_ABORTED_BY_CALLBACK:
+      return "interrupted";
+    default:
+      return curl_easy_strerror(code);
+  }
+}
+
 int CheckAbort(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   const auto* shouldAbort = static_cast<const std::function<bool()>*>(user);
   return (*shouldAbort)() ? 1 : 0;
@@ -52,6 +101,7 @@ struct THttpClient::TState {
   std::unique_ptr<CURL, CurlDeleter> handle;
   std::unique_ptr<curl_slist, SlistDeleter> headers;
   std::string caFile;
+  std::string proxyHost;  // empty: no proxy set
   std::function<bool()> shouldAbort;
   std::string statusText;
   std::string body;
@@ -80,6 +130,8 @@ THttpClient::THttpClient() : state_(std::make_unique<TState>()) {
 THttpClient::~THttpClient() = default;
 
 void THttpClient::SetProxy(const std::string& host, std::optional<int32_t> port) {
+  // Named in messages without any credentials it may carry.
+  state_->proxyHost = host.substr(host.rfind('@') == std::string::npos ? 0 : host.rfind('@') + 1);
   curl_easy_setopt(state_->handle.get(), CURLOPT_PROXY, host.c_str());
   curl_easy_setopt(state_->handle.get(), CURLOPT_HTTPPROXYTUNNEL, 1L);
   if (port) curl_easy_setopt(state_->handle.get(), CURLOPT_PROXYPORT, static_cast<long>(*port));
@@ -143,8 +195,7 @@ THttpAnswer THttpClient::Perform(const std::string& url) {
   state_->statusText.clear();
   const CURLcode code = curl_easy_perform(handle);
   if (code != CURLE_OK) {
-    throw THttpError(std::string(curl_easy_strerror(code)) +
-                     (state_->error[0] ? std::string(": ") + state_->error : ""));
+    throw THttpError(TransportCause(code, url, state_->proxyHost));
   }
   long status = 0;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);

@@ -13,7 +13,8 @@
 
 namespace sonacli {
 
-// A transport failure: no connection, a time-out, a TLS failure, an answer cut short.
+// A transport failure: no connection, a time-out, a TLS failure, an answer cut short. what() is
+// its cause in a few words ("could not resolve host example.org"); it never quotes the request.
 class THttpError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -102,9 +102,11 @@ bool ReadStandardInput(const TDecodeOptions& options, std::vector<std::u16string
   return true;
 }
 
-void ReadClipboard(std::vector<std::u16string>& lines) {
+TClipboardRead ReadClipboard(std::vector<std::u16string>& lines) {
   std::u16string text;
-  if (ReadClipboardText(text)) lines = SplitIntoLines(text);
+  const TClipboardRead read = ReadClipboardText(text);
+  if (read == TClipboardRead::Text) lines = SplitIntoLines(text);
+  return read;
 }
 
 std::vector<std::u16string> RedecodeCommandText(std::u16string_view commandText) {

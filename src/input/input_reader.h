@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "input/encoding_detection.h"
+#include "platform/clipboard.h"
 
 namespace sonacli {
 
@@ -37,7 +38,8 @@ bool ReadTextFile(std::u16string_view fileName, const TDecodeOptions& options,
 // TInputTooLarge above kMaxInputTextBytes.
 bool ReadStandardInput(const TDecodeOptions& options, std::vector<std::u16string>& lines);
 // Replaces the lines with the clipboard's text when it holds any; otherwise leaves them alone.
-void ReadClipboard(std::vector<std::u16string>& lines);
+// Returns how the reading went.
+TClipboardRead ReadClipboard(std::vector<std::u16string>& lines);
 // The -t text given with -enc utf8, as lines. Arguments arrive here already decoded from UTF-8,
 // so the text is split into lines and otherwise kept as it is.
 std::vector<std::u16string> RedecodeCommandText(std::u16string_view commandText);

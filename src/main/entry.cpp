@@ -27,7 +27,7 @@ int RunProgram(int argc, char** argv) {
   TErrorReport errors;
   try {
     const int exitCode = RunSequence(DecodeArguments(argc, argv), ExecutablePath(), RunSynthesis, errors);
-    return InterruptRequested() ? kInterruptedExitCode : exitCode;
+    return InterruptRequested() ? InterruptExitCode() : exitCode;
   } catch (const std::bad_alloc&) {
     errors.ReportError(u"Not enough memory");
     return errors.ExitCode();

@@ -1,10 +1,12 @@
 #include "main/option_table.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "common/decimal.h"
 #include "common/unicode_text.h"
 #include "input/input_reader.h"
+#include "platform/file_system.h"
 #include "platform/text_file.h"
 
 namespace sonacli {
@@ -81,8 +83,16 @@ void SwitchOn(TRunState& state, Value, Source) {
 
 constexpr TOption kOptions[] = {
     {u"-k", true, [](TRunState& s, Value v, Source) { s.Settings.ApiKey = v; }},
-    {u"-l", true, [](TRunState& s, Value v, Source) { s.LanguageText = LowerCase(v); }},
-    {u"-n", true, [](TRunState& s, Value v, Source) { s.VoiceText = LowerCase(v); }},
+    {u"-l", true,
+     [](TRunState& s, Value v, Source) {
+       s.LanguageText = LowerCase(v);
+       s.LanguageGiven = true;
+     }},
+    {u"-n", true,
+     [](TRunState& s, Value v, Source) {
+       s.VoiceText = LowerCase(v);
+       s.VoiceGiven = true;
+     }},
     {u"-e", true, [](TRunState& s, Value v, Source) { s.EmotionText = LowerCase(v); }},
     {u"-s", true, [](TRunState& s, Value v, Source) { s.RateText = LowerCase(v); }},
     {u"-v", true, [](TRunState& s, Value v, Source) { s.VolumeText = LowerCase(v); }},
@@ -174,6 +184,18 @@ constexpr TOption kOptions[] = {
     {u"--jobs", true, [](TRunState& s, Value v, Source) { SetJobs(s.Settings, v); }},
 };
 
+// Characters no file name in a list holds: the C0 controls but the tab, and what a decoder makes
+// of bytes that are no text.
+bool HoldsControlCharacter(const std::u16string& line) {
+  return std::any_of(line.begin(), line.end(),
+                     [](char16_t c) { return (c < u' ' && c != u'\t') || c == u'\uFFFD'; });
+}
+
+// Keeps the first failure of the -fl files for the run to report.
+void NoteListFileError(TRunState& state, std::u16string_view message, std::u16string_view fileName) {
+  if (state.ListFileError.empty()) state.ListFileError = std::u16string(message) + FileNameOnly(fileName);
+}
+
 }  // namespace
 
 std::span<const TOption> OptionTable() {
@@ -206,7 +228,15 @@ void AddLineSelection(std::u16string_view text, std::vector<std::u16string>& lin
 
 void ReadListFile(std::u16string_view fileName, TRunState& state) {
   std::vector<std::u16string> lines;
-  if (!ReadTextLines(fileName, lines)) return;
+  if (!FileExists(fileName) || !ReadTextLines(fileName, lines)) {
+    NoteListFileError(state, u"List file not found: ", fileName);
+    return;
+  }
+  // A binary file would give a "name" per line of garbage; none of it is looked for.
+  if (std::any_of(lines.begin(), lines.end(), HoldsControlCharacter)) {
+    NoteListFileError(state, u"Not a list of file names: ", fileName);
+    return;
+  }
   for (std::u16string& line : lines) {
     if (!line.empty()) state.InputFileNames.push_back(std::move(line));
   }

@@ -9,9 +9,14 @@
 namespace sonacli {
 
 void TErrorReport::ReportError(std::u16string_view message) {
-  if (!errorReported_) PrintLine(u"");
+  const std::u16string line = std::u16string(u"[Error] ").append(message);
+  if (toStandardError_) {
+    PrintErrorLine(line);
+  } else {
+    if (!errorReported_) PrintLine(u"");
+    PrintLine(line);
+  }
   errorReported_ = true;
-  PrintLine(std::u16string(u"[Error] ").append(message));
 }
 
 void ReportWarning(std::u16string_view message) {

@@ -6,6 +6,7 @@
 #include "catalogue/speech_rate.h"
 #include "catalogue/value_list.h"
 #include "catalogue/voice_catalogue.h"
+#include "common/trim.h"
 #include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
 #include "input/input_filters.h"
@@ -19,7 +20,10 @@
 #include "main/version_text.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
+#include "service/synthesis_request.h"
 #include "subtitles/subtitle_format.h"
+#include "subtitles/subtitle_loading.h"
 
 namespace sonacli {
 
@@ -50,7 +54,7 @@ class TRun {
     if (!AcquireInput() || !PrepareText()) return errors_.ExitCode();
     dictionaries_.Load(settings_.DictionaryFiles);
     if (settings_.SubtitleMode && !ReadSubtitles()) return errors_.ExitCode();
-    if (!CheckOutputFolder()) return errors_.ExitCode();
+    if (!CheckOutputFolder() || !CheckOutputPath()) return errors_.ExitCode();
     SettleSyncOutput();
     SettleProgress();
     Synthesize(driver);
@@ -63,6 +67,9 @@ class TRun {
     settings_.ConfigFileName = configFile;
     if (FileExists(configFile)) ReadConfigFile(configFile, state_);
     ReadCommandLine(arguments, state_);
+    // The environment keeps the key out of the process list.
+    if (settings_.ApiKey.empty()) settings_.ApiKey = EnvironmentVariable("SONACLI_API_KEY");
+    errors_.SetToStandardError(settings_.ToStdout);
   }
 
   bool InputAbsent() const {
@@ -84,9 +91,13 @@ class TRun {
       PrintVersion();
       return true;
     }
-    if (state_.SourceKind == TSourceKind::Clipboard) ReadClipboard(state_.InputLines);
+    if (state_.SourceKind == TSourceKind::Clipboard) state_.ClipboardRead = ReadClipboard(state_.InputLines);
     if (state_.UsageRequested) {
       PrintUsage();
+      return true;
+    }
+    if (!state_.ListFileError.empty()) {
+      errors_.ReportError(state_.ListFileError);
       return true;
     }
     if (InputAbsent()) {
@@ -110,6 +121,10 @@ class TRun {
     if (settings_.LanguageCode.empty()) return Fail(u"Not supported language");
     if (!FindVoice(state_.VoiceText)) return Fail(u"Unknown voice name");
     settings_.VoiceName = state_.VoiceText;
+    // A language asked for without a voice is spoken by a voice of that language.
+    if (state_.LanguageGiven && !state_.VoiceGiven)
+      settings_.VoiceName =
+          VoiceForLanguage(settings_.LanguageCode, settings_.VoiceName, IsLegacyKey(settings_.ApiKey));
     settings_.EmotionName = NormalizeEmotion(state_.EmotionText);
     if (settings_.EmotionName.empty()) return Fail(u"Unknown emotional tone");
     if (!ValidateRate(state_.RateText)) return Fail(u"Rate value out of range");
@@ -136,9 +151,16 @@ class TRun {
   bool AllInputFilesExist() {
     bool allExist = true;
     for (const std::u16string& name : state_.InputFileNames) {
-      if (FileExists(name)) continue;
+      const bool noText = FolderExists(name) || IsPipeOrSocket(name);
+      if (FileExists(name) && !noText) continue;
       allExist = false;
       std::u16string shortName = FileNameOnly(name);
+      // A folder, a FIFO or a socket is there but holds no text of its own (and a FIFO would keep
+      // the run waiting for a writer). Devices are read: /dev/zero ends in "Too large to read".
+      if (noText) {
+        errors_.ReportError(u"Input file is not a regular file: " + (shortName.empty() ? name : shortName));
+        continue;
+      }
       errors_.ReportError(shortName.empty() ? u"Input file not found"
                                             : u"Input file not found: " + shortName);
     }
@@ -168,8 +190,10 @@ class TRun {
         return ReadInputFiles();
       case TSourceKind::StandardInput:
         return ReadStandardInput(DecodeOptions(), state_.InputLines) || Fail(u"STDIN reading error");
-      case TSourceKind::Clipboard:
-        return true;  // read before the early exits
+      case TSourceKind::Clipboard:  // read before the early exits
+        if (state_.ClipboardRead == TClipboardRead::NoProgram)
+          return Fail(u"No clipboard program found (wl-paste, xclip or xsel)");
+        return state_.ClipboardRead == TClipboardRead::Text || Fail(u"No text in clipboard");
       case TSourceKind::CommandText:
         break;
     }
@@ -180,29 +204,41 @@ class TRun {
     return true;
   }
 
-  // Line selection, filters and trimming; false (silently) when no text is left.
+  // Line selection, filters and trimming; false when no text is left. An input without any text
+  // ends silently; one whose text the selection or the filters took away is reported.
   bool PrepareText() {
-    if (!settings_.LineSelections.empty())
+    const bool hadText = std::any_of(state_.InputLines.begin(), state_.InputLines.end(),
+                                     [](const std::u16string& line) { return !Trim(line).empty(); });
+    if (!settings_.LineSelections.empty()) {
       state_.InputLines = SelectLines(state_.InputLines, settings_.LineSelections);
+      if (state_.InputLines.empty()) return Fail(u"No lines selected");
+    }
     TFilterFlags flags{settings_.IgnoreSquareBrackets, settings_.IgnoreCurlyBrackets,
                        settings_.IgnoreAngleBrackets,  settings_.IgnoreRoundBrackets,
                        settings_.IgnoreUrls,           settings_.IgnoreComments};
     state_.InputLines = FilterInputText(state_.InputLines, flags);
-    return !state_.InputLines.empty();
+    if (!state_.InputLines.empty()) return true;
+    return hadText && Fail(u"No text to speak");
   }
 
   bool ReadSubtitles() {
-    if (settings_.SubtitleFormat == kSubtitleNone) return Fail(u"Unknown format of subtitles");
-    // The reader of the format fills the subtitle list here, "No text in subtitles" is reported
-    // when it stays empty, and the entries are joined and widened. Until the readers exist a
-    // subtitle run ends after the checks above.
-    return false;
+    TSubtitleLoading loading = LoadSubtitles(state_.InputLines, settings_.SubtitleFormat);
+    if (!loading.Error.empty()) return Fail(loading.Error);
+    state_.Subtitles = std::move(loading.Subtitles);
+    return true;
   }
 
   bool CheckOutputFolder() {
     if (settings_.ToStdout) return true;
     std::u16string folder = FolderPart(settings_.OutputFileName);
     return folder.empty() || FolderExists(folder) || Fail(u"Output folder not found");
+  }
+
+  // The output replaces a file (or a symbolic link) at its path when it is complete; a folder, a
+  // FIFO or a device there is never replaced.
+  bool CheckOutputPath() {
+    if (settings_.ToStdout || !IsOccupiedByNonFile(settings_.OutputFileName)) return true;
+    return Fail(u"Output path is not a regular file");
   }
 
   static void SettleSyncFile(const std::u16string& outputFileName, bool& enabled, int32_t& maxLength,
@@ -232,7 +268,7 @@ class TRun {
 
   void Synthesize(const TSynthesisDriver& driver) {
     if (settings_.ShowProgress) SetCursorVisible(false);
-    driver(TSynthesisInput{settings_, state_.InputLines, dictionaries_, errors_});
+    driver(TSynthesisInput{settings_, state_.InputLines, dictionaries_, errors_, state_.Subtitles});
     if (settings_.ShowProgress) SetCursorVisible(true);
   }
 

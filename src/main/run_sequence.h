@@ -11,6 +11,7 @@
 #include "main/report_error.h"
 #include "main/run_state.h"
 #include "settings/settings.h"
+#include "subtitles/subtitle.h"
 
 namespace sonacli {
 
@@ -20,6 +21,7 @@ struct TSynthesisInput {
   const std::vector<std::u16string>& Lines;  // the input text, one entry per line
   const TDictionarySet& Dictionaries;        // loaded
   TErrorReport& Errors;
+  const SubtitleList& Subtitles;  // subtitle mode: read, joined and widened; else empty
 };
 
 // The synthesis step.

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "input/encoding_detection.h"
+#include "platform/clipboard.h"
 #include "settings/settings.h"
+#include "subtitles/subtitle.h"
 
 namespace sonacli {
 
@@ -25,6 +27,13 @@ struct TRunState {
   bool UsageRequested = false;
   bool ListRequested = false;
   bool VersionRequested = false;
+  // The first -fl file that could not be used, as its message; empty when all were read.
+  std::u16string ListFileError;
+  // How the clipboard was read, for -c.
+  TClipboardRead ClipboardRead = TClipboardRead::NoText;
+  // Whether -l and -n were given, on the command line or in the configuration file.
+  bool LanguageGiven = false;
+  bool VoiceGiven = false;
   // Option values before validation, lowered.
   std::u16string LanguageText = u"ru-ru";
   std::u16string VoiceText = u"oksana";
@@ -35,6 +44,8 @@ struct TRunState {
   // The whole input text, one entry per line without line ends: filled by the input step, then read
   // by the driver.
   std::vector<std::u16string> InputLines;
+  // Subtitle mode: the entries read from InputLines, joined and widened, for the driver.
+  SubtitleList Subtitles;
 };
 
 }  // namespace sonacli

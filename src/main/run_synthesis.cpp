@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "driver/driver_context.h"
+#include "driver/subtitle_driver.h"
 #include "driver/text_driver.h"
 #include "main/report_error.h"
 #include "platform/interrupt.h"
@@ -11,9 +12,6 @@
 namespace sonacli {
 
 void RunSynthesis(const TSynthesisInput& input) {
-  // The subtitle-mode driver is called here once it is built; until then subtitle mode ends after
-  // its checks.
-  if (input.Settings.SubtitleMode) return;
   TInterruptGuard interruptGuard;
   TInterruptibleClock clock(SystemTickClock());
   std::optional<TAnswerCache> cache;
@@ -30,7 +28,11 @@ void RunSynthesis(const TSynthesisInput& input) {
   TRunResult result{[&errors](std::u16string_view message) { errors.ReportError(message); },
                     input.Settings.ToStdout};
   TDriverContext context{input.Settings, input.Dictionaries, service, clock, result};
-  SpeakText(context, input.Lines);
+  if (input.Settings.SubtitleMode) {
+    SpeakSubtitles(context, input.Subtitles);
+  } else {
+    SpeakText(context, input.Lines);
+  }
 }
 
 }  // namespace sonacli

@@ -5,8 +5,8 @@
 
 namespace sonacli {
 
-// Runs the text-mode driver against the speech service, with interruption by SIGINT and SIGTERM
-// (waits are cut short, the audio made so far is completed and saved, the temporary folder removed).
+// Runs the text-mode or the subtitle-mode driver against the speech service, with interruption by SIGINT and
+// SIGTERM (waits are cut short, the audio made so far is completed and saved, the temporary folder removed).
 void RunSynthesis(const TSynthesisInput& input);
 
 }  // namespace sonacli

@@ -67,6 +67,9 @@ constexpr std::u16string_view kUsage[] = {
     u"  --cache <folder>        : keep the answers of the service in a folder to resume runs",
     u"  --jobs <integer>        : send up to this many requests at once (from 1 to 8)",
     u"  --version               : print versions of the program and its libraries",
+    u"",
+    u"  The API-key is read from the environment variable SONACLI_API_KEY",
+    u"  when neither -k nor the configuration file gives one.",
 };
 
 }  // namespace

@@ -5,8 +5,11 @@
 
 namespace sonacli {
 
+// How reading the clipboard went.
+enum class TClipboardRead { Text, NoText, NoProgram };
+
 // The clipboard's text from the first of wl-paste, xclip and xsel that is installed and succeeds.
-// False, silently, when none does or the clipboard holds no text.
-bool ReadClipboardText(std::u16string& text);
+// NoProgram when none of them is installed; NoText when those that are give no text.
+TClipboardRead ReadClipboardText(std::u16string& text);
 
 }  // namespace sonacli

@@ -13,6 +13,7 @@ namespace sonacli {
 namespace {
 
 std::string* g_capture = nullptr;
+std::string* g_errorCapture = nullptr;
 
 void IgnoreBrokenPipe() {
   static std::once_flag once;
@@ -27,12 +28,10 @@ void WriteConsole(const std::string& bytes) {
   }
 }
 
-}  // namespace
-
-bool WriteStdout(std::string_view bytes) {
+bool WriteAll(int fd, std::string_view bytes) {
   IgnoreBrokenPipe();
   while (!bytes.empty()) {
-    ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
+    ssize_t written = write(fd, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -40,6 +39,12 @@ bool WriteStdout(std::string_view bytes) {
     bytes.remove_prefix(static_cast<size_t>(written));
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteStdout(std::string_view bytes) {
+  return WriteAll(STDOUT_FILENO, bytes);
 }
 
 void PrintLine(std::u16string_view text) {
@@ -50,6 +55,15 @@ void PrintText(std::u16string_view text) {
   WriteConsole(ToUtf8(text));
 }
 
+void PrintErrorLine(std::u16string_view text) {
+  const std::string line = ToUtf8(text) + "\n";
+  if (g_errorCapture) {
+    g_errorCapture->append(line);
+  } else {
+    WriteAll(STDERR_FILENO, line);
+  }
+}
+
 bool IsStdoutTerminal() {
   return isatty(STDOUT_FILENO) == 1;
 }
@@ -58,12 +72,14 @@ void SetCursorVisible(bool visible) {
   if (!g_capture && IsStdoutTerminal()) WriteStdout(visible ? "\x1b[?25h" : "\x1b[?25l");
 }
 
-TConsoleCapture::TConsoleCapture() : previous_(g_capture) {
+TConsoleCapture::TConsoleCapture() : previous_(g_capture), previousError_(g_errorCapture) {
   g_capture = &text_;
+  g_errorCapture = &errorText_;
 }
 
 TConsoleCapture::~TConsoleCapture() {
   g_capture = previous_;
+  g_errorCapture = previousError_;
 }
 
 }  // namespace sonacli

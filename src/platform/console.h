@@ -13,13 +13,16 @@ bool WriteStdout(std::string_view bytes);
 void PrintLine(std::u16string_view text);
 // Writes text as UTF-8 without a line end (the progress line redraws itself with CR).
 void PrintText(std::u16string_view text);
+// Writes text as UTF-8 followed by LF on standard error (while standard output carries audio).
+void PrintErrorLine(std::u16string_view text);
 
 bool IsStdoutTerminal();
 // Hides or shows the terminal cursor; does nothing when standard output is not a terminal.
 void SetCursorVisible(bool visible);
 
-// While an object lives, PrintLine and PrintText go into its text instead of standard output
-// (tests read what the program printed); WriteStdout is not redirected.
+// While an object lives, PrintLine and PrintText go into its text instead of standard output, and
+// PrintErrorLine into its error text (tests read what the program printed); WriteStdout is not
+// redirected.
 class TConsoleCapture {
  public:
   TConsoleCapture();
@@ -28,10 +31,13 @@ class TConsoleCapture {
   TConsoleCapture& operator=(const TConsoleCapture&) = delete;
 
   const std::string& Text() const { return text_; }
+  const std::string& ErrorText() const { return errorText_; }
 
  private:
   std::string text_;
+  std::string errorText_;
   std::string* previous_;
+  std::string* previousError_;
 };
 
 }  // namespace sonacli

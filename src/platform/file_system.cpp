@@ -23,10 +23,25 @@ bool FileExists(std::u16string_view fileName) {
   return !error && fs::exists(status) && !fs::is_directory(status);
 }
 
+bool IsPipeOrSocket(std::u16string_view fileName) {
+  if (fileName.empty()) return false;
+  std::error_code error;
+  const fs::file_status status = fs::status(NativePath(fileName), error);
+  return !error && (fs::is_fifo(status) || fs::is_socket(status));
+}
+
 bool FolderExists(std::u16string_view folder) {
   if (folder.empty()) return false;
   std::error_code error;
   return fs::is_directory(NativePath(folder), error);
+}
+
+bool IsOccupiedByNonFile(std::u16string_view fileName) {
+  if (fileName.empty()) return false;
+  std::error_code error;
+  const fs::file_status status = fs::symlink_status(NativePath(fileName), error);
+  if (error || !fs::exists(status)) return false;
+  return !fs::is_regular_file(status) && !fs::is_symlink(status);
 }
 
 std::u16string FolderPart(std::u16string_view fileName) {

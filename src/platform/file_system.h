@@ -12,6 +12,12 @@ std::string NativePath(std::u16string_view fileName);
 // True for an existing file that is not a folder.
 bool FileExists(std::u16string_view fileName);
 bool FolderExists(std::u16string_view folder);
+// True for a FIFO or a socket (after symbolic links): a name that holds no text of its own.
+bool IsPipeOrSocket(std::u16string_view fileName);
+// True when the name stands for something a file must not replace: a folder, a FIFO, a device
+// node or a socket. Nothing there, a regular file and a symbolic link (whatever it points to) are
+// not.
+bool IsOccupiedByNonFile(std::u16string_view fileName);
 
 // Everything before the last "/" (empty when there is none), and everything after it.
 std::u16string FolderPart(std::u16string_view fileName);

@@ -1,6 +1,6 @@
-// Interruption of a run by SIGINT or SIGTERM: the handlers only record the request; the driver
-// notices it at its next step or wait, completes the audio made so far, and the program exits
-// with code 130.
+// Interruption of a run by SIGINT, SIGTERM or SIGHUP (a closed terminal): the handlers only record
+// the request; the driver notices it at its next step or wait, completes the audio made so far,
+// and the program exits with the code a shell expects of the signal (InterruptExitCode).
 #pragma once
 
 #include <stdexcept>
@@ -9,11 +9,13 @@
 
 namespace sonacli {
 
-// Exit code of a run ended by SIGINT or SIGTERM (128 + SIGINT, as shells report it).
+// Exit codes of an interrupted run: 128 + SIGINT for Ctrl-C, 128 + SIGTERM for SIGTERM and for
+// SIGHUP, which ends the run the same way.
 inline constexpr int kInterruptedExitCode = 130;
+inline constexpr int kTerminatedExitCode = 143;
 
-// While an object lives, SIGINT and SIGTERM set the interrupt flag instead of ending the process;
-// the previous handlers come back when it dies. The flag stays set after that.
+// While an object lives, SIGINT, SIGTERM and SIGHUP set the interrupt flag instead of ending the
+// process; the previous handlers come back when it dies. The flag stays set after that.
 class TInterruptGuard {
  public:
   TInterruptGuard();
@@ -22,8 +24,11 @@ class TInterruptGuard {
   TInterruptGuard& operator=(const TInterruptGuard&) = delete;
 };
 
-// True once SIGINT or SIGTERM arrived under an TInterruptGuard.
+// True once SIGINT, SIGTERM or SIGHUP arrived under a TInterruptGuard.
 bool InterruptRequested();
+// The exit code for the first of those signals: kInterruptedExitCode for SIGINT, else
+// kTerminatedExitCode. Only meaningful once InterruptRequested().
+int InterruptExitCode();
 // Forgets an earlier interruption (tests that run several drivers in one process).
 void ClearInterrupt();
 

@@ -69,6 +69,11 @@ std::u16string ExecutablePath() {
   return ToUtf16(std::string_view(buffer, static_cast<size_t>(length)));
 }
 
+std::u16string EnvironmentVariable(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? ToUtf16(value) : std::u16string();
+}
+
 std::vector<std::u16string> DecodeArguments(int argc, char** argv) {
   std::vector<std::u16string> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(ToUtf16(argv[i]));

@@ -22,6 +22,9 @@ uint32_t SystemLocaleId();
 // The full path of the running executable (from /proc/self/exe); empty when it cannot be read.
 std::u16string ExecutablePath();
 
+// The value of an environment variable, decoded as UTF-8; empty when it is not set.
+std::u16string EnvironmentVariable(const char* name);
+
 // The command-line arguments after the program name, decoded as UTF-8.
 std::vector<std::u16string> DecodeArguments(int argc, char** argv);
 

@@ -38,7 +38,9 @@ TInputTooLarge::TInputTooLarge(std::u16string_view name)
 
 bool ReadFileBytes(std::u16string_view fileName, std::string& bytes, size_t maxBytes) {
   if (FolderExists(fileName)) return false;  // a folder opens like a file but reads nothing
-  const FileDescriptor file(::open(NativePath(fileName).c_str(), O_RDONLY | O_CLOEXEC));
+  // Not blocking: opening a FIFO that no one writes to, or reading a terminal, would wait for ever;
+  // a source that has nothing to give at once (EAGAIN) fails the read instead.
+  const FileDescriptor file(::open(NativePath(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.Get() < 0) return false;
   bytes.clear();
   struct stat status {};

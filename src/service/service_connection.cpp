@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 
 #include "common/unicode_text.h"
@@ -24,6 +25,16 @@ std::optional<int32_t> ParsePort(const std::string& text) {
   return port;
 }
 
+// Tests shorten the time-out through the environment, so that an answer that stalls can be seen
+// without waiting six minutes.
+int64_t TimeoutMs() {
+  const char* text = std::getenv("SONACLI_TEST_HTTP_TIMEOUT_MS");
+  if (text == nullptr || *text == '\0') return kTimeoutMs;
+  int64_t value = 0;
+  const auto [end, error] = std::from_chars(text, text + std::strlen(text), value);
+  return error == std::errc() && *end == '\0' && value > 0 ? value : kTimeoutMs;
+}
+
 }  // namespace
 
 std::string LegacyServiceUrl() {
@@ -40,7 +51,7 @@ void ConfigureHttpClient(THttpClient& client, const TProxySettings& proxy,
     client.SetProxy(ToUtf8(proxy.Host), ParsePort(ToUtf8(proxy.Port)).value_or(kDefaultProxyPort));
   }
   client.SetKeepAlive(true);
-  client.SetTimeoutMs(kTimeoutMs);
+  client.SetTimeoutMs(TimeoutMs());
   client.SetUserAgent("sonacli/" SONACLI_VERSION);
   // Ctrl-C must not wait for an answer that may take minutes.
   client.SetAbortCheck([abandoned] { return InterruptRequested() || (abandoned != nullptr && *abandoned); });

@@ -30,13 +30,19 @@ bool AcceptStatus(const THttpAnswer& answer, TSynthesisRequest& request, std::u1
   return false;
 }
 
+// The message of a transport failure: the one scripts match, with the cause after it.
+std::u16string TransportFailure(const THttpError& error) {
+  return std::u16string(kInternalError) + u" (" + ToUtf16(error.what()) + u")";
+}
+
 std::string AuthorizationLine(const TSynthesisRequest& request) {
   return "Authorization: Api-Key " + ToUtf8(request.ApiKey);
 }
 
-// The exchange with the legacy or the v1 interface; nullopt on a transport failure.
+// The exchange with the legacy or the v1 interface; nullopt on a transport failure, described in
+// `errorText`.
 std::optional<THttpAnswer> Exchange(TServiceInterface kind, const TSynthesisRequest& request,
-                                    const TProxySettings& proxy) {
+                                    const TProxySettings& proxy, std::u16string& errorText) {
   try {
     THttpClient client;
     ConfigureHttpClient(client, proxy, request.Abandoned);
@@ -45,7 +51,8 @@ std::optional<THttpAnswer> Exchange(TServiceInterface kind, const TSynthesisRequ
     THttpPost post{
         "application/x-www-form-urlencoded", CloudV1Body(request), "", {AuthorizationLine(request)}};
     return client.Post(CloudServiceUrl() + "/speech/v1/tts:synthesize", post);
-  } catch (const THttpError&) {
+  } catch (const THttpError& error) {
+    errorText = TransportFailure(error);
     return std::nullopt;
   }
 }
@@ -108,7 +115,8 @@ bool SendV3Request(TSynthesisRequest& request, std::string& answer, std::u16stri
     THttpPost post{
         "application/json; charset=utf-8", CloudV3Body(request), "*/*", {AuthorizationLine(request)}};
     reply = client.Post(CloudServiceUrl() + "/tts/v3/utteranceSynthesis", post);
-  } catch (const THttpError&) {
+  } catch (const THttpError& error) {
+    errorText = TransportFailure(error);
     return false;
   }
   if (!AcceptStatus(reply, request, errorText)) return false;
@@ -138,7 +146,7 @@ bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText,
   if (kind == TServiceInterface::CloudV3) {
     if (!SendV3Request(request, ogg, errorText, settings.ProxySettings)) return false;
   } else {
-    std::optional<THttpAnswer> answer = Exchange(kind, request, settings.ProxySettings);
+    std::optional<THttpAnswer> answer = Exchange(kind, request, settings.ProxySettings, errorText);
     if (!answer || !AcceptStatus(*answer, request, errorText)) return false;
     ogg = std::move(answer->Body);
   }
@@ -148,6 +156,7 @@ bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText,
     return true;
   }
   request.AudioOut.clear();
+  errorText = std::u16string(kInternalError) + u" (the answer is not Ogg Opus audio)";
   return false;
 }
 

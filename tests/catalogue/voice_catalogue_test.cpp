@@ -103,5 +103,26 @@ TEST(VoiceCatalogue, LanguageParameters) {
   EXPECT_EQ(LegacyLanguage(u"en-US"), u"en-US");
 }
 
+TEST(VoiceCatalogue, VoiceForALanguageAskedForWithoutAVoice) {
+  struct Case {
+    std::u16string_view Code;
+    bool LegacyKey;
+    std::u16string_view Voice;
+  };
+  // The default voice stays for its own language; otherwise the key decides which voices serve.
+  for (const Case& row :
+       {Case{u"ru-RU", false, u"oksana"}, Case{u"ru-RU", true, u"oksana"}, Case{u"en-US", false, u"john"},
+        Case{u"en-US", true, u"alyss"}, Case{u"de-DE", false, u"lea"}, Case{u"kk-KZ", false, u"amira"},
+        Case{u"uz-UZ", false, u"nigora"},
+        // No premium voice of the language: its first voice. No voice of the language that the
+        // legacy interface serves: the default voice stays.
+        Case{u"tr-TR", false, u"erkanyavas"}, Case{u"tr-TR", true, u"erkanyavas"},
+        Case{u"de-DE", true, u"oksana"}}) {
+    EXPECT_EQ(VoiceForLanguage(row.Code, u"oksana", row.LegacyKey), row.Voice)
+        << ToUtf8(row.Code) << (row.LegacyKey ? " legacy" : " cloud");
+  }
+  EXPECT_EQ(VoiceForLanguage(u"en-US", u"alena", false), u"john");
+}
+
 }  // namespace
 }  // namespace sonacli

@@ -1,7 +1,9 @@
 #include "driver/text_driver.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "audio/audio_output.h"
@@ -61,7 +63,8 @@ TEST_F(TextDriverTest, ProbeWithoutAudioLeavesNothing) {
   standin_->SetScript(R"({"rules":[{"times":1,"answer":"empty"}]})");
   EXPECT_TRUE(Speak({u"One."}));
   EXPECT_TRUE(result_.ErrorReported);
-  EXPECT_EQ(g_errors, (std::vector<std::string>{"No audio data", "Error saving audio file"}));
+  // No audio was made, so no second error says that it could not be saved.
+  EXPECT_EQ(g_errors, (std::vector<std::string>{"No audio data"}));
   EXPECT_FALSE(std::filesystem::exists(dir_.File("out.wav")));
 }
 
@@ -79,12 +82,12 @@ TEST_F(TextDriverTest, SilenceStandsInForPiecesWithoutSpeech) {
   EXPECT_EQ(standin_->Requests().size(), 3u);
 }
 
-TEST_F(TextDriverTest, StandardOutputRunReportsSilently) {
+TEST_F(TextDriverTest, StandardOutputRunStillReportsItsErrors) {
   standin_->SetScript(R"({"rules":[{"status":403}]})");
   settings_.ToStdout = true;
   EXPECT_TRUE(Speak({u"One."}));
   EXPECT_TRUE(result_.ErrorReported);
-  EXPECT_TRUE(g_errors.empty());
+  EXPECT_EQ(g_errors, (std::vector<std::string>{"HTTP 403 - Forbidden"}));
 }
 
 // An in-process service: every piece is answered with 10 ms of silence per character, and a
@@ -163,6 +166,49 @@ TEST_F(TextDriverFakeTest, RefusalEndsTheRunAndKeepsTheAudioBeforeIt) {
   EXPECT_EQ(g_errors, (std::vector<std::string>{"HTTP 403 - Forbidden"}));
   EXPECT_EQ(service_.Requests.size(), 3u);  // the probe, "One." and "Two."
   EXPECT_EQ(OutputBytes(), 44u + 2 * 24 * 40);
+}
+
+// While it lives, files of this process cannot grow beyond `bytes`, and a write beyond fails instead
+// of raising SIGXFSZ: a full disk, made small.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : previousHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limit = previous_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit previous_{};
+  void (*previousHandler_)(int);
+};
+
+TEST_F(TextDriverFakeTest, FailedWriteIsReportedAndKeepsWhatReachedTheDisk) {
+  for (const bool pause : {false, true}) {
+    SCOPED_TRACE(pause ? "a pause" : "a piece");
+    {
+      // Room for the header, "One." (1920 bytes) and part of what comes next.
+      FileSizeLimit limit(3001);
+      Speak({u"One.", pause ? u"{{pause=1000}}" : u"Three.", u"Five."});
+    }
+    EXPECT_TRUE(result_.ErrorReported);
+    EXPECT_EQ(g_errors, (std::vector<std::string>{"Failed to save audio file"}));
+    const std::string bytes = testing::ReadFile(dir_.File("out.wav"));
+    // Cut to whole frames, with sizes that say so; the run stopped at the failure.
+    ASSERT_EQ(bytes.size(), 3000u);
+    EXPECT_EQ(GetUint32(bytes, 4), 3000u - 8);
+    EXPECT_EQ(GetUint32(bytes, 40), 3000u - 44);
+    EXPECT_EQ(service_.Requests.back().Text, pause ? u"One." : u"Three.");
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
+      EXPECT_NE(entry.path().filename().string().rfind("sonarel", 0), 0u) << "temporary folder left";
+    }
+    service_.Requests.clear();
+  }
 }
 
 }  // namespace

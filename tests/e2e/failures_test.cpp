@@ -29,13 +29,14 @@ TEST_F(SonacliE2e, RefusedFifthPieceKeepsTheFourBeforeIt) {
   EXPECT_EQ(RequestTexts().size(), 6u);
 }
 
-TEST_F(SonacliE2e, FailedProbeLeavesNoFileAndRemovesTheOldOne) {
+TEST_F(SonacliE2e, FailedProbeKeepsTheOldOutput) {
   Write("out.wav", "an old output");
   standin_->SetScript(R"({"rules":[{"times":1,"status":401}]})");
   const TChildResult run = Run(Args({"-k", kCloudKey, "-w", File("out.wav")}, kFivePieces));
   EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stdout, "\n[Error] HTTP 401 - Unauthorized\n[Error] Error saving audio file\n");
-  EXPECT_FALSE(std::filesystem::exists(File("out.wav")));
+  // The request's failure is the whole story: no audio was made, so none failed to be saved.
+  EXPECT_EQ(run.Stdout, "\n[Error] HTTP 401 - Unauthorized\n");
+  EXPECT_EQ(ReadFile(File("out.wav")), "an old output");
   EXPECT_EQ(RequestTexts().size(), 1u);
 }
 
@@ -51,16 +52,34 @@ TEST_F(SonacliE2e, UnreadableInsertStopsTheRunButSavesWhatCameBefore) {
   EXPECT_EQ(RequestTexts().size(), 3u);
 }
 
-TEST_F(SonacliE2e, FailedRequestWithStandardOutputPrintsNothing) {
+TEST_F(SonacliE2e, FailedRequestWithStandardOutputIsReportedOnStandardError) {
   ScriptRules({{"Two.", "\"status\":403"}});
   const TChildResult run = Run(Args({"-k", kCloudKey, "-o"}, kFivePieces));
-  EXPECT_EQ(run.ExitCode, 0);
-  EXPECT_EQ(run.Stderr, "");
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stderr, "[Error] HTTP 403 - Forbidden\n");
   // Standard output holds only the audio made before the failure.
   const TWavFile wav = ParseWav(run.Stdout);
   ASSERT_TRUE(wav.Valid);
   EXPECT_EQ(wav.Samples.size(), 2 * SpeechFrames(4));
   EXPECT_EQ(wav.DataSize, wav.Samples.size());
+}
+
+TEST_F(SonacliE2e, EveryErrorOfARunWithStandardOutputGoesToStandardError) {
+  struct {
+    std::vector<std::string> args;
+    const char* message;
+  } const cases[] = {
+      {{"-k", kCloudKey, "-o", "-n", "nobody", "-t", "One."}, "[Error] Unknown voice name\n"},
+      {{"-o", "-t", "One."}, "[Error] API-key not defined\n"},
+      {{"-k", kCloudKey, "-o", "-f", "/no/such/input.txt"}, "[Error] Input file not found: input.txt\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    const TChildResult run = Run(c.args);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Stdout, "");
+    EXPECT_EQ(run.Stderr, c.message);
+  }
 }
 
 }  // namespace

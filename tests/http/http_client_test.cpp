@@ -56,13 +56,38 @@ TEST(HttpClient, ReadsStatusCodeAndTextOfErrorAnswers) {
   }
 }
 
-TEST(HttpClient, TransportFailuresThrow) {
+// The cause a transport failure gives; empty when nothing was thrown.
+template <typename Call>
+std::string CauseOf(Call call) {
+  try {
+    call();
+  } catch (const THttpError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+TEST(HttpClient, TransportFailuresThrowWithTheirCause) {
   testing::ScopedTempDir dir;
   TStandinProcess standin(dir.Path());
-  standin.SetScript(R"({"rules":[{"answer":"drop"}]})");
-  THttpClient dropped;
-  dropped.AddTrustedCaFile(standin.CaFile());
-  EXPECT_THROW(dropped.Get(standin.BaseUrl() + "/generate"), THttpError);
+  const std::string url = standin.BaseUrl() + "/generate?key=SECRET-KEY&text=Hi";
+  struct {
+    const char* script;
+    const char* cause;
+  } const cases[] = {
+      {R"({"rules":[{"answer":"drop"}]})", "127.0.0.1 closed the connection without an answer"},
+      {R"({"rules":[{"answer":"cut"}]})", "the connection to 127.0.0.1 broke off"},
+      {R"({"rules":[{"delay_ms":3000}]})", "no answer from 127.0.0.1 in time"},
+  };
+  for (const auto& c : cases) {
+    standin.SetScript(c.script);
+    THttpClient client;
+    client.AddTrustedCaFile(standin.CaFile());
+    client.SetTimeoutMs(300);
+    const std::string cause = CauseOf([&] { client.Get(url); });
+    EXPECT_EQ(cause, c.cause) << c.script;
+    EXPECT_EQ(cause.find("SECRET"), std::string::npos);
+  }
 
   // Nothing listens on the port of a stopped server.
   int port;
@@ -72,14 +97,20 @@ TEST(HttpClient, TransportFailuresThrow) {
     port = stopped.Port();
   }
   THttpClient refused;
-  EXPECT_THROW(refused.Get("https://127.0.0.1:" + std::to_string(port) + "/generate"), THttpError);
+  EXPECT_EQ(CauseOf([&] { refused.Get("https://127.0.0.1:" + std::to_string(port) + "/generate"); }),
+            "could not connect to 127.0.0.1");
+  THttpClient unresolved;
+  unresolved.SetTimeoutMs(5000);
+  EXPECT_EQ(CauseOf([&] { unresolved.Get("https://sonacli-test.invalid/generate?key=SECRET-KEY"); }),
+            "could not resolve host sonacli-test.invalid");
 }
 
 TEST(HttpClient, VerifiesTheServerCertificate) {
   testing::ScopedTempDir dir;
   TStandinProcess standin(dir.Path());
   THttpClient untrusting;
-  EXPECT_THROW(untrusting.Post(standin.BaseUrl() + kV1Path, FormPost()), THttpError);
+  EXPECT_EQ(CauseOf([&] { untrusting.Post(standin.BaseUrl() + kV1Path, FormPost()); }),
+            "the certificate of 127.0.0.1 could not be verified");
 
   // The certificate names 127.0.0.1 and localhost, nothing else.
   THttpClient wrongName;

@@ -209,6 +209,10 @@ TEST(ReadCommandLine, ListFileAddsItsNonEmptyLines) {
       Parse({u"-f", u"first.txt", u"-fl", ToUtf16(list), u"-fl", ToUtf16(dir.File("none.txt"))});
   EXPECT_EQ(state.InputFileNames, (Lines{u"first.txt", u"a.txt", u"папка/b c.txt"}));
   EXPECT_EQ(state.SourceKind, TSourceKind::Files);
+  // The missing list is kept for the run to report, the first failure only.
+  EXPECT_EQ(state.ListFileError, u"List file not found: none.txt");
+  EXPECT_EQ(Parse({u"-fl", ToUtf16(dir.Path().string()), u"-fl", ToUtf16(list)}).ListFileError,
+            u"List file not found: " + ToUtf16(dir.Path().filename().string()));
 }
 
 TEST(FindConfigFile, DefaultsBesideTheProgramOrFollowsTheFirstCfg) {

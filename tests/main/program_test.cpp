@@ -130,7 +130,10 @@ const char* const kUsage =
     "  --sub-max <integer>     : set max rate of speech for subtitles (from 110 to 200)\n"
     "  --cache <folder>        : keep the answers of the service in a folder to resume runs\n"
     "  --jobs <integer>        : send up to this many requests at once (from 1 to 8)\n"
-    "  --version               : print versions of the program and its libraries\n";
+    "  --version               : print versions of the program and its libraries\n"
+    "\n"
+    "  The API-key is read from the environment variable SONACLI_API_KEY\n"
+    "  when neither -k nor the configuration file gives one.\n";
 
 TEST(Program, WithoutArgumentsPrintsTheUsageText) {
   ProgramRun run = RunProgramWith(ProgramPath(), {});
@@ -162,8 +165,8 @@ TEST(Program, PersianIranLocaleEndsSilently) {
 
 TEST(Program, ErrorsSetExitCodeOne) {
   testing::ScopedTempDir dir;
-  ProgramRun run =
-      RunProgramWith(ProgramPath(), {"-f", dir.File("a.txt"), "-f", dir.File("b.txt"), "-o", "-k", "key"});
+  ProgramRun run = RunProgramWith(ProgramPath(), {"-f", dir.File("a.txt"), "-f", dir.File("b.txt"), "-w",
+                                                  dir.File("o.wav"), "-k", "key"});
   EXPECT_EQ(run.output, "\n[Error] Input file not found: a.txt\n[Error] Input file not found: b.txt\n");
   EXPECT_EQ(run.exitCode, 1);
 }

@@ -24,6 +24,7 @@ struct RunResult {
   std::string output;
   bool synthesized = false;
   Lines lines;  // the input text as the driver saw it
+  SubtitleList subtitles;
 };
 
 // Runs the sequence in this process with a driver that records what it was handed.
@@ -48,6 +49,7 @@ class RunSequenceTest : public ::testing::Test {
     const auto driver = [&result](const TSynthesisInput& input) {
       result.synthesized = true;
       result.lines = input.Lines;
+      result.subtitles = input.Subtitles;
     };
     result.exitCode = RunSequence(args, File("sonacli"), driver, errors, state);
     result.output = capture.Text();
@@ -151,11 +153,23 @@ TEST_F(RunSequenceTest, LinesAreSelectedThenFiltered) {
 }
 
 TEST_F(RunSequenceTest, EmptyInputEndsSilently) {
-  for (const Args& args : {Valid({u"-f", Write("blank.txt", "\r\n\t\r\n\n")}), Valid({u"-t", u"\t"}),
-                           Valid({u"-f", Write("five.txt", "1\n2\n3\n4\n5\n"), u"-ln", u"9"})}) {
+  for (const Args& args : {Valid({u"-f", Write("blank.txt", "\r\n\t\r\n\n")}), Valid({u"-t", u"\t"})}) {
     RunResult result = Run(args);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.output, "");
+    EXPECT_FALSE(result.synthesized);
+  }
+}
+
+TEST_F(RunSequenceTest, TextThatSelectionOrFiltersTakeAwayIsReported) {
+  const std::u16string five = Write("five.txt", "1\n2\n3\n4\n5\n");
+  for (const auto& [args, message] :
+       {std::pair{Valid({u"-f", five, u"-ln", u"9"}), "No lines selected"},
+        std::pair{Valid({u"-f", five, u"-ln", u"3-2"}), "No lines selected"},
+        std::pair{Valid({u"-t", u"[1] (2)", u"-isb", u"-irb"}), "No text to speak"}}) {
+    RunResult result = Run(args);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.output, std::string("\n[Error] ") + message + "\n");
     EXPECT_FALSE(result.synthesized);
   }
 }
@@ -195,6 +209,27 @@ TEST_F(RunSequenceTest, SubtitleFilesSwitchSubtitleModeOn) {
   EXPECT_EQ(result.output, "");
   Run(Valid({u"--sub-format", u"lrc", u"-f", Write("b.VTT", "WEBVTT\n")}));
   EXPECT_EQ(settings_.SubtitleFormat, 6);
+}
+
+TEST_F(RunSequenceTest, SubtitlesAreReadJoinedAndWidenedBeforeTheOutputFolderIsChecked) {
+  const std::u16string srt = Write("b.srt",
+                                   "1\n00:00:01,000 --> 00:00:02,000\nI wanted to\n\n"
+                                   "2\n00:00:02,500 --> 00:00:04,000\ngo home.\n");
+  RunResult result = Run(Valid({u"-f", srt}));
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_TRUE(result.synthesized);
+  EXPECT_EQ(result.subtitles, (SubtitleList{{950, 4050, u"I wanted to go home."}}));
+  // Text mode hands no subtitles on.
+  EXPECT_TRUE(Run(Valid({u"-t", u"x"})).subtitles.empty());
+  // Reading comes before the output folder's check, and after the input's.
+  const std::u16string noFolder = File("no/such/out.wav");
+  RunResult empty = Run({u"-k", u"k", u"-w", noFolder, u"-f", Write("c.vtt", "no header\n")});
+  EXPECT_EQ(empty.output, "\n[Error] No text in subtitles\n");
+  EXPECT_EQ(empty.exitCode, 1);
+  EXPECT_FALSE(empty.synthesized);
+  RunResult unknown = Run({u"-k", u"k", u"-w", noFolder, u"-sub", u"-f", Write("d.txt", "text\n")});
+  EXPECT_EQ(unknown.output, "\n[Error] Unknown format of subtitles\n");
+  EXPECT_EQ(Run({u"-k", u"k", u"-w", noFolder, u"-f", srt}).output, "\n[Error] Output folder not found\n");
 }
 
 TEST_F(RunSequenceTest, ConfigurationFileComesFirstAndCommandLineWins) {

@@ -42,6 +42,20 @@ TEST(FileSystem, UniqueFoldersAreNewAndPrivate) {
   EXPECT_EQ(CreateUniqueFolder(parent + u"missing/", u"x", 3), u"");
 }
 
+TEST(FileSystem, OnlyFoldersFifosAndDevicesAreOccupiedByNonFiles) {
+  testing::ScopedTempDir dir;
+  const std::string file = testing::WriteFile(dir.File("file"), "x");
+  std::filesystem::create_symlink(dir.Path(), dir.File("link-to-folder"));
+  ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  EXPECT_FALSE(IsOccupiedByNonFile(u""));
+  EXPECT_FALSE(IsOccupiedByNonFile(ToUtf16(dir.File("none"))));
+  EXPECT_FALSE(IsOccupiedByNonFile(ToUtf16(file)));
+  EXPECT_FALSE(IsOccupiedByNonFile(ToUtf16(dir.File("link-to-folder"))));
+  EXPECT_TRUE(IsOccupiedByNonFile(ToUtf16(dir.Path().string())));
+  EXPECT_TRUE(IsOccupiedByNonFile(ToUtf16(dir.File("fifo"))));
+  EXPECT_TRUE(IsOccupiedByNonFile(u"/dev/null"));
+}
+
 TEST(FileSystem, MoveReplacesAndRemoveTreeIgnoresPermissions) {
   testing::ScopedTempDir dir;
   std::u16string from = ToUtf16(testing::WriteFile(dir.File("a"), "new"));

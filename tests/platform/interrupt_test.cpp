@@ -19,9 +19,16 @@ TEST(Interrupt, SignalsAreRecordedWhileTheGuardLivesAndHandlersComeBack) {
     EXPECT_FALSE(InterruptRequested());
     raise(SIGINT);
     EXPECT_TRUE(InterruptRequested());
-    ClearInterrupt();
+    EXPECT_EQ(InterruptExitCode(), 130);
+    // The first signal decides the exit code.
     raise(SIGTERM);
-    EXPECT_TRUE(InterruptRequested());
+    EXPECT_EQ(InterruptExitCode(), 130);
+    for (const int signal : {SIGTERM, SIGHUP}) {
+      ClearInterrupt();
+      raise(signal);
+      EXPECT_TRUE(InterruptRequested());
+      EXPECT_EQ(InterruptExitCode(), 143);
+    }
   }
   struct sigaction after {};
   sigaction(SIGTERM, nullptr, &after);

@@ -116,7 +116,7 @@ TEST_F(TProxyRequests, UnreachableProxyIsATransportFailure) {
   std::u16string error;
   EXPECT_FALSE(SendSynthesisRequest(request, error, settings_));
   EXPECT_FALSE(request.Rejected);
-  EXPECT_EQ(ToUtf8(error), "HTTP 500 - Internal error");
+  EXPECT_EQ(ToUtf8(error), "HTTP 500 - Internal error (could not connect to the proxy 127.0.0.1)");
   EXPECT_TRUE(standin_->Requests().empty());
 }
 

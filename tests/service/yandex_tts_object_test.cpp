@@ -35,7 +35,7 @@ TEST_F(TSynthesizeRetry, RetriesEveryIntervalWithinTheWindowAndReportsTheFirstMe
       {"first message kept", R"({"rules":[{"status":429,"reason":"Slow Down","times":1},{"answer":"drop"}]})",
        true, false, 10, 301, "HTTP 429 - Slow Down"},
       {"dropped, then no audio", R"({"rules":[{"answer":"drop","times":2},{"answer":"no_audio"}]})", true,
-       false, 10, 301, "HTTP 500 - Internal error"},
+       false, 10, 301, "HTTP 500 - Internal error (127.0.0.1 closed the connection without an answer)"},
       {"retry disabled", R"({"rules":[{"status":503}]})", false, false, 1, 0,
        "HTTP 503 - Service Unavailable"},
   };

@@ -131,7 +131,13 @@ void TConnection::Send(const TResponse& response, const std::atomic<bool>& stop)
   std::string head = "HTTP/1.1 " + std::to_string(response.Status) + " " + response.StatusText + "\r\n";
   head += "Content-Type: " + response.ContentType + "\r\n";
   head += "Content-Length: " + std::to_string(response.Body.size()) + "\r\n";
+  for (const auto& [name, value] : response.Headers) head += name + ": " + value + "\r\n";
   head += "Connection: close\r\n\r\n";
+  if (response.CutShort) {
+    // The announced length never arrives: the peer sees the connection end in the middle.
+    Write(head + response.Body.substr(0, response.Body.size() / 2));
+    return;
+  }
   if (Write(head + response.Body) && ssl_) SSL_shutdown(ssl_.get());
 }
 

@@ -28,8 +28,10 @@ struct TResponse {
   std::string StatusText = "OK";  // may be empty: the status line then ends after the code
   std::string ContentType = "application/json";
   std::string Body;
-  int DelayMs = 0;    // waited before answering
-  bool Drop = false;  // close the connection without an answer
+  std::vector<std::pair<std::string, std::string>> Headers;  // extra header lines
+  int DelayMs = 0;                                           // waited before answering
+  bool Drop = false;                                         // close the connection without an answer
+  bool CutShort = false;                                     // close the connection in the middle of the body
 };
 
 struct SslDeleter {

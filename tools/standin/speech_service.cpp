@@ -273,6 +273,10 @@ TResponse Scripted(const TRequest& request, const TRule& rule) {
     }
   }
   if (rule.Status != 200) response.StatusText = statusText;
+  if (rule.Body) response.Body = *rule.Body;
+  if (rule.ContentType) response.ContentType = *rule.ContentType;
+  response.Headers = rule.Headers;
+  response.CutShort = rule.Answer == "cut";
   response.DelayMs =
       rule.DelayMs + rule.DelayMsPerCharacter * static_cast<int>(CountCharacters(RequestText(request)));
   return response;

@@ -16,6 +16,11 @@ TRule ParseRule(const nlohmann::json& item) {
   rule.Status = item.value("status", 200);
   if (item.contains("reason")) rule.StatusText = item.at("reason").get<std::string>();
   if (item.contains("body")) rule.Body = item.at("body").get<std::string>();
+  if (item.contains("content_type")) rule.ContentType = item.at("content_type").get<std::string>();
+  if (item.contains("headers")) {
+    for (const auto& [name, value] : item.at("headers").items())
+      rule.Headers.emplace_back(name, value.get<std::string>());
+  }
   rule.DelayMs = item.value("delay_ms", 0);
   rule.DelayMsPerCharacter = item.value("delay_ms_per_char", 0);
   rule.Answer = item.value("answer", "normal");

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sonacli::standin {
@@ -15,10 +16,12 @@ struct TRule {
   int Times = -1;            // how many requests the rule answers; -1: all of them
   int Status = 200;
   std::optional<std::string> StatusText;  // default: the usual text of the status
-  std::optional<std::string> Body;        // replaces the body of an error answer
+  std::optional<std::string> Body;        // replaces the body of the answer (also of status 200)
+  std::optional<std::string> ContentType;
+  std::vector<std::pair<std::string, std::string>> Headers;  // extra header lines
   int DelayMs = 0;
   int DelayMsPerCharacter = 0;  // added to DelayMs for every character of the text to speak
-  // "normal", "empty", "truncated", "not_ogg", "no_audio" or "drop".
+  // "normal", "empty", "truncated", "not_ogg", "no_audio", "drop" or "cut".
   std::string Answer = "normal";
 };
 

@@ -1,0 +1,39 @@
+#include "driver/driver_run.h"
+
+#include "driver/probe_output_format.h"
+
+namespace sonacli {
+
+bool ProbeAndOpenOutput(TDriverContext& context, TPacer& pacer, TRunOutput& output) {
+  TOutputData format;
+  if (!ProbeOutputFormat(context, pacer, format)) return false;
+  return output.Open(format);
+}
+
+void ReportRequestFailure(TRunResult& result, const TSynthesisRequest& request) {
+  if (!InterruptRequested()) ReportDriverError(result, request.ErrorText);
+}
+
+void PauseAfterKeptRequest(TPacer& pacer, bool isLast) {
+  try {
+    pacer.PauseAfterRequest(isLast);
+  } catch (const TInterrupted&) {
+    // The flag stays set: the loop stops after this piece.
+  }
+}
+
+void FinishRun(TDriverContext& context, TRunOutput& output, bool interrupted, bool writeSyncFiles,
+               const std::vector<std::u16string>& lrcLines, const std::vector<std::u16string>& srtLines) {
+  const bool madeOutput = output.IsOpen();
+  // An interrupted run saves what it has, as after a reported error.
+  const bool saved =
+      output.Finish(context.Result.ErrorReported || interrupted, writeSyncFiles, lrcLines, srtLines);
+  // An interrupted run that never got to write audio has nothing to report. A run that made no
+  // audio leaves an old output as it was, and the failure that stopped it was reported already, as
+  // is a failed write.
+  if (context.Settings.ToStdout || saved || interrupted || output.WriteFailed()) return;
+  if (madeOutput || !context.Result.ErrorReported)
+    ReportDriverError(context.Result, u"Error saving audio file");
+}
+
+}  // namespace sonacli

@@ -1,0 +1,161 @@
+#include "driver/subtitle_driver.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "audio/fit_to_duration.h"
+#include "audio/trim_silence.h"
+#include "audio/wav_header.h"
+#include "catalogue/voice_catalogue.h"
+#include "driver/driver_error.h"
+#include "driver/piece_request.h"
+#include "platform/interrupt.h"
+#include "service/synthesis_request.h"
+#include "subtitles/subtitle_time_available.h"
+#include "subtitles/sync_time.h"
+#include "text/nothing_to_say.h"
+#include "text/piece_lists.h"
+#include "text/text_parts.h"
+
+namespace sonacli {
+
+namespace {
+
+// The service takes shorter texts for subtitles than for running text.
+constexpr int32_t kSubtitlePieceLimit = 400;
+// What stands in for a subtitle with nothing to say, and for an empty answer.
+constexpr int64_t kPlaceholderSilenceMs = 100;
+// After the last subtitle.
+constexpr int64_t kTrailingSilenceMs = 1000;
+// Share of the quiet stretch cut at the end and at the start of a subtitle's speech.
+constexpr double kTrailingTrimFactor = 0.7;
+constexpr double kLeadingTrimFactor = 0.6;
+
+}  // namespace
+
+int64_t BufferDurationMs(const std::string& buffer, const TOutputData& format) {
+  return PcmDurationMs(static_cast<int64_t>(buffer.size()) - static_cast<int64_t>(kWavHeaderSize),
+                       format.Channels, format.SampleRate, format.BitsPerSample);
+}
+
+TSubtitleDriver::TSubtitleDriver(TDriverContext& context, TProgressLine& progress)
+    : context_(context),
+      settings_(context.Settings),
+      progress_(progress),
+      legacyKey_(IsLegacyKey(settings_.ApiKey)),
+      pacer_(context.Clock, legacyKey_, settings_.RequestDelayMs),
+      output_(settings_, context.Result) {}
+
+void TSubtitleDriver::Run(const SubtitleList& subtitles) {
+  output_.Prepare();
+  for (size_t j = 0; j < subtitles.size(); ++j) {
+    if (InterruptRequested()) break;
+    const TStepOutcome next = GuardStep(context_.Result, [&] { return HandleSubtitle(subtitles, j); });
+    if (next == TStepOutcome::Abort) return;  // the output's owner discards it unfinished
+    if (next == TStepOutcome::EndLoop) break;
+  }
+  FinishRun(context_, output_, InterruptRequested(), false, {}, {});
+}
+
+TStepOutcome TSubtitleDriver::HandleSubtitle(const SubtitleList& subtitles, size_t index) {
+  if (!output_.IsOpen() && !ProbeAndOpenOutput(context_, pacer_, output_)) return TStepOutcome::EndLoop;
+  const auto count = static_cast<int64_t>(subtitles.size());
+  if (settings_.ShowProgress) progress_.Draw(static_cast<int64_t>(index), count);
+  pacer_.PauseBetweenPieces();
+  const TSubtitle& subtitle = subtitles[index];
+  // One millisecond short of the start; speech that ran past it is simply followed.
+  const int64_t currentMs = OutputMs();
+  if (currentMs + 1 < subtitle.StartMs && !AppendGap(subtitle.StartMs - currentMs - 1)) {
+    return TStepOutcome::EndLoop;
+  }
+  const int64_t speechStartMs = OutputMs();
+  std::string speech;
+  const TStepOutcome voiced = VoiceSubtitle(subtitle.Text, speech);
+  if (voiced != TStepOutcome::Continue) return voiced;
+  if (settings_.SubFit) FitSpeech(subtitles, index, speechStartMs, speech);
+  const bool appended =
+      speech.empty() ? output_.AppendSilence(kPlaceholderSilenceMs) : output_.AppendAudio(speech);
+  if (!appended) return TStepOutcome::EndLoop;  // reported by the output; what reached it is kept
+  if (index + 1 == subtitles.size()) {
+    if (settings_.ShowProgress) progress_.Draw(count, count);
+    AppendGap(kTrailingSilenceMs);  // reported there; the speech before it is kept
+  }
+  return TStepOutcome::Continue;
+}
+
+TStepOutcome TSubtitleDriver::VoiceSubtitle(const std::u16string& text, std::string& speech) {
+  const TPieceList pieces = SubtitlePieces(text);
+  bool first = true;
+  for (size_t k = 0; k < pieces.size(); ++k) {
+    if (pieces[k].Text.empty()) continue;
+    // A subtitle is voiced whole or not at all: an interruption drops its rest.
+    if (InterruptRequested()) return TStepOutcome::EndLoop;
+    const bool isLast = k + 1 == pieces.size();
+    const TStepOutcome outcome =
+        GuardStep(context_.Result, [&] { return AddPiece(pieces[k], isLast, speech, first); });
+    if (outcome != TStepOutcome::Continue) return outcome;
+  }
+  return TStepOutcome::Continue;
+}
+
+TStepOutcome TSubtitleDriver::AddPiece(const TPiece& piece, bool isLast, std::string& speech, bool& first) {
+  // Audio inserts and pauses are not voiced in subtitle mode.
+  if (piece.Kind != TPieceKind::Speech) return TStepOutcome::Continue;
+  std::u16string spoken = context_.Dictionaries.Apply(piece.Text);
+  // Unlike running text, a piece with nothing to say adds nothing, not even silence.
+  if (spoken.empty() || IsNothingToSay(spoken)) return TStepOutcome::Continue;
+  TSynthesisRequest request = PieceRequest(piece, std::move(spoken), settings_.ApiKey);
+  if (!context_.Service.Synthesize(request)) {
+    // The rest of the subtitle is dropped and the subtitle is not appended.
+    ReportRequestFailure(context_.Result, request);
+    return TStepOutcome::EndLoop;
+  }
+  PauseAfterKeptRequest(pacer_, isLast);
+  if (request.AudioOut.empty()) {
+    if (AppendSilence(speech, first, output_.Format(), kPlaceholderSilenceMs)) return TStepOutcome::Continue;
+    return SpeechBufferFailed();
+  }
+  if (!AppendAudio(speech, first, request.AudioOut)) return SpeechBufferFailed();
+  TrimSilence(speech, kTrailingTrimFactor, kLeadingTrimFactor);
+  return TStepOutcome::Continue;
+}
+
+TPieceList TSubtitleDriver::SubtitlePieces(const std::u16string& text) const {
+  const TTextParts parts(text, TPartSettings::FromSettings(settings_));
+  TPieceList pieces;
+  for (size_t i = 0; i < parts.Count(); ++i) {
+    const TTextPart& part = parts.Part(i);
+    const int32_t limit = std::min(MaxRequestLength(part.Voice, legacyKey_), kSubtitlePieceLimit);
+    SplitSubtitleText(part.Text, TPiece::Of(part), limit, pieces);
+  }
+  return pieces;
+}
+
+void TSubtitleDriver::FitSpeech(const SubtitleList& subtitles, size_t index, int64_t speechStartMs,
+                                std::string& speech) const {
+  const std::optional<TTimeAvailable> time = SubtitleTimeAvailable(subtitles, index, speechStartMs);
+  const TOutputData& format = output_.Format();
+  if (!time || BufferDurationMs(speech, format) <= time->ThresholdMs) return;
+  FitToDuration(speech, time->AvailableMs, format.SampleRate, settings_.SubMaxRate, format.BitsPerSample,
+                format.Channels);
+}
+
+bool TSubtitleDriver::AppendGap(int64_t ms) {
+  return output_.AppendSilence(ms);  // a failed write is reported by the output
+}
+
+TStepOutcome TSubtitleDriver::SpeechBufferFailed() {
+  // The subtitle cannot be completed; what the output holds so far is kept.
+  ReportDriverError(context_.Result, u"Failed to save audio file");
+  return TStepOutcome::EndLoop;
+}
+
+int64_t TSubtitleDriver::OutputMs() const {
+  return AudioDurationMs(output_.Output(), output_.Format());
+}
+
+void SpeakSubtitles(TDriverContext& context, const SubtitleList& subtitles) {
+  RunWithProgressLine<TSubtitleDriver>(context, subtitles);
+}
+
+}  // namespace sonacli

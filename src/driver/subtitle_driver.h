@@ -1,0 +1,60 @@
+// The subtitle-mode driver: every subtitle voiced at its start time into one audio output (a WAV
+// file, or a WAV or raw PCM stream on standard output); no LRC or SRT file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "audio/audio_output.h"
+#include "driver/driver_context.h"
+#include "driver/driver_run.h"
+#include "driver/pacing.h"
+#include "driver/progress_line.h"
+#include "driver/run_output.h"
+#include "subtitles/subtitle.h"
+#include "text/piece.h"
+
+namespace sonacli {
+
+// Milliseconds of speech in a subtitle's buffer (a WAV of the output format with its 44-byte
+// header), truncated; 0 for an empty buffer.
+int64_t BufferDurationMs(const std::string& buffer, const TOutputData& format);
+
+// One run over the joined and widened subtitles. Each subtitle's speech starts 1 ms before its
+// start time, or right after the speech before it when that runs longer; its pieces are collected
+// in a buffer of their own, trimmed of silence and, with --sub-fit, sped up to its time. One second
+// of silence ends the output. Requests go to the context's service, waits are slept on its clock;
+// failures are reported into its result.
+class TSubtitleDriver {
+ public:
+  TSubtitleDriver(TDriverContext& context, TProgressLine& progress);
+  TSubtitleDriver(const TSubtitleDriver&) = delete;
+  TSubtitleDriver& operator=(const TSubtitleDriver&) = delete;
+
+  void Run(const SubtitleList& subtitles);
+
+ private:
+  TStepOutcome HandleSubtitle(const SubtitleList& subtitles, size_t index);
+  TStepOutcome VoiceSubtitle(const std::u16string& text, std::string& speech);
+  TStepOutcome AddPiece(const TPiece& piece, bool isLast, std::string& speech, bool& first);
+  TPieceList SubtitlePieces(const std::u16string& text) const;
+  void FitSpeech(const SubtitleList& subtitles, size_t index, int64_t speechStartMs,
+                 std::string& speech) const;
+  // Silence of `ms` into the output; "Failed to save audio file" when it cannot be written.
+  bool AppendGap(int64_t ms);
+  TStepOutcome SpeechBufferFailed();
+  int64_t OutputMs() const;
+
+  TDriverContext& context_;
+  const TSettings& settings_;
+  TProgressLine& progress_;
+  bool legacyKey_;
+  TPacer pacer_;
+  TRunOutput output_;
+};
+
+// The subtitle-mode driver over the subtitles, with the progress line closed after it.
+void SpeakSubtitles(TDriverContext& context, const SubtitleList& subtitles);
+
+}  // namespace sonacli

@@ -1,0 +1,217 @@
+#include "driver/subtitle_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <utility>
+
+#include "audio/audio_output.h"
+#include "common/unicode_text.h"
+#include "dict/dictionary_set.h"
+#include "driver/driver_error.h"
+#include "platform/console.h"
+#include "testing/fake_clock.h"
+#include "testing/test_support.h"
+
+namespace sonacli {
+namespace {
+
+constexpr int32_t kRate = 24000;
+constexpr int64_t kFramesPerMs = kRate / 1000;
+// The level of the fake speech: loud enough that silence trimming finds no quiet stretch in it.
+constexpr int16_t kSpeechLevel = 1000;
+// Fake speech per character of the text sent.
+constexpr int64_t kMsPerCharacter = 20;
+// Trimming cuts at least 10 ms at each end of a subtitle's speech after every piece.
+constexpr int64_t kTrimmedMs = 20;
+
+std::vector<std::string> g_errors;
+void RecordError(std::u16string_view message) {
+  g_errors.push_back(ToUtf8(message));
+}
+
+// An in-process service: every text is answered with 20 ms per character of a constant level,
+// 24000 Hz 16-bit mono; the refused text with the service's refusal; the silent text with an
+// empty answer.
+class TFakeService final : public TSynthesisService {
+ public:
+  bool Synthesize(TSynthesisRequest& request) override {
+    Texts.push_back(ToUtf8(request.Text));
+    request.AudioOut.clear();
+    if (request.Text == Refused) {
+      request.ErrorText = u"HTTP 403 - Forbidden";
+      request.Rejected = true;
+      return false;
+    }
+    if (request.Text == Silent) return true;
+    bool first = true;
+    const int64_t frames = kMsPerCharacter * int64_t(request.Text.size()) * kFramesPerMs;
+    if (!MakeSilence(request.AudioOut, first, kRate, 0, 16, 1)) return false;
+    for (int64_t i = 0; i < frames; ++i) {
+      request.AudioOut.push_back(static_cast<char>(kSpeechLevel & 0xFF));
+      request.AudioOut.push_back(static_cast<char>(kSpeechLevel >> 8));
+    }
+    return true;
+  }
+
+  std::vector<std::string> Texts;  // the probe first
+  std::u16string Refused;
+  std::u16string Silent;
+};
+
+// A text whose fake speech lasts `ms` once trimmed.
+std::u16string SpeechOf(int64_t ms) {
+  return std::u16string(size_t((ms + kTrimmedMs) / kMsPerCharacter), u'a');
+}
+
+// Stretches of equal samples: (sample value, length in ms).
+using Runs = std::vector<std::pair<int16_t, double>>;
+
+Runs RunsOf(const std::string& wav) {
+  std::vector<std::pair<int16_t, int64_t>> frames;
+  for (size_t at = 44; at + 1 < wav.size(); at += 2) {
+    int16_t sample;
+    std::memcpy(&sample, wav.data() + at, 2);
+    if (frames.empty() || frames.back().first != sample) frames.emplace_back(sample, 0);
+    ++frames.back().second;
+  }
+  Runs runs;
+  for (const auto& [sample, count] : frames) runs.emplace_back(sample, double(count) / kFramesPerMs);
+  return runs;
+}
+
+class SubtitleDriverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TMPDIR", dir_.Path().c_str(), 1);
+    settings_.ApiKey = u"AQVN-unit-test-key";
+    settings_.LanguageCode = u"ru-RU";
+    settings_.VoiceName = u"oksana";
+    settings_.EmotionName = u"neutral";
+    settings_.SubtitleMode = true;
+    settings_.OutputFileName = ToUtf16(dir_.File("out.wav"));
+  }
+  void TearDown() override { unsetenv("TMPDIR"); }
+
+  // Runs the driver; the output file's runs of equal samples.
+  Runs Speak(const SubtitleList& subtitles) {
+    TFakeClock clock;
+    result_ = TRunResult{RecordError, settings_.ToStdout};
+    TDriverContext context{settings_, dictionaries_, service_, clock, result_};
+    g_errors.clear();
+    SpeakSubtitles(context, subtitles);
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
+      EXPECT_NE(entry.path().filename().string().rfind("sonarel", 0), 0u) << "temporary folder left";
+    }
+    return RunsOf(testing::ReadFile(dir_.File("out.wav")));
+  }
+
+  testing::ScopedTempDir dir_;
+  TSettings settings_;
+  TDictionarySet dictionaries_;
+  TFakeService service_;
+  TRunResult result_;
+};
+
+TEST_F(SubtitleDriverTest, SpeechStartsOneMillisecondBeforeEachSubtitleAndASecondOfSilenceEnds) {
+  // 0:00:05,000 and 0:00:10,000 after the widening, with 2 s of speech each.
+  EXPECT_EQ(Speak({{4950, 7050, SpeechOf(2000)}, {9950, 12050, SpeechOf(2000)}}),
+            (Runs{{0, 4949}, {kSpeechLevel, 2000}, {0, 3000}, {kSpeechLevel, 2000}, {0, 1000}}));
+  EXPECT_FALSE(result_.ErrorReported);
+  EXPECT_TRUE(g_errors.empty());
+  // A subtitle at 0 gets no leading silence; speech that runs past the next start is followed
+  // directly by the next speech.
+  EXPECT_EQ(Speak({{0, 1000, SpeechOf(3000)}, {1000, 2000, SpeechOf(1000)}}),
+            (Runs{{kSpeechLevel, 4000}, {0, 1000}}));
+}
+
+TEST_F(SubtitleDriverTest, PiecesAreTrimmedOneByOneAndNothingToSayLeavesAPlaceholder) {
+  service_.Silent = u"hush";
+  const SubtitleList subtitles = {
+      // Two parts, so two pieces: each appended answer is trimmed again.
+      {1000, 3000, SpeechOf(500) + u" {{lang=en-US}}" + SpeechOf(300)},
+      // Pause and audio tags add nothing in subtitle mode; only the words are spoken.
+      {5000, 6000, u"bb{{pause=500}} cc{{audio=" + ToUtf16(dir_.File("x.wav")) + u"}}"},
+      // Nothing to say at all: 100 ms of silence stand in for it.
+      {7000, 8000, u"..."},
+      // The service's empty answer becomes 100 ms of silence in the subtitle's speech.
+      {9000, 10000, u"hush"},
+  };
+  testing::WriteFile(dir_.File("x.wav"), "");
+  const Runs runs = Speak(subtitles);
+  const double first = 500 + 300;
+  const double second = 20 + 20;
+  EXPECT_EQ(runs, (Runs{{0, 999},
+                        {kSpeechLevel, first},
+                        {0, 4999 - 999 - first},
+                        {kSpeechLevel, second},
+                        // up to 6999, the placeholder, up to 8999, the empty answer, the end
+                        {0, 6999 - 4999 - second + 100 + (8999 - 7099) + 100 + 1000}}));
+  EXPECT_EQ(service_.Texts.size(), 6u);  // the probe, two pieces, "bb", "cc", "hush"
+  EXPECT_EQ(std::vector<std::string>(service_.Texts.begin() + 3, service_.Texts.end()),
+            (std::vector<std::string>{"bb", "cc", "hush"}));
+}
+
+TEST_F(SubtitleDriverTest, RefusalInTheThirdSubtitleKeepsTheTwoBeforeAndItsLeadingSilence) {
+  service_.Refused = u"ccc";
+  const Runs runs =
+      Speak({{1000, 1500, u"aaa"}, {2000, 2500, u"bbb"}, {3000, 3500, u"ccc"}, {4000, 4500, u"d"}});
+  EXPECT_TRUE(result_.ErrorReported);
+  EXPECT_EQ(g_errors, (std::vector<std::string>{"HTTP 403 - Forbidden"}));
+  EXPECT_EQ(runs,
+            (Runs{{0, 999}, {kSpeechLevel, 40}, {0, 1999 - 1039}, {kSpeechLevel, 40}, {0, 2999 - 2039}}));
+  EXPECT_EQ(service_.Texts.size(), 4u);  // nothing after the refusal
+}
+
+TEST_F(SubtitleDriverTest, FittingSpeedsLongSpeechUpWithinItsLimits) {
+  // Entry 0..1050 ms, the last one: 1850 ms available (800 ms of the second after it), speech
+  // longer than 1906 ms is fitted into 1887 ms, at most at the tempo that --sub-max allows.
+  struct Case {
+    bool fit;
+    int32_t maxPercent;
+    int64_t speechMs;
+    double tempo;
+  };
+  const Case cases[] = {
+      {false, 200, 3000, 1.0},           // without --sub-fit the speech stays as it is
+      {true, 200, 1900, 1.0},            // within the threshold
+      {true, 200, 3000, 3000.0 / 1887},  // fitted exactly
+      {true, 110, 3000, 1.05},          {true, 150, 3000, 1.386},
+      {true, 200, 6000, 1.8},  // 3.18 is held at 1.8
+  };
+  for (const Case& c : cases) {
+    settings_.SubFit = c.fit;
+    settings_.SubMaxRate = static_cast<uint8_t>(c.maxPercent);
+    const Runs runs = Speak({{0, 1050, SpeechOf(c.speechMs)}});
+    ASSERT_FALSE(runs.empty());
+    const std::string file = testing::ReadFile(dir_.File("out.wav"));
+    const double speechMs = double(file.size() - 44) / 2 / kFramesPerMs - 1000;
+    EXPECT_NEAR(speechMs, double(c.speechMs) / c.tempo, 3.0) << c.maxPercent << " " << c.speechMs;
+    EXPECT_EQ(runs.back().first, 0);
+    EXPECT_GE(runs.back().second, 1000);
+  }
+}
+
+TEST_F(SubtitleDriverTest, ProgressLineCountsSubtitles) {
+  settings_.ShowProgress = true;
+  TConsoleCapture capture;
+  Speak({{0, 100, u"a"}, {500, 600, u"b"}, {1000, 1100, u"c"}, {1500, 1600, u"d"}});
+  EXPECT_EQ(capture.Text(),
+            "\r[................................] 0%"
+            "\r[########........................] 25%"
+            "\r[################................] 50%"
+            "\r[########################........] 75%"
+            "\r[################################] 100%\n");
+}
+
+TEST(BufferDurationMs, CountsTheSamplesAfterTheHeaderTruncated) {
+  const TOutputData stereo{u"", 2, 24000, 16};
+  EXPECT_EQ(BufferDurationMs("", stereo), 0);
+  EXPECT_EQ(BufferDurationMs(std::string(44, '\0'), stereo), 0);
+  EXPECT_EQ(BufferDurationMs(std::string(44 + 96 * 1000 + 95, '\0'), stereo), 1000);
+  EXPECT_EQ(BufferDurationMs(std::string(44 + 96 * 1000 + 96, '\0'), stereo), 1001);
+}
+
+}  // namespace
+}  // namespace sonacli

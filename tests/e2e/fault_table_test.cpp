@@ -1,0 +1,352 @@
+// Every fault a user or the network can cause, one row each, through the built program and the
+// stand-in: the message, the exit code, the audio made before the fault still there and valid, and
+// no temporary folder left behind.
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "e2e/e2e_fixture.h"
+
+namespace sonacli::testing {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// The pieces of every run: the fault always strikes the second, whose text tells the rows apart
+// (they run at once against one stand-in).
+std::vector<std::string> Pieces(const std::string& second) {
+  return {"-t", "One.", "-t", second, "-t", "Three."};
+}
+const std::string kSecond = "Two a.";
+// Sample bytes of the first piece alone, and of all three.
+const size_t kFirstPieceBytes = 2 * SpeechFrames(4);
+const size_t kAllPiecesBytes = 2 * (SpeechFrames(4) + SpeechFrames(6) + SpeechFrames(6));
+
+// A fault that the retry rule would retry for 15 s is made to strike once; the retry is then
+// refused, which ends the run after 1.5 s with the first attempt's message, as a fault that lasts
+// would after 15 s.
+std::vector<std::string> OnceThenRefused(const std::string& fault) {
+  return {R"("times":1,)" + fault, R"("status":403)"};
+}
+// A fault that strikes once and then passes.
+std::vector<std::string> Once(const std::string& fault) {
+  return {R"("times":1,)" + fault};
+}
+
+enum class TOutput { File, Stdout };
+
+struct TFaultRow {
+  const char* name;
+  std::vector<std::string> rules;  // the stand-in's rules for the second piece (JSON members)
+  std::map<std::string, std::string> environment;
+  TOutput output;
+  std::string message;  // the one error line, on standard output (file) or standard error (-o)
+  int exitCode;
+  size_t keptBytes;  // sample bytes of the audio kept
+};
+
+bool WaitFor(const std::function<bool()>& condition) {
+  for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(20ms);
+  }
+  return false;
+}
+
+class FaultTable : public SonacliE2e {
+ protected:
+  std::vector<std::string> Arguments(TOutput output, const std::string& file = "out.wav",
+                                     const std::string& second = kSecond) const {
+    std::vector<std::string> args = {"-k", kCloudKey};
+    if (output == TOutput::File) {
+      args.insert(args.end(), {"-w", File(file)});
+    } else {
+      args.push_back("-o");
+    }
+    const std::vector<std::string> pieces = Pieces(second);
+    args.insert(args.end(), pieces.begin(), pieces.end());
+    return args;
+  }
+
+  void ExpectNoTemporaryFolder() {
+    EXPECT_TRUE(TempFolders().empty()) << "a temporary folder was left behind";
+  }
+
+  void Reset() {
+    fs::remove(File("out.wav"));
+    standin_->SetScript("");
+  }
+};
+
+TEST_F(FaultTable, ServiceAndNetworkFaults) {
+  const auto withTimeout = std::map<std::string, std::string>{{"SONACLI_TEST_HTTP_TIMEOUT_MS", "1500"}};
+  const std::string html = R"("body":"<html><body>Maintenance</body></html>","content_type":"text/html")";
+  const std::vector<TFaultRow> rows = {
+      {"connection dropped in the middle of an answer",
+       OnceThenRefused(R"("answer":"cut")"),
+       {},
+       TOutput::File,
+       "HTTP 500 - Internal error (the connection to 127.0.0.1 broke off)",
+       1,
+       kFirstPieceBytes},
+      {"answer that stalls", OnceThenRefused(R"("delay_ms":5000)"), withTimeout, TOutput::File,
+       "HTTP 500 - Internal error (no answer from 127.0.0.1 in time)", 1, kFirstPieceBytes},
+      {"truncated Ogg stream",
+       OnceThenRefused(R"("answer":"truncated")"),
+       {},
+       TOutput::File,
+       "HTTP 500 - Internal error (the answer is not Ogg Opus audio)",
+       1,
+       kFirstPieceBytes},
+      {"HTML page with status 200",
+       OnceThenRefused(html),
+       {},
+       TOutput::File,
+       "HTTP 500 - Internal error (the answer is not Ogg Opus audio)",
+       1,
+       kFirstPieceBytes},
+      {"429 with Retry-After",
+       OnceThenRefused(R"("status":429,"headers":{"Retry-After":"1"})"),
+       {},
+       TOutput::File,
+       "HTTP 429 - Too Many Requests",
+       1,
+       kFirstPieceBytes},
+      {"500",
+       OnceThenRefused(R"("status":500)"),
+       {},
+       TOutput::File,
+       "HTTP 500 - Internal Server Error",
+       1,
+       kFirstPieceBytes},
+      {"502",
+       OnceThenRefused(R"("status":502)"),
+       {},
+       TOutput::File,
+       "HTTP 502 - Bad Gateway",
+       1,
+       kFirstPieceBytes},
+      {"503",
+       OnceThenRefused(R"("status":503)"),
+       {},
+       TOutput::File,
+       "HTTP 503 - Service Unavailable",
+       1,
+       kFirstPieceBytes},
+      {"504",
+       OnceThenRefused(R"("status":504)"),
+       {},
+       TOutput::File,
+       "HTTP 504 - Gateway Timeout",
+       1,
+       kFirstPieceBytes},
+      {"a dropped connection that passes is retried",
+       Once(R"("answer":"cut")"),
+       {},
+       TOutput::File,
+       "",
+       0,
+       kAllPiecesBytes},
+      {"429 that passes is retried",
+       Once(R"("status":429,"headers":{"Retry-After":"1"})"),
+       {},
+       TOutput::File,
+       "",
+       0,
+       kAllPiecesBytes},
+      {"quota exhausted, with -o",
+       {R"("status":403)"},
+       {},
+       TOutput::Stdout,
+       "HTTP 403 - Forbidden",
+       1,
+       kFirstPieceBytes},
+      {"dropped connection, with -o",
+       OnceThenRefused(R"("answer":"cut")"),
+       {},
+       TOutput::Stdout,
+       "HTTP 500 - Internal error (the connection to 127.0.0.1 broke off)",
+       1,
+       kFirstPieceBytes},
+  };
+  // One script for all rows, each keyed by the text of its second piece.
+  std::vector<std::pair<std::string, std::string>> script;
+  auto secondOf = [](size_t row) { return "Two " + std::string(1, char('a' + row)) + "."; };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    for (const std::string& rule : rows[i].rules) script.emplace_back(secondOf(i), rule);
+  }
+  ScriptRules(script);
+  std::vector<std::unique_ptr<TChild>> children;
+  const auto started = std::chrono::steady_clock::now();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const auto saved = environment_;
+    environment_.insert(rows[i].environment.begin(), rows[i].environment.end());
+    children.push_back(Start(Arguments(rows[i].output, "out" + std::to_string(i) + ".wav", secondOf(i))));
+    environment_ = saved;
+  }
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const TFaultRow& row = rows[i];
+    SCOPED_TRACE(row.name);
+    const TChildResult run = children[i]->Wait();
+    EXPECT_EQ(run.ExitCode, row.exitCode);
+    const std::string expected = row.message.empty() ? "" : "[Error] " + row.message + "\n";
+    if (row.output == TOutput::File) {
+      EXPECT_EQ(run.Stdout, row.message.empty() ? "" : "\n" + expected);
+      EXPECT_EQ(run.Stderr, "");
+    } else {
+      EXPECT_EQ(run.Stderr, expected);
+    }
+    const TWavFile wav = ParseWav(
+        row.output == TOutput::File ? ReadFile(File("out" + std::to_string(i) + ".wav")) : run.Stdout);
+    ASSERT_TRUE(wav.Valid);
+    EXPECT_EQ(wav.Samples.size(), row.keptBytes);
+    EXPECT_EQ(wav.DataSize, wav.Samples.size());
+    EXPECT_EQ(wav.RiffSize, wav.Samples.size() + 36);
+  }
+  // Each row waits 1.5 s for one retry at most; together they take little more.
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
+  ExpectNoTemporaryFolder();
+}
+
+// The exit code of a run ended by SIGTERM: 128 + 15, as shells expect.
+constexpr int kTermExitCode = 143;
+
+// SIGINT and SIGTERM while a request waits for its answer, and while a failed request waits for its
+// retry: the run stops at once and keeps the audio made before.
+TEST_F(FaultTable, SignalsDuringARequestAndDuringAWait) {
+  struct {
+    const char* name;
+    const char* script;
+    int signal;
+    int exitCode;
+  } const rows[] = {
+      {"SIGINT during a request", R"({"rules":[{"text_contains":"Two","delay_ms":30000}]})", SIGINT, 130},
+      {"SIGTERM during a request", R"({"rules":[{"text_contains":"Two","delay_ms":30000}]})", SIGTERM,
+       kTermExitCode},
+      {"SIGINT during a wait", R"({"rules":[{"text_contains":"Two","status":503}]})", SIGINT, 130},
+      {"SIGTERM during a wait", R"({"rules":[{"text_contains":"Two","status":503}]})", SIGTERM,
+       kTermExitCode},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Reset();
+    standin_->SetScript(row.script);
+    const size_t before = RequestTexts().size();
+    auto child = Start(Arguments(TOutput::File));
+    // The probe, the first piece and the second, which is now held or waits for its retry.
+    ASSERT_TRUE(WaitFor([&] { return RequestTexts().size() >= before + 3; }));
+    std::this_thread::sleep_for(100ms);
+    const auto signalled = std::chrono::steady_clock::now();
+    kill(child->Pid(), row.signal);
+    const TChildResult run = child->Wait();
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, 3s);
+    EXPECT_EQ(run.ExitCode, row.exitCode);
+    EXPECT_EQ(run.Stdout, "");
+    const TWavFile wav = ParseWav(ReadFile(File("out.wav")));
+    ASSERT_TRUE(wav.Valid);
+    EXPECT_EQ(wav.Samples.size(), kFirstPieceBytes);
+    EXPECT_EQ(wav.DataSize, wav.Samples.size());
+    ExpectNoTemporaryFolder();
+  }
+}
+
+// Faults of the machine the program runs on: a full disk, an output folder that cannot be written,
+// a reader that closes the pipe, an input that is no regular file.
+TEST_F(FaultTable, LocalFaults) {
+  const std::string key = std::string("-k ") + kCloudKey + " ";
+  const std::string pieces = " -t 'One.' -t 'Two.' -t 'Three.'";
+
+  {
+    SCOPED_TRACE("full disk: a file-size limit of 40 KiB, SIGXFSZ ignored");
+    Reset();
+    const TChildResult run =
+        Shell("trap '' XFSZ; ulimit -f 40; exec \"$SONACLI\" " + key + "-w " + File("out.wav") + pieces);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Stdout, "\n[Error] Failed to save audio file\n");
+    const std::string bytes = ReadFile(File("out.wav"));
+    const TWavFile wav = ParseWav(bytes);
+    ASSERT_TRUE(wav.Valid);
+    // What reached the disk stays: the limit cuts the third piece.
+    EXPECT_EQ(bytes.size(), 40u * 1024);
+    EXPECT_EQ(wav.DataSize, wav.Samples.size());
+    EXPECT_EQ(wav.RiffSize, wav.Samples.size() + 36);
+    EXPECT_GT(wav.Samples.size(), 2 * (SpeechFrames(4) + SpeechFrames(4)));
+    ExpectNoTemporaryFolder();
+  }
+  {
+    SCOPED_TRACE("full disk: a small tmpfs");
+    Reset();
+    const fs::path small = dir_.Path() / "small";
+    fs::create_directory(small);
+    if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=32k") != 0) {
+      std::cout << "no tmpfs could be mounted here; the file-size limit above stands for a full disk\n";
+    } else {
+      const auto saved = environment_;
+      environment_["TMPDIR"] = small.string();
+      const TChildResult run = Run(
+          {"-k", kCloudKey, "-w", (small / "out.wav").string(), "-t", "One.", "-t", "Two.", "-t", "Three."});
+      environment_ = saved;
+      EXPECT_EQ(run.ExitCode, 1);
+      EXPECT_EQ(run.Stdout, "\n[Error] Failed to save audio file\n");
+      const TWavFile wav = ParseWav(ReadFile((small / "out.wav").string()));
+      ASSERT_TRUE(wav.Valid);
+      EXPECT_EQ(wav.DataSize, wav.Samples.size());
+      EXPECT_GE(wav.Samples.size(), kFirstPieceBytes);
+      std::vector<std::string> left;
+      for (const auto& entry : fs::directory_iterator(small))
+        left.push_back(entry.path().filename().string());
+      EXPECT_EQ(left, std::vector<std::string>{"out.wav"});
+      umount(small.c_str());
+    }
+  }
+  {
+    SCOPED_TRACE("output folder that cannot be written");
+    Reset();
+    // Nobody, root included, can make a file in /proc.
+    const TChildResult run = Run({"-k", kCloudKey, "-w", "/proc/sonacli-fault-test.wav", "-t", "One."});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Stdout, "\n[Error] Error saving audio file\n");
+    ExpectNoTemporaryFolder();
+  }
+  for (const char* options : {"-o", "-o --raw", "-o --ignore-length"}) {
+    SCOPED_TRACE(std::string("closed standard-output pipe, ") + options);
+    Reset();
+    // The reader is gone before the first byte is written.
+    const TChildResult run =
+        Shell("\"$SONACLI\" " + key + options + pieces + " | true; echo \"sonacli ${PIPESTATUS[0]}\"");
+    EXPECT_EQ(run.Stdout, "sonacli 0\n");
+    EXPECT_EQ(run.Stderr, "");
+    ExpectNoTemporaryFolder();
+  }
+  {
+    SCOPED_TRACE("input that is a folder or a FIFO");
+    const std::string fifo = File("fifo.txt");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<std::string, std::string> inputs[] = {
+        {dir_.Path().string(), dir_.Path().filename().string()},
+        {fifo, "fifo.txt"},
+    };
+    const size_t before = standin_->Requests().size();
+    for (const auto& [input, shortName] : inputs) {
+      SCOPED_TRACE(input);
+      const auto started = std::chrono::steady_clock::now();
+      const TChildResult run = Run({"-k", kCloudKey, "-w", File("out.wav"), "-f", input});
+      EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+      EXPECT_EQ(run.ExitCode, 1);
+      EXPECT_EQ(run.Stdout, "\n[Error] Input file is not a regular file: " + shortName + "\n");
+      EXPECT_EQ(standin_->Requests().size(), before) << "a request was sent";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace sonacli::testing
