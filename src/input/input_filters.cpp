@@ -7,6 +7,7 @@
 #include <span>
 
 #include "common/unicode_text.h"
+#include "platform/huge_pages.h"
 
 namespace sonacli {
 
@@ -216,6 +217,7 @@ std::vector<std::u16string> FilterInputText(const std::vector<std::u16string>& l
   size_t size = 0;
   for (const std::u16string& line : lines) size += line.size() + 2;
   text.reserve(size);
+  AdviseHugePages(text.data(), size * sizeof(char16_t));
   for (const std::u16string& line : lines) {
     text += line;
     text += u"\r\n";
