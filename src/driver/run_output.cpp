@@ -41,8 +41,11 @@ bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vect
     WriteFailure();
   }
   output_.reset();
+  std::vector<std::u16string> syncFailures;
   const bool saved = FinishOutput(settings_, format_, errorReported || result_.ErrorReported, writeSyncFiles,
-                                  lrcLines, srtLines);
+                                  lrcLines, srtLines, &syncFailures);
+  // The audio is in place; a missing LRC or SRT file still fails the run.
+  for (const std::u16string& failure : syncFailures) ReportDriverError(result_, failure);
   Discard();
   return saved;
 }

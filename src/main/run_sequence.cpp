@@ -56,6 +56,7 @@ class TRun {
     if (settings_.SubtitleMode && !ReadSubtitles()) return errors_.ExitCode();
     if (!CheckOutputFolder() || !CheckOutputPath()) return errors_.ExitCode();
     SettleSyncOutput();
+    if (!CheckSyncPaths()) return errors_.ExitCode();
     SettleProgress();
     Synthesize(driver);
     return errors_.ExitCode();
@@ -258,6 +259,20 @@ class TRun {
     SettleSyncFile(settings_.OutputFileName, settings_.SrtEnabled, settings_.SrtData.MaxLength,
                    settings_.SrtData.FileName, u".srt");
     settings_.SyncOutput = settings_.LrcEnabled || settings_.SrtEnabled;
+  }
+
+  // Checked before any request is paid for, like the output's path.
+  bool CheckSyncPath(bool enabled, const std::u16string& fileName, std::u16string_view kind) {
+    if (!enabled || settings_.SubtitleMode) return true;
+    const std::u16string folder = FolderPart(fileName);
+    if (!folder.empty() && !FolderExists(folder)) return Fail(std::u16string(kind) + u" folder not found");
+    if (IsOccupiedByNonFile(fileName)) return Fail(std::u16string(kind) + u" path is not a regular file");
+    return true;
+  }
+
+  bool CheckSyncPaths() {
+    return CheckSyncPath(settings_.LrcEnabled, settings_.LrcData.FileName, u"LRC") &&
+           CheckSyncPath(settings_.SrtEnabled, settings_.SrtData.FileName, u"SRT");
   }
 
   void SettleProgress() {

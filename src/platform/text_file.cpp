@@ -6,10 +6,11 @@
 
 #include <array>
 #include <cerrno>
-#include <fstream>
+#include <cstdio>
 
 #include "common/unicode_text.h"
 #include "platform/file_system.h"
+#include "platform/random.h"
 #include "platform/text_codec.h"
 
 namespace sonacli {
@@ -60,12 +61,47 @@ bool ReadFileBytes(std::u16string_view fileName, std::string& bytes, size_t maxB
   }
 }
 
+namespace {
+
+// Writes all bytes to the descriptor; false on any failure.
+bool WriteAll(int descriptor, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = write(descriptor, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+// A new hidden file beside the target, created with the usual permissions (0666 less the umask);
+// its name is in `name`. -1 when none can be made.
+int CreateBeside(const std::string& target, std::string& name) {
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = folder + "." + base + "." + std::to_string(RandomInt(1000000000)) + ".tmp";
+    const int descriptor = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor >= 0 || errno != EEXIST) return descriptor;
+  }
+  return -1;
+}
+
+}  // namespace
+
 bool WriteFileBytes(std::u16string_view fileName, std::string_view bytes) {
-  std::ofstream out(NativePath(fileName), std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return static_cast<bool>(out);
+  // Written under another name and renamed over the target, so that a failed write never leaves a
+  // torn file, and a FIFO at the name is replaced instead of keeping the run waiting for a reader.
+  const std::string target = NativePath(fileName);
+  std::string temporary;
+  const int descriptor = CreateBeside(target, temporary);
+  if (descriptor < 0) return false;
+  const bool written = WriteAll(descriptor, bytes);
+  const bool closed = close(descriptor) == 0;
+  if (written && closed && rename(temporary.c_str(), target.c_str()) == 0) return true;
+  unlink(temporary.c_str());
+  return false;
 }
 
 bool ReadTextLines(std::u16string_view fileName, std::vector<std::u16string>& lines) {

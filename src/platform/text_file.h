@@ -24,7 +24,8 @@ class TInputTooLarge : public std::runtime_error {
 // more than maxBytes bytes, without reading further.
 bool ReadFileBytes(std::u16string_view fileName, std::string& bytes,
                    size_t maxBytes = std::numeric_limits<size_t>::max());
-// Creates or replaces the file with the bytes; false on any failure.
+// Creates or replaces the file with the bytes, all at once: until the new file is complete the
+// old one stays as it was. False on any failure.
 bool WriteFileBytes(std::u16string_view fileName, std::string_view bytes);
 
 // Reads a text file as lines, decoded by DecodeTextFile; lines end at CR LF, CR or LF.

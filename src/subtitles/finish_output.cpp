@@ -48,11 +48,18 @@ bool WriteSyncFile(std::u16string_view fileName, const std::vector<std::u16strin
 
 bool FinishOutput(const TSettings& settings, const TOutputData& format, bool errorReported,
                   bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
-                  const std::vector<std::u16string>& srtLines) {
+                  const std::vector<std::u16string>& srtLines, std::vector<std::u16string>* syncFailures) {
   const bool saved = settings.ToStdout ? !errorReported : MoveAudioIntoPlace(format, settings.OutputFileName);
   if (!saved || !writeSyncFiles) return saved;
-  if (settings.LrcEnabled) WriteSyncFile(settings.LrcData.FileName, lrcLines, settings.LrcData.Encoding);
-  if (settings.SrtEnabled) WriteSyncFile(settings.SrtData.FileName, srtLines, settings.SrtData.Encoding);
+  const auto write = [&](const std::u16string& fileName, const std::vector<std::u16string>& lines,
+                         uint8_t encoding, std::u16string_view failure) {
+    if (!WriteSyncFile(fileName, lines, encoding) && syncFailures != nullptr)
+      syncFailures->emplace_back(failure);
+  };
+  if (settings.LrcEnabled)
+    write(settings.LrcData.FileName, lrcLines, settings.LrcData.Encoding, u"Failed to save LRC file");
+  if (settings.SrtEnabled)
+    write(settings.SrtData.FileName, srtLines, settings.SrtData.Encoding, u"Failed to save SRT file");
   return saved;
 }
 

@@ -30,10 +30,12 @@ bool WriteSyncFile(std::u16string_view fileName, const std::vector<std::u16strin
 // (format.FileName) is moved to settings.OutputFileName. Returns whether the audio counts as saved: for a
 // file, the move succeeded and the file is there; for standard output, no error was reported during
 // the run. Only then, and only with writeSyncFiles (text mode), the LRC and SRT files of the enabled
-// outputs are written; an error writing either is ignored and does not stop the other.
+// outputs are written; a failure to write one does not stop the other and adds its message to
+// syncFailures (when given).
 bool FinishOutput(const TSettings& settings, const TOutputData& format, bool errorReported,
                   bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
-                  const std::vector<std::u16string>& srtLines);
+                  const std::vector<std::u16string>& srtLines,
+                  std::vector<std::u16string>* syncFailures = nullptr);
 // The same without sync files (subtitle mode).
 bool FinishOutput(const TSettings& settings, const TOutputData& format, bool errorReported);
 

@@ -55,6 +55,31 @@ TEST_F(SonacliE2e, OutputPathThatIsNoFileIsRefusedBeforeAnyRequest) {
   EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
+TEST_F(SonacliE2e, LrcOrSrtPathThatCannotBeWrittenIsRefusedBeforeAnyRequest) {
+  fs::create_directory(dir_.Path() / "out.lrc");
+  const fs::path fifo = dir_.Path() / "fifo.srt";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::vector<std::string> Options;
+    std::string Message;
+  } cases[] = {
+      {{"-lrc"}, "LRC path is not a regular file"},
+      {{"-srt", "--srt-fname", fifo.string()}, "SRT path is not a regular file"},
+      {{"-lrc", "--lrc-fname", File("missing/out.lrc")}, "LRC folder not found"},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.Message);
+    std::vector<std::string> args = {"-k", kCloudKey, "-t", "Hello.", "-w", File("out.wav")};
+    args.insert(args.end(), row.Options.begin(), row.Options.end());
+    const TChildResult run = Run(args);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Stdout, "\n[Error] " + row.Message + "\n");
+    EXPECT_TRUE(RequestTexts().empty());
+    EXPECT_FALSE(fs::exists(File("out.wav")));
+  }
+  EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
 TEST_F(SonacliE2e, SymbolicLinkAtTheOutputPathIsReplacedNotFollowed) {
   const std::string target = Write("target.txt", "the link's target");
   fs::create_symlink(target, File("out.wav"));

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <iterator>
 
 #include "common/unicode_text.h"
 #include "settings/settings.h"
@@ -117,11 +120,28 @@ TEST_F(FinishOutputTest, StandardOutputSucceedsUnlessAnErrorWasReported) {
   EXPECT_TRUE(Exists("out.srt"));
 }
 
-TEST_F(FinishOutputTest, UnwritableLrcDoesNotStopSrt) {
+TEST_F(FinishOutputTest, UnwritableLrcIsReportedAndDoesNotStopSrt) {
   WriteFile(dir_.File("sonarel_out.wav"), "audio");
   settings_.LrcData.FileName = ToUtf16(dir_.File("no-such-folder/out.lrc"));
-  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, kSrt));
+  std::vector<std::u16string> failures;
+  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, kSrt, &failures));
+  EXPECT_EQ(failures, std::vector<std::u16string>{u"Failed to save LRC file"});
   EXPECT_TRUE(Exists("out.srt"));
+}
+
+TEST_F(FinishOutputTest, SyncFilesReplaceWhateverFileIsThereWhole) {
+  WriteFile(dir_.File("sonarel_out.wav"), "audio");
+  WriteFile(dir_.File("out.lrc"), std::string(100000, 'x'));  // longer than the new file
+  // A FIFO would keep a plain write waiting for a reader for ever.
+  ASSERT_EQ(mkfifo(dir_.File("out.srt").c_str(), 0600), 0);
+  std::vector<std::u16string> failures;
+  EXPECT_TRUE(FinishOutput(settings_, format_, false, true, kLrc, kSrt, &failures));
+  EXPECT_TRUE(failures.empty());
+  EXPECT_EQ(ReadFile(dir_.File("out.lrc")), EncodeSyncFile(kLrc, kSyncEncodingUtf8, 1251));
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir_.File("out.srt")));
+  EXPECT_EQ(ReadFile(dir_.File("out.srt")), EncodeSyncFile(kSrt, kSyncEncodingUtf16LE, 1251));
+  // Nothing is left under a temporary name.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 3);
 }
 
 TEST_F(FinishOutputTest, SubtitleModeWritesNoSyncFiles) {
