@@ -69,17 +69,23 @@ bool TRequestPipeline::SleepUnlessStopped(int32_t ms) {
 
 void TRequestPipeline::Dispatch() {
   for (size_t k = 0; k < slots_.size(); ++k) {
+    // A cached answer sends nothing, so it needs no pacing and no slot: it is read from the cache
+    // only when it is taken, so the answers held in memory still stay within the width.
+    if (service_.HasCachedAnswer(slots_[k].Job.Request)) {
+      std::lock_guard lock(mutex_);
+      if (stopping_) break;
+      slots_[k].State = TState::Cached;
+      changed_.notify_all();
+      continue;
+    }
     {
       std::unique_lock lock(mutex_);
       changed_.wait(lock, [this] { return stopping_ || busy_ < width_; });
       if (stopping_) break;
     }
-    // A cached answer sends nothing, so it needs no pacing; its slot is held only while it is
-    // decoded and not yet taken.
-    const bool cached = service_.HasCachedAnswer(slots_[k].Job.Request);
     bool waited = false;
     try {
-      waited = SleepUnlessStopped(cached ? 0 : slots_[k].StartWaitMs);
+      waited = SleepUnlessStopped(slots_[k].StartWaitMs);
     } catch (const TInterrupted&) {
       // Nothing more is started; the reader sees the interruption itself.
     }
@@ -138,6 +144,10 @@ bool TRequestPipeline::Take(size_t piece, TSynthesisRequest& request) {
   }
   ++next_;
   request = std::move(slot.Job.Request);
+  if (slot.State == TState::Cached) {
+    lock.unlock();
+    return service_.Synthesize(request);
+  }
   --busy_;
   changed_.notify_all();
   const bool ok = slot.Ok;
@@ -149,7 +159,8 @@ bool TRequestPipeline::Take(size_t piece, TSynthesisRequest& request) {
 
 bool TRequestPipeline::Arrived(size_t piece) {
   std::lock_guard lock(mutex_);
-  return next_ < slots_.size() && slots_[next_].Job.Piece == piece && slots_[next_].State == TState::Done;
+  if (next_ >= slots_.size() || slots_[next_].Job.Piece != piece) return false;
+  return slots_[next_].State == TState::Done || slots_[next_].State == TState::Cached;
 }
 
 }  // namespace sonacli

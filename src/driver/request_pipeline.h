@@ -25,7 +25,8 @@ class TRequestPipeline {
 
   // Starts sending `jobs` (in piece order) with up to `width` requests in flight or answered and not
   // yet taken. Starts are spaced by `startWaitsMs` (one per job, slept on `clock` before its start);
-  // an answer found in the service's cache takes no slot and no wait.
+  // an answer found in the service's cache takes no slot and no wait, and is read from the cache on
+  // the taker's thread when it is taken.
   TRequestPipeline(TSynthesisService& service, TTickClock& clock, int32_t width, std::vector<TJob> jobs,
                    std::vector<int32_t> startWaitsMs);
   // Abandons the requests in flight (their transfers stop at once) and waits for the threads.
@@ -41,7 +42,7 @@ class TRequestPipeline {
   bool Arrived(size_t piece);
 
  private:
-  enum class TState { Waiting, Sending, Done };
+  enum class TState { Waiting, Cached, Sending, Done };
   struct TSlot {
     TJob Job;
     int32_t StartWaitMs = 0;

@@ -29,6 +29,7 @@ class TSlowService final : public TSynthesisService {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(text)));
     inFlight_ -= counted;
+    if (!counted) cachedReadOn_ = std::this_thread::get_id();
     if (text == Throwing) throw THttpError("connection reset");
     request.AudioOut = "answer to " + text;
     return text != Failing;
@@ -39,10 +40,12 @@ class TSlowService final : public TSynthesisService {
   std::string Throwing;
   std::string Cached;
   int MostInFlight() const { return most_; }
+  std::thread::id CachedReadOn() const { return cachedReadOn_; }
 
  private:
   std::atomic<int> inFlight_{0};
   std::atomic<int> most_{0};
+  std::atomic<std::thread::id> cachedReadOn_;
 };
 
 // Waits until the request is abandoned, as a transfer that the pipeline stops.
@@ -106,6 +109,19 @@ TEST(TRequestPipeline, StartsAreSpacedByTheirWaitsExceptForCachedAnswers) {
   TSynthesisRequest request;
   for (size_t piece : {1, 3, 5}) ASSERT_TRUE(pipeline.Take(piece, request));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
+}
+
+TEST(TRequestPipeline, CachedAnswersTakeNoSlotAndAreReadWhenTaken) {
+  TSlowService service;
+  service.Cached = "1";
+  TRequestPipeline pipeline(service, SystemTickClock(), 2, Jobs({150, 1, 100}), {});
+  for (size_t piece : {1, 3, 5}) {
+    TSynthesisRequest request;
+    ASSERT_TRUE(pipeline.Take(piece, request));
+  }
+  // The request behind the cached answer was sent beside the first one, not after it was taken.
+  EXPECT_EQ(service.MostInFlight(), 2);
+  EXPECT_EQ(service.CachedReadOn(), std::this_thread::get_id());
 }
 
 TEST(TRequestPipeline, EndingItAbandonsTheRequestsInFlight) {
