@@ -152,4 +152,12 @@ bool TRequestPipeline::Arrived(size_t piece) {
   return next_ < slots_.size() && slots_[next_].Job.Piece == piece && slots_[next_].State == TState::Done;
 }
 
+bool TRequestPipeline::ArrivedBefore(size_t end) {
+  std::lock_guard lock(mutex_);
+  for (size_t k = next_; k < slots_.size() && slots_[k].Job.Piece < end; ++k) {
+    if (slots_[k].State != TState::Done) return false;
+  }
+  return true;
+}
+
 }  // namespace sonacli
