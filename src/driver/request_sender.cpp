@@ -26,8 +26,8 @@ void TRequestSender::Start() {
 }
 
 std::u16string TRequestSender::SpokenText(size_t index, const TPiece& piece) {
-  if (pipeline_ && index < spoken_.size()) return std::move(spoken_[index]);
-  return context_.Dictionaries.Apply(piece.Text);
+  if (!pipeline_) return context_.Dictionaries.Apply(piece.Text);
+  return index < spoken_.size() ? std::move(spoken_[index]) : std::u16string();
 }
 
 bool TRequestSender::Send(size_t index, TSynthesisRequest& request) {

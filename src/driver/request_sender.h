@@ -33,7 +33,8 @@ class TRequestSender {
   void Start();
   bool Pipelined() const { return pipeline_ != nullptr; }
 
-  // The piece's text after the dictionaries: the one kept by Prepare once started, else made now.
+  // The piece's text after the dictionaries: once started, the one kept by Prepare (empty for a
+  // piece that was not prepared); before, made now.
   std::u16string SpokenText(size_t index, const TPiece& piece);
   // The answer of the piece at `index`: taken from the pipeline (then `request` is replaced by the
   // planned one), or `request` sent now. As TSynthesisService::Synthesize; a pipelined answer
