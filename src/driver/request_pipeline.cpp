@@ -163,4 +163,12 @@ bool TRequestPipeline::Arrived(size_t piece) {
   return slots_[next_].State == TState::Done || slots_[next_].State == TState::Cached;
 }
 
+bool TRequestPipeline::ArrivedBefore(size_t end) {
+  std::lock_guard lock(mutex_);
+  for (size_t k = next_; k < slots_.size() && slots_[k].Job.Piece < end; ++k) {
+    if (slots_[k].State != TState::Done && slots_[k].State != TState::Cached) return false;
+  }
+  return true;
+}
+
 }  // namespace sonacli

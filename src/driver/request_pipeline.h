@@ -40,6 +40,8 @@ class TRequestPipeline {
   bool Take(size_t piece, TSynthesisRequest& request);
   // True when the next job belongs to `piece` and its answer has arrived.
   bool Arrived(size_t piece);
+  // True when every job not yet taken whose piece comes before `end` has its answer.
+  bool ArrivedBefore(size_t end);
 
  private:
   enum class TState { Waiting, Cached, Sending, Done };

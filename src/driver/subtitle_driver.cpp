@@ -44,24 +44,68 @@ TSubtitleDriver::TSubtitleDriver(TDriverContext& context, TProgressLine& progres
       progress_(progress),
       legacyKey_(IsLegacyKey(settings_.ApiKey)),
       pacer_(context.Clock, legacyKey_, settings_.RequestDelayMs),
-      output_(settings_, context.Result) {}
+      output_(settings_, context.Result),
+      sender_(context) {}
 
 void TSubtitleDriver::Run(const SubtitleList& subtitles) {
   output_.Prepare();
+  BuildPieces(subtitles);
   for (size_t j = 0; j < subtitles.size(); ++j) {
-    if (InterruptRequested()) break;
+    // Subtitles whose answers all arrived before an interruption are still voiced, in order.
+    if (InterruptRequested() && !ArrivedWhole(j)) break;
     const TStepOutcome next = GuardStep(context_.Result, [&] { return HandleSubtitle(subtitles, j); });
-    if (next == TStepOutcome::Abort) return;  // the output's owner discards it unfinished
+    if (next == TStepOutcome::Abort) {
+      sender_.Stop();
+      return;  // the output's owner discards it unfinished
+    }
     if (next == TStepOutcome::EndLoop) break;
   }
+  // Requests of later subtitles are abandoned: their answers are never appended.
+  sender_.Stop();
   FinishRun(context_, output_, InterruptRequested(), false, {}, {});
 }
 
+void TSubtitleDriver::BuildPieces(const SubtitleList& subtitles) {
+  for (const TSubtitle& subtitle : subtitles) {
+    subtitleStarts_.push_back(pieces_.size());
+    const TTextParts parts(subtitle.Text, TPartSettings::FromSettings(settings_));
+    for (size_t i = 0; i < parts.Count(); ++i) {
+      const TTextPart& part = parts.Part(i);
+      const int32_t limit = std::min(MaxRequestLength(part.Voice, legacyKey_), kSubtitlePieceLimit);
+      SplitSubtitleText(part.Text, TPiece::Of(part), limit, pieces_);
+    }
+  }
+  subtitleStarts_.push_back(pieces_.size());
+}
+
+void TSubtitleDriver::StartPipeline() {
+  // Requests do not depend on where the output stands, so all of them are known now. The waits are
+  // those one thread would sleep: one before every subtitle and one after every request.
+  for (size_t j = 0; j + 1 < subtitleStarts_.size(); ++j) {
+    sender_.PlanWait(BetweenPiecesWaitMs());
+    const size_t end = subtitleStarts_[j + 1];
+    for (size_t k = subtitleStarts_[j]; k < end; ++k) {
+      const TPiece& piece = pieces_[k];
+      if (piece.Kind != TPieceKind::Speech || piece.Text.empty() || !sender_.Prepare(k, piece)) continue;
+      sender_.PlanRequest(k, piece, AfterRequestWaitMs(k + 1 == end, legacyKey_, settings_.RequestDelayMs));
+    }
+  }
+  sender_.Start();
+}
+
+bool TSubtitleDriver::ArrivedWhole(size_t index) {
+  return sender_.ArrivedBefore(subtitleStarts_[index + 1]);
+}
+
 TStepOutcome TSubtitleDriver::HandleSubtitle(const SubtitleList& subtitles, size_t index) {
-  if (!output_.IsOpen() && !ProbeAndOpenOutput(context_, pacer_, output_)) return TStepOutcome::EndLoop;
+  if (!output_.IsOpen()) {
+    if (!ProbeAndOpenOutput(context_, pacer_, output_)) return TStepOutcome::EndLoop;
+    if (settings_.Jobs > 1) StartPipeline();
+  }
   const auto count = static_cast<int64_t>(subtitles.size());
   if (settings_.ShowProgress) progress_.Draw(static_cast<int64_t>(index), count);
-  pacer_.PauseBetweenPieces();
+  // With the pipeline the waits space the starts of the requests instead.
+  if (!sender_.Pipelined()) pacer_.PauseBetweenPieces();
   const TSubtitle& subtitle = subtitles[index];
   // One millisecond short of the start; speech that ran past it is simply followed.
   const int64_t currentMs = OutputMs();
@@ -70,7 +114,7 @@ TStepOutcome TSubtitleDriver::HandleSubtitle(const SubtitleList& subtitles, size
   }
   const int64_t speechStartMs = OutputMs();
   std::string speech;
-  const TStepOutcome voiced = VoiceSubtitle(subtitle.Text, speech);
+  const TStepOutcome voiced = VoiceSubtitle(index, speech);
   if (voiced != TStepOutcome::Continue) return voiced;
   if (settings_.SubFit) FitSpeech(subtitles, index, speechStartMs, speech);
   const bool appended =
@@ -83,34 +127,39 @@ TStepOutcome TSubtitleDriver::HandleSubtitle(const SubtitleList& subtitles, size
   return TStepOutcome::Continue;
 }
 
-TStepOutcome TSubtitleDriver::VoiceSubtitle(const std::u16string& text, std::string& speech) {
-  const TPieceList pieces = SubtitlePieces(text);
+TStepOutcome TSubtitleDriver::VoiceSubtitle(size_t index, std::string& speech) {
+  const size_t end = subtitleStarts_[index + 1];
   bool first = true;
-  for (size_t k = 0; k < pieces.size(); ++k) {
-    if (pieces[k].Text.empty()) continue;
-    // A subtitle is voiced whole or not at all: an interruption drops its rest.
-    if (InterruptRequested()) return TStepOutcome::EndLoop;
-    const bool isLast = k + 1 == pieces.size();
+  for (size_t k = subtitleStarts_[index]; k < end; ++k) {
+    if (pieces_[k].Text.empty()) continue;
+    // A subtitle is voiced whole or not at all: an interruption drops its rest, unless all of its
+    // answers arrived before it.
+    if (InterruptRequested() && !ArrivedWhole(index)) return TStepOutcome::EndLoop;
+    const bool isLast = k + 1 == end;
     const TStepOutcome outcome =
-        GuardStep(context_.Result, [&] { return AddPiece(pieces[k], isLast, speech, first); });
+        GuardStep(context_.Result, [&] { return AddPiece(k, isLast, speech, first); });
     if (outcome != TStepOutcome::Continue) return outcome;
   }
   return TStepOutcome::Continue;
 }
 
-TStepOutcome TSubtitleDriver::AddPiece(const TPiece& piece, bool isLast, std::string& speech, bool& first) {
+TStepOutcome TSubtitleDriver::AddPiece(size_t index, bool isLast, std::string& speech, bool& first) {
+  const TPiece& piece = pieces_[index];
   // Audio inserts and pauses are not voiced in subtitle mode.
   if (piece.Kind != TPieceKind::Speech) return TStepOutcome::Continue;
-  std::u16string spoken = context_.Dictionaries.Apply(piece.Text);
+  const bool pipelined = sender_.Pipelined();
+  std::u16string spoken = sender_.SpokenText(index, piece);
   // Unlike running text, a piece with nothing to say adds nothing, not even silence.
   if (spoken.empty() || IsNothingToSay(spoken)) return TStepOutcome::Continue;
-  TSynthesisRequest request = PieceRequest(piece, std::move(spoken), settings_.ApiKey);
-  if (!context_.Service.Synthesize(request)) {
+  TSynthesisRequest request;
+  if (!pipelined) request = PieceRequest(piece, std::move(spoken), settings_.ApiKey);
+  if (!sender_.Send(index, request)) {
     // The rest of the subtitle is dropped and the subtitle is not appended.
     ReportRequestFailure(context_.Result, request);
     return TStepOutcome::EndLoop;
   }
-  PauseAfterKeptRequest(pacer_, isLast);
+  // A cached answer sent nothing to wait after; with the pipeline the waits space the starts.
+  if (!pipelined && !request.FromCache) PauseAfterKeptRequest(pacer_, isLast);
   if (request.AudioOut.empty()) {
     if (AppendSilence(speech, first, output_.Format(), kPlaceholderSilenceMs)) return TStepOutcome::Continue;
     return SpeechBufferFailed();
@@ -118,17 +167,6 @@ TStepOutcome TSubtitleDriver::AddPiece(const TPiece& piece, bool isLast, std::st
   if (!AppendAudio(speech, first, request.AudioOut)) return SpeechBufferFailed();
   TrimSilence(speech, kTrailingTrimFactor, kLeadingTrimFactor);
   return TStepOutcome::Continue;
-}
-
-TPieceList TSubtitleDriver::SubtitlePieces(const std::u16string& text) const {
-  const TTextParts parts(text, TPartSettings::FromSettings(settings_));
-  TPieceList pieces;
-  for (size_t i = 0; i < parts.Count(); ++i) {
-    const TTextPart& part = parts.Part(i);
-    const int32_t limit = std::min(MaxRequestLength(part.Voice, legacyKey_), kSubtitlePieceLimit);
-    SplitSubtitleText(part.Text, TPiece::Of(part), limit, pieces);
-  }
-  return pieces;
 }
 
 void TSubtitleDriver::FitSpeech(const SubtitleList& subtitles, size_t index, int64_t speechStartMs,

@@ -5,12 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "audio/audio_output.h"
 #include "driver/driver_context.h"
 #include "driver/driver_run.h"
 #include "driver/pacing.h"
 #include "driver/progress_line.h"
+#include "driver/request_sender.h"
 #include "driver/run_output.h"
 #include "subtitles/subtitle.h"
 #include "text/piece.h"
@@ -25,7 +27,8 @@ int64_t BufferDurationMs(const std::string& buffer, const TOutputData& format);
 // start time, or right after the speech before it when that runs longer; its pieces are collected
 // in a buffer of their own, trimmed of silence and, with --sub-fit, sped up to its time. One second
 // of silence ends the output. Requests go to the context's service, waits are slept on its clock;
-// failures are reported into its result.
+// failures are reported into its result. With more than one job the requests of all subtitles
+// are sent ahead, and the output is the same as with one.
 class TSubtitleDriver {
  public:
   TSubtitleDriver(TDriverContext& context, TProgressLine& progress);
@@ -35,10 +38,15 @@ class TSubtitleDriver {
   void Run(const SubtitleList& subtitles);
 
  private:
+  // The pieces of every subtitle, in one list, as the dictionaries have not yet changed them.
+  void BuildPieces(const SubtitleList& subtitles);
+  // With more than one job: the requests of every subtitle, sent ahead.
+  void StartPipeline();
+  // Whether subtitle `index` can still be voiced whole after an interruption.
+  bool ArrivedWhole(size_t index);
   TStepOutcome HandleSubtitle(const SubtitleList& subtitles, size_t index);
-  TStepOutcome VoiceSubtitle(const std::u16string& text, std::string& speech);
-  TStepOutcome AddPiece(const TPiece& piece, bool isLast, std::string& speech, bool& first);
-  TPieceList SubtitlePieces(const std::u16string& text) const;
+  TStepOutcome VoiceSubtitle(size_t index, std::string& speech);
+  TStepOutcome AddPiece(size_t index, bool isLast, std::string& speech, bool& first);
   void FitSpeech(const SubtitleList& subtitles, size_t index, int64_t speechStartMs,
                  std::string& speech) const;
   // Silence of `ms` into the output; "Failed to save audio file" when it cannot be written.
@@ -52,6 +60,10 @@ class TSubtitleDriver {
   bool legacyKey_;
   TPacer pacer_;
   TRunOutput output_;
+  TPieceList pieces_;
+  // Subtitle j's pieces are those from subtitleStarts_[j] up to subtitleStarts_[j + 1].
+  std::vector<size_t> subtitleStarts_;
+  TRequestSender sender_;
 };
 
 // The subtitle-mode driver over the subtitles, with the progress line closed after it.

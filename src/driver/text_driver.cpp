@@ -32,7 +32,8 @@ TTextDriver::TTextDriver(TDriverContext& context, TProgressLine& progress)
       legacyKey_(IsLegacyKey(settings_.ApiKey)),
       pacer_(context.Clock, legacyKey_, settings_.RequestDelayMs),
       output_(settings_, context.Result),
-      syncSettings_(SyncSettingsFrom(settings_)) {}
+      syncSettings_(SyncSettingsFrom(settings_)),
+      sender_(context) {}
 
 void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   BuildPieces(lines);
@@ -47,11 +48,11 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   bool completed = true;
   for (size_t i = 0; i < count; ++i) {
     // Answers that arrived before an interruption are still appended, in text order.
-    if (InterruptRequested() && !(pipeline_ && pipeline_->Arrived(i))) break;
+    if (InterruptRequested() && !sender_.Arrived(i)) break;
     if (pieces_[i].Text.empty()) continue;
     const TNext next = GuardStep(context_.Result, [&] { return HandlePiece(i); });
     if (next == TNext::Abort) {
-      pipeline_.reset();
+      sender_.Stop();
       return;  // the output's owner discards it unfinished
     }
     if (next == TNext::EndLoop) {
@@ -60,7 +61,7 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
     }
   }
   // Requests of later pieces are abandoned: their answers are never appended.
-  pipeline_.reset();
+  sender_.Stop();
   const bool interrupted = InterruptRequested();
   if (settings_.ShowProgress && completed && !interrupted && output_.IsOpen()) {
     progress_.Draw(int64_t(count), int64_t(count));
@@ -88,8 +89,8 @@ TTextDriver::TNext TTextDriver::HandlePiece(size_t index) {
   if (settings_.ShowProgress) progress_.Draw(int64_t(index), int64_t(pieces_.size()));
   const TPiece& piece = pieces_[index];
   // A text piece waits only when it is sent by this thread; see HandleTextPiece.
-  if (piece.Kind == TPieceKind::Speech && !pipeline_) return HandleTextPiece(index);
-  if (!pipeline_) pacer_.PauseBetweenPieces();
+  if (piece.Kind == TPieceKind::Speech && !sender_.Pipelined()) return HandleTextPiece(index);
+  if (!sender_.Pipelined()) pacer_.PauseBetweenPieces();
   const bool sync = settings_.SyncOutput;
   if (piece.Kind == TPieceKind::Audio) {
     if (sync) ClearBlankFlags();
@@ -113,12 +114,13 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
     syncState_.BlankAfterCurrent =
         BlankAfterMarker(piece.Marker, settings_.LrcBlankLines, syncState_.BlankAfterCurrent);
   }
-  std::u16string spoken = pipeline_ ? std::move(spoken_[index]) : context_.Dictionaries.Apply(piece.Text);
+  const bool pipelined = sender_.Pipelined();
+  std::u16string spoken = sender_.SpokenText(index, piece);
   const bool speaks = !spoken.empty() && !IsNothingToSay(spoken);
   TSynthesisRequest request;
-  if (speaks && !pipeline_) request = PieceRequest(piece, spoken, settings_.ApiKey);
+  if (speaks && !pipelined) request = PieceRequest(piece, spoken, settings_.ApiKey);
   // An answer already in the cache needs no pacing: nothing is sent.
-  if (!pipeline_ && !(speaks && context_.Service.HasCachedAnswer(request))) pacer_.PauseBetweenPieces();
+  if (!pipelined && !(speaks && context_.Service.HasCachedAnswer(request))) pacer_.PauseBetweenPieces();
   if (spoken.empty()) return TNext::Continue;
   // LRC and SRT show the piece as written, not as the dictionaries changed it.
   const std::u16string& syncText = piece.Text;
@@ -127,13 +129,13 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
     SyncEntry(syncText, false);
     return TNext::Continue;
   }
-  if (!Request(index, request)) {
+  if (!sender_.Send(index, request)) {
     ReportRequestFailure(context_.Result, request);
     return TNext::EndLoop;
   }
   const bool isLast = index + 1 == pieces_.size();
   // With the pipeline the waits space the starts of the requests instead.
-  if (!pipeline_ && !request.FromCache) PauseAfterKeptRequest(pacer_, isLast);
+  if (!pipelined && !request.FromCache) PauseAfterKeptRequest(pacer_, isLast);
   const bool appended = request.AudioOut.empty() ? output_.AppendSilence(kPlaceholderSilenceMs)
                                                  : output_.AppendAudio(request.AudioOut);
   if (!appended) return TNext::EndLoop;
@@ -143,27 +145,14 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
 }
 
 void TTextDriver::StartPipeline(size_t first) {
-  std::vector<TRequestPipeline::TJob> jobs;
-  std::vector<int32_t> startWaits;
-  spoken_.assign(pieces_.size(), std::u16string());
   for (size_t i = first; i < pieces_.size(); ++i) {
     const TPiece& piece = pieces_[i];
-    if (piece.Kind != TPieceKind::Speech || piece.Text.empty()) continue;
-    spoken_[i] = context_.Dictionaries.Apply(piece.Text);
-    if (spoken_[i].empty() || IsNothingToSay(spoken_[i])) continue;
-    jobs.push_back({i, PieceRequest(piece, spoken_[i], settings_.ApiKey)});
+    if (piece.Kind != TPieceKind::Speech || piece.Text.empty() || !sender_.Prepare(i, piece)) continue;
     // The waits one thread would sleep between two requests, drawn here on the driver's thread.
-    int32_t wait = BetweenPiecesWaitMs();
-    if (jobs.size() > 1) wait += AfterRequestWaitMs(false, legacyKey_, settings_.RequestDelayMs);
-    startWaits.push_back(wait);
+    sender_.PlanWait(BetweenPiecesWaitMs());
+    sender_.PlanRequest(i, piece, AfterRequestWaitMs(false, legacyKey_, settings_.RequestDelayMs));
   }
-  pipeline_ = std::make_unique<TRequestPipeline>(context_.Service, context_.Clock, settings_.Jobs,
-                                                 std::move(jobs), std::move(startWaits));
-}
-
-bool TTextDriver::Request(size_t index, TSynthesisRequest& request) {
-  if (pipeline_) return pipeline_->Take(index, request);
-  return context_.Service.Synthesize(request);
+  sender_.Start();
 }
 
 bool TTextDriver::InsertAudioFile(const std::u16string& fileName) {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,7 +10,7 @@
 #include "driver/driver_run.h"
 #include "driver/pacing.h"
 #include "driver/progress_line.h"
-#include "driver/request_pipeline.h"
+#include "driver/request_sender.h"
 #include "driver/run_output.h"
 #include "subtitles/sync_entry.h"
 #include "text/piece_lists.h"
@@ -36,7 +35,6 @@ class TTextDriver {
   TNext HandleTextPiece(size_t index);
   // With more than one job: the requests of the pieces from `first` on, sent ahead.
   void StartPipeline(size_t first);
-  bool Request(size_t index, TSynthesisRequest& request);
   bool InsertAudioFile(const std::u16string& fileName);
   bool AppendPause(int64_t ms);
   void SyncEntry(std::u16string_view text, bool forceEntry);
@@ -54,9 +52,8 @@ class TTextDriver {
   std::vector<std::u16string> lrcLines_;
   std::vector<std::u16string> srtLines_;
   TSyncState syncState_;
-  // Only with more than one job: the pieces' texts after the dictionaries, and their requests.
-  std::vector<std::u16string> spoken_;
-  std::unique_ptr<TRequestPipeline> pipeline_;
+  // Sends the requests; with more than one job, ahead of their pieces' turn.
+  TRequestSender sender_;
 };
 
 // The text-mode driver over the lines, with the progress line closed after it.

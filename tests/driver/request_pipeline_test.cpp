@@ -124,6 +124,22 @@ TEST(TRequestPipeline, CachedAnswersTakeNoSlotAndAreReadWhenTaken) {
   EXPECT_EQ(service.CachedReadOn(), std::this_thread::get_id());
 }
 
+TEST(TRequestPipeline, ArrivedBeforeWaitsForEveryEarlierAnswer) {
+  TSlowService service;
+  TRequestPipeline pipeline(service, SystemTickClock(), 4, Jobs({0, 1000, 0}), {});
+  for (auto end = std::chrono::steady_clock::now() + 10s; !pipeline.Arrived(1);) {
+    ASSERT_LT(std::chrono::steady_clock::now(), end) << "the first answer never arrived";
+    std::this_thread::sleep_for(1ms);
+  }
+  EXPECT_TRUE(pipeline.ArrivedBefore(2));
+  EXPECT_FALSE(pipeline.ArrivedBefore(4));  // piece 3 is still being answered
+  EXPECT_FALSE(pipeline.ArrivedBefore(6));
+  TSynthesisRequest request;
+  ASSERT_TRUE(pipeline.Take(1, request));
+  ASSERT_TRUE(pipeline.Take(3, request));
+  EXPECT_TRUE(pipeline.ArrivedBefore(6));
+}
+
 TEST(TRequestPipeline, EndingItAbandonsTheRequestsInFlight) {
   THangingService service;
   const auto start = std::chrono::steady_clock::now();

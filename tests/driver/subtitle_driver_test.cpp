@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <utility>
 
 #include "audio/audio_output.h"
@@ -37,7 +38,11 @@ void RecordError(std::u16string_view message) {
 class TFakeService final : public TSynthesisService {
  public:
   bool Synthesize(TSynthesisRequest& request) override {
-    Texts.push_back(ToUtf8(request.Text));
+    {
+      // With more than one job, requests come from several threads.
+      std::lock_guard lock(mutex_);
+      Texts.push_back(ToUtf8(request.Text));
+    }
     request.AudioOut.clear();
     if (request.Text == Refused) {
       request.ErrorText = u"HTTP 403 - Forbidden";
@@ -58,6 +63,9 @@ class TFakeService final : public TSynthesisService {
   std::vector<std::string> Texts;  // the probe first
   std::u16string Refused;
   std::u16string Silent;
+
+ private:
+  std::mutex mutex_;
 };
 
 // A text whose fake speech lasts `ms` once trimmed.
@@ -162,6 +170,28 @@ TEST_F(SubtitleDriverTest, RefusalInTheThirdSubtitleKeepsTheTwoBeforeAndItsLeadi
   EXPECT_EQ(runs,
             (Runs{{0, 999}, {kSpeechLevel, 40}, {0, 1999 - 1039}, {kSpeechLevel, 40}, {0, 2999 - 2039}}));
   EXPECT_EQ(service_.Texts.size(), 4u);  // nothing after the refusal
+}
+
+TEST_F(SubtitleDriverTest, ParallelRequestsGiveTheOutputOfOneAtATime) {
+  const SubtitleList subtitles = {{1000, 1500, u"aaa"},
+                                  {2000, 2500, SpeechOf(300) + u" {{lang=en-US}}" + SpeechOf(200)},
+                                  {3000, 3500, u"ccc"},
+                                  {3600, 4500, u"..."},
+                                  {4000, 4500, SpeechOf(900)}};
+  for (const char16_t* refused : {u"", u"ccc"}) {
+    service_.Refused = refused;
+    std::vector<Runs> outputs;
+    std::vector<std::vector<std::string>> errors;
+    for (int32_t jobs : {1, 4}) {
+      settings_.Jobs = jobs;
+      outputs.push_back(Speak(subtitles));
+      errors.push_back(g_errors);
+      EXPECT_EQ(result_.ErrorReported, !service_.Refused.empty());
+    }
+    EXPECT_EQ(outputs[1], outputs[0]) << ToUtf8(refused);
+    EXPECT_EQ(errors[1], errors[0]) << ToUtf8(refused);
+    EXPECT_GT(outputs[0].size(), 3u) << ToUtf8(refused);
+  }
 }
 
 TEST_F(SubtitleDriverTest, FittingSpeedsLongSpeechUpWithinItsLimits) {

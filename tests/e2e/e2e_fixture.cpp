@@ -127,4 +127,12 @@ std::string SonacliE2e::MakeToneWav(const std::string& name, int ms, int rate) c
   return file;
 }
 
+std::string Srt(const std::vector<std::pair<std::string, std::string>>& entries) {
+  std::string file;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    file += std::to_string(i + 1) + "\r\n" + entries[i].first + "\r\n" + entries[i].second + "\r\n\r\n";
+  }
+  return file;
+}
+
 }  // namespace sonacli::testing

@@ -45,6 +45,9 @@ inline size_t SpeechFrames(size_t characters) {
   return characters * 1200 + 2400;
 }
 
+// An SRT file of the entries: (the time line "00:00:05,000 --> 00:00:07,000", the text).
+std::string Srt(const std::vector<std::pair<std::string, std::string>>& entries);
+
 class SonacliE2e : public ::testing::Test {
  protected:
   void SetUp() override;

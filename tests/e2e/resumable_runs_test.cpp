@@ -50,9 +50,10 @@ class ResumableRuns : public SonacliE2e {
     return args;
   }
 
-  // The three outputs of a run, byte for byte equal to those of another.
-  void ExpectSameOutputs(const std::string& name, const std::string& reference) const {
-    for (const char* extension : {".wav", ".lrc", ".srt"}) {
+  // The outputs of a run (by default the WAV, LRC and SRT files), byte for byte those of another.
+  void ExpectSameOutputs(const std::string& name, const std::string& reference,
+                         const std::vector<const char*>& extensions = {".wav", ".lrc", ".srt"}) const {
+    for (const char* extension : extensions) {
       const std::string bytes = ReadFile(File(name + extension));
       EXPECT_FALSE(bytes.empty()) << name << extension;
       EXPECT_TRUE(bytes == ReadFile(File(reference + extension))) << name << extension << " differs";
@@ -184,6 +185,168 @@ TEST_F(ResumableRuns, UnusableCacheFolderIsAWarningAndTheRunGoesOn) {
   EXPECT_EQ(run.Stderr, "[Warning] Cache folder cannot be used, the run goes on without it: " +
                             File("not-a-folder") + "\n");
   EXPECT_GT(fs::file_size(File("out.wav")), 44u);
+}
+
+// Ten subtitles two seconds apart: the second of two pieces (a language tag starts a part), the
+// third with a pause tag (not voiced), the fourth too long for its time, the seventh with nothing
+// to say; "Eight" is changed by a dictionary.
+const std::vector<std::string> kSubtitleTexts = {
+    "One subtitle.",
+    "Two subtitle. {{lang=en-us}}And a second part.",
+    "Three subtitle. {{pause=300}}",
+    "Four subtitle, which runs on well past the short time that it has.",
+    "Five subtitle.",
+    "Sixth subtitle.",
+    "...",
+    "Eight subtitle.",
+    "Nine subtitle.",
+    "Ten subtitle.",
+};
+
+class ResumableSubtitleRuns : public ResumableRuns {
+ protected:
+  void SetUp() override {
+    ResumableRuns::SetUp();
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (size_t i = 0; i < kSubtitleTexts.size(); ++i) {
+      const std::string second = std::to_string(2 * i + 1);
+      entries.emplace_back(
+          "00:00:" + Two(second) + ",000 --> 00:00:" + Two(std::to_string(2 * i + 2)) + ",000",
+          kSubtitleTexts[i]);
+    }
+    srt_ = Write("ten.srt", Srt(entries));
+    dic_ = Write("words.dic", "Eight=Eighth\n");
+    // The first answers come last, so that later ones wait to be appended.
+    ScriptRules({{"One subtitle", "\"delay_ms\":400"}, {"Two subtitle", "\"delay_ms\":200"}});
+  }
+
+  static std::string Two(const std::string& digits) { return digits.size() < 2 ? "0" + digits : digits; }
+
+  // sonacli voicing the ten subtitles into <name>.wav, asked for LRC and SRT files as well.
+  std::vector<std::string> SubtitleArgs(const std::string& name, const std::vector<std::string>& more) const {
+    std::vector<std::string> args = {"-k", kCloudKey, "-w", File(name + ".wav"), "-lrc", "-srt", "-d", dic_};
+    args.insert(args.end(), more.begin(), more.end());
+    args.insert(args.end(), {"-f", srt_});
+    return args;
+  }
+
+  // The requests since `from`, in the order they were sent.
+  std::vector<std::string> RequestsSince(size_t from) const {
+    const std::vector<std::string> all = RequestTexts();
+    return std::vector<std::string>(all.begin() + long(std::min(from, all.size())), all.end());
+  }
+
+  std::string srt_;
+  std::string dic_;
+};
+
+TEST_F(ResumableSubtitleRuns, ParallelRequestsGiveTheOutputOfOneAtATime) {
+  std::vector<std::string> outputs;
+  for (const std::vector<std::string>& fit :
+       {std::vector<std::string>{}, {"--sub-fit", "--sub-max", "150"}}) {
+    const std::string label = fit.empty() ? "plain" : "sub-fit";
+    std::vector<std::string> one = fit;
+    one.push_back("-dp");
+    std::vector<std::string> four = one;
+    four.insert(four.end(), {"--jobs", "4"});
+    const size_t before = RequestTexts().size();
+    const TChildResult runOne = Run(SubtitleArgs("one", one));
+    ASSERT_EQ(runOne.ExitCode, 0) << label;
+    std::vector<std::string> requestsOfOne = RequestsSince(before);
+    // The probe and ten pieces (none for the seventh subtitle), with the dictionary's word.
+    ASSERT_EQ(requestsOfOne.size(), 11u) << label << ::testing::PrintToString(requestsOfOne);
+    EXPECT_EQ(std::count(requestsOfOne.begin(), requestsOfOne.end(), "Eighth subtitle."), 1) << label;
+    const TChildResult runFour = Run(SubtitleArgs("four", four));
+    EXPECT_EQ(runFour.ExitCode, 0) << label;
+    ExpectSameOutputs("four", "one", {".wav"});
+    // The progress line counts the subtitles, as with one request at a time.
+    EXPECT_EQ(runFour.Stdout, runOne.Stdout) << label;
+    EXPECT_TRUE(runOne.Stdout.ends_with("] 100%\n")) << label;
+    // The same requests after the probe (a random number), in another order; no LRC or SRT file.
+    std::vector<std::string> requestsOfFour = RequestsSince(before + requestsOfOne.size());
+    ASSERT_EQ(requestsOfFour.size(), requestsOfOne.size()) << label;
+    std::sort(requestsOfOne.begin() + 1, requestsOfOne.end());
+    std::sort(requestsOfFour.begin() + 1, requestsOfFour.end());
+    requestsOfOne.front() = requestsOfFour.front();
+    EXPECT_EQ(requestsOfFour, requestsOfOne) << label;
+    EXPECT_FALSE(fs::exists(File("four.lrc")));
+    EXPECT_FALSE(fs::exists(File("four.srt")));
+    outputs.push_back(ReadFile(File("four.wav")));
+  }
+  // The subtitle too long for its time was sped up.
+  EXPECT_FALSE(outputs[0] == outputs[1]);
+  // The stream on standard output grows in subtitle order too.
+  const TChildResult streamed = Run({"-k", kCloudKey, "-o", "--raw", "--jobs", "8", "-f", srt_});
+  const TChildResult plain = Run({"-k", kCloudKey, "-o", "--raw", "-f", srt_});
+  EXPECT_EQ(streamed.ExitCode, 0);
+  EXPECT_GT(streamed.Stdout.size(), 20u * 48000);  // twenty seconds at 24000 Hz
+  EXPECT_TRUE(streamed.Stdout == plain.Stdout);
+}
+
+TEST_F(ResumableSubtitleRuns, FailureAtTheFifthSubtitleSavesWhatOneAtATimeSaves) {
+  ASSERT_EQ(Run(SubtitleArgs("plain", {})).ExitCode, 0);
+  const std::string plain = ParseWav(ReadFile(File("plain.wav"))).Samples;
+  ScriptRules({{"One subtitle", "\"delay_ms\":400"}, {"Five", "\"status\":403"}});
+  const size_t before = RequestTexts().size();
+  const TChildResult one = Run(SubtitleArgs("one", {}));
+  EXPECT_EQ(RequestTexts().size(), before + 7);  // the probe and the pieces up to the fifth subtitle
+  const TChildResult four = Run(SubtitleArgs("four", {"--jobs", "4"}));
+  for (const TChildResult* run : {&one, &four}) {
+    EXPECT_EQ(run->ExitCode, 1);
+    EXPECT_EQ(run->Stdout, "\n[Error] HTTP 403 - Forbidden\n");
+  }
+  ExpectSameOutputs("four", "one", {".wav"});
+  // The whole run up to the fifth subtitle: the fourth, 3.4 s of speech from 6949 ms, runs past
+  // the fifth's start.
+  const TWavFile wav = ParseWav(ReadFile(File("four.wav")));
+  EXPECT_EQ(wav.DataSize, wav.Samples.size());
+  EXPECT_GT(wav.Samples.size(), 10000u * 48);
+  EXPECT_LT(wav.Samples.size(), plain.size());
+  EXPECT_TRUE(plain.starts_with(wav.Samples));
+}
+
+TEST_F(ResumableSubtitleRuns, InterruptedRunResumesFromTheCacheWithTheSameOutput) {
+  ASSERT_EQ(Run(SubtitleArgs("plain", {})).ExitCode, 0);
+  const size_t plainRequests = RequestTexts().size();
+  const std::string cache = File("cache");
+  // The sixth subtitle is held at the service until the run is interrupted.
+  ScriptRules({{"Sixth", "\"delay_ms\":30000"}});
+  auto child = Start(SubtitleArgs("resumed", {"--jobs", "4", "--cache", cache}));
+  ASSERT_TRUE(WaitFor([&] {
+    const std::vector<std::string> texts = RequestsSince(plainRequests);
+    return std::count(texts.begin(), texts.end(), "Sixth subtitle.") == 1 && texts.size() >= 8;
+  }));
+  std::this_thread::sleep_for(300ms);  // the subtitles before it are answered meanwhile
+  kill(child->Pid(), SIGINT);
+  EXPECT_EQ(child->Wait().ExitCode, 130);
+  const size_t firstRunEnd = RequestTexts().size();
+  // What was saved is the plain run up to the sixth subtitle: the five before it, whole (the
+  // fifth, pushed later by the fourth, speaks until about 10.9 s), and nothing of the sixth, which
+  // starts at 10950 ms.
+  const std::string plain = ParseWav(ReadFile(File("plain.wav"))).Samples;
+  const TWavFile interrupted = ParseWav(ReadFile(File("resumed.wav")));
+  EXPECT_EQ(interrupted.DataSize, interrupted.Samples.size());
+  EXPECT_GT(interrupted.Samples.size(), 10500u * 48);
+  EXPECT_LT(interrupted.Samples.size(), 10950u * 48);
+  EXPECT_TRUE(plain.starts_with(interrupted.Samples));
+
+  ScriptRules({});
+  const TChildResult resumed = Run(SubtitleArgs("resumed", {"--jobs", "4", "--cache", cache}));
+  EXPECT_EQ(resumed.ExitCode, 0);
+  ExpectSameOutputs("resumed", "plain", {".wav"});
+  // Only what was missing was requested: the sixth subtitle, and what the interruption stopped.
+  const std::vector<std::string> secondRun = RequestsSince(firstRunEnd);
+  EXPECT_EQ(std::count(secondRun.begin(), secondRun.end(), "Sixth subtitle."), 1);
+  EXPECT_EQ(std::count(secondRun.begin(), secondRun.end(), "One subtitle."), 0);
+  EXPECT_EQ(std::count(secondRun.begin(), secondRun.end(), "100"), 0) << "the probe was not cached";
+  EXPECT_EQ(CacheEntries(cache), 11u);  // the probe and ten pieces
+
+  // With a full cache nothing at all is sent, and the output stays the same.
+  const size_t requests = RequestTexts().size();
+  const TChildResult full = Run(SubtitleArgs("full", {"--jobs", "4", "--cache", cache}));
+  EXPECT_EQ(full.ExitCode, 0);
+  EXPECT_EQ(RequestTexts().size(), requests);
+  ExpectSameOutputs("full", "plain", {".wav"});
 }
 
 }  // namespace

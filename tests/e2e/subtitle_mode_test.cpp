@@ -62,14 +62,6 @@ size_t LoudUntil(const std::string& samples, size_t fromMs) {
 constexpr char kFirstLine[] = "Abcdefghijklmnopqrstuvwxyzabcdefghijklm.";
 constexpr char kSecondLine[] = "Nopqrstuvwxyzabcdefghijklmnopqrstuvwxyz.";
 
-std::string Srt(const std::vector<std::pair<std::string, std::string>>& entries) {
-  std::string file;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    file += std::to_string(i + 1) + "\r\n" + entries[i].first + "\r\n" + entries[i].second + "\r\n\r\n";
-  }
-  return file;
-}
-
 TEST_F(SonacliE2e, SubtitlesAreVoicedAtTheirTimesAndASecondOfSilenceEnds) {
   const std::string srt = Write("two.srt", Srt({{"00:00:05,000 --> 00:00:07,000", kFirstLine},
                                                 {"00:00:10,000 --> 00:00:12,000", kSecondLine}}));
