@@ -27,6 +27,7 @@
 #include "audio/wave_in.h"
 #include "audio/wave_out.h"
 #include "ogg_opus/ogg_opus_encoder.h"
+#include "platform/process.h"
 #include "samplerate_resampler.h"
 
 namespace sonacli {
@@ -314,4 +315,13 @@ BENCHMARK(BM_Converter)
 }  // namespace
 }  // namespace sonacli
 
-BENCHMARK_MAIN();
+// The allocator set up as the program sets it, so that what every answer allocates costs here what
+// it costs in a run.
+int main(int argc, char** argv) {
+  sonacli::KeepAnswerBuffersInTheHeap();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
