@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include "audio/audio_source.h"
 #include "audio/convert_wav.h"
 #include "audio/wav_header.h"
-#include "audio/wave_in.h"
 #include "audio/wave_stream_adapter.h"
 
 namespace sonacli {
@@ -95,6 +95,32 @@ bool DecodeInto(const std::string& answer, std::string& out) {
   }
 }
 
+// The decoded answer, read in place as the first stage of the conversion chain: its samples go
+// straight to the resampler, without a WAV reader copying and converting them on the way. Reads
+// what the decoder wrote, as the WAV reader would.
+class DecodedWav final : public TAudioSource {
+ public:
+  explicit DecodedWav(const std::string& wav) : wav_(wav) {}
+  void Start() override { position_ = kWavHeaderSize; }
+  TAudioFormat Format() const override { return {kOpusRate, GetUint16(wav_, 22), 16}; }
+  int64_t Length() const override {
+    const size_t bytes = wav_.size() - kWavHeaderSize;
+    return static_cast<int64_t>(bytes - bytes % static_cast<size_t>(Format().BlockAlign()));
+  }
+  size_t Read(uint8_t* buffer, size_t count) override {
+    const size_t blockAlign = static_cast<size_t>(Format().BlockAlign());
+    const size_t end = kWavHeaderSize + static_cast<size_t>(Length());
+    const size_t n = std::min(count - count % blockAlign, end - position_);
+    std::memcpy(buffer, wav_.data() + position_, n);
+    position_ += n;
+    return n;
+  }
+
+ private:
+  const std::string& wav_;
+  size_t position_ = kWavHeaderSize;
+};
+
 bool Decode(const std::string& answer, std::string& out, int32_t volumeDelta) {
   return volumeDelta == 0 ? OpusToWav(answer, out) : OpusToWavWithVolume(answer, out, volumeDelta);
 }
@@ -127,9 +153,9 @@ bool DecodeOpusAnswer(const std::string& answer, std::string& out, int32_t volum
   if (sampleRate == kOpusRate && !stereo) return Decode(answer, out, volumeDelta);
   std::string decoded;
   if (!Decode(answer, decoded, volumeDelta)) return false;
-  const auto reader = TWaveIn::OpenMemory(decoded);
-  if (!reader) return false;
-  ConvertWav(*reader, out, sampleRate, stereo ? 2 : 0, 0, ChannelModeFromText(channelMode));
+  if (decoded.size() < kWavHeaderSize) return false;  // nothing decoded: no WAV to convert
+  DecodedWav reader(decoded);
+  ConvertWav(reader, out, sampleRate, stereo ? 2 : 0, 0, ChannelModeFromText(channelMode));
   return true;
 }
 

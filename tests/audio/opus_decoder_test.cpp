@@ -8,7 +8,9 @@
 #include <numbers>
 #include <random>
 
+#include "audio/convert_wav.h"
 #include "audio/wav_header.h"
+#include "audio/wave_in.h"
 #include "audio_fixtures.h"
 #include "ogg_opus/ogg_opus_encoder.h"
 
@@ -125,6 +127,39 @@ TEST(OpusDecoder, SamplesAreThoseOfLibopusfileForEveryKindOfAnswer) {
     const std::vector<int16_t> decoded = ChannelSamples(out, 1, 0);  // every sample, interleaved
     ASSERT_EQ(decoded.size(), expected.size()) << c.name;
     for (size_t i = 0; i < decoded.size(); ++i) ASSERT_EQ(decoded[i], expected[i]) << c.name << " at " << i;
+  }
+}
+
+TEST(OpusDecoder, ConversionGivesTheBytesOfTheWavReaderChain) {
+  // The decoded answer goes to the resampler in place; the bytes must be those of the chain that
+  // reads it back as a WAV first.
+  const std::string mono = EncodeOpus(MakeVoice(1, 1.3, 8000), 1);
+  const std::string stereo = EncodeOpus(MakeVoice(2, 0.7, 8000), 2);
+  struct Case {
+    const char* name;
+    std::string answer;
+  };
+  const Case answers[] = {
+      {"mono", mono},
+      {"stereo", stereo},
+      {"last page cut short", mono.substr(0, mono.size() - 7)},
+      {"no samples", EncodeOpus({}, 1)},
+  };
+  for (const Case& c : answers) {
+    for (const int32_t rate : {8000, 22050, 24000, 44100, 48000}) {
+      for (const bool toStereo : {false, true}) {
+        if (rate == 48000 && !toStereo) continue;  // the direct path converts nothing
+        std::string decoded;
+        ASSERT_TRUE(OpusToWav(c.answer, decoded)) << c.name;
+        const auto reader = TWaveIn::OpenMemory(decoded);
+        std::string expected;
+        if (reader) ConvertWav(*reader, expected, rate, toStereo ? 2 : 0, 0, TMSConverterMode::msmMonoToBoth);
+        std::string out = "stale";
+        EXPECT_EQ(DecodeOpusAnswer(c.answer, out, 0, rate, u"MonoToBoth", toStereo), reader != nullptr)
+            << c.name << " to " << rate;
+        EXPECT_TRUE(out == expected) << c.name << " to " << rate << (toStereo ? " stereo" : "");
+      }
+    }
   }
 }
 
