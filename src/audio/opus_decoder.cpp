@@ -1,14 +1,16 @@
 #include "audio/opus_decoder.h"
 
+#include <opus.h>
 #include <opusfile.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "audio/audio_source.h"
 #include "audio/convert_wav.h"
 #include "audio/wav_header.h"
-#include "audio/wave_in.h"
 #include "audio/wave_stream_adapter.h"
 
 namespace sonacli {
@@ -22,6 +24,43 @@ struct OpusFileCloser {
 };
 using OpusFilePtr = std::unique_ptr<OggOpusFile, OpusFileCloser>;
 
+struct OpusDecoderDeleter {
+  void operator()(OpusDecoder* decoder) const { opus_decoder_destroy(decoder); }
+};
+using OpusDecoderPtr = std::unique_ptr<OpusDecoder, OpusDecoderDeleter>;
+
+// libopusfile decodes every packet with a multistream decoder, which asks libopus for its decoders'
+// sizes on every packet; libopus answers that by probing the processor (cpuid), and where cpuid is
+// trapped by a hypervisor that probe costs more than the decoding itself. A single-stream answer
+// (mapping family 0: mono, or one coupled stereo stream) is decoded here instead, with one plain
+// decoder per answer that gives the same samples; libopusfile still trims, dithers and converts.
+// Null when the stream needs the multistream decoder.
+OpusDecoderPtr MakeSingleStreamDecoder(OggOpusFile* file) {
+  const OpusHead* head = op_head(file, 0);
+  if (head == nullptr || head->mapping_family != 0 || head->stream_count != 1) return nullptr;
+  int error = 0;
+  OpusDecoderPtr decoder(opus_decoder_create(kOpusRate, head->channel_count, &error));
+  if (error != OPUS_OK || !decoder) return nullptr;
+  // The header's output gain, as libopusfile sets it on its own decoder.
+  if (opus_decoder_ctl(decoder.get(), OPUS_SET_GAIN(std::clamp(head->output_gain, -32768, 32767))) != OPUS_OK)
+    return nullptr;
+  return decoder;
+}
+
+// The decode callback of libopusfile: 0 when the packet's samples are in `pcm`.
+int DecodePacket(void* context, OpusMSDecoder*, void* pcm, const ogg_packet* packet, int samples, int,
+                 int format, int link) {
+  auto* decoder = static_cast<OpusDecoder*>(context);
+  if (link != 0) return OP_DEC_USE_DEFAULT;
+  const auto* data = static_cast<const unsigned char*>(packet->packet);
+  const auto bytes = static_cast<opus_int32>(packet->bytes);
+  const int decoded = format == OP_DEC_FORMAT_FLOAT
+                          ? opus_decode_float(decoder, data, bytes, static_cast<float*>(pcm), samples, 0)
+                          : opus_decode(decoder, data, bytes, static_cast<opus_int16*>(pcm), samples, 0);
+  if (decoded < 0) return decoded;
+  return decoded == samples ? 0 : OPUS_INVALID_PACKET;
+}
+
 // Decodes into `out` (appending); the result as OpusToWav describes it.
 bool DecodeInto(const std::string& answer, std::string& out) {
   try {
@@ -32,6 +71,8 @@ bool DecodeInto(const std::string& answer, std::string& out) {
     if (error != 0 || !file) return false;
     if (op_test_open(file.get()) != 0) return true;
     if (op_link_count(file.get()) != 1) return true;
+    const OpusDecoderPtr decoder = MakeSingleStreamDecoder(file.get());
+    if (decoder) op_set_decode_callback(file.get(), DecodePacket, decoder.get());
     const int channels = op_channel_count(file.get(), 0);
     const ogg_int64_t total = op_pcm_total(file.get(), 0);
     const auto dataBytes = static_cast<uint32_t>(static_cast<uint64_t>(total < 0 ? 0 : total) * channels * 2);
@@ -53,6 +94,32 @@ bool DecodeInto(const std::string& answer, std::string& out) {
     return false;
   }
 }
+
+// The decoded answer, read in place as the first stage of the conversion chain: its samples go
+// straight to the resampler, without a WAV reader copying and converting them on the way. Reads
+// what the decoder wrote, as the WAV reader would.
+class DecodedWav final : public TAudioSource {
+ public:
+  explicit DecodedWav(const std::string& wav) : wav_(wav) {}
+  void Start() override { position_ = kWavHeaderSize; }
+  TAudioFormat Format() const override { return {kOpusRate, GetUint16(wav_, 22), 16}; }
+  int64_t Length() const override {
+    const size_t bytes = wav_.size() - kWavHeaderSize;
+    return static_cast<int64_t>(bytes - bytes % static_cast<size_t>(Format().BlockAlign()));
+  }
+  size_t Read(uint8_t* buffer, size_t count) override {
+    const size_t blockAlign = static_cast<size_t>(Format().BlockAlign());
+    const size_t end = kWavHeaderSize + static_cast<size_t>(Length());
+    const size_t n = std::min(count - count % blockAlign, end - position_);
+    std::memcpy(buffer, wav_.data() + position_, n);
+    position_ += n;
+    return n;
+  }
+
+ private:
+  const std::string& wav_;
+  size_t position_ = kWavHeaderSize;
+};
 
 bool Decode(const std::string& answer, std::string& out, int32_t volumeDelta) {
   return volumeDelta == 0 ? OpusToWav(answer, out) : OpusToWavWithVolume(answer, out, volumeDelta);
@@ -86,9 +153,9 @@ bool DecodeOpusAnswer(const std::string& answer, std::string& out, int32_t volum
   if (sampleRate == kOpusRate && !stereo) return Decode(answer, out, volumeDelta);
   std::string decoded;
   if (!Decode(answer, decoded, volumeDelta)) return false;
-  const auto reader = TWaveIn::OpenMemory(decoded);
-  if (!reader) return false;
-  ConvertWav(*reader, out, sampleRate, stereo ? 2 : 0, 0, ChannelModeFromText(channelMode));
+  if (decoded.size() < kWavHeaderSize) return false;  // nothing decoded: no WAV to convert
+  DecodedWav reader(decoded);
+  ConvertWav(reader, out, sampleRate, stereo ? 2 : 0, 0, ChannelModeFromText(channelMode));
   return true;
 }
 

@@ -97,12 +97,25 @@ void TResampler::Start() {
   inputTotal_ = 0;
   outBytes_.clear();
   outPos_ = 0;
-  if (!PassThrough()) inBuffer_.resize(kInputBufferBytes);
+  if (!PassThrough()) {
+    inCapacity_ = InputCapacity();
+    inBuffer_ = std::make_unique_for_overwrite<uint8_t[]>(inCapacity_);
+  }
+}
+
+// Every answer has a resampler of its own, and most answers are a few seconds long: a buffer just
+// large enough for the whole input holds it as the full-sized one would (same slices), without
+// allocating and touching 3 MiB per answer. It still holds the silence of one tail slice.
+size_t TResampler::InputCapacity() const {
+  const int64_t length = input_->Length();
+  if (length < 0 || static_cast<uint64_t>(length) >= kInputBufferBytes) return kInputBufferBytes;
+  const size_t tailBytes = kTailFrames * static_cast<size_t>(input_->Format().BlockAlign());
+  return std::max(static_cast<size_t>(length), tailBytes);
 }
 
 void TResampler::FillInput() {
-  while (!inputDone_ && inFill_ < inBuffer_.size()) {
-    const size_t got = input_->Read(inBuffer_.data() + inFill_, inBuffer_.size() - inFill_);
+  while (!inputDone_ && inFill_ < inCapacity_) {
+    const size_t got = input_->Read(inBuffer_.get() + inFill_, inCapacity_ - inFill_);
     if (got == 0) inputDone_ = true;
     inFill_ += got;
     inputTotal_ += static_cast<int64_t>(got);
@@ -119,8 +132,7 @@ void TResampler::ProduceSlice() {
     // The signal has ended: silence follows it for as long as output is wanted.
     frames = kTailFrames;
     inFill_ = frames * blockAlign;
-    std::fill(inBuffer_.begin(), inBuffer_.begin() + static_cast<std::ptrdiff_t>(inFill_),
-              in.BitsPerSample == 8 ? uint8_t{0x80} : uint8_t{0});
+    std::fill_n(inBuffer_.get(), inFill_, in.BitsPerSample == 8 ? uint8_t{0x80} : uint8_t{0});
   }
   const size_t samples = frames * static_cast<size_t>(in.Channels);
   inFloats_.resize(samples);
@@ -143,7 +155,7 @@ void TResampler::ProduceSlice() {
                                           outFloats_.data(), outFrames, &madeFrames);
   if (error != nullptr) throw TAudioError(error);
   const size_t usedBytes = usedFrames * blockAlign;
-  std::memmove(inBuffer_.data(), inBuffer_.data() + usedBytes, inFill_ - usedBytes);
+  std::memmove(inBuffer_.get(), inBuffer_.get() + usedBytes, inFill_ - usedBytes);
   inFill_ -= usedBytes;
   const size_t outSamples = madeFrames * static_cast<size_t>(in.Channels);
   outBytes_.resize(outSamples * sampleBytes);

@@ -40,6 +40,7 @@ class TResampler : public TAudioSource {
 
   bool PassThrough() const;
   int64_t Announced(int64_t inLength) const;
+  size_t InputCapacity() const;
   void ProduceSlice();
   void FillInput();
 
@@ -51,7 +52,10 @@ class TResampler : public TAudioSource {
   std::unique_ptr<soxr, StateDeleter> state_;
   double ratio_ = 1.0;
   int64_t delivered_ = 0;
-  std::vector<uint8_t> inBuffer_;  // the input bytes not yet converted
+  // The input bytes not yet converted: up to 3 MiB, less when the whole input is shorter. Left
+  // uninitialised: it is written before it is read.
+  std::unique_ptr<uint8_t[]> inBuffer_;
+  size_t inCapacity_ = 0;
   size_t inFill_ = 0;
   int64_t inputTotal_ = 0;
   std::vector<float> inFloats_;

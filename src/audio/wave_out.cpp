@@ -17,6 +17,8 @@ void TWaveOut::Run(TAudioSource& input) {
   const TAudioFormat format = input.Format();
   const int64_t announced = input.Length();
   const size_t headerAt = target_.size();
+  // Room for all of it at once: growing block by block would copy what is there again and again.
+  if (announced > 0) target_.reserve(headerAt + kWavHeaderSize + static_cast<size_t>(announced));
   target_ += MakeWavHeader(format.SampleRate, format.Channels, format.BitsPerSample,
                            static_cast<uint64_t>(std::max<int64_t>(announced, 0)));
   std::vector<uint8_t> block(kBlockBytes);

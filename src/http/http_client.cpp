@@ -90,6 +90,18 @@ std::string TransportCause(CURLcode code, const std::string& url, const std::str
   }
 }
 
+// What a client takes from its share: the certificates to trust for each new TLS connection.
+struct SharedTrust {
+  THttpShare* share = nullptr;
+  const std::string* caFile = nullptr;
+};
+
+CURLcode AddSharedTrust(CURL*, void* sslContext, void* user) {
+  const auto* trust = static_cast<const SharedTrust*>(user);
+  return trust->share->AddTrustedCertificates(sslContext, *trust->caFile) ? CURLE_OK
+                                                                          : CURLE_SSL_CACERT_BADFILE;
+}
+
 int CheckAbort(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   const auto* shouldAbort = static_cast<const std::function<bool()>*>(user);
   return (*shouldAbort)() ? 1 : 0;
@@ -101,6 +113,7 @@ struct THttpClient::TState {
   std::unique_ptr<CURL, CurlDeleter> handle;
   std::unique_ptr<curl_slist, SlistDeleter> headers;
   std::string caFile;
+  SharedTrust sharedTrust;
   std::string proxyHost;  // empty: no proxy set
   std::function<bool()> shouldAbort;
   std::string statusText;
@@ -108,7 +121,8 @@ struct THttpClient::TState {
   char error[CURL_ERROR_SIZE] = {};
 };
 
-THttpClient::THttpClient() : state_(std::make_unique<TState>()) {
+THttpClient::THttpClient(THttpShare* share) : state_(std::make_unique<TState>()) {
+  state_->sharedTrust = {share, &state_->caFile};
   static std::once_flag initialised;
   std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
   state_->handle.reset(curl_easy_init());
@@ -188,8 +202,22 @@ THttpAnswer THttpClient::Post(const std::string& url, const THttpPost& post) {
   return Perform(url);
 }
 
+// Reading and parsing the system's CA bundle is most of what a request costs the client; with a
+// share it is done once, and libcurl is told to read nothing itself.
+void THttpClient::UseShare() {
+  void* share = state_->sharedTrust.share->SessionShare(state_->caFile);
+  if (share == nullptr) return;
+  CURL* handle = state_->handle.get();
+  curl_easy_setopt(handle, CURLOPT_SHARE, share);
+  curl_easy_setopt(handle, CURLOPT_CAINFO, static_cast<const char*>(nullptr));
+  curl_easy_setopt(handle, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
+  curl_easy_setopt(handle, CURLOPT_SSL_CTX_FUNCTION, AddSharedTrust);
+  curl_easy_setopt(handle, CURLOPT_SSL_CTX_DATA, &state_->sharedTrust);
+}
+
 THttpAnswer THttpClient::Perform(const std::string& url) {
   CURL* handle = state_->handle.get();
+  if (state_->sharedTrust.share != nullptr) UseShare();
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
   state_->body.clear();
   state_->statusText.clear();

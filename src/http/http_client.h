@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "http/http_share.h"
+
 namespace sonacli {
 
 // A transport failure: no connection, a time-out, a TLS failure, an answer cut short. what() is
@@ -35,8 +37,10 @@ struct THttpPost {
 
 class THttpClient {
  public:
-  // Throws THttpError when libcurl cannot make a handle.
-  THttpClient();
+  // Throws THttpError when libcurl cannot make a handle. With a `share` (which must outlive the
+  // client), the client takes the trusted certificates, TLS sessions and DNS answers from it;
+  // what it trusts stays the same.
+  explicit THttpClient(THttpShare* share = nullptr);
   ~THttpClient();
   THttpClient(const THttpClient&) = delete;
   THttpClient& operator=(const THttpClient&) = delete;
@@ -59,6 +63,7 @@ class THttpClient {
 
  private:
   struct TState;
+  void UseShare();
   THttpAnswer Perform(const std::string& url);
 
   std::unique_ptr<TState> state_;

@@ -23,6 +23,7 @@ constexpr uint32_t kPersianIranLocaleId = 0x0429;
 
 int RunProgram(int argc, char** argv) {
   SeedRandom(static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+  KeepAnswerBuffersInTheHeap();
   if (SystemLocaleId() == kPersianIranLocaleId) return 0;
   TErrorReport errors;
   try {

@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <climits>
@@ -78,6 +79,14 @@ std::vector<std::u16string> DecodeArguments(int argc, char** argv) {
   std::vector<std::u16string> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(ToUtf16(argv[i]));
   return arguments;
+}
+
+void KeepAnswerBuffersInTheHeap() {
+  // Fixed values also stop glibc from adjusting them to the blocks freed so far.
+  constexpr int kMapFromBytes = 16 << 20;
+  constexpr int kTrimFromBytes = 64 << 20;
+  mallopt(M_MMAP_THRESHOLD, kMapFromBytes);
+  mallopt(M_TRIM_THRESHOLD, kTrimFromBytes);
 }
 
 }  // namespace sonacli

@@ -28,4 +28,10 @@ std::u16string EnvironmentVariable(const char* name);
 // The command-line arguments after the program name, decoded as UTF-8.
 std::vector<std::u16string> DecodeArguments(int argc, char** argv);
 
+// Sets the C allocator up for a run that makes and frees buffers of some hundred KiB to a few MiB
+// for every answer: such blocks stay in the heap for the next answer, instead of being mapped and
+// unmapped, or trimmed off the heap, each time, which costs page faults on every answer. Larger
+// blocks are still mapped, and the heap still shrinks once much more than that lies free at its top.
+void KeepAnswerBuffersInTheHeap();
+
 }  // namespace sonacli

@@ -42,9 +42,10 @@ std::string AuthorizationLine(const TSynthesisRequest& request) {
 // The exchange with the legacy or the v1 interface; nullopt on a transport failure, described in
 // `errorText`.
 std::optional<THttpAnswer> Exchange(TServiceInterface kind, const TSynthesisRequest& request,
-                                    const TProxySettings& proxy, std::u16string& errorText) {
+                                    const TProxySettings& proxy, THttpShare* share,
+                                    std::u16string& errorText) {
   try {
-    THttpClient client;
+    THttpClient client(share);
     ConfigureHttpClient(client, proxy, request.Abandoned);
     if (kind == TServiceInterface::Legacy)
       return client.Get(LegacyServiceUrl() + "/generate?" + LegacyQuery(request));
@@ -107,10 +108,10 @@ std::string AnswerKeyOf(const TSynthesisRequest& request) {
 }
 
 bool SendV3Request(TSynthesisRequest& request, std::string& answer, std::u16string& errorText,
-                   const TProxySettings& proxy) {
+                   const TProxySettings& proxy, THttpShare* share) {
   THttpAnswer reply;
   try {
-    THttpClient client;
+    THttpClient client(share);
     ConfigureHttpClient(client, proxy, request.Abandoned);
     THttpPost post{
         "application/json; charset=utf-8", CloudV3Body(request), "*/*", {AuthorizationLine(request)}};
@@ -130,7 +131,7 @@ bool SendV3Request(TSynthesisRequest& request, std::string& answer, std::u16stri
 }
 
 bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText, const TSettings& settings,
-                          const TAnswerCache* cache) {
+                          const TAnswerCache* cache, THttpShare* share) {
   errorText = kInternalError;
   request.AudioOut.clear();
   request.FromCache = false;
@@ -144,9 +145,9 @@ bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText,
   const std::string key = cache != nullptr ? AnswerKeyOf(request) : std::string();
   if (cache != nullptr && TakeCachedAnswer(*cache, key, request, settings)) return true;
   if (kind == TServiceInterface::CloudV3) {
-    if (!SendV3Request(request, ogg, errorText, settings.ProxySettings)) return false;
+    if (!SendV3Request(request, ogg, errorText, settings.ProxySettings, share)) return false;
   } else {
-    std::optional<THttpAnswer> answer = Exchange(kind, request, settings.ProxySettings, errorText);
+    std::optional<THttpAnswer> answer = Exchange(kind, request, settings.ProxySettings, share, errorText);
     if (!answer || !AcceptStatus(*answer, request, errorText)) return false;
     ogg = std::move(answer->Body);
   }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "http/http_share.h"
 #include "service/answer_cache.h"
 #include "service/synthesis_request.h"
 #include "settings/settings.h"
@@ -23,9 +24,9 @@ inline constexpr char16_t kPremiumVoiceNeedsCloudKey[] =
 // failures that raise are not caught.
 // The proxy, the output rate and stereo come from `settings`. With a `cache`, an answer found there
 // is decoded instead of sending the request (`request.FromCache`), and every answer received that
-// decodes is stored there.
+// decodes is stored there. With a `share`, the HTTP client takes what it can from there.
 bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText, const TSettings& settings,
-                          const TAnswerCache* cache = nullptr);
+                          const TAnswerCache* cache = nullptr, THttpShare* share = nullptr);
 
 // The cache key of the request as it would be sent; empty when no interface serves it.
 std::string AnswerKeyOf(const TSynthesisRequest& request);
@@ -33,6 +34,6 @@ std::string AnswerKeyOf(const TSynthesisRequest& request);
 // The cloud v3 exchange; on true `answer` holds the Ogg Opus bytes joined from every chunk (may be
 // empty). On false `errorText` says why ("No audio data", the HTTP status).
 bool SendV3Request(TSynthesisRequest& request, std::string& answer, std::u16string& errorText,
-                   const TProxySettings& proxy);
+                   const TProxySettings& proxy, THttpShare* share = nullptr);
 
 }  // namespace sonacli

@@ -19,7 +19,7 @@ int32_t Elapsed(int64_t from, int64_t to) {
 bool TYandexTTSObject::Synthesize(TSynthesisRequest& request) {
   request.Rejected = false;
   const TRetrySettings& retry = settings_.RetrySettings;
-  bool ok = SendSynthesisRequest(request, request.ErrorText, settings_, cache_);
+  bool ok = SendSynthesisRequest(request, request.ErrorText, settings_, cache_, &share_);
   if (ok || request.Rejected || !retry.Enabled) return ok;
   const int64_t windowStart = clock_.TickCountMs();
   while (!ok) {
@@ -32,7 +32,7 @@ bool TYandexTTSObject::Synthesize(TSynthesisRequest& request) {
       if (request.Abandoned != nullptr && *request.Abandoned) return false;
     } while (Elapsed(intervalStart, now) <= retry.IntervalMs);
     std::u16string laterMessage;  // only the first attempt's message is reported
-    ok = SendSynthesisRequest(request, laterMessage, settings_, cache_);
+    ok = SendSynthesisRequest(request, laterMessage, settings_, cache_, &share_);
     if (request.Rejected) return ok;
   }
   return true;

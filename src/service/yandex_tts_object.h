@@ -1,7 +1,9 @@
 // The synthesis object of a run: the request to the Yandex SpeechKit service with its retry rule.
-// It exists only for the synthesis phase and keeps no state between requests.
+// It exists only for the synthesis phase; what its requests share is only what spares each request
+// work of the HTTP client (certificates read once, TLS sessions), never anything of an answer.
 #pragma once
 
+#include "http/http_share.h"
 #include "platform/tick_clock.h"
 #include "service/answer_cache.h"
 #include "service/synthesis_service.h"
@@ -30,6 +32,7 @@ class TYandexTTSObject final : public TSynthesisService {
   const TSettings& settings_;
   TTickClock& clock_;
   const TAnswerCache* cache_;
+  THttpShare share_;  // the trusted certificates, TLS sessions and DNS answers of the run's requests
 };
 
 }  // namespace sonacli

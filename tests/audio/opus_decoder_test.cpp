@@ -1,11 +1,18 @@
 #include "audio/opus_decoder.h"
 
 #include <gtest/gtest.h>
+#include <opusfile.h>
 
 #include <cmath>
+#include <memory>
+#include <numbers>
+#include <random>
 
+#include "audio/convert_wav.h"
 #include "audio/wav_header.h"
+#include "audio/wave_in.h"
 #include "audio_fixtures.h"
+#include "ogg_opus/ogg_opus_encoder.h"
 
 namespace sonacli {
 namespace {
@@ -23,6 +30,44 @@ constexpr double kFrequency = 440;
 const std::string& SineAnswer() {
   static const std::string answer = EncodeOpus(MakeSine(48000, 1, kFrequency, kAmplitude, 1.0), 1);
   return answer;
+}
+
+// A voice-like signal: a gliding tone under a syllable-rate envelope, with noise; each channel its
+// own pitch, so that a swapped or mixed channel shows.
+std::vector<int16_t> MakeVoice(int channels, double seconds, double amplitude) {
+  std::mt19937 random(7);
+  std::normal_distribution<double> noise(0, amplitude / 20);
+  const auto frames = static_cast<size_t>(48000 * seconds);
+  std::vector<int16_t> samples;
+  for (size_t i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / 48000;
+    const double envelope = 0.5 + 0.5 * std::sin(2 * std::numbers::pi * 4 * t);
+    for (int c = 0; c < channels; ++c) {
+      const double pitch = 150 + 60 * c + 40 * std::sin(2 * std::numbers::pi * 0.7 * t);
+      const double value = amplitude * envelope * std::sin(2 * std::numbers::pi * pitch * t) + noise(random);
+      samples.push_back(static_cast<int16_t>(std::clamp(std::lround(value), -32768L, 32767L)));
+    }
+  }
+  return samples;
+}
+
+struct OpusFileCloser {
+  void operator()(OggOpusFile* file) const { op_free(file); }
+};
+
+// What libopusfile decodes by itself, with its own decoder: the samples the program has always given.
+std::vector<int16_t> OpusfileSamples(const std::string& ogg, int& channels) {
+  int error = 0;
+  std::unique_ptr<OggOpusFile, OpusFileCloser> file(
+      op_open_memory(reinterpret_cast<const unsigned char*>(ogg.data()), ogg.size(), &error));
+  if (!file) return {};
+  channels = op_channel_count(file.get(), 0);
+  std::vector<int16_t> samples;
+  std::vector<opus_int16> buffer(static_cast<size_t>(channels) * 5760);
+  for (int got; (got = op_read(file.get(), buffer.data(), static_cast<int>(buffer.size()), nullptr)) > 0;)
+    samples.insert(samples.end(), buffer.begin(),
+                   buffer.begin() + static_cast<std::ptrdiff_t>(got) * channels);
+  return samples;
 }
 
 void ExpectHeader(const std::string& wav, uint32_t rate, uint16_t channels, uint32_t dataBytes) {
@@ -43,6 +88,79 @@ TEST(OpusDecoder, DirectPathGivesEverySampleAt48000Hz) {
   const auto samples = ChannelSamples(out, 1, 0);
   EXPECT_NEAR(MeasureFrequency(samples, 48000), kFrequency, 1.0);
   EXPECT_NEAR(MeasureRms(samples), kAmplitude / std::sqrt(2.0), kAmplitude * 0.03);
+}
+
+TEST(OpusDecoder, SamplesAreThoseOfLibopusfileForEveryKindOfAnswer) {
+  struct Case {
+    const char* name;
+    int channels;
+    int bitRate;     // low rates make libopus code speech with SILK, high ones with CELT
+    int outputGain;  // 1/256 dB in the header
+    int mappingFamily;
+    double amplitude;
+  };
+  const Case cases[] = {
+      {"mono speech rate", 1, 16000, 0, 0, 8000},
+      {"mono music rate", 1, 96000, 0, 0, 8000},
+      {"stereo", 2, 64000, 0, 0, 8000},
+      {"mono, header gain up and clipping", 1, 32000, 6 * 256, 0, 30000},
+      {"stereo, header gain down", 2, 96000, -9 * 256, 0, 12000},
+      {"stereo in the multistream family", 2, 64000, 3 * 256, 1, 8000},
+      {"three channels, several streams", 3, 128000, 3 * 256, 1, 8000},
+  };
+  for (const Case& c : cases) {
+    const std::string ogg =
+        EncodeOggOpus(MakeVoice(c.channels, 1.5, c.amplitude), {.Channels = c.channels,
+                                                                .BitRate = c.bitRate,
+                                                                .Title = "",
+                                                                .OutputGain = c.outputGain,
+                                                                .MappingFamily = c.mappingFamily,
+                                                                .SerialNumber = 4242});
+    ASSERT_FALSE(ogg.empty()) << c.name;
+    int channels = 0;
+    const std::vector<int16_t> expected = OpusfileSamples(ogg, channels);
+    ASSERT_EQ(channels, c.channels) << c.name;
+    ASSERT_EQ(expected.size(), static_cast<size_t>(48000 * 1.5) * c.channels) << c.name;
+    std::string out;
+    ASSERT_TRUE(OpusToWav(ogg, out)) << c.name;
+    ExpectHeader(out, 48000, static_cast<uint16_t>(c.channels), static_cast<uint32_t>(expected.size() * 2));
+    const std::vector<int16_t> decoded = ChannelSamples(out, 1, 0);  // every sample, interleaved
+    ASSERT_EQ(decoded.size(), expected.size()) << c.name;
+    for (size_t i = 0; i < decoded.size(); ++i) ASSERT_EQ(decoded[i], expected[i]) << c.name << " at " << i;
+  }
+}
+
+TEST(OpusDecoder, ConversionGivesTheBytesOfTheWavReaderChain) {
+  // The decoded answer goes to the resampler in place; the bytes must be those of the chain that
+  // reads it back as a WAV first.
+  const std::string mono = EncodeOpus(MakeVoice(1, 1.3, 8000), 1);
+  const std::string stereo = EncodeOpus(MakeVoice(2, 0.7, 8000), 2);
+  struct Case {
+    const char* name;
+    std::string answer;
+  };
+  const Case answers[] = {
+      {"mono", mono},
+      {"stereo", stereo},
+      {"last page cut short", mono.substr(0, mono.size() - 7)},
+      {"no samples", EncodeOpus({}, 1)},
+  };
+  for (const Case& c : answers) {
+    for (const int32_t rate : {8000, 22050, 24000, 44100, 48000}) {
+      for (const bool toStereo : {false, true}) {
+        if (rate == 48000 && !toStereo) continue;  // the direct path converts nothing
+        std::string decoded;
+        ASSERT_TRUE(OpusToWav(c.answer, decoded)) << c.name;
+        const auto reader = TWaveIn::OpenMemory(decoded);
+        std::string expected;
+        if (reader) ConvertWav(*reader, expected, rate, toStereo ? 2 : 0, 0, TMSConverterMode::msmMonoToBoth);
+        std::string out = "stale";
+        EXPECT_EQ(DecodeOpusAnswer(c.answer, out, 0, rate, u"MonoToBoth", toStereo), reader != nullptr)
+            << c.name << " to " << rate;
+        EXPECT_TRUE(out == expected) << c.name << " to " << rate << (toStereo ? " stereo" : "");
+      }
+    }
+  }
 }
 
 TEST(OpusDecoder, VolumeDeltaScalesAndClamps) {

@@ -20,10 +20,13 @@ constexpr double kFullScale = 2147483647.0;
 // below the levels measured here.
 class TSamplesSource : public TAudioSource {
  public:
-  explicit TSamplesSource(std::vector<int32_t> samples) : samples_(std::move(samples)) {}
+  // Without `knownLength` the source announces no length, as a stream whose end is seen only when
+  // it comes.
+  explicit TSamplesSource(std::vector<int32_t> samples, bool knownLength = true)
+      : samples_(std::move(samples)), knownLength_(knownLength) {}
   void Start() override { pos_ = 0; }
   TAudioFormat Format() const override { return {kInRate, 1, 32}; }
-  int64_t Length() const override { return static_cast<int64_t>(samples_.size() * 4); }
+  int64_t Length() const override { return knownLength_ ? static_cast<int64_t>(samples_.size() * 4) : -1; }
   size_t Read(uint8_t* buffer, size_t count) override {
     const size_t n = std::min(count / 4, samples_.size() - pos_);
     std::memcpy(buffer, samples_.data() + pos_, n * 4);  // little-endian host
@@ -33,6 +36,7 @@ class TSamplesSource : public TAudioSource {
 
  private:
   std::vector<int32_t> samples_;
+  bool knownLength_;
   size_t pos_ = 0;
 };
 
@@ -123,6 +127,37 @@ TEST(Resampler, ClickKeepsItsTime) {
     const auto peak = std::max_element(out.begin(), out.end(),
                                        [](double a, double b) { return std::abs(a) < std::abs(b); });
     EXPECT_NEAR(static_cast<double>(peak - out.begin()), 0.25 * rate, 1) << rate;
+  }
+}
+
+// Everything the resampler delivers, read in blocks of the WAV writer's size.
+std::vector<uint8_t> ReadAll(TResampler& resampler) {
+  std::vector<uint8_t> bytes;
+  uint8_t block[16384];
+  while (size_t n = resampler.Read(block, sizeof block)) bytes.insert(bytes.end(), block, block + n);
+  return bytes;
+}
+
+TEST(Resampler, InputOfKnownLengthGivesTheSamplesOfAnUnknownOne) {
+  // Its input buffer is sized to a known input, the full 3 MiB otherwise; the slices, and so the
+  // samples, must not depend on that. Lengths: shorter than one tail slice, an answer, beyond 3 MiB.
+  for (const double seconds : {0.002, 2.0, 17.0}) {
+    const std::vector<int32_t> input = Samples(seconds, Sine(440, 0.5));
+    for (const int32_t rate : {8000, 22050, 44100}) {
+      TSamplesSource known(input);
+      TResampler sized(&known);
+      sized.SetOutSampleRate(rate);
+      sized.Start();
+      const int64_t announced = sized.Length();
+      const std::vector<uint8_t> fromKnown = ReadAll(sized);
+      TSamplesSource unknown(input, false);
+      TResampler full(&unknown);
+      full.SetOutSampleRate(rate);
+      full.Start();
+      const std::vector<uint8_t> fromUnknown = ReadAll(full);
+      EXPECT_EQ(static_cast<int64_t>(fromKnown.size()), announced) << seconds << " s to " << rate;
+      EXPECT_TRUE(fromKnown == fromUnknown) << seconds << " s to " << rate;
+    }
   }
 }
 

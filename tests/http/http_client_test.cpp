@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include "standin/standin_process.h"
 #include "testing/test_support.h"
 
@@ -118,6 +122,33 @@ TEST(HttpClient, VerifiesTheServerCertificate) {
   EXPECT_THROW(wrongName.Get("https://127.0.0.2:" + std::to_string(standin.Port()) + "/generate"),
                THttpError);
   EXPECT_TRUE(standin.Requests().empty());
+}
+
+TEST(HttpClient, ClientsOnSeveralThreadsShareOneShare) {
+  testing::ScopedTempDir dir;
+  TStandinProcess standin(dir.Path());
+  THttpShare share;
+  constexpr int kThreads = 4;
+  constexpr int kRequests = 5;
+  std::atomic<int> answered = 0;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < kRequests; ++i) {
+        THttpClient client(&share);
+        client.AddTrustedCaFile(standin.CaFile());
+        try {
+          const THttpAnswer answer = client.Post(standin.BaseUrl() + kV1Path, FormPost());
+          if (answer.Status == 200 && answer.Body.substr(0, 4) == "OggS") ++answered;
+        } catch (const THttpError& error) {
+          ADD_FAILURE() << error.what();
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(answered, kThreads * kRequests);
+  EXPECT_EQ(standin.Requests().size(), static_cast<size_t>(kThreads * kRequests));
 }
 
 TEST(HttpClient, SpeaksOnlyHttps) {

@@ -59,6 +59,50 @@ TEST_F(TSynthesizeRetry, RetriesEveryIntervalWithinTheWindowAndReportsTheFirstMe
   }
 }
 
+TEST_F(TSynthesizeRetry, EveryRequestIsVerifiedByWhatItTrustsAsIfAlone) {
+  // The requests of one object share the certificates read and the TLS sessions made; a session
+  // made under one trust must not let in a request that trusts something else, and every request
+  // fails or succeeds as one sent on its own does.
+  testing::ScopedTempDir otherFolder;
+  const TStandinProcess other(otherFolder.Path());  // its CA did not sign the service's certificate
+  const std::string unverified =
+      "HTTP 500 - Internal error (the certificate of 127.0.0.1 could not be verified)";
+  struct {
+    const char* name;
+    std::string caFile;  // empty: SONACLI_CA_BUNDLE unset
+    const char* message;
+  } const cases[] = {
+      {"trusted", standin_->CaFile(), nullptr},
+      {"another CA", other.CaFile(), unverified.c_str()},
+      {"no CA besides the system's", "", unverified.c_str()},
+      {"trusted again", standin_->CaFile(), nullptr},
+      {"unreadable CA file", (dir_.Path() / "missing.pem").string(), nullptr},
+      {"trusted once more", standin_->CaFile(), nullptr},
+  };
+  settings_.RetrySettings.Enabled = false;
+  TFakeClock clock;
+  TYandexTTSObject tts(settings_, clock);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.caFile.empty()) {
+      unsetenv("SONACLI_CA_BUNDLE");
+    } else {
+      setenv("SONACLI_CA_BUNDLE", c.caFile.c_str(), 1);
+    }
+    TSynthesisRequest shared = Request(u"Hello", u"kirill");
+    const bool ok = tts.Synthesize(shared);
+    TSynthesisRequest alone = Request(u"Hello", u"kirill");
+    std::u16string aloneMessage;
+    EXPECT_EQ(ok, SendSynthesisRequest(alone, aloneMessage, settings_));
+    EXPECT_EQ(shared.ErrorText, ok ? u"HTTP 500 - Internal error" : aloneMessage);
+    if (c.message != nullptr) {
+      EXPECT_EQ(ToUtf8(shared.ErrorText), c.message);
+    }
+    EXPECT_EQ(ok, c.caFile == standin_->CaFile());
+    EXPECT_EQ(shared.AudioOut.size(), ok ? StandinWavBytes(5) : 0u);
+  }
+}
+
 TEST_F(TSynthesizeRetry, LegacyKeyWithPremiumVoiceIsNotRetried) {
   TFakeClock clock;
   TYandexTTSObject tts(settings_, clock);

@@ -32,10 +32,11 @@ std::string EncodeOggOpus(const std::vector<int16_t>& samples, const OggOpusOpti
   if (!options.Title.empty()) ope_comments_add(comments.get(), "TITLE", options.Title.c_str());
   const OpusEncCallbacks callbacks{AppendBytes, CloseNothing};
   int error = 0;
-  std::unique_ptr<OggOpusEnc, EncoderDeleter> encoder(
-      ope_encoder_create_callbacks(&callbacks, &ogg, comments.get(), 48000, options.Channels, 0, &error));
+  std::unique_ptr<OggOpusEnc, EncoderDeleter> encoder(ope_encoder_create_callbacks(
+      &callbacks, &ogg, comments.get(), 48000, options.Channels, options.MappingFamily, &error));
   if (!encoder) return {};
   if (options.BitRate > 0) ope_encoder_ctl(encoder.get(), OPUS_SET_BITRATE(options.BitRate));
+  if (options.OutputGain != 0) ope_encoder_ctl(encoder.get(), OPE_SET_HEADER_GAIN(options.OutputGain));
   if (options.SerialNumber != 0) ope_encoder_ctl(encoder.get(), OPE_SET_SERIALNO(options.SerialNumber));
   const int frames = static_cast<int>(samples.size() / static_cast<size_t>(options.Channels));
   for (int link = 0; link < options.Links; ++link) {
