@@ -31,7 +31,8 @@ std::string JsonSpeed(std::u16string_view rate) {
   const size_t dot = std::min(text.find('.'), exponent);
   std::string integer = text.substr(0, dot);
   integer.erase(0, std::min(integer.find_first_not_of('0'), integer.size()));
-  if (integer.empty()) integer = "0";
+  // Not assigned from a literal: GCC 12 warns falsely of overlapping copies there.
+  if (integer.empty()) integer.push_back('0');
   const std::string fraction = dot < exponent ? text.substr(dot + 1, exponent - dot - 1) : "";
   return integer + (fraction.empty() ? "" : "." + fraction) + text.substr(exponent);
 }

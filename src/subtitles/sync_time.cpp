@@ -36,19 +36,32 @@ int64_t AudioDurationMs(const TAudioOutput* output, const TOutputData& format) {
   return PcmDurationMs(dataBytes, format.Channels, format.SampleRate, format.BitsPerSample);
 }
 
+// Built by appending: GCC 12 warns falsely of overlapping copies in a chain of "+" on a literal.
 std::u16string FormatLrcTime(int64_t ms) {
   ms = std::max<int64_t>(ms, 0);
   const int64_t rest = ms % 60000;
-  return u"[" + Padded(ms / 60000, 2) + u":" + Padded(rest / 1000, 2) + u"." + Padded(rest % 1000 / 10, 2) +
-         u"]";
+  std::u16string time = u"[";
+  time += Padded(ms / 60000, 2);
+  time += u':';
+  time += Padded(rest / 1000, 2);
+  time += u'.';
+  time += Padded(rest % 1000 / 10, 2);
+  time += u']';
+  return time;
 }
 
 std::u16string FormatSrtTime(int64_t ms, bool isEnd) {
   ms = std::max<int64_t>(ms, 0);
   if (isEnd && ms > 0) --ms;
   const int64_t rest = ms % 3600000;
-  return Padded(ms / 3600000, 2) + u":" + Padded(rest / 60000, 2) + u":" + Padded(rest % 60000 / 1000, 2) +
-         u"," + Padded(rest % 1000, 3);
+  std::u16string time = Padded(ms / 3600000, 2);
+  time += u':';
+  time += Padded(rest / 60000, 2);
+  time += u':';
+  time += Padded(rest % 60000 / 1000, 2);
+  time += u',';
+  time += Padded(rest % 1000, 3);
+  return time;
 }
 
 }  // namespace sonacli
