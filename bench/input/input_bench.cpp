@@ -75,8 +75,27 @@ void BM_AllSixFilters(benchmark::State& state) {
 void BM_NoFilter(benchmark::State& state) {
   RunFilters(state, TFilterFlags{});
 }
+// One line of URLs that each end in a closing bracket with no opening one before it: every URL
+// looks back along the line for its bracket, which must not cost the square of the line's length.
+void BM_UrlsBeforeClosingBracketsOnOneLine(benchmark::State& state) {
+  const size_t megabytes = static_cast<size_t>(state.range(0));
+  std::u16string line;
+  while (line.size() < megabytes * kMegabyte) line += u"http://example.com/a) ";
+  const std::vector<std::u16string> text{line};
+  for (auto _ : state) {
+    std::vector<std::u16string> lines = FilterInputText(text, TFilterFlags{.Urls = true});
+    benchmark::DoNotOptimize(lines.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * megabytes * kMegabyte));
+}
 BENCHMARK(BM_AllSixFilters)->Arg(1)->Arg(4)->Arg(16)->ArgName("MB")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NoFilter)->Arg(1)->Arg(4)->Arg(16)->ArgName("MB")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UrlsBeforeClosingBracketsOnOneLine)
+    ->Arg(1)
+    ->Arg(4)
+    ->Arg(16)
+    ->ArgName("MB")
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace sonacli

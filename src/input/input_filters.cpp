@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <span>
 
 #include "common/unicode_text.h"
 #include "platform/huge_pages.h"
@@ -92,14 +91,33 @@ bool EndsUrl(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\u00A0' || c == u'\r' || c == u'\n' || c == u'"';
 }
 
-// True when, walking back from index towards the start of its line, open comes before close.
-bool OpenedOnLine(const TFilterPass& text, size_t index, char16_t open, char16_t close) {
+// Where the last walk back towards the start of a line stopped, so that the next walk, from a later
+// index, reads only the text between them: without it a long line with many URLs before closing
+// brackets costs the square of its length. `From` is the index the walk started at; `Stop` the
+// index of the line break or bracket it stopped at, or kNone at the start of the text.
+struct TLineWalk {
+  size_t From = kNone;
+  size_t Stop = kNone;
+};
+
+// True when, walking back from index towards the start of its line, open comes before close. The
+// walk reuses `last` when nothing at or before its start has been removed since.
+bool OpenedOnLine(const TFilterPass& text, size_t index, char16_t open, char16_t close, TLineWalk& last) {
+  const size_t known = last.From != kNone && last.From <= index ? last.From : kNone;
+  size_t stop = kNone;
   for (size_t i = index + 1; i-- > 0;) {
-    char16_t c = text.At(i);
-    if (c == u'\r' || c == u'\n' || c == close) return false;
-    if (c == open) return true;
+    if (i == known) {
+      stop = last.Stop;
+      break;
+    }
+    const char16_t c = text.At(i);
+    if (c == u'\r' || c == u'\n' || c == close || c == open) {
+      stop = i;
+      break;
+    }
   }
-  return false;
+  last = {index, stop};
+  return stop != kNone && text.At(stop) == open;
 }
 
 struct BracketPair {
@@ -110,7 +128,7 @@ struct BracketPair {
 constexpr std::array<BracketPair, 4> kBrackets = {{{u'(', u')'}, {u'[', u']'}, {u'{', u'}'}, {u'<', u'>'}}};
 
 // Shrinks or widens the URL at start..end to the brackets around it.
-void FitUrlToBrackets(const TFilterPass& text, size_t& start, size_t& end) {
+void FitUrlToBrackets(const TFilterPass& text, size_t& start, size_t& end, std::array<TLineWalk, 3>& walks) {
   if (start == 0) return;
   for (const BracketPair& pair : kBrackets) {
     if (text.At(start - 1) == pair.open && text.At(end) == pair.close) {
@@ -119,9 +137,9 @@ void FitUrlToBrackets(const TFilterPass& text, size_t& start, size_t& end) {
     }
   }
   // A URL inside a longer bracketed text keeps the closing bracket; angle brackets are not tested.
-  for (const BracketPair& pair : std::span(kBrackets).first(3)) {
-    if (text.At(end) == pair.close) {
-      if (OpenedOnLine(text, start - 1, pair.open, pair.close)) --end;
+  for (size_t k = 0; k < walks.size(); ++k) {
+    if (text.At(end) == kBrackets[k].close) {
+      if (OpenedOnLine(text, start - 1, kBrackets[k].open, kBrackets[k].close, walks[k])) --end;
       return;
     }
   }
@@ -170,14 +188,19 @@ void RemoveBracketed(std::u16string& source, char16_t open, char16_t close) {
 
 void RemoveUrls(std::u16string& source, std::u16string_view prefix) {
   RunPass(source, [&](TFilterPass& text) {
+    std::array<TLineWalk, 3> walks;
     size_t start = text.Find(prefix, 0);
     while (start != kNone) {
       size_t end = start;
       while (end + 1 < text.Size() && !EndsUrl(text.At(end + 1))) ++end;
       if (text.At(end) == u'.' || text.At(end) == u',' || text.At(end) == u';') --end;
-      FitUrlToBrackets(text, start, end);
+      FitUrlToBrackets(text, start, end, walks);
       end = TakeLineEnd(text, start, end);
       text.Erase(start, end - start + 1);
+      // A walk that read what was just removed must not be reused.
+      for (TLineWalk& walk : walks) {
+        if (walk.From != kNone && walk.From >= start) walk = {};
+      }
       start = text.Find(prefix, start);
     }
   });
