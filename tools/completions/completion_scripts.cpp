@@ -321,7 +321,12 @@ std::string ZshScript(const std::vector<TCompletedOption>& options) {
       "\n"
       "_arguments \\\n";
   for (const TCompletedOption& option : options) {
-    std::string spec = "*" + escaped(option.Name) + "[" + escaped(option.Description) + "]";
+    // Appended piece by piece: GCC 12 warns falsely of overlapping copies in "literal" + string.
+    std::string spec = "*";
+    spec += escaped(option.Name);
+    spec += "[";
+    spec += escaped(option.Description);
+    spec += "]";
     if (option.TakesArgument) {
       spec += ":" + escaped(option.ValueName) + ":";
       if (option.TakesFile && option.Extensions.empty()) {
