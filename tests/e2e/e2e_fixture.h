@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -34,6 +36,10 @@ struct TWavFile {
   std::string Samples;
 };
 TWavFile ParseWav(const std::string& bytes);
+
+// Polls until the condition holds or the limit has passed; false when it never held.
+bool WaitFor(const std::function<bool()>& condition,
+             std::chrono::milliseconds limit = std::chrono::seconds(20));
 
 // Whether two runs gave the same 16-bit audio: the same length and no sample more than one step
 // apart (the Opus decoder dithers its output, so repeated decodes differ in the lowest bit).

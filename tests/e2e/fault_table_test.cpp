@@ -54,14 +54,6 @@ struct TFaultRow {
   size_t keptBytes;  // sample bytes of the audio kept
 };
 
-bool WaitFor(const std::function<bool()>& condition) {
-  for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(20ms);
-  }
-  return false;
-}
-
 class FaultTable : public SonacliE2e {
  protected:
   std::vector<std::string> Arguments(TOutput output, const std::string& file = "out.wav",
@@ -243,7 +235,7 @@ TEST_F(FaultTable, SignalsDuringARequestAndDuringAWait) {
     const size_t before = RequestTexts().size();
     auto child = Start(Arguments(TOutput::File));
     // The probe, the first piece and the second, which is now held or waits for its retry.
-    ASSERT_TRUE(WaitFor([&] { return RequestTexts().size() >= before + 3; }));
+    ASSERT_TRUE(WaitFor([&] { return RequestTexts().size() >= before + 3; }, 10s));
     std::this_thread::sleep_for(100ms);
     const auto signalled = std::chrono::steady_clock::now();
     kill(child->Pid(), row.signal);

@@ -30,15 +30,6 @@ std::vector<std::string> TenPieces() {
   return args;
 }
 
-template <typename Condition>
-bool WaitFor(Condition condition) {
-  for (auto end = std::chrono::steady_clock::now() + 20s; std::chrono::steady_clock::now() < end;) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(20ms);
-  }
-  return false;
-}
-
 class ResumableRuns : public SonacliE2e {
  protected:
   // sonacli writing <name>.wav, <name>.lrc and <name>.srt from the ten pieces, with more options.

@@ -13,16 +13,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Polls until the condition holds or 20 s have passed.
-template <typename Condition>
-bool WaitFor(Condition condition) {
-  for (auto end = std::chrono::steady_clock::now() + 20s; std::chrono::steady_clock::now() < end;) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(20ms);
-  }
-  return false;
-}
-
 TEST_F(SonacliE2e, ProgressLineIsRedrawnInPlace) {
   const TChildResult run =
       Run({"-k", kCloudKey, "-w", File("out.wav"), "-dp", "-t", "One.", "-t", "Two.", "-t", "Three."});

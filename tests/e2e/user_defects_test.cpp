@@ -17,16 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Polls until the condition holds or 20 s have passed.
-template <typename Condition>
-bool WaitFor(Condition condition) {
-  for (auto end = std::chrono::steady_clock::now() + 20s; std::chrono::steady_clock::now() < end;) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(20ms);
-  }
-  return false;
-}
-
 // The names in a folder, hidden ones included.
 std::vector<std::string> Entries(const fs::path& folder) {
   std::vector<std::string> names;

@@ -11,11 +11,7 @@ namespace {
 
 using testing::Lines;
 
-struct Case {
-  const char* what;
-  std::u16string_view file;
-  SubtitleList expected;
-};
+using Case = testing::ReaderCase;
 
 TEST(LrcReader, ReadsTimedLines) {
   const Case cases[] = {

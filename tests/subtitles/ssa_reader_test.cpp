@@ -9,11 +9,7 @@ namespace {
 
 using testing::Lines;
 
-struct Case {
-  const char* what;
-  std::u16string_view file;
-  SubtitleList expected;
-};
+using Case = testing::ReaderCase;
 
 constexpr std::u16string_view kHeader =
     u"[Script Info]\nTitle: x\n\n[V4+ Styles]\nFormat: Name, Fontname\nStyle: Default,Arial\n\n[Events]\n"

@@ -22,5 +22,12 @@ inline std::vector<std::u16string> Lines(std::u16string_view text) {
   return SplitIntoLines(text);
 }
 
+// One row of a reader's table: a file's text and the entries it must give.
+struct ReaderCase {
+  const char* what;
+  std::u16string_view file;
+  SubtitleList expected;
+};
+
 }  // namespace testing
 }  // namespace sonacli

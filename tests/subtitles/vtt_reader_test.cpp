@@ -9,11 +9,7 @@ namespace {
 
 using testing::Lines;
 
-struct Case {
-  const char* what;
-  std::u16string_view file;
-  SubtitleList expected;
-};
+using Case = testing::ReaderCase;
 
 TEST(VttReader, ReadsCues) {
   const Case cases[] = {
