@@ -54,7 +54,8 @@ class TRun {
     if (!AcquireInput() || !PrepareText()) return errors_.ExitCode();
     dictionaries_.Load(settings_.DictionaryFiles);
     if (settings_.SubtitleMode && !ReadSubtitles()) return errors_.ExitCode();
-    if (!CheckOutputFolder() || !CheckOutputPath()) return errors_.ExitCode();
+    if (!settings_.ToStdout && !CheckTargetPath(settings_.OutputFileName, u"Output"))
+      return errors_.ExitCode();
     SettleSyncOutput();
     if (!CheckSyncPaths()) return errors_.ExitCode();
     SettleProgress();
@@ -229,17 +230,14 @@ class TRun {
     return true;
   }
 
-  bool CheckOutputFolder() {
-    if (settings_.ToStdout) return true;
-    std::u16string folder = FolderPart(settings_.OutputFileName);
-    return folder.empty() || FolderExists(folder) || Fail(u"Output folder not found");
-  }
-
-  // The output replaces a file (or a symbolic link) at its path when it is complete; a folder, a
-  // FIFO or a device there is never replaced.
-  bool CheckOutputPath() {
-    if (settings_.ToStdout || !IsOccupiedByNonFile(settings_.OutputFileName)) return true;
-    return Fail(u"Output path is not a regular file");
+  // A file the run writes is put in place when it is complete, replacing a file (or a symbolic
+  // link) at its path; a folder, a FIFO or a device there is never replaced. Checked before any
+  // request is paid for. `kind` leads the messages ("Output", "LRC", "SRT").
+  bool CheckTargetPath(const std::u16string& fileName, std::u16string_view kind) {
+    const std::u16string folder = FolderPart(fileName);
+    if (!folder.empty() && !FolderExists(folder)) return Fail(std::u16string(kind) + u" folder not found");
+    if (IsOccupiedByNonFile(fileName)) return Fail(std::u16string(kind) + u" path is not a regular file");
+    return true;
   }
 
   static void SettleSyncFile(const std::u16string& outputFileName, bool& enabled, int32_t& maxLength,
@@ -261,18 +259,10 @@ class TRun {
     settings_.SyncOutput = settings_.LrcEnabled || settings_.SrtEnabled;
   }
 
-  // Checked before any request is paid for, like the output's path.
-  bool CheckSyncPath(bool enabled, const std::u16string& fileName, std::u16string_view kind) {
-    if (!enabled || settings_.SubtitleMode) return true;
-    const std::u16string folder = FolderPart(fileName);
-    if (!folder.empty() && !FolderExists(folder)) return Fail(std::u16string(kind) + u" folder not found");
-    if (IsOccupiedByNonFile(fileName)) return Fail(std::u16string(kind) + u" path is not a regular file");
-    return true;
-  }
-
   bool CheckSyncPaths() {
-    return CheckSyncPath(settings_.LrcEnabled, settings_.LrcData.FileName, u"LRC") &&
-           CheckSyncPath(settings_.SrtEnabled, settings_.SrtData.FileName, u"SRT");
+    if (settings_.SubtitleMode) return true;  // no LRC or SRT file is written there
+    return (!settings_.LrcEnabled || CheckTargetPath(settings_.LrcData.FileName, u"LRC")) &&
+           (!settings_.SrtEnabled || CheckTargetPath(settings_.SrtData.FileName, u"SRT"));
   }
 
   void SettleProgress() {
