@@ -3,7 +3,7 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "service/request_encoding.h"
+#include "common/base64.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string stream = "kept";
