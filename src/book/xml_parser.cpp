@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdarg>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <vector>
@@ -30,8 +32,9 @@ struct Parse {
   TXmlHandler& Handler;
   size_t MaxTextBytes;
   size_t TextBytes = 0;
-  std::string FirstError;  // libxml2's first error
-  std::string OwnError;    // why the parse was stopped here
+  std::string FirstError;    // libxml2's first error
+  std::string GenericError;  // what libxml2 said outside the parser (a failed conversion)
+  std::string OwnError;      // why the parse was stopped here
   std::vector<TXmlAttribute> Attributes;
   std::vector<std::string> DecodedValues;
 };
@@ -155,7 +158,7 @@ void OnError(void* context, xmlErrorPtr error) {
   if (error == nullptr || error->level < XML_ERR_ERROR || !parse.FirstError.empty()) return;
   std::string message = error->message != nullptr ? error->message : "not well-formed";
   while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ') message.pop_back();
-  parse.FirstError = "line " + std::to_string(error->line) + ": " + message;
+  parse.FirstError = "line " + std::to_string(std::max(error->line, 1)) + ": " + message;
 }
 
 // External entities and DTDs are never loaded, whatever asks for them.
@@ -186,14 +189,31 @@ xmlSAXHandler Handlers() {
   return sax;
 }
 
-void IgnoreGenericError(void* /*context*/, const char* /*message*/, ...) {}
+// Keeps the first line libxml2 writes in pieces: "encoding error : input conversion failed ...".
+void CollectGenericError(void* context, const char* format, ...) {
+  std::string& message = static_cast<Parse*>(context)->GenericError;
+  if (message.find('\n') != std::string::npos || message.size() > 1000) return;
+  char piece[1024];
+  va_list arguments;
+  va_start(arguments, format);
+  vsnprintf(piece, sizeof piece, format, arguments);
+  va_end(arguments);
+  message += piece;
+}
+
+// What the generic error says, without its kind and line end: "input conversion failed ...".
+std::string GenericMessage(std::string message) {
+  message = message.substr(0, message.find('\n'));
+  const size_t colon = message.find(" : ");
+  return colon == std::string::npos ? message : message.substr(colon + 3);
+}
 
 // Errors that libxml2 raises outside a parser context (a failed character conversion, say) go to
-// the thread's generic error function, which prints them; while a parse runs it prints nothing.
+// the thread's generic error function, which prints them; while a parse runs they are collected.
 class QuietGenericErrors {
  public:
-  QuietGenericErrors() : function_(xmlGenericError), context_(xmlGenericErrorContext) {
-    xmlSetGenericErrorFunc(nullptr, IgnoreGenericError);
+  explicit QuietGenericErrors(Parse& parse) : function_(xmlGenericError), context_(xmlGenericErrorContext) {
+    xmlSetGenericErrorFunc(&parse, CollectGenericError);
   }
   ~QuietGenericErrors() { xmlSetGenericErrorFunc(context_, function_); }
   QuietGenericErrors(const QuietGenericErrors&) = delete;
@@ -237,13 +257,13 @@ bool ParseXml(std::string_view bytes, TXmlHandler& handler, std::string& error) 
     return false;
   }
   xmlInitParser();
-  QuietGenericErrors quiet;
+  Parse parse(handler, bytes.size() * kMaxTextGrowth + kTextGrowthSlack);
+  QuietGenericErrors quiet(parse);
   const std::unique_ptr<xmlParserCtxt, FreeContext> context(xmlNewParserCtxt());
   if (context == nullptr) {
     error = "out of memory";
     return false;
   }
-  Parse parse(handler, bytes.size() * kMaxTextGrowth + kTextGrowthSlack);
   *context->sax = Handlers();
   context->_private = &parse;
   const std::unique_ptr<xmlDoc, FreeDocument> document(xmlCtxtReadMemory(
@@ -254,7 +274,9 @@ bool ParseXml(std::string_view bytes, TXmlHandler& handler, std::string& error) 
   }
   if (handler.Stopped()) return true;
   if (context->wellFormed == 0) {
-    error = parse.FirstError.empty() ? "not well-formed XML" : parse.FirstError;
+    error = parse.FirstError.empty() ? "line 1: not well-formed XML" : parse.FirstError;
+    // A failed conversion surfaces in the parser as the end of the data: say what it was.
+    if (!parse.GenericError.empty()) error = error.substr(0, error.find(": ") + 2) + GenericMessage(parse.GenericError);
     return false;
   }
   return true;
