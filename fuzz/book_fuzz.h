@@ -26,7 +26,7 @@ inline void CheckBook(bool read, const TBook& book, const std::u16string& error)
     if (i > 0 && chapter.Line <= previous) std::abort();
     previous = chapter.Line;
   }
-  if (book.Cover.Bytes.empty() != book.Cover.MediaType.empty()) std::abort();
+  if (book.Cover.Bytes.empty() && !book.Cover.MediaType.empty()) std::abort();
 }
 
 }  // namespace sonacli::fuzz

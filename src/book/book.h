@@ -24,7 +24,7 @@ struct TBookChapter {
 
 struct TBookCover {
   std::string Bytes;      // the image file as stored in the book; empty when it has no cover
-  std::string MediaType;  // as the book declares it: "image/jpeg", "image/png" ...
+  std::string MediaType;  // as the book declares it ("image/jpeg" ...); empty when it declares none
 };
 
 struct TBook {

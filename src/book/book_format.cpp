@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "book/book_text.h"
 #include "book/xml_parser.h"
 
 namespace sonacli {
@@ -28,12 +29,7 @@ bool IsZip(std::string_view bytes) {
 }
 
 bool EndsWithFb2(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string end = name.substr(name.size() - 4);
-  for (char& c : end) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return end == ".fb2";
+  return LowerAscii(name).ends_with(".fb2");
 }
 
 bool IsEpub(TZipArchive& archive) {

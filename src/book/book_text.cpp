@@ -88,6 +88,14 @@ void TBookText::DropSince(const TMark& mark) {
   space_ = mark.Space;
 }
 
+std::string LowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
 std::u16string CollapsedText(std::string_view text) {
   TBookText collapsed;
   collapsed.Add(text);

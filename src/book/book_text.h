@@ -55,6 +55,9 @@ class TBookText {
   bool space_ = false;   // a space is due before the next text
 };
 
+// The text with its ASCII letters in lower case, for the names of elements, entries and tokens.
+std::string LowerAscii(std::string_view text);
+
 // Every run of white space in the UTF-8 text as one space, none at the ends; for titles, names
 // and other short texts.
 std::u16string CollapsedText(std::string_view text);

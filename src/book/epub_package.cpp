@@ -55,7 +55,7 @@ class PackageReader : public TXmlHandler {
       package_.NcxId = AttributeValue(attributes, "toc");
     } else if (name == "reference" && AttributeValue(attributes, "type") == "toc") {
       if (std::optional<TBookLink> link = ResolveLink(packagePath_, AttributeValue(attributes, "href")))
-        package_.TocPages.push_back(link->Path);
+        package_.TocPages.insert(link->Path);
     } else if (name == "meta" && AttributeValue(attributes, "name") == "cover") {
       package_.CoverId = AttributeValue(attributes, "content");
     } else if (name == "title" || name == "creator" || name == "language" || name == "meta") {
@@ -144,11 +144,14 @@ void PackageReader::Finish() {
 
 }  // namespace
 
+void TEpubPackage::IndexManifest() {
+  ids_.clear();
+  for (size_t i = 0; i < Manifest.size(); ++i) ids_.try_emplace(Manifest[i].Id, i);
+}
+
 const TManifestItem* TEpubPackage::Item(std::string_view id) const {
-  for (const TManifestItem& item : Manifest) {
-    if (item.Id == id) return &item;
-  }
-  return nullptr;
+  const auto found = ids_.find(id);
+  return found != ids_.end() ? &Manifest[found->second] : nullptr;
 }
 
 const TManifestItem* TEpubPackage::ItemWithProperty(std::string_view property) const {
@@ -178,6 +181,7 @@ bool ReadPackage(std::string_view xml, std::string_view packagePath, TEpubPackag
   PackageReader reader(packagePath, package);
   if (!ParseXml(xml, reader, error)) return false;
   reader.Finish();
+  package.IndexManifest();
   return true;
 }
 

@@ -3,6 +3,8 @@
 // documents in reading order.
 #pragma once
 
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,17 +28,22 @@ struct TEpubPackage {
   std::vector<TSpineItem> Spine;
   std::string NcxId;                    // the spine's toc attribute (EPUB 2)
   std::string CoverId;                  // <meta name="cover" content="..."> (EPUB 2)
-  std::vector<std::string> TocPages;    // the pages the guide calls the table of contents (EPUB 2)
+  std::set<std::string> TocPages;       // the pages the guide calls the table of contents (EPUB 2)
   std::u16string Title;                 // the title refined as "main", else the first
   std::vector<std::u16string> Authors;  // creators with the role "aut" or with none
   std::u16string Language;              // the first language
 
-  // The manifest item with that id; nullptr when there is none.
+  // The (first) manifest item with that id; nullptr when there is none.
   const TManifestItem* Item(std::string_view id) const;
+  // Makes Item fast; called once the manifest is complete.
+  void IndexManifest();
   // The first item whose properties hold that token; nullptr when there is none.
   const TManifestItem* ItemWithProperty(std::string_view property) const;
   // The first item of that media type; nullptr when there is none.
   const TManifestItem* ItemOfType(std::string_view mediaType) const;
+
+ private:
+  std::map<std::string, size_t, std::less<>> ids_;
 };
 
 // The archive path of the package document: the first rootfile of the OPF media type, else the

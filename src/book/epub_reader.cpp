@@ -144,11 +144,7 @@ class EpubReader {
   }
 
   bool IsSkipped(const TManifestItem& item) const {
-    if (HasToken(item.Properties, "nav") || !IsTextDocument(item.MediaType)) return true;
-    for (const std::string& page : package_.TocPages) {
-      if (page == item.Path) return true;
-    }
-    return false;
+    return HasToken(item.Properties, "nav") || !IsTextDocument(item.MediaType) || package_.TocPages.count(item.Path) != 0;
   }
 
   // The documents to read: the linear ones in spine order, then those marked linear="no".
@@ -193,6 +189,7 @@ class EpubReader {
     return targets;
   }
 
+  // Reads the documents in turn; one the spine names twice is read once.
   bool ReadDocuments(const std::vector<const TManifestItem*>& documents, const std::vector<Target>& targets,
                      std::string& error) {
     std::map<uint64_t, std::set<std::string>> wanted;
@@ -203,6 +200,7 @@ class EpubReader {
     for (const TManifestItem* document : documents) {
       const std::optional<uint64_t> entry = archive_.Find(document->Path);
       if (!entry) return Fail(error, "the spine item " + document->Path + " is not in the book");
+      if (placed_.count(*entry) != 0) continue;
       std::string xhtml;
       if (!archive_.Read(*entry, xhtml, error)) return false;
       const auto found = wanted.find(*entry);
@@ -210,8 +208,7 @@ class EpubReader {
       const size_t start = text_.Position();
       if (!ReadXhtmlText(xhtml, found != wanted.end() ? found->second : none, text_, marks, error))
         return Fail(error, text_.Full() ? error : document->Path + ": " + error);
-      Placed& placed = placed_.try_emplace(*entry, Placed{start, {}}).first->second;
-      placed.Anchors.merge(marks.Anchors);
+      placed_[*entry] = Placed{start, std::move(marks.Anchors)};
       headings_.insert(headings_.end(), marks.Headings.begin(), marks.Headings.end());
     }
     return true;

@@ -38,14 +38,6 @@ struct Fb2Description {
   std::string Root;  // the root element's name
 };
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 // The link of an FB2 element: its href in the XLink namespace, whatever its prefix.
 std::string_view Href(std::span<const TXmlAttribute> attributes) {
   for (const TXmlAttribute& attribute : attributes) {

@@ -1,5 +1,6 @@
 #include "book/note_marks.h"
 
+#include <algorithm>
 #include <array>
 
 #include "book/book_path.h"
@@ -13,23 +14,8 @@ constexpr std::array<std::string_view, 17> kNoteTokens = {
     "noteref",     "note-ref",     "footnoteref", "footnote-ref", "footnote-link", "endnoteref",
     "endnote-ref", "doc-footnote", "doc-endnote", "doc-endnotes", "doc-noteref"};
 
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != b[i]) return false;
-  }
-  return true;
-}
-
 bool IsNoteToken(std::string_view token) {
-  for (std::string_view note : kNoteTokens) {
-    if (EqualsIgnoringCase(token, note)) return true;
-  }
-  return false;
+  return std::find(kNoteTokens.begin(), kNoteTokens.end(), LowerAscii(token)) != kNoteTokens.end();
 }
 
 std::string_view TrimMarkSpace(std::string_view text) {

@@ -26,14 +26,6 @@ bool IsOneOf(std::string_view name, const std::array<std::string_view, N>& names
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 bool IsNoteElement(std::span<const TXmlAttribute> attributes) {
   return NamesNote(AttributeValue(attributes, "type", kOpsNamespace)) ||
          NamesNote(AttributeValue(attributes, "role")) || NamesNote(AttributeValue(attributes, "class"));

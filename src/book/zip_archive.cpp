@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "book/book_text.h"
+
 namespace sonacli {
 namespace {
 
@@ -53,13 +55,18 @@ std::string TZipArchive::Name(uint64_t index) const {
   return name != nullptr ? name : "";
 }
 
-std::optional<uint64_t> TZipArchive::Find(std::string_view name) const {
+std::optional<uint64_t> TZipArchive::Find(std::string_view name) {
   if (name.empty() || name.find('\0') != std::string_view::npos) return std::nullopt;
   const std::string text(name);
-  zip_int64_t index = zip_name_locate(zip_.get(), text.c_str(), ZIP_FL_ENC_GUESS);
-  if (index < 0) index = zip_name_locate(zip_.get(), text.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_GUESS);
-  if (index < 0) return std::nullopt;
-  return static_cast<uint64_t>(index);
+  const zip_int64_t index = zip_name_locate(zip_.get(), text.c_str(), ZIP_FL_ENC_GUESS);
+  if (index >= 0) return static_cast<uint64_t>(index);
+  if (!lowerNamesMade_) {
+    for (uint64_t i = Count(); i-- > 0;) lowerNames_[LowerAscii(Name(i))] = i;
+    lowerNamesMade_ = true;
+  }
+  const auto found = lowerNames_.find(LowerAscii(text));
+  if (found == lowerNames_.end()) return std::nullopt;
+  return found->second;
 }
 
 bool TZipArchive::IsFolder(uint64_t index) const {

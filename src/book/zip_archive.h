@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,8 +27,9 @@ class TZipArchive {
   uint64_t Count() const;
   // The entry's name; empty when it has none.
   std::string Name(uint64_t index) const;
-  // The entry of that name, spelled exactly or else in other case; nullopt when there is none.
-  std::optional<uint64_t> Find(std::string_view name) const;
+  // The entry of that name, spelled exactly or else in other case (of ASCII letters); nullopt
+  // when there is none.
+  std::optional<uint64_t> Find(std::string_view name);
   // The entry is a folder (its name ends with "/").
   bool IsFolder(uint64_t index) const;
 
@@ -52,6 +54,10 @@ class TZipArchive {
   TBookLimits limits_;
   std::unique_ptr<zip_t, Discard> zip_;
   size_t unpacked_ = 0;
+  // Every entry by its name in lower case, made at the first lookup that needs it; a lookup in
+  // other case through libzip would go through all entries each time.
+  std::map<std::string, uint64_t> lowerNames_;
+  bool lowerNamesMade_ = false;
 };
 
 }  // namespace sonacli

@@ -124,6 +124,12 @@ TEST(EpubReader, ReadsTextAndChaptersInReadingOrder) {
              {"OEBPS/b.xhtml", Xhtml("<img src=\"part.png\"/><p id=\"c\">Three.</p>")}}),
        {"A very first line that runs on much longer than any title should run, so that it has to be cut.", "Three."},
        {"A very first line that runs on much longer than any title should run, so that it\u2026@0", "Part Two@1"}},
+      {"hrefs in another case than the archive's names; a document the spine names twice is read once",
+       Epub({{"OEBPS/content.opf",
+              Package(kTitle, Item("a", "Text/CHAPTER.xhtml") + Item("b", "text/chapter.XHTML"), Ref("a") + Ref("b") + Ref("a"))},
+             {"OEBPS/Text/Chapter.xhtml", Xhtml("<p>Once.</p>")}}),
+       {"Once."},
+       {}},
       {"the package document in the root folder, hrefs with \"..\" and percent-encoding",
        [] {
          std::vector<TZipEntry> entries = {
