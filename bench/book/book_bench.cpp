@@ -30,8 +30,9 @@ constexpr size_t kDocumentBytes = size_t{256} << 10;
 class Writer {
  public:
   std::string Word() {
-    static const char* const kSyllables[] = {"ka", "lo", "mer", "tin", "sa", "ve", "dor", "pu", "ри", "ста",
-                                             "ло", "мен", "ка", "ду", "вер", "ной", "the", "and", "ing", "on"};
+    static const char* const kSyllables[] = {"ka",  "lo",  "mer", "tin", "sa",  "ve", "dor",
+                                             "pu",  "ри",  "ста", "ло",  "мен", "ка", "ду",
+                                             "вер", "ной", "the", "and", "ing", "on"};
     std::string word;
     for (unsigned n = 1 + random_() % 3; n > 0; --n) word += kSyllables[random_() % 20];
     return word;
@@ -90,29 +91,36 @@ struct Epub {
 Epub MakeEpub(size_t megabytes) {
   Writer writer;
   Epub epub;
-  std::string manifest = "<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" properties=\"nav\"/>";
+  std::string manifest =
+      "<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" properties=\"nav\"/>";
   std::string spine;
   std::string nav;
-  std::vector<TZipEntry> entries = {{"mimetype", "application/epub+zip", true},
-                                    {"META-INF/container.xml",
-                                     "<container xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\"><rootfiles>"
-                                     "<rootfile full-path=\"OEBPS/content.opf\" media-type=\"application/oebps-package+xml\"/>"
-                                     "</rootfiles></container>"}};
+  std::vector<TZipEntry> entries = {
+      {"mimetype", "application/epub+zip", true},
+      {"META-INF/container.xml",
+       "<container xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\"><rootfiles>"
+       "<rootfile full-path=\"OEBPS/content.opf\" media-type=\"application/oebps-package+xml\"/>"
+       "</rootfiles></container>"}};
   for (int i = 0; epub.Documents.size() * kDocumentBytes < megabytes * kMegabyte; ++i) {
     const std::string name = "c" + std::to_string(i) + ".xhtml";
     epub.Documents.push_back(Xhtml(writer, i));
     entries.emplace_back("OEBPS/" + name, epub.Documents.back());
-    manifest += "<item id=\"c" + std::to_string(i) + "\" href=\"" + name + "\" media-type=\"application/xhtml+xml\"/>";
+    manifest += "<item id=\"c" + std::to_string(i) + "\" href=\"" + name +
+                "\" media-type=\"application/xhtml+xml\"/>";
     spine += "<itemref idref=\"c" + std::to_string(i) + "\"/>";
-    nav += "<li><a href=\"" + name + "#c" + std::to_string(i) + "\">Chapter " + std::to_string(i) + "</a></li>";
+    nav +=
+        "<li><a href=\"" + name + "#c" + std::to_string(i) + "\">Chapter " + std::to_string(i) + "</a></li>";
   }
-  entries.emplace_back("OEBPS/content.opf",
-                       "<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\"><metadata "
-                       "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title>Large</dc:title></metadata><manifest>" +
-                           manifest + "</manifest><spine>" + spine + "</spine></package>");
-  entries.emplace_back("OEBPS/nav.xhtml",
-                       "<html xmlns=\"http://www.w3.org/1999/xhtml\" xmlns:epub=\"http://www.idpf.org/2007/ops\"><body>"
-                       "<nav epub:type=\"toc\"><ol>" + nav + "</ol></nav></body></html>");
+  entries.emplace_back(
+      "OEBPS/content.opf",
+      "<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\"><metadata "
+      "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title>Large</dc:title></metadata><manifest>" +
+          manifest + "</manifest><spine>" + spine + "</spine></package>");
+  entries.emplace_back(
+      "OEBPS/nav.xhtml",
+      "<html xmlns=\"http://www.w3.org/1999/xhtml\" xmlns:epub=\"http://www.idpf.org/2007/ops\"><body>"
+      "<nav epub:type=\"toc\"><ol>" +
+          nav + "</ol></nav></body></html>");
   epub.Bytes = MakeZip(entries);
   return epub;
 }
@@ -120,7 +128,8 @@ Epub MakeEpub(size_t megabytes) {
 std::string MakeFb2(size_t megabytes) {
   Writer writer;
   std::string fb2 =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\" "
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FictionBook "
+      "xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\" "
       "xmlns:l=\"http://www.w3.org/1999/xlink\"><description><title-info><book-title>Large</book-title>"
       "<lang>ru</lang></title-info></description>\n<body>\n";
   for (int section = 1; fb2.size() < megabytes * kMegabyte; ++section) {
@@ -129,11 +138,13 @@ std::string MakeFb2(size_t megabytes) {
       fb2 += "<p>" + writer.Paragraph();
       if (writer.Chance(10)) fb2 += "<a l:href=\"#n1\" type=\"note\">[1]</a>";
       fb2 += "</p>\n";
-      if (writer.Chance(3)) fb2 += "<poem><stanza><v>" + writer.Word() + "</v><v>" + writer.Word() + "</v></stanza></poem>\n";
+      if (writer.Chance(3))
+        fb2 += "<poem><stanza><v>" + writer.Word() + "</v><v>" + writer.Word() + "</v></stanza></poem>\n";
     }
     fb2 += "</section>\n";
   }
-  return fb2 + "</body>\n<body name=\"notes\"><section id=\"n1\"><p>Note.</p></section></body>\n</FictionBook>\n";
+  return fb2 +
+         "</body>\n<body name=\"notes\"><section id=\"n1\"><p>Note.</p></section></body>\n</FictionBook>\n";
 }
 
 const Epub& CachedEpub(size_t megabytes) {
@@ -151,7 +162,8 @@ const std::string& CachedFb2(size_t megabytes) {
 }
 
 void ParseWithLibxml2(const std::string& document) {
-  xmlDocPtr tree = xmlReadMemory(document.data(), static_cast<int>(document.size()), nullptr, nullptr, XML_PARSE_NONET);
+  xmlDocPtr tree =
+      xmlReadMemory(document.data(), static_cast<int>(document.size()), nullptr, nullptr, XML_PARSE_NONET);
   if (tree == nullptr) std::abort();
   xmlFreeDoc(tree);
 }
@@ -225,8 +237,18 @@ void BM_Libxml2AloneOnFb2(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ReadEpub)->Arg(10)->Arg(100)->ArgName("MB")->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BM_Libxml2AloneOnXhtml)->Arg(10)->Arg(100)->ArgName("MB")->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BM_UnzipAndLibxml2OnXhtml)->Arg(10)->Arg(100)->ArgName("MB")->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_Libxml2AloneOnXhtml)
+    ->Arg(10)
+    ->Arg(100)
+    ->ArgName("MB")
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2);
+BENCHMARK(BM_UnzipAndLibxml2OnXhtml)
+    ->Arg(10)
+    ->Arg(100)
+    ->ArgName("MB")
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2);
 BENCHMARK(BM_ReadFb2)->Arg(10)->Arg(100)->ArgName("MB")->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_Libxml2AloneOnFb2)->Arg(10)->Arg(100)->ArgName("MB")->Unit(benchmark::kMillisecond)->MinTime(2);
 

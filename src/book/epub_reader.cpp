@@ -144,7 +144,8 @@ class EpubReader {
   }
 
   bool IsSkipped(const TManifestItem& item) const {
-    return HasToken(item.Properties, "nav") || !IsTextDocument(item.MediaType) || package_.TocPages.count(item.Path) != 0;
+    return HasToken(item.Properties, "nav") || !IsTextDocument(item.MediaType) ||
+           package_.TocPages.count(item.Path) != 0;
   }
 
   // The documents to read: the linear ones in spine order, then those marked linear="no".

@@ -10,11 +10,11 @@
 namespace sonacli {
 namespace {
 
-constexpr std::array<std::string_view, 34> kInline = {
-    "a",    "abbr",  "acronym", "b",      "bdi",    "bdo",   "big",  "cite", "code", "data", "del",  "dfn",
-    "em",   "font",  "i",       "ins",    "kbd",    "label", "mark", "nobr", "q",    "rb",   "ruby", "s",
-    "samp", "small", "span",    "strike", "strong", "sub",   "sup",  "time", "tt",   "u"};
-constexpr std::array<std::string_view, 3> kMoreInline = {"var", "wbr", "rtc"};
+constexpr std::array<std::string_view, 37> kInline = {
+    "a",   "abbr", "acronym", "b",    "bdi", "bdo",  "big",   "cite",  "code",   "data",
+    "del", "dfn",  "em",      "font", "i",   "ins",  "kbd",   "label", "mark",   "nobr",
+    "q",   "rb",   "rtc",     "ruby", "s",   "samp", "small", "span",  "strike", "strong",
+    "sub", "sup",  "time",    "tt",   "u",   "var",  "wbr"};
 
 constexpr std::array<std::string_view, 22> kSkipped = {
     "head",  "title", "script", "style",  "template", "noscript", "svg", "math",
@@ -79,6 +79,7 @@ class XhtmlReader : public TXmlHandler {
     Kind Type = Kind::Block;
     size_t Start = 0;  // a heading's first line
   };
+
   bool IsSkipped(const std::string& name, std::string_view ns,
                  std::span<const TXmlAttribute> attributes) const {
     // An EPUB switch offers alternatives; its default is the one read.
@@ -106,7 +107,7 @@ class XhtmlReader : public TXmlHandler {
       notes_.StartSuperscript();
       return {Kind::Sup};
     }
-    if (IsOneOf(name, kInline) || IsOneOf(name, kMoreInline)) return {Kind::Inline};
+    if (IsOneOf(name, kInline)) return {Kind::Inline};
     text_.EndLine();
     if (name == "h1" || name == "h2") return {Kind::Heading, text_.Position()};
     if (name == "pre") {

@@ -276,7 +276,8 @@ bool ParseXml(std::string_view bytes, TXmlHandler& handler, std::string& error) 
   if (context->wellFormed == 0) {
     error = parse.FirstError.empty() ? "line 1: not well-formed XML" : parse.FirstError;
     // A failed conversion surfaces in the parser as the end of the data: say what it was.
-    if (!parse.GenericError.empty()) error = error.substr(0, error.find(": ") + 2) + GenericMessage(parse.GenericError);
+    if (!parse.GenericError.empty())
+      error = error.substr(0, error.find(": ") + 2) + GenericMessage(parse.GenericError);
     return false;
   }
   return true;

@@ -14,7 +14,8 @@ class Recorder : public TXmlHandler {
  public:
   explicit Recorder(std::string_view stopAt = {}) : stopAt_(stopAt) {}
 
-  void StartElement(std::string_view name, std::string_view ns, std::span<const TXmlAttribute> attributes) override {
+  void StartElement(std::string_view name, std::string_view ns,
+                    std::span<const TXmlAttribute> attributes) override {
     Events += "<" + std::string(name);
     if (!ns.empty()) Events += " {" + std::string(ns) + "}";
     for (const TXmlAttribute& attribute : attributes) {
@@ -45,7 +46,8 @@ TEST(XmlParser, DeliversElementsAttributesAndDecodedText) {
       {"text, references, CDATA", "<a>x &amp; &#x42;<![CDATA[<c>]]></a>", "<a>x & B<c></>"},
       {"a declared entity expands, an undeclared one of HTML decodes, another vanishes",
        "<!DOCTYPE a [<!ENTITY e \"<i>in</i>\">]><a>&e;|&mdash;|&nosuch;</a>", "<a><i>in</>|\u2014|</>"},
-      {"default attributes of the internal subset", "<!DOCTYPE a [<!ATTLIST a k CDATA \"v\">]><a/>", "<a k=v></>"},
+      {"default attributes of the internal subset", "<!DOCTYPE a [<!ATTLIST a k CDATA \"v\">]><a/>",
+       "<a k=v></>"},
   };
   for (const auto& c : cases) {
     Recorder recorder;
