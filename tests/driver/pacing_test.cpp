@@ -3,9 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "audio/audio_output.h"
+#include "common/unicode_text.h"
+#include "dict/dictionary_set.h"
+#include "driver/subtitle_driver.h"
+#include "driver/text_driver.h"
 #include "testing/fake_clock.h"
+#include "testing/test_support.h"
 
 namespace sonacli {
 namespace {
@@ -54,6 +63,138 @@ TEST(Pacing, PacerSleepsOnItsClock) {
   EXPECT_GE(clock.SleepLengths()[1], 1050);
   EXPECT_LE(clock.SleepLengths()[1], 1119);
   EXPECT_LE(clock.SleepLengths()[2], 179);
+}
+
+// The whole timeline of a run with one request at a time, on a clock that moves only when it is
+// slept on: every wait (by the range of lengths the pacing table gives it) and every request, in
+// order. Text mode waits before every piece (not before one answered from the cache) and after
+// every request sent; subtitle mode waits before every subtitle and after every request sent.
+class TTimedService final : public TSynthesisService {
+ public:
+  explicit TTimedService(TTickClock& clock) : clock_(clock) {}
+
+  bool Synthesize(TSynthesisRequest& request) override {
+    request.FromCache = request.Text == Cached;
+    if (!request.FromCache) Starts.emplace_back(clock_.TickCountMs(), ToUtf8(request.Text));
+    bool first = true;
+    request.AudioOut.clear();
+    return MakeSilence(request.AudioOut, first, 24000, 10 * int64_t(request.Text.size()), 16, 1);
+  }
+  bool HasCachedAnswer(const TSynthesisRequest& request) override { return request.Text == Cached; }
+
+  std::u16string Cached;
+  std::vector<std::pair<int64_t, std::string>> Starts;  // (clock time, text) of every request sent
+
+ private:
+  TTickClock& clock_;
+};
+
+// The waits and requests of a run in the order of the clock: "send <text>" ("send probe" for the
+// first), and for each wait the range of the table it falls in.
+std::vector<std::string> Timeline(const TFakeClock& clock, const TTimedService& service,
+                                  const std::vector<std::pair<int32_t, int32_t>>& ranges) {
+  std::vector<std::string> events;
+  size_t next = 0;
+  auto sendsUntil = [&](int64_t now) {
+    for (; next < service.Starts.size() && service.Starts[next].first <= now; ++next) {
+      events.push_back("send " + (next == 0 ? std::string("probe") : service.Starts[next].second));
+    }
+  };
+  int64_t now = 0;
+  for (const int32_t ms : clock.SleepLengths()) {
+    sendsUntil(now);
+    std::string label = "wait " + std::to_string(ms);
+    for (const auto& [low, high] : ranges) {
+      if (ms >= low && ms <= high) label = "wait " + std::to_string(low) + "-" + std::to_string(high);
+    }
+    events.push_back(label);
+    now += ms;
+  }
+  sendsUntil(now);
+  return events;
+}
+
+TEST(Pacing, TimelineOfOneRequestAtATime) {
+  testing::ScopedTempDir dir;
+  setenv("TMPDIR", dir.Path().c_str(), 1);
+  std::string beep;
+  bool first = true;
+  ASSERT_TRUE(MakeSilence(beep, first, 24000, 50, 16, 1));
+  const std::u16string text = u"One.{{pause=250}}Two.{{audio=" +
+                              ToUtf16(testing::WriteFile(dir.File("beep.wav"), beep)) +
+                              u"}}...{{pause=100}}Three.";
+  const SubtitleList subtitles = {
+      {1000, 2000, u"One. {{lang=en-US}}Two."}, {3000, 4000, u"..."}, {5000, 6000, u"Three. {{pause=500}}"}};
+  // With -dbr 300 a cloud key waits 305-309 ms after a request; with -dbr 1000 a legacy key waits
+  // 1050-1119 ms, but 110-179 ms after the last request (of the text, or of its subtitle).
+  const std::vector<std::pair<int32_t, int32_t>> cloud = {{110, 179}, {305, 309}};
+  const std::vector<std::pair<int32_t, int32_t>> legacy = {{110, 179}, {1050, 1119}};
+  struct Row {
+    const char* name;
+    bool subtitles;
+    bool legacyKey;
+    const char16_t* cached;
+    std::vector<std::string> timeline;
+  };
+  const Row rows[] = {
+      {"text, cloud key",
+       false,
+       false,
+       u"",
+       {"send probe", "wait 305-309", "wait 110-179", "send One.", "wait 305-309", "wait 110-179",
+        "wait 110-179", "send Two.", "wait 305-309", "wait 110-179", "wait 110-179", "wait 110-179",
+        "wait 110-179", "send Three.", "wait 305-309"}},
+      {"text, cloud key, a piece in the cache",
+       false,
+       false,
+       u"Two.",
+       {"send probe", "wait 305-309", "wait 110-179", "send One.", "wait 305-309", "wait 110-179",
+        "wait 110-179", "wait 110-179", "wait 110-179", "wait 110-179", "send Three.", "wait 305-309"}},
+      {"text, legacy key",
+       false,
+       true,
+       u"",
+       {"send probe", "wait 1050-1119", "wait 110-179", "send One.", "wait 1050-1119", "wait 110-179",
+        "wait 110-179", "send Two.", "wait 1050-1119", "wait 110-179", "wait 110-179", "wait 110-179",
+        "wait 110-179", "send Three.", "wait 110-179"}},
+      {"subtitles, cloud key, a piece in the cache",
+       true,
+       false,
+       u"Two.",
+       {"send probe", "wait 305-309", "wait 110-179", "send One.", "wait 305-309", "wait 110-179",
+        "wait 110-179", "send Three.", "wait 305-309"}},
+      {"subtitles, legacy key",
+       true,
+       true,
+       u"",
+       {"send probe", "wait 1050-1119", "wait 110-179", "send One.", "wait 1050-1119", "send Two.",
+        "wait 110-179", "wait 110-179", "wait 110-179", "send Three.", "wait 110-179"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TSettings settings;
+    settings.ApiKey = row.legacyKey ? u"0123abcd-89ab-cdef-0123-456789abcdef" : u"AQVN-unit-test-key";
+    settings.LanguageCode = u"ru-RU";
+    settings.VoiceName = row.legacyKey ? u"zahar" : u"oksana";
+    settings.EmotionName = u"neutral";
+    settings.RequestDelayMs = row.legacyKey ? 1000 : 300;
+    settings.SubtitleMode = row.subtitles;
+    settings.OutputFileName = ToUtf16(dir.File("out.wav"));
+    TFakeClock clock(0);
+    TTimedService service(clock);
+    service.Cached = row.cached;
+    TDictionarySet dictionaries;
+    TRunResult result;
+    TDriverContext context{settings, dictionaries, service, clock, result};
+    if (row.subtitles) {
+      SpeakSubtitles(context, subtitles);
+    } else {
+      SpeakText(context, {text});
+    }
+    EXPECT_FALSE(result.ErrorReported);
+    EXPECT_EQ(Timeline(clock, service, row.legacyKey ? legacy : cloud), row.timeline);
+  }
+  unsetenv("TMPDIR");
 }
 
 }  // namespace
