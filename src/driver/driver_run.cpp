@@ -10,8 +10,8 @@ bool ProbeAndOpenOutput(TDriverContext& context, TPacer& pacer, TRunOutput& outp
   return output.Open(format);
 }
 
-void ReportRequestFailure(TRunResult& result, const TSynthesisRequest& request) {
-  if (!InterruptRequested()) ReportDriverError(result, request.ErrorText);
+void ReportRequestFailure(TRunResult& result, const TSynthesisAnswer& answer) {
+  if (!InterruptRequested()) ReportDriverError(result, answer.ErrorText);
 }
 
 void PauseAfterKeptRequest(TPacer& pacer, bool isLast) {

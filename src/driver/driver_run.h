@@ -14,7 +14,7 @@
 #include "driver/run_output.h"
 #include "http/http_client.h"
 #include "platform/interrupt.h"
-#include "service/synthesis_request.h"
+#include "service/synthesis_answer.h"
 
 namespace sonacli {
 
@@ -49,7 +49,7 @@ bool ProbeAndOpenOutput(TDriverContext& context, TPacer& pacer, TRunOutput& outp
 
 // Reports the failed request's message; a request cut short by Ctrl-C is no failure of the
 // service and is not reported.
-void ReportRequestFailure(TRunResult& result, const TSynthesisRequest& request);
+void ReportRequestFailure(TRunResult& result, const TSynthesisAnswer& answer);
 
 // The wait after a successful request whose audio is kept: an interruption during it leaves the
 // flag set, so that the loop stops after this piece, but does not drop the piece.

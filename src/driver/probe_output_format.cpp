@@ -26,12 +26,13 @@ bool ProbeOutputFormat(TDriverContext& context, TPacer& pacer, TOutputData& form
   request.ChannelMode = u"MonoToBoth";
   request.VolumeDelta = 0;
   request.ApiKey = settings.ApiKey;
-  if (!context.Service.Synthesize(request)) {
-    if (!InterruptRequested()) ReportDriverError(context.Result, request.ErrorText);
+  const TSynthesisAnswer answer = context.Service.Synthesize(request);
+  if (!answer.Spoken()) {
+    if (!InterruptRequested()) ReportDriverError(context.Result, answer.ErrorText);
     return false;
   }
-  if (!request.FromCache) pacer.PauseAfterRequest(false);
-  if (!ReadWavFormat(request.AudioOut, format)) {
+  if (!answer.FromCache) pacer.PauseAfterRequest(false);
+  if (!ReadWavFormat(answer.Audio, format)) {
     ReportDriverError(context.Result, u"No audio data");
     return false;
   }

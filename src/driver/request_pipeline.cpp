@@ -113,24 +113,24 @@ void TRequestPipeline::Work() {
     }
     // Only this thread touches the slot's request until it is marked done.
     TSlot& slot = slots_[k];
-    bool ok = false;
+    TSynthesisAnswer answer;
     std::exception_ptr error;
     try {
-      ok = service_.Synthesize(slot.Job.Request);
+      answer = service_.Synthesize(slot.Job.Request);
     } catch (...) {
       // Not swallowed: carried to the reader, which raises it in text order as if it had sent the
       // request itself.
       error = std::current_exception();
     }
     std::lock_guard lock(mutex_);
-    slot.Ok = ok;
+    slot.Answer = std::move(answer);
     slot.Error = error;
     slot.State = TState::Done;
     changed_.notify_all();
   }
 }
 
-bool TRequestPipeline::Take(size_t piece, TSynthesisRequest& request) {
+TSynthesisAnswer TRequestPipeline::Take(size_t piece) {
   std::unique_lock lock(mutex_);
   if (next_ >= slots_.size() || slots_[next_].Job.Piece != piece) {
     throw std::logic_error("request pipeline: answers are taken in piece order");
@@ -143,18 +143,17 @@ bool TRequestPipeline::Take(size_t piece, TSynthesisRequest& request) {
     changed_.wait_for(lock, std::chrono::milliseconds(kSliceMs));
   }
   ++next_;
-  request = std::move(slot.Job.Request);
   if (slot.State == TState::Cached) {
     lock.unlock();
-    return service_.Synthesize(request);
+    return service_.Synthesize(slot.Job.Request);
   }
   --busy_;
   changed_.notify_all();
-  const bool ok = slot.Ok;
+  TSynthesisAnswer answer = std::move(slot.Answer);
   const std::exception_ptr error = std::move(slot.Error);
   lock.unlock();
   if (error) std::rethrow_exception(error);
-  return ok;
+  return answer;
 }
 
 bool TRequestPipeline::Arrived(size_t piece) {

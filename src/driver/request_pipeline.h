@@ -34,10 +34,10 @@ class TRequestPipeline {
   TRequestPipeline(const TRequestPipeline&) = delete;
   TRequestPipeline& operator=(const TRequestPipeline&) = delete;
 
-  // The answer for the next job, which must belong to `piece`: waits for it and returns the result
-  // of Synthesize with the request in `request`; an exception of the request is raised here. Raises
-  // TInterrupted when the run is interrupted before the answer arrived.
-  bool Take(size_t piece, TSynthesisRequest& request);
+  // The answer for the next job, which must belong to `piece`: waits for it; an exception of the
+  // request is raised here. Raises TInterrupted when the run is interrupted before the answer
+  // arrived.
+  TSynthesisAnswer Take(size_t piece);
   // True when the next job belongs to `piece` and its answer has arrived.
   bool Arrived(size_t piece);
   // True when every job not yet taken whose piece comes before `end` has its answer.
@@ -49,7 +49,7 @@ class TRequestPipeline {
     TJob Job;
     int32_t StartWaitMs = 0;
     TState State = TState::Waiting;
-    bool Ok = false;
+    TSynthesisAnswer Answer;
     std::exception_ptr Error;
   };
 

@@ -30,8 +30,8 @@ std::u16string TRequestSender::SpokenText(size_t index, const TPiece& piece) {
   return index < spoken_.size() ? std::move(spoken_[index]) : std::u16string();
 }
 
-bool TRequestSender::Send(size_t index, TSynthesisRequest& request) {
-  if (pipeline_) return pipeline_->Take(index, request);
+TSynthesisAnswer TRequestSender::Send(size_t index, const TSynthesisRequest& request) {
+  if (pipeline_) return pipeline_->Take(index);
   return context_.Service.Synthesize(request);
 }
 

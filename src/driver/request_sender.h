@@ -36,10 +36,10 @@ class TRequestSender {
   // The piece's text after the dictionaries: once started, the one kept by Prepare (empty for a
   // piece that was not prepared); before, made now.
   std::u16string SpokenText(size_t index, const TPiece& piece);
-  // The answer of the piece at `index`: taken from the pipeline (then `request` is replaced by the
-  // planned one), or `request` sent now. As TSynthesisService::Synthesize; a pipelined answer
-  // missing at an interruption raises TInterrupted.
-  bool Send(size_t index, TSynthesisRequest& request);
+  // The answer of the piece at `index`: taken from the pipeline, or `request` sent now. As
+  // TSynthesisService::Synthesize; a pipelined answer missing at an interruption raises
+  // TInterrupted.
+  TSynthesisAnswer Send(size_t index, const TSynthesisRequest& request);
   // Whether, after an interruption, the run may still use the answers up to `index` (Arrived) or
   // of every piece before `end` (ArrivedBefore): only sent-ahead answers that have all arrived.
   bool Arrived(size_t index);

@@ -153,18 +153,19 @@ TStepOutcome TSubtitleDriver::AddPiece(size_t index, bool isLast, std::string& s
   if (spoken.empty() || IsNothingToSay(spoken)) return TStepOutcome::Continue;
   TSynthesisRequest request;
   if (!pipelined) request = PieceRequest(piece, std::move(spoken), settings_.ApiKey);
-  if (!sender_.Send(index, request)) {
+  const TSynthesisAnswer answer = sender_.Send(index, request);
+  if (!answer.Spoken()) {
     // The rest of the subtitle is dropped and the subtitle is not appended.
-    ReportRequestFailure(context_.Result, request);
+    ReportRequestFailure(context_.Result, answer);
     return TStepOutcome::EndLoop;
   }
   // A cached answer sent nothing to wait after; with the pipeline the waits space the starts.
-  if (!pipelined && !request.FromCache) PauseAfterKeptRequest(pacer_, isLast);
-  if (request.AudioOut.empty()) {
+  if (!pipelined && !answer.FromCache) PauseAfterKeptRequest(pacer_, isLast);
+  if (answer.Audio.empty()) {
     if (AppendSilence(speech, first, output_.Format(), kPlaceholderSilenceMs)) return TStepOutcome::Continue;
     return SpeechBufferFailed();
   }
-  if (!AppendAudio(speech, first, request.AudioOut)) return SpeechBufferFailed();
+  if (!AppendAudio(speech, first, answer.Audio)) return SpeechBufferFailed();
   TrimSilence(speech, kTrailingTrimFactor, kLeadingTrimFactor);
   return TStepOutcome::Continue;
 }

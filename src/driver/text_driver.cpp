@@ -129,15 +129,16 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
     SyncEntry(syncText, false);
     return TNext::Continue;
   }
-  if (!sender_.Send(index, request)) {
-    ReportRequestFailure(context_.Result, request);
+  const TSynthesisAnswer answer = sender_.Send(index, request);
+  if (!answer.Spoken()) {
+    ReportRequestFailure(context_.Result, answer);
     return TNext::EndLoop;
   }
   const bool isLast = index + 1 == pieces_.size();
   // With the pipeline the waits space the starts of the requests instead.
-  if (!pipelined && !request.FromCache) PauseAfterKeptRequest(pacer_, isLast);
-  const bool appended = request.AudioOut.empty() ? output_.AppendSilence(kPlaceholderSilenceMs)
-                                                 : output_.AppendAudio(request.AudioOut);
+  if (!pipelined && !answer.FromCache) PauseAfterKeptRequest(pacer_, isLast);
+  const bool appended =
+      answer.Audio.empty() ? output_.AppendSilence(kPlaceholderSilenceMs) : output_.AppendAudio(answer.Audio);
   if (!appended) return TNext::EndLoop;
   SyncEntry(syncText, false);
   if (settings_.ShowProgress && isLast) progress_.Draw(int64_t(pieces_.size()), int64_t(pieces_.size()));

@@ -73,14 +73,16 @@ class TTimedService final : public TSynthesisService {
  public:
   explicit TTimedService(TTickClock& clock) : clock_(clock) {}
 
-  bool Synthesize(TSynthesisRequest& request) override {
-    request.FromCache = request.Text == Cached;
-    if (!request.FromCache) Starts.emplace_back(clock_.TickCountMs(), ToUtf8(request.Text));
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
+    TSynthesisAnswer answer;
+    answer.FromCache = request.Text == Cached;
+    if (!answer.FromCache) Starts.emplace_back(clock_.TickCountMs(), ToUtf8(request.Text));
     bool first = true;
-    request.AudioOut.clear();
-    return MakeSilence(request.AudioOut, first, 24000, 10 * int64_t(request.Text.size()), 16, 1);
+    MakeSilence(answer.Audio, first, 24000, 10 * int64_t(request.Text.size()), 16, 1);
+    answer.Outcome = TSynthesisOutcome::Spoken;
+    return answer;
   }
-  bool HasCachedAnswer(const TSynthesisRequest& request) override { return request.Text == Cached; }
+  bool HasCachedAnswer(const TSynthesisRequest& request) const override { return request.Text == Cached; }
 
   std::u16string Cached;
   std::vector<std::pair<int64_t, std::string>> Starts;  // (clock time, text) of every request sent

@@ -24,8 +24,6 @@ TEST(PieceRequest, CarriesEveryAttributeOfThePiece) {
   EXPECT_EQ(request.ChannelMode, u"MonoToLeft");
   EXPECT_EQ(request.VolumeDelta, -30);
   EXPECT_EQ(request.ApiKey, u"key");
-  EXPECT_TRUE(request.AudioOut.empty());
-  EXPECT_FALSE(request.Rejected);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ using namespace std::chrono_literals;
 // are answered first); counts requests in flight and the most seen at once.
 class TSlowService final : public TSynthesisService {
  public:
-  bool Synthesize(TSynthesisRequest& request) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
     const std::string text = ToUtf8(request.Text);
     const int counted = text == Cached ? 0 : 1;  // a cached answer sends nothing
     const int now = inFlight_ += counted;
@@ -31,10 +31,14 @@ class TSlowService final : public TSynthesisService {
     inFlight_ -= counted;
     if (!counted) cachedReadOn_ = std::this_thread::get_id();
     if (text == Throwing) throw THttpError("connection reset");
-    request.AudioOut = "answer to " + text;
-    return text != Failing;
+    TSynthesisAnswer answer;
+    answer.Audio = "answer to " + text;
+    answer.Outcome = text != Failing ? TSynthesisOutcome::Spoken : TSynthesisOutcome::Failed;
+    return answer;
   }
-  bool HasCachedAnswer(const TSynthesisRequest& request) override { return ToUtf8(request.Text) == Cached; }
+  bool HasCachedAnswer(const TSynthesisRequest& request) const override {
+    return ToUtf8(request.Text) == Cached;
+  }
 
   std::string Failing;
   std::string Throwing;
@@ -51,9 +55,9 @@ class TSlowService final : public TSynthesisService {
 // Waits until the request is abandoned, as a transfer that the pipeline stops.
 class THangingService final : public TSynthesisService {
  public:
-  bool Synthesize(TSynthesisRequest& request) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
     while (request.Abandoned == nullptr || !*request.Abandoned) std::this_thread::sleep_for(1ms);
-    return false;
+    return {};
   }
 };
 
@@ -72,13 +76,12 @@ TEST(TRequestPipeline, AnswersComeInTextOrderWithAtMostWidthAtOnce) {
   service.Cached = "1";
   TRequestPipeline pipeline(service, SystemTickClock(), 3, Jobs({120, 100, 1, 80, 60, 40, 20}), {});
   for (size_t i = 0; i < 7; ++i) {
-    TSynthesisRequest request;
-    ASSERT_TRUE(pipeline.Take(2 * i + 1, request));
-    EXPECT_EQ(request.AudioOut.substr(0, 10), "answer to ");
+    const TSynthesisAnswer answer = pipeline.Take(2 * i + 1);
+    ASSERT_TRUE(answer.Spoken());
+    EXPECT_EQ(answer.Audio.substr(0, 10), "answer to ");
   }
   EXPECT_EQ(service.MostInFlight(), 3);
-  TSynthesisRequest request;
-  EXPECT_THROW(pipeline.Take(15, request), std::logic_error);
+  EXPECT_THROW(pipeline.Take(15), std::logic_error);
 }
 
 TEST(TRequestPipeline, FailuresAndExceptionsReachTheReaderAtTheirPlace) {
@@ -86,12 +89,10 @@ TEST(TRequestPipeline, FailuresAndExceptionsReachTheReaderAtTheirPlace) {
   service.Failing = "30";
   service.Throwing = "20";
   TRequestPipeline pipeline(service, SystemTickClock(), 4, Jobs({50, 30, 20, 10}), {});
-  TSynthesisRequest request;
-  EXPECT_TRUE(pipeline.Take(1, request));
-  EXPECT_EQ(request.AudioOut, "answer to 50");
-  EXPECT_FALSE(pipeline.Take(3, request));
-  EXPECT_THROW(pipeline.Take(5, request), THttpError);
-  EXPECT_TRUE(pipeline.Take(7, request));
+  EXPECT_EQ(pipeline.Take(1).Audio, "answer to 50");
+  EXPECT_FALSE(pipeline.Take(3).Spoken());
+  EXPECT_THROW(pipeline.Take(5), THttpError);
+  EXPECT_TRUE(pipeline.Take(7).Spoken());
 }
 
 TEST(TRequestPipeline, StartsAreSpacedByTheirWaitsExceptForCachedAnswers) {
@@ -99,15 +100,13 @@ TEST(TRequestPipeline, StartsAreSpacedByTheirWaitsExceptForCachedAnswers) {
   auto start = std::chrono::steady_clock::now();
   {
     TRequestPipeline pipeline(service, SystemTickClock(), 4, Jobs({0, 0, 0}), {100, 100, 100});
-    TSynthesisRequest request;
-    for (size_t piece : {1, 3, 5}) ASSERT_TRUE(pipeline.Take(piece, request));
+    for (size_t piece : {1, 3, 5}) ASSERT_TRUE(pipeline.Take(piece).Spoken());
     EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
   }
   service.Cached = "0";
   start = std::chrono::steady_clock::now();
   TRequestPipeline pipeline(service, SystemTickClock(), 4, Jobs({0, 0, 0}), {1000, 1000, 1000});
-  TSynthesisRequest request;
-  for (size_t piece : {1, 3, 5}) ASSERT_TRUE(pipeline.Take(piece, request));
+  for (size_t piece : {1, 3, 5}) ASSERT_TRUE(pipeline.Take(piece).Spoken());
   EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
 }
 
@@ -115,10 +114,7 @@ TEST(TRequestPipeline, CachedAnswersTakeNoSlotAndAreReadWhenTaken) {
   TSlowService service;
   service.Cached = "1";
   TRequestPipeline pipeline(service, SystemTickClock(), 2, Jobs({150, 1, 100}), {});
-  for (size_t piece : {1, 3, 5}) {
-    TSynthesisRequest request;
-    ASSERT_TRUE(pipeline.Take(piece, request));
-  }
+  for (size_t piece : {1, 3, 5}) ASSERT_TRUE(pipeline.Take(piece).Spoken());
   // The request behind the cached answer was sent beside the first one, not after it was taken.
   EXPECT_EQ(service.MostInFlight(), 2);
   EXPECT_EQ(service.CachedReadOn(), std::this_thread::get_id());
@@ -134,9 +130,8 @@ TEST(TRequestPipeline, ArrivedBeforeWaitsForEveryEarlierAnswer) {
   EXPECT_TRUE(pipeline.ArrivedBefore(2));
   EXPECT_FALSE(pipeline.ArrivedBefore(4));  // piece 3 is still being answered
   EXPECT_FALSE(pipeline.ArrivedBefore(6));
-  TSynthesisRequest request;
-  ASSERT_TRUE(pipeline.Take(1, request));
-  ASSERT_TRUE(pipeline.Take(3, request));
+  ASSERT_TRUE(pipeline.Take(1).Spoken());
+  ASSERT_TRUE(pipeline.Take(3).Spoken());
   EXPECT_TRUE(pipeline.ArrivedBefore(6));
 }
 

@@ -17,10 +17,12 @@ using namespace std::chrono_literals;
 class TEchoService final : public TSynthesisService {
  public:
   explicit TEchoService(TTickClock& clock) : clock_(clock) {}
-  bool Synthesize(TSynthesisRequest& request) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
     StartsMs.push_back(clock_.TickCountMs());
-    request.AudioOut = ToUtf8(request.Text);
-    return true;
+    TSynthesisAnswer answer;
+    answer.Outcome = TSynthesisOutcome::Spoken;
+    answer.Audio = ToUtf8(request.Text) + "|" + ToUtf8(request.Language) + "|" + ToUtf8(request.ApiKey);
+    return answer;
   }
   std::vector<int64_t> StartsMs;
 
@@ -67,11 +69,8 @@ TEST_F(RequestSenderTest, PlannedRequestsStartAfterTheWaitsOneThreadWouldSleep) 
   ASSERT_TRUE(sender.Pipelined());
   EXPECT_EQ(sender.SpokenText(1, pieces[1]), u"...");
   for (size_t index : {0, 2, 3}) {
-    TSynthesisRequest request;
-    ASSERT_TRUE(sender.Send(index, request));
-    EXPECT_EQ(request.AudioOut, ToUtf8(pieces[index].Text));
-    EXPECT_EQ(request.Language, u"en-US");
-    EXPECT_EQ(request.ApiKey, u"key");
+    const TSynthesisAnswer answer = sender.Send(index, TSynthesisRequest());
+    EXPECT_EQ(answer.Audio, ToUtf8(pieces[index].Text) + "|en-US|key");
   }
   EXPECT_EQ(service_.StartsMs, (std::vector<int64_t>{100, 177, 186}));
 }
@@ -82,8 +81,7 @@ TEST_F(RequestSenderTest, ArrivalsCountOnlyForAnswersSentAhead) {
   // Not started: the request is sent when asked for, and nothing counts as arrived ahead.
   TSynthesisRequest request;
   request.Text = u"now";
-  ASSERT_TRUE(sender.Send(0, request));
-  EXPECT_EQ(request.AudioOut, "now");
+  EXPECT_EQ(sender.Send(0, request).Audio, "now||");
   EXPECT_FALSE(sender.Arrived(0));
   EXPECT_FALSE(sender.ArrivedBefore(1));
 

@@ -37,27 +37,28 @@ void RecordError(std::u16string_view message) {
 // empty answer.
 class TFakeService final : public TSynthesisService {
  public:
-  bool Synthesize(TSynthesisRequest& request) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
     {
       // With more than one job, requests come from several threads.
       std::lock_guard lock(mutex_);
       Texts.push_back(ToUtf8(request.Text));
     }
-    request.AudioOut.clear();
+    TSynthesisAnswer answer;
     if (request.Text == Refused) {
-      request.ErrorText = u"HTTP 403 - Forbidden";
-      request.Rejected = true;
-      return false;
+      answer.Outcome = TSynthesisOutcome::Rejected;
+      answer.ErrorText = u"HTTP 403 - Forbidden";
+      return answer;
     }
-    if (request.Text == Silent) return true;
+    answer.Outcome = TSynthesisOutcome::Spoken;
+    if (request.Text == Silent) return answer;
     bool first = true;
     const int64_t frames = kMsPerCharacter * int64_t(request.Text.size()) * kFramesPerMs;
-    if (!MakeSilence(request.AudioOut, first, kRate, 0, 16, 1)) return false;
+    MakeSilence(answer.Audio, first, kRate, 0, 16, 1);
     for (int64_t i = 0; i < frames; ++i) {
-      request.AudioOut.push_back(static_cast<char>(kSpeechLevel & 0xFF));
-      request.AudioOut.push_back(static_cast<char>(kSpeechLevel >> 8));
+      answer.Audio.push_back(static_cast<char>(kSpeechLevel & 0xFF));
+      answer.Audio.push_back(static_cast<char>(kSpeechLevel >> 8));
     }
-    return true;
+    return answer;
   }
 
   std::vector<std::string> Texts;  // the probe first

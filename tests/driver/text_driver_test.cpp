@@ -94,16 +94,19 @@ TEST_F(TextDriverTest, StandardOutputRunStillReportsItsErrors) {
 // piece of the refused text with the service's refusal.
 class TFakeService final : public TSynthesisService {
  public:
-  bool Synthesize(TSynthesisRequest& request) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
     Requests.push_back(request);
-    request.AudioOut.clear();
+    TSynthesisAnswer answer;
     if (request.Text == Refused) {
-      request.ErrorText = u"HTTP 403 - Forbidden";
-      request.Rejected = true;
-      return false;
+      answer.Outcome = TSynthesisOutcome::Rejected;
+      answer.ErrorText = u"HTTP 403 - Forbidden";
+      return answer;
     }
     bool first = true;
-    return MakeSilence(request.AudioOut, first, 24000, 10 * int64_t(request.Text.size()), 16, 1);
+    if (MakeSilence(answer.Audio, first, 24000, 10 * int64_t(request.Text.size()), 16, 1)) {
+      answer.Outcome = TSynthesisOutcome::Spoken;
+    }
+    return answer;
   }
 
   std::vector<TSynthesisRequest> Requests;
