@@ -7,6 +7,7 @@
 #include "driver/text_driver.h"
 #include "main/report_error.h"
 #include "platform/interrupt.h"
+#include "platform/random.h"
 #include "service/answer_cache.h"
 #include "service/yandex_tts_object.h"
 
@@ -29,7 +30,7 @@ void RunSynthesis(const TSynthesisInput& input) {
   TErrorReport& errors = input.Errors;
   TRunResult result{[&errors](std::u16string_view message) { errors.ReportError(message); },
                     input.Settings.ToStdout};
-  TDriverContext context{input.Settings, input.Dictionaries, service, clock, result};
+  TDriverContext context{input.Settings, input.Dictionaries, service, clock, ProcessRandom(), result};
   if (input.Settings.SubtitleMode) {
     SpeakSubtitles(context, input.Subtitles);
   } else {

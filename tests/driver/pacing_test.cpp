@@ -32,10 +32,11 @@ TEST(Pacing, WaitsFollowTheTable) {
       {"cloud, last", true, false, 0, 5, 9}, {"legacy, last", true, true, 300, 110, 179},
       {"legacy", false, true, 0, 110, 179},  {"legacy, -dbr 300", false, true, 300, 350, 419},
   };
+  TRandom random(1);
   for (const Row& row : rows) {
     int32_t seenLow = 1 << 30, seenHigh = -1;
     for (int i = 0; i < 2000; ++i) {
-      const int32_t wait = AfterRequestWaitMs(row.isLast, row.legacyKey, row.delayMs);
+      const int32_t wait = AfterRequestWaitMs(random, row.isLast, row.legacyKey, row.delayMs);
       seenLow = std::min(seenLow, wait);
       seenHigh = std::max(seenHigh, wait);
     }
@@ -44,25 +45,23 @@ TEST(Pacing, WaitsFollowTheTable) {
   }
   int32_t seenLow = 1 << 30, seenHigh = -1;
   for (int i = 0; i < 2000; ++i) {
-    seenLow = std::min(seenLow, BetweenPiecesWaitMs());
-    seenHigh = std::max(seenHigh, BetweenPiecesWaitMs());
+    seenLow = std::min(seenLow, BetweenPiecesWaitMs(random));
+    seenHigh = std::max(seenHigh, BetweenPiecesWaitMs(random));
   }
   EXPECT_EQ(seenLow, 110);
   EXPECT_EQ(seenHigh, 179);
 }
 
-TEST(Pacing, PacerSleepsOnItsClock) {
+TEST(Pacing, PacerDrawsFromItsGeneratorAndSleepsOnItsClock) {
   TFakeClock clock(0);
-  TPacer pacer(clock, /*legacyKey=*/true, /*requestDelayMs=*/1000);
-  pacer.PauseBetweenPieces();
+  TRandom random(3);
+  TRandom same(3);
+  TPacer pacer(clock, random, /*legacyKey=*/true, /*requestDelayMs=*/1000);
+  EXPECT_EQ(pacer.BetweenPiecesMs(), BetweenPiecesWaitMs(same));
+  EXPECT_EQ(pacer.AfterRequestMs(true), AfterRequestWaitMs(same, true, true, 1000));
+  EXPECT_TRUE(clock.SleepLengths().empty());
   pacer.PauseAfterRequest(false);
-  pacer.PauseAfterRequest(true);
-  ASSERT_EQ(clock.SleepLengths().size(), 3u);
-  EXPECT_GE(clock.SleepLengths()[0], 110);
-  EXPECT_LE(clock.SleepLengths()[0], 179);
-  EXPECT_GE(clock.SleepLengths()[1], 1050);
-  EXPECT_LE(clock.SleepLengths()[1], 1119);
-  EXPECT_LE(clock.SleepLengths()[2], 179);
+  EXPECT_EQ(clock.SleepLengths(), std::vector<int32_t>{AfterRequestWaitMs(same, false, true, 1000)});
 }
 
 // The whole timeline of a run with one request at a time, on a clock that moves only when it is
@@ -186,8 +185,9 @@ TEST(Pacing, TimelineOfOneRequestAtATime) {
     TTimedService service(clock);
     service.Cached = row.cached;
     TDictionarySet dictionaries;
+    TRandom random(7);
     TRunResult result;
-    TDriverContext context{settings, dictionaries, service, clock, result};
+    TDriverContext context{settings, dictionaries, service, clock, random, result};
     if (row.subtitles) {
       SpeakSubtitles(context, subtitles);
     } else {

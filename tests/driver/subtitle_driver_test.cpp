@@ -107,7 +107,8 @@ class SubtitleDriverTest : public ::testing::Test {
   Runs Speak(const SubtitleList& subtitles) {
     TFakeClock clock;
     result_ = TRunResult{RecordError, settings_.ToStdout};
-    TDriverContext context{settings_, dictionaries_, service_, clock, result_};
+    TRandom random(1);
+    TDriverContext context{settings_, dictionaries_, service_, clock, random, result_};
     g_errors.clear();
     SpeakSubtitles(context, subtitles);
     for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
