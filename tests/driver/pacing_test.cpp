@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -75,7 +76,10 @@ class TTimedService final : public TSynthesisService {
   TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
     TSynthesisAnswer answer;
     answer.FromCache = request.Text == Cached;
-    if (!answer.FromCache) Starts.emplace_back(clock_.TickCountMs(), ToUtf8(request.Text));
+    if (!answer.FromCache) {
+      std::lock_guard lock(mutex_);  // with more than one job, requests come from several threads
+      Starts.emplace_back(clock_.TickCountMs(), ToUtf8(request.Text));
+    }
     bool first = true;
     MakeSilence(answer.Audio, first, 24000, 10 * int64_t(request.Text.size()), 16, 1);
     answer.Outcome = TSynthesisOutcome::Spoken;
@@ -88,6 +92,7 @@ class TTimedService final : public TSynthesisService {
 
  private:
   TTickClock& clock_;
+  std::mutex mutex_;
 };
 
 // The waits and requests of a run in the order of the clock: "send <text>" ("send probe" for the
@@ -113,6 +118,12 @@ std::vector<std::string> Timeline(const TFakeClock& clock, const TTimedService& 
   }
   sendsUntil(now);
   return events;
+}
+
+// Only the waits of a timeline.
+std::vector<std::string> WaitsOf(std::vector<std::string> timeline) {
+  std::erase_if(timeline, [](const std::string& event) { return event.starts_with("send "); });
+  return timeline;
 }
 
 TEST(Pacing, TimelineOfOneRequestAtATime) {
@@ -172,29 +183,38 @@ TEST(Pacing, TimelineOfOneRequestAtATime) {
         "wait 110-179", "wait 110-179", "wait 110-179", "send Three.", "wait 110-179"}},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    TSettings settings;
-    settings.ApiKey = row.legacyKey ? u"0123abcd-89ab-cdef-0123-456789abcdef" : u"AQVN-unit-test-key";
-    settings.LanguageCode = u"ru-RU";
-    settings.VoiceName = row.legacyKey ? u"zahar" : u"oksana";
-    settings.EmotionName = u"neutral";
-    settings.RequestDelayMs = row.legacyKey ? 1000 : 300;
-    settings.SubtitleMode = row.subtitles;
-    settings.OutputFileName = ToUtf16(dir.File("out.wav"));
-    TFakeClock clock(0);
-    TTimedService service(clock);
-    service.Cached = row.cached;
-    TDictionarySet dictionaries;
-    TRandom random(7);
-    TRunResult result;
-    TDriverContext context{settings, dictionaries, service, clock, random, result};
-    if (row.subtitles) {
-      SpeakSubtitles(context, subtitles);
-    } else {
-      SpeakText(context, {text});
+    for (const int32_t jobs : {1, 3}) {
+      SCOPED_TRACE(std::string(row.name) + ", --jobs " + std::to_string(jobs));
+      TSettings settings;
+      settings.Jobs = jobs;
+      settings.ApiKey = row.legacyKey ? u"0123abcd-89ab-cdef-0123-456789abcdef" : u"AQVN-unit-test-key";
+      settings.LanguageCode = u"ru-RU";
+      settings.VoiceName = row.legacyKey ? u"zahar" : u"oksana";
+      settings.EmotionName = u"neutral";
+      settings.RequestDelayMs = row.legacyKey ? 1000 : 300;
+      settings.SubtitleMode = row.subtitles;
+      settings.OutputFileName = ToUtf16(dir.File("out.wav"));
+      TFakeClock clock(0);
+      TTimedService service(clock);
+      service.Cached = row.cached;
+      TDictionarySet dictionaries;
+      TRandom random(7);
+      TRunResult result;
+      TDriverContext context{settings, dictionaries, service, clock, random, result};
+      if (row.subtitles) {
+        SpeakSubtitles(context, subtitles);
+      } else {
+        SpeakText(context, {text});
+      }
+      EXPECT_FALSE(result.ErrorReported);
+      const std::vector<std::string> timeline = Timeline(clock, service, row.legacyKey ? legacy : cloud);
+      if (jobs == 1) {
+        EXPECT_EQ(timeline, row.timeline);
+      } else {
+        // Requests overlap, but the waits are those of one request at a time, in the same order.
+        EXPECT_EQ(WaitsOf(timeline), WaitsOf(row.timeline));
+      }
     }
-    EXPECT_FALSE(result.ErrorReported);
-    EXPECT_EQ(Timeline(clock, service, row.legacyKey ? legacy : cloud), row.timeline);
   }
   unsetenv("TMPDIR");
 }
