@@ -32,9 +32,9 @@ class TRequestPipeline {
   };
 
   // Starts sending `jobs` (in piece order), with at most `width` requests in the window: started,
-  // and not yet taken or taken last (the taker may still be using that answer, so with a width of 1
-  // a request leaves only once the taker came back for it). `finalWaitsMs` follow the last request that
-  // leaves, as if one more did; Finish waits for them. Waits are slept on `clock`.
+  // and not yet taken or taken last (the taker may still be using that answer, so with a width of
+  // 1 a request leaves only once the taker came back for it). `finalWaitsMs` follow the last
+  // request that leaves, as if one more did; Finish waits for them. Waits are slept on `clock`.
   TRequestPipeline(TSynthesisService& service, TTickClock& clock, int32_t width, std::vector<TJob> jobs,
                    std::vector<int32_t> finalWaitsMs);
   // Abandons the requests in flight (their transfers stop at once), ends the waits and waits for
@@ -69,7 +69,8 @@ class TRequestPipeline {
   // The slot's waits, slept with the lock held; false when the pipeline is being stopped.
   bool SleepWaits(const TSlot& slot, std::unique_lock<std::mutex>& lock);
   void SkipCached();
-  // Waits until the slot is answered, and takes it out of the window.
+  // Gives back the place of the answer taken before, then waits until the slot is answered (it
+  // keeps its place until the next call); raises TInterrupted for a request that will never leave.
   void Await(TSlot& slot, std::unique_lock<std::mutex>& lock);
 
   TSynthesisService& service_;
