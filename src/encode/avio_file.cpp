@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 
 extern "C" {
 #include <libavformat/avio.h>
@@ -17,43 +19,49 @@ extern "C" {
 namespace sonacli {
 namespace {
 
-constexpr int kBufferBytes = 1 << 16;
+constexpr size_t kBufferBytes = size_t{1} << 16;
 
 }  // namespace
 
 std::unique_ptr<TAvioFile> TAvioFile::CreateForWriting(std::u16string_view fileName) {
   const int fd = ::open(NativePath(fileName).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return nullptr;
-  return Make(fd, true, true, true);
+  return Make(fd, true, true, true, kBufferBytes);
 }
 
 std::unique_ptr<TAvioFile> TAvioFile::OpenForReading(std::u16string_view fileName) {
   const int fd = ::open(NativePath(fileName).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
-  return Make(fd, true, false, true);
+  return Make(fd, true, false, true, kBufferBytes);
 }
 
-std::unique_ptr<TAvioFile> TAvioFile::ForStream(int fd) {
-  return Make(fd, false, true, false);
+std::unique_ptr<TAvioFile> TAvioFile::ForStream(int fd, size_t bufferBytes) {
+  return Make(fd, false, true, false, std::max(bufferBytes, kBufferBytes));
 }
 
-std::unique_ptr<TAvioFile> TAvioFile::Make(int fd, bool ownsFd, bool writing, bool seekable) {
-  auto file = std::make_unique<TAvioFile>(TKey{}, fd, ownsFd, writing, seekable);
+std::unique_ptr<TAvioFile> TAvioFile::Make(int fd, bool ownsFd, bool writing, bool seekable,
+                                           size_t bufferBytes) {
+  if (bufferBytes > INT_MAX) {
+    errno = ENOMEM;
+    return nullptr;
+  }
+  auto file = std::make_unique<TAvioFile>(TKey{}, fd, ownsFd, writing, seekable, bufferBytes);
   if (!file->Allocate()) file.reset();
   return file;
 }
 
-TAvioFile::TAvioFile(TKey, int fd, bool ownsFd, bool writing, bool seekable)
-    : fd_(fd), ownsFd_(ownsFd), writing_(writing), seekable_(seekable) {}
+TAvioFile::TAvioFile(TKey, int fd, bool ownsFd, bool writing, bool seekable, size_t bufferBytes)
+    : fd_(fd), ownsFd_(ownsFd), writing_(writing), seekable_(seekable), bufferBytes_(bufferBytes) {}
 
 bool TAvioFile::Allocate() {
-  auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
+  auto* buffer = static_cast<unsigned char*>(av_malloc(bufferBytes_));
   if (buffer == nullptr) {
     errno = ENOMEM;
     return false;
   }
-  context_ = avio_alloc_context(buffer, kBufferBytes, writing_ ? 1 : 0, this, writing_ ? nullptr : ReadPacket,
-                                writing_ ? WritePacket : nullptr, seekable_ ? Seek : nullptr);
+  context_ = avio_alloc_context(buffer, static_cast<int>(bufferBytes_), writing_ ? 1 : 0, this,
+                                writing_ ? nullptr : ReadPacket, writing_ ? WritePacket : nullptr,
+                                seekable_ ? Seek : nullptr);
   if (context_ == nullptr) {
     av_free(buffer);
     errno = ENOMEM;

@@ -23,11 +23,12 @@ class TAvioFile {
   static std::unique_ptr<TAvioFile> CreateForWriting(std::u16string_view fileName);
   // Opens a file to read; it can seek. Null with errno set when it cannot be opened.
   static std::unique_ptr<TAvioFile> OpenForReading(std::u16string_view fileName);
-  // Writes to a descriptor it neither owns nor seeks in (a pipe, standard output). Null when
-  // FFmpeg has no memory for it.
-  static std::unique_ptr<TAvioFile> ForStream(int fd);
+  // Writes to a descriptor it neither owns nor seeks in (a pipe, standard output), through a
+  // buffer of at least `bufferBytes`: a muxer can still go back within what the buffer holds. Null
+  // when FFmpeg has no memory for it.
+  static std::unique_ptr<TAvioFile> ForStream(int fd, size_t bufferBytes);
 
-  TAvioFile(TKey, int fd, bool ownsFd, bool writing, bool seekable);
+  TAvioFile(TKey, int fd, bool ownsFd, bool writing, bool seekable, size_t bufferBytes);
   ~TAvioFile();
   TAvioFile(const TAvioFile&) = delete;
   TAvioFile& operator=(const TAvioFile&) = delete;
@@ -41,7 +42,8 @@ class TAvioFile {
   bool Close();
 
  private:
-  static std::unique_ptr<TAvioFile> Make(int fd, bool ownsFd, bool writing, bool seekable);
+  static std::unique_ptr<TAvioFile> Make(int fd, bool ownsFd, bool writing, bool seekable,
+                                         size_t bufferBytes);
   bool Allocate();
   static int ReadPacket(void* opaque, uint8_t* buffer, int size);
   static int WritePacket(void* opaque, uint8_t* buffer, int size);
@@ -51,6 +53,7 @@ class TAvioFile {
   bool ownsFd_;
   bool writing_;
   bool seekable_;
+  size_t bufferBytes_;
   bool closed_ = false;
   int writeError_ = 0;
   AVIOContext* context_ = nullptr;

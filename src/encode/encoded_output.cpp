@@ -19,6 +19,9 @@
 namespace sonacli {
 namespace {
 
+// Room for the tags of a stream's header; the cover comes on top.
+constexpr size_t kStreamHeaderBytes = size_t{1} << 20;
+
 // Samples copied at a time when the PCM does not lie at an even address.
 constexpr size_t kAlignedSamples = 1 << 15;
 
@@ -48,13 +51,12 @@ std::unique_ptr<TEncodedOutput> TEncodedOutput::CreateFile(const TEncoderSetting
     error = u"Cannot create the audio file " + FileNameOnly(fileName) + u": " + ErrnoText(errno);
     return nullptr;
   }
-  try {
-    return std::make_unique<TEncodedOutput>(TKey{}, settings, std::move(file), fileName);
-  } catch (const TEncodeError& failure) {
-    error = ToUtf16(failure.what());
-    DeleteFileIfExists(fileName);
-    return nullptr;
-  }
+  auto output = std::make_unique<TEncodedOutput>(TKey{}, settings, std::move(file), fileName);
+  if (output->Start()) return output;
+  error = output->Error();
+  output.reset();
+  DeleteFileIfExists(fileName);
+  return nullptr;
 }
 
 std::unique_ptr<TEncodedOutput> TEncodedOutput::CreateStream(const TEncoderSettings& settings, int fd,
@@ -66,27 +68,39 @@ std::unique_ptr<TEncodedOutput> TEncodedOutput::CreateStream(const TEncoderSetti
     return nullptr;
   }
   SilenceFfmpegLog();
-  std::unique_ptr<TAvioFile> file = TAvioFile::ForStream(fd);
+  // The header must fit the buffer whole (see TOutputMuxer).
+  std::unique_ptr<TAvioFile> file = TAvioFile::ForStream(fd, kStreamHeaderBytes + settings.Tags.Cover.size());
   if (!file) {
     error = u"Not enough memory for the audio stream";
     return nullptr;
   }
-  try {
-    return std::make_unique<TEncodedOutput>(TKey{}, settings, std::move(file), u"");
-  } catch (const TEncodeError& failure) {
-    error = ToUtf16(failure.what());
-    return nullptr;
-  }
+  auto output = std::make_unique<TEncodedOutput>(TKey{}, settings, std::move(file), u"");
+  if (output->Start()) return output;
+  error = output->Error();
+  return nullptr;
 }
 
 TEncodedOutput::TEncodedOutput(TKey, const TEncoderSettings& settings, std::unique_ptr<TAvioFile> file,
                                std::u16string_view fileName)
-    : settings_(settings), fileName_(fileName), stream_(fileName.empty()), file_(std::move(file)) {
-  encoder_ = std::make_unique<TCodecEncoder>(settings.Format, settings.SampleRate, settings.Channels,
-                                             settings.BitrateKbps, WantsGlobalHeader(settings.Format));
-  muxer_ = std::make_unique<TOutputMuxer>(settings.Format, encoder_->Context(), settings.Tags,
-                                          std::vector<TChapterSpan>{}, *file_);
-  timing_ = std::make_unique<TPacketTiming>(encoder_->Context().frame_size);
+    : settings_(settings), fileName_(fileName), stream_(fileName.empty()), file_(std::move(file)) {}
+
+bool TEncodedOutput::Start() {
+  try {
+    encoder_ = std::make_unique<TCodecEncoder>(settings_.Format, settings_.SampleRate, settings_.Channels,
+                                               settings_.BitrateKbps, WantsGlobalHeader(settings_.Format));
+    muxer_ = std::make_unique<TOutputMuxer>(settings_.Format, encoder_->Context(), settings_.Tags,
+                                            std::vector<TChapterSpan>{}, *file_);
+    timing_ = std::make_unique<TPacketTiming>(encoder_->Context().frame_size);
+    return true;
+  } catch (const TEncodeError& failure) {
+    // A header that could not be written is a failed write like any other.
+    if (file_->WriteError() != 0) {
+      FailWrite();
+    } else {
+      error_ = ToUtf16(failure.what());
+    }
+    return false;
+  }
 }
 
 TEncodedOutput::~TEncodedOutput() = default;
@@ -176,6 +190,11 @@ bool TEncodedOutput::Finish() {
   }
   if (!file_->Close() && !writeFailed_) FailWrite();
   if (writeFailed_) return complete_ = false;
+  if (Frames() == 0) {
+    // A container without a single sample is no file a player (or FFmpeg) opens.
+    error_ = u"There is no audio to save";
+    return complete_ = false;
+  }
 
   const auto marked = std::count_if(marks_.begin(), marks_.end(),
                                     [this](const TChapterMark& mark) { return mark.StartFrame < Frames(); });

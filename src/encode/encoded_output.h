@@ -81,10 +81,11 @@ class TEncodedOutput {
   // Ends the output: encodes what the encoder holds and writes the end of the container, and for
   // a file stores the chapters (ChapterSpans, at most MaxChapters of the format). After an
   // interrupted run, or after the encoder failed, the file plays to the end of what was encoded.
-  // False with Error() when the output could not be completed (a failed write). Notes() then says
-  // what was not stored beside the audio, for the owner to tell: chapters beyond the format's
-  // limit, or chapters that could not be written (the audio is complete without them). Further
-  // calls return the same.
+  // False with Error() when the output could not be completed (a failed write) or holds no audio
+  // at all (which makes no file a player opens). When it succeeds, Notes() may still say what was
+  // not stored beside the audio, for the owner to tell: chapters beyond the format's limit, or
+  // chapters that could not be written (the audio is complete without them). Further calls return
+  // the same.
   bool Finish();
 
   const std::u16string& Error() const { return error_; }
@@ -92,6 +93,8 @@ class TEncodedOutput {
   int WriteError() const;
 
  private:
+  // Opens the encoder and the muxer and writes the header; false with Error() otherwise.
+  bool Start();
   bool Encode(const char* bytes, size_t frames);
   bool PutPacket(AVPacket& packet);
   void FailWrite();

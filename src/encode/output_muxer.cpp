@@ -117,11 +117,16 @@ TOutputMuxer::TOutputMuxer(TOutputFormat format, const AVCodecContext& codec, co
   if (format == TOutputFormat::M4b) SetEntry(&options, "movie_timescale", std::to_string(sampleRate_));
   std::unique_ptr<AVDictionary, DictionaryDeleter> optionsOwner(options);
   AVDictionary* left = optionsOwner.release();
+  // FFmpeg writes a stream out after every write by default, but the MP3 muxer completes its ID3v2
+  // tag by going back to its start once the cover is in: on a stream the header stays in the buffer
+  // until then (the owner makes the buffer large enough to hold it).
+  context_->flush_packets = 0;
   const int written = avformat_write_header(context, &left);
   optionsOwner.reset(left);
   if (written < 0) throw TEncodeError(FfmpegFailure("Cannot write the start of the file", written));
   if (av_dict_count(left) > 0) throw TEncodeError("The container does not take the options it was given");
   if (!tags.Cover.empty() && format != TOutputFormat::Opus) WriteCover(tags.Cover);
+  context_->flush_packets = -1;
 }
 
 void TOutputMuxer::AddTags(const TMediaTags& tags) {

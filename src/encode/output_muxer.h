@@ -26,7 +26,8 @@ class TOutputMuxer {
   // that keep them in the header, `chapters` (Vorbis comments CHAPTERnnn and CHAPTERnnnNAME in Ogg
   // Opus and FLAC; ID3v2 CHAP frames under a CTOC in MP3); writes the header and the cover. The
   // output is bit-exact: no creation time, no library version, a fixed Ogg serial number. MP4's
-  // edit list is timed in samples, so that its length is exact. Throws TEncodeError.
+  // edit list is timed in samples, so that its length is exact. On a file that cannot seek, the
+  // header goes out once complete, and must fit its buffer. Throws TEncodeError.
   TOutputMuxer(TOutputFormat format, const AVCodecContext& codec, const TMediaTags& tags,
                const std::vector<TChapterSpan>& chapters, TAvioFile& file);
   TOutputMuxer(const TOutputMuxer&) = delete;

@@ -33,7 +33,7 @@ using CodecPtr = std::unique_ptr<AVCodecContext, CodecFreer>;
 using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 
-std::string EncodeImage(const char* codecName, AVPixelFormat format, int width, int height) {
+std::string EncodeImage(const char* codecName, AVPixelFormat format, int width, int height, bool noisy) {
   const AVCodec* codec = avcodec_find_encoder_by_name(codecName);
   CodecPtr context(avcodec_alloc_context3(codec));
   context->width = width;
@@ -50,8 +50,10 @@ std::string EncodeImage(const char* codecName, AVPixelFormat format, int width, 
     // The chroma planes of 4:2:0 have half the rows.
     const int rows = plane == 0 ? height : (height + 1) / 2;
     for (int y = 0; y < rows; ++y) {
-      for (int x = 0; x < frame->linesize[plane]; ++x)
-        frame->data[plane][y * frame->linesize[plane] + x] = (x * 3 + y * 5 + plane * 40) & 0xFF;
+      for (int x = 0; x < frame->linesize[plane]; ++x) {
+        const unsigned value = noisy ? (x * 2654435761u ^ y * 40503u) >> 7 : x * 3 + y * 5 + plane * 40;
+        frame->data[plane][y * frame->linesize[plane] + x] = static_cast<uint8_t>(value);
+      }
     }
   }
   frame->pts = 0;
@@ -140,12 +142,12 @@ std::vector<int16_t> SpeechLike(int rate, int channels, double seconds) {
   return samples;
 }
 
-std::string MakePng(int width, int height) {
-  return EncodeImage("png", AV_PIX_FMT_RGB24, width, height);
+std::string MakePng(int width, int height, bool noisy) {
+  return EncodeImage("png", AV_PIX_FMT_RGB24, width, height, noisy);
 }
 
 std::string MakeJpeg(int width, int height) {
-  return EncodeImage("mjpeg", AV_PIX_FMT_YUVJ420P, width, height);
+  return EncodeImage("mjpeg", AV_PIX_FMT_YUVJ420P, width, height, false);
 }
 
 TReadBack ReadBack(const std::string& fileName) {

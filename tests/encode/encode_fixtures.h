@@ -15,8 +15,9 @@ namespace sonacli::testing {
 // (the right channel at 0.4 of the left), as the program places a voice, so that a swap would show.
 std::vector<int16_t> SpeechLike(int rate, int channels, double seconds);
 
-// A small image (a gradient), encoded by FFmpeg's PNG or JPEG encoder.
-std::string MakePng(int width, int height);
+// An image (a gradient; with `noisy` a pattern that hardly compresses), encoded by FFmpeg's PNG or
+// JPEG encoder.
+std::string MakePng(int width, int height, bool noisy = false);
 std::string MakeJpeg(int width, int height);
 
 struct TReadChapter {
