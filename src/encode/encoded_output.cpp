@@ -135,6 +135,7 @@ bool TEncodedOutput::Append(std::string_view pcm) {
 }
 
 bool TEncodedOutput::Encode(const char* bytes, size_t frames) {
+  if (frames == 0) return true;
   const auto sink = [this](AVPacket& packet) { return PutPacket(packet); };
   try {
     if (reinterpret_cast<uintptr_t>(bytes) % alignof(int16_t) == 0) {

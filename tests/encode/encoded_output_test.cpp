@@ -272,10 +272,24 @@ TEST_P(EncodedOutputFormats, GivesTheSameBytesForTheSamePcmHoweverItIsCut) {
   // Pieces of an odd number of bytes: parts of sample frames, samples at odd addresses.
   ASSERT_TRUE(EncodeFile(c, dir.File(std::string("pieces") + c.Extension), pcm, 4097));
   ASSERT_TRUE(EncodeFile(c, dir.File(std::string("again") + c.Extension), pcm, 1001));
+  {
+    // The whole PCM at an odd address, then a piece too short for a sample frame there.
+    std::u16string error;
+    auto output = TEncodedOutput::CreateFile(SettingsFor(c),
+                                             ToUtf16(dir.File(std::string("odd") + c.Extension)), error);
+    ASSERT_TRUE(output);
+    output->AddChapter(u"One", 0);
+    output->AddChapter(u"Two", static_cast<int64_t>(pcm.size()) / c.Channels / 2);
+    const std::string odd = "x" + std::string(Bytes(pcm)) + "y";
+    ASSERT_TRUE(output->Append(std::string_view(odd).substr(1, odd.size() - 3)));
+    ASSERT_TRUE(output->Append(std::string_view(odd).substr(odd.size() - 2, 1)));
+    ASSERT_TRUE(output->Finish());
+  }
   const std::string whole = testing::ReadFile(dir.File(std::string("whole") + c.Extension));
   EXPECT_GT(whole.size(), 1000u);
   EXPECT_EQ(testing::ReadFile(dir.File(std::string("pieces") + c.Extension)), whole);
   EXPECT_EQ(testing::ReadFile(dir.File(std::string("again") + c.Extension)), whole);
+  EXPECT_EQ(testing::ReadFile(dir.File(std::string("odd") + c.Extension)), whole);
 }
 
 TEST_P(EncodedOutputFormats, AFileFinishedAfterHalfItsAudioPlaysToItsEnd) {
