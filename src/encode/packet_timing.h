@@ -29,6 +29,8 @@ class TPacketTiming {
   int64_t DataPackets() const { return dataPackets_; }
   // The bytes of all packets, to check that a file gives back the packets that were written.
   int64_t DataBytes() const { return dataBytes_; }
+  // The packets whose timing is kept: those that do not simply follow the one before.
+  size_t Kept() const { return irregular_.size(); }
 
   // Hands out the recorded timing packet by packet, in order.
   class TReplay {
