@@ -6,8 +6,8 @@
 // The playing length equals the PCM length: Ogg Opus signals the encoder's delay as its pre-skip
 // and the end in the last granule position; MP4 has an edit list timed in samples; MP3 has a
 // LAME header with the delay and the padding; FLAC needs nothing. An MP3 stream has no LAME
-// header (it is written at the end, into the start of the file), so players play the encoder's
-// delay and padding there.
+// header (it is completed at the end, at the start of the file, which a stream cannot go back
+// to), so players play the encoder's delay and padding there.
 #pragma once
 
 #include <cstdint>
@@ -49,8 +49,9 @@ class TEncodedOutput {
 
  public:
   // An output to `fileName`, created (or emptied) at once: a temporary name, which the owner moves
-  // into place once Finish has succeeded. Null with the message when the settings cannot be
-  // encoded, the file cannot be created or the encoder cannot be opened.
+  // into place once Finish has succeeded. To give Ogg Opus, MP3 and FLAC their chapters, Finish
+  // writes "<fileName>.chapters" beside it and moves that over it. Null with the message when the
+  // settings cannot be encoded, the file cannot be created or the encoder cannot be opened.
   static std::unique_ptr<TEncodedOutput> CreateFile(const TEncoderSettings& settings,
                                                     std::u16string_view fileName, std::u16string& error);
   // An output to the descriptor `fd` (not closed; a pipe or standard output). A stream cannot go

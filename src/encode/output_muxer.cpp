@@ -17,8 +17,14 @@ extern "C" {
 namespace sonacli {
 namespace {
 
-struct DictionaryDeleter {
-  void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
+// Options for one call of FFmpeg's: whatever the call leaves of them is freed with the object.
+struct Options {
+  Options() = default;
+  Options(const Options&) = delete;
+  Options& operator=(const Options&) = delete;
+  ~Options() { av_dict_free(&Entries); }
+
+  AVDictionary* Entries = nullptr;
 };
 
 const char* MuxerName(TOutputFormat format) {
@@ -112,19 +118,20 @@ TOutputMuxer::TOutputMuxer(TOutputFormat format, const AVCodecContext& codec, co
   AddCoverStream(tags);
   if (ChaptersInHeader(format)) AddChapters(chapters);
 
-  AVDictionary* options = nullptr;
-  if (format == TOutputFormat::Mp3) SetEntry(&options, "id3v2_version", "3");
-  if (format == TOutputFormat::M4b) SetEntry(&options, "movie_timescale", std::to_string(sampleRate_));
-  std::unique_ptr<AVDictionary, DictionaryDeleter> optionsOwner(options);
-  AVDictionary* left = optionsOwner.release();
+  Options options;
+  // ID3v2.4 wants the sizes of its chapter frames in its own 7-bit form, which FFmpeg does not write;
+  // 2.3 is also what most players read.
+  if (format == TOutputFormat::Mp3) SetEntry(&options.Entries, "id3v2_version", "3");
+  if (format == TOutputFormat::M4b)
+    SetEntry(&options.Entries, "movie_timescale", std::to_string(sampleRate_));
   // FFmpeg writes a stream out after every write by default, but the MP3 muxer completes its ID3v2
   // tag by going back to its start once the cover is in: on a stream the header stays in the buffer
   // until then (the owner makes the buffer large enough to hold it).
   context_->flush_packets = 0;
-  const int written = avformat_write_header(context, &left);
-  optionsOwner.reset(left);
+  const int written = avformat_write_header(context, &options.Entries);
   if (written < 0) throw TEncodeError(FfmpegFailure("Cannot write the start of the file", written));
-  if (av_dict_count(left) > 0) throw TEncodeError("The container does not take the options it was given");
+  if (av_dict_count(options.Entries) > 0)
+    throw TEncodeError("The container does not take the options it was given");
   if (!tags.Cover.empty() && format != TOutputFormat::Opus) WriteCover(tags.Cover);
   context_->flush_packets = -1;
 }

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -569,6 +570,35 @@ TEST(EncodedOutput, SaysWhichFileItCannotCreate) {
   EXPECT_FALSE(
       TEncodedOutput::CreateFile(SettingsFor(kFormats[0]), ToUtf16(dir.File("missing/book.opus")), error));
   EXPECT_EQ(ToUtf8(error), "Cannot create the audio file book.opus: No such file or directory");
+}
+
+}  // namespace
+}  // namespace sonacli
+
+namespace sonacli {
+namespace {
+
+// LAME ending with a packet of padding only makes FFmpeg warn ("Trying to remove 576 samples, but
+// the queue is empty"); the program says in its own words what fails, and nothing of FFmpeg's.
+TEST(EncodedOutput, KeepsFfmpegsLogOffTheConsole) {
+  ScopedTempDir dir;
+  const std::string log = dir.File("stderr.txt");
+  const int saved = ::dup(STDERR_FILENO);
+  const int capture = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(capture, 0);
+  ::dup2(capture, STDERR_FILENO);
+  FormatCase c = kFormats[1];
+  c.Rate = 8000;
+  c.Channels = 2;
+  std::vector<int16_t> pcm = testing::SpeechLike(8000, 2, 4);
+  pcm.resize(24800 * 2);
+  const bool encoded = EncodeFile(c, dir.File("book.mp3"), pcm);
+  std::fflush(stderr);
+  ::dup2(saved, STDERR_FILENO);
+  ::close(saved);
+  ::close(capture);
+  EXPECT_TRUE(encoded);
+  EXPECT_EQ(testing::ReadFile(log), "");
 }
 
 }  // namespace
