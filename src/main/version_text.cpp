@@ -5,7 +5,6 @@
 #include "audio/library_version.h"
 #include "common/library_version.h"
 #include "common/unicode_text.h"
-#include "encode/library_version.h"
 #include "http/library_version.h"
 #include "input/library_version.h"
 #include "platform/console.h"
@@ -22,17 +21,10 @@ struct TLibraryVersion {
 
 // Every library the program is linked with, each asked by the folder that wraps it.
 constexpr TLibraryVersion kLibraries[] = {
-    {"libcurl", CurlVersion},
-    {"libopus", OpusVersion},
-    {"libopusfile", OpusfileVersion},
-    {"libsoxr", SoxrVersion},
-    {"SoundTouch", SoundTouchVersion},
-    {"libsndfile", SndfileVersion},
-    {"libavformat", AvformatVersion},
-    {"libavcodec", AvcodecVersion},
-    {"libavutil", AvutilVersion},
-    {"PCRE2", Pcre2Version},
-    {"ICU", IcuVersion},
+    {"libcurl", CurlVersion},          {"libopus", OpusVersion},
+    {"libopusfile", OpusfileVersion},  {"libsoxr", SoxrVersion},
+    {"SoundTouch", SoundTouchVersion}, {"libsndfile", SndfileVersion},
+    {"PCRE2", Pcre2Version},           {"ICU", IcuVersion},
     {"uchardet", UchardetVersion},
 };
 
