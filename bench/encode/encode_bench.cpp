@@ -2,7 +2,8 @@
 // Both encode the same PCM (10 minutes of speech-like audio at 24 kHz mono) with the same codec and
 // bitrate, each in a child process, so that their CPU times (user + system, from wait4) compare
 // like for like, file reading and process start included. Then the peak resident memory of a
-// 1-hour and a 10-hour M4B, each made in a process of its own. Run from a Release build.
+// 1-hour and a 10-hour M4B, each made in a process of its own. The program's side runs as this
+// program started again with arguments that make it encode instead. Run from a Release build.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -17,7 +18,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <numbers>
 #include <stdexcept>
 #include <string>
@@ -39,6 +39,11 @@ constexpr int kRate = 24000;
 constexpr double kMinutes = 10;
 constexpr double kPieceSeconds = 6;
 
+// The first argument that makes this program encode a PCM file into a format (by its extension)
+// with a chapter every so many seconds (0: none) instead of running the benchmarks: the PCM file,
+// the output, the seconds follow.
+constexpr char kEncodeFileArgument[] = "--encode-pcm-file";
+
 struct ChildUsage {
   double CpuSeconds = 0;
   double PeakMiB = 0;
@@ -51,14 +56,6 @@ ChildUsage Waited(pid_t pid) {
     throw std::runtime_error("the child failed");
   const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
   return {seconds(usage.ru_utime) + seconds(usage.ru_stime), static_cast<double>(usage.ru_maxrss) / 1024};
-}
-
-ChildUsage RunInChild(const std::function<bool()>& work) {
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) _exit(work() ? 0 : 1);
-  return Waited(pid);
 }
 
 ChildUsage RunProgram(const std::vector<std::string>& args) {
@@ -143,11 +140,12 @@ TEncoderSettings SettingsOf(TOutputFormat format) {
 
 // Reads the PCM file in pieces of a run's size and encodes it into `output`, with a chapter every
 // `chapterSeconds` (none with 0).
-bool EncodePcmFile(TOutputFormat format, const std::string& output, double chapterSeconds) {
+bool EncodePcmFile(TOutputFormat format, const std::string& pcmFile, const std::string& output,
+                   double chapterSeconds) {
   std::u16string error;
   auto encoded = TEncodedOutput::CreateFile(SettingsOf(format), ToUtf16(output), error);
   if (!encoded) return false;
-  std::ifstream in(PcmFile(), std::ios::binary);
+  std::ifstream in(pcmFile, std::ios::binary);
   std::string piece(static_cast<size_t>(kPieceSeconds * kRate) * 2, '\0');
   while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
     const int64_t at = encoded->Frames();
@@ -156,6 +154,15 @@ bool EncodePcmFile(TOutputFormat format, const std::string& output, double chapt
     if (!encoded->Append(std::string_view(piece.data(), static_cast<size_t>(in.gcount())))) return false;
   }
   return encoded->Finish() && encoded->Notes().empty();
+}
+
+// EncodePcmFile for the format of that extension.
+bool EncodeFileOf(std::string_view extension, const std::string& pcmFile, const std::string& output,
+                  double chapterSeconds) {
+  for (const FormatRow& row : kFormats) {
+    if (extension == row.Extension) return EncodePcmFile(row.Format, pcmFile, output, chapterSeconds);
+  }
+  return false;
 }
 
 ChildUsage RunFfmpeg(const FormatRow& row, const std::string& output) {
@@ -173,6 +180,13 @@ ChildUsage RunFfmpeg(const FormatRow& row, const std::string& output) {
   return RunProgram(args);
 }
 
+// This program started again to encode the PCM file (kEncodeFileArgument), so that it pays for
+// its start and its libraries as the ffmpeg program does.
+ChildUsage RunEncoder(const FormatRow& row, const std::string& output, int chapterSeconds) {
+  return RunProgram({"/proc/self/exe", kEncodeFileArgument, row.Extension, PcmFile(), output,
+                     std::to_string(chapterSeconds)});
+}
+
 // CPU seconds of the program's encoder (plain, and with a chapter every minute, which Ogg, MP3 and
 // FLAC write in a second pass over the file) and of the ffmpeg program, per format.
 void BM_EncodeBesideFfmpeg(benchmark::State& state) {
@@ -183,8 +197,8 @@ void BM_EncodeBesideFfmpeg(benchmark::State& state) {
   for (auto _ : state) {
     const std::string output = (Folder() / (std::string("out") + row.Extension)).string();
     ffmpeg += RunFfmpeg(row, output).CpuSeconds;
-    ours += RunInChild([&] { return EncodePcmFile(row.Format, output, 0); }).CpuSeconds;
-    withChapters += RunInChild([&] { return EncodePcmFile(row.Format, output, 60); }).CpuSeconds;
+    ours += RunEncoder(row, output, 0).CpuSeconds;
+    withChapters += RunEncoder(row, output, 60).CpuSeconds;
   }
   const auto n = static_cast<double>(state.iterations());
   state.counters["ours_cpu_s"] = ours / n;
@@ -242,6 +256,8 @@ BENCHMARK(BM_PeakMemoryOfLongM4b)->Iterations(1)->Unit(benchmark::kSecond);
 int main(int argc, char** argv) {
   if (argc == 4 && std::string_view(argv[1]) == sonacli::kEncodeHoursArgument)
     return sonacli::EncodeHours(std::atof(argv[2]), argv[3]) ? 0 : 1;
+  if (argc == 6 && std::string_view(argv[1]) == sonacli::kEncodeFileArgument)
+    return sonacli::EncodeFileOf(argv[2], argv[3], argv[4], std::atof(argv[5])) ? 0 : 1;
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
