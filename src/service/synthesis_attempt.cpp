@@ -30,8 +30,10 @@ bool AcceptStatus(const THttpAnswer& answer, TSynthesisRequest& request, std::u1
   return false;
 }
 
-// The message of a transport failure: the one scripts match, with the cause after it.
-std::u16string TransportFailure(const THttpError& error) {
+// The message of a transport failure: the one scripts match, with the cause after it. A failure
+// that a new attempt would meet again (an answer too large to take) ends the retries, as a refusal does.
+std::u16string TransportFailure(const THttpError& error, TSynthesisRequest& request) {
+  if (!error.WorthRetrying()) request.Rejected = true;
   return std::u16string(kInternalError) + u" (" + ToUtf16(error.what()) + u")";
 }
 
@@ -41,7 +43,7 @@ std::string AuthorizationLine(const TSynthesisRequest& request) {
 
 // The exchange with the legacy or the v1 interface; nullopt on a transport failure, described in
 // `errorText`.
-std::optional<THttpAnswer> Exchange(TServiceInterface kind, const TSynthesisRequest& request,
+std::optional<THttpAnswer> Exchange(TServiceInterface kind, TSynthesisRequest& request,
                                     const TProxySettings& proxy, THttpShare* share,
                                     std::u16string& errorText) {
   try {
@@ -53,7 +55,7 @@ std::optional<THttpAnswer> Exchange(TServiceInterface kind, const TSynthesisRequ
         "application/x-www-form-urlencoded", CloudV1Body(request), "", {AuthorizationLine(request)}};
     return client.Post(CloudServiceUrl() + "/speech/v1/tts:synthesize", post);
   } catch (const THttpError& error) {
-    errorText = TransportFailure(error);
+    errorText = TransportFailure(error, request);
     return std::nullopt;
   }
 }
@@ -117,7 +119,7 @@ bool SendV3Request(TSynthesisRequest& request, std::string& answer, std::u16stri
         "application/json; charset=utf-8", CloudV3Body(request), "*/*", {AuthorizationLine(request)}};
     reply = client.Post(CloudServiceUrl() + "/tts/v3/utteranceSynthesis", post);
   } catch (const THttpError& error) {
-    errorText = TransportFailure(error);
+    errorText = TransportFailure(error, request);
     return false;
   }
   if (!AcceptStatus(reply, request, errorText)) return false;

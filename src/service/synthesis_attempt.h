@@ -18,10 +18,10 @@ inline constexpr char16_t kPremiumVoiceNeedsCloudKey[] =
 
 // One attempt. `errorText` starts as "HTTP 500 - Internal error" and describes a failure;
 // `request.AudioOut` is emptied first and holds the decoded WAV on success (empty for an empty
-// answer). Sets `request.Rejected` for 400, 401, 403, 419 and for a combination that no interface
-// serves. Transport failures make a failed attempt whose message is "HTTP 500 - Internal error"
-// followed by the cause in parentheses; so does an answer that is not Ogg Opus audio. Decoder
-// failures that raise are not caught.
+// answer). Sets `request.Rejected` for 400, 401, 403, 419, for a combination that no interface
+// serves and for an answer over kMaxAnswerBytes. Transport failures make a failed attempt whose
+// message is "HTTP 500 - Internal error" followed by the cause in parentheses; so does an answer
+// that is not Ogg Opus audio. Decoder failures that raise are not caught.
 // The proxy, the output rate and stereo come from `settings`. With a `cache`, an answer found there
 // is decoded instead of sending the request (`request.FromCache`), and every answer received that
 // decodes is stored there. With a `share`, the HTTP client takes what it can from there.

@@ -19,7 +19,7 @@ struct TSynthesisRequest {
   std::u16string ApiKey;
   std::string AudioOut;      // the decoded WAV; emptied at the start of every attempt
   std::u16string ErrorText;  // the first attempt's message when Synthesize fails
-  bool Rejected = false;     // the service refused the request (400, 401, 403, 419): no retry
+  bool Rejected = false;     // refused by the service (400, 401, 403, 419) or too large an answer: no retry
   bool FromCache = false;    // the answer came from the answer cache: no request was sent
   // When set and true, the request is no longer wanted: a transfer stops at once, no retry follows.
   const std::atomic<bool>* Abandoned = nullptr;
