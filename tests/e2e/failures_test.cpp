@@ -1,5 +1,6 @@
-// How a run ends when the service, the probe or an insert fails: what is printed, what is saved,
-// and the exit code.
+// How a run ends when the probe or an insert fails, and where the errors of a run with standard
+// output go: what is printed, what is saved, and the exit code. (A refused piece in the middle of a
+// run is in resumable_runs_test, faults of the service and the network in fault_table_test.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,20 +16,6 @@ const std::vector<std::string> kFivePieces = {"-t",     "One.", "-t",    "Two.",
 std::vector<std::string> Args(std::vector<std::string> first, const std::vector<std::string>& more) {
   first.insert(first.end(), more.begin(), more.end());
   return first;
-}
-
-TEST_F(SonacliE2e, RefusedFifthPieceKeepsTheFourBeforeIt) {
-  ScriptRules({{"Five.", "\"status\":403"}});
-  const TChildResult run = Run(Args({"-k", kCloudKey, "-w", File("out.wav"), "-lrc"}, kFivePieces));
-  EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stdout, "\n[Error] HTTP 403 - Forbidden\n");
-  const TWavFile wav = ParseWav(ReadFile(File("out.wav")));
-  EXPECT_EQ(wav.Samples.size(), 2 * (SpeechFrames(4) + SpeechFrames(4) + SpeechFrames(6) + SpeechFrames(5)));
-  EXPECT_EQ(wav.DataSize, wav.Samples.size());
-  EXPECT_EQ(ReadFile(File("out.lrc")),
-            "[re:Sonarel]\r\n[00:00.00]One.\r\n[00:00.30]Two.\r\n[00:00.60]Three.\r\n[00:01.00]Four.\r\n");
-  // The probe and five pieces; a refused request is not repeated.
-  EXPECT_EQ(RequestTexts().size(), 6u);
 }
 
 TEST_F(SonacliE2e, FailedProbeKeepsTheOldOutput) {
@@ -52,18 +39,6 @@ TEST_F(SonacliE2e, UnreadableInsertStopsTheRunButSavesWhatCameBefore) {
   // The missing insert is passed over silently; nothing after the broken one is requested.
   EXPECT_EQ(ParseWav(ReadFile(File("out.wav"))).Samples.size(), 2 * (SpeechFrames(4) + SpeechFrames(4)));
   EXPECT_EQ(RequestTexts().size(), 3u);
-}
-
-TEST_F(SonacliE2e, FailedRequestWithStandardOutputIsReportedOnStandardError) {
-  ScriptRules({{"Two.", "\"status\":403"}});
-  const TChildResult run = Run(Args({"-k", kCloudKey, "-o"}, kFivePieces));
-  EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stderr, "[Error] HTTP 403 - Forbidden\n");
-  // Standard output holds only the audio made before the failure.
-  const TWavFile wav = ParseWav(run.Stdout);
-  ASSERT_TRUE(wav.Valid);
-  EXPECT_EQ(wav.Samples.size(), 2 * SpeechFrames(4));
-  EXPECT_EQ(wav.DataSize, wav.Samples.size());
 }
 
 TEST_F(SonacliE2e, EveryErrorOfARunWithStandardOutputGoesToStandardError) {
