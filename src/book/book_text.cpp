@@ -77,12 +77,12 @@ std::u16string TBookText::TitleFrom(size_t first) const {
   return title;
 }
 
-std::optional<std::string_view> TBookText::TextSince(const TMark& mark) const {
+std::optional<std::string_view> TBookText::TextSince(const Place& mark) const {
   if (mark.Line != lines_.size() || mark.Bytes > current_.size()) return std::nullopt;
   return std::string_view(current_).substr(mark.Bytes);
 }
 
-void TBookText::DropSince(const TMark& mark) {
+void TBookText::DropSince(const Place& mark) {
   if (mark.Line != lines_.size() || mark.Bytes > current_.size()) return;
   current_.resize(mark.Bytes);
   space_ = mark.Space;

@@ -29,22 +29,22 @@ class TBookText {
 
   const std::vector<std::u16string>& Lines() const { return lines_; }
   std::vector<std::u16string> TakeLines();
-  // The lines from `first` on joined as one title: ". " between them, or a space after a line
-  // that ends in punctuation.
+  // The lines from `first` on joined as one title: ". " after a line that ends in a letter or
+  // digit, else a space.
   std::u16string TitleFrom(size_t first) const;
 
   // Where a passage of text starts, so that it can be looked at and taken out again (the mark of
   // a note in the text).
-  struct TMark {
+  struct Place {
     size_t Line = 0;
     size_t Bytes = 0;
     bool Space = false;
   };
-  TMark Mark() const { return {lines_.size(), current_.size(), space_}; }
+  Place Mark() const { return {lines_.size(), current_.size(), space_}; }
   // The text added since the mark; nullopt when a line ended since.
-  std::optional<std::string_view> TextSince(const TMark& mark) const;
+  std::optional<std::string_view> TextSince(const Place& mark) const;
   // Takes out the text added since the mark (nothing when a line ended since).
-  void DropSince(const TMark& mark);
+  void DropSince(const Place& mark);
 
  private:
   size_t maxBytes_;

@@ -39,7 +39,7 @@ class TNoteLinks {
 
  private:
   struct Link {
-    TBookText::TMark Mark;
+    TBookText::Place Mark;
     bool Superscript = false;
   };
 
