@@ -44,6 +44,16 @@ TEST(SsaReader, ReadsDialogueLines) {
       {"no events section", u"[Script Info]\nDialogue: 0:00:01.00,0:00:02.00,A", {}},
       {"a format line without Text", u"[Events]\nFormat: Start, End\nDialogue: 0:00:01.00,0:00:02.00,A", {}},
       {"an empty format line", u"[Events]\nFormat:  \nDialogue: 0:00:01.00,0:00:02.00,A", {}},
+      {"drawings, hard spaces and events that last no time are not said",
+       WithHeader(u"Dialogue: 0,0:00:01.00,0:00:09.00,Sign,,0,0,0,,{\\p1}m 0 0 l 716 0 716 70 0 70\n"
+                  u"Dialogue: 0,0:00:02.00,0:00:03.00,Sign,,0,0,0,,{\\an8\\p1}m 0 0 l 9 9{\\p0}Exit\\hhere\n"
+                  u"Dialogue: 0,0:00:04.00,0:00:04.00,Default,,0,0,0,,Never shown\n"
+                  u"Dialogue: 0,0:00:05.00,0:00:03.00,Default,,0,0,0,,Kept as read"),
+       {{2000, 3000, u"Exit here"}, {5000, 3000, u"Kept as read"}}},
+      {"the reader keeps the order of the file (loading sorts)",
+       WithHeader(u"Dialogue: 0,0:00:05.00,0:00:06.00,Default,,0,0,0,,Later\n"
+                  u"Dialogue: 0,0:00:01.00,0:00:02.00,Sign,,0,0,0,,Sooner"),
+       {{5000, 6000, u"Later"}, {1000, 2000, u"Sooner"}}},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadSsa(Lines(c.file)), c.expected) << c.what;
 }
