@@ -98,13 +98,16 @@ void ReadLyricsLine(std::u16string_view line, std::vector<TTimedCaption>& captio
     captions.push_back({ParseLrcTime(tag), {}});
     rest = TrimmedLeftView(rest.substr(close + 1));
   }
-  const std::u16string stripped = StripWordTimes(rest);
-  const std::u16string_view text = TrimmedView(stripped);
+  TCleaning cleaning(rest);
+  cleaning.Apply(u"<", &StripWordTimes);
+  std::u16string text = cleaning.Trimmed();
   // Every tag copies the text; a crafted line of many tags and a long text would otherwise make
   // the list grow with the square of its length.
   const size_t limit = text.empty() ? captions.size() : std::max<size_t>(1, kLineCaptionBudget / text.size());
   captions.resize(std::min(captions.size(), first + limit));
-  for (size_t i = first; i < captions.size(); ++i) captions[i].Text = text;
+  if (captions.size() == first) return;
+  for (size_t i = first; i + 1 < captions.size(); ++i) captions[i].Text = text;
+  captions.back().Text = std::move(text);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <string_view>
 #include <utility>
 
-#include "common/trim.h"
 #include "subtitles/html_entities.h"
 #include "subtitles/subtitle_text.h"
 #include "subtitles/subtitle_time.h"
@@ -73,7 +72,11 @@ std::optional<int64_t> SyncTime(std::u16string_view attributes) {
 }
 
 std::u16string CleanCaption(std::u16string_view caption) {
-  return Trim(DecodeHtmlEntities(KeepLangTags(StripAngleTags(caption))));
+  TCleaning cleaning(caption);
+  cleaning.Apply(u"<", &StripAngleTags);
+  cleaning.Apply(u"{{", &KeepLangTags);
+  cleaning.Apply(u"&", &DecodeHtmlEntities);
+  return cleaning.Trimmed();
 }
 
 bool IsSpaceOrTab(char16_t c) {
@@ -138,23 +141,35 @@ std::u16string ChosenClass(std::u16string_view text, std::u16string_view asked) 
 // paragraphs of that class or of none. Of a caption whose paragraphs are all of other classes,
 // nothing is (another language's line).
 struct ClassCaption {
-  std::u16string Text;
+  bool Whole = true;    // nothing was left out: the caption is read as it stands
+  std::u16string Kept;  // else the parts kept
   bool OtherClassesOnly = false;
 };
 
+// A paragraph at `at` (ending at `tagEnd`) of the chosen class or of none.
+bool InChosenClass(std::u16string_view caption, size_t at, size_t tagEnd, std::u16string_view chosenClass) {
+  const std::u16string_view name = ClassOf(caption.substr(at, tagEnd - at));
+  return name.empty() || SameClass(name, chosenClass);
+}
+
 ClassCaption CaptionInClass(std::u16string_view caption, std::u16string_view chosenClass) {
-  size_t paragraph = chosenClass.empty() ? kNone : FindParagraph(caption, 0);
-  if (paragraph == kNone) return {std::u16string(caption)};
-  ClassCaption part{std::u16string(caption.substr(0, paragraph)), true};
-  while (paragraph != kNone) {
-    const size_t tagEnd = TagEnd(caption, paragraph);
+  const size_t first = chosenClass.empty() ? kNone : FindParagraph(caption, 0);
+  bool leftOut = false;
+  for (size_t at = first; at != kNone && !leftOut;) {
+    const size_t tagEnd = TagEnd(caption, at);
+    leftOut = !InChosenClass(caption, at, tagEnd, chosenClass);
+    at = FindParagraph(caption, tagEnd);
+  }
+  if (!leftOut) return {};  // most captions: one language, or the chosen one only
+  ClassCaption part{false, std::u16string(caption.substr(0, first)), true};
+  for (size_t at = first; at != kNone;) {
+    const size_t tagEnd = TagEnd(caption, at);
     const size_t next = FindParagraph(caption, tagEnd);
-    const std::u16string_view name = ClassOf(caption.substr(paragraph, tagEnd - paragraph));
-    if (name.empty() || SameClass(name, chosenClass)) {
+    if (InChosenClass(caption, at, tagEnd, chosenClass)) {
       part.OtherClassesOnly = false;
-      part.Text.append(caption.substr(paragraph, (next == kNone ? caption.size() : next) - paragraph));
+      part.Kept.append(caption.substr(at, (next == kNone ? caption.size() : next) - at));
     }
-    paragraph = next;
+    at = next;
   }
   return part;
 }
@@ -174,8 +189,9 @@ SubtitleList ReadSmi(const std::vector<std::u16string>& lines, std::u16string_vi
     if (!time) break;
     const size_t next = FindSync(text, close + 1);
     const size_t captionEnd = next == kNone ? text.size() : next;
-    ClassCaption caption = CaptionInClass(text.substr(close + 1, captionEnd - close - 1), chosenClass);
-    std::u16string cleaned = CleanCaption(caption.Text);
+    const std::u16string_view whole = text.substr(close + 1, captionEnd - close - 1);
+    const ClassCaption caption = CaptionInClass(whole, chosenClass);
+    std::u16string cleaned = CleanCaption(caption.Whole ? whole : std::u16string_view(caption.Kept));
     // Another language's line neither starts nor ends one of the chosen language.
     if (!caption.OtherClassesOnly || !cleaned.empty()) AddTimedCaption(subtitles, *time, std::move(cleaned));
     at = next;

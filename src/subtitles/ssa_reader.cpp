@@ -76,7 +76,12 @@ std::vector<std::u16string_view> SplitFields(std::u16string_view text, size_t co
 }
 
 std::u16string CleanDialogueText(std::u16string_view text) {
-  return Trim(ReplaceBreakCodes(KeepLangTags(StripAngleTags(StripOverrideBlocks(text)))));
+  TCleaning cleaning(text);
+  cleaning.Apply(u"{", &StripOverrideBlocks);
+  cleaning.Apply(u"<", &StripAngleTags);
+  cleaning.Apply(u"{{", &KeepLangTags);
+  cleaning.Apply(u"\\", &ReplaceBreakCodes);
+  return cleaning.Trimmed();
 }
 
 }  // namespace

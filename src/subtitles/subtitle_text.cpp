@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "common/trim.h"
 #include "subtitles/html_entities.h"
 
 namespace sonacli {
@@ -186,13 +185,30 @@ std::u16string ReplaceBreakCodes(std::u16string_view text) {
 }
 
 std::u16string CleanSrtText(std::u16string_view text) {
-  if (text.find_first_of(u"<{\\") == kNone) return std::u16string(TrimmedView(text));  // nothing to strip
-  return Trim(ReplaceBreakCodes(KeepLangTags(StripMarkupTags(StripSrtOverrideBlocks(text)))));
+  TCleaning cleaning(text);
+  cleaning.Apply(u"{\\", &StripSrtOverrideBlocks);
+  cleaning.Apply(u"<", &StripMarkupTags);
+  cleaning.Apply(u"{{", &KeepLangTags);
+  cleaning.Apply(u"\\", &ReplaceBreakCodes);
+  return cleaning.Trimmed();
 }
 
 std::u16string CleanVttText(std::u16string_view text) {
-  if (text.find_first_of(u"<{&") == kNone) return std::u16string(TrimmedView(text));  // nothing to strip
-  return Trim(DecodeHtmlEntities(KeepLangTags(StripAngleTags(text))));
+  TCleaning cleaning(text);
+  cleaning.Apply(u"<", &StripAngleTags);
+  cleaning.Apply(u"{{", &KeepLangTags);
+  cleaning.Apply(u"&", &DecodeHtmlEntities);
+  return cleaning.Trimmed();
+}
+
+void TCleaning::Apply(std::u16string_view mark, std::u16string (*clean)(std::u16string_view)) {
+  if (Text().find(mark) == kNone) return;
+  cleaned_ = clean(Text());
+  changed_ = true;
+}
+
+std::u16string TCleaning::Trimmed() const {
+  return std::u16string(TrimmedView(Text()));
 }
 
 std::u16string_view TrimmedLeftView(std::u16string_view text) {

@@ -29,6 +29,24 @@ std::u16string StripSrtOverrideBlocks(std::u16string_view text);
 // Replaces the SSA line breaks "\N" and "\n" and the hard space "\h" with a space each.
 std::u16string ReplaceBreakCodes(std::u16string_view text);
 
+// A text through a row of cleaners, each run only when the text holds the mark it acts on: most
+// subtitle texts hold no markup, and every cleaner that runs copies the text.
+class TCleaning {
+ public:
+  explicit TCleaning(std::u16string_view text) : original_(text) {}
+  // Runs `clean` on the text when the text holds `mark`.
+  void Apply(std::u16string_view mark, std::u16string (*clean)(std::u16string_view));
+  // The text as cleaned so far, without the characters U+0000 to U+0020 at its ends.
+  std::u16string Trimmed() const;
+
+ private:
+  std::u16string_view Text() const { return changed_ ? std::u16string_view(cleaned_) : original_; }
+
+  std::u16string_view original_;
+  std::u16string cleaned_;
+  bool changed_ = false;
+};
+
 // The text of an SRT cue as spoken: override blocks and well-formed tags stripped, language
 // switches kept, SSA break codes made spaces, ends trimmed.
 std::u16string CleanSrtText(std::u16string_view text);
