@@ -1,9 +1,11 @@
 // What every driver run works with: the settled settings, the dictionaries, the service, the clock
-// its waits are slept on and the result it reports into. All of it belongs to the caller.
+// its waits are slept on, the random generator its waits and probe text are drawn from, and the
+// result it reports into. All of it belongs to the caller.
 #pragma once
 
 #include "dict/dictionary_set.h"
 #include "driver/driver_error.h"
+#include "platform/random.h"
 #include "platform/tick_clock.h"
 #include "service/synthesis_service.h"
 #include "settings/settings.h"
@@ -13,8 +15,9 @@ namespace sonacli {
 struct TDriverContext {
   const TSettings& Settings;
   const TDictionarySet& Dictionaries;
-  TSynthesisService& Service;
-  TTickClock& Clock;  // pacing waits; an interruptible clock cuts them short
+  TSynthesisService& Service;  // called from the sending threads too
+  TTickClock& Clock;           // pacing waits; an interruptible clock cuts them short
+  TRandom& Random;             // drawn from on the driver's thread only, before requests leave
   TRunResult& Result;
 };
 

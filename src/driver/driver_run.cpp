@@ -1,6 +1,7 @@
 #include "driver/driver_run.h"
 
 #include "driver/probe_output_format.h"
+#include "service/synthesis_request.h"
 
 namespace sonacli {
 
@@ -10,16 +11,8 @@ bool ProbeAndOpenOutput(TDriverContext& context, TPacer& pacer, TRunOutput& outp
   return output.Open(format);
 }
 
-void ReportRequestFailure(TRunResult& result, const TSynthesisRequest& request) {
-  if (!InterruptRequested()) ReportDriverError(result, request.ErrorText);
-}
-
-void PauseAfterKeptRequest(TPacer& pacer, bool isLast) {
-  try {
-    pacer.PauseAfterRequest(isLast);
-  } catch (const TInterrupted&) {
-    // The flag stays set: the loop stops after this piece.
-  }
+void ReportRequestFailure(TRunResult& result, const TSynthesisAnswer& answer) {
+  if (!InterruptRequested()) ReportDriverError(result, answer.ErrorText);
 }
 
 void FinishRun(TDriverContext& context, TRunOutput& output, bool interrupted, bool writeSyncFiles,
@@ -34,6 +27,35 @@ void FinishRun(TDriverContext& context, TRunOutput& output, bool interrupted, bo
   if (context.Settings.ToStdout || saved || interrupted || output.WriteFailed()) return;
   if (madeOutput || !context.Result.ErrorReported)
     ReportDriverError(context.Result, u"Error saving audio file");
+}
+
+TDriverRun::TDriverRun(TDriverContext& context, TProgressLine& progress)
+    : context_(context),
+      settings_(context.Settings),
+      progress_(progress),
+      legacyKey_(IsLegacyKey(settings_.ApiKey)),
+      pacer_(context.Clock, context.Random, legacyKey_, settings_.RequestDelayMs),
+      output_(settings_, context.Result),
+      sender_(context) {}
+
+bool TDriverRun::OpenOnFirstPiece(size_t first) {
+  if (output_.IsOpen()) return true;
+  if (!ProbeAndOpenOutput(context_, pacer_, output_)) return false;
+  PlanRequests(first);
+  sender_.Start();
+  return true;
+}
+
+void TDriverRun::EndSending(TLoopEnd end) {
+  if (end == TLoopEnd::Completed) {
+    try {
+      sender_.Finish();
+    } catch (const TInterrupted&) {
+      // The flag stays set: the run saves what it has.
+    }
+  }
+  // Requests of later pieces are abandoned: their answers are never used.
+  sender_.Stop();
 }
 
 }  // namespace sonacli

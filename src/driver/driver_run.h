@@ -1,7 +1,9 @@
-// The steps that both drivers take the same way around their loops: the guard around one step,
-// the probe that opens the output, a failed request, the wait after a kept request and the finish.
+// What both drivers hold and do the same way around their loops: the guard around one step, the
+// loop itself, the probe that opens the output before the first piece and starts the requests, a
+// failed request, and the finish.
 #pragma once
 
+#include <cstddef>
 #include <new>
 #include <string>
 #include <vector>
@@ -11,10 +13,11 @@
 #include "driver/driver_error.h"
 #include "driver/pacing.h"
 #include "driver/progress_line.h"
+#include "driver/request_sender.h"
 #include "driver/run_output.h"
 #include "http/http_client.h"
 #include "platform/interrupt.h"
-#include "service/synthesis_request.h"
+#include "service/synthesis_answer.h"
 
 namespace sonacli {
 
@@ -23,6 +26,13 @@ enum class TStepOutcome {
   Continue,  // on to the next step
   EndLoop,   // the loop ends; what was made is completed and saved
   Abort,     // the driver returns at once; the output's owner discards it unfinished
+};
+
+// How a driver loop ended.
+enum class TLoopEnd {
+  Completed,  // every step ran
+  Ended,      // a step ended the loop, or an interruption did
+  Aborted,    // a step aborted the run
 };
 
 // Runs one step of a driver loop. A wait cut short by an interruption ends the loop (the audio
@@ -49,17 +59,72 @@ bool ProbeAndOpenOutput(TDriverContext& context, TPacer& pacer, TRunOutput& outp
 
 // Reports the failed request's message; a request cut short by Ctrl-C is no failure of the
 // service and is not reported.
-void ReportRequestFailure(TRunResult& result, const TSynthesisRequest& request);
-
-// The wait after a successful request whose audio is kept: an interruption during it leaves the
-// flag set, so that the loop stops after this piece, but does not drop the piece.
-void PauseAfterKeptRequest(TPacer& pacer, bool isLast);
+void ReportRequestFailure(TRunResult& result, const TSynthesisAnswer& answer);
 
 // Completes the output and puts it in place; an interrupted run saves what it has, as after a
 // reported error. Reports "Error saving audio file" when a file output was not saved (not after an
 // interruption, which may come before anything was written).
 void FinishRun(TDriverContext& context, TRunOutput& output, bool interrupted, bool writeSyncFiles,
                const std::vector<std::u16string>& lrcLines, const std::vector<std::u16string>& srtLines);
+
+// The state and the steps that both drivers (TTextDriver, TSubtitleDriver) share.
+class TDriverRun {
+ public:
+  TDriverRun(const TDriverRun&) = delete;
+  TDriverRun& operator=(const TDriverRun&) = delete;
+
+ protected:
+  // The context and the progress line must outlive the driver.
+  TDriverRun(TDriverContext& context, TProgressLine& progress);
+  virtual ~TDriverRun() = default;
+
+  // The requests of the pieces from `first` on, planned through `sender_` in the order of the run
+  // with the waits one thread would sleep between them, drawn from `pacer_`.
+  virtual void PlanRequests(size_t first) = 0;
+
+  // Before the piece at `first` (the first one that makes output): the probe, the output opened in
+  // its format, and the requests planned and started. False when the probe or the output failed
+  // (reported); nothing is sent then.
+  bool OpenOnFirstPiece(size_t first);
+
+  // Runs `step(i)` for i from 0 to count - 1, each in GuardStep, until a step ends or aborts the
+  // loop. After an interruption a step runs only when `arrived(i)` says that everything it needs
+  // has arrived. A loop that completed waits out the waits planned after its last request. The
+  // requests still in flight are abandoned at the end.
+  template <typename Arrived, typename Step>
+  TLoopEnd RunLoop(size_t count, Arrived&& arrived, Step&& step) {
+    TLoopEnd end = TLoopEnd::Completed;
+    for (size_t i = 0; i < count && end == TLoopEnd::Completed; ++i) {
+      if (InterruptRequested() && !arrived(i)) {
+        end = TLoopEnd::Ended;
+        break;
+      }
+      switch (GuardStep(context_.Result, [&] { return step(i); })) {
+        case TStepOutcome::Continue:
+          break;
+        case TStepOutcome::EndLoop:
+          end = TLoopEnd::Ended;
+          break;
+        case TStepOutcome::Abort:
+          end = TLoopEnd::Aborted;
+          break;
+      }
+    }
+    EndSending(end);
+    return end;
+  }
+
+  TDriverContext& context_;
+  const TSettings& settings_;
+  TProgressLine& progress_;
+  bool legacyKey_;
+  TPacer pacer_;
+  TRunOutput output_;
+  TRequestSender sender_;
+
+ private:
+  void EndSending(TLoopEnd end);
+};
 
 // Runs a driver (TTextDriver, TSubtitleDriver) over its input, then closes the progress line: it has
 // no line end of its own, and an error line after it brings its own.

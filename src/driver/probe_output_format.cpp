@@ -2,15 +2,14 @@
 
 #include "driver/driver_error.h"
 #include "platform/interrupt.h"
-#include "platform/random.h"
 
 namespace sonacli {
 
-std::u16string ProbeText() {
+std::u16string ProbeText(TRandom& random) {
   std::u16string text;
-  text.push_back(static_cast<char16_t>(u'1' + RandomInt(9)));
-  text.push_back(static_cast<char16_t>(u'0' + RandomInt(10)));
-  text.push_back(static_cast<char16_t>(u'0' + RandomInt(10)));
+  text.push_back(static_cast<char16_t>(u'1' + random.Int(9)));
+  text.push_back(static_cast<char16_t>(u'0' + random.Int(10)));
+  text.push_back(static_cast<char16_t>(u'0' + random.Int(10)));
   return text;
 }
 
@@ -18,7 +17,7 @@ bool ProbeOutputFormat(TDriverContext& context, TPacer& pacer, TOutputData& form
   const TSettings& settings = context.Settings;
   TSynthesisRequest request;
   // With a cache the probe is always the same text, so that a repeated run finds its answer.
-  request.Text = settings.CacheFolder.empty() ? ProbeText() : std::u16string(kCachedProbeText);
+  request.Text = settings.CacheFolder.empty() ? ProbeText(context.Random) : std::u16string(kCachedProbeText);
   request.Language = settings.LanguageCode;
   request.Voice = settings.VoiceName;
   request.Rate = settings.SpeechRate;
@@ -26,12 +25,13 @@ bool ProbeOutputFormat(TDriverContext& context, TPacer& pacer, TOutputData& form
   request.ChannelMode = u"MonoToBoth";
   request.VolumeDelta = 0;
   request.ApiKey = settings.ApiKey;
-  if (!context.Service.Synthesize(request)) {
-    if (!InterruptRequested()) ReportDriverError(context.Result, request.ErrorText);
+  const TSynthesisAnswer answer = context.Service.Synthesize(request);
+  if (!answer.Spoken()) {
+    if (!InterruptRequested()) ReportDriverError(context.Result, answer.ErrorText);
     return false;
   }
-  if (!request.FromCache) pacer.PauseAfterRequest(false);
-  if (!ReadWavFormat(request.AudioOut, format)) {
+  if (!answer.FromCache) pacer.PauseAfterRequest(false);
+  if (!ReadWavFormat(answer.Audio, format)) {
     ReportDriverError(context.Result, u"No audio data");
     return false;
   }

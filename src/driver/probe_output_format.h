@@ -8,7 +8,7 @@
 namespace sonacli {
 
 // Three random digits (100 to 999) as the text of the probe.
-std::u16string ProbeText();
+std::u16string ProbeText(TRandom& random);
 // The probe's text when answers are cached.
 inline constexpr char16_t kCachedProbeText[] = u"100";
 

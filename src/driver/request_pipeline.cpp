@@ -1,7 +1,6 @@
 #include "driver/request_pipeline.h"
 
 #include <algorithm>
-#include <chrono>
 #include <stdexcept>
 #include <system_error>
 
@@ -9,28 +8,28 @@
 
 namespace sonacli {
 
-namespace {
-
-// How often a waiting thread looks at the interrupt flag and at the end of the pipeline.
-constexpr int32_t kSliceMs = 20;
-
-}  // namespace
-
 TRequestPipeline::TRequestPipeline(TSynthesisService& service, TTickClock& clock, int32_t width,
-                                   std::vector<TJob> jobs, std::vector<int32_t> startWaitsMs)
+                                   std::vector<TJob> jobs, std::vector<int32_t> finalWaitsMs)
     : service_(service), clock_(clock), width_(static_cast<size_t>(std::max(width, 1))) {
-  slots_.reserve(jobs.size());
-  for (size_t i = 0; i < jobs.size(); ++i) {
+  slots_.reserve(jobs.size() + 1);
+  size_t leaving = 0;  // slots that a thread starts
+  for (TJob& job : jobs) {
     TSlot slot;
-    slot.Job = std::move(jobs[i]);
-    slot.StartWaitMs = i < startWaitsMs.size() ? startWaitsMs[i] : 0;
+    slot.Job = std::move(job);
     slot.Job.Request.Abandoned = &abandoned_;
+    if (!slot.Job.Cached) ++leaving;
     slots_.push_back(std::move(slot));
   }
+  if (!finalWaitsMs.empty()) {
+    TSlot end;
+    end.End = true;
+    end.Job.WaitsMs = std::move(finalWaitsMs);
+    slots_.push_back(std::move(end));
+    ++leaving;
+  }
+  SkipCached();
   try {
-    const size_t threads = std::min(width_, slots_.size());
-    for (size_t i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
-    dispatcher_ = std::thread([this] { Dispatch(); });
+    for (size_t i = 0; i < std::min(width_, leaving); ++i) threads_.emplace_back([this] { Work(); });
   } catch (const std::system_error&) {
     Stop();
     throw;
@@ -48,125 +47,129 @@ void TRequestPipeline::Stop() {
   }
   abandoned_ = true;
   changed_.notify_all();
-  if (dispatcher_.joinable()) dispatcher_.join();
-  for (std::thread& worker : workers_) {
-    if (worker.joinable()) worker.join();
+  for (std::thread& thread : threads_) {
+    if (thread.joinable()) thread.join();
   }
 }
 
-bool TRequestPipeline::SleepUnlessStopped(int32_t ms) {
-  while (true) {
-    {
-      std::lock_guard lock(mutex_);
-      if (stopping_) return false;
-    }
-    if (ms <= 0) return true;
-    const int32_t slice = std::min(ms, kSliceMs);
-    clock_.SleepMs(slice);  // raises TInterrupted on an interruptible clock
-    ms -= slice;
-  }
+void TRequestPipeline::SkipCached() {
+  while (nextStart_ < slots_.size() && slots_[nextStart_].Job.Cached) ++nextStart_;
 }
 
-void TRequestPipeline::Dispatch() {
-  for (size_t k = 0; k < slots_.size(); ++k) {
-    // A cached answer sends nothing, so it needs no pacing and no slot: it is read from the cache
-    // only when it is taken, so the answers held in memory still stay within the width.
-    if (service_.HasCachedAnswer(slots_[k].Job.Request)) {
-      std::lock_guard lock(mutex_);
-      if (stopping_) break;
-      slots_[k].State = TState::Cached;
-      changed_.notify_all();
-      continue;
-    }
-    {
-      std::unique_lock lock(mutex_);
-      changed_.wait(lock, [this] { return stopping_ || busy_ < width_; });
-      if (stopping_) break;
-    }
-    bool waited = false;
-    try {
-      waited = SleepUnlessStopped(slots_[k].StartWaitMs);
-    } catch (const TInterrupted&) {
-      // Nothing more is started; the reader sees the interruption itself.
-    }
-    std::lock_guard lock(mutex_);
-    if (!waited || stopping_) break;
-    slots_[k].State = TState::Sending;
-    ++busy_;
-    queue_.push_back(k);
-    changed_.notify_all();
+bool TRequestPipeline::SleepWaits(const TSlot& slot, std::unique_lock<std::mutex>& lock) {
+  for (const int32_t ms : slot.Job.WaitsMs) {
+    if (!clock_.SleepMsUnless(ms, lock, changed_, [this] { return stopping_; })) return false;
   }
-  std::lock_guard lock(mutex_);
-  dispatchEnded_ = true;
-  changed_.notify_all();
+  return !stopping_;
 }
 
 void TRequestPipeline::Work() {
+  std::unique_lock lock(mutex_);
   while (true) {
-    size_t k = 0;
-    {
-      std::unique_lock lock(mutex_);
-      changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-      if (stopping_) return;
-      k = queue_.front();
-      queue_.erase(queue_.begin());
+    // Starts follow each other in order, each after its waits, within the window.
+    changed_.wait(lock, [this] {
+      return stopping_ || startsEnded_ || nextStart_ == slots_.size() || (!sleeping_ && window_ < width_);
+    });
+    if (stopping_ || startsEnded_ || nextStart_ == slots_.size()) return;
+    TSlot& slot = slots_[nextStart_++];
+    SkipCached();
+    slot.State = TState::Started;
+    ++window_;
+    sleeping_ = true;
+    bool due = false;
+    try {
+      due = SleepWaits(slot, lock);
+    } catch (const TInterrupted&) {
+      // Nothing more leaves; the taker meets the interruption at this slot.
+      slot.Error = std::current_exception();
+      slot.State = TState::Answered;
+      startsEnded_ = true;
     }
-    // Only this thread touches the slot's request until it is marked done.
-    TSlot& slot = slots_[k];
-    bool ok = false;
+    sleeping_ = false;
+    if (due && slot.End) slot.State = TState::Answered;
+    changed_.notify_all();
+    if (!due) return;
+    if (slot.End) continue;
+    // Only this thread touches the slot until it is answered.
+    lock.unlock();
+    TSynthesisAnswer answer;
     std::exception_ptr error;
     try {
-      ok = service_.Synthesize(slot.Job.Request);
+      answer = service_.Synthesize(slot.Job.Request);
     } catch (...) {
-      // Not swallowed: carried to the reader, which raises it in text order as if it had sent the
+      // Not swallowed: carried to the taker, which raises it in piece order as if it had sent the
       // request itself.
       error = std::current_exception();
     }
-    std::lock_guard lock(mutex_);
-    slot.Ok = ok;
+    lock.lock();
+    slot.Answer = std::move(answer);
     slot.Error = error;
-    slot.State = TState::Done;
+    slot.State = TState::Answered;
     changed_.notify_all();
   }
 }
 
-bool TRequestPipeline::Take(size_t piece, TSynthesisRequest& request) {
+void TRequestPipeline::Await(TSlot& slot, std::unique_lock<std::mutex>& lock) {
+  // The taker is done with the answer it took before.
+  if (holding_) {
+    holding_ = false;
+    --window_;
+    changed_.notify_all();
+  }
+  changed_.wait(lock, [&] {
+    return slot.State == TState::Answered || (slot.State == TState::Planned && startsEnded_);
+  });
+  // A request that never left is missing: the run ends before it.
+  if (slot.State == TState::Planned) throw TInterrupted();
+  holding_ = true;
+}
+
+TSynthesisAnswer TRequestPipeline::Take(size_t piece) {
   std::unique_lock lock(mutex_);
-  if (next_ >= slots_.size() || slots_[next_].Job.Piece != piece) {
+  if (nextTake_ >= slots_.size() || slots_[nextTake_].End || slots_[nextTake_].Job.Piece != piece) {
     throw std::logic_error("request pipeline: answers are taken in piece order");
   }
-  TSlot& slot = slots_[next_];
-  while (slot.State == TState::Waiting || slot.State == TState::Sending) {
-    // Without its answer the piece is missing: the run ends before it.
-    if (InterruptRequested()) throw TInterrupted();
-    if (slot.State == TState::Waiting && dispatchEnded_) throw TInterrupted();
-    changed_.wait_for(lock, std::chrono::milliseconds(kSliceMs));
-  }
-  ++next_;
-  request = std::move(slot.Job.Request);
-  if (slot.State == TState::Cached) {
+  TSlot& slot = slots_[nextTake_++];
+  // A cached answer is read in the order of the run, without a place in the window.
+  if (slot.Job.Cached) {
     lock.unlock();
-    return service_.Synthesize(request);
+    return service_.Synthesize(slot.Job.Request);
   }
-  --busy_;
-  changed_.notify_all();
-  const bool ok = slot.Ok;
+  Await(slot, lock);
+  TSynthesisAnswer answer = std::move(slot.Answer);
   const std::exception_ptr error = std::move(slot.Error);
   lock.unlock();
   if (error) std::rethrow_exception(error);
-  return ok;
+  return answer;
+}
+
+void TRequestPipeline::Finish() {
+  std::unique_lock lock(mutex_);
+  if (slots_.empty() || !slots_.back().End) return;
+  if (nextTake_ + 1 != slots_.size())
+    throw std::logic_error("request pipeline: finished before every answer");
+  TSlot& end = slots_[nextTake_++];
+  Await(end, lock);
+  const std::exception_ptr error = std::move(end.Error);
+  lock.unlock();
+  if (error) std::rethrow_exception(error);
+}
+
+bool TRequestPipeline::IsThere(const TSlot& slot) {
+  return slot.Job.Cached || slot.State == TState::Answered;
 }
 
 bool TRequestPipeline::Arrived(size_t piece) {
   std::lock_guard lock(mutex_);
-  if (next_ >= slots_.size() || slots_[next_].Job.Piece != piece) return false;
-  return slots_[next_].State == TState::Done || slots_[next_].State == TState::Cached;
+  if (nextTake_ >= slots_.size() || slots_[nextTake_].End || slots_[nextTake_].Job.Piece != piece)
+    return false;
+  return IsThere(slots_[nextTake_]);
 }
 
 bool TRequestPipeline::ArrivedBefore(size_t end) {
   std::lock_guard lock(mutex_);
-  for (size_t k = next_; k < slots_.size() && slots_[k].Job.Piece < end; ++k) {
-    if (slots_[k].State != TState::Done && slots_[k].State != TState::Cached) return false;
+  for (size_t k = nextTake_; k < slots_.size() && !slots_[k].End && slots_[k].Job.Piece < end; ++k) {
+    if (!IsThere(slots_[k])) return false;
   }
   return true;
 }

@@ -1,38 +1,52 @@
 #include "driver/request_sender.h"
 
+#include <stdexcept>
+
 #include "driver/piece_request.h"
 #include "text/nothing_to_say.h"
 
 namespace sonacli {
 
-bool TRequestSender::Prepare(size_t index, const TPiece& piece) {
+TRequestSender::TNeed TRequestSender::Prepare(size_t index, const TPiece& piece) {
   if (spoken_.size() <= index) spoken_.resize(index + 1);
   spoken_[index] = context_.Dictionaries.Apply(piece.Text);
-  return !spoken_[index].empty() && !IsNothingToSay(spoken_[index]);
+  prepared_.reset();
+  const std::u16string& spoken = spoken_[index];
+  if (spoken.empty() || IsNothingToSay(spoken)) return TNeed::Nothing;
+  prepared_ = TRequestPipeline::TJob{index, PieceRequest(piece, spoken, context_.Settings.ApiKey), {}, false};
+  prepared_->Cached = context_.Service.HasCachedAnswer(prepared_->Request);
+  return prepared_->Cached ? TNeed::CachedAnswer : TNeed::Request;
 }
 
-void TRequestSender::PlanRequest(size_t index, const TPiece& piece, int32_t waitAfterMs) {
-  jobs_.push_back({index, PieceRequest(piece, spoken_[index], context_.Settings.ApiKey)});
-  startWaitsMs_.push_back(pendingWaitMs_);
-  pendingWaitMs_ = waitAfterMs;
+void TRequestSender::PlanRequest(size_t index) {
+  if (!prepared_ || prepared_->Piece != index) throw std::logic_error("request sender: piece not prepared");
+  if (!prepared_->Cached) {
+    prepared_->WaitsMs = std::move(waitsMs_);
+    waitsMs_.clear();
+  }
+  jobs_.push_back(std::move(*prepared_));
+  prepared_.reset();
 }
 
 void TRequestSender::Start() {
   pipeline_ = std::make_unique<TRequestPipeline>(context_.Service, context_.Clock, context_.Settings.Jobs,
-                                                 std::move(jobs_), std::move(startWaitsMs_));
+                                                 std::move(jobs_), std::move(waitsMs_));
   jobs_.clear();
-  startWaitsMs_.clear();
-  pendingWaitMs_ = 0;
+  waitsMs_.clear();
 }
 
-std::u16string TRequestSender::SpokenText(size_t index, const TPiece& piece) {
-  if (!pipeline_) return context_.Dictionaries.Apply(piece.Text);
-  return index < spoken_.size() ? std::move(spoken_[index]) : std::u16string();
+const std::u16string& TRequestSender::SpokenText(size_t index) const {
+  static const std::u16string kNone;
+  return index < spoken_.size() ? spoken_[index] : kNone;
 }
 
-bool TRequestSender::Send(size_t index, TSynthesisRequest& request) {
-  if (pipeline_) return pipeline_->Take(index, request);
-  return context_.Service.Synthesize(request);
+TSynthesisAnswer TRequestSender::Take(size_t index) {
+  if (!pipeline_) throw std::logic_error("request sender: not started");
+  return pipeline_->Take(index);
+}
+
+void TRequestSender::Finish() {
+  if (pipeline_) pipeline_->Finish();
 }
 
 bool TRequestSender::Arrived(size_t index) {

@@ -1,11 +1,12 @@
-// How a driver gets the answers of its pieces: sent one after another by its own thread, or, with
-// more than one job (--jobs), every request planned before the first one leaves and sent ahead by a
-// TRequestPipeline, the answers taken strictly in piece order. Both drivers send through it.
+// How a driver gets the answers of its pieces: every request planned, with the waits one thread
+// would sleep between them, before the first one leaves; then sent by a TRequestPipeline as wide
+// as the run's number of jobs (--jobs), the answers taken strictly in piece order.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,31 +18,37 @@ namespace sonacli {
 
 class TRequestSender {
  public:
+  // What a speech piece needs.
+  enum class TNeed {
+    Nothing,       // nothing to say once the dictionaries are through: no request
+    Request,       // a request to the service
+    CachedAnswer,  // an answer that the service has in its cache: nothing is sent
+  };
+
   // The context's service, clock, dictionaries, API key and number of jobs; it must outlive this.
   explicit TRequestSender(TDriverContext& context) : context_(context) {}
 
-  // Planning, before Start. A wait that one thread would sleep before the next request; waits
-  // planned between two requests add up.
-  void PlanWait(int32_t ms) { pendingWaitMs_ += ms; }
-  // Applies the dictionaries to the speech piece at `index` and keeps the result for SpokenText;
-  // true when it has something to say, so that it needs a request.
-  bool Prepare(size_t index, const TPiece& piece);
-  // The request of a prepared piece that has something to say, started after the waits planned
-  // since the one before it; `waitAfterMs` is what one thread would sleep after it.
-  void PlanRequest(size_t index, const TPiece& piece, int32_t waitAfterMs);
-  // Starts sending the planned requests, up to the run's number of jobs at once.
+  // Planning, in the order of the run, before Start. Applies the dictionaries to the speech piece
+  // at `index` and keeps the result for SpokenText; tells what the piece needs.
+  TNeed Prepare(size_t index, const TPiece& piece);
+  // A wait that one thread would sleep at this point of the run.
+  void PlanWait(int32_t ms) { waitsMs_.push_back(ms); }
+  // The request of the piece just prepared, when it needs one: it leaves after the waits planned
+  // since the request before it (an answer from the cache leaves nothing and takes no waits).
+  void PlanRequest(size_t index);
+  // Starts sending the planned requests; the waits planned after the last one come after it.
   void Start();
-  bool Pipelined() const { return pipeline_ != nullptr; }
 
-  // The piece's text after the dictionaries: once started, the one kept by Prepare (empty for a
-  // piece that was not prepared); before, made now.
-  std::u16string SpokenText(size_t index, const TPiece& piece);
-  // The answer of the piece at `index`: taken from the pipeline (then `request` is replaced by the
-  // planned one), or `request` sent now. As TSynthesisService::Synthesize; a pipelined answer
-  // missing at an interruption raises TInterrupted.
-  bool Send(size_t index, TSynthesisRequest& request);
-  // Whether, after an interruption, the run may still use the answers up to `index` (Arrived) or
-  // of every piece before `end` (ArrivedBefore): only sent-ahead answers that have all arrived.
+  // The piece's text after the dictionaries; empty for a piece that was not prepared.
+  const std::u16string& SpokenText(size_t index) const;
+  // The answer of the piece at `index`, as TSynthesisService::Synthesize; one that is missing at
+  // an interruption raises TInterrupted.
+  TSynthesisAnswer Take(size_t index);
+  // After every answer was taken: the waits after the last request. Raises TInterrupted when they
+  // are cut short.
+  void Finish();
+  // Whether, after an interruption, the run may still use the answer of the piece at `index`
+  // (Arrived) or of every piece before `end` (ArrivedBefore): only answers that are all there.
   bool Arrived(size_t index);
   bool ArrivedBefore(size_t end);
   // Abandons the requests still in flight; their answers are never used.
@@ -50,9 +57,9 @@ class TRequestSender {
  private:
   TDriverContext& context_;
   std::vector<std::u16string> spoken_;
+  std::optional<TRequestPipeline::TJob> prepared_;
   std::vector<TRequestPipeline::TJob> jobs_;
-  std::vector<int32_t> startWaitsMs_;
-  int32_t pendingWaitMs_ = 0;
+  std::vector<int32_t> waitsMs_;  // planned since the last request that leaves
   std::unique_ptr<TRequestPipeline> pipeline_;
 };
 

@@ -8,9 +8,7 @@
 #include "audio/wav_header.h"
 #include "catalogue/voice_catalogue.h"
 #include "driver/driver_error.h"
-#include "driver/piece_request.h"
 #include "platform/interrupt.h"
-#include "service/synthesis_request.h"
 #include "subtitles/subtitle_time_available.h"
 #include "subtitles/sync_time.h"
 #include "text/nothing_to_say.h"
@@ -39,29 +37,16 @@ int64_t BufferDurationMs(const std::string& buffer, const TOutputData& format) {
 }
 
 TSubtitleDriver::TSubtitleDriver(TDriverContext& context, TProgressLine& progress)
-    : context_(context),
-      settings_(context.Settings),
-      progress_(progress),
-      legacyKey_(IsLegacyKey(settings_.ApiKey)),
-      pacer_(context.Clock, legacyKey_, settings_.RequestDelayMs),
-      output_(settings_, context.Result),
-      sender_(context) {}
+    : TDriverRun(context, progress) {}
 
 void TSubtitleDriver::Run(const SubtitleList& subtitles) {
   output_.Prepare();
   BuildPieces(subtitles);
-  for (size_t j = 0; j < subtitles.size(); ++j) {
-    // Subtitles whose answers all arrived before an interruption are still voiced, in order.
-    if (InterruptRequested() && !ArrivedWhole(j)) break;
-    const TStepOutcome next = GuardStep(context_.Result, [&] { return HandleSubtitle(subtitles, j); });
-    if (next == TStepOutcome::Abort) {
-      sender_.Stop();
-      return;  // the output's owner discards it unfinished
-    }
-    if (next == TStepOutcome::EndLoop) break;
-  }
-  // Requests of later subtitles are abandoned: their answers are never appended.
-  sender_.Stop();
+  // Subtitles whose answers all arrived before an interruption are still voiced, in order.
+  const TLoopEnd end = RunLoop(
+      subtitles.size(), [this](size_t j) { return ArrivedWhole(j); },
+      [&](size_t j) { return HandleSubtitle(subtitles, j); });
+  if (end == TLoopEnd::Aborted) return;  // the output's owner discards it unfinished
   FinishRun(context_, output_, InterruptRequested(), false, {}, {});
 }
 
@@ -78,19 +63,20 @@ void TSubtitleDriver::BuildPieces(const SubtitleList& subtitles) {
   subtitleStarts_.push_back(pieces_.size());
 }
 
-void TSubtitleDriver::StartPipeline() {
-  // Requests do not depend on where the output stands, so all of them are known now. The waits are
-  // those one thread would sleep: one before every subtitle and one after every request.
-  for (size_t j = 0; j + 1 < subtitleStarts_.size(); ++j) {
-    sender_.PlanWait(BetweenPiecesWaitMs());
+void TSubtitleDriver::PlanRequests(size_t first) {
+  for (size_t j = first; j + 1 < subtitleStarts_.size(); ++j) {
+    sender_.PlanWait(pacer_.BetweenPiecesMs());
     const size_t end = subtitleStarts_[j + 1];
     for (size_t k = subtitleStarts_[j]; k < end; ++k) {
       const TPiece& piece = pieces_[k];
-      if (piece.Kind != TPieceKind::Speech || piece.Text.empty() || !sender_.Prepare(k, piece)) continue;
-      sender_.PlanRequest(k, piece, AfterRequestWaitMs(k + 1 == end, legacyKey_, settings_.RequestDelayMs));
+      if (piece.Kind != TPieceKind::Speech || piece.Text.empty()) continue;
+      const TRequestSender::TNeed need = sender_.Prepare(k, piece);
+      if (need == TRequestSender::TNeed::Nothing) continue;
+      sender_.PlanRequest(k);
+      // The last piece of a subtitle waits as the last piece of a text does.
+      if (need == TRequestSender::TNeed::Request) sender_.PlanWait(pacer_.AfterRequestMs(k + 1 == end));
     }
   }
-  sender_.Start();
 }
 
 bool TSubtitleDriver::ArrivedWhole(size_t index) {
@@ -98,14 +84,9 @@ bool TSubtitleDriver::ArrivedWhole(size_t index) {
 }
 
 TStepOutcome TSubtitleDriver::HandleSubtitle(const SubtitleList& subtitles, size_t index) {
-  if (!output_.IsOpen()) {
-    if (!ProbeAndOpenOutput(context_, pacer_, output_)) return TStepOutcome::EndLoop;
-    if (settings_.Jobs > 1) StartPipeline();
-  }
+  if (!OpenOnFirstPiece(index)) return TStepOutcome::EndLoop;
   const auto count = static_cast<int64_t>(subtitles.size());
   if (settings_.ShowProgress) progress_.Draw(static_cast<int64_t>(index), count);
-  // With the pipeline the waits space the starts of the requests instead.
-  if (!sender_.Pipelined()) pacer_.PauseBetweenPieces();
   const TSubtitle& subtitle = subtitles[index];
   // One millisecond short of the start; speech that ran past it is simply followed.
   const int64_t currentMs = OutputMs();
@@ -135,36 +116,30 @@ TStepOutcome TSubtitleDriver::VoiceSubtitle(size_t index, std::string& speech) {
     // A subtitle is voiced whole or not at all: an interruption drops its rest, unless all of its
     // answers arrived before it.
     if (InterruptRequested() && !ArrivedWhole(index)) return TStepOutcome::EndLoop;
-    const bool isLast = k + 1 == end;
-    const TStepOutcome outcome =
-        GuardStep(context_.Result, [&] { return AddPiece(k, isLast, speech, first); });
+    const TStepOutcome outcome = GuardStep(context_.Result, [&] { return AddPiece(k, speech, first); });
     if (outcome != TStepOutcome::Continue) return outcome;
   }
   return TStepOutcome::Continue;
 }
 
-TStepOutcome TSubtitleDriver::AddPiece(size_t index, bool isLast, std::string& speech, bool& first) {
+TStepOutcome TSubtitleDriver::AddPiece(size_t index, std::string& speech, bool& first) {
   const TPiece& piece = pieces_[index];
   // Audio inserts and pauses are not voiced in subtitle mode.
   if (piece.Kind != TPieceKind::Speech) return TStepOutcome::Continue;
-  const bool pipelined = sender_.Pipelined();
-  std::u16string spoken = sender_.SpokenText(index, piece);
+  const std::u16string& spoken = sender_.SpokenText(index);
   // Unlike running text, a piece with nothing to say adds nothing, not even silence.
   if (spoken.empty() || IsNothingToSay(spoken)) return TStepOutcome::Continue;
-  TSynthesisRequest request;
-  if (!pipelined) request = PieceRequest(piece, std::move(spoken), settings_.ApiKey);
-  if (!sender_.Send(index, request)) {
+  const TSynthesisAnswer answer = sender_.Take(index);
+  if (!answer.Spoken()) {
     // The rest of the subtitle is dropped and the subtitle is not appended.
-    ReportRequestFailure(context_.Result, request);
+    ReportRequestFailure(context_.Result, answer);
     return TStepOutcome::EndLoop;
   }
-  // A cached answer sent nothing to wait after; with the pipeline the waits space the starts.
-  if (!pipelined && !request.FromCache) PauseAfterKeptRequest(pacer_, isLast);
-  if (request.AudioOut.empty()) {
+  if (answer.Audio.empty()) {
     if (AppendSilence(speech, first, output_.Format(), kPlaceholderSilenceMs)) return TStepOutcome::Continue;
     return SpeechBufferFailed();
   }
-  if (!AppendAudio(speech, first, request.AudioOut)) return SpeechBufferFailed();
+  if (!AppendAudio(speech, first, answer.Audio)) return SpeechBufferFailed();
   TrimSilence(speech, kTrailingTrimFactor, kLeadingTrimFactor);
   return TStepOutcome::Continue;
 }

@@ -10,10 +10,7 @@
 #include "audio/audio_output.h"
 #include "driver/driver_context.h"
 #include "driver/driver_run.h"
-#include "driver/pacing.h"
 #include "driver/progress_line.h"
-#include "driver/request_sender.h"
-#include "driver/run_output.h"
 #include "subtitles/subtitle.h"
 #include "text/piece.h"
 
@@ -29,24 +26,23 @@ int64_t BufferDurationMs(const std::string& buffer, const TOutputData& format);
 // of silence ends the output. Requests go to the context's service, waits are slept on its clock;
 // failures are reported into its result. With more than one job the requests of all subtitles
 // are sent ahead, and the output is the same as with one.
-class TSubtitleDriver {
+class TSubtitleDriver final : private TDriverRun {
  public:
   TSubtitleDriver(TDriverContext& context, TProgressLine& progress);
-  TSubtitleDriver(const TSubtitleDriver&) = delete;
-  TSubtitleDriver& operator=(const TSubtitleDriver&) = delete;
 
   void Run(const SubtitleList& subtitles);
 
  private:
   // The pieces of every subtitle, in one list, as the dictionaries have not yet changed them.
   void BuildPieces(const SubtitleList& subtitles);
-  // With more than one job: the requests of every subtitle, sent ahead.
-  void StartPipeline();
+  // The requests of every subtitle (they do not depend on where the output stands): a wait before
+  // every subtitle and one after every request sent.
+  void PlanRequests(size_t first) override;
   // Whether subtitle `index` can still be voiced whole after an interruption.
   bool ArrivedWhole(size_t index);
   TStepOutcome HandleSubtitle(const SubtitleList& subtitles, size_t index);
   TStepOutcome VoiceSubtitle(size_t index, std::string& speech);
-  TStepOutcome AddPiece(size_t index, bool isLast, std::string& speech, bool& first);
+  TStepOutcome AddPiece(size_t index, std::string& speech, bool& first);
   void FitSpeech(const SubtitleList& subtitles, size_t index, int64_t speechStartMs,
                  std::string& speech) const;
   // Silence of `ms` into the output; "Failed to save audio file" when it cannot be written.
@@ -54,16 +50,9 @@ class TSubtitleDriver {
   TStepOutcome SpeechBufferFailed();
   int64_t OutputMs() const;
 
-  TDriverContext& context_;
-  const TSettings& settings_;
-  TProgressLine& progress_;
-  bool legacyKey_;
-  TPacer pacer_;
-  TRunOutput output_;
   TPieceList pieces_;
   // Subtitle j's pieces are those from subtitleStarts_[j] up to subtitleStarts_[j + 1].
   std::vector<size_t> subtitleStarts_;
-  TRequestSender sender_;
 };
 
 // The subtitle-mode driver over the subtitles, with the progress line closed after it.

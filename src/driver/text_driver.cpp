@@ -7,7 +7,6 @@
 #include "common/unicode_text.h"
 #include "driver/driver_error.h"
 #include "driver/driver_run.h"
-#include "driver/piece_request.h"
 #include "driver/progress_line.h"
 #include "platform/interrupt.h"
 #include "subtitles/sync_entry.h"
@@ -26,14 +25,7 @@ constexpr int64_t kPlaceholderSilenceMs = 100;
 }  // namespace
 
 TTextDriver::TTextDriver(TDriverContext& context, TProgressLine& progress)
-    : context_(context),
-      settings_(context.Settings),
-      progress_(progress),
-      legacyKey_(IsLegacyKey(settings_.ApiKey)),
-      pacer_(context.Clock, legacyKey_, settings_.RequestDelayMs),
-      output_(settings_, context.Result),
-      syncSettings_(SyncSettingsFrom(settings_)),
-      sender_(context) {}
+    : TDriverRun(context, progress), syncSettings_(SyncSettingsFrom(settings_)) {}
 
 void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   BuildPieces(lines);
@@ -45,25 +37,13 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   output_.Prepare();
   WriteLrcHeader(lrcLines_, settings_.LrcEnabled, settings_.LrcData);
   const size_t count = pieces_.size();
-  bool completed = true;
-  for (size_t i = 0; i < count; ++i) {
-    // Answers that arrived before an interruption are still appended, in text order.
-    if (InterruptRequested() && !sender_.Arrived(i)) break;
-    if (pieces_[i].Text.empty()) continue;
-    const TNext next = GuardStep(context_.Result, [&] { return HandlePiece(i); });
-    if (next == TNext::Abort) {
-      sender_.Stop();
-      return;  // the output's owner discards it unfinished
-    }
-    if (next == TNext::EndLoop) {
-      completed = false;
-      break;
-    }
-  }
-  // Requests of later pieces are abandoned: their answers are never appended.
-  sender_.Stop();
+  // Answers that arrived before an interruption are still appended, in text order.
+  const TLoopEnd end = RunLoop(
+      count, [this](size_t i) { return sender_.Arrived(i); },
+      [this](size_t i) { return pieces_[i].Text.empty() ? TNext::Continue : HandlePiece(i); });
+  if (end == TLoopEnd::Aborted) return;  // the output's owner discards it unfinished
   const bool interrupted = InterruptRequested();
-  if (settings_.ShowProgress && completed && !interrupted && output_.IsOpen()) {
+  if (settings_.ShowProgress && end == TLoopEnd::Completed && !interrupted && output_.IsOpen()) {
     progress_.Draw(int64_t(count), int64_t(count));
   }
   Finish(interrupted);
@@ -81,31 +61,42 @@ void TTextDriver::BuildPieces(const std::vector<std::u16string>& lines) {
   }
 }
 
-TTextDriver::TNext TTextDriver::HandlePiece(size_t index) {
-  if (!output_.IsOpen()) {
-    if (!ProbeAndOpenOutput(context_, pacer_, output_)) return TNext::EndLoop;
-    if (settings_.Jobs > 1) StartPipeline(index);
+void TTextDriver::PlanRequests(size_t first) {
+  for (size_t i = first; i < pieces_.size(); ++i) {
+    const TPiece& piece = pieces_[i];
+    if (piece.Text.empty()) continue;
+    if (piece.Kind != TPieceKind::Speech) {
+      sender_.PlanWait(pacer_.BetweenPiecesMs());
+      continue;
+    }
+    const TRequestSender::TNeed need = sender_.Prepare(i, piece);
+    // An answer already in the cache needs no pacing: nothing is sent.
+    if (need != TRequestSender::TNeed::CachedAnswer) sender_.PlanWait(pacer_.BetweenPiecesMs());
+    if (need == TRequestSender::TNeed::Nothing) continue;
+    sender_.PlanRequest(i);
+    if (need == TRequestSender::TNeed::Request)
+      sender_.PlanWait(pacer_.AfterRequestMs(i + 1 == pieces_.size()));
   }
+}
+
+TTextDriver::TNext TTextDriver::HandlePiece(size_t index) {
+  if (!OpenOnFirstPiece(index)) return TNext::EndLoop;
   if (settings_.ShowProgress) progress_.Draw(int64_t(index), int64_t(pieces_.size()));
   const TPiece& piece = pieces_[index];
-  // A text piece waits only when it is sent by this thread; see HandleTextPiece.
-  if (piece.Kind == TPieceKind::Speech && !sender_.Pipelined()) return HandleTextPiece(index);
-  if (!sender_.Pipelined()) pacer_.PauseBetweenPieces();
+  if (piece.Kind == TPieceKind::Speech) return HandleTextPiece(index);
   const bool sync = settings_.SyncOutput;
   if (piece.Kind == TPieceKind::Audio) {
     if (sync) ClearBlankFlags();
     return InsertAudioFile(piece.Text) ? TNext::Continue : TNext::EndLoop;
   }
-  if (piece.Kind == TPieceKind::Pause || piece.Kind == TPieceKind::PausePara) {
-    if (sync) ClearBlankFlags();
-    if (!AppendPause(piece.PauseMs)) return TNext::EndLoop;
-    if (piece.Kind == TPieceKind::PausePara && sync) {
-      syncState_.BlankPending = true;
-      SyncEntry(u"", false);
-    }
-    return TNext::Continue;
+  // A pause.
+  if (sync) ClearBlankFlags();
+  if (!AppendPause(piece.PauseMs)) return TNext::EndLoop;
+  if (piece.Kind == TPieceKind::PausePara && sync) {
+    syncState_.BlankPending = true;
+    SyncEntry(u"", false);
   }
-  return HandleTextPiece(index);
+  return TNext::Continue;
 }
 
 TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
@@ -114,45 +105,27 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
     syncState_.BlankAfterCurrent =
         BlankAfterMarker(piece.Marker, settings_.LrcBlankLines, syncState_.BlankAfterCurrent);
   }
-  const bool pipelined = sender_.Pipelined();
-  std::u16string spoken = sender_.SpokenText(index, piece);
-  const bool speaks = !spoken.empty() && !IsNothingToSay(spoken);
-  TSynthesisRequest request;
-  if (speaks && !pipelined) request = PieceRequest(piece, spoken, settings_.ApiKey);
-  // An answer already in the cache needs no pacing: nothing is sent.
-  if (!pipelined && !(speaks && context_.Service.HasCachedAnswer(request))) pacer_.PauseBetweenPieces();
+  const std::u16string& spoken = sender_.SpokenText(index);
   if (spoken.empty()) return TNext::Continue;
   // LRC and SRT show the piece as written, not as the dictionaries changed it.
   const std::u16string& syncText = piece.Text;
-  if (!speaks) {
+  if (IsNothingToSay(spoken)) {
     if (!output_.AppendSilence(kPlaceholderSilenceMs)) return TNext::EndLoop;
     SyncEntry(syncText, false);
     return TNext::Continue;
   }
-  if (!sender_.Send(index, request)) {
-    ReportRequestFailure(context_.Result, request);
+  const TSynthesisAnswer answer = sender_.Take(index);
+  if (!answer.Spoken()) {
+    ReportRequestFailure(context_.Result, answer);
     return TNext::EndLoop;
   }
   const bool isLast = index + 1 == pieces_.size();
-  // With the pipeline the waits space the starts of the requests instead.
-  if (!pipelined && !request.FromCache) PauseAfterKeptRequest(pacer_, isLast);
-  const bool appended = request.AudioOut.empty() ? output_.AppendSilence(kPlaceholderSilenceMs)
-                                                 : output_.AppendAudio(request.AudioOut);
+  const bool appended =
+      answer.Audio.empty() ? output_.AppendSilence(kPlaceholderSilenceMs) : output_.AppendAudio(answer.Audio);
   if (!appended) return TNext::EndLoop;
   SyncEntry(syncText, false);
   if (settings_.ShowProgress && isLast) progress_.Draw(int64_t(pieces_.size()), int64_t(pieces_.size()));
   return TNext::Continue;
-}
-
-void TTextDriver::StartPipeline(size_t first) {
-  for (size_t i = first; i < pieces_.size(); ++i) {
-    const TPiece& piece = pieces_[i];
-    if (piece.Kind != TPieceKind::Speech || piece.Text.empty() || !sender_.Prepare(i, piece)) continue;
-    // The waits one thread would sleep between two requests, drawn here on the driver's thread.
-    sender_.PlanWait(BetweenPiecesWaitMs());
-    sender_.PlanRequest(i, piece, AfterRequestWaitMs(false, legacyKey_, settings_.RequestDelayMs));
-  }
-  sender_.Start();
 }
 
 bool TTextDriver::InsertAudioFile(const std::u16string& fileName) {

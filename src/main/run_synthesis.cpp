@@ -7,6 +7,8 @@
 #include "driver/text_driver.h"
 #include "main/report_error.h"
 #include "platform/interrupt.h"
+#include "platform/random.h"
+#include "service/answer_cache.h"
 #include "service/yandex_tts_object.h"
 
 namespace sonacli {
@@ -14,20 +16,21 @@ namespace sonacli {
 void RunSynthesis(const TSynthesisInput& input) {
   TInterruptGuard interruptGuard;
   TInterruptibleClock clock(SystemTickClock());
+  TYandexTTSObject yandex(input.Settings, clock);
   std::optional<TAnswerCache> cache;
   if (!input.Settings.CacheFolder.empty()) {
     std::u16string warning;
-    cache.emplace(input.Settings.CacheFolder, warning);
+    cache.emplace(yandex, input.Settings, input.Settings.CacheFolder, warning);
     if (!cache->Usable()) {
       ReportWarning(warning);
       cache.reset();
     }
   }
-  TYandexTTSObject service(input.Settings, clock, cache ? &*cache : nullptr);
+  TSynthesisService& service = cache ? static_cast<TSynthesisService&>(*cache) : yandex;
   TErrorReport& errors = input.Errors;
   TRunResult result{[&errors](std::u16string_view message) { errors.ReportError(message); },
                     input.Settings.ToStdout};
-  TDriverContext context{input.Settings, input.Dictionaries, service, clock, result};
+  TDriverContext context{input.Settings, input.Dictionaries, service, clock, ProcessRandom(), result};
   if (input.Settings.SubtitleMode) {
     SpeakSubtitles(context, input.Subtitles);
   } else {

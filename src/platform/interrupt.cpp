@@ -69,4 +69,15 @@ void TInterruptibleClock::SleepMs(int32_t ms) {
   }
 }
 
+bool TInterruptibleClock::SleepMsUnless(int32_t ms, std::unique_lock<std::mutex>& lock,
+                                        std::condition_variable& wake, const std::function<bool()>& stop) {
+  while (true) {
+    if (InterruptRequested()) throw TInterrupted();
+    if (ms <= 0) return true;
+    const int32_t slice = std::min(ms, kSleepSliceMs);
+    if (!inner_.SleepMsUnless(slice, lock, wake, stop)) return false;
+    ms -= slice;
+  }
+}
+
 }  // namespace sonacli

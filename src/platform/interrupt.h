@@ -45,8 +45,11 @@ class TInterruptibleClock final : public TTickClock {
   explicit TInterruptibleClock(TTickClock& inner) : inner_(inner) {}
 
   int64_t TickCountMs() override { return inner_.TickCountMs(); }
-  // Sleeps in slices of at most 20 ms on the inner clock, testing the flag before each.
+  // Sleep in slices of at most 20 ms on the inner clock, testing the flag before each: a signal
+  // handler can only set the flag, not wake a waiting thread.
   void SleepMs(int32_t ms) override;
+  bool SleepMsUnless(int32_t ms, std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
+                     const std::function<bool()>& stop) override;
 
  private:
   TTickClock& inner_;

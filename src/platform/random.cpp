@@ -1,25 +1,26 @@
 #include "platform/random.h"
 
 #include <chrono>
-#include <random>
 
 namespace sonacli {
 
-namespace {
-std::mt19937_64& Generator() {
-  static std::mt19937_64 generator(
+int TRandom::Int(int bound) {
+  if (bound <= 0) return 0;
+  return std::uniform_int_distribution<int>(0, bound - 1)(engine_);
+}
+
+TRandom& ProcessRandom() {
+  static TRandom generator(
       static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   return generator;
 }
-}  // namespace
 
 void SeedRandom(uint64_t seed) {
-  Generator().seed(seed);
+  ProcessRandom().Seed(seed);
 }
 
 int RandomInt(int bound) {
-  if (bound <= 0) return 0;
-  return std::uniform_int_distribution<int>(0, bound - 1)(Generator());
+  return ProcessRandom().Int(bound);
 }
 
 }  // namespace sonacli

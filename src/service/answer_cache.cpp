@@ -13,7 +13,9 @@
 #include <iterator>
 #include <memory>
 
+#include "audio/audio_error.h"
 #include "platform/file_system.h"
+#include "service/synthesis_attempt.h"
 
 namespace sonacli {
 
@@ -70,7 +72,9 @@ std::string AnswerKey(std::string_view interfaceName, std::string_view url,
   return key;
 }
 
-TAnswerCache::TAnswerCache(const std::u16string& folder, std::u16string& warning) {
+TAnswerCache::TAnswerCache(TSynthesisService& service, const TSettings& settings,
+                           const std::u16string& folder, std::u16string& warning)
+    : service_(service), settings_(settings) {
   folder_ = NativePath(folder);
   std::error_code error;
   if (!folder_.empty() && !std::filesystem::exists(folder_, error)) {
@@ -81,6 +85,42 @@ TAnswerCache::TAnswerCache(const std::u16string& folder, std::u16string& warning
   usable_ = !folder_.empty() && std::filesystem::is_directory(folder_, error) &&
             access(folder_.c_str(), R_OK | W_OK | X_OK) == 0;
   if (!usable_) warning = u"Cache folder cannot be used, the run goes on without it: " + folder;
+}
+
+TSynthesisAnswer TAnswerCache::Synthesize(const TSynthesisRequest& request) {
+  const std::string key = usable_ ? AnswerKeyOf(request) : std::string();
+  if (key.empty()) return service_.Synthesize(request);
+  if (std::optional<TSynthesisAnswer> cached = CachedAnswer(key, request)) return std::move(*cached);
+  TSynthesisAnswer answer = service_.Synthesize(request);
+  // Only an answer that decoded into audio (or an empty one) is worth keeping.
+  if (answer.Spoken() && (answer.Received.empty() || !answer.Audio.empty())) Store(key, answer.Received);
+  return answer;
+}
+
+bool TAnswerCache::HasCachedAnswer(const TSynthesisRequest& request) const {
+  return Contains(AnswerKeyOf(request));
+}
+
+std::optional<TSynthesisAnswer> TAnswerCache::CachedAnswer(const std::string& key,
+                                                           const TSynthesisRequest& request) const {
+  std::optional<std::string> ogg = Load(key);
+  if (!ogg) return std::nullopt;
+  TSynthesisAnswer answer;
+  bool ok = ogg->empty();
+  if (!ok) {
+    try {
+      ok = DecodeAnswer(*ogg, request, settings_, answer.Audio) && !answer.Audio.empty();
+    } catch (const TAudioError&) {
+      ok = false;
+    }
+  }
+  if (!ok) {
+    Discard(key);
+    return std::nullopt;
+  }
+  answer.Outcome = TSynthesisOutcome::Spoken;
+  answer.FromCache = true;
+  return answer;
 }
 
 std::string TAnswerCache::EntryPath(const std::string& key) const {

@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "service/synthesis_service.h"
+#include "settings/settings.h"
+
 namespace sonacli {
 
 // The hexadecimal SHA-256 of the interface's name, its URL and the request as sent without the
@@ -15,13 +18,27 @@ namespace sonacli {
 std::string AnswerKey(std::string_view interfaceName, std::string_view url,
                       std::string_view requestWithoutKey);
 
-class TAnswerCache {
+// The speech service with the folder in front of it: a request whose answer the folder holds is
+// answered from there (decoded for the request and the output format of `settings`); every other
+// goes to `service`, and its answer is kept when it decoded into audio (or was empty). An entry
+// that does not decode is removed and the request sent. This is the one place that reads and writes
+// the entries.
+class TAnswerCache final : public TSynthesisService {
  public:
-  // Creates the folder (mode 0700: it holds the user's texts) when it is missing. On failure
-  // `warning` says why and the cache is unusable.
-  TAnswerCache(const std::u16string& folder, std::u16string& warning);
+  // `service` and `settings` must outlive the cache. Creates the folder (mode 0700: it holds the
+  // user's texts) when it is missing. On failure `warning` says why and the cache is unusable.
+  TAnswerCache(TSynthesisService& service, const TSettings& settings, const std::u16string& folder,
+               std::u16string& warning);
 
   bool Usable() const { return usable_; }
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override;
+  bool HasCachedAnswer(const TSynthesisRequest& request) const override;
+
+ private:
+  // The entry decoded for the request; nullopt (and the entry removed when it was unusable) when
+  // there is none that gives audio.
+  std::optional<TSynthesisAnswer> CachedAnswer(const std::string& key,
+                                               const TSynthesisRequest& request) const;
   bool Contains(const std::string& key) const;
   // The entry's bytes; nullopt when there is none or it cannot be read.
   std::optional<std::string> Load(const std::string& key) const;
@@ -30,9 +47,10 @@ class TAnswerCache {
   // Removes an entry that proved unusable.
   void Discard(const std::string& key) const;
 
- private:
   std::string EntryPath(const std::string& key) const;
 
+  TSynthesisService& service_;
+  const TSettings& settings_;
   std::string folder_;
   bool usable_ = false;
 };

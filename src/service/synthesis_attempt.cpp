@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "audio/audio_error.h"
 #include "audio/opus_decoder.h"
 #include "common/unicode_text.h"
 #include "http/http_client.h"
+#include "service/answer_cache.h"
 #include "service/request_builders.h"
 #include "service/service_connection.h"
 #include "service/v3_answer.h"
@@ -16,149 +16,119 @@ namespace {
 
 constexpr char16_t kInternalError[] = u"HTTP 500 - Internal error";
 
+// How one interface is reached and how its answer carries the audio.
+struct TInterfaceRow {
+  TServiceInterface Interface;
+  const char* Name;  // in the answer cache's key
+  std::string (*BaseUrl)();
+  const char* Path;
+  std::string (*Payload)(const TSynthesisRequest&);  // the query of a GET, the body of a POST
+  const char* ContentType;                           // nullptr: a GET
+  const char* Accept;                                // empty: the HTTP client's default
+  bool KeyInHeader;                                  // "Authorization: Api-Key <key>"
+  bool AudioInJson;                                  // base64 chunks in JSON, not the body itself
+};
+
+constexpr TInterfaceRow kInterfaces[] = {
+    {TServiceInterface::Legacy, "legacy", LegacyServiceUrl, "/generate", LegacyQuery, nullptr, "", false,
+     false},
+    {TServiceInterface::CloudV1, "v1", CloudServiceUrl, "/speech/v1/tts:synthesize", CloudV1Body,
+     "application/x-www-form-urlencoded", "", true, false},
+    {TServiceInterface::CloudV3, "v3", CloudServiceUrl, "/tts/v3/utteranceSynthesis", CloudV3Body,
+     "application/json; charset=utf-8", "*/*", true, true},
+};
+
+const TInterfaceRow* RowOf(const TSynthesisRequest& request) {
+  const TServiceInterface routed = RouteRequest(request.ApiKey, request.Voice);
+  for (const TInterfaceRow& row : kInterfaces) {
+    if (row.Interface == routed) return &row;
+  }
+  return nullptr;
+}
+
 bool IsRefusal(int status) {
   return status == 400 || status == 401 || status == 403 || status == 419;
 }
 
-// True for status 200; otherwise the message "HTTP <code>[ - <text>]" and the refusal flag.
-bool AcceptStatus(const THttpAnswer& answer, TSynthesisRequest& request, std::u16string& errorText) {
-  if (answer.Status == 200) return true;
-  if (IsRefusal(answer.Status)) request.Rejected = true;
-  std::string message = "HTTP " + std::to_string(answer.Status);
-  if (!answer.StatusText.empty()) message += " - " + answer.StatusText;
-  errorText = ToUtf16(message);
-  return false;
+TSynthesisAnswer Failure(TSynthesisOutcome outcome, std::u16string message) {
+  TSynthesisAnswer answer;
+  answer.Outcome = outcome;
+  answer.ErrorText = std::move(message);
+  return answer;
 }
 
-// The message of a transport failure: the one scripts match, with the cause after it.
-std::u16string TransportFailure(const THttpError& error) {
-  return std::u16string(kInternalError) + u" (" + ToUtf16(error.what()) + u")";
+// "HTTP <code>[ - <text>]"; a refusal is not retried.
+TSynthesisAnswer StatusFailure(const THttpAnswer& reply) {
+  std::string message = "HTTP " + std::to_string(reply.Status);
+  if (!reply.StatusText.empty()) message += " - " + reply.StatusText;
+  return Failure(IsRefusal(reply.Status) ? TSynthesisOutcome::Rejected : TSynthesisOutcome::Failed,
+                 ToUtf16(message));
 }
 
-std::string AuthorizationLine(const TSynthesisRequest& request) {
-  return "Authorization: Api-Key " + ToUtf8(request.ApiKey);
+TSynthesisAnswer Received(std::string bytes) {
+  TSynthesisAnswer answer;
+  answer.Outcome = TSynthesisOutcome::Spoken;
+  answer.Received = std::move(bytes);
+  return answer;
 }
 
-// The exchange with the legacy or the v1 interface; nullopt on a transport failure, described in
-// `errorText`.
-std::optional<THttpAnswer> Exchange(TServiceInterface kind, const TSynthesisRequest& request,
-                                    const TProxySettings& proxy, THttpShare* share,
-                                    std::u16string& errorText) {
-  try {
-    THttpClient client(share);
-    ConfigureHttpClient(client, proxy, request.Abandoned);
-    if (kind == TServiceInterface::Legacy)
-      return client.Get(LegacyServiceUrl() + "/generate?" + LegacyQuery(request));
-    THttpPost post{
-        "application/x-www-form-urlencoded", CloudV1Body(request), "", {AuthorizationLine(request)}};
-    return client.Post(CloudServiceUrl() + "/speech/v1/tts:synthesize", post);
-  } catch (const THttpError& error) {
-    errorText = TransportFailure(error);
-    return std::nullopt;
-  }
-}
-
-bool Decode(const std::string& ogg, TSynthesisRequest& request, const TSettings& settings) {
-  return DecodeOpusAnswer(ogg, request.AudioOut, request.VolumeDelta, settings.SampleRate,
-                          request.ChannelMode, settings.Stereo);
-}
-
-// The cached answer, decoded into `request.AudioOut`. An entry that does not decode into audio is
-// discarded, so that the piece is requested again.
-bool TakeCachedAnswer(const TAnswerCache& cache, const std::string& key, TSynthesisRequest& request,
-                      const TSettings& settings) {
-  std::optional<std::string> ogg = cache.Load(key);
-  if (!ogg) return false;
-  bool ok = ogg->empty();
-  if (!ok) {
-    try {
-      ok = Decode(*ogg, request, settings) && !request.AudioOut.empty();
-    } catch (const TAudioError&) {
-      ok = false;
-    }
-  }
-  if (!ok) {
-    request.AudioOut.clear();
-    cache.Discard(key);
-    return false;
-  }
-  request.FromCache = true;
-  return true;
-}
-
-}  // namespace
-
-std::string AnswerKeyOf(const TSynthesisRequest& request) {
-  switch (RouteRequest(request.ApiKey, request.Voice)) {
-    case TServiceInterface::None:
-      return {};
-    case TServiceInterface::Legacy: {
-      // The key is left out: any key gets the same answer.
-      TSynthesisRequest withoutKey = request;
-      withoutKey.ApiKey.clear();
-      withoutKey.AudioOut.clear();
-      return AnswerKey("legacy", LegacyServiceUrl() + "/generate", LegacyQuery(withoutKey));
-    }
-    case TServiceInterface::CloudV1:
-      return AnswerKey("v1", CloudServiceUrl() + "/speech/v1/tts:synthesize", CloudV1Body(request));
-    case TServiceInterface::CloudV3:
-      return AnswerKey("v3", CloudServiceUrl() + "/tts/v3/utteranceSynthesis", CloudV3Body(request));
-  }
-  return {};
-}
-
-bool SendV3Request(TSynthesisRequest& request, std::string& answer, std::u16string& errorText,
-                   const TProxySettings& proxy, THttpShare* share) {
+// The exchange of one attempt: the request sent as the row says, the status checked; a spoken
+// answer carries the Ogg Opus bytes received, not yet decoded.
+TSynthesisAnswer Exchange(const TInterfaceRow& row, const TSynthesisRequest& request,
+                          const TProxySettings& proxy, THttpShare* share) {
   THttpAnswer reply;
   try {
     THttpClient client(share);
     ConfigureHttpClient(client, proxy, request.Abandoned);
-    THttpPost post{
-        "application/json; charset=utf-8", CloudV3Body(request), "*/*", {AuthorizationLine(request)}};
-    reply = client.Post(CloudServiceUrl() + "/tts/v3/utteranceSynthesis", post);
+    const std::string url = row.BaseUrl() + row.Path;
+    if (row.ContentType == nullptr) {
+      reply = client.Get(url + "?" + row.Payload(request));
+    } else {
+      THttpPost post{row.ContentType, row.Payload(request), row.Accept, {}};
+      if (row.KeyInHeader) post.HeaderLines.push_back("Authorization: Api-Key " + ToUtf8(request.ApiKey));
+      reply = client.Post(url, post);
+    }
   } catch (const THttpError& error) {
-    errorText = TransportFailure(error);
-    return false;
+    // The message scripts match, with the cause after it. A failure that a new attempt would meet
+    // again (an answer too large to take) is not retried, as a refusal is not.
+    return Failure(error.WorthRetrying() ? TSynthesisOutcome::Failed : TSynthesisOutcome::Rejected,
+                   std::u16string(kInternalError) + u" (" + ToUtf16(error.what()) + u")");
   }
-  if (!AcceptStatus(reply, request, errorText)) return false;
+  if (reply.Status != 200) return StatusFailure(reply);
+  if (!row.AudioInJson) return Received(std::move(reply.Body));
   std::optional<std::string> audio = ExtractV3Audio(reply.Body);
-  if (!audio) {
-    errorText = u"No audio data";
-    return false;
-  }
-  answer = std::move(*audio);
-  return true;
+  if (!audio) return Failure(TSynthesisOutcome::Failed, u"No audio data");
+  return Received(std::move(*audio));
 }
 
-bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText, const TSettings& settings,
-                          const TAnswerCache* cache, THttpShare* share) {
-  errorText = kInternalError;
-  request.AudioOut.clear();
-  request.FromCache = false;
-  const TServiceInterface kind = RouteRequest(request.ApiKey, request.Voice);
-  std::string ogg;
-  if (kind == TServiceInterface::None) {
-    errorText = kPremiumVoiceNeedsCloudKey;
-    request.Rejected = true;
-    return false;
+}  // namespace
+
+bool DecodeAnswer(const std::string& received, const TSynthesisRequest& request, const TSettings& settings,
+                  std::string& wav) {
+  return DecodeOpusAnswer(received, wav, request.VolumeDelta, settings.SampleRate, request.ChannelMode,
+                          settings.Stereo);
+}
+
+std::string AnswerKeyOf(const TSynthesisRequest& request) {
+  const TInterfaceRow* row = RowOf(request);
+  if (row == nullptr) return {};
+  // The key is left out: any key gets the same answer.
+  TSynthesisRequest withoutKey = request;
+  withoutKey.ApiKey.clear();
+  return AnswerKey(row->Name, row->BaseUrl() + row->Path, row->Payload(withoutKey));
+}
+
+TSynthesisAnswer SendSynthesisRequest(const TSynthesisRequest& request, const TSettings& settings,
+                                      THttpShare* share) {
+  const TInterfaceRow* row = RowOf(request);
+  if (row == nullptr) return Failure(TSynthesisOutcome::Rejected, kPremiumVoiceNeedsCloudKey);
+  TSynthesisAnswer answer = Exchange(*row, request, settings.ProxySettings, share);
+  if (!answer.Spoken() || answer.Received.empty()) return answer;
+  if (!DecodeAnswer(answer.Received, request, settings, answer.Audio)) {
+    return Failure(TSynthesisOutcome::Failed,
+                   std::u16string(kInternalError) + u" (the answer is not Ogg Opus audio)");
   }
-  const std::string key = cache != nullptr ? AnswerKeyOf(request) : std::string();
-  if (cache != nullptr && TakeCachedAnswer(*cache, key, request, settings)) return true;
-  if (kind == TServiceInterface::CloudV3) {
-    if (!SendV3Request(request, ogg, errorText, settings.ProxySettings, share)) return false;
-  } else {
-    std::optional<THttpAnswer> answer = Exchange(kind, request, settings.ProxySettings, share, errorText);
-    if (!answer || !AcceptStatus(*answer, request, errorText)) return false;
-    ogg = std::move(answer->Body);
-  }
-  if (ogg.empty() || Decode(ogg, request, settings)) {
-    // Only an answer that decoded into audio (or an empty one) is worth keeping.
-    if (cache != nullptr && (ogg.empty() || !request.AudioOut.empty())) cache->Store(key, ogg);
-    return true;
-  }
-  request.AudioOut.clear();
-  errorText = std::u16string(kInternalError) + u" (the answer is not Ogg Opus audio)";
-  return false;
+  return answer;
 }
 
 }  // namespace sonacli

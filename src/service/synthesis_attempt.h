@@ -5,7 +5,7 @@
 #include <string>
 
 #include "http/http_share.h"
-#include "service/answer_cache.h"
+#include "service/synthesis_answer.h"
 #include "service/synthesis_request.h"
 #include "settings/settings.h"
 
@@ -16,24 +16,24 @@ namespace sonacli {
 inline constexpr char16_t kPremiumVoiceNeedsCloudKey[] =
     u"Premium voices need a cloud API key: the legacy key serves only the standard voices";
 
-// One attempt. `errorText` starts as "HTTP 500 - Internal error" and describes a failure;
-// `request.AudioOut` is emptied first and holds the decoded WAV on success (empty for an empty
-// answer). Sets `request.Rejected` for 400, 401, 403, 419 and for a combination that no interface
-// serves. Transport failures make a failed attempt whose message is "HTTP 500 - Internal error"
-// followed by the cause in parentheses; so does an answer that is not Ogg Opus audio. Decoder
-// failures that raise are not caught.
-// The proxy, the output rate and stereo come from `settings`. With a `cache`, an answer found there
-// is decoded instead of sending the request (`request.FromCache`), and every answer received that
-// decodes is stored there. With a `share`, the HTTP client takes what it can from there.
-bool SendSynthesisRequest(TSynthesisRequest& request, std::u16string& errorText, const TSettings& settings,
-                          const TAnswerCache* cache = nullptr, THttpShare* share = nullptr);
+// One attempt, sent the way the routed interface's row says. Spoken: the decoded WAV (empty for an
+// empty answer) with the bytes received. Rejected for 400, 401, 403, 419, for a combination that
+// no interface serves and for an answer over kMaxAnswerBytes (with the message of a transport
+// failure). Failed otherwise: "HTTP <code>[ - <text>]" for another status, "No audio data" for a
+// v3 answer without audio, and "HTTP 500 - Internal error" followed by the cause in parentheses for
+// a transport failure or an answer that is not Ogg Opus audio. Decoder failures that raise are not
+// caught. The proxy, the output rate and stereo come from `settings`; with a `share`, the HTTP
+// client takes what it can from there.
+TSynthesisAnswer SendSynthesisRequest(const TSynthesisRequest& request, const TSettings& settings,
+                                      THttpShare* share = nullptr);
 
-// The cache key of the request as it would be sent; empty when no interface serves it.
+// The answer cache's key of the request as it would be sent, without the API key; empty when no
+// interface serves it.
 std::string AnswerKeyOf(const TSynthesisRequest& request);
 
-// The cloud v3 exchange; on true `answer` holds the Ogg Opus bytes joined from every chunk (may be
-// empty). On false `errorText` says why ("No audio data", the HTTP status).
-bool SendV3Request(TSynthesisRequest& request, std::string& answer, std::u16string& errorText,
-                   const TProxySettings& proxy, THttpShare* share = nullptr);
+// Decodes received Ogg Opus bytes as the request and the settings ask (volume, channels, rate) into
+// `wav`; as DecodeOpusAnswer.
+bool DecodeAnswer(const std::string& received, const TSynthesisRequest& request, const TSettings& settings,
+                  std::string& wav);
 
 }  // namespace sonacli

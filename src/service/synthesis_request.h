@@ -1,4 +1,5 @@
-// One request to the speech service, the form of the API key and the choice of interface.
+// One request to the speech service (what is asked; what comes back is a TSynthesisAnswer), the
+// form of the API key and the choice of interface.
 #pragma once
 
 #include <atomic>
@@ -17,10 +18,6 @@ struct TSynthesisRequest {
   std::u16string ChannelMode = u"MonoToBoth";
   int32_t VolumeDelta = 0;  // percent, 0 unchanged
   std::u16string ApiKey;
-  std::string AudioOut;      // the decoded WAV; emptied at the start of every attempt
-  std::u16string ErrorText;  // the first attempt's message when Synthesize fails
-  bool Rejected = false;     // the service refused the request (400, 401, 403, 419): no retry
-  bool FromCache = false;    // the answer came from the answer cache: no request was sent
   // When set and true, the request is no longer wanted: a transfer stops at once, no retry follows.
   const std::atomic<bool>* Abandoned = nullptr;
 };

@@ -1,7 +1,5 @@
 #include "service/yandex_tts_object.h"
 
-#include <string>
-
 #include "service/synthesis_attempt.h"
 
 namespace sonacli {
@@ -16,34 +14,28 @@ int32_t Elapsed(int64_t from, int64_t to) {
 
 }  // namespace
 
-bool TYandexTTSObject::Synthesize(TSynthesisRequest& request) {
-  request.Rejected = false;
+TSynthesisAnswer TYandexTTSObject::Synthesize(const TSynthesisRequest& request) {
   const TRetrySettings& retry = settings_.RetrySettings;
-  bool ok = SendSynthesisRequest(request, request.ErrorText, settings_, cache_, &share_);
-  if (ok || request.Rejected || !retry.Enabled) return ok;
+  TSynthesisAnswer first = SendSynthesisRequest(request, settings_, &share_);
+  if (first.Outcome != TSynthesisOutcome::Failed || !retry.Enabled) return first;
   const int64_t windowStart = clock_.TickCountMs();
-  while (!ok) {
+  while (true) {
     const int64_t intervalStart = clock_.TickCountMs();
     int64_t now;
     do {
       clock_.SleepMs(kRetryStepMs);
       now = clock_.TickCountMs();
-      if (Elapsed(windowStart, now) > retry.WindowMs) return false;
-      if (request.Abandoned != nullptr && *request.Abandoned) return false;
+      if (Elapsed(windowStart, now) > retry.WindowMs) return first;
+      if (request.Abandoned != nullptr && *request.Abandoned) return first;
     } while (Elapsed(intervalStart, now) <= retry.IntervalMs);
-    std::u16string laterMessage;  // only the first attempt's message is reported
-    ok = SendSynthesisRequest(request, laterMessage, settings_, cache_, &share_);
-    if (request.Rejected) return ok;
+    TSynthesisAnswer later = SendSynthesisRequest(request, settings_, &share_);
+    if (later.Spoken()) return later;
+    if (later.Outcome == TSynthesisOutcome::Rejected) {
+      // Only the first attempt's message is reported.
+      later.ErrorText = std::move(first.ErrorText);
+      return later;
+    }
   }
-  return true;
-}
-
-}  // namespace sonacli
-
-namespace sonacli {
-
-bool TYandexTTSObject::HasCachedAnswer(const TSynthesisRequest& request) {
-  return cache_ != nullptr && cache_->Contains(AnswerKeyOf(request));
 }
 
 }  // namespace sonacli

@@ -5,7 +5,6 @@
 
 #include "http/http_share.h"
 #include "platform/tick_clock.h"
-#include "service/answer_cache.h"
 #include "service/synthesis_service.h"
 #include "settings/settings.h"
 
@@ -14,24 +13,19 @@ namespace sonacli {
 class TYandexTTSObject final : public TSynthesisService {
  public:
   // Reads the proxy, the retry rule and the output format from `settings`, which must outlive the
-  // object; waits are slept on `clock`. A `cache` (which must outlive the object) is asked before
-  // every request and keeps every answer. Synthesize may run on several threads at once when the
+  // object; waits are slept on `clock`. Synthesize may run on several threads at once when the
   // clock's sleeps may.
-  TYandexTTSObject(const TSettings& settings, TTickClock& clock, const TAnswerCache* cache = nullptr)
-      : settings_(settings), clock_(clock), cache_(cache) {}
+  TYandexTTSObject(const TSettings& settings, TTickClock& clock) : settings_(settings), clock_(clock) {}
 
   // One piece with the retry rule of RetrySettings: a failed attempt that the service did not
   // refuse is repeated every IntervalMs (waiting in 50 ms steps) until one succeeds or WindowMs
-  // has passed since the first failure, or the request is abandoned. On false, `request.ErrorText`
-  // holds the first attempt's message; on true, `request.AudioOut` holds the decoded WAV (empty for
-  // an empty answer).
-  bool Synthesize(TSynthesisRequest& request) override;
-  bool HasCachedAnswer(const TSynthesisRequest& request) override;
+  // has passed since the first failure, or the request is abandoned. A failure carries the first
+  // attempt's message.
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override;
 
  private:
   const TSettings& settings_;
   TTickClock& clock_;
-  const TAnswerCache* cache_;
   THttpShare share_;  // the trusted certificates, TLS sessions and DNS answers of the run's requests
 };
 

@@ -46,8 +46,9 @@ class TextDriverTest : public TStandinTest {
   bool Speak(const std::vector<std::u16string>& lines) {
     TFakeClock clock;
     TYandexTTSObject service(settings_, clock);
+    TRandom random(1);
     result_ = TRunResult{RecordError, settings_.ToStdout};
-    TDriverContext context{settings_, dictionaries_, service, clock, result_};
+    TDriverContext context{settings_, dictionaries_, service, clock, random, result_};
     SpeakText(context, lines);
     for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
       if (entry.path().filename().string().rfind("sonarel", 0) == 0) return false;
@@ -94,16 +95,19 @@ TEST_F(TextDriverTest, StandardOutputRunStillReportsItsErrors) {
 // piece of the refused text with the service's refusal.
 class TFakeService final : public TSynthesisService {
  public:
-  bool Synthesize(TSynthesisRequest& request) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
     Requests.push_back(request);
-    request.AudioOut.clear();
+    TSynthesisAnswer answer;
     if (request.Text == Refused) {
-      request.ErrorText = u"HTTP 403 - Forbidden";
-      request.Rejected = true;
-      return false;
+      answer.Outcome = TSynthesisOutcome::Rejected;
+      answer.ErrorText = u"HTTP 403 - Forbidden";
+      return answer;
     }
     bool first = true;
-    return MakeSilence(request.AudioOut, first, 24000, 10 * int64_t(request.Text.size()), 16, 1);
+    if (MakeSilence(answer.Audio, first, 24000, 10 * int64_t(request.Text.size()), 16, 1)) {
+      answer.Outcome = TSynthesisOutcome::Spoken;
+    }
+    return answer;
   }
 
   std::vector<TSynthesisRequest> Requests;
@@ -125,8 +129,9 @@ class TextDriverFakeTest : public ::testing::Test {
 
   void Speak(const std::vector<std::u16string>& lines) {
     TFakeClock clock;
+    TRandom random(1);
     result_ = TRunResult{RecordError, settings_.ToStdout};
-    TDriverContext context{settings_, dictionaries_, service_, clock, result_};
+    TDriverContext context{settings_, dictionaries_, service_, clock, random, result_};
     g_errors.clear();
     SpeakText(context, lines);
   }
@@ -141,20 +146,23 @@ class TextDriverFakeTest : public ::testing::Test {
 
 TEST_F(TextDriverFakeTest, PiecesGoOutWithTheirVoiceAndDictionariesAndJoinWithPauses) {
   dictionaries_.Load({ToUtf16(testing::WriteFile(dir_.File("a.dic"), "cat=dog\n"))});
-  Speak({u"A cat.", u"{{lang=en-US;john}}Hi{{pause=250}} there."});
+  Speak({u"A cat.", u"{{lang=en-US;john;1.5;70;g;l}}Hi{{pause=250}} there."});
   EXPECT_FALSE(result_.ErrorReported);
-  ASSERT_EQ(service_.Requests.size(), 4u);
-  const TSynthesisRequest& probe = service_.Requests[0];
-  EXPECT_EQ(probe.Text.size(), 3u);
-  EXPECT_EQ(probe.Voice, u"oksana");
+  // Language, voice, rate, tone, channel, volume, the text after the dictionaries, the key.
   std::vector<std::string> sent;
-  for (size_t i = 1; i < service_.Requests.size(); ++i) {
-    const TSynthesisRequest& r = service_.Requests[i];
-    sent.push_back(ToUtf8(r.Language + u"|" + r.Voice + u"|" + r.Text + u"|" + r.ApiKey));
+  for (const TSynthesisRequest& r : service_.Requests) {
+    // The probe's text is three random digits.
+    const std::u16string text = sent.empty() ? u"probe of " + ToUtf16(std::to_string(r.Text.size())) : r.Text;
+    sent.push_back(ToUtf8(r.Language + u"|" + r.Voice + u"|" + r.Rate + u"|" + r.Emotion + u"|" +
+                          r.ChannelMode + u"|" + ToUtf16(std::to_string(r.VolumeDelta)) + u"|" + text + u"|" +
+                          r.ApiKey));
   }
-  EXPECT_EQ(sent, (std::vector<std::string>{"ru-RU|oksana|A dog.|AQVN-test-cloud-key-0042",
-                                            "en-US|john|Hi|AQVN-test-cloud-key-0042",
-                                            "en-US|john|there.|AQVN-test-cloud-key-0042"}));
+  EXPECT_EQ(sent, (std::vector<std::string>{
+                      "ru-RU|oksana||neutral|MonoToBoth|0|probe of 3|AQVN-test-cloud-key-0042",
+                      "ru-RU|oksana||neutral|MonoToBoth|0|A dog.|AQVN-test-cloud-key-0042",
+                      "en-US|john|1.5|good|MonoToLeft|-30|Hi|AQVN-test-cloud-key-0042",
+                      "en-US|john|1.5|good|MonoToLeft|-30|there.|AQVN-test-cloud-key-0042",
+                  }));
   // 60 ms, 20 ms, the 250 ms pause and 60 ms at 24000 Hz, 16-bit mono, under one header.
   EXPECT_EQ(OutputBytes(), 44u + 2 * 24 * (60 + 20 + 250 + 60));
 }

@@ -1,6 +1,9 @@
-// How a run ends when the service, the probe or an insert fails: what is printed, what is saved,
-// and the exit code.
+// How a run ends when the probe or an insert fails, and where the errors of a run with standard
+// output go: what is printed, what is saved, and the exit code. (A refused piece in the middle of a
+// run is in resumable_runs_test, faults of the service and the network in fault_table_test.)
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "e2e/e2e_fixture.h"
 
@@ -13,20 +16,6 @@ const std::vector<std::string> kFivePieces = {"-t",     "One.", "-t",    "Two.",
 std::vector<std::string> Args(std::vector<std::string> first, const std::vector<std::string>& more) {
   first.insert(first.end(), more.begin(), more.end());
   return first;
-}
-
-TEST_F(SonacliE2e, RefusedFifthPieceKeepsTheFourBeforeIt) {
-  ScriptRules({{"Five.", "\"status\":403"}});
-  const TChildResult run = Run(Args({"-k", kCloudKey, "-w", File("out.wav"), "-lrc"}, kFivePieces));
-  EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stdout, "\n[Error] HTTP 403 - Forbidden\n");
-  const TWavFile wav = ParseWav(ReadFile(File("out.wav")));
-  EXPECT_EQ(wav.Samples.size(), 2 * (SpeechFrames(4) + SpeechFrames(4) + SpeechFrames(6) + SpeechFrames(5)));
-  EXPECT_EQ(wav.DataSize, wav.Samples.size());
-  EXPECT_EQ(ReadFile(File("out.lrc")),
-            "[re:Sonarel]\r\n[00:00.00]One.\r\n[00:00.30]Two.\r\n[00:00.60]Three.\r\n[00:01.00]Four.\r\n");
-  // The probe and five pieces; a refused request is not repeated.
-  EXPECT_EQ(RequestTexts().size(), 6u);
 }
 
 TEST_F(SonacliE2e, FailedProbeKeepsTheOldOutput) {
@@ -52,18 +41,6 @@ TEST_F(SonacliE2e, UnreadableInsertStopsTheRunButSavesWhatCameBefore) {
   EXPECT_EQ(RequestTexts().size(), 3u);
 }
 
-TEST_F(SonacliE2e, FailedRequestWithStandardOutputIsReportedOnStandardError) {
-  ScriptRules({{"Two.", "\"status\":403"}});
-  const TChildResult run = Run(Args({"-k", kCloudKey, "-o"}, kFivePieces));
-  EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stderr, "[Error] HTTP 403 - Forbidden\n");
-  // Standard output holds only the audio made before the failure.
-  const TWavFile wav = ParseWav(run.Stdout);
-  ASSERT_TRUE(wav.Valid);
-  EXPECT_EQ(wav.Samples.size(), 2 * SpeechFrames(4));
-  EXPECT_EQ(wav.DataSize, wav.Samples.size());
-}
-
 TEST_F(SonacliE2e, EveryErrorOfARunWithStandardOutputGoesToStandardError) {
   struct {
     std::vector<std::string> args;
@@ -80,6 +57,23 @@ TEST_F(SonacliE2e, EveryErrorOfARunWithStandardOutputGoesToStandardError) {
     EXPECT_EQ(run.Stdout, "");
     EXPECT_EQ(run.Stderr, c.message);
   }
+}
+
+// A certificate that the program trusts but that is made for another name than the service's host:
+// the connection is refused (a transport failure, so the probe is tried again for the 15 s of the
+// retry rule first), and nothing is sent or written.
+TEST_F(SonacliE2e, CertificateForAnotherNameIsRefused) {
+  const std::filesystem::path folder = dir_.Path() / "other";
+  std::filesystem::create_directory(folder);
+  TStandinProcess otherName(folder, TStandinOptions{.CertificateName = "speech.example.org"});
+  environment_["SONACLI_CLOUD_URL"] = otherName.BaseUrl();
+  environment_["SONACLI_CA_BUNDLE"] = otherName.CaFile();
+  const TChildResult run = Run({"-k", kCloudKey, "-t", "Hello.", "-w", File("out.wav")});
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stdout,
+            "\n[Error] HTTP 500 - Internal error (the certificate of 127.0.0.1 could not be verified)\n");
+  EXPECT_FALSE(std::filesystem::exists(File("out.wav")));
+  EXPECT_TRUE(otherName.Requests().empty());
 }
 
 }  // namespace

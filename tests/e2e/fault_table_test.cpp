@@ -5,6 +5,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -51,7 +52,8 @@ struct TFaultRow {
   TOutput output;
   std::string message;  // the one error line, on standard output (file) or standard error (-o)
   int exitCode;
-  size_t keptBytes;  // sample bytes of the audio kept
+  size_t keptBytes;     // sample bytes of the audio kept
+  size_t attempts = 0;  // when not 0: the requests the second piece gets
 };
 
 class FaultTable : public SonacliE2e {
@@ -155,6 +157,15 @@ TEST_F(FaultTable, ServiceAndNetworkFaults) {
        "",
        0,
        kAllPiecesBytes},
+      // 65 MiB streamed without an announced length; a retry would only fetch it again.
+      {"over-long answer",
+       {R"("answer":"oversized")"},
+       {},
+       TOutput::File,
+       "HTTP 500 - Internal error (the answer from 127.0.0.1 is larger than 64 MiB)",
+       1,
+       kFirstPieceBytes,
+       1},
       {"quota exhausted, with -o",
        {R"("status":403)"},
        {},
@@ -203,6 +214,10 @@ TEST_F(FaultTable, ServiceAndNetworkFaults) {
     EXPECT_EQ(wav.Samples.size(), row.keptBytes);
     EXPECT_EQ(wav.DataSize, wav.Samples.size());
     EXPECT_EQ(wav.RiffSize, wav.Samples.size() + 36);
+    if (row.attempts > 0) {
+      const std::vector<std::string> texts = RequestTexts();
+      EXPECT_EQ(static_cast<size_t>(std::count(texts.begin(), texts.end(), secondOf(i))), row.attempts);
+    }
   }
   // Each row waits 1.5 s for one retry at most; together they take little more.
   EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);

@@ -130,10 +130,15 @@ TEST_F(ResumableRuns, FailureAtTheFifthPieceSavesTheFourBeforeItAsOneAtATimeDoes
     EXPECT_EQ(run->Stdout, "\n[Error] HTTP 403 - Forbidden\n");
   }
   ExpectSameOutputs("four", "one");
+  // The four pieces and the pause after the third, under a header that says so.
+  const TWavFile wav = ParseWav(ReadFile(File("four.wav")));
+  EXPECT_EQ(wav.Samples.size(),
+            2 * (SpeechFrames(10) + SpeechFrames(10) + SpeechFrames(12) + 120 * 24 + SpeechFrames(11)));
+  EXPECT_EQ(wav.DataSize, wav.Samples.size());
   const std::string lrc = ReadFile(File("four.lrc"));
   EXPECT_TRUE(lrc.starts_with("[re:Sonarel]\r\n[00:00.00]One piece.\r\n")) << lrc;
   EXPECT_TRUE(lrc.ends_with("]Four piece.\r\n")) << lrc;
-  EXPECT_EQ(requestsOfOne, 6u);  // the probe and five pieces
+  EXPECT_EQ(requestsOfOne, 6u);  // the probe and five pieces: a refused request is not repeated
 }
 
 TEST_F(ResumableRuns, TwoRunsShareOneCacheAtOnce) {

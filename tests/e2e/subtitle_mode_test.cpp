@@ -235,25 +235,6 @@ TEST_F(SonacliE2e, FittingSpeedsSpeechUpToTheTimeItHas) {
   EXPECT_NEAR(speechMs({"--sub-fit", "--sub-max", "50"}), unfitted / 1.05, 10);  // held at 110
 }
 
-TEST_F(SonacliE2e, RefusedThirdSubtitleKeepsTheTwoBeforeAndItsLeadingSilence) {
-  ScriptRules({{"Three", "\"status\":403"}});
-  const std::string srt = Write("four.srt", Srt({{"00:00:01,000 --> 00:00:02,000", "One."},
-                                                 {"00:00:03,000 --> 00:00:04,000", "Two."},
-                                                 {"00:00:05,000 --> 00:00:06,000", "Three."},
-                                                 {"00:00:07,000 --> 00:00:08,000", "Four."}}));
-  const TChildResult run = Run({"-k", kCloudKey, "-w", File("out.wav"), "-f", srt});
-  EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Stdout, "\n[Error] HTTP 403 - Forbidden\n");
-  const TWavFile wav = ParseWav(ReadFile(File("out.wav")));
-  EXPECT_EQ(wav.DataSize, wav.Samples.size());
-  EXPECT_GE(LevelAt(wav.Samples, 949), kLoud);
-  EXPECT_GE(LevelAt(wav.Samples, 2949), kLoud);
-  // The third's silence up to 4949 ms ends the file; nothing of it or after it is voiced.
-  EXPECT_EQ(DurationMs(wav.Samples), 4949u);
-  EXPECT_TRUE(SilentBetween(wav.Samples, 3400, 4949));
-  EXPECT_EQ(RequestTexts().size(), 4u);
-}
-
 TEST_F(SonacliE2e, ProgressCountsSubtitlesAndNoSyncFilesAreWritten) {
   const std::string srt = Write("subs.srt", Srt({{"00:00:00,100 --> 00:00:00,500", "One."},
                                                  {"00:00:02,000 --> 00:00:02,500", "Two."},

@@ -44,12 +44,20 @@ TEST(Interrupt, ClockSleepsInSlicesAndStopsOnceInterrupted) {
   clock.SleepMs(55);
   EXPECT_EQ(inner.SleepLengths(), (std::vector<int32_t>{20, 20, 15}));
   EXPECT_EQ(clock.TickCountMs(), 55);
+  // The wait that a stop ends early is sliced the same way.
+  std::mutex mutex;
+  std::condition_variable wake;
+  std::unique_lock lock(mutex);
+  EXPECT_TRUE(clock.SleepMsUnless(45, lock, wake, [] { return false; }));
+  EXPECT_FALSE(clock.SleepMsUnless(45, lock, wake, [] { return true; }));
+  EXPECT_EQ(inner.SleepLengths(), (std::vector<int32_t>{20, 20, 15, 20, 20, 5}));
   {
     TInterruptGuard guard;
     raise(SIGINT);
     EXPECT_THROW(clock.SleepMs(100), TInterrupted);
+    EXPECT_THROW(clock.SleepMsUnless(100, lock, wake, [] { return false; }), TInterrupted);
   }
-  EXPECT_EQ(inner.SleepLengths().size(), 3u);
+  EXPECT_EQ(inner.SleepLengths().size(), 6u);
   ClearInterrupt();
 }
 

@@ -93,9 +93,8 @@ TEST_F(TProxyRequests, GoThroughTheProxyAsATunnelThatHidesTheKey) {
     settings_.ProxySettings.Host = setting.host;
     settings_.ProxySettings.Port = setting.port;
     for (const char16_t* voice : {u"oksana", u"kirill"}) {
-      TSynthesisRequest request = Request(u"Hello", voice);
-      std::u16string error;
-      EXPECT_TRUE(SendSynthesisRequest(request, error, settings_)) << ToUtf8(error);
+      const TSynthesisAnswer answer = SendSynthesisRequest(Request(u"Hello", voice), settings_);
+      EXPECT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
     }
   }
   const std::string log = proxy.Log();
@@ -112,11 +111,9 @@ TEST_F(TProxyRequests, GoThroughTheProxyAsATunnelThatHidesTheKey) {
 TEST_F(TProxyRequests, UnreachableProxyIsATransportFailure) {
   settings_.ProxySettings.Host = u"127.0.0.1";
   settings_.ProxySettings.Port = ToUtf16(std::to_string(FreePort()));
-  TSynthesisRequest request = Request(u"Hello", u"oksana");
-  std::u16string error;
-  EXPECT_FALSE(SendSynthesisRequest(request, error, settings_));
-  EXPECT_FALSE(request.Rejected);
-  EXPECT_EQ(ToUtf8(error), "HTTP 500 - Internal error (could not connect to the proxy 127.0.0.1)");
+  const TSynthesisAnswer answer = SendSynthesisRequest(Request(u"Hello", u"oksana"), settings_);
+  EXPECT_EQ(answer.Outcome, TSynthesisOutcome::Failed);
+  EXPECT_EQ(ToUtf8(answer.ErrorText), "HTTP 500 - Internal error (could not connect to the proxy 127.0.0.1)");
   EXPECT_TRUE(standin_->Requests().empty());
 }
 

@@ -19,8 +19,8 @@ TEST_F(TSynthesisAttempt, LegacyRequestGoesOutAsGetQueryWithoutAuthorization) {
   request.Language = u"de-DE";
   request.Rate = u"1.5";
   request.Emotion = u"evil";
-  std::u16string error;
-  ASSERT_TRUE(SendSynthesisRequest(request, error, settings_)) << ToUtf8(error);
+  const TSynthesisAnswer answer = SendSynthesisRequest(request, settings_);
+  ASSERT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
 
   const auto requests = standin_->Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -32,15 +32,15 @@ TEST_F(TSynthesisAttempt, LegacyRequestGoesOutAsGetQueryWithoutAuthorization) {
   EXPECT_FALSE(requests[0]["headers"].contains("authorization"));
   EXPECT_EQ(requests[0]["headers"]["user-agent"], "sonacli/1.0.0");
   // 10 characters at speed 1.5: 1600 samples each, then 3200 samples of silence.
-  EXPECT_EQ(request.AudioOut.size(), 44u + 2 * (10 * 1600 + 3200));
-  EXPECT_EQ(request.AudioOut.substr(0, 4), "RIFF");
+  EXPECT_EQ(answer.Audio.size(), 44u + 2 * (10 * 1600 + 3200));
+  EXPECT_EQ(answer.Audio.substr(0, 4), "RIFF");
 }
 
 TEST_F(TSynthesisAttempt, CloudV1RequestIsAFormWithTheKeyInTheAuthorizationHeader) {
   TSynthesisRequest request = Request(u"\u041F\u0440\u0438\u043C\u0435\u0440", u"omazh");
   request.Emotion = u"evil";
-  std::u16string error;
-  ASSERT_TRUE(SendSynthesisRequest(request, error, settings_)) << ToUtf8(error);
+  const TSynthesisAnswer answer = SendSynthesisRequest(request, settings_);
+  ASSERT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
 
   const auto requests = standin_->Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -51,15 +51,15 @@ TEST_F(TSynthesisAttempt, CloudV1RequestIsAFormWithTheKeyInTheAuthorizationHeade
             "text=%D0%9F%D1%80%D0%B8%D0%BC%D0%B5%D1%80&format=oggopus&lang=ru-ru&voice=omazh&emotion=evil");
   EXPECT_EQ(requests[0]["headers"]["authorization"], "Api-Key " + ToUtf8(kCloudKey));
   EXPECT_EQ(requests[0]["headers"]["content-type"], "application/x-www-form-urlencoded");
-  EXPECT_EQ(request.AudioOut.size(), StandinWavBytes(6));
+  EXPECT_EQ(answer.Audio.size(), StandinWavBytes(6));
 }
 
 TEST_F(TSynthesisAttempt, CloudV3RequestIsOneLineOfJson) {
   TSynthesisRequest request = Request(u"\u041F\u0440\u0438\u043C\u0435\u0440", u"anton");
   request.Rate = u"1.5";
   request.Emotion = u"good";
-  std::u16string error;
-  ASSERT_TRUE(SendSynthesisRequest(request, error, settings_)) << ToUtf8(error);
+  const TSynthesisAnswer answer = SendSynthesisRequest(request, settings_);
+  ASSERT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
 
   const auto requests = standin_->Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -71,24 +71,22 @@ TEST_F(TSynthesisAttempt, CloudV3RequestIsOneLineOfJson) {
   EXPECT_EQ(requests[0]["headers"]["authorization"], "Api-Key " + ToUtf8(kCloudKey));
   EXPECT_EQ(requests[0]["headers"]["content-type"], "application/json; charset=utf-8");
   EXPECT_EQ(requests[0]["headers"]["accept"], "*/*");
-  EXPECT_EQ(request.AudioOut.size(), 44u + 2 * (6 * 1600 + 3200));
+  EXPECT_EQ(answer.Audio.size(), 44u + 2 * (6 * 1600 + 3200));
 }
 
 TEST_F(TSynthesisAttempt, LongV3AnswerKeepsTheAudioOfEveryChunk) {
   // 240 characters make about 12 s of speech, sent as dozens of base64 chunks.
   const std::u16string text(240, u'a');
   TSynthesisRequest request = Request(text, u"kirill");
-  std::u16string error;
-  ASSERT_TRUE(SendSynthesisRequest(request, error, settings_)) << ToUtf8(error);
-  EXPECT_EQ(request.AudioOut.size(), StandinWavBytes(240));
+  const TSynthesisAnswer answer = SendSynthesisRequest(request, settings_);
+  ASSERT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
+  EXPECT_EQ(answer.Audio.size(), StandinWavBytes(240));
 }
 
 TEST_F(TSynthesisAttempt, LegacyKeyWithPremiumVoiceFailsWithoutARequest) {
-  TSynthesisRequest request = Request(u"Hello", u"jane", kLegacyKey);
-  std::u16string error;
-  EXPECT_FALSE(SendSynthesisRequest(request, error, settings_));
-  EXPECT_TRUE(request.Rejected);
-  EXPECT_EQ(error, kPremiumVoiceNeedsCloudKey);
+  const TSynthesisAnswer answer = SendSynthesisRequest(Request(u"Hello", u"jane", kLegacyKey), settings_);
+  EXPECT_EQ(answer.Outcome, TSynthesisOutcome::Rejected);
+  EXPECT_EQ(answer.ErrorText, kPremiumVoiceNeedsCloudKey);
   EXPECT_TRUE(standin_->Requests().empty());
 }
 
@@ -97,47 +95,44 @@ TEST_F(TSynthesisAttempt, StatusesAndAnswersBecomeResultsAndMessages) {
     const char* script;
     const char16_t* voice;
     const char16_t* text;
-    bool ok;
-    bool rejected;
-    const char* message;  // the error text after the attempt
+    TSynthesisOutcome outcome;
+    const char* message;
   } const cases[] = {
-      {R"({"rules":[{"status":401}]})", u"oksana", u"Hi", false, true, "HTTP 401 - Unauthorized"},
-      {R"({"rules":[{"status":403}]})", u"kirill", u"Hi", false, true, "HTTP 403 - Forbidden"},
-      {R"({"rules":[{"status":419,"reason":"Session Gone"}]})", u"oksana", u"Hi", false, true,
+      {R"({"rules":[{"status":401}]})", u"oksana", u"Hi", TSynthesisOutcome::Rejected,
+       "HTTP 401 - Unauthorized"},
+      {R"({"rules":[{"status":403}]})", u"kirill", u"Hi", TSynthesisOutcome::Rejected,
+       "HTTP 403 - Forbidden"},
+      {R"({"rules":[{"status":419,"reason":"Session Gone"}]})", u"oksana", u"Hi", TSynthesisOutcome::Rejected,
        "HTTP 419 - Session Gone"},
-      {R"({"rules":[{"status":503}]})", u"oksana", u"Hi", false, false, "HTTP 503 - Service Unavailable"},
-      {R"({"rules":[{"status":599,"reason":""}]})", u"kirill", u"Hi", false, false, "HTTP 599"},
-      {R"({"rules":[{"answer":"empty"}]})", u"oksana", u"Hi", true, false, "HTTP 500 - Internal error"},
-      {R"({"rules":[{"answer":"not_ogg"}]})", u"oksana", u"Hi", false, false,
+      {R"({"rules":[{"status":503}]})", u"oksana", u"Hi", TSynthesisOutcome::Failed,
+       "HTTP 503 - Service Unavailable"},
+      {R"({"rules":[{"status":599,"reason":""}]})", u"kirill", u"Hi", TSynthesisOutcome::Failed, "HTTP 599"},
+      {R"({"rules":[{"answer":"empty"}]})", u"oksana", u"Hi", TSynthesisOutcome::Spoken, ""},
+      {R"({"rules":[{"answer":"not_ogg"}]})", u"oksana", u"Hi", TSynthesisOutcome::Failed,
        "HTTP 500 - Internal error (the answer is not Ogg Opus audio)"},
-      {R"({"rules":[{"answer":"truncated"}]})", u"kirill", u"Hi", false, false,
+      {R"({"rules":[{"answer":"truncated"}]})", u"kirill", u"Hi", TSynthesisOutcome::Failed,
        "HTTP 500 - Internal error (the answer is not Ogg Opus audio)"},
-      {R"({"rules":[{"answer":"drop"}]})", u"oksana", u"Hi", false, false,
+      {R"({"rules":[{"answer":"drop"}]})", u"oksana", u"Hi", TSynthesisOutcome::Failed,
        "HTTP 500 - Internal error (127.0.0.1 closed the connection without an answer)"},
-      {R"({"rules":[{"answer":"no_audio"}]})", u"kirill", u"Hi", false, false, "No audio data"},
+      {R"({"rules":[{"answer":"no_audio"}]})", u"kirill", u"Hi", TSynthesisOutcome::Failed, "No audio data"},
       // The service's own checks: the v3 text limit.
-      {"", u"kirill", u"251", false, true, "HTTP 400 - Bad Request"},
+      {"", u"kirill", u"251", TSynthesisOutcome::Rejected, "HTTP 400 - Bad Request"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script);
     standin_->SetScript(c.script);
     const std::u16string text = std::u16string(c.text) == u"251" ? std::u16string(251, u'a') : c.text;
-    TSynthesisRequest request = Request(text, c.voice);
-    request.AudioOut = "stale";
-    std::u16string error;
-    EXPECT_EQ(SendSynthesisRequest(request, error, settings_), c.ok);
-    EXPECT_EQ(request.Rejected, c.rejected);
-    EXPECT_EQ(ToUtf8(error), c.message);
-    EXPECT_EQ(request.AudioOut, "");
+    const TSynthesisAnswer answer = SendSynthesisRequest(Request(text, c.voice), settings_);
+    EXPECT_EQ(answer.Outcome, c.outcome);
+    EXPECT_EQ(ToUtf8(answer.ErrorText), c.message);
+    EXPECT_EQ(answer.Audio, "");
   }
 }
 
 TEST_F(TSynthesisAttempt, CloudRequestWithoutKeyIsRefused) {
-  TSynthesisRequest request = Request(u"Hi", u"oksana", u"");
-  std::u16string error;
-  EXPECT_FALSE(SendSynthesisRequest(request, error, settings_));
-  EXPECT_TRUE(request.Rejected);
-  EXPECT_EQ(ToUtf8(error), "HTTP 401 - Unauthorized");
+  const TSynthesisAnswer answer = SendSynthesisRequest(Request(u"Hi", u"oksana", u""), settings_);
+  EXPECT_EQ(answer.Outcome, TSynthesisOutcome::Rejected);
+  EXPECT_EQ(ToUtf8(answer.ErrorText), "HTTP 401 - Unauthorized");
 }
 
 }  // namespace

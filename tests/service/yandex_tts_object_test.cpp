@@ -23,13 +23,12 @@ TEST_F(TSynthesizeRetry, RetriesEveryIntervalWithinTheWindowAndReportsTheFirstMe
     int sleeps;
     const char* message;
   } const cases[] = {
-      {"success", "", true, true, 1, 0, "HTTP 500 - Internal error"},
+      {"success", "", true, true, 1, 0, ""},
       {"refused", R"({"rules":[{"status":401}]})", true, false, 1, 0, "HTTP 401 - Unauthorized"},
       // 31 steps of 50 ms pass 1500 ms; the window closes after 301 steps, before a tenth retry.
       {"always busy", R"({"rules":[{"status":503}]})", true, false, 10, 301,
        "HTTP 503 - Service Unavailable"},
-      {"busy once", R"({"rules":[{"status":503,"times":1}]})", true, true, 2, 31,
-       "HTTP 503 - Service Unavailable"},
+      {"busy once", R"({"rules":[{"status":503,"times":1}]})", true, true, 2, 31, ""},
       {"busy, then refused", R"({"rules":[{"status":503,"times":1},{"status":403}]})", true, false, 2, 31,
        "HTTP 503 - Service Unavailable"},
       {"first message kept", R"({"rules":[{"status":429,"reason":"Slow Down","times":1},{"answer":"drop"}]})",
@@ -49,13 +48,13 @@ TEST_F(TSynthesizeRetry, RetriesEveryIntervalWithinTheWindowAndReportsTheFirstMe
     settings_.RetrySettings.Enabled = c.enabled;
     TFakeClock clock;
     TYandexTTSObject tts(settings_, clock);
-    TSynthesisRequest request = Request(u"Hello", u"kirill");
-    EXPECT_EQ(tts.Synthesize(request), c.ok);
+    const TSynthesisAnswer answer = tts.Synthesize(Request(u"Hello", u"kirill"));
+    EXPECT_EQ(answer.Spoken(), c.ok);
     EXPECT_EQ(standin.Requests().size(), c.attempts);
     EXPECT_EQ(clock.Sleeps(), c.sleeps);
-    EXPECT_EQ(ToUtf8(request.ErrorText), c.message);
-    EXPECT_EQ(request.AudioOut.size(), c.ok ? StandinWavBytes(5) : 0u);
-    EXPECT_EQ(ToUtf8(request.ErrorText).find(ToUtf8(kCloudKey)), std::string::npos);
+    EXPECT_EQ(ToUtf8(answer.ErrorText), c.message);
+    EXPECT_EQ(answer.Audio.size(), c.ok ? StandinWavBytes(5) : 0u);
+    EXPECT_EQ(ToUtf8(answer.ErrorText).find(ToUtf8(kCloudKey)), std::string::npos);
   }
 }
 
@@ -89,26 +88,24 @@ TEST_F(TSynthesizeRetry, EveryRequestIsVerifiedByWhatItTrustsAsIfAlone) {
     } else {
       setenv("SONACLI_CA_BUNDLE", c.caFile.c_str(), 1);
     }
-    TSynthesisRequest shared = Request(u"Hello", u"kirill");
-    const bool ok = tts.Synthesize(shared);
-    TSynthesisRequest alone = Request(u"Hello", u"kirill");
-    std::u16string aloneMessage;
-    EXPECT_EQ(ok, SendSynthesisRequest(alone, aloneMessage, settings_));
-    EXPECT_EQ(shared.ErrorText, ok ? u"HTTP 500 - Internal error" : aloneMessage);
+    const TSynthesisAnswer shared = tts.Synthesize(Request(u"Hello", u"kirill"));
+    const TSynthesisAnswer alone = SendSynthesisRequest(Request(u"Hello", u"kirill"), settings_);
+    EXPECT_EQ(shared.Outcome, alone.Outcome);
+    EXPECT_EQ(shared.ErrorText, alone.ErrorText);
     if (c.message != nullptr) {
       EXPECT_EQ(ToUtf8(shared.ErrorText), c.message);
     }
-    EXPECT_EQ(ok, c.caFile == standin_->CaFile());
-    EXPECT_EQ(shared.AudioOut.size(), ok ? StandinWavBytes(5) : 0u);
+    EXPECT_EQ(shared.Spoken(), c.caFile == standin_->CaFile());
+    EXPECT_EQ(shared.Audio.size(), shared.Spoken() ? StandinWavBytes(5) : 0u);
   }
 }
 
 TEST_F(TSynthesizeRetry, LegacyKeyWithPremiumVoiceIsNotRetried) {
   TFakeClock clock;
   TYandexTTSObject tts(settings_, clock);
-  TSynthesisRequest request = Request(u"Hello", u"alena", kLegacyKey);
-  EXPECT_FALSE(tts.Synthesize(request));
-  EXPECT_EQ(request.ErrorText, kPremiumVoiceNeedsCloudKey);
+  const TSynthesisAnswer answer = tts.Synthesize(Request(u"Hello", u"alena", kLegacyKey));
+  EXPECT_EQ(answer.Outcome, TSynthesisOutcome::Rejected);
+  EXPECT_EQ(answer.ErrorText, kPremiumVoiceNeedsCloudKey);
   EXPECT_EQ(clock.Sleeps(), 0);
   EXPECT_TRUE(standin_->Requests().empty());
 }
@@ -116,13 +113,13 @@ TEST_F(TSynthesizeRetry, LegacyKeyWithPremiumVoiceIsNotRetried) {
 TEST_F(TSynthesizeRetry, WaitsOnTheRealClockBeforeTheRetry) {
   standin_->SetScript(R"({"rules":[{"status":502,"times":1}]})");
   TYandexTTSObject tts(settings_, SystemTickClock());
-  TSynthesisRequest request = Request(u"Hello", u"oksana");
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(tts.Synthesize(request));
+  const TSynthesisAnswer answer = tts.Synthesize(Request(u"Hello", u"oksana"));
+  EXPECT_TRUE(answer.Spoken());
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GT(waited, std::chrono::milliseconds(1500));
   EXPECT_EQ(standin_->Requests().size(), 2u);
-  EXPECT_EQ(request.AudioOut.size(), StandinWavBytes(5));
+  EXPECT_EQ(answer.Audio.size(), StandinWavBytes(5));
 }
 
 }  // namespace

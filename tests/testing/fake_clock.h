@@ -1,7 +1,10 @@
-// A clock for tests: it moves only when it is slept on, and remembers every sleep.
+// A clock for tests: it moves only when it is slept on, and remembers every sleep. Safe to use from
+// several threads.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "platform/tick_clock.h"
@@ -15,14 +18,28 @@ class TFakeClock final : public TTickClock {
 
   int64_t TickCountMs() override { return now_; }
   void SleepMs(int32_t ms) override {
+    std::lock_guard lock(mutex_);
     now_ += ms;
     sleeps_.push_back(ms);
   }
-  int Sleeps() const { return static_cast<int>(sleeps_.size()); }
-  const std::vector<int32_t>& SleepLengths() const { return sleeps_; }
+  bool SleepMsUnless(int32_t ms, std::unique_lock<std::mutex>&, std::condition_variable&,
+                     const std::function<bool()>& stop) override {
+    if (stop()) return false;
+    SleepMs(ms);
+    return true;
+  }
+  int Sleeps() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(sleeps_.size());
+  }
+  std::vector<int32_t> SleepLengths() const {
+    std::lock_guard lock(mutex_);
+    return sleeps_;
+  }
 
  private:
-  int64_t now_;
+  std::atomic<int64_t> now_;
+  mutable std::mutex mutex_;
   std::vector<int32_t> sleeps_;
 };
 
