@@ -1,9 +1,7 @@
 #include "driver/text_driver.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "audio/audio_output.h"
@@ -176,32 +174,12 @@ TEST_F(TextDriverFakeTest, RefusalEndsTheRunAndKeepsTheAudioBeforeIt) {
   EXPECT_EQ(OutputBytes(), 44u + 2 * 24 * 40);
 }
 
-// While it lives, files of this process cannot grow beyond `bytes`, and a write beyond fails instead
-// of raising SIGXFSZ: a full disk, made small.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) : previousHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_{};
-  void (*previousHandler_)(int);
-};
-
 TEST_F(TextDriverFakeTest, FailedWriteIsReportedAndKeepsWhatReachedTheDisk) {
   for (const bool pause : {false, true}) {
     SCOPED_TRACE(pause ? "a pause" : "a piece");
     {
       // Room for the header, "One." (1920 bytes) and part of what comes next.
-      FileSizeLimit limit(3001);
+      testing::FileSizeLimit limit(3001);
       Speak({u"One.", pause ? u"{{pause=1000}}" : u"Three.", u"Five."});
     }
     EXPECT_TRUE(result_.ErrorReported);
