@@ -4,7 +4,8 @@
 
 #include <filesystem>
 
-#include "audio/audio_output.h"
+#include "audio/silence.h"
+#include "audio/wav_header.h"
 #include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
 #include "driver/driver_error.h"
@@ -101,8 +102,7 @@ class TFakeService final : public TSynthesisService {
       answer.ErrorText = u"HTTP 403 - Forbidden";
       return answer;
     }
-    bool first = true;
-    if (MakeSilence(answer.Audio, first, 24000, 10 * int64_t(request.Text.size()), 16, 1)) {
+    if (MakeSilence(answer.Audio, {24000, 1, 16}, 10 * int64_t(request.Text.size()))) {
       answer.Outcome = TSynthesisOutcome::Spoken;
     }
     return answer;
