@@ -21,10 +21,10 @@ int64_t BufferDurationMs(const std::string& pcm, const TOutputData& format);
 
 // One run over the joined and widened subtitles. Each subtitle's speech starts 1 ms before its
 // start time, or right after the speech before it when that runs longer; its pieces are collected
-// as PCM in a buffer of their own, trimmed of silence and, with --sub-fit, sped up to its time. One second
-// of silence ends the output. Requests go to the context's service, waits are slept on its clock;
-// failures are reported into its result. With more than one job the requests of all subtitles
-// are sent ahead, and the output is the same as with one.
+// as PCM in a buffer of their own, trimmed of silence and, with --sub-fit, sped up to its time.
+// One second of silence ends the output. Requests go to the context's service, waits are slept on
+// its clock; failures are reported into its result. With more than one job the requests of all
+// subtitles are sent ahead, and the output is the same as with one.
 class TSubtitleDriver final : private TDriverRun {
  public:
   TSubtitleDriver(TDriverContext& context, TProgressLine& progress);
