@@ -24,6 +24,7 @@
 #include "audio/audio_output.h"
 #include "audio/convert_wav.h"
 #include "audio/opus_decoder.h"
+#include "audio/wav_header.h"
 #include "audio/wave_in.h"
 #include "audio/wave_out.h"
 #include "ogg_opus/ogg_opus_encoder.h"
@@ -88,15 +89,14 @@ void WriteFileOutput(double minutes) {
   static const std::string piece = EncodeOggOpus(SpeechLike(kPieceSeconds));
   const auto folder = std::filesystem::temp_directory_path() / ("audio_bench_" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
-  TOutputData format{u"", 1, 24000, 16};
-  auto output = OpenOutput(format, folder.u16string(), TOutputSettings{});
-  bool first = true;
+  TOutputData format{(folder / "out.wav").u16string(), 1, 24000, 16};
+  auto output = OpenOutput(format, TOutputSettings{});
   std::string wav;
   for (int i = 0; i < static_cast<int>(minutes * 60 / kPieceSeconds); ++i) {
     DecodeOpusAnswer(piece, wav, 0, 24000, u"MonoToBoth", false);
-    AppendAudio(*output, first, wav);
+    output->Append(WavSamples(wav));
   }
-  CloseOutput(*output);
+  output->Finish();
   std::filesystem::remove_all(folder);
 }
 
@@ -163,11 +163,10 @@ void BM_Append(benchmark::State& state) {
       std::filesystem::temp_directory_path() / ("audio_bench_append_" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
   for (auto _ : state) {
-    TOutputData format{u"", 1, 48000, 16};
-    auto output = OpenOutput(format, folder.u16string(), TOutputSettings{});
-    bool first = true;
-    for (int i = 0; i < 10; ++i) AppendAudio(*output, first, piece);
-    CloseOutput(*output);
+    TOutputData format{(folder / "out.wav").u16string(), 1, 48000, 16};
+    auto output = OpenOutput(format, TOutputSettings{});
+    for (int i = 0; i < 10; ++i) output->Append(WavSamples(piece));
+    output->Finish();
   }
   std::filesystem::remove_all(folder);
   SetRealTime(state, kSpeechSeconds);

@@ -14,7 +14,6 @@
 
 #include "audio/fit_to_duration.h"
 #include "audio/trim_silence.h"
-#include "audio/wav_header.h"
 #include "common/unicode_text.h"
 #include "subtitles/subtitle_format.h"
 #include "subtitles/subtitle_loading.h"
@@ -194,13 +193,14 @@ void BM_BadInput(benchmark::State& state) {
 }
 BENCHMARK(BM_BadInput)->DenseRange(0, 12)->Unit(benchmark::kMillisecond);
 
-// Speech-like audio of one subtitle at 24 kHz mono, with quiet ends.
+// Speech-like PCM of one subtitle at 24 kHz mono, with quiet ends.
 std::string SubtitleSpeech(double seconds, double quietSeconds) {
   const auto frames = static_cast<size_t>(24000 * seconds);
   const auto quiet = static_cast<size_t>(24000 * quietSeconds);
   std::mt19937 random(3);
   std::normal_distribution<double> noise(0, 30);
-  std::string wav = MakeWavHeader(24000, 1, 16, frames * 2);
+  std::string pcm;
+  pcm.reserve(frames * 2);
   double phase = 0;
   for (size_t i = 0; i < frames; ++i) {
     const double t = i / 24000.0;
@@ -211,10 +211,10 @@ std::string SubtitleSpeech(double seconds, double quietSeconds) {
     const double value =
         (speaking ? 6000 * voice * std::max(0.2, std::sin(2 * std::numbers::pi * 4 * t)) : 0) + noise(random);
     const auto sample = static_cast<uint16_t>(static_cast<int16_t>(std::clamp(value, -32767.0, 32767.0)));
-    wav.push_back(static_cast<char>(sample & 0xFF));
-    wav.push_back(static_cast<char>(sample >> 8));
+    pcm.push_back(static_cast<char>(sample & 0xFF));
+    pcm.push_back(static_cast<char>(sample >> 8));
   }
-  return wav;
+  return pcm;
 }
 
 void SetRealTime(benchmark::State& state, double audioSeconds) {
@@ -227,7 +227,7 @@ void BM_TrimSilence(benchmark::State& state) {
   const std::string speech = SubtitleSpeech(60, static_cast<double>(state.range(0)));
   for (auto _ : state) {
     std::string buffer = speech;
-    TrimSilence(buffer, 0.7, 0.6);
+    TrimSilence(buffer, TAudioFormat{24000, 1, 16}, 0.7, 0.6);
     benchmark::DoNotOptimize(buffer);
   }
   SetRealTime(state, 60);

@@ -23,17 +23,15 @@ float TempoLimit(int32_t maxRatePercent) {
   return static_cast<float>((percent - kLowestMaxPercent) * 0.0084 + 1.05);
 }
 
-std::vector<int16_t> ReadSamples(const std::string& buffer) {
-  std::vector<int16_t> samples((buffer.size() - kWavHeaderSize) / 2);
-  for (size_t i = 0; i < samples.size(); ++i) {
-    samples[i] = static_cast<int16_t>(GetUint16(buffer, kWavHeaderSize + 2 * i));
-  }
+std::vector<int16_t> ReadSamples(const std::string& pcm) {
+  std::vector<int16_t> samples(pcm.size() / 2);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(GetUint16(pcm, 2 * i));
   return samples;
 }
 
 // The whole speech through the tempo processor; empty when it yields nothing.
-std::string ChangeTempo(const std::string& buffer, float tempo, int32_t sampleRate, int32_t channels) {
-  std::vector<int16_t> samples = ReadSamples(buffer);
+std::string ChangeTempo(const std::string& pcm, float tempo, int32_t sampleRate, int32_t channels) {
+  std::vector<int16_t> samples = ReadSamples(pcm);
   const auto frames = static_cast<uint32_t>(samples.size() / static_cast<size_t>(channels));
   TSoundTouch processor;
   processor.SetSampleRate(static_cast<float>(sampleRate));
@@ -56,28 +54,21 @@ std::string ChangeTempo(const std::string& buffer, float tempo, int32_t sampleRa
 
 }  // namespace
 
-bool FitToDuration(std::string& buffer, int64_t availableMs, int32_t sampleRate, int32_t maxRatePercent,
+bool FitToDuration(std::string& pcm, int64_t availableMs, int32_t sampleRate, int32_t maxRatePercent,
                    int32_t bitsPerSample, int32_t channels) {
   if (availableMs <= kMinFittedMs) return false;
-  if (bitsPerSample != 16 || sampleRate <= 0 || (channels != 1 && channels != 2) ||
-      buffer.size() <= kWavHeaderSize) {
-    return false;
-  }
-  const int64_t speechMs = static_cast<int64_t>(buffer.size() - kWavHeaderSize) * 8000 /
-                           (int64_t{bitsPerSample} * sampleRate * channels);
+  if (bitsPerSample != 16 || sampleRate <= 0 || (channels != 1 && channels != 2) || pcm.empty()) return false;
+  const int64_t speechMs =
+      static_cast<int64_t>(pcm.size()) * 8000 / (int64_t{bitsPerSample} * sampleRate * channels);
   if (speechMs <= kMinFittedMs) return false;
   const auto allowedMs = static_cast<int64_t>(std::nearbyint(static_cast<double>(availableMs) * 1.02));
   if (allowedMs >= speechMs) return true;
   float tempo = static_cast<float>(static_cast<double>(speechMs) / static_cast<double>(allowedMs));
   tempo = std::min({tempo, kMaxTempo, TempoLimit(maxRatePercent)});
   try {
-    std::string samples = ChangeTempo(buffer, tempo, sampleRate, channels);
-    if (samples.empty()) return false;
-    std::string fitted;
-    WriteWavHeader(fitted, 0, sampleRate, channels, bitsPerSample);
-    fitted += samples;
-    FinalizeWavHeader(fitted);
-    buffer = std::move(fitted);
+    std::string fitted = ChangeTempo(pcm, tempo, sampleRate, channels);
+    if (fitted.empty()) return false;
+    pcm = std::move(fitted);
     return true;
   } catch (const std::exception&) {
     return false;

@@ -75,6 +75,11 @@ std::string MakeRf64Header(const std::string& canonicalHeader, uint64_t dataByte
   return header;
 }
 
+std::string_view WavSamples(const std::string& wav) {
+  if (wav.size() <= kWavHeaderSize) return {};
+  return std::string_view(wav).substr(kWavHeaderSize);
+}
+
 bool HasCanonicalWavHeader(const std::string& bytes) {
   if (bytes.size() < kWavHeaderSize) return false;
   return bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 8, "WAVEfmt ") == 0 &&

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace sonacli {
 
@@ -36,6 +37,9 @@ void PutUint16(std::string& bytes, size_t offset, uint16_t value);
 void PutUint64(std::string& bytes, size_t offset, uint64_t value);
 uint32_t GetUint32(const std::string& bytes, size_t offset);
 uint16_t GetUint16(const std::string& bytes, size_t offset);
+
+// The samples of a canonical WAV: everything after its 44-byte header (nothing for a shorter one).
+std::string_view WavSamples(const std::string& wav);
 
 // True when the bytes start with the canonical 44-byte PCM header ("RIFF", "WAVE", a 16-byte "fmt "
 // chunk of format 1, then "data") and the data chunk runs exactly to the end of the bytes, so that the

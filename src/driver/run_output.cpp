@@ -1,10 +1,21 @@
 #include "driver/run_output.h"
 
+#include <cerrno>
+
+#include "audio/silence.h"
+#include "audio/wav_header.h"
 #include "driver/temp_folder.h"
 #include "platform/file_system.h"
 #include "subtitles/finish_output.h"
 
 namespace sonacli {
+
+namespace {
+
+constexpr char16_t kOutputFileName[] = u"sonarel_out.wav";
+constexpr char16_t kSaveFailure[] = u"Failed to save audio file";
+
+}  // namespace
 
 void TRunOutput::Prepare() {
   if (settings_.ToStdout) return;
@@ -13,34 +24,45 @@ void TRunOutput::Prepare() {
 
 bool TRunOutput::Open(const TOutputData& format) {
   format_ = format;
-  // Without its temporary folder a file output has nowhere to go.
-  if (!settings_.ToStdout && tempFolder_.empty()) return false;
-  output_ = OpenOutput(format_, tempFolder_, OutputSettingsFrom(settings_));
-  return output_ != nullptr;
+  if (!settings_.ToStdout) {
+    // Without its temporary folder a file output has nowhere to go.
+    if (tempFolder_.empty()) return false;
+    format_.FileName = tempFolder_;
+    if (format_.FileName.back() != u'/') format_.FileName += u'/';
+    format_.FileName += kOutputFileName;
+  }
+  sink_ = OpenOutput(format_, OutputSettingsFrom(settings_));
+  return sink_ != nullptr;
 }
 
-bool TRunOutput::AppendAudio(const std::string& piece) {
-  return sonacli::AppendAudio(*output_, first_, piece) || WriteFailure();
+bool TRunOutput::AppendWav(const std::string& piece) {
+  return AppendPcm(WavSamples(piece));
+}
+
+bool TRunOutput::AppendPcm(std::string_view pcm) {
+  return sink_->Append(pcm) || WriteFailure();
 }
 
 bool TRunOutput::AppendSilence(int64_t ms) {
-  return sonacli::AppendSilence(*output_, first_, format_, ms) || WriteFailure();
+  return sonacli::AppendSilence(*sink_, ms) || WriteFailure();
 }
 
 bool TRunOutput::WriteFailure() {
-  const bool readerGone = output_ && output_->ReaderGone();
-  if (!writeFailed_ && !readerGone) ReportDriverError(result_, u"Failed to save audio file");
+  const bool readerGone = settings_.ToStdout && sink_ && sink_->WriteError() == EPIPE;
+  // A silence too long for any disk fails before the sink has written anything.
+  const std::u16string error = sink_ ? sink_->Error() : std::u16string();
+  if (!writeFailed_ && !readerGone) ReportDriverError(result_, error.empty() ? kSaveFailure : error);
   writeFailed_ = true;
   return false;
 }
 
 bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
                         const std::vector<std::u16string>& srtLines) {
-  if (output_ && !CloseOutput(*output_)) {
-    if (output_->Kind() == TAudioOutput::TKind::File) DeleteFileIfExists(format_.FileName);
+  if (sink_ && !sink_->Finish()) {
+    if (!settings_.ToStdout) DeleteFileIfExists(format_.FileName);
     WriteFailure();
   }
-  output_.reset();
+  sink_.reset();
   std::vector<std::u16string> syncFailures;
   const bool saved = FinishOutput(settings_, format_, errorReported || result_.ErrorReported, writeSyncFiles,
                                   lrcLines, srtLines, &syncFailures);
@@ -51,7 +73,7 @@ bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vect
 }
 
 void TRunOutput::Discard() {
-  output_.reset();
+  sink_.reset();
   if (!tempFolder_.empty()) {
     RemoveFolder(tempFolder_);
     tempFolder_.clear();

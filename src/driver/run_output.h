@@ -4,9 +4,11 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "audio/audio_output.h"
+#include "audio/audio_sink.h"
 #include "driver/driver_error.h"
 #include "settings/settings.h"
 
@@ -24,22 +26,26 @@ class TRunOutput {
   // For file output: creates the temporary folder. An old output of the requested name stays
   // until Finish replaces it in one step. Nothing for standard output.
   void Prepare();
-  // Opens the output in the probe's format (taken into Format()); false when a file output has no
-  // temporary folder or its file cannot be created.
+  // Opens the output in the probe's format (taken into Format()); a file output goes into the
+  // temporary folder. False when a file output has no temporary folder or its file cannot be
+  // created.
   bool Open(const TOutputData& format);
-  bool IsOpen() const { return output_ != nullptr; }
+  bool IsOpen() const { return sink_ != nullptr; }
 
-  // A decoded piece or a converted insert; silence of the output format. False when it could not
-  // be written (a full disk, a file-size limit, an I/O error, a closed pipe): the failure is then
-  // already reported as "Failed to save audio file" (once; not for a closed pipe of standard
-  // output, whose reader simply stopped listening), and the caller ends its loop and calls
-  // Finish, which keeps what was written.
-  bool AppendAudio(const std::string& piece);
+  // The samples of a WAV piece of the output format (a decoded answer, a converted insert); PCM of
+  // it (a subtitle's speech); silence. False when it could not be written (a full disk, a file-size
+  // limit, an I/O error, a closed pipe): the failure is then already reported, in the sink's words
+  // ("Failed to save audio file"; once; not for a closed pipe of standard output, whose reader
+  // simply stopped listening), and the caller ends its loop and calls Finish, which keeps what was
+  // written.
+  bool AppendWav(const std::string& piece);
+  bool AppendPcm(std::string_view pcm);
   bool AppendSilence(int64_t ms);
   // A write failed, in an append or in Finish; its report is made.
   bool WriteFailed() const { return writeFailed_; }
 
-  const TAudioOutput* Output() const { return output_.get(); }
+  // The sink while the output is open (null before and after); its length times LRC and SRT.
+  const TAudioSink* Sink() const { return sink_.get(); }
   const TOutputData& Format() const { return format_; }
 
   // Completes the output and puts it in place (FinishOutput), renamed over an old output (a
@@ -54,7 +60,7 @@ class TRunOutput {
   void Discard();
 
  private:
-  // Reports a failed write once, unless the reader of standard output went away.
+  // Reports a failed write once, unless the reader of standard output went away; false.
   bool WriteFailure();
 
   const TSettings& settings_;
@@ -62,8 +68,7 @@ class TRunOutput {
   bool writeFailed_ = false;
   std::u16string tempFolder_;
   TOutputData format_;
-  std::unique_ptr<TAudioOutput> output_;
-  bool first_ = true;
+  std::unique_ptr<TAudioSink> sink_;
 };
 
 }  // namespace sonacli

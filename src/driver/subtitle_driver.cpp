@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "audio/fit_to_duration.h"
+#include "audio/silence.h"
 #include "audio/trim_silence.h"
 #include "audio/wav_header.h"
 #include "catalogue/voice_catalogue.h"
@@ -31,9 +32,9 @@ constexpr double kLeadingTrimFactor = 0.6;
 
 }  // namespace
 
-int64_t BufferDurationMs(const std::string& buffer, const TOutputData& format) {
-  return PcmDurationMs(static_cast<int64_t>(buffer.size()) - static_cast<int64_t>(kWavHeaderSize),
-                       format.Channels, format.SampleRate, format.BitsPerSample);
+int64_t BufferDurationMs(const std::string& pcm, const TOutputData& format) {
+  return PcmDurationMs(static_cast<int64_t>(pcm.size()), format.Channels, format.SampleRate,
+                       format.BitsPerSample);
 }
 
 TSubtitleDriver::TSubtitleDriver(TDriverContext& context, TProgressLine& progress)
@@ -94,12 +95,12 @@ TStepOutcome TSubtitleDriver::HandleSubtitle(const SubtitleList& subtitles, size
     return TStepOutcome::EndLoop;
   }
   const int64_t speechStartMs = OutputMs();
-  std::string speech;
+  SubtitleSpeech speech;
   const TStepOutcome voiced = VoiceSubtitle(index, speech);
   if (voiced != TStepOutcome::Continue) return voiced;
-  if (settings_.SubFit) FitSpeech(subtitles, index, speechStartMs, speech);
+  if (settings_.SubFit) FitSpeech(subtitles, index, speechStartMs, speech.Pcm);
   const bool appended =
-      speech.empty() ? output_.AppendSilence(kPlaceholderSilenceMs) : output_.AppendAudio(speech);
+      speech.Voiced ? output_.AppendPcm(speech.Pcm) : output_.AppendSilence(kPlaceholderSilenceMs);
   if (!appended) return TStepOutcome::EndLoop;  // reported by the output; what reached it is kept
   if (index + 1 == subtitles.size()) {
     if (settings_.ShowProgress) progress_.Draw(count, count);
@@ -108,21 +109,20 @@ TStepOutcome TSubtitleDriver::HandleSubtitle(const SubtitleList& subtitles, size
   return TStepOutcome::Continue;
 }
 
-TStepOutcome TSubtitleDriver::VoiceSubtitle(size_t index, std::string& speech) {
+TStepOutcome TSubtitleDriver::VoiceSubtitle(size_t index, SubtitleSpeech& speech) {
   const size_t end = subtitleStarts_[index + 1];
-  bool first = true;
   for (size_t k = subtitleStarts_[index]; k < end; ++k) {
     if (pieces_[k].Text.empty()) continue;
     // A subtitle is voiced whole or not at all: an interruption drops its rest, unless all of its
     // answers arrived before it.
     if (InterruptRequested() && !ArrivedWhole(index)) return TStepOutcome::EndLoop;
-    const TStepOutcome outcome = GuardStep(context_.Result, [&] { return AddPiece(k, speech, first); });
+    const TStepOutcome outcome = GuardStep(context_.Result, [&] { return AddPiece(k, speech); });
     if (outcome != TStepOutcome::Continue) return outcome;
   }
   return TStepOutcome::Continue;
 }
 
-TStepOutcome TSubtitleDriver::AddPiece(size_t index, std::string& speech, bool& first) {
+TStepOutcome TSubtitleDriver::AddPiece(size_t index, SubtitleSpeech& speech) {
   const TPiece& piece = pieces_[index];
   // Audio inserts and pauses are not voiced in subtitle mode.
   if (piece.Kind != TPieceKind::Speech) return TStepOutcome::Continue;
@@ -135,21 +135,23 @@ TStepOutcome TSubtitleDriver::AddPiece(size_t index, std::string& speech, bool& 
     ReportRequestFailure(context_.Result, answer);
     return TStepOutcome::EndLoop;
   }
+  speech.Voiced = true;
+  const TAudioFormat format = output_.Format().Format();
   if (answer.Audio.empty()) {
-    if (AppendSilence(speech, first, output_.Format(), kPlaceholderSilenceMs)) return TStepOutcome::Continue;
+    if (AppendSilence(speech.Pcm, format, kPlaceholderSilenceMs)) return TStepOutcome::Continue;
     return SpeechBufferFailed();
   }
-  if (!AppendAudio(speech, first, answer.Audio)) return SpeechBufferFailed();
-  TrimSilence(speech, kTrailingTrimFactor, kLeadingTrimFactor);
+  speech.Pcm.append(WavSamples(answer.Audio));
+  TrimSilence(speech.Pcm, format, kTrailingTrimFactor, kLeadingTrimFactor);
   return TStepOutcome::Continue;
 }
 
 void TSubtitleDriver::FitSpeech(const SubtitleList& subtitles, size_t index, int64_t speechStartMs,
-                                std::string& speech) const {
+                                std::string& pcm) const {
   const std::optional<TTimeAvailable> time = SubtitleTimeAvailable(subtitles, index, speechStartMs);
   const TOutputData& format = output_.Format();
-  if (!time || BufferDurationMs(speech, format) <= time->ThresholdMs) return;
-  FitToDuration(speech, time->AvailableMs, format.SampleRate, settings_.SubMaxRate, format.BitsPerSample,
+  if (!time || BufferDurationMs(pcm, format) <= time->ThresholdMs) return;
+  FitToDuration(pcm, time->AvailableMs, format.SampleRate, settings_.SubMaxRate, format.BitsPerSample,
                 format.Channels);
 }
 
@@ -164,7 +166,7 @@ TStepOutcome TSubtitleDriver::SpeechBufferFailed() {
 }
 
 int64_t TSubtitleDriver::OutputMs() const {
-  return AudioDurationMs(output_.Output(), output_.Format());
+  return AudioDurationMs(output_.Sink());
 }
 
 void SpeakSubtitles(TDriverContext& context, const SubtitleList& subtitles) {

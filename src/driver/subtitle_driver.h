@@ -16,16 +16,15 @@
 
 namespace sonacli {
 
-// Milliseconds of speech in a subtitle's buffer (a WAV of the output format with its 44-byte
-// header), truncated; 0 for an empty buffer.
-int64_t BufferDurationMs(const std::string& buffer, const TOutputData& format);
+// Milliseconds of speech in a subtitle's buffer (PCM of the output format), truncated.
+int64_t BufferDurationMs(const std::string& pcm, const TOutputData& format);
 
 // One run over the joined and widened subtitles. Each subtitle's speech starts 1 ms before its
 // start time, or right after the speech before it when that runs longer; its pieces are collected
-// in a buffer of their own, trimmed of silence and, with --sub-fit, sped up to its time. One second
-// of silence ends the output. Requests go to the context's service, waits are slept on its clock;
-// failures are reported into its result. With more than one job the requests of all subtitles
-// are sent ahead, and the output is the same as with one.
+// as PCM in a buffer of their own, trimmed of silence and, with --sub-fit, sped up to its time.
+// One second of silence ends the output. Requests go to the context's service, waits are slept on
+// its clock; failures are reported into its result. With more than one job the requests of all
+// subtitles are sent ahead, and the output is the same as with one.
 class TSubtitleDriver final : private TDriverRun {
  public:
   TSubtitleDriver(TDriverContext& context, TProgressLine& progress);
@@ -33,6 +32,13 @@ class TSubtitleDriver final : private TDriverRun {
   void Run(const SubtitleList& subtitles);
 
  private:
+  // One subtitle's speech: PCM of the output format, and whether any of its pieces was voiced (an
+  // answer without samples counts); a subtitle with none gets a placeholder silence instead.
+  struct SubtitleSpeech {
+    std::string Pcm;
+    bool Voiced = false;
+  };
+
   // The pieces of every subtitle, in one list, as the dictionaries have not yet changed them.
   void BuildPieces(const SubtitleList& subtitles);
   // The requests of every subtitle (they do not depend on where the output stands): a wait before
@@ -41,10 +47,9 @@ class TSubtitleDriver final : private TDriverRun {
   // Whether subtitle `index` can still be voiced whole after an interruption.
   bool ArrivedWhole(size_t index);
   TStepOutcome HandleSubtitle(const SubtitleList& subtitles, size_t index);
-  TStepOutcome VoiceSubtitle(size_t index, std::string& speech);
-  TStepOutcome AddPiece(size_t index, std::string& speech, bool& first);
-  void FitSpeech(const SubtitleList& subtitles, size_t index, int64_t speechStartMs,
-                 std::string& speech) const;
+  TStepOutcome VoiceSubtitle(size_t index, SubtitleSpeech& speech);
+  TStepOutcome AddPiece(size_t index, SubtitleSpeech& speech);
+  void FitSpeech(const SubtitleList& subtitles, size_t index, int64_t speechStartMs, std::string& pcm) const;
   // Silence of `ms` into the output; "Failed to save audio file" when it cannot be written.
   bool AppendGap(int64_t ms);
   TStepOutcome SpeechBufferFailed();

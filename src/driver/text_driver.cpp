@@ -121,7 +121,7 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
   }
   const bool isLast = index + 1 == pieces_.size();
   const bool appended =
-      answer.Audio.empty() ? output_.AppendSilence(kPlaceholderSilenceMs) : output_.AppendAudio(answer.Audio);
+      answer.Audio.empty() ? output_.AppendSilence(kPlaceholderSilenceMs) : output_.AppendWav(answer.Audio);
   if (!appended) return TNext::EndLoop;
   SyncEntry(syncText, false);
   if (settings_.ShowProgress && isLast) progress_.Draw(int64_t(pieces_.size()), int64_t(pieces_.size()));
@@ -135,7 +135,7 @@ bool TTextDriver::InsertAudioFile(const std::u16string& fileName) {
   bool ok = false;
   const TOutputData& format = output_.Format();
   if (LoadAudioInsert(fileName, converted, format.SampleRate, format.BitsPerSample, format.Channels)) {
-    ok = output_.AppendAudio(converted);
+    ok = output_.AppendWav(converted);
   } else {
     ReportDriverError(context_.Result, u"Failed to read audio file");
   }
@@ -151,8 +151,7 @@ bool TTextDriver::AppendPause(int64_t ms) {
 }
 
 void TTextDriver::SyncEntry(std::u16string_view text, bool forceEntry) {
-  AppendSyncEntry(syncSettings_, output_.Output(), output_.Format(), lrcLines_, srtLines_, text, forceEntry,
-                  syncState_);
+  AppendSyncEntry(syncSettings_, output_.Sink(), lrcLines_, srtLines_, text, forceEntry, syncState_);
 }
 
 void TTextDriver::ClearBlankFlags() {

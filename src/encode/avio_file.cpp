@@ -14,6 +14,7 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include "platform/descriptor.h"
 #include "platform/file_system.h"
 
 namespace sonacli {
@@ -104,15 +105,11 @@ int TAvioFile::ReadPacket(void* opaque, uint8_t* buffer, int size) {
 int TAvioFile::WritePacket(void* opaque, uint8_t* buffer, int size) {
   auto* file = static_cast<TAvioFile*>(opaque);
   if (file->writeError_ != 0) return AVERROR(file->writeError_);
-  size_t done = 0;
-  while (done < static_cast<size_t>(size)) {
-    const ssize_t count = ::write(file->fd_, buffer + done, static_cast<size_t>(size) - done);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) {
-      file->writeError_ = count < 0 ? errno : EIO;
-      return AVERROR(file->writeError_);
-    }
-    done += static_cast<size_t>(count);
+  errno = 0;
+  if (!WriteAll(file->fd_,
+                std::string_view(reinterpret_cast<const char*>(buffer), static_cast<size_t>(size)))) {
+    file->writeError_ = errno != 0 ? errno : EIO;
+    return AVERROR(file->writeError_);
   }
   return size;
 }

@@ -15,6 +15,7 @@
 #include "encode/output_muxer.h"
 #include "encode/packet_timing.h"
 #include "platform/file_system.h"
+#include "platform/replacing_file.h"
 
 namespace sonacli {
 namespace {

@@ -2,11 +2,8 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-#include <csignal>
-#include <mutex>
-
 #include "common/unicode_text.h"
+#include "platform/descriptor.h"
 
 namespace sonacli {
 
@@ -14,11 +11,6 @@ namespace {
 
 std::string* g_capture = nullptr;
 std::string* g_errorCapture = nullptr;
-
-void IgnoreBrokenPipe() {
-  static std::once_flag once;
-  std::call_once(once, [] { std::signal(SIGPIPE, SIG_IGN); });
-}
 
 void WriteConsole(const std::string& bytes) {
   if (g_capture) {
@@ -28,23 +20,15 @@ void WriteConsole(const std::string& bytes) {
   }
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
+bool WriteConsoleBytes(int fd, std::string_view bytes) {
   IgnoreBrokenPipe();
-  while (!bytes.empty()) {
-    ssize_t written = write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
+  return WriteAll(fd, bytes);
 }
 
 }  // namespace
 
 bool WriteStdout(std::string_view bytes) {
-  return WriteAll(STDOUT_FILENO, bytes);
+  return WriteConsoleBytes(STDOUT_FILENO, bytes);
 }
 
 void PrintLine(std::u16string_view text) {
@@ -60,7 +44,7 @@ void PrintErrorLine(std::u16string_view text) {
   if (g_errorCapture) {
     g_errorCapture->append(line);
   } else {
-    WriteAll(STDERR_FILENO, line);
+    WriteConsoleBytes(STDERR_FILENO, line);
   }
 }
 

@@ -82,43 +82,6 @@ bool DeleteFileIfExists(std::u16string_view fileName) {
   return !FileExists(fileName);
 }
 
-namespace {
-
-// A name beside `to` that no file has: "." + its name + "." + random digits + ".part".
-std::u16string UnusedNameBeside(std::u16string_view to) {
-  const size_t slash = to.rfind(u'/');
-  const size_t nameStart = slash == std::u16string_view::npos ? 0 : slash + 1;
-  for (;;) {
-    std::u16string name =
-        std::u16string(to.substr(0, nameStart)) + u"." + std::u16string(to.substr(nameStart)) + u".";
-    for (int i = 0; i < 8; ++i) name.push_back(static_cast<char16_t>(u'0' + RandomInt(10)));
-    name += u".part";
-    std::error_code error;
-    if (!fs::exists(fs::symlink_status(NativePath(name), error))) return name;
-  }
-}
-
-}  // namespace
-
-bool MoveFileReplacing(std::u16string_view from, std::u16string_view to) {
-  std::error_code error;
-  fs::rename(NativePath(from), NativePath(to), error);
-  if (!error) return true;
-  if (error != std::errc::cross_device_link) return false;
-  // Copied whole under another name first, so that a failed copy (a full disk) never leaves a cut
-  // file under the target's name; the rename within the target's folder is then one step.
-  const std::string copy = NativePath(UnusedNameBeside(to));
-  fs::copy_file(NativePath(from), copy, fs::copy_options::none, error);
-  if (!error) fs::rename(copy, NativePath(to), error);
-  if (error) {
-    std::error_code ignored;
-    fs::remove(copy, ignored);
-    return false;
-  }
-  fs::remove(NativePath(from), error);
-  return true;
-}
-
 bool RemoveTree(std::u16string_view folder) {
   std::string path = NativePath(folder);
   std::error_code error;

@@ -29,8 +29,6 @@ std::u16string ChangeExtension(std::u16string_view fileName, std::u16string_view
 
 // Deletes a file; true when it is gone afterwards.
 bool DeleteFileIfExists(std::u16string_view fileName);
-// Moves a file over any file of the target name; copies and deletes across file systems.
-bool MoveFileReplacing(std::u16string_view from, std::u16string_view to);
 // Removes a folder with everything in it, whatever the permissions inside; true when it is gone.
 bool RemoveTree(std::u16string_view folder);
 

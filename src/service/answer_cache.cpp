@@ -15,6 +15,7 @@
 
 #include "audio/audio_error.h"
 #include "platform/file_system.h"
+#include "platform/replacing_file.h"
 #include "service/synthesis_attempt.h"
 
 namespace sonacli {
@@ -30,25 +31,6 @@ void AddField(EVP_MD_CTX* context, std::string_view field) {
   const std::string length = std::to_string(field.size()) + ":";
   EVP_DigestUpdate(context, length.data(), length.size());
   EVP_DigestUpdate(context, field.data(), field.size());
-}
-
-// Closes a descriptor when it goes out of scope.
-struct TDescriptor {
-  int Fd;
-  ~TDescriptor() {
-    if (Fd >= 0) close(Fd);
-  }
-};
-
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    written += static_cast<size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -144,15 +126,7 @@ std::optional<std::string> TAnswerCache::Load(const std::string& key) const {
 bool TAnswerCache::Store(const std::string& key, const std::string& bytes) const {
   if (!usable_ || key.empty()) return false;
   // A unique temporary name per writer: a reader sees either no entry or a whole one.
-  std::string temporary = folder_ + "/." + key + ".XXXXXX";
-  TDescriptor file{mkstemp(temporary.data())};
-  if (file.Fd < 0) return false;
-  const bool written = WriteAll(file.Fd, bytes) && fsync(file.Fd) == 0;
-  if (!written || std::rename(temporary.c_str(), EntryPath(key).c_str()) != 0) {
-    unlink(temporary.c_str());
-    return false;
-  }
-  return true;
+  return ReplaceFileContent(EntryPath(key), bytes, 0600, folder_ + "/." + key + ".XXXXXX");
 }
 
 void TAnswerCache::Discard(const std::string& key) const {

@@ -1,6 +1,7 @@
 #include "subtitles/finish_output.h"
 
 #include "platform/file_system.h"
+#include "platform/replacing_file.h"
 #include "platform/text_codec.h"
 #include "platform/text_file.h"
 #include "settings/settings.h"

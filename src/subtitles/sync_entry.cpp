@@ -106,11 +106,11 @@ void AddSyncEntry(const TSyncSettings& settings, int64_t curMs, std::vector<std:
   if (settings.SrtEnabled) AppendSrtEntries(settings, srtLines, cleaned, forceEntry, state);
 }
 
-void AppendSyncEntry(const TSyncSettings& settings, const TAudioOutput* output, const TOutputData& format,
+void AppendSyncEntry(const TSyncSettings& settings, const TAudioSink* output,
                      std::vector<std::u16string>& lrcLines, std::vector<std::u16string>& srtLines,
                      std::u16string_view text, bool forceEntry, TSyncState& state) {
   if (!settings.SyncOutput) return;
-  AddSyncEntry(settings, AudioDurationMs(output, format), lrcLines, srtLines, text, forceEntry, state);
+  AddSyncEntry(settings, AudioDurationMs(output), lrcLines, srtLines, text, forceEntry, state);
 }
 
 }  // namespace sonacli

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "audio/audio_output.h"
+#include "audio/audio_sink.h"
 #include "settings/settings.h"
 
 namespace sonacli {
@@ -52,7 +52,7 @@ void AddSyncEntry(const TSyncSettings& settings, int64_t curMs, std::vector<std:
 
 // AddSyncEntry for the audio appended to the output so far; nothing unless SyncOutput. `text` is
 // the piece as written, before the dictionaries.
-void AppendSyncEntry(const TSyncSettings& settings, const TAudioOutput* output, const TOutputData& format,
+void AppendSyncEntry(const TSyncSettings& settings, const TAudioSink* output,
                      std::vector<std::u16string>& lrcLines, std::vector<std::u16string>& srtLines,
                      std::u16string_view text, bool forceEntry, TSyncState& state);
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "audio/wav_header.h"
 #include "common/unicode_text.h"
 
 namespace sonacli {
@@ -27,13 +26,11 @@ int64_t PcmDurationMs(int64_t dataBytes, int32_t channels, int32_t sampleRate, i
   return static_cast<int64_t>(bytes / perSecondBits * 8000u + bytes % perSecondBits * 8000u / perSecondBits);
 }
 
-int64_t AudioDurationMs(const TAudioOutput* output, const TOutputData& format) {
+int64_t AudioDurationMs(const TAudioSink* output) {
   if (output == nullptr) return 0;
-  const bool rawSamples =
-      output->Kind() == TAudioOutput::TKind::StreamedStdout && output->Settings().RawOutput;
-  const int64_t header = rawSamples ? 0 : kWavHeaderSize;
-  const int64_t dataBytes = static_cast<int64_t>(output->Size()) - header;
-  return PcmDurationMs(dataBytes, format.Channels, format.SampleRate, format.BitsPerSample);
+  const TAudioFormat& format = output->Format();
+  return PcmDurationMs(output->Frames() * format.BlockAlign(), format.Channels, format.SampleRate,
+                       format.BitsPerSample);
 }
 
 // Built by appending: GCC 12 warns falsely of overlapping copies in a chain of "+" on a literal.

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "audio/audio_output.h"
+#include "audio/audio_sink.h"
 
 namespace sonacli {
 
@@ -12,9 +12,8 @@ namespace sonacli {
 // without channels, rate or bits.
 int64_t PcmDurationMs(int64_t dataBytes, int32_t channels, int32_t sampleRate, int32_t bitsPerSample);
 
-// Milliseconds of audio in the run's output so far: its samples, without the 44-byte header unless
-// only raw samples go out. A missing output gives 0.
-int64_t AudioDurationMs(const TAudioOutput* output, const TOutputData& format);
+// Milliseconds of audio in the run's output so far, truncated; a missing output gives 0.
+int64_t AudioDurationMs(const TAudioSink* output);
 
 // "[mm:ss.xx]": minutes (two digits or more, no hours), seconds, hundredths truncated. Negative
 // times are written as 0.

@@ -26,13 +26,17 @@ std::string EncodeOpus(const std::vector<int16_t>& samples, int channels, int li
   return EncodeOggOpus(samples, {.Channels = channels, .Links = links, .BitRate = 96000, .Title = ""});
 }
 
-std::string MakeWavBytes(const std::vector<int16_t>& samples, int rate, int channels) {
-  std::string wav = MakeWavHeader(rate, channels, 16, samples.size() * 2);
+std::string MakePcmBytes(const std::vector<int16_t>& samples) {
+  std::string pcm;
   for (int16_t s : samples) {
-    wav.push_back(static_cast<char>(static_cast<uint16_t>(s) & 0xFF));
-    wav.push_back(static_cast<char>(static_cast<uint16_t>(s) >> 8));
+    pcm.push_back(static_cast<char>(static_cast<uint16_t>(s) & 0xFF));
+    pcm.push_back(static_cast<char>(static_cast<uint16_t>(s) >> 8));
   }
-  return wav;
+  return pcm;
+}
+
+std::string MakeWavBytes(const std::vector<int16_t>& samples, int rate, int channels) {
+  return MakeWavHeader(rate, channels, 16, samples.size() * 2) + MakePcmBytes(samples);
 }
 
 bool WriteSoundFile(const std::string& fileName, int format, const std::vector<int16_t>& samples, int rate,

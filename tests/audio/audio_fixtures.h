@@ -14,6 +14,8 @@ std::vector<int16_t> MakeSine(int rate, int channels, double frequency, double a
 // Ogg Opus (48000 Hz input) of the samples; `links` > 1 chains the samples once per link.
 std::string EncodeOpus(const std::vector<int16_t>& samples, int channels, int links = 1);
 
+// The samples as 16-bit little-endian PCM bytes.
+std::string MakePcmBytes(const std::vector<int16_t>& samples);
 // A canonical WAV held in memory.
 std::string MakeWavBytes(const std::vector<int16_t>& samples, int rate, int channels);
 

@@ -5,7 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include "audio/raw_stream_sink.h"
+#include "audio/silence.h"
+#include "audio/wav_file_sink.h"
 #include "audio/wav_header.h"
+#include "audio/wav_stream_sink.h"
 #include "audio/wave_in.h"
 #include "audio_fixtures.h"
 #include "common/unicode_text.h"
@@ -32,25 +38,36 @@ std::vector<std::string> ThreeAnswers() {
 
 std::string SamplesOf(const std::vector<std::string>& pieces) {
   std::string samples;
-  for (const std::string& piece : pieces) samples += piece.substr(kWavHeaderSize);
+  for (const std::string& piece : pieces) samples += WavSamples(piece);
   return samples;
+}
+
+enum class Kind { Other, File, WavStream, RawStream };
+
+Kind KindOf(const TAudioSink& sink) {
+  if (dynamic_cast<const TWavFileSink*>(&sink) != nullptr) return Kind::File;
+  if (dynamic_cast<const TWavStreamSink*>(&sink) != nullptr) return Kind::WavStream;
+  if (dynamic_cast<const TRawStreamSink*>(&sink) != nullptr) return Kind::RawStream;
+  return Kind::Other;
 }
 
 struct RunResult {
   std::string bytes;
-  uint64_t counted = 0;
-  TAudioOutput::TKind kind{};
+  int64_t frames = 0;
+  Kind kind{};
+  std::string beforeFinish;  // what reached standard output before the end
 };
 
-// One run over the pieces; standard output is stood for by a temporary file. The piece at
-// `silenceAt`, a silence of 250 ms, goes in through AppendSilence.
-RunResult RunOutput(TOutputSettings settings, const std::vector<std::string>& pieces,
-                    size_t silenceAt = SIZE_MAX) {
+// One run over the PCM pieces; standard output is stood for by a temporary file. The piece at
+// `silenceAt` goes in as a silence of `silenceMs` through AppendSilence.
+RunResult RunOutput(TOutputSettings settings, const std::vector<std::string>& pcmPieces,
+                    size_t silenceAt = SIZE_MAX, int64_t silenceMs = 250) {
   ScopedTempDir dir;
   const std::string stdoutName = dir.File("stdout.bin");
   settings.StdoutFd = ::open(stdoutName.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
   TOutputData format = kFormat;
-  auto output = OpenOutput(format, ToUtf16(dir.Path().string()), settings);
+  format.FileName = ToUtf16(dir.File("out.wav"));
+  auto output = OpenOutput(format, settings);
   RunResult result;
   // A fatal check cannot leave a function that returns a value; the output is needed below.
   if (output == nullptr) {
@@ -58,25 +75,26 @@ RunResult RunOutput(TOutputSettings settings, const std::vector<std::string>& pi
     ::close(settings.StdoutFd);
     return result;
   }
-  result.kind = output->Kind();
-  bool first = true;
-  for (size_t i = 0; i < pieces.size(); ++i) {
-    EXPECT_TRUE(i == silenceAt ? AppendSilence(*output, first, kFormat, 250)
-                               : AppendAudio(*output, first, pieces[i]));
+  result.kind = KindOf(*output);
+  for (size_t i = 0; i < pcmPieces.size(); ++i) {
+    EXPECT_TRUE(i == silenceAt ? AppendSilence(*output, silenceMs) : output->Append(pcmPieces[i]));
   }
-  result.counted = output->Size();
-  EXPECT_TRUE(CloseOutput(*output));
+  result.frames = output->Frames();
+  result.beforeFinish = ReadFile(stdoutName);
+  EXPECT_TRUE(output->Finish());
+  EXPECT_TRUE(output->Error().empty());
   ::close(settings.StdoutFd);
-  if (settings.ToStdout) {
-    result.bytes = ReadFile(stdoutName);
-  } else {
-    EXPECT_EQ(format.FileName, ToUtf16(dir.File("sonarel_out.wav")));
-    result.bytes = ReadFile(ToUtf8(format.FileName));
-  }
+  result.bytes = ReadFile(settings.ToStdout ? stdoutName : dir.File("out.wav"));
   return result;
 }
 
-TEST(AudioOutput, PiecesJoinUnderTheFirstHeaderForEveryKindOfOutput) {
+std::vector<std::string> PcmOf(const std::vector<std::string>& pieces) {
+  std::vector<std::string> pcm;
+  for (const std::string& piece : pieces) pcm.emplace_back(WavSamples(piece));
+  return pcm;
+}
+
+TEST(AudioOutput, PiecesJoinUnderOneHeaderForEveryKindOfOutput) {
   const auto pieces = ThreeAnswers();
   const std::string samples = SamplesOf(pieces);
   std::string completed = pieces[0].substr(0, kWavHeaderSize) + samples;
@@ -85,45 +103,71 @@ TEST(AudioOutput, PiecesJoinUnderTheFirstHeaderForEveryKindOfOutput) {
   std::string zeroSizes = completed;
   PutUint32(zeroSizes, 4, 0);
   PutUint32(zeroSizes, 40, 0);
-  using TKind = TAudioOutput::TKind;
   struct Case {
     TOutputSettings settings;
-    TKind kind;
+    Kind kind;
     std::string bytes;
-    uint64_t counted;
+    bool sentAtOnce;
   };
   const Case cases[] = {
-      {{false, false, false}, TKind::File, completed, 3544},
-      {{false, true, true}, TKind::File, completed, 3544},  // --raw/--ignore-length need -o
-      {{true, false, false}, TKind::BufferedStdout, completed, 3544},
-      {{true, false, true}, TKind::StreamedStdout, zeroSizes, 3544},
-      {{true, true, false}, TKind::StreamedStdout, samples, 3500},
+      {{false, false, false}, Kind::File, completed, false},
+      {{false, true, true}, Kind::File, completed, false},  // --raw/--ignore-length need -o
+      {{true, false, false}, Kind::WavStream, completed, false},
+      {{true, false, true}, Kind::WavStream, zeroSizes, true},
+      {{true, true, false}, Kind::RawStream, samples, true},
+      {{true, true, true}, Kind::RawStream, samples, true},  // --raw wins over --ignore-length
   };
   for (const Case& c : cases) {
-    const RunResult result = RunOutput(c.settings, pieces);
+    const RunResult result = RunOutput(c.settings, PcmOf(pieces));
     EXPECT_EQ(result.kind, c.kind);
     EXPECT_TRUE(result.bytes == c.bytes) << static_cast<int>(c.kind) << " " << result.bytes.size();
-    EXPECT_EQ(result.counted, c.counted);
+    // The frames taken, which LRC and SRT times follow, whatever the header.
+    EXPECT_EQ(result.frames, 1750);
+    if (c.settings.ToStdout) {
+      // A stream passes every piece on as it comes, or holds all until the end.
+      EXPECT_TRUE(result.beforeFinish == (c.sentAtOnce ? c.bytes : std::string()))
+          << static_cast<int>(c.kind);
+    }
   }
 }
 
-TEST(AudioOutput, SilenceWrittenInBlocksFollowsThePieceRules) {
-  // Straight into the output it must give what the same silence as one piece gives.
-  std::string piece;
-  bool pieceFirst = true;
-  ASSERT_TRUE(MakeSilence(piece, pieceFirst, 24000, 250, 16, 1));
-  const std::string answer = ThreeAnswers()[0];
+TEST(AudioOutput, SilenceWrittenInBlocksEqualsTheSameSilenceAsOnePiece) {
+  std::string silence;
+  ASSERT_TRUE(AppendSilence(silence, kFormat.Format(), 250));
+  const std::string answer(WavSamples(ThreeAnswers()[0]));
   for (const TOutputSettings settings :
        {TOutputSettings{false, false, false}, TOutputSettings{true, false, false},
         TOutputSettings{true, false, true}, TOutputSettings{true, true, false}}) {
     for (const bool silenceFirst : {true, false}) {
-      const std::vector<std::string> pieces =
-          silenceFirst ? std::vector<std::string>{piece, answer} : std::vector<std::string>{answer, piece};
+      const std::vector<std::string> pieces = silenceFirst ? std::vector<std::string>{silence, answer}
+                                                           : std::vector<std::string>{answer, silence};
       const RunResult expected = RunOutput(settings, pieces);
       const RunResult written = RunOutput(settings, pieces, silenceFirst ? 0 : 1);
       EXPECT_TRUE(written.bytes == expected.bytes) << settings.ToStdout << settings.RawOutput << silenceFirst;
-      EXPECT_EQ(written.counted, expected.counted);
+      EXPECT_EQ(written.frames, expected.frames);
     }
+  }
+}
+
+TEST(AudioOutput, HeaderComesWithTheFirstAppendEvenWithoutSamples) {
+  std::string header = MakeWavHeader(24000, 1, 16, 0);
+  std::string zeroSizes = header;
+  PutUint32(zeroSizes, 4, 0);
+  struct Case {
+    TOutputSettings settings;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {{false, false, false}, header},
+      {{true, false, false}, header},
+      {{true, false, true}, zeroSizes},
+      {{true, true, false}, ""},
+  };
+  for (const Case& c : cases) {
+    // An answer without samples, or a pause of 0 ms, still begins the output; nothing at all does not.
+    EXPECT_TRUE(RunOutput(c.settings, {""}).bytes == c.bytes) << c.settings.ToStdout << c.settings.RawOutput;
+    EXPECT_TRUE(RunOutput(c.settings, {""}, 0, 0).bytes == c.bytes);
+    EXPECT_EQ(RunOutput(c.settings, {}).bytes, "");
   }
 }
 
@@ -133,12 +177,12 @@ TEST(AudioOutput, DataBeyondThePlainLimitGetAnRf64Header) {
   for (const bool toStdout : {false, true}) {
     TOutputSettings settings{toStdout, false, false};
     settings.PlainWavLimit = 3500;  // the data exactly at the limit stay a canonical WAV
-    EXPECT_EQ(RunOutput(settings, pieces).bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(RunOutput(settings, PcmOf(pieces)).bytes.substr(0, 4), "RIFF");
     settings.PlainWavLimit = 3499;
-    const std::string bytes = RunOutput(settings, pieces).bytes;
+    const std::string bytes = RunOutput(settings, PcmOf(pieces)).bytes;
     ASSERT_EQ(bytes.size(), kRf64HeaderSize + 3500) << toStdout;
     EXPECT_EQ(bytes.substr(0, 16), std::string("RF64\xFF\xFF\xFF\xFFWAVEds64"));
-    EXPECT_EQ(bytes.substr(48, 24), pieces[0].substr(12, 24));  // the "fmt " chunk of the first answer
+    EXPECT_EQ(bytes.substr(48, 24), pieces[0].substr(12, 24));  // the "fmt " chunk of the format
     EXPECT_TRUE(bytes.substr(kRf64HeaderSize) == samples);
     // libsndfile reads it back as the same audio.
     const auto reader = TWaveIn::OpenMemory(bytes);
@@ -149,10 +193,10 @@ TEST(AudioOutput, DataBeyondThePlainLimitGetAnRf64Header) {
     EXPECT_EQ(reader->Read(reinterpret_cast<uint8_t*>(read.data()), read.size()), 3500u);
     EXPECT_TRUE(read == samples);
   }
-  // A streamed output never rewrites its header: its size fields stay 0.
+  // A stream that goes out as it comes never rewrites its header: its size fields stay 0.
   TOutputSettings streamed{true, false, true};
   streamed.PlainWavLimit = 100;
-  EXPECT_EQ(RunOutput(streamed, pieces).bytes.substr(0, 4), "RIFF");
+  EXPECT_EQ(RunOutput(streamed, PcmOf(pieces)).bytes.substr(0, 4), "RIFF");
 }
 
 TEST(AudioOutput, SettingsHonourOnlyWhatStdoutAllows) {
@@ -166,70 +210,51 @@ TEST(AudioOutput, SettingsHonourOnlyWhatStdoutAllows) {
   EXPECT_FALSE(settings.OmitDataLength);  // --raw wins over --ignore-length
 }
 
-TEST(AudioOutput, SilenceHasTheRoundedWholeFrameLength) {
-  struct Case {
-    int32_t rate;
-    int32_t channels;
-    int64_t ms;
-    size_t bytes;
-  };
-  const Case cases[] = {
-      {24000, 1, 250, 12000}, {22050, 1, 250, 11024}, {44100, 2, 10, 1764}, {8000, 1, 0, 0}};
-  for (const Case& c : cases) {
-    std::string stream;
-    bool first = true;
-    ASSERT_TRUE(MakeSilence(stream, first, c.rate, c.ms, 16, c.channels));
-    EXPECT_FALSE(first);
-    ASSERT_EQ(stream.size(), kWavHeaderSize + c.bytes) << c.rate;
-    EXPECT_EQ(GetUint32(stream, 40), c.bytes);
-    EXPECT_EQ(GetUint32(stream, 4), c.bytes + 36);
-    EXPECT_EQ(GetUint32(stream, 24), static_cast<uint32_t>(c.rate));
-    EXPECT_EQ(stream.find_first_not_of('\0', kWavHeaderSize), std::string::npos);
-    ASSERT_TRUE(MakeSilence(stream, first, c.rate, c.ms, 16, c.channels));  // no second header
-    EXPECT_EQ(stream.size(), kWavHeaderSize + 2 * c.bytes);
-  }
-}
-
-TEST(AudioOutput, SubtitleBufferKeepsItsHeaderAndLeavesTheCounterAlone) {
-  const auto pieces = ThreeAnswers();
-  std::string buffer;
-  bool first = true;
-  ASSERT_TRUE(AppendSilence(buffer, first, kFormat, 250));
-  for (const std::string& piece : pieces) ASSERT_TRUE(AppendAudio(buffer, first, piece));
-  ASSERT_TRUE(AppendAudio(buffer, first, pieces[0].substr(0, kWavHeaderSize)));  // header only: nothing
-  ASSERT_EQ(buffer.size(), kWavHeaderSize + 12000 + 3500);
-  EXPECT_TRUE(buffer.substr(kWavHeaderSize + 12000) == SamplesOf(pieces));
-  FinalizeWavHeader(buffer);
-
-  // With --raw the buffer still carries its header; only the output drops it, and counts once.
-  const RunResult result = RunOutput({true, true, false}, {buffer});
-  EXPECT_TRUE(result.bytes == buffer.substr(kWavHeaderSize));
-  EXPECT_EQ(result.counted, 15500u);
+TEST(AudioOutput, SubtitleSpeechReachesTheOutputOnce) {
+  // A subtitle's speech is PCM of its own (silence, then answers), appended as one piece; with
+  // --raw only its samples go out.
+  std::string speech;
+  ASSERT_TRUE(AppendSilence(speech, kFormat.Format(), 250));
+  speech += SamplesOf(ThreeAnswers());
+  const RunResult result = RunOutput({true, true, false}, {speech});
+  EXPECT_TRUE(result.bytes == speech);
+  EXPECT_EQ(result.frames, (12000 + 3500) / 2);
 }
 
 TEST(AudioOutput, ClosedPipeMakesAppendFailWithoutKillingTheProcess) {
+  const std::string piece(WavSamples(ThreeAnswers()[0]));
+  for (const TOutputSettings settings :
+       {TOutputSettings{true, false, true}, TOutputSettings{true, true, false}}) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ::close(fds[0]);
+    TOutputSettings toPipe = settings;
+    toPipe.StdoutFd = fds[1];
+    const auto output = OpenOutput(kFormat, toPipe);
+    ASSERT_NE(output, nullptr);
+    EXPECT_FALSE(output->Append(piece));
+    EXPECT_EQ(output->WriteError(), EPIPE);
+    EXPECT_EQ(output->Error(), u"Failed to save audio file");
+    EXPECT_FALSE(output->Append(piece));  // nothing more after a failure
+    EXPECT_EQ(output->Frames(), 0);
+    ::close(fds[1]);
+  }
+
   int fds[2];
   ASSERT_EQ(::pipe(fds), 0);
   ::close(fds[0]);
-  TOutputData format = kFormat;
-  auto output = OpenOutput(format, u"/nonexistent", {true, false, true, fds[1]});
-  ASSERT_NE(output, nullptr);
-  bool first = true;
-  EXPECT_FALSE(AppendAudio(*output, first, ThreeAnswers()[0]));
-  ::close(fds[1]);
-
-  ASSERT_EQ(::pipe(fds), 0);
-  ::close(fds[0]);
-  output = OpenOutput(format, u"/nonexistent", {true, false, false, fds[1]});
-  first = true;
-  EXPECT_TRUE(AppendAudio(*output, first, ThreeAnswers()[0]));  // buffered until the end
-  EXPECT_FALSE(CloseOutput(*output));
+  const auto held = OpenOutput(kFormat, {true, false, false, fds[1]});
+  EXPECT_TRUE(held->Append(piece));  // held until the end
+  EXPECT_FALSE(held->Finish());
+  EXPECT_EQ(held->WriteError(), EPIPE);
+  EXPECT_FALSE(held->Finish());  // the same the second time
   ::close(fds[1]);
 }
 
 TEST(AudioOutput, FileOutputInAMissingFolderFailsToOpen) {
   TOutputData format = kFormat;
-  EXPECT_EQ(OpenOutput(format, u"/nonexistent/folder", TOutputSettings{}), nullptr);
+  format.FileName = u"/nonexistent/folder/sonarel_out.wav";
+  EXPECT_EQ(OpenOutput(format, TOutputSettings{}), nullptr);
 }
 
 TEST(AudioOutput, ReadWavFormatTakesTheAnswersFormat) {
@@ -238,6 +263,7 @@ TEST(AudioOutput, ReadWavFormatTakesTheAnswersFormat) {
   EXPECT_EQ(format.SampleRate, 22050);
   EXPECT_EQ(format.Channels, 2);
   EXPECT_EQ(format.BitsPerSample, 16);
+  EXPECT_EQ(format.Format(), (TAudioFormat{22050, 2, 16}));
   // Sound the reader decodes but that is no WAV: the service's own Ogg Opus.
   const std::string opus = testing::EncodeOpus(testing::MakeSine(48000, 1, 500, 8000, 0.2), 1);
   for (const std::string& bad :

@@ -10,13 +10,13 @@
 namespace sonacli {
 namespace {
 
+using testing::MakePcmBytes;
 using testing::MakeSine;
-using testing::MakeWavBytes;
 
 constexpr int kRate = 24000;
 
-double DurationMs(const std::string& wav, int channels) {
-  return static_cast<double>(wav.size() - kWavHeaderSize) * 1000.0 / (2.0 * channels * kRate);
+double DurationMs(const std::string& pcm, int channels) {
+  return static_cast<double>(pcm.size()) * 1000.0 / (2.0 * channels * kRate);
 }
 
 TEST(FitToDuration, SpeedsUpWithinTheThreeLimitsAndKeepsAllTheSpeech) {
@@ -35,14 +35,14 @@ TEST(FitToDuration, SpeedsUpWithinTheThreeLimitsAndKeepsAllTheSpeech) {
   };
   for (int channels : {1, 2}) {
     for (const Case& c : cases) {
-      std::string buffer =
-          MakeWavBytes(MakeSine(kRate, channels, 300, 8000, c.speechSeconds), kRate, channels);
-      ASSERT_TRUE(FitToDuration(buffer, c.availableMs, kRate, c.maxPercent, 16, channels));
-      EXPECT_TRUE(HasCanonicalWavHeader(buffer));
-      EXPECT_NEAR(DurationMs(buffer, channels), c.speechSeconds * 1000 / c.tempo, 3.0)
+      std::string pcm = MakePcmBytes(MakeSine(kRate, channels, 300, 8000, c.speechSeconds));
+      ASSERT_TRUE(FitToDuration(pcm, c.availableMs, kRate, c.maxPercent, 16, channels));
+      EXPECT_EQ(pcm.size() % (2 * channels), 0u);  // whole frames
+      EXPECT_NEAR(DurationMs(pcm, channels), c.speechSeconds * 1000 / c.tempo, 3.0)
           << c.speechSeconds << " s at " << c.maxPercent << " %, " << channels << " channels";
       // Tempo, not rate: the pitch stays.
-      EXPECT_NEAR(testing::MeasureFrequency(testing::ChannelSamples(buffer, channels, 0), kRate), 300, 3);
+      const std::string wav = MakeWavHeader(kRate, channels, 16, pcm.size()) + pcm;
+      EXPECT_NEAR(testing::MeasureFrequency(testing::ChannelSamples(wav, channels, 0), kRate), 300, 3);
     }
   }
 }
@@ -60,20 +60,22 @@ TEST(FitToDuration, LeavesWhatFitsOrIsTooShort) {
       {1000, 0.2, false},
   };
   for (const Case& c : cases) {
-    std::string buffer = MakeWavBytes(MakeSine(kRate, 1, 300, 8000, c.speechSeconds), kRate, 1);
-    const std::string before = buffer;
-    EXPECT_EQ(FitToDuration(buffer, c.availableMs, kRate, 200, 16, 1), c.result) << c.availableMs;
-    EXPECT_EQ(buffer, before);
+    std::string pcm = MakePcmBytes(MakeSine(kRate, 1, 300, 8000, c.speechSeconds));
+    const std::string before = pcm;
+    EXPECT_EQ(FitToDuration(pcm, c.availableMs, kRate, 200, 16, 1), c.result) << c.availableMs;
+    EXPECT_EQ(pcm, before);
   }
 }
 
 TEST(FitToDuration, RefusesOtherFormats) {
-  std::string buffer = MakeWavBytes(MakeSine(kRate, 1, 300, 8000, 2), kRate, 1);
-  const std::string before = buffer;
-  EXPECT_FALSE(FitToDuration(buffer, 1000, kRate, 200, 8, 1));
-  EXPECT_FALSE(FitToDuration(buffer, 1000, kRate, 200, 16, 3));
-  EXPECT_FALSE(FitToDuration(buffer, 1000, 0, 200, 16, 1));
-  EXPECT_EQ(buffer, before);
+  std::string pcm = MakePcmBytes(MakeSine(kRate, 1, 300, 8000, 2));
+  const std::string before = pcm;
+  EXPECT_FALSE(FitToDuration(pcm, 1000, kRate, 200, 8, 1));
+  EXPECT_FALSE(FitToDuration(pcm, 1000, kRate, 200, 16, 3));
+  EXPECT_FALSE(FitToDuration(pcm, 1000, 0, 200, 16, 1));
+  std::string none;
+  EXPECT_FALSE(FitToDuration(none, 1000, kRate, 200, 16, 1));
+  EXPECT_EQ(pcm, before);
 }
 
 }  // namespace

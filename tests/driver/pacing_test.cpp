@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "audio/audio_output.h"
+#include "audio/silence.h"
 #include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
 #include "driver/subtitle_driver.h"
@@ -80,8 +80,7 @@ class TTimedService final : public TSynthesisService {
       std::lock_guard lock(mutex_);  // with more than one job, requests come from several threads
       Starts.emplace_back(clock_.TickCountMs(), ToUtf8(request.Text));
     }
-    bool first = true;
-    MakeSilence(answer.Audio, first, 24000, 10 * int64_t(request.Text.size()), 16, 1);
+    MakeSilence(answer.Audio, {24000, 1, 16}, 10 * int64_t(request.Text.size()));
     answer.Outcome = TSynthesisOutcome::Spoken;
     return answer;
   }
@@ -130,8 +129,7 @@ TEST(Pacing, TimelineOfOneRequestAtATime) {
   testing::ScopedTempDir dir;
   setenv("TMPDIR", dir.Path().c_str(), 1);
   std::string beep;
-  bool first = true;
-  ASSERT_TRUE(MakeSilence(beep, first, 24000, 50, 16, 1));
+  ASSERT_TRUE(MakeSilence(beep, {24000, 1, 16}, 50));
   const std::u16string text = u"One.{{pause=250}}Two.{{audio=" +
                               ToUtf16(testing::WriteFile(dir.File("beep.wav"), beep)) +
                               u"}}...{{pause=100}}Three.";

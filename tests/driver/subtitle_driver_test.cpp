@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "audio/audio_output.h"
+#include "audio/silence.h"
 #include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
 #include "driver/driver_error.h"
@@ -50,9 +51,8 @@ class TFakeService final : public TSynthesisService {
     }
     answer.Outcome = TSynthesisOutcome::Spoken;
     if (request.Text == Silent) return answer;
-    bool first = true;
     const int64_t frames = kMsPerCharacter * int64_t(request.Text.size()) * kFramesPerMs;
-    MakeSilence(answer.Audio, first, kRate, 0, 16, 1);
+    MakeSilence(answer.Audio, {kRate, 1, 16}, 0);
     for (int64_t i = 0; i < frames; ++i) {
       answer.Audio.push_back(static_cast<char>(kSpeechLevel & 0xFF));
       answer.Audio.push_back(static_cast<char>(kSpeechLevel >> 8));
@@ -228,12 +228,12 @@ TEST_F(SubtitleDriverTest, FittingSpeedsLongSpeechUpWithinItsLimits) {
   }
 }
 
-TEST(BufferDurationMs, CountsTheSamplesAfterTheHeaderTruncated) {
+TEST(BufferDurationMs, CountsTheSamplesTruncated) {
   const TOutputData stereo{u"", 2, 24000, 16};
   EXPECT_EQ(BufferDurationMs("", stereo), 0);
-  EXPECT_EQ(BufferDurationMs(std::string(44, '\0'), stereo), 0);
-  EXPECT_EQ(BufferDurationMs(std::string(44 + 96 * 1000 + 95, '\0'), stereo), 1000);
-  EXPECT_EQ(BufferDurationMs(std::string(44 + 96 * 1000 + 96, '\0'), stereo), 1001);
+  EXPECT_EQ(BufferDurationMs(std::string(95, '\0'), stereo), 0);
+  EXPECT_EQ(BufferDurationMs(std::string(96 * 1000 + 95, '\0'), stereo), 1000);
+  EXPECT_EQ(BufferDurationMs(std::string(96 * 1000 + 96, '\0'), stereo), 1001);
 }
 
 }  // namespace

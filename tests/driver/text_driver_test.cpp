@@ -1,12 +1,11 @@
 #include "driver/text_driver.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
-#include "audio/audio_output.h"
+#include "audio/silence.h"
+#include "audio/wav_header.h"
 #include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
 #include "driver/driver_error.h"
@@ -103,8 +102,7 @@ class TFakeService final : public TSynthesisService {
       answer.ErrorText = u"HTTP 403 - Forbidden";
       return answer;
     }
-    bool first = true;
-    if (MakeSilence(answer.Audio, first, 24000, 10 * int64_t(request.Text.size()), 16, 1)) {
+    if (MakeSilence(answer.Audio, {24000, 1, 16}, 10 * int64_t(request.Text.size()))) {
       answer.Outcome = TSynthesisOutcome::Spoken;
     }
     return answer;
@@ -176,32 +174,12 @@ TEST_F(TextDriverFakeTest, RefusalEndsTheRunAndKeepsTheAudioBeforeIt) {
   EXPECT_EQ(OutputBytes(), 44u + 2 * 24 * 40);
 }
 
-// While it lives, files of this process cannot grow beyond `bytes`, and a write beyond fails instead
-// of raising SIGXFSZ: a full disk, made small.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) : previousHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_{};
-  void (*previousHandler_)(int);
-};
-
 TEST_F(TextDriverFakeTest, FailedWriteIsReportedAndKeepsWhatReachedTheDisk) {
   for (const bool pause : {false, true}) {
     SCOPED_TRACE(pause ? "a pause" : "a piece");
     {
       // Room for the header, "One." (1920 bytes) and part of what comes next.
-      FileSizeLimit limit(3001);
+      testing::FileSizeLimit limit(3001);
       Speak({u"One.", pause ? u"{{pause=1000}}" : u"Three.", u"Five."});
     }
     EXPECT_TRUE(result_.ErrorReported);

@@ -56,15 +56,8 @@ TEST(FileSystem, OnlyFoldersFifosAndDevicesAreOccupiedByNonFiles) {
   EXPECT_TRUE(IsOccupiedByNonFile(u"/dev/null"));
 }
 
-TEST(FileSystem, MoveReplacesAndRemoveTreeIgnoresPermissions) {
+TEST(FileSystem, RemoveTreeIgnoresPermissions) {
   testing::ScopedTempDir dir;
-  std::u16string from = ToUtf16(testing::WriteFile(dir.File("a"), "new"));
-  std::u16string to = ToUtf16(testing::WriteFile(dir.File("b"), "old"));
-  ASSERT_TRUE(MoveFileReplacing(from, to));
-  EXPECT_FALSE(FileExists(from));
-  EXPECT_EQ(testing::ReadFile(NativePath(to)), "new");
-  EXPECT_FALSE(MoveFileReplacing(from, to));
-
   std::filesystem::path tree = dir.Path() / "tree";
   std::filesystem::create_directories(tree / "inner");
   testing::WriteFile((tree / "inner" / "f").string(), "x");
@@ -73,23 +66,6 @@ TEST(FileSystem, MoveReplacesAndRemoveTreeIgnoresPermissions) {
   EXPECT_TRUE(RemoveTree(ToUtf16(tree.string())));
   EXPECT_FALSE(std::filesystem::exists(tree));
   EXPECT_TRUE(DeleteFileIfExists(ToUtf16(dir.File("none"))));
-}
-
-TEST(FileSystem, MoveAcrossFileSystemsLeavesNoCopyBehind) {
-  // /dev/shm is a tmpfs of its own on most systems.
-  testing::ScopedTempDir dir;
-  struct stat shm {
-  }, temp{};
-  if (::stat("/dev/shm", &shm) != 0 || ::stat(dir.Path().c_str(), &temp) != 0 || shm.st_dev == temp.st_dev) {
-    GTEST_SKIP() << "no second file system";
-  }
-  const std::string source = "/dev/shm/sonacli-move-" + std::to_string(::getpid());
-  testing::WriteFile(source, "moved");
-  const std::u16string to = ToUtf16(testing::WriteFile(dir.File("b.wav"), "old"));
-  ASSERT_TRUE(MoveFileReplacing(ToUtf16(source), to));
-  EXPECT_FALSE(std::filesystem::exists(source));
-  EXPECT_EQ(testing::ReadFile(NativePath(to)), "moved");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 }  // namespace

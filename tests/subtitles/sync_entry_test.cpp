@@ -115,8 +115,7 @@ TEST(SyncEntry, AppendSyncEntryFollowsTheRunSettings) {
   Lines lrc;
   Lines srt;
   TSyncState state;
-  TOutputData format{u"", 1, 24000, 16};
-  AppendSyncEntry(SyncSettingsFrom(options), nullptr, format, lrc, srt, u"No output yet", false, state);
+  AppendSyncEntry(SyncSettingsFrom(options), nullptr, lrc, srt, u"No output yet", false, state);
   EXPECT_TRUE(lrc.empty());
   EXPECT_EQ(srt, (Lines{u"1", u"00:00:00,000 --> 00:00:00,000", u"No output yet", u""}));
 }

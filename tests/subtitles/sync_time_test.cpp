@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "audio/wav_header.h"
+#include "audio/audio_output.h"
 #include "common/unicode_text.h"
 #include "testing/test_support.h"
 
@@ -46,11 +46,6 @@ TEST(SyncTime, PcmDurationMsTruncates) {
   EXPECT_EQ(PcmDurationMs(1000, 0, 0, 0), 0);
 }
 
-// One second of 24 kHz mono 16-bit silence with its header.
-std::string OneSecondPiece() {
-  return MakeWavHeader(24000, 1, 16, 48000) + std::string(48000, '\0');
-}
-
 TEST(SyncTime, AudioDurationMsOfEveryOutputKind) {
   testing::ScopedTempDir dir;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> sink(std::fopen(dir.File("stdout").c_str(), "wb"),
@@ -60,18 +55,19 @@ TEST(SyncTime, AudioDurationMsOfEveryOutputKind) {
   TOutputSettings buffered{true, false, false, fileno(sink.get())};
   TOutputSettings raw{true, true, false, fileno(sink.get())};
   TOutputSettings noLength{true, false, true, fileno(sink.get())};
+  const std::string oneSecond(48000, '\0');
   for (const TOutputSettings& settings : {file, buffered, raw, noLength}) {
-    TOutputData format{u"", 1, 24000, 16};
-    std::unique_ptr<TAudioOutput> output = OpenOutput(format, ToUtf16(dir.Path().string()), settings);
+    SCOPED_TRACE(settings.ToStdout + 2 * settings.RawOutput + 4 * settings.OmitDataLength);
+    TOutputData format{ToUtf16(dir.File("out.wav")), 1, 24000, 16};
+    std::unique_ptr<TAudioSink> output = OpenOutput(format, settings);
     ASSERT_TRUE(output);
-    EXPECT_EQ(AudioDurationMs(output.get(), format), 0);
-    bool first = true;
-    ASSERT_TRUE(AppendAudio(*output, first, OneSecondPiece()));
-    EXPECT_EQ(AudioDurationMs(output.get(), format), 1000) << int(output->Kind());
-    ASSERT_TRUE(AppendAudio(*output, first, OneSecondPiece()));
-    EXPECT_EQ(AudioDurationMs(output.get(), format), 2000) << int(output->Kind());
+    EXPECT_EQ(AudioDurationMs(output.get()), 0);
+    ASSERT_TRUE(output->Append(oneSecond));
+    EXPECT_EQ(AudioDurationMs(output.get()), 1000);
+    ASSERT_TRUE(output->Append(oneSecond.substr(0, 47998)));
+    EXPECT_EQ(AudioDurationMs(output.get()), 1999);  // truncated
   }
-  EXPECT_EQ(AudioDurationMs(nullptr, TOutputData{u"", 1, 24000, 16}), 0);
+  EXPECT_EQ(AudioDurationMs(nullptr), 0);
 }
 
 }  // namespace

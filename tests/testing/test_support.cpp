@@ -1,6 +1,7 @@
 #include "testing/test_support.h"
 
 #include <unistd.h>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -20,6 +21,18 @@ ScopedTempDir::ScopedTempDir() {
 ScopedTempDir::~ScopedTempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) : previousHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+  getrlimit(RLIMIT_FSIZE, &previous_);
+  rlimit limit = previous_;
+  limit.rlim_cur = bytes;
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  setrlimit(RLIMIT_FSIZE, &previous_);
+  std::signal(SIGXFSZ, previousHandler_);
 }
 
 std::string WriteFile(const std::string& name, const std::string& bytes) {

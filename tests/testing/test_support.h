@@ -1,6 +1,8 @@
 // Helpers shared by the tests: a temporary folder per test and whole-file reads and writes.
 #pragma once
 
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <string>
 
@@ -20,6 +22,20 @@ class ScopedTempDir {
 
  private:
   std::filesystem::path path_;
+};
+
+// While it lives, files of this process cannot grow beyond `bytes`: a write past it fails with
+// EFBIG (SIGXFSZ is ignored meanwhile), as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit previous_{};
+  void (*previousHandler_)(int);
 };
 
 // Writes bytes to a file, replacing it; returns its name.
