@@ -21,7 +21,7 @@ namespace {
 
 // The service takes shorter texts for subtitles than for running text.
 constexpr int32_t kSubtitlePieceLimit = 400;
-// What stands in for a subtitle with nothing to say, and for an empty answer.
+// What stands in for a subtitle with nothing to say.
 constexpr int64_t kPlaceholderSilenceMs = 100;
 // After the last subtitle.
 constexpr int64_t kTrailingSilenceMs = 1000;
@@ -130,15 +130,8 @@ TStepOutcome TSubtitleDriver::AddPiece(size_t index, std::string& speech, bool& 
   // Unlike running text, a piece with nothing to say adds nothing, not even silence.
   if (spoken.empty() || IsNothingToSay(spoken)) return TStepOutcome::Continue;
   const TSynthesisAnswer answer = sender_.Take(index);
-  if (!answer.Spoken()) {
-    // The rest of the subtitle is dropped and the subtitle is not appended.
-    ReportRequestFailure(context_.Result, answer);
-    return TStepOutcome::EndLoop;
-  }
-  if (answer.Audio.empty()) {
-    if (AppendSilence(speech, first, output_.Format(), kPlaceholderSilenceMs)) return TStepOutcome::Continue;
-    return SpeechBufferFailed();
-  }
+  // On failure the rest of the subtitle is dropped and the subtitle is not appended.
+  if (!AnswerWithAudio(context_.Result, answer)) return TStepOutcome::EndLoop;
   if (!AppendAudio(speech, first, answer.Audio)) return SpeechBufferFailed();
   TrimSilence(speech, kTrailingTrimFactor, kLeadingTrimFactor);
   return TStepOutcome::Continue;
