@@ -18,9 +18,22 @@ struct SlistDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
+// The body of an answer as it arrives, up to its limit.
+struct AnswerBody {
+  std::string bytes;
+  int64_t limit = kMaxAnswerBytes;
+  bool overLimit = false;
+};
+
 size_t AppendBody(char* data, size_t size, size_t count, void* user) {
-  static_cast<std::string*>(user)->append(data, size * count);
-  return size * count;
+  auto* body = static_cast<AnswerBody*>(user);
+  const size_t length = size * count;
+  if (static_cast<int64_t>(body->bytes.size() + length) > body->limit) {
+    body->overLimit = true;
+    return 0;  // stops the transfer
+  }
+  body->bytes.append(data, length);
+  return length;
 }
 
 // Keeps the text of the last status line ("HTTP/1.1 403 Forbidden" gives "Forbidden").
@@ -91,6 +104,16 @@ std::string TransportCause(CURLcode code, const std::string& url, const std::str
   }
 }
 
+// "64 MiB", or the bytes when the size is no whole number of MiB.
+std::string SizeText(int64_t bytes) {
+  constexpr int64_t kMiB = 1024 * 1024;
+  return bytes % kMiB == 0 ? std::to_string(bytes / kMiB) + " MiB" : std::to_string(bytes) + " bytes";
+}
+
+std::string AnswerTooLargeCause(const std::string& url, int64_t limit) {
+  return "the answer from " + HostOf(url) + " is larger than " + SizeText(limit);
+}
+
 // What a client takes from its share: the certificates to trust for each new TLS connection.
 struct SharedTrust {
   THttpShare* share = nullptr;
@@ -118,7 +141,7 @@ struct THttpClient::TState {
   std::string proxyHost;  // empty: no proxy set
   std::function<bool()> shouldAbort;
   std::string statusText;
-  std::string body;
+  AnswerBody body;
   char error[CURL_ERROR_SIZE] = {};
 };
 
@@ -140,6 +163,7 @@ THttpClient::THttpClient(THttpShare* share) : state_(std::make_unique<TState>())
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, &state_->body);
   curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, ReadHeaderLine);
   curl_easy_setopt(handle, CURLOPT_HEADERDATA, &state_->statusText);
+  SetMaxAnswerBytes(kMaxAnswerBytes);
 }
 
 THttpClient::~THttpClient() = default;
@@ -178,6 +202,13 @@ void THttpClient::SetAbortCheck(std::function<bool()> shouldAbort) {
   curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, CheckAbort);
   curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &state_->shouldAbort);
   curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+}
+
+void THttpClient::SetMaxAnswerBytes(int64_t bytes) {
+  state_->body.limit = bytes;
+  // An announced length over the limit is refused before the body is read; the write callback
+  // holds the limit when no length is announced.
+  curl_easy_setopt(state_->handle.get(), CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(bytes));
 }
 
 THttpAnswer THttpClient::Get(const std::string& url) {
@@ -220,9 +251,13 @@ THttpAnswer THttpClient::Perform(const std::string& url) {
   CURL* handle = state_->handle.get();
   if (state_->sharedTrust.share != nullptr) UseShare();
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-  state_->body.clear();
+  state_->body.bytes.clear();
+  state_->body.overLimit = false;
   state_->statusText.clear();
   const CURLcode code = curl_easy_perform(handle);
+  if (code == CURLE_FILESIZE_EXCEEDED || state_->body.overLimit) {
+    throw THttpError(AnswerTooLargeCause(url, state_->body.limit), /*worthRetrying=*/false);
+  }
   if (code != CURLE_OK) {
     throw THttpError(TransportCause(code, url, state_->proxyHost));
   }
@@ -230,7 +265,7 @@ THttpAnswer THttpClient::Perform(const std::string& url) {
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
   curl_off_t retryAfter = 0;
   curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &retryAfter);
-  return {static_cast<int>(status), state_->statusText, std::move(state_->body),
+  return {static_cast<int>(status), state_->statusText, std::move(state_->body.bytes),
           std::max<int64_t>(retryAfter, 0)};
 }
 

@@ -15,12 +15,24 @@
 
 namespace sonacli {
 
-// A transport failure: no connection, a time-out, a TLS failure, an answer cut short. what() is
-// its cause in a few words ("could not resolve host example.org"); it never quotes the request.
+// A transport failure: no connection, a time-out, a TLS failure, an answer cut short or too large.
+// what() is its cause in a few words ("could not resolve host example.org"); it never quotes the
+// request.
 class THttpError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit THttpError(const std::string& cause, bool worthRetrying = true)
+      : std::runtime_error(cause), worthRetrying_(worthRetrying) {}
+  // False when the same request would fail the same way again: an answer too large to take comes
+  // back as large.
+  bool WorthRetrying() const { return worthRetrying_; }
+
+ private:
+  bool worthRetrying_;
 };
+
+// The largest answer body taken. A synthesis answer for the longest text is a few MiB at most;
+// anything larger is no answer of the service, and reading it on would only fill the memory.
+inline constexpr int64_t kMaxAnswerBytes = 64 * 1024 * 1024;
 
 struct THttpAnswer {
   int Status = 0;
@@ -59,8 +71,11 @@ class THttpClient {
   // Polled while a request runs (about once a second, and on every block of data); when it
   // answers true the request stops at once with THttpError.
   void SetAbortCheck(std::function<bool()> shouldAbort);
+  // The largest answer body taken (kMaxAnswerBytes unless set). A longer one, announced or
+  // received, stops the request with a THttpError that is not worth retrying.
+  void SetMaxAnswerBytes(int64_t bytes);
 
-  // Throw THttpError on transport failures.
+  // Throw THttpError on transport failures and on an answer body over the limit.
   THttpAnswer Get(const std::string& url);
   THttpAnswer Post(const std::string& url, const THttpPost& post);
 

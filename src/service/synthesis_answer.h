@@ -9,7 +9,7 @@ namespace sonacli {
 enum class TSynthesisOutcome {
   Spoken,    // the request was answered with audio
   Failed,    // it failed in a way that a later attempt may not (network, status, an empty answer)
-  Rejected,  // the service refused it (400, 401, 403, 419), or no interface serves it: no retry
+  Rejected,  // refused (400, 401, 403, 419), no interface serves it, or too large an answer: no retry
 };
 
 struct TSynthesisAnswer {

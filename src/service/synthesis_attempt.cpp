@@ -97,8 +97,9 @@ TSynthesisAnswer Exchange(const TInterfaceRow& row, const TSynthesisRequest& req
       reply = client.Post(url, post);
     }
   } catch (const THttpError& error) {
-    // The message scripts match, with the cause after it.
-    return Failure(TSynthesisOutcome::Failed,
+    // The message scripts match, with the cause after it. A failure that a new attempt would meet
+    // again (an answer too large to take) is not retried, as a refusal is not.
+    return Failure(error.WorthRetrying() ? TSynthesisOutcome::Failed : TSynthesisOutcome::Rejected,
                    std::u16string(kInternalError) + u" (" + ToUtf16(error.what()) + u")");
   }
   if (reply.Status != 200) return StatusFailure(reply);

@@ -3,6 +3,8 @@
 // run is in resumable_runs_test, faults of the service and the network in fault_table_test.)
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "e2e/e2e_fixture.h"
 
 namespace sonacli::testing {
@@ -55,6 +57,23 @@ TEST_F(SonacliE2e, EveryErrorOfARunWithStandardOutputGoesToStandardError) {
     EXPECT_EQ(run.Stdout, "");
     EXPECT_EQ(run.Stderr, c.message);
   }
+}
+
+// A certificate that the program trusts but that is made for another name than the service's host:
+// the connection is refused (a transport failure, so the probe is tried again for the 15 s of the
+// retry rule first), and nothing is sent or written.
+TEST_F(SonacliE2e, CertificateForAnotherNameIsRefused) {
+  const std::filesystem::path folder = dir_.Path() / "other";
+  std::filesystem::create_directory(folder);
+  TStandinProcess otherName(folder, TStandinOptions{.CertificateName = "speech.example.org"});
+  environment_["SONACLI_CLOUD_URL"] = otherName.BaseUrl();
+  environment_["SONACLI_CA_BUNDLE"] = otherName.CaFile();
+  const TChildResult run = Run({"-k", kCloudKey, "-t", "Hello.", "-w", File("out.wav")});
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stdout,
+            "\n[Error] HTTP 500 - Internal error (the certificate of 127.0.0.1 could not be verified)\n");
+  EXPECT_FALSE(std::filesystem::exists(File("out.wav")));
+  EXPECT_TRUE(otherName.Requests().empty());
 }
 
 }  // namespace

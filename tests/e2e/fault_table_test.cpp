@@ -53,7 +53,8 @@ struct TFaultRow {
   TOutput output;
   std::string message;  // the one error line, on standard output (file) or standard error (-o)
   int exitCode;
-  size_t keptBytes;  // sample bytes of the audio kept
+  size_t keptBytes;     // sample bytes of the audio kept
+  size_t attempts = 0;  // when not 0: the requests the second piece gets
 };
 
 class FaultTable : public SonacliE2e {
@@ -164,14 +165,25 @@ TEST_F(FaultTable, ServiceAndNetworkFaults) {
        TOutput::File,
        "No audio data",
        1,
-       kFirstPieceBytes},
+       kFirstPieceBytes,
+       2},
       {"empty answer that passes is retried",
        Once(R"("answer":"empty")"),
        {},
        TOutput::File,
        "",
        0,
-       kAllPiecesBytes},
+       kAllPiecesBytes,
+       2},
+      // 65 MiB streamed without an announced length; a retry would only fetch it again.
+      {"over-long answer",
+       {R"("answer":"oversized")"},
+       {},
+       TOutput::File,
+       "HTTP 500 - Internal error (the answer from 127.0.0.1 is larger than 64 MiB)",
+       1,
+       kFirstPieceBytes,
+       1},
       {"quota exhausted, with -o",
        {R"("status":403)"},
        {},
@@ -220,6 +232,10 @@ TEST_F(FaultTable, ServiceAndNetworkFaults) {
     EXPECT_EQ(wav.Samples.size(), row.keptBytes);
     EXPECT_EQ(wav.DataSize, wav.Samples.size());
     EXPECT_EQ(wav.RiffSize, wav.Samples.size() + 36);
+    if (row.attempts > 0) {
+      const std::vector<std::string> texts = RequestTexts();
+      EXPECT_EQ(static_cast<size_t>(std::count(texts.begin(), texts.end(), secondOf(i))), row.attempts);
+    }
   }
   // Each row waits 1.5 s for one retry at most; together they take little more.
   EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);

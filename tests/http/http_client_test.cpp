@@ -129,12 +129,83 @@ TEST(HttpClient, VerifiesTheServerCertificate) {
   EXPECT_EQ(CauseOf([&] { untrusting.Post(standin.BaseUrl() + kV1Path, FormPost()); }),
             "the certificate of 127.0.0.1 could not be verified");
 
-  // The certificate names 127.0.0.1 and localhost, nothing else.
-  THttpClient wrongName;
-  wrongName.AddTrustedCaFile(standin.CaFile());
-  EXPECT_THROW(wrongName.Get("https://127.0.0.2:" + std::to_string(standin.Port()) + "/generate"),
-               THttpError);
   EXPECT_TRUE(standin.Requests().empty());
+
+  // A certificate that is trusted but made for another name.
+  testing::ScopedTempDir otherDir;
+  TStandinProcess otherName(otherDir.Path(), TStandinOptions{.CertificateName = "speech.example.org"});
+  THttpClient wrongName;
+  wrongName.AddTrustedCaFile(otherName.CaFile());
+  EXPECT_EQ(CauseOf([&] { wrongName.Post(otherName.BaseUrl() + kV1Path, FormPost()); }),
+            "the certificate of 127.0.0.1 could not be verified");
+  EXPECT_TRUE(otherName.Requests().empty());
+}
+
+TEST(HttpClient, AnswerOverTheLimitStopsTheRequestForGood) {
+  testing::ScopedTempDir dir;
+  TStandinProcess standin(dir.Path());
+  THttpClient sizing;
+  sizing.AddTrustedCaFile(standin.CaFile());
+  const int64_t size = static_cast<int64_t>(sizing.Post(standin.BaseUrl() + kV1Path, FormPost()).Body.size());
+  const std::string tooLarge =
+      "the answer from 127.0.0.1 is larger than " + std::to_string(size - 1) + " bytes";
+  struct {
+    const char* name;
+    std::string script;
+    int64_t limit;  // 0: the default
+    std::string cause;
+  } const cases[] = {
+      {"an answer of the limit", "", size, ""},
+      {"one byte over, its length announced", "", size - 1, tooLarge},
+      // Only half of the announced body comes: refused on the announcement, before the body.
+      {"announced over the limit", R"({"rules":[{"answer":"cut"}]})", size - 1, tooLarge},
+      {"streamed to the limit without a length",
+       R"({"rules":[{"answer":"oversized","bytes":)" + std::to_string(size) + "}]}", size, ""},
+      {"streamed past the limit without a length",
+       R"({"rules":[{"answer":"oversized","bytes":)" + std::to_string(size) + "}]}", size - 1, tooLarge},
+      {"the default limit", R"({"rules":[{"answer":"oversized"}]})", 0,
+       "the answer from 127.0.0.1 is larger than 64 MiB"},
+  };
+  // The JSON lines of the v3 interface count as they come, as any body.
+  const THttpPost v3Post{"application/json",
+                         R"({"text":"Hi","hints":[{"voice":"kirill"}],)"
+                         R"("output_audio_spec":{"container_audio":{"container_audio_type":"OGG_OPUS"}}})",
+                         "*/*",
+                         {"Authorization: Api-Key k1"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    standin.SetScript(c.script);
+    THttpClient client;
+    client.AddTrustedCaFile(standin.CaFile());
+    if (c.limit > 0) client.SetMaxAnswerBytes(c.limit);
+    try {
+      const THttpAnswer answer = client.Post(standin.BaseUrl() + kV1Path, FormPost());
+      EXPECT_EQ(c.cause, "") << "the answer was taken";
+      EXPECT_EQ(static_cast<int64_t>(answer.Body.size()), size);
+    } catch (const THttpError& error) {
+      EXPECT_EQ(error.what(), c.cause);
+      EXPECT_FALSE(error.WorthRetrying());
+    }
+  }
+  standin.SetScript(R"({"rules":[{"answer":"oversized"}]})");
+  THttpClient v3;
+  v3.AddTrustedCaFile(standin.CaFile());
+  try {
+    v3.Post(standin.BaseUrl() + "/tts/v3/utteranceSynthesis", v3Post);
+    ADD_FAILURE() << "an answer over the limit was taken";
+  } catch (const THttpError& error) {
+    EXPECT_STREQ(error.what(), "the answer from 127.0.0.1 is larger than 64 MiB");
+  }
+  // Other transport failures may pass on a retry.
+  standin.SetScript(R"({"rules":[{"answer":"drop"}]})");
+  THttpClient dropped;
+  dropped.AddTrustedCaFile(standin.CaFile());
+  try {
+    dropped.Post(standin.BaseUrl() + kV1Path, FormPost());
+    ADD_FAILURE() << "a dropped connection gave an answer";
+  } catch (const THttpError& error) {
+    EXPECT_TRUE(error.WorthRetrying());
+  }
 }
 
 TEST(HttpClient, ClientsOnSeveralThreadsShareOneShare) {

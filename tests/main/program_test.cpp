@@ -21,7 +21,18 @@ namespace {
 struct ProgramRun {
   int exitCode = -1;
   std::string output;
+  std::string errors;  // standard error
 };
+
+std::string ReadAll(int fd) {
+  std::string text;
+  std::array<char, 4096> buffer;
+  for (ssize_t count; (count = read(fd, buffer.data(), buffer.size())) > 0;) {
+    text.append(buffer.data(), static_cast<size_t>(count));
+  }
+  close(fd);
+  return text;
+}
 
 std::string ProgramPath() {
   return SONACLI_PROGRAM;
@@ -46,24 +57,27 @@ ProgramRun RunProgramWith(const std::string& program, const std::vector<std::str
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
 
-  std::array<int, 2> pipeEnds;
-  EXPECT_EQ(pipe(pipeEnds.data()), 0);
+  // The texts are small: reading one pipe to its end and then the other cannot block the program.
+  std::array<int, 2> outputEnds;
+  std::array<int, 2> errorEnds;
+  EXPECT_EQ(pipe(outputEnds.data()), 0);
+  EXPECT_EQ(pipe(errorEnds.data()), 0);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+  posix_spawn_file_actions_adddup2(&actions, outputEnds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, errorEnds[1], STDERR_FILENO);
+  posix_spawn_file_actions_addclose(&actions, outputEnds[0]);
+  posix_spawn_file_actions_addclose(&actions, errorEnds[0]);
   pid_t pid = 0;
   ProgramRun run;
   int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
-  close(pipeEnds[1]);
+  close(outputEnds[1]);
+  close(errorEnds[1]);
   EXPECT_EQ(spawned, 0) << program;
-  std::array<char, 4096> buffer;
-  for (ssize_t count; (count = read(pipeEnds[0], buffer.data(), buffer.size())) > 0;) {
-    run.output.append(buffer.data(), static_cast<size_t>(count));
-  }
-  close(pipeEnds[0]);
+  run.output = ReadAll(outputEnds[0]);
+  run.errors = ReadAll(errorEnds[0]);
   int status = 0;
   if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
     run.exitCode = WEXITSTATUS(status);
@@ -153,14 +167,32 @@ TEST(Program, VersionPrintsTheProgramAndItsLibrariesBeforeAnythingElse) {
   EXPECT_TRUE(expected.starts_with("sonacli " SONACLI_TEST_VERSION "\n")) << expected;
 }
 
-TEST(Program, PersianIranLocaleEndsSilently) {
-  ProgramRun persian = RunProgramWith(ProgramPath(), {"-h"}, {{"LC_ALL", "fa_IR.UTF-8"}});
-  EXPECT_EQ(persian.output, "");
-  EXPECT_EQ(persian.exitCode, 0);
-  ProgramRun error = RunProgramWith(ProgramPath(), {"-t", "x", "-k", "k"}, {{"LC_ALL", "fa_IR.UTF-8"}});
-  EXPECT_EQ(error.output, "");
-  EXPECT_EQ(error.exitCode, 0);
-  EXPECT_EQ(RunProgramWith(ProgramPath(), {"-h"}, {{"LC_ALL", "fa_AF.UTF-8"}}).output, kUsage);
+TEST(Program, PersianIranLocaleIsRefusedWithAnError) {
+  const std::string refused = "\n[Error] Not available in the Persian (Iran) locale\n";
+  struct {
+    std::vector<std::string> args;
+    const char* locale;
+    std::string output;
+    std::string errors;
+    int exitCode;
+  } const cases[] = {
+      // Whatever the arguments: not even the usage text or the version.
+      {{"-h"}, "fa_IR.UTF-8", refused, "", 1},
+      {{"--version"}, "fa_IR", refused, "", 1},
+      {{"-t", "x", "-k", "k"}, "fa_IR.UTF-8", refused, "", 1},
+      {{"-t", "x", "-k", "k", "-w", "/nonexistent/out.wav"}, "fa.UTF-8", refused, "", 1},
+      // Standard output is kept for the audio: the error goes to standard error, as with every -o run.
+      {{"-t", "x", "-k", "k", "-O"}, "fa_IR.UTF-8", "", refused.substr(1), 1},
+      // Persian elsewhere is no such locale.
+      {{"-h"}, "fa_AF.UTF-8", kUsage, "", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.locale) + " " + c.args.back());
+    const ProgramRun run = RunProgramWith(ProgramPath(), c.args, {{"LC_ALL", c.locale}});
+    EXPECT_EQ(run.output, c.output);
+    EXPECT_EQ(run.errors, c.errors);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+  }
 }
 
 TEST(Program, ErrorsSetExitCodeOne) {

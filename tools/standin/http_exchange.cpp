@@ -4,7 +4,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 
 namespace sonacli::standin {
 namespace {
@@ -130,8 +132,12 @@ void TConnection::Send(const TResponse& response, const std::atomic<bool>& stop)
   if (response.Drop) return;
   std::string head = "HTTP/1.1 " + std::to_string(response.Status) + " " + response.StatusText + "\r\n";
   head += "Content-Type: " + response.ContentType + "\r\n";
-  head += "Content-Length: " + std::to_string(response.Body.size()) + "\r\n";
   for (const auto& [name, value] : response.Headers) head += name + ": " + value + "\r\n";
+  if (response.RepeatedTo > 0 && !response.Body.empty()) {
+    SendRepeated(head, response, stop);
+    return;
+  }
+  head += "Content-Length: " + std::to_string(response.Body.size()) + "\r\n";
   head += "Connection: close\r\n\r\n";
   if (response.CutShort) {
     // The announced length never arrives: the peer sees the connection end in the middle.
@@ -139,6 +145,32 @@ void TConnection::Send(const TResponse& response, const std::atomic<bool>& stop)
     return;
   }
   if (Write(head + response.Body) && ssl_) SSL_shutdown(ssl_.get());
+}
+
+// The body is made block by block as it goes out, so that an answer of any size never lies whole
+// in memory; the peer may close the connection at any time.
+void TConnection::SendRepeated(const std::string& head, const TResponse& response,
+                               const std::atomic<bool>& stop) {
+  constexpr size_t kBlockBytes = 256 * 1024;
+  if (!Write(head + "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n")) return;
+  const std::string& body = response.Body;
+  int64_t sent = 0;
+  std::string block;
+  while (sent < response.RepeatedTo) {
+    if (stop) return;
+    block.clear();
+    const size_t size = static_cast<size_t>(std::min<int64_t>(kBlockBytes, response.RepeatedTo - sent));
+    while (block.size() < size) {
+      const size_t at = static_cast<size_t>((sent + static_cast<int64_t>(block.size())) %
+                                            static_cast<int64_t>(body.size()));
+      block.append(body, at, std::min(body.size() - at, size - block.size()));
+    }
+    char length[32];
+    std::snprintf(length, sizeof length, "%zx\r\n", block.size());
+    if (!Write(length + block + "\r\n")) return;
+    sent += static_cast<int64_t>(block.size());
+  }
+  if (Write("0\r\n\r\n") && ssl_) SSL_shutdown(ssl_.get());
 }
 
 }  // namespace sonacli::standin

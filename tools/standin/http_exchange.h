@@ -5,6 +5,7 @@
 #include <openssl/ssl.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -32,6 +33,9 @@ struct TResponse {
   int DelayMs = 0;                                           // waited before answering
   bool Drop = false;                                         // close the connection without an answer
   bool CutShort = false;                                     // close the connection in the middle of the body
+  // When above 0: the body is sent again and again (the last copy cut) to this many bytes, in
+  // chunked transfer encoding without an announced length, one block at a time.
+  int64_t RepeatedTo = 0;
 };
 
 struct SslDeleter {
@@ -55,6 +59,7 @@ class TConnection {
 
  private:
   int ReadSome(char* buffer, int size);
+  void SendRepeated(const std::string& head, const TResponse& response, const std::atomic<bool>& stop);
   bool FillUntil(size_t size);
 
   int fd_;

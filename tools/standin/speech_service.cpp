@@ -112,10 +112,15 @@ bool Authorized(const TRequest& request) {
   return false;
 }
 
-TOutcome Speak(const std::string& text, int maxText, double speed) {
+TOutcome Speak(const std::string& text, int maxText, const TVoicing& voicing) {
   if (text.empty()) return Fail(400, "text is empty");
   if (CountCharacters(text) > maxText) return Fail(400, "text is longer than " + std::to_string(maxText));
-  return {200, "", MakeToneSpeech(text, speed)};
+  return {200, "", MakeToneSpeech(text, voicing)};
+}
+
+// The value of a parameter, or the service's default when the request leaves it out.
+std::string ValueOr(const TParams& params, const std::string& name, const std::string& fallback) {
+  return params.contains(name) ? Get(params, name) : fallback;
 }
 
 TOutcome Legacy(const TRequest& request) {
@@ -135,7 +140,13 @@ TOutcome Legacy(const TRequest& request) {
   double speed = 1.0;
   if (params.contains("speed") && (speed = ParseSpeed(Get(params, "speed"))) == 0)
     return Fail(400, "bad speed");
-  return Speak(Get(params, "text"), kLegacyMaxText, speed);
+  const TVoicing voicing{.Interface = kLegacyPath,
+                         .Language = Lower(Get(params, "lang")),
+                         .Voice = Get(params, "speaker"),
+                         .Tone = ValueOr(params, "emotion", "neutral"),
+                         .Quality = ValueOr(params, "quality", "hi"),
+                         .Speed = speed};
+  return Speak(Get(params, "text"), kLegacyMaxText, voicing);
 }
 
 const std::set<std::string>& CloudRoles() {
@@ -169,30 +180,36 @@ TOutcome CloudV1(const TRequest& request) {
   double speed = 1.0;
   if (params.contains("speed") && (speed = ParseSpeed(Get(params, "speed"))) == 0)
     return Fail(400, "bad speed");
-  return Speak(params.contains("ssml") ? ssml : Get(params, "text"), kV1MaxText, speed);
+  const TVoicing voicing{.Interface = kV1Path,
+                         .Language = Lower(ValueOr(params, "lang", "ru-RU")),
+                         .Voice = Get(params, "voice"),
+                         .Tone = ValueOr(params, "emotion", "neutral"),
+                         .Speed = speed};
+  return Speak(params.contains("ssml") ? ssml : Get(params, "text"), kV1MaxText, voicing);
 }
 
-// Checks the "hints" array; returns an error message, or empty with the speed set.
-std::string CheckHints(const nlohmann::json& hints, double& speed) {
+// Checks the "hints" array; returns an error message, or empty with the voice, speed and role of
+// `voicing` set.
+std::string CheckHints(const nlohmann::json& hints, TVoicing& voicing) {
   if (!hints.is_array()) return "hints must be an array";
-  bool voice = false;
   for (const auto& hint : hints) {
     if (!hint.is_object() || hint.size() != 1) return "each hint has one member";
     if (hint.contains("voice")) {
       if (!hint["voice"].is_string() || !ValidVoice(hint["voice"].get<std::string>())) return "bad voice";
-      voice = true;
+      voicing.Voice = hint["voice"].get<std::string>();
     } else if (hint.contains("speed")) {
       if (!hint["speed"].is_number()) return "speed must be a number";
-      speed = hint["speed"].get<double>();
-      if (speed < 0.1 || speed > 3.0) return "speed out of range";
+      voicing.Speed = hint["speed"].get<double>();
+      if (voicing.Speed < 0.1 || voicing.Speed > 3.0) return "speed out of range";
     } else if (hint.contains("role")) {
       if (!hint["role"].is_string() || !CloudRoles().contains(hint["role"].get<std::string>()))
         return "bad role";
+      voicing.Tone = hint["role"].get<std::string>();
     } else {
       return "unknown hint";
     }
   }
-  return voice ? "" : "no voice";
+  return voicing.Voice.empty() ? "no voice" : "";
 }
 
 TOutcome CloudV3(const TRequest& request) {
@@ -202,14 +219,14 @@ TOutcome CloudV3(const TRequest& request) {
     return Fail(400, "the body must be JSON");
   const nlohmann::json body = nlohmann::json::parse(request.Body, nullptr, false);
   if (!body.is_object() || !body.contains("text") || !body["text"].is_string()) return Fail(400, "no text");
-  double speed = 1.0;
-  const std::string hintError = CheckHints(body.value("hints", nlohmann::json::array()), speed);
+  TVoicing voicing{.Interface = kV3Path, .Tone = "neutral"};
+  const std::string hintError = CheckHints(body.value("hints", nlohmann::json::array()), voicing);
   if (!hintError.empty()) return Fail(400, hintError);
   const nlohmann::json type =
       body.value("/output_audio_spec/container_audio/container_audio_type"_json_pointer, nlohmann::json());
   if (type != "OGG_OPUS") return Fail(400, "only OGG_OPUS is served");
   if (body.contains("unsafe_mode") && !body["unsafe_mode"].is_boolean()) return Fail(400, "bad unsafe_mode");
-  return Speak(body["text"].get<std::string>(), kV3MaxText, speed);
+  return Speak(body["text"].get<std::string>(), kV3MaxText, voicing);
 }
 
 TOutcome Serve(const TRequest& request) {
@@ -282,6 +299,7 @@ TResponse Scripted(const TRequest& request, const TRule& rule) {
     } else {
       response =
           AudioResponse(request, rule.Answer == "truncated" ? outcome.Audio.substr(0, 20) : outcome.Audio);
+      if (rule.Answer == "oversized") response.RepeatedTo = rule.OversizedBytes;
     }
   }
   if (rule.Status != 200) response.StatusText = statusText;

@@ -33,6 +33,7 @@ struct TOptions {
   int Port = 0;
   bool Plain = false;
   std::string CertFile;
+  std::string CertName;  // empty: 127.0.0.1 and localhost
   std::string LogFile;
   std::string ScriptFile;
   int IdleExitSeconds = 120;
@@ -40,8 +41,8 @@ struct TOptions {
 };
 
 const char kUsage[] =
-    "usage: sonacli-standin [--port N] [--plain | --cert FILE] [--log FILE] [--script FILE]\n"
-    "                       [--idle-exit SECONDS] [--lifetime SECONDS]\n";
+    "usage: sonacli-standin [--port N] [--plain | --cert FILE [--cert-name NAME]] [--log FILE]\n"
+    "                       [--script FILE] [--idle-exit SECONDS] [--lifetime SECONDS]\n";
 
 std::optional<TOptions> ParseOptions(int argc, char** argv) {
   TOptions options;
@@ -58,6 +59,8 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
         options.Port = std::stoi(value);
       else if (name == "--cert")
         options.CertFile = value;
+      else if (name == "--cert-name")
+        options.CertName = value;
       else if (name == "--log")
         options.LogFile = value;
       else if (name == "--script")
@@ -195,7 +198,7 @@ int Main(int argc, char** argv) {
   std::signal(SIGINT, RequestStop);
   SslContextPtr context;
   try {
-    if (!options->Plain) context = MakeServerContext(options->CertFile);
+    if (!options->Plain) context = MakeServerContext(options->CertFile, options->CertName);
   } catch (const std::exception& error) {
     std::cerr << "sonacli-standin: " << error.what() << "\n";
     return 1;

@@ -31,7 +31,10 @@ std::string ReadFirstLine(int fd) {
 }  // namespace
 
 TStandinProcess::TStandinProcess(const std::filesystem::path& folder, bool plain)
-    : folder_(folder), plain_(plain) {
+    : TStandinProcess(folder, TStandinOptions{.Plain = plain, .CertificateName = {}}) {}
+
+TStandinProcess::TStandinProcess(const std::filesystem::path& folder, const TStandinOptions& options)
+    : folder_(folder), plain_(options.Plain) {
   std::vector<std::string> args = {SONACLI_STANDIN_PATH,
                                    "--port",
                                    "0",
@@ -45,6 +48,7 @@ TStandinProcess::TStandinProcess(const std::filesystem::path& folder, bool plain
     args.push_back("--plain");
   } else {
     args.insert(args.end(), {"--cert", CaFile()});
+    if (!options.CertificateName.empty()) args.insert(args.end(), {"--cert-name", options.CertificateName});
   }
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());

@@ -11,11 +11,17 @@
 
 namespace sonacli {
 
+struct TStandinOptions {
+  bool Plain = false;           // HTTP instead of HTTPS
+  std::string CertificateName;  // the one name of its certificate; empty: 127.0.0.1 and localhost
+};
+
 class TStandinProcess {
  public:
   // Starts the stand-in and waits until it listens; throws std::runtime_error when it does not.
   // `plain` serves HTTP instead of HTTPS.
   explicit TStandinProcess(const std::filesystem::path& folder, bool plain = false);
+  TStandinProcess(const std::filesystem::path& folder, const TStandinOptions& options);
   // Stops the stand-in and waits for its end.
   ~TStandinProcess();
   TStandinProcess(const TStandinProcess&) = delete;

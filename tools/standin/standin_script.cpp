@@ -26,6 +26,7 @@ TRule ParseRule(const nlohmann::json& item) {
   rule.DelayMs = item.value("delay_ms", 0);
   rule.DelayMsPerCharacter = item.value("delay_ms_per_char", 0);
   rule.Answer = item.value("answer", "normal");
+  rule.OversizedBytes = item.value("bytes", rule.OversizedBytes);
   return rule;
 }
 

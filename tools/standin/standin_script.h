@@ -1,7 +1,9 @@
 // The stand-in's script: rules, read from a JSON file, that make it answer chosen requests with a
-// given status and text, a delay, an empty, truncated or non-Ogg body, or a dropped connection.
+// given status and text, a delay, an empty, truncated, non-Ogg or over-long body, or a dropped
+// connection.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -23,8 +25,9 @@ struct TRule {
   std::optional<int> RetryAfterDateInS;
   int DelayMs = 0;
   int DelayMsPerCharacter = 0;  // added to DelayMs for every character of the text to speak
-  // "normal", "empty", "truncated", "not_ogg", "no_audio", "drop" or "cut".
+  // "normal", "empty", "truncated", "not_ogg", "no_audio", "oversized", "drop" or "cut".
   std::string Answer = "normal";
+  int64_t OversizedBytes = 65 * 1024 * 1024;  // the size of an "oversized" answer
 };
 
 class TScript {

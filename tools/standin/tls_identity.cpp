@@ -1,5 +1,6 @@
 #include "standin/tls_identity.h"
 
+#include <arpa/inet.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
@@ -38,7 +39,15 @@ void AddExtension(X509* cert, int nid, const char* value) {
   Check(added == 1, "extension");
 }
 
-CertPtr MakeCertificate(EVP_PKEY* key) {
+// The subject alternative names: the one name given (an IPv4 address or a DNS name), else
+// 127.0.0.1 and localhost.
+std::string AlternativeNames(const std::string& name) {
+  if (name.empty()) return "IP:127.0.0.1,DNS:localhost";
+  in_addr address;
+  return (inet_pton(AF_INET, name.c_str(), &address) == 1 ? "IP:" : "DNS:") + name;
+}
+
+CertPtr MakeCertificate(EVP_PKEY* key, const std::string& hostName) {
   CertPtr cert(X509_new());
   Check(cert != nullptr, "certificate");
   X509_set_version(cert.get(), 2);
@@ -58,7 +67,7 @@ CertPtr MakeCertificate(EVP_PKEY* key) {
   AddExtension(cert.get(), NID_basic_constraints, "critical,CA:TRUE");
   AddExtension(cert.get(), NID_key_usage, "critical,digitalSignature,keyCertSign");
   AddExtension(cert.get(), NID_subject_key_identifier, "hash");
-  AddExtension(cert.get(), NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost");
+  AddExtension(cert.get(), NID_subject_alt_name, AlternativeNames(hostName).c_str());
   Check(X509_sign(cert.get(), key, EVP_sha256()) > 0, "signature");
   return cert;
 }
@@ -71,10 +80,10 @@ void WritePem(X509* cert, const std::string& certFile) {
 
 }  // namespace
 
-SslContextPtr MakeServerContext(const std::string& certFile) {
+SslContextPtr MakeServerContext(const std::string& certFile, const std::string& name) {
   KeyPtr key(EVP_EC_gen("P-256"));
   Check(key != nullptr, "key");
-  CertPtr cert = MakeCertificate(key.get());
+  CertPtr cert = MakeCertificate(key.get(), name);
   WritePem(cert.get(), certFile);
   SslContextPtr context(SSL_CTX_new(TLS_server_method()));
   Check(context != nullptr, "context");
