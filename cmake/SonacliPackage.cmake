@@ -1,8 +1,8 @@
 # The Debian package, built with `cpack -G DEB` in the build folder: the program, its manual page
 # and its completions under /usr, with the runtime dependencies that dpkg-shlibdeps computes from
 # the libraries the program is linked with.
-set(SONACLI_PACKAGE_MAINTAINER "sonacli maintainers <maintainers@users.noreply.c-seed-6ab9b236.example>"
-    CACHE STRING "Maintainer field of the Debian package")
+# A plain variable: a cache entry left in an older build folder does not outlive a change here.
+set(SONACLI_PACKAGE_MAINTAINER "sonacli maintainers <maintainers@sonacli.example.org>")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sonacli)
@@ -24,10 +24,9 @@ piece, and writes one WAV file, or a WAV or raw PCM stream on standard output,
 with LRC and SRT files timed by the speech. It can also voice subtitle files
 in time.")
 
-# The copyright file and the changelog that every Debian package carries.
-set(SONACLI_PACKAGE_LICENSE "not yet chosen by the maintainers" CACHE STRING "License field of the copyright file")
+# The copyright file (the MIT licence of LICENSE) and the changelog that every Debian package
+# carries.
 string(TIMESTAMP SONACLI_PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
-string(TIMESTAMP SONACLI_PACKAGE_YEAR "%Y" UTC)
 configure_file(doc/debian/copyright ${PROJECT_BINARY_DIR}/debian/copyright @ONLY)
 configure_file(doc/debian/changelog ${PROJECT_BINARY_DIR}/debian/changelog @ONLY)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/debian/changelog.gz

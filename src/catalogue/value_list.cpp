@@ -39,10 +39,12 @@ constexpr std::u16string_view kFixedSections[] = {
     u"zahar:rc - neutral, good",
 };
 
+// One line per voice of that sex with the language it speaks: "alena (Russian)".
 void AddVoicesOfSex(std::vector<std::u16string>& lines, std::u16string_view header, std::u16string_view sex) {
   lines.emplace_back(header);
   for (const TVoice& voice : VoiceTable()) {
-    if (voice.Sex == sex) lines.emplace_back(voice.Name);
+    if (voice.Sex == sex)
+      lines.push_back(std::u16string(voice.Name) + u" (" + std::u16string(voice.LanguageName) + u")");
   }
   lines.emplace_back();
 }

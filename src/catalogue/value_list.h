@@ -1,4 +1,5 @@
-// The listing of languages, voices, rates, volumes and tones printed for the option "-m".
+// The listing of languages, voices (each with its language), rates, volumes and tones printed for
+// the option "-m".
 #pragma once
 
 #include <iosfwd>

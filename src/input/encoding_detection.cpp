@@ -76,6 +76,8 @@ constexpr CharsetCodePageEntry kCharsetCodePages[] = {
     {"ISO-2022-KR", 50225},
 };
 
+}  // namespace
+
 // UTF-16 without byte-order mark, by its zero bytes: text in single-byte code pages and UTF-8
 // holds none, while UTF-16 has one in the high byte of every ASCII character (spaces, digits,
 // punctuation, line ends) and rarely one in the low byte. 1200, 1201, or -1 for neither.
@@ -92,8 +94,6 @@ int Utf16CodePageByZeros(std::string_view bytes) {
   if (looksLike(evenZeros, oddZeros)) return kCodePageUtf16BE;
   return -1;
 }
-
-}  // namespace
 
 TEncoding ByteOrderMarkOf(std::string_view bytes) {
   if (bytes.starts_with("\xEF\xBB\xBF")) return TEncoding::Utf8;

@@ -18,6 +18,9 @@ struct TDetectedEncoding {
 
 // The encoding of the bytes' byte-order mark; Ansi when there is none.
 TEncoding ByteOrderMarkOf(std::string_view bytes);
+// UTF-16 without byte-order mark, told by its zero bytes: 1200 (little-endian), 1201 (big-endian),
+// or -1 for neither.
+int Utf16CodePageByZeros(std::string_view bytes);
 // Asks the detector only when there is no byte-order mark.
 TDetectedEncoding DetectEncoding(std::string_view bytes);
 // The encoding the detector's answer leads to: UTF-16LE for 1200 above 800 bytes, UTF-8 for 65001,

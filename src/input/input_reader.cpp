@@ -76,9 +76,11 @@ std::u16string DecodeStreamBytes(std::string_view bytes, const TDecodeOptions& o
 }
 
 bool ReadTextFile(std::u16string_view fileName, const TDecodeOptions& options,
-                  std::vector<std::u16string>& lines) {
+                  std::vector<std::u16string>& lines, TInputContent& content) {
   std::string bytes;
   if (!ReadFileBytes(fileName, bytes, kMaxInputTextBytes)) return false;
+  content = ClassifyInputBytes(bytes);
+  if (content != TInputContent::Text) return true;
   std::vector<std::u16string> fileLines = SplitIntoLines(DecodeFileBytes(bytes, options));
   if (options.SubtitleVtt && !options.ForceEncoding) lines.clear();
   lines.insert(lines.end(), std::make_move_iterator(fileLines.begin()),
@@ -86,7 +88,8 @@ bool ReadTextFile(std::u16string_view fileName, const TDecodeOptions& options,
   return true;
 }
 
-bool ReadStandardInput(const TDecodeOptions& options, std::vector<std::u16string>& lines) {
+bool ReadStandardInput(const TDecodeOptions& options, std::vector<std::u16string>& lines,
+                       TInputContent& content) {
   std::string bytes;
   std::array<char, 1024> block;
   for (;;) {
@@ -98,7 +101,8 @@ bool ReadStandardInput(const TDecodeOptions& options, std::vector<std::u16string
       throw TInputTooLarge(u"standard input");
     bytes.append(block.data(), static_cast<size_t>(count));
   }
-  lines = SplitIntoLines(DecodeStreamBytes(bytes, options));
+  content = ClassifyInputBytes(bytes);
+  if (content == TInputContent::Text) lines = SplitIntoLines(DecodeStreamBytes(bytes, options));
   return true;
 }
 

@@ -179,6 +179,7 @@ constexpr TOption kOptions[] = {
     {u"--sub-fit", false, SwitchOn<&TSettings::SubFit>},
     {u"-sf", false, SwitchOn<&TSettings::SubFit>},
     {u"--sub-max", true, [](TRunState& s, Value v, Source) { SetSubMax(s, v); }},
+    {u"--smi-class", true, [](TRunState& s, Value v, Source) { s.Settings.SmiClass = v; }},
     {u"-sm", true, [](TRunState& s, Value v, Source) { SetSubMax(s, v); }},
     {u"--cache", true, [](TRunState& s, Value v, Source) { s.Settings.CacheFolder = v; }},
     {u"--jobs", true, [](TRunState& s, Value v, Source) { SetJobs(s.Settings, v); }},

@@ -181,9 +181,20 @@ class TRun {
       if (name.empty()) continue;
       if (settings_.SubtitleMode && i > 0) break;  // a subtitle run voices one file
       if (!state_.InputLines.empty()) state_.InputLines.insert(state_.InputLines.end(), 2, std::u16string());
-      if (!ReadTextFile(name, options, state_.InputLines)) return Fail(u"File reading error");
+      TInputContent content = TInputContent::Text;
+      if (!ReadTextFile(name, options, state_.InputLines, content)) return Fail(u"File reading error");
+      if (content != TInputContent::Text)
+        return Fail(u"Input file is not text (" + std::u16string(InputContentName(content)) + u"): " +
+                    FileNameOnly(name));
     }
     return true;
+  }
+
+  bool ReadStandardInputText() {
+    TInputContent content = TInputContent::Text;
+    if (!ReadStandardInput(DecodeOptions(), state_.InputLines, content)) return Fail(u"STDIN reading error");
+    return content == TInputContent::Text ||
+           Fail(u"Standard input is not text (" + std::u16string(InputContentName(content)) + u")");
   }
 
   bool AcquireInput() {
@@ -191,7 +202,7 @@ class TRun {
       case TSourceKind::Files:
         return ReadInputFiles();
       case TSourceKind::StandardInput:
-        return ReadStandardInput(DecodeOptions(), state_.InputLines) || Fail(u"STDIN reading error");
+        return ReadStandardInputText();
       case TSourceKind::Clipboard:  // read before the early exits
         if (state_.ClipboardRead == TClipboardRead::NoProgram)
           return Fail(u"No clipboard program found (wl-paste, xclip or xsel)");
@@ -207,7 +218,8 @@ class TRun {
   }
 
   // Line selection, filters and trimming; false when no text is left. An input without any text
-  // ends silently; one whose text the selection or the filters took away is reported.
+  // ends silently, but for subtitles, which the subtitle step reports; one whose text the
+  // selection or the filters took away is reported.
   bool PrepareText() {
     const bool hadText = std::any_of(state_.InputLines.begin(), state_.InputLines.end(),
                                      [](const std::u16string& line) { return !Trim(line).empty(); });
@@ -219,12 +231,12 @@ class TRun {
                        settings_.IgnoreAngleBrackets,  settings_.IgnoreRoundBrackets,
                        settings_.IgnoreUrls,           settings_.IgnoreComments};
     state_.InputLines = FilterInputText(state_.InputLines, flags);
-    if (!state_.InputLines.empty()) return true;
+    if (!state_.InputLines.empty() || (settings_.SubtitleMode && !hadText)) return true;
     return hadText && Fail(u"No text to speak");
   }
 
   bool ReadSubtitles() {
-    TSubtitleLoading loading = LoadSubtitles(state_.InputLines, settings_.SubtitleFormat);
+    TSubtitleLoading loading = LoadSubtitles(state_.InputLines, settings_.SubtitleFormat, settings_.SmiClass);
     if (!loading.Error.empty()) return Fail(loading.Error);
     state_.Subtitles = std::move(loading.Subtitles);
     return true;

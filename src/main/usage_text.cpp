@@ -64,6 +64,7 @@ constexpr std::u16string_view kUsage[] = {
     u"  --sub-format <text>     : set format of subtitles (for input text)",
     u"  --sub-fit               : increase speech rate to fit time intervals in subtitles",
     u"  --sub-max <integer>     : set max rate of speech for subtitles (from 110 to 200)",
+    u"  --smi-class <text>      : read this class of a SAMI file of several languages",
     u"  --cache <folder>        : keep the answers of the service in a folder to resume runs",
     u"  --jobs <integer>        : send up to this many requests at once (from 1 to 8)",
     u"  --version               : print versions of the program and its libraries",

@@ -62,6 +62,7 @@ struct TSettings {
   uint8_t SubtitleFormat = 0;  // 1 srt, 2 ssa, 3 ass, 4 smi, 5 vtt, 6 lrc; 0 unknown
   bool SubFit = false;
   uint8_t SubMaxRate = 200;  // percent
+  std::u16string SmiClass;   // the class of a SAMI file's paragraphs to read; empty: its first
   bool LrcEnabled = false;
   bool SrtEnabled = false;
   bool SyncOutput = false;    // LrcEnabled or SrtEnabled, settled before synthesis

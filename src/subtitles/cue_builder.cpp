@@ -33,9 +33,9 @@ void TCueBuilder::AddLine(std::u16string_view line) {
 void TCueBuilder::Finish(SubtitleList& subtitles) {
   if (!building_) return;
   building_ = false;
-  std::u16string text = CleanCueText(text_);
+  std::u16string text = clean_(text_);
   text_.clear();
-  if (!text.empty()) subtitles.push_back({startMs_, endMs_, std::move(text)});
+  if (!text.empty() && endMs_ != startMs_) subtitles.push_back({startMs_, endMs_, std::move(text)});
 }
 
 }  // namespace sonacli

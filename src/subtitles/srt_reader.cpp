@@ -18,7 +18,7 @@ bool IsEntryNumber(std::u16string_view line) {
 SubtitleList ReadSrt(const std::vector<std::u16string>& lines) {
   SubtitleList subtitles;
   subtitles.reserve(lines.size() / 3);  // an entry takes three lines at least, empty line included
-  TCueBuilder cue;
+  TCueBuilder cue(&CleanSrtText);
   bool expectingEntry = true;
   size_t i = 0;
   while (i < lines.size()) {

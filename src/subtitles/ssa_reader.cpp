@@ -76,8 +76,12 @@ std::vector<std::u16string_view> SplitFields(std::u16string_view text, size_t co
 }
 
 std::u16string CleanDialogueText(std::u16string_view text) {
-  const std::u16string kept = KeepLangTags(StripAngleTags(StripOverrideBlocks(text)));
-  return Trim(ReplaceCaseless(kept, u"\\n", u" "));
+  TCleaning cleaning(text);
+  cleaning.Apply(u"{", &StripOverrideBlocks);
+  cleaning.Apply(u"<", &StripAngleTags);
+  cleaning.Apply(u"{{", &KeepLangTags);
+  cleaning.Apply(u"\\", &ReplaceBreakCodes);
+  return cleaning.Trimmed();
 }
 
 }  // namespace
@@ -96,10 +100,12 @@ SubtitleList ReadSsa(const Lines& lines) {
   for (size_t i = 0; i < lines.size(); ++i) {
     if (!inEvents[i] || !BeginsCaseless(lines[i], u"dialogue:")) continue;
     const auto fields = SplitFields(std::u16string_view(lines[i]).substr(9), format->Count);
+    const int64_t startMs = ParseSsaTime(fields[format->Start - 1]);
+    const int64_t endMs = ParseSsaTime(fields[format->End - 1]);
     std::u16string text = CleanDialogueText(fields[format->Text - 1]);
-    if (text.empty()) continue;
-    subtitles.push_back(
-        {ParseSsaTime(fields[format->Start - 1]), ParseSsaTime(fields[format->End - 1]), std::move(text)});
+    // An event that lasts no time is never shown (placeholders, karaoke timing).
+    if (text.empty() || endMs == startMs) continue;
+    subtitles.push_back({startMs, endMs, std::move(text)});
   }
   return subtitles;
 }

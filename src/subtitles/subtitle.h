@@ -15,7 +15,8 @@ struct TSubtitle {
   bool operator==(const TSubtitle&) const = default;
 };
 
-// In the order the reader met the entries; only the LRC reader sorts.
+// Readers append in the order they meet the entries (the LRC reader sorts); LoadSubtitles then
+// puts them in the order of their start times.
 using SubtitleList = std::vector<TSubtitle>;
 
 }  // namespace sonacli

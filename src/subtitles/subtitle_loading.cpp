@@ -1,5 +1,8 @@
 #include "subtitles/subtitle_loading.h"
 
+#include <optional>
+#include <utility>
+
 #include "common/unicode_text.h"
 #include "subtitles/lrc_reader.h"
 #include "subtitles/smi_reader.h"
@@ -7,6 +10,7 @@
 #include "subtitles/ssa_reader.h"
 #include "subtitles/subtitle_format.h"
 #include "subtitles/subtitle_join.h"
+#include "subtitles/subtitle_order.h"
 #include "subtitles/subtitle_widen.h"
 #include "subtitles/vtt_reader.h"
 
@@ -14,36 +18,38 @@ namespace sonacli {
 
 namespace {
 
-using Reader = SubtitleList (*)(const std::vector<std::u16string>&);
-
-Reader ReaderFor(uint8_t format) {
+// The entries of the file as its format's reader gives them; nullopt for a code without a reader.
+std::optional<SubtitleList> ReadEntries(const std::vector<std::u16string>& lines, uint8_t format,
+                                        std::u16string_view smiClass) {
   switch (format) {
     case kSubtitleSrt:
-      return &ReadSrt;
+      return ReadSrt(lines);
     case kSubtitleSsa:
     case kSubtitleAss:
-      return &ReadSsa;
+      return ReadSsa(lines);
     case kSubtitleSmi:
-      return &ReadSmi;
+      return ReadSmi(lines, smiClass);
     case kSubtitleVtt:
-      return &ReadVtt;
+      return ReadVtt(lines);
     case kSubtitleLrc:
-      return &ReadLrc;
+      return ReadLrc(lines);
     default:
-      return nullptr;
+      return std::nullopt;
   }
 }
 
 }  // namespace
 
-TSubtitleLoading LoadSubtitles(const std::vector<std::u16string>& lines, uint8_t format) {
-  const Reader read = ReaderFor(format);
-  if (read == nullptr) return {{}, kUnknownSubtitleFormat};
-  TSubtitleLoading loading{read(lines), {}};
+TSubtitleLoading LoadSubtitles(const std::vector<std::u16string>& lines, uint8_t format,
+                               std::u16string_view smiClass) {
+  std::optional<SubtitleList> entries = ReadEntries(lines, format, smiClass);
+  if (!entries) return {{}, kUnknownSubtitleFormat};
+  TSubtitleLoading loading{*std::move(entries), {}};
   if (loading.Subtitles.empty()) {
     loading.Error = kNoTextInSubtitles;
     return loading;
   }
+  OrderByStartTime(loading.Subtitles);
   JoinContinuedSubtitles(loading.Subtitles);
   WidenSubtitles(loading.Subtitles);
   return loading;

@@ -18,10 +18,12 @@ struct TSubtitleLoading {
   std::u16string_view Error;  // empty on success, else one of the two messages above
 };
 
-// Reads the lines with the reader of the format code (subtitle_format.h), then joins and widens the
-// entries. A code without a reader gives kUnknownSubtitleFormat; a file without entries
-// kNoTextInSubtitles; either way the list is empty.
-TSubtitleLoading LoadSubtitles(const std::vector<std::u16string>& lines, uint8_t format);
+// Reads the lines with the reader of the format code (subtitle_format.h), puts the entries in the
+// order of their start times, then joins and widens them. `smiClass` names the class a SAMI file is
+// read in (empty: its first). A code without a reader gives kUnknownSubtitleFormat; a file without
+// entries kNoTextInSubtitles; either way the list is empty.
+TSubtitleLoading LoadSubtitles(const std::vector<std::u16string>& lines, uint8_t format,
+                               std::u16string_view smiClass = {});
 
 // LoadSubtitles on raw bytes read as UTF-8 (malformed sequences become U+FFFD) and split into lines:
 // one entry for fuzzing the readers, the join and the widening.

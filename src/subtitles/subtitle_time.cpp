@@ -14,9 +14,18 @@ constexpr int64_t kMinuteMs = 60000;
 constexpr int64_t kSecondMs = 1000;
 constexpr size_t kNone = std::u16string_view::npos;
 
-// The seconds up to `separator` (or to the end) and the fraction after it, in milliseconds.
-std::optional<int64_t> SecondsAndFraction(std::u16string_view text, char16_t separator) {
-  const size_t at = text.find(separator);
+// Where the seconds end: at the first `separator` or `alternative`, else kNone.
+size_t FractionMark(std::u16string_view text, char16_t separator, char16_t alternative) {
+  for (size_t at = 0; at < text.size(); ++at) {
+    if (text[at] == separator || text[at] == alternative) return at;
+  }
+  return kNone;
+}
+
+// The seconds up to the fraction mark (or to the end) and the fraction after it, in milliseconds.
+std::optional<int64_t> SecondsAndFraction(std::u16string_view text, char16_t separator,
+                                          char16_t alternative) {
+  const size_t at = FractionMark(text, separator, alternative);
   const std::optional<int32_t> seconds = ParseDecimalInteger(text.substr(0, at));
   if (!seconds) return std::nullopt;
   const int64_t ms = *seconds * kSecondMs;
@@ -29,8 +38,8 @@ std::optional<int64_t> SecondsAndFraction(std::u16string_view text, char16_t sep
   return ms + *fraction * scale;
 }
 
-// "h:m:s<separator>f"; with one ":" only the hours count.
-int64_t ParseHoursFirst(std::u16string_view trimmed, char16_t separator) {
+// "h:m:s<separator>f" (or <alternative>); with one ":" only the hours count.
+int64_t ParseHoursFirst(std::u16string_view trimmed, char16_t separator, char16_t alternative) {
   const size_t first = trimmed.find(u':');
   if (first == kNone) return 0;
   const std::optional<int32_t> hours = ParseDecimalInteger(trimmed.substr(0, first));
@@ -39,7 +48,7 @@ int64_t ParseHoursFirst(std::u16string_view trimmed, char16_t separator) {
   const size_t second = rest.find(u':');
   if (second == kNone) return *hours * kHourMs;
   const std::optional<int32_t> minutes = ParseDecimalInteger(rest.substr(0, second));
-  const std::optional<int64_t> seconds = SecondsAndFraction(rest.substr(second + 1), separator);
+  const std::optional<int64_t> seconds = SecondsAndFraction(rest.substr(second + 1), separator, alternative);
   if (!minutes || !seconds) return 0;
   return *hours * kHourMs + *minutes * kMinuteMs + *seconds;
 }
@@ -49,7 +58,7 @@ std::optional<int64_t> ParseMinutesFirst(std::u16string_view text) {
   const size_t colon = text.find(u':');
   if (colon == kNone) return std::nullopt;
   const std::optional<int32_t> minutes = ParseDecimalInteger(text.substr(0, colon));
-  const std::optional<int64_t> seconds = SecondsAndFraction(text.substr(colon + 1), u'.');
+  const std::optional<int64_t> seconds = SecondsAndFraction(text.substr(colon + 1), u'.', u'.');
   if (!minutes || !seconds) return std::nullopt;
   return *minutes * kMinuteMs + *seconds;
 }
@@ -68,11 +77,12 @@ std::optional<int32_t> ParseDecimalInteger(std::u16string_view text) {
 }
 
 int64_t ParseSrtTime(std::u16string_view text) {
-  return ParseHoursFirst(TrimmedView(text), u',');
+  // Many SRT files in circulation are written with the "." of the other formats.
+  return ParseHoursFirst(TrimmedView(text), u',', u'.');
 }
 
 int64_t ParseSsaTime(std::u16string_view text) {
-  return ParseHoursFirst(TrimmedView(text), u'.');
+  return ParseHoursFirst(TrimmedView(text), u'.', u'.');
 }
 
 int64_t ParseVttTime(std::u16string_view text) {

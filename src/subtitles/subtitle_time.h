@@ -15,9 +15,9 @@ std::optional<int32_t> ParseDecimalInteger(std::u16string_view text);
 // to three digits ("5" and "50" are 500 ms); longer fractions are taken as milliseconds as they
 // stand. A missing fraction adds nothing.
 
-// "h:m:s,f": with no ":" the time is 0, with one ":" only the hours count.
+// "h:m:s,f" or "h:m:s.f": with no ":" the time is 0, with one ":" only the hours count.
 int64_t ParseSrtTime(std::u16string_view text);
-// "h:m:s.f", otherwise as ParseSrtTime.
+// "h:m:s.f" only, otherwise as ParseSrtTime.
 int64_t ParseSsaTime(std::u16string_view text);
 // "h:m:s.f" when the text holds exactly two ":", else "m:s.f".
 int64_t ParseVttTime(std::u16string_view text);

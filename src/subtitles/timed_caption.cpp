@@ -7,6 +7,8 @@ namespace sonacli {
 void AddTimedCaption(SubtitleList& subtitles, int64_t timeMs, std::u16string text) {
   if (!text.empty()) {
     subtitles.push_back({timeMs, 0, std::move(text)});
+  } else if (!subtitles.empty() && subtitles.back().EndMs == 0 && subtitles.back().StartMs == timeMs) {
+    subtitles.pop_back();  // ended as it began: never shown
   } else if (!subtitles.empty()) {
     subtitles.back().EndMs = timeMs;
   }

@@ -15,7 +15,9 @@ struct TTimedCaption {
 };
 
 // A caption with text starts a new entry, an empty one sets the end of the last entry (nothing
-// before the first entry). An entry that no empty caption follows keeps EndMs 0.
+// before the first entry); an empty one at the very time the last entry started, before anything
+// ended it, removes that entry, which is never shown. An entry that no empty caption follows keeps
+// EndMs 0.
 void AddTimedCaption(SubtitleList& subtitles, int64_t timeMs, std::u16string text);
 // AddTimedCaption for each caption in order.
 SubtitleList SubtitlesFromCaptions(std::vector<TTimedCaption> captions);

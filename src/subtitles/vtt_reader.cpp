@@ -48,7 +48,7 @@ SubtitleList ReadVtt(const Lines& lines) {
   subtitles.reserve(lines.size() / 3);  // a cue takes three lines at least, empty line included
   size_t i = 1;
   while (i < lines.size() && !IsBlankLine(lines[i]) && !StartsCue(lines, i)) ++i;  // the header
-  TCueBuilder cue;
+  TCueBuilder cue(&CleanVttText);
   while (i < lines.size()) {
     if (!IsBlankLine(lines[i])) {
       if (HoldsArrow(lines[i])) {

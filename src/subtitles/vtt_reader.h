@@ -15,7 +15,8 @@ namespace sonacli {
 // REGION block is skipped up to the next empty line. An empty line ends a cue when a cue, such a
 // block, a numeric identifier or the end follows; otherwise it belongs to the cue's text, as in
 // SRT. A numeric identifier that no timing line follows stops reading. Cue settings after the end
-// time are dropped, and cues without text too.
+// time are dropped, and so are cues without text or without length. Character references such as
+// "&amp;" are decoded (CleanVttText).
 SubtitleList ReadVtt(const std::vector<std::u16string>& lines);
 
 }  // namespace sonacli

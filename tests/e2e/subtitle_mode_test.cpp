@@ -143,6 +143,76 @@ TEST_F(SonacliE2e, EverySubtitleFormatIsVoiced) {
   }
 }
 
+// Files as other programs write them: what is sent is the text a viewer reads, in the order it is
+// shown.
+TEST_F(SonacliE2e, SubtitlesOfOtherProgramsAreSpokenAsShown) {
+  const std::string assHeader =
+      "[Script Info]\r\nScriptType: v4.00+\r\n\r\n[Events]\r\n"
+      "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n";
+  const std::string bilingual =
+      "<SAMI><HEAD><STYLE TYPE=\"text/css\"><!--\r\n.ENCC { lang: en-US; }\r\n.FRCC { lang: fr-FR; }\r\n"
+      "--></STYLE></HEAD><BODY>\r\n"
+      "<SYNC Start=1000><P Class=ENCC>One.<P Class=FRCC>Un.\r\n<SYNC Start=2000><P Class=ENCC>&nbsp;\r\n"
+      "<SYNC Start=2000><P Class=FRCC>&nbsp;\r\n<SYNC Start=4000><P Class=ENCC>Two &amp; three."
+      "<P Class=FRCC>Deux &amp; trois.\r\n</BODY></SAMI>\r\n";
+  const struct {
+    const char* file;
+    std::string content;
+    std::vector<std::string> options;
+    std::vector<std::string> texts;  // the requests after the probe
+  } cases[] = {
+      {"grouped.ass",
+       assHeader + "Dialogue: 0,0:00:04.00,0:00:05.00,Default,,0,0,0,,Two.\r\n"
+                   "Dialogue: 0,0:00:01.00,0:00:01.00,Default,,0,0,0,,Never shown.\r\n"
+                   "Dialogue: 0,0:00:01.00,0:00:02.00,Sign,,0,0,0,,{\\an8}One.\r\n"
+                   "Dialogue: 0,0:00:01.00,0:00:09.00,Sign,,0,0,0,,{\\p1}m 0 0 l 716 0 716 70 0 70{\\p0}\r\n",
+       {},
+       {"One.", "Two."}},
+      {"markup.srt",
+       Srt({{"00:00:01.000 --> 00:00:02.000", "{\\an8}2<3,5>1.\\NYes."},
+            {"00:00:04,000 --> 00:00:04,000", "Never shown."},
+            {"00:00:04.000 --> 00:00:05.000", "<i>Two</i>\\hdays."}}),
+       {},
+       {"2<3,5>1. Yes.", "Two days."}},
+      {"entities.vtt",
+       "WEBVTT\n\n00:00:01.000 --> 00:00:02.000\nTom &amp; Jerry &lt;3.\n\n00:04.000 --> "
+       "00:05.000\n&quot;Two.&quot;\n",
+       {},
+       {"Tom & Jerry <3.", "\"Two.\""}},
+      {"first.smi", bilingual, {}, {"One.", "Two & three."}},
+      {"second.smi", bilingual, {"--smi-class", "frcc"}, {"Un.", "Deux & trois."}},
+      {"enhanced.lrc",
+       "[ar:Someone]\n[offset:500]\n[00:01.50]<00:01.50>One <00:01.90>word.\n[00:02.50]\n"
+       "[00:04.50]<00:04.50>Two.<00:05.00>\n",
+       {},
+       {"One word.", "Two."}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const size_t before = RequestTexts().size();
+    std::vector<std::string> args = {"-k", kCloudKey, "-w", File("out.wav"), "-f", Write(c.file, c.content)};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const TChildResult run = Run(args);
+    EXPECT_EQ(run.ExitCode, 0) << run.Stdout;
+    const std::vector<std::string> texts = RequestTexts();
+    ASSERT_GE(texts.size(), before + 1);
+    EXPECT_EQ(std::vector<std::string>(texts.begin() + before + 1, texts.end()), c.texts);
+    // The first speech starts at 1 s (50 ms early), the second at 4 s: none is late or early. (A
+    // text may begin with a character the stand-in does not sound.)
+    const std::string samples = ParseWav(ReadFile(File("out.wav"))).Samples;
+    const auto loudWithin = [&](size_t fromMs, size_t toMs) {
+      for (size_t ms = fromMs; ms < toMs; ++ms) {
+        if (LevelAt(samples, ms) >= kLoud) return true;
+      }
+      return false;
+    };
+    EXPECT_TRUE(SilentBetween(samples, 0, 949));
+    EXPECT_TRUE(loudWithin(949, 1049));
+    EXPECT_TRUE(SilentBetween(samples, 2800, 3949));
+    EXPECT_TRUE(loudWithin(3949, 4049));
+  }
+}
+
 TEST_F(SonacliE2e, FittingSpeedsSpeechUpToTheTimeItHas) {
   // The last entry, 0 to 1050 ms once widened, has 1850 ms: its own time and 800 ms of the second
   // after it. Speech fitted into it may take 1887 ms (2 % more).
@@ -184,10 +254,17 @@ TEST_F(SonacliE2e, ProgressCountsSubtitlesAndNoSyncFilesAreWritten) {
 }
 
 TEST_F(SonacliE2e, UnreadableSubtitlesAreReportedBeforeAnyRequest) {
-  const TChildResult empty =
-      Run({"-k", kCloudKey, "-w", File("out.wav"), "-f", Write("empty.vtt", "Not WebVTT\n")});
-  EXPECT_EQ(empty.ExitCode, 1);
-  EXPECT_EQ(empty.Stdout, "\n[Error] No text in subtitles\n");
+  // A file without entries, however little it holds, is reported (a text file without text ends
+  // silently, but a subtitle file is expected to have some).
+  const std::pair<const char*, std::string> noEntries[] = {
+      {"empty.vtt", "Not WebVTT\n"}, {"zero.srt", ""}, {"mark.vtt", "\xEF\xBB\xBF"},
+      {"blank.srt", "\r\n \r\n"},    {"zero.ass", ""},
+  };
+  for (const auto& [name, content] : noEntries) {
+    const TChildResult empty = Run({"-k", kCloudKey, "-w", File("out.wav"), "-f", Write(name, content)});
+    EXPECT_EQ(empty.ExitCode, 1) << name;
+    EXPECT_EQ(empty.Stdout, "\n[Error] No text in subtitles\n") << name;
+  }
   const TChildResult unknown = Run({"-k", kCloudKey, "-w", File("out.wav"), "-sub", "-f",
                                     Write("subs.txt", "1\n00:00:01,000 --> 00:00:02,000\nHi\n")});
   EXPECT_EQ(unknown.ExitCode, 1);

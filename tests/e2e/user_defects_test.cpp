@@ -154,6 +154,43 @@ TEST_F(SonacliE2e, FailuresThatEndedSilentlyAreReported) {
   EXPECT_FALSE(fs::exists(File("out.wav")));
 }
 
+// Files that are no text would be sent, and paid for, as text.
+TEST_F(SonacliE2e, InputThatIsNoTextIsRefusedBeforeAnyRequest) {
+  using namespace std::string_literals;
+  const std::string text = Write("text.txt", "One.\r\n");
+  const std::string zip = Write("book.zip", "PK\x03\x04\x14\0\0\0\x08\0"s + std::string(100, 'x'));
+  const std::string pdf =
+      Write("paper.pdf", "%PDF-1.5\n%\xD0\xD4\xC5\xD8\n1 0 obj\n<< /Type /Catalog >>\nendobj\n");
+  const std::string png = Write("photo.png", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10"s);
+  const std::string data = Write("data.txt", "Looks like text\0\0\0\x02\x01 but is not"s);
+  const std::string srt = Write("archive.srt", "\x1F\x8B\x08\0\0\0\0\0"s);
+  const struct {
+    std::string Script;  // the input options, run by bash
+    std::string Message;
+  } cases[] = {
+      {"-f " + zip, "Input file is not text (ZIP archive): book.zip"},
+      {"-f " + text + " -f " + pdf, "Input file is not text (PDF document): paper.pdf"},
+      {"-f " + png, "Input file is not text (image): photo.png"},
+      {"-f " + data, "Input file is not text (binary data): data.txt"},
+      {"-f " + srt, "Input file is not text (compressed archive): archive.srt"},
+      {"-i < " + pdf, "Standard input is not text (PDF document)"},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.Script);
+    const TChildResult run =
+        Shell("\"$SONACLI\" -k " + std::string(kCloudKey) + " -w " + File("out.wav") + " " + row.Script);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Stdout, "\n[Error] " + row.Message + "\n");
+  }
+  EXPECT_TRUE(RequestTexts().empty());
+  EXPECT_FALSE(fs::exists(File("out.wav")));
+  // Text in UTF-16, whose ASCII characters hold NUL bytes, is still text.
+  const std::string utf16 = Write("utf16.txt", "\xFF\xFEO\0n\0e\0.\0"s);
+  const TChildResult run = Run({"-k", kCloudKey, "-w", File("out.wav"), "-f", utf16});
+  EXPECT_EQ(run.ExitCode, 0) << run.Stdout;
+  EXPECT_EQ(RequestTexts().back(), "One.");
+}
+
 TEST_F(SonacliE2e, ClipboardWithoutProgramOrTextIsReported) {
   const fs::path bin = dir_.Path() / "bin";
   fs::create_directory(bin);

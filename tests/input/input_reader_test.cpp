@@ -22,7 +22,9 @@ const std::u16string kRussianText = kRussian + u"\r\n" + kRussian + u"\n" + kRus
 const Lines kRussianLines = {kRussian, kRussian, kRussian};
 
 Lines ReadFile(const std::string& name, const TDecodeOptions& options = {}, Lines lines = {}) {
-  EXPECT_TRUE(ReadTextFile(ToUtf16(name), options, lines)) << name;
+  TInputContent content = TInputContent::Binary;
+  EXPECT_TRUE(ReadTextFile(ToUtf16(name), options, lines, content)) << name;
+  EXPECT_EQ(content, TInputContent::Text) << name;
   return lines;
 }
 
@@ -85,9 +87,24 @@ TEST(ReadTextFile, WebVttIsUtf8AndReplacesTheLines) {
 TEST(ReadTextFile, MissingFileOrFolderFails) {
   ScopedTempDir dir;
   Lines lines;
-  EXPECT_FALSE(ReadTextFile(ToUtf16(dir.File("none.txt")), {}, lines));
-  EXPECT_FALSE(ReadTextFile(ToUtf16(dir.Path().string()), {}, lines));
+  TInputContent content = TInputContent::Text;
+  EXPECT_FALSE(ReadTextFile(ToUtf16(dir.File("none.txt")), {}, lines, content));
+  EXPECT_FALSE(ReadTextFile(ToUtf16(dir.Path().string()), {}, lines, content));
   EXPECT_TRUE(lines.empty());
+}
+
+TEST(ReadTextFile, FileThatIsNoTextIsNamedAndNotDecoded) {
+  ScopedTempDir dir;
+  const std::string pdf = WriteFile(dir.File("a.pdf"), "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n1 0 obj\n");
+  const std::string binary = WriteFile(dir.File("a.bin"), std::string("abc\0\0\x01\xFF\0def", 11));
+  for (const auto& [name, expected] :
+       {std::pair{pdf, TInputContent::PdfDocument}, std::pair{binary, TInputContent::Binary}}) {
+    Lines lines = {u"before"};
+    TInputContent content = TInputContent::Text;
+    EXPECT_TRUE(ReadTextFile(ToUtf16(name), {}, lines, content)) << name;
+    EXPECT_EQ(content, expected) << name;
+    EXPECT_EQ(lines, Lines{u"before"}) << name;
+  }
 }
 
 TEST(DecodeTextFile, UsesMarkThenUtf8ThenAnsi) {
@@ -132,12 +149,23 @@ TEST(ReadStandardInput, ReadsEverythingAndReplacesTheLines) {
   for (int i = 0; i < 100; ++i) text += kRussian + u"\n";
   const std::string name = WriteFile(dir.File("in.txt"), "\xEF\xBB\xBF" + ToUtf8(text));
   Lines lines = {u"old"};
+  TInputContent content = TInputContent::Binary;
   {
     StdinFromFile redirect(name);
-    ASSERT_TRUE(ReadStandardInput({}, lines));
+    ASSERT_TRUE(ReadStandardInput({}, lines, content));
   }
+  EXPECT_EQ(content, TInputContent::Text);
   ASSERT_EQ(lines.size(), 100u);
   EXPECT_EQ(lines.back(), kRussian);
+
+  // A ZIP on standard input is named, not read as text.
+  const std::string zip = WriteFile(dir.File("in.zip"), std::string("PK\x03\x04\x14\0\0\0", 8) + "book.txt");
+  {
+    StdinFromFile redirect(zip);
+    ASSERT_TRUE(ReadStandardInput({}, lines, content));
+  }
+  EXPECT_EQ(content, TInputContent::ZipArchive);
+  EXPECT_EQ(lines.size(), 100u);
 }
 
 TEST(RedecodeCommandText, KeepsTheTextAndSplitsLines) {

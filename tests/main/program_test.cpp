@@ -142,6 +142,7 @@ const char* const kUsage =
     "  --sub-format <text>     : set format of subtitles (for input text)\n"
     "  --sub-fit               : increase speech rate to fit time intervals in subtitles\n"
     "  --sub-max <integer>     : set max rate of speech for subtitles (from 110 to 200)\n"
+    "  --smi-class <text>      : read this class of a SAMI file of several languages\n"
     "  --cache <folder>        : keep the answers of the service in a folder to resume runs\n"
     "  --jobs <integer>        : send up to this many requests at once (from 1 to 8)\n"
     "  --version               : print versions of the program and its libraries\n"

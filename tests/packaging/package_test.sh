@@ -25,6 +25,17 @@ expected="./usr/bin/sonacli
 version=$("$build/sonacli" --version | sed -n '1s/^sonacli //p')
 [[ $(dpkg-deb -f "$deb" Version) == "$version" ]] || { echo "FAIL: version is not $version"; exit 1; }
 [[ -n $(dpkg-deb -f "$deb" Description) ]]
+maintainer=$(dpkg-deb -f "$deb" Maintainer)
+[[ $maintainer =~ ^"sonacli maintainers <"[^@\ ]+@([a-z0-9-]+\.)*example\.org">"$ ]] || { echo "FAIL: Maintainer is $maintainer"; exit 1; }
+
+# The copyright file: MIT, the authors, and the very text of LICENSE (a paragraph break is " .").
+copyright=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/sonacli/copyright)
+grep -qx "License: MIT" <<<"$copyright" || { echo "FAIL: copyright names no MIT licence"; exit 1; }
+grep -qx "Copyright: [0-9]* the sonacli authors" <<<"$copyright" || { echo "FAIL: copyright holder"; exit 1; }
+licence=$(sed '1,/^Copyright (c)/d' "$(dirname "$0")/../../LICENSE" | sed '/./,$!d')
+packaged=$(awk '/^License: MIT$/ { text = ""; next } { text = text $0 "\n" } END { printf "%s", text }' \
+  <<<"$copyright" | sed 's/^ //; s/^\.$//')
+[[ $packaged == "$licence" ]] || { echo "FAIL: the licence text differs from LICENSE"; diff <(echo "$licence") <(echo "$packaged"); exit 1; }
 
 # Every library the program needs comes from a package that Depends names.
 depends=$(dpkg-deb -f "$deb" Depends)

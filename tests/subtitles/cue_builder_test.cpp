@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "subtitle_test_support.h"
+#include "subtitles/subtitle_text.h"
 #include "subtitles/subtitle_time.h"
 
 namespace sonacli {
@@ -10,7 +11,7 @@ namespace {
 
 TEST(CueBuilder, TimingLineAndText) {
   SubtitleList subtitles;
-  TCueBuilder cue;
+  TCueBuilder cue(&CleanVttText);
   cue.Finish(subtitles);  // nothing started: nothing to finish
   EXPECT_FALSE(cue.Building());
   cue.Start(u"00:01.000-->\t 00:02.500\tline:0", &ParseVttTime);

@@ -33,6 +33,31 @@ TEST(LrcReader, ReadsTimedLines) {
   for (const Case& c : cases) EXPECT_EQ(ReadLrc(Lines(c.file)), c.expected) << c.what;
 }
 
+TEST(LrcReader, AppliesTheOffsetAndDropsWordTimes) {
+  const Case cases[] = {
+      {"a positive offset makes the lyrics come sooner",
+       u"[ar:x]\n[offset:+500]\n[00:05.00]A\n[00:07.00]\n[00:00.20]B",
+       {{0, 0, u"B"}, {4500, 6500, u"A"}}},
+      {"a negative one later, in any case, anywhere in the file; only the first counts",
+       u"[00:05.00]A\n[Offset: -250 ]\n[offset:1000]",
+       {{5250, 0, u"A"}}},
+      {"an offset that is no number changes nothing", u"[offset:soon]\n[00:05.00]A", {{5000, 0, u"A"}}},
+      {"enhanced LRC: the word times are not said",
+       u"[00:10.00]<00:10.00>Some <00:10.50> words<00:11.20>\n[00:12.00] <00:12.00> <1:12.5>alone <0:13>",
+       {{10000, 0, u"Some words"}, {12000, 0, u"alone"}}},
+      {"what only looks like a word time stays",
+       u"[00:10.00]I <3 you <00:1x> <00:10.> <a:10>",
+       {{10000, 0, u"I <3 you <00:1x> <00:10.> <a:10>"}}},
+      {"a line of word times only is empty and ends the entry",
+       u"[00:10.00]A\n[00:11.00]<00:11.00>",
+       {{10000, 11000, u"A"}}},
+      {"a caption that ends as it begins is dropped",
+       u"[00:05.00]A\n[00:05.00]\n[00:06.00]B",
+       {{6000, 0, u"B"}}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadLrc(Lines(c.file)), c.expected) << c.what;
+}
+
 TEST(LrcReader, LimitsTheCopiesOfOneLongLine) {
   // 100,000 tags before a text of 10,000 characters would copy a billion characters.
   std::u16string line;

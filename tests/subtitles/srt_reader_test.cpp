@@ -44,11 +44,34 @@ TEST(SrtReader, ReadsEntries) {
       {"leading and space-only empty lines, a blank between number and timing line",
        u"\n \n1\n\n00:00:01,000-->00:00:02,000\n  A  \n \t\n2 \n00:00:03,000 --> 00:00:04,000\nB",
        {{1000, 2000, u"A"}, {3000, 4000, u"B"}}},
-      {"a malformed time is 0", u"1\n00:00:01.000 --> 00:00:02,000\nA", {{0, 2000, u"A"}}},
+      {"a malformed time is 0", u"1\n00:0x:01,000 --> 00:00:02,000\nA", {{0, 2000, u"A"}}},
       {"a number as the last line gives nothing more",
        u"1\n00:00:01,000 --> 00:00:02,000\nA\n\n2",
        {{1000, 2000, u"A"}}},
       {"empty input", u"", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadSrt(Lines(c.file)), c.expected) << c.what;
+}
+
+// Files from other programs, with what used to be spoken or mistimed.
+TEST(SrtReader, ReadsWhatOtherProgramsWrite) {
+  const Case cases[] = {
+      {"times with \".\" before the fraction, as in many files",
+       u"1\n00:00:05.500 --> 00:00:07.250\nLate\n\n2\n00:00:08,000 --> 00:00:09.5\nMixed",
+       {{5500, 7250, u"Late"}, {8000, 9500, u"Mixed"}}},
+      {"SSA override blocks, line breaks and hard spaces are markup",
+       u"1\n00:00:01,000 --> 00:00:02,000\n{\\an8}Top\\Nof the\\hscreen\n{\\i1}more{\\i0} {laughs}",
+       {{1000, 2000, u"Top of the screen more {laughs}"}}},
+      {"a drawing is no text",
+       u"1\n00:00:01,000 --> 00:00:02,000\n{\\p1}m 0 0 l 716 0 716 70 0 70{\\p0}Sign\n\n"
+       u"2\n00:00:03,000 --> 00:00:04,000\n{\\an7\\p1}m 0 0 l 10 0 10 10",
+       {{1000, 2000, u"Sign"}}},
+      {"a \"<\" that opens no well-formed tag is text",
+       u"1\n00:00:01,000 --> 00:00:02,000\n2<3,5>1,4<6\n<font color=\"#00ff00\">x</font> < y",
+       {{1000, 2000, u"2<3,5>1,4<6 x < y"}}},
+      {"a cue that lasts no time is dropped",
+       u"1\n00:00:01,000 --> 00:00:01,000\nNever shown\n\n2\n00:00:02,000 --> 00:00:03,000\nShown",
+       {{2000, 3000, u"Shown"}}},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadSrt(Lines(c.file)), c.expected) << c.what;
 }

@@ -27,6 +27,14 @@ TEST(SsaReader, ReadsDialogueLines) {
       u"Dialogue: 0,0:00:04.00,0:00:05.00,Default,,0,0,0,,One\\Ntwo\\nthree, four, five\n"
       u"Dialogue: 0,0:00:06.00,0:00:07.00,Default,,0,0,0,,{\\pos(1,2)}\n"
       u"dialogue: 0,0:00:08.00,0:00:09.00,Default,,0,0,0,,<b>{{lang=en-US}}Six</b>{{x}}\n");
+  const std::u16string drawings = WithHeader(
+      u"Dialogue: 0,0:00:01.00,0:00:09.00,Sign,,0,0,0,,{\\p1}m 0 0 l 716 0 716 70 0 70\n"
+      u"Dialogue: 0,0:00:02.00,0:00:03.00,Sign,,0,0,0,,{\\an8\\p1}m 0 0 l 9 9{\\p0}Exit\\hhere\n"
+      u"Dialogue: 0,0:00:04.00,0:00:04.00,Default,,0,0,0,,Never shown\n"
+      u"Dialogue: 0,0:00:05.00,0:00:03.00,Default,,0,0,0,,Kept as read");
+  const std::u16string grouped = WithHeader(
+      u"Dialogue: 0,0:00:05.00,0:00:06.00,Default,,0,0,0,,Later\n"
+      u"Dialogue: 0,0:00:01.00,0:00:02.00,Sign,,0,0,0,,Sooner");
   const Case cases[] = {
       {"the example of an override block", basic, {{1500, 3000, u"Hello, world"}}},
       {"line breaks, commas in the text, empty texts, any case",
@@ -44,6 +52,12 @@ TEST(SsaReader, ReadsDialogueLines) {
       {"no events section", u"[Script Info]\nDialogue: 0:00:01.00,0:00:02.00,A", {}},
       {"a format line without Text", u"[Events]\nFormat: Start, End\nDialogue: 0:00:01.00,0:00:02.00,A", {}},
       {"an empty format line", u"[Events]\nFormat:  \nDialogue: 0:00:01.00,0:00:02.00,A", {}},
+      {"drawings, hard spaces and events that last no time are not said",
+       drawings,
+       {{2000, 3000, u"Exit here"}, {5000, 3000, u"Kept as read"}}},
+      {"the reader keeps the order of the file (loading sorts)",
+       grouped,
+       {{5000, 6000, u"Later"}, {1000, 2000, u"Sooner"}}},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadSsa(Lines(c.file)), c.expected) << c.what;
 }

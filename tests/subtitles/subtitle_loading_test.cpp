@@ -23,6 +23,49 @@ TEST(SubtitleLoading, ReadsJoinsAndWidens) {
   EXPECT_EQ(loading.Subtitles, (SubtitleList{{4950, 8050, u"I wanted to go home."}, {9950, 11050, u"Bye."}}));
 }
 
+// Files group their lines (signs and songs after the dialogue): the speech must come in time order,
+// and sentences are joined in that order.
+TEST(SubtitleLoading, EntriesAreVoicedInTimeOrder) {
+  const std::u16string_view ass =
+      u"[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+      u"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,I wanted to\n"
+      u"Dialogue: 0,0:00:05.00,0:00:06.00,Default,,0,0,0,,Bye.\n"
+      u"Dialogue: 0,0:00:02.50,0:00:04.00,Default,,0,0,0,,go home.\n"
+      u"Dialogue: 0,0:00:00.00,0:00:00.80,Sign,,0,0,0,,EPISODE ONE\n"
+      u"Dialogue: 0,0:00:05.00,0:00:06.00,Sign,,0,0,0,,EXIT\n";
+  const struct {
+    const char* what;
+    std::u16string_view file;
+    uint8_t format;
+    SubtitleList expected;
+  } cases[] = {
+      {"signs grouped after the dialogue; equal starts keep the file's order",
+       ass,
+       kSubtitleAss,
+       {{0, 850, u"EPISODE ONE"},
+        {950, 4050, u"I wanted to go home."},
+        {4950, 6050, u"Bye."},
+        {4950, 6050, u"EXIT"}}},
+      {"SRT entries out of order",
+       u"1\n00:00:05,000 --> 00:00:06,000\nSecond.\n\n2\n00:00:01,000 --> 00:00:02,000\nFirst.",
+       kSubtitleSrt,
+       {{950, 2050, u"First."}, {4950, 6050, u"Second."}}},
+      {"SAMI syncs out of order",
+       u"<SYNC Start=3000>Later.<SYNC Start=1000>Sooner.<SYNC Start=2000>&nbsp;",
+       kSubtitleSmi,
+       {{950, 2050, u"Sooner."}, {2950, 50, u"Later."}}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(LoadSubtitles(Lines(c.file), c.format).Subtitles, c.expected) << c.what;
+}
+
+TEST(SubtitleLoading, ReadsTheSamiClassAskedFor) {
+  const auto lines =
+      Lines(u"<SYNC Start=1000><P Class=ENCC>Hello.<P Class=FRCC>Bonjour.<SYNC Start=2000><P>&nbsp;");
+  EXPECT_EQ(LoadSubtitles(lines, kSubtitleSmi).Subtitles, (SubtitleList{{950, 2050, u"Hello."}}));
+  EXPECT_EQ(LoadSubtitles(lines, kSubtitleSmi, u"frcc").Subtitles, (SubtitleList{{950, 2050, u"Bonjour."}}));
+}
+
 TEST(SubtitleLoading, EveryFormatCodeHasItsReader) {
   struct Case {
     uint8_t format;

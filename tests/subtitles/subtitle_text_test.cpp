@@ -46,15 +46,61 @@ TEST(SubtitleText, StripOverrideBlocks) {
                                           {u"a {unclosed", u"a {unclosed"},
                                           {u"a}b{c", u"a}b{c"},
                                           {u"{a}}b}", u""},  // "}}" is no single brace
+                                          // Drawings are shapes: "m 0 0 l 716 0 ..." is not said.
+                                          {u"{\\p1}m 0 0 l 716 0 716 70 0 70{\\p0}Sign", u"Sign"},
+                                          {u"A{\\an7\\p2\\pos(1,2)}m 0 0 b 1 1 2 2{\\p0\\i1}B", u"AB"},
+                                          {u"{\\p1}m 0 0 l 10 0 10 10", u""},  // to the end
+                                          {u"{\\pos(1,2)\\pbo5}kept{\\p}kept", u"keptkept"},
+                                          {u"{\\p1}m 0 0{\\p0}A{\\p3}l 1 1{\\b1\\p0}B", u"AB"},
                                       });
 }
 
-TEST(SubtitleText, CleanCueTextAndBlankLines) {
-  EXPECT_EQ(CleanCueText(u"  <i>{{lang=en}}Hi{{x}}</i> "), u"{{lang=en}}Hi");
+TEST(SubtitleText, StripSrtOverrideBlocks) {
+  ExpectCleaned(&StripSrtOverrideBlocks,
+                {
+                    {u"{\\an8}Top line", u"Top line"},
+                    {u"{\\i1}a{\\i0} {laughs} {{lang=en}}b", u"a {laughs} {{lang=en}}b"},
+                    {u"{\\p1}m 0 0 l 716 0{\\p0}Sign", u"Sign"},
+                    {u"a {\\an8 unclosed", u"a {\\an8 unclosed"},
+                });
+}
+
+TEST(SubtitleText, StripMarkupTagsKeepsWhatIsNoTag) {
+  ExpectCleaned(&StripMarkupTags, {
+                                      {u"2<3,5>1,4<6", u"2<3,5>1,4<6"},
+                                      {u"a < b and c > d", u"a < b and c > d"},
+                                      {u"<i>Hi</i> <B>there</B><br/><br />x", u"Hi therex"},
+                                      {u"<font color=\"#ff0000\">Red</font> 1<2", u"Red 1<2"},
+                                      {u"<c.yellow>Sign</c>", u"Sign"},
+                                      {u"<i x<b>y", u"<i xy"},  // a "<" ends what could be attributes
+                                      {u"<", u"<"},
+                                      {u"<i", u"<i"},
+                                      {u"</", u"</"},
+                                      {u"<br/", u"<br/"},
+                                  });
+}
+
+TEST(SubtitleText, ReplaceBreakCodes) {
+  ExpectCleaned(&ReplaceBreakCodes, {
+                                        {u"One\\Ntwo\\nthree\\hfour", u"One two three four"},
+                                        {u"a\\b \\ c\\", u"a\\b \\ c\\"},
+                                        {u"\\\\N", u"\\ "},
+                                    });
+}
+
+TEST(SubtitleText, CleanersOfWholeCuesAndBlankLines) {
+  ExpectCleaned(&CleanSrtText, {
+                                   {u"  <i>{{lang=en}}Hi{{x}}</i> ", u"{{lang=en}}Hi"},
+                                   {u"{\\an8}<i>Sign</i>\\Nhere\\h", u"Sign here"},
+                                   {u"Tom &amp; Jerry", u"Tom &amp; Jerry"},  // SRT has no references
+                               });
+  ExpectCleaned(&CleanVttText, {
+                                   {u"  <i>{{lang=en}}Hi{{x}}</i> ", u"{{lang=en}}Hi"},
+                                   {u"<v Tom>Tom &amp; Jerry &lt;3</v>&nbsp;", u"Tom & Jerry <3"},
+                               });
   EXPECT_TRUE(IsBlankLine(u""));
   EXPECT_TRUE(IsBlankLine(u" \t\u0001"));
   EXPECT_FALSE(IsBlankLine(u" \u00A0"));
-  EXPECT_EQ(ReplaceCaseless(u"a&NBSP;b&nbsp;&Nbsp", u"&nbsp;", u" "), u"a b &Nbsp");
 }
 
 }  // namespace

@@ -30,15 +30,16 @@ TEST(SubtitleTime, ParseSrtTime) {
   ExpectTimes(&ParseSrtTime, {
                                  {u"00:00:01,500", 1500},
                                  {u" 01:02:03,004 ", 3723004},
-                                 {u"0:0:5,5", 5500},     // one digit is tenths
-                                 {u"0:0:5,50", 5500},    // two are hundredths
-                                 {u"0:0:5,1234", 6234},  // more than three count as ms
-                                 {u"0:0:5", 5000},       // no fraction
-                                 {u"0:0:5,", 5000},      // empty fraction
-                                 {u"02:30", 7200000},    // one ":": only the hours count
-                                 {u"1500", 0},           // no ":"
-                                 {u"00:00:01.500", 0},   // "." is not SRT's separator
-                                 {u"00:x:01,500", 0},    // any bad part makes the whole time 0
+                                 {u"0:0:5,5", 5500},       // one digit is tenths
+                                 {u"0:0:5,50", 5500},      // two are hundredths
+                                 {u"0:0:5,1234", 6234},    // more than three count as ms
+                                 {u"0:0:5", 5000},         // no fraction
+                                 {u"0:0:5,", 5000},        // empty fraction
+                                 {u"02:30", 7200000},      // one ":": only the hours count
+                                 {u"1500", 0},             // no ":"
+                                 {u"00:00:01.500", 1500},  // "." as often as ","
+                                 {u"0:0:5.5", 5500},
+                                 {u"00:x:01,500", 0},  // any bad part makes the whole time 0
                                  {u"00:00:01,5x", 0},
                                  {u"-1:00:01,000", 0},
                                  {u"2147483648:00:00,000", 0},  // overflow is malformed

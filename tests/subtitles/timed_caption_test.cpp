@@ -13,5 +13,12 @@ TEST(TimedCaption, EmptyCaptionsEndTheEntryBefore) {
   EXPECT_EQ(subtitles, (SubtitleList{{200, 400, u"a"}, {500, 0, u"b"}, {600, 0, u"c"}}));
 }
 
+TEST(TimedCaption, AnEntryEndedAsItBeganIsDropped) {
+  // "b" ends the moment it starts.
+  const SubtitleList subtitles =
+      SubtitlesFromCaptions({{200, u"a"}, {300, u""}, {500, u"b"}, {500, u""}, {600, u"c"}});
+  EXPECT_EQ(subtitles, (SubtitleList{{200, 300, u"a"}, {600, 0, u"c"}}));
+}
+
 }  // namespace
 }  // namespace sonacli

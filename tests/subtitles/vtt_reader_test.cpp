@@ -47,6 +47,14 @@ TEST(VttReader, ReadsCues) {
       {"no WEBVTT on the first line", u"1\n00:01.000 --> 00:02.000\nA", {}},
       {"WEBVTT is case-sensitive", u"webvtt\n\n00:01.000 --> 00:02.000\nA", {}},
       {"a header only", u"WEBVTT - title\nX-TIMESTAMP-MAP=LOCAL:00:00:00.000,MPEGTS:0\n\n\n", {}},
+      {"character references are decoded after the tags are gone",
+       u"WEBVTT\n\n00:01.000 --> 00:02.000\n<v Tom>Tom &amp; Jerry "
+       u"&lt;3</v>\n&#233;t&eacute;&nbsp;&gt;&gt;\n\n"
+       u"00:03.000 --> 00:04.000\n&lt;i&gt; stays &amp;amp;",
+       {{1000, 2000, u"Tom & Jerry <3 \u00E9t\u00E9 >>"}, {3000, 4000, u"<i> stays &amp;"}}},
+      {"a cue that lasts no time is dropped",
+       u"WEBVTT\n\n00:01.000 --> 00:01.000\nNever shown\n\n00:02.000 --> 00:03.000\nShown",
+       {{2000, 3000, u"Shown"}}},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadVtt(Lines(c.file)), c.expected) << c.what;
 }
