@@ -9,6 +9,14 @@ if(SONACLI_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(SONACLI_TSAN)
+  if(SONACLI_SANITIZE OR SONACLI_FUZZ)
+    message(FATAL_ERROR "ThreadSanitizer cannot be combined with AddressSanitizer")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 if(SONACLI_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang" OR NOT CMAKE_C_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "SONACLI_FUZZ needs clang: configure with CC=clang CXX=clang++")
@@ -37,11 +45,12 @@ function(sonacli_library layer)
 endfunction()
 
 # sonacli_test(<name> SOURCES <files...> DEPS <targets...>)
-# One GoogleTest executable registered with CTest; tests run from a folder of their own.
+# One GoogleTest executable registered with CTest; tests run from a folder of their own. Its tests
+# carry the executable's name as their label (ctest -L), so that a run can pick whole executables.
 function(sonacli_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} sonacli_testing GTest::gtest GTest::gmock sonacli_warnings)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "SONACLI_ANSI_CODEPAGE=1251")
+    PROPERTIES ENVIRONMENT "SONACLI_ANSI_CODEPAGE=1251" LABELS ${name})
 endfunction()

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
+#include "audio/audio_error.h"
 #include "audio/sound_touch.h"
 #include "audio/wav_header.h"
 
@@ -65,14 +66,17 @@ bool FitToDuration(std::string& pcm, int64_t availableMs, int32_t sampleRate, in
   if (allowedMs >= speechMs) return true;
   float tempo = static_cast<float>(static_cast<double>(speechMs) / static_cast<double>(allowedMs));
   tempo = std::min({tempo, kMaxTempo, TempoLimit(maxRatePercent)});
+  // The format was checked above, so the processor has no reason to fail but memory; should it fail
+  // all the same, speech left unfitted would run into the next subtitle unseen: it is an error.
+  std::string fitted;
   try {
-    std::string fitted = ChangeTempo(pcm, tempo, sampleRate, channels);
-    if (fitted.empty()) return false;
-    pcm = std::move(fitted);
-    return true;
-  } catch (const std::exception&) {
-    return false;
+    fitted = ChangeTempo(pcm, tempo, sampleRate, channels);
+  } catch (const std::runtime_error& error) {
+    throw TAudioError(std::string("Tempo change failed: ") + error.what());
   }
+  if (fitted.empty()) throw TAudioError("Tempo change failed: no audio came out");
+  pcm = std::move(fitted);
+  return true;
 }
 
 }  // namespace sonacli

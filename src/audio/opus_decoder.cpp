@@ -150,7 +150,9 @@ bool OpusToWavWithVolume(const std::string& answer, std::string& out, int32_t vo
 bool DecodeOpusAnswer(const std::string& answer, std::string& out, int32_t volumeDelta, int32_t sampleRate,
                       const std::u16string& channelMode, bool stereo) {
   out.clear();
-  if (sampleRate == kOpusRate && !stereo) return Decode(answer, out, volumeDelta);
+  // An answer that opens as Ogg but holds no stream this can decode (chained, unreadable) gives no
+  // WAV: a failure at every rate, not silence at one of them.
+  if (sampleRate == kOpusRate && !stereo) return Decode(answer, out, volumeDelta) && !out.empty();
   std::string decoded;
   if (!Decode(answer, decoded, volumeDelta)) return false;
   if (decoded.size() < kWavHeaderSize) return false;  // nothing decoded: no WAV to convert

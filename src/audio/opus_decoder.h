@@ -8,9 +8,8 @@ namespace sonacli {
 
 // Decodes one answer into `out` (emptied first): volume change, then, unless the output is 48000 Hz
 // mono, resampling to `sampleRate` and with `stereo` two channels by `channelMode` ("MonoToBoth",
-// "MonoToLeft", "MonoToRight"). True when `out` holds the WAV, and on the 48000 Hz mono path also
-// when the answer was Ogg Opus without decodable audio (`out` stays empty). Conversion errors raise
-// TAudioError.
+// "MonoToLeft", "MonoToRight"). True when `out` holds the WAV; false, with `out` empty, for an
+// answer without a decodable Ogg Opus stream, at every rate. Conversion errors raise TAudioError.
 bool DecodeOpusAnswer(const std::string& answer, std::string& out, int32_t volumeDelta, int32_t sampleRate,
                       const std::u16string& channelMode, bool stereo);
 

@@ -11,8 +11,17 @@ bool ProbeAndOpenOutput(TDriverContext& context, TPacer& pacer, TRunOutput& outp
   return output.Open(format);
 }
 
-void ReportRequestFailure(TRunResult& result, const TSynthesisAnswer& answer) {
-  if (!InterruptRequested()) ReportDriverError(result, answer.ErrorText);
+bool AnswerWithAudio(TRunResult& result, const TSynthesisAnswer& answer) {
+  if (!answer.Spoken()) {
+    if (!InterruptRequested()) ReportDriverError(result, answer.ErrorText);
+    return false;
+  }
+  if (answer.Audio.empty()) {
+    // The service's contract; an answer without audio must not become a missing piece.
+    ReportDriverError(result, u"No audio data");
+    return false;
+  }
+  return true;
 }
 
 void FinishRun(TDriverContext& context, TRunOutput& output, bool interrupted, bool writeSyncFiles,

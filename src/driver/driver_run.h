@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "audio/audio_error.h"
+#include "common/unicode_text.h"
 #include "driver/driver_context.h"
 #include "driver/driver_error.h"
 #include "driver/pacing.h"
 #include "driver/progress_line.h"
 #include "driver/request_sender.h"
 #include "driver/run_output.h"
-#include "http/http_client.h"
 #include "platform/interrupt.h"
 #include "service/synthesis_answer.h"
 
@@ -36,8 +36,9 @@ enum class TLoopEnd {
 };
 
 // Runs one step of a driver loop. A wait cut short by an interruption ends the loop (the audio
-// made so far is saved); a decoder, conversion or HTTP failure abandons the step only; running out
-// of memory is reported and ends the loop.
+// made so far is saved). A failure of a conversion (decoding an answer for the output format,
+// resampling, the tempo fit) and running out of memory are reported and end the loop as a failed
+// request does: skipping the step would leave its piece missing without a word.
 template <typename Step>
 TStepOutcome GuardStep(TRunResult& result, Step&& step) {
   try {
@@ -47,19 +48,19 @@ TStepOutcome GuardStep(TRunResult& result, Step&& step) {
   } catch (const std::bad_alloc&) {
     ReportDriverError(result, u"Not enough memory");
     return TStepOutcome::EndLoop;
-  } catch (const TAudioError&) {
-    return TStepOutcome::Continue;
-  } catch (const THttpError&) {
-    return TStepOutcome::Continue;
+  } catch (const TAudioError& error) {
+    ReportDriverError(result, ToUtf16(error.what()));
+    return TStepOutcome::EndLoop;
   }
 }
 
 // The probe (ProbeOutputFormat), then the output opened in its format; false when either fails.
 bool ProbeAndOpenOutput(TDriverContext& context, TPacer& pacer, TRunOutput& output);
 
-// Reports the failed request's message; a request cut short by Ctrl-C is no failure of the
-// service and is not reported.
-void ReportRequestFailure(TRunResult& result, const TSynthesisAnswer& answer);
+// Whether a piece's answer can be appended: spoken, with audio. Otherwise the failure is reported
+// (the request's message, or "No audio data" for an answer without audio; a request cut short by
+// Ctrl-C is no failure of the service and is not reported) and the caller ends its loop.
+bool AnswerWithAudio(TRunResult& result, const TSynthesisAnswer& answer);
 
 // Completes the output and puts it in place; an interrupted run saves what it has, as after a
 // reported error. Reports "Error saving audio file" when a file output was not saved (not after an

@@ -22,7 +22,7 @@ namespace {
 
 // The service takes shorter texts for subtitles than for running text.
 constexpr int32_t kSubtitlePieceLimit = 400;
-// What stands in for a subtitle with nothing to say, and for an empty answer.
+// What stands in for a subtitle with nothing to say.
 constexpr int64_t kPlaceholderSilenceMs = 100;
 // After the last subtitle.
 constexpr int64_t kTrailingSilenceMs = 1000;
@@ -130,19 +130,11 @@ TStepOutcome TSubtitleDriver::AddPiece(size_t index, SubtitleSpeech& speech) {
   // Unlike running text, a piece with nothing to say adds nothing, not even silence.
   if (spoken.empty() || IsNothingToSay(spoken)) return TStepOutcome::Continue;
   const TSynthesisAnswer answer = sender_.Take(index);
-  if (!answer.Spoken()) {
-    // The rest of the subtitle is dropped and the subtitle is not appended.
-    ReportRequestFailure(context_.Result, answer);
-    return TStepOutcome::EndLoop;
-  }
+  // On failure the rest of the subtitle is dropped and the subtitle is not appended.
+  if (!AnswerWithAudio(context_.Result, answer)) return TStepOutcome::EndLoop;
   speech.Voiced = true;
-  const TAudioFormat format = output_.Format().Format();
-  if (answer.Audio.empty()) {
-    if (AppendSilence(speech.Pcm, format, kPlaceholderSilenceMs)) return TStepOutcome::Continue;
-    return SpeechBufferFailed();
-  }
   speech.Pcm.append(WavSamples(answer.Audio));
-  TrimSilence(speech.Pcm, format, kTrailingTrimFactor, kLeadingTrimFactor);
+  TrimSilence(speech.Pcm, output_.Format().Format(), kTrailingTrimFactor, kLeadingTrimFactor);
   return TStepOutcome::Continue;
 }
 

@@ -19,7 +19,7 @@ namespace {
 
 // Pieces stay short enough for one LRC line or SRT entry each.
 constexpr int32_t kSyncPieceLimit = 350;
-// What replaces a piece with nothing to pronounce, or an empty answer.
+// What replaces a piece with nothing to pronounce.
 constexpr int64_t kPlaceholderSilenceMs = 100;
 
 }  // namespace
@@ -115,14 +115,9 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
     return TNext::Continue;
   }
   const TSynthesisAnswer answer = sender_.Take(index);
-  if (!answer.Spoken()) {
-    ReportRequestFailure(context_.Result, answer);
-    return TNext::EndLoop;
-  }
+  if (!AnswerWithAudio(context_.Result, answer)) return TNext::EndLoop;
   const bool isLast = index + 1 == pieces_.size();
-  const bool appended =
-      answer.Audio.empty() ? output_.AppendSilence(kPlaceholderSilenceMs) : output_.AppendWav(answer.Audio);
-  if (!appended) return TNext::EndLoop;
+  if (!output_.AppendWav(answer.Audio)) return TNext::EndLoop;
   SyncEntry(syncText, false);
   if (settings_.ShowProgress && isLast) progress_.Draw(int64_t(pieces_.size()), int64_t(pieces_.size()));
   return TNext::Continue;

@@ -4,6 +4,7 @@
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -262,7 +263,10 @@ THttpAnswer THttpClient::Perform(const std::string& url) {
   }
   long status = 0;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-  return {static_cast<int>(status), state_->statusText, std::move(state_->body.bytes)};
+  curl_off_t retryAfter = 0;
+  curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &retryAfter);
+  return {static_cast<int>(status), state_->statusText, std::move(state_->body.bytes),
+          std::max<int64_t>(retryAfter, 0)};
 }
 
 }  // namespace sonacli

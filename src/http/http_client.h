@@ -38,6 +38,9 @@ struct THttpAnswer {
   int Status = 0;
   std::string StatusText;  // from the status line, "Forbidden" in "HTTP/1.1 403 Forbidden"; may be empty
   std::string Body;
+  // The wait that a Retry-After header asks for, in seconds from now (either of its forms: a
+  // number of seconds or an HTTP date); 0 without one, or for one that does not parse or has passed.
+  int64_t RetryAfterSeconds = 0;
 };
 
 struct THttpPost {

@@ -21,10 +21,8 @@ void RunSynthesis(const TSynthesisInput& input) {
   if (!input.Settings.CacheFolder.empty()) {
     std::u16string warning;
     cache.emplace(yandex, input.Settings, input.Settings.CacheFolder, warning);
-    if (!cache->Usable()) {
-      ReportWarning(warning);
-      cache.reset();
-    }
+    if (!warning.empty()) ReportWarning(warning);
+    if (!cache->Usable()) cache.reset();
   }
   TSynthesisService& service = cache ? static_cast<TSynthesisService&>(*cache) : yandex;
   TErrorReport& errors = input.Errors;
@@ -35,6 +33,9 @@ void RunSynthesis(const TSynthesisInput& input) {
     SpeakSubtitles(context, input.Subtitles);
   } else {
     SpeakText(context, input.Lines);
+  }
+  if (cache) {
+    for (const std::u16string& line : cache->EndOfRunWarnings()) ReportWarning(line);
   }
 }
 

@@ -1,57 +1,31 @@
 #include "service/answer_cache.h"
 
-#include <fcntl.h>
-#include <openssl/evp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 
-#include "audio/audio_error.h"
+#include "common/unicode_text.h"
 #include "platform/file_system.h"
 #include "platform/replacing_file.h"
+#include "service/cache_entry.h"
+#include "service/sha256.h"
 #include "service/synthesis_attempt.h"
 
 namespace sonacli {
 
-namespace {
-
-struct DigestDeleter {
-  void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-
-// Each field goes in with its length, so that no two different requests serialise alike.
-void AddField(EVP_MD_CTX* context, std::string_view field) {
-  const std::string length = std::to_string(field.size()) + ":";
-  EVP_DigestUpdate(context, length.data(), length.size());
-  EVP_DigestUpdate(context, field.data(), field.size());
-}
-
-}  // namespace
-
 std::string AnswerKey(std::string_view interfaceName, std::string_view url,
                       std::string_view requestWithoutKey) {
-  std::unique_ptr<EVP_MD_CTX, DigestDeleter> context(EVP_MD_CTX_new());
-  std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
-  unsigned int size = 0;
-  if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) return {};
-  AddField(context.get(), interfaceName);
-  AddField(context.get(), url);
-  AddField(context.get(), requestWithoutKey);
-  if (EVP_DigestFinal_ex(context.get(), digest.data(), &size) != 1) return {};
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string key;
-  for (unsigned int i = 0; i < size; ++i) {
-    key += kHex[digest[i] >> 4];
-    key += kHex[digest[i] & 0x0F];
+  TSha256 sha;
+  // Each field goes in with its length, so that no two different requests serialise alike.
+  for (const std::string_view field : {interfaceName, url, requestWithoutKey}) {
+    sha.Add(std::to_string(field.size()) + ":");
+    sha.Add(field);
   }
-  return key;
+  return sha.HexDigest();
 }
 
 TAnswerCache::TAnswerCache(TSynthesisService& service, const TSettings& settings,
@@ -64,39 +38,53 @@ TAnswerCache::TAnswerCache(TSynthesisService& service, const TSettings& settings
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), error);
     if (mkdir(folder_.c_str(), 0700) != 0 && errno != EEXIST) error.assign(errno, std::generic_category());
   }
-  usable_ = !folder_.empty() && std::filesystem::is_directory(folder_, error) &&
-            access(folder_.c_str(), R_OK | W_OK | X_OK) == 0;
-  if (!usable_) warning = u"Cache folder cannot be used, the run goes on without it: " + folder;
+  readable_ = !folder_.empty() && std::filesystem::is_directory(folder_, error) &&
+              access(folder_.c_str(), R_OK | X_OK) == 0;
+  writable_ = readable_ && access(folder_.c_str(), W_OK) == 0;
+  if (!readable_) {
+    warning = u"Cache folder cannot be used, the run goes on without it: " + folder;
+  } else if (!writable_) {
+    warning = u"Cache folder is read-only, new answers are not stored: " + folder;
+  }
 }
 
 TSynthesisAnswer TAnswerCache::Synthesize(const TSynthesisRequest& request) {
-  const std::string key = usable_ ? AnswerKeyOf(request) : std::string();
+  const std::string key = readable_ ? AnswerKeyOf(request) : std::string();
   if (key.empty()) return service_.Synthesize(request);
   if (std::optional<TSynthesisAnswer> cached = CachedAnswer(key, request)) return std::move(*cached);
   TSynthesisAnswer answer = service_.Synthesize(request);
-  // Only an answer that decoded into audio (or an empty one) is worth keeping.
-  if (answer.Spoken() && (answer.Received.empty() || !answer.Audio.empty())) Store(key, answer.Received);
+  Keep(key, answer);
   return answer;
 }
 
 bool TAnswerCache::HasCachedAnswer(const TSynthesisRequest& request) const {
-  return Contains(AnswerKeyOf(request));
+  return CheckedAnswer(AnswerKeyOf(request)).has_value();
+}
+
+std::vector<std::u16string> TAnswerCache::EndOfRunWarnings() const {
+  std::vector<std::u16string> lines;
+  size_t damaged = 0;
+  {
+    std::lock_guard lock(mutex_);
+    damaged = damaged_.size();
+  }
+  if (damaged > 0)
+    lines.push_back(u"Damaged cache entries were not used: " + ToUtf16(std::to_string(damaged)));
+  if (notStored_ > 0) {
+    lines.push_back(u"Answers that could not be stored in the cache folder: " +
+                    ToUtf16(std::to_string(notStored_.load())));
+  }
+  return lines;
 }
 
 std::optional<TSynthesisAnswer> TAnswerCache::CachedAnswer(const std::string& key,
                                                            const TSynthesisRequest& request) const {
-  std::optional<std::string> ogg = Load(key);
+  std::optional<std::string> ogg = CheckedAnswer(key);
   if (!ogg) return std::nullopt;
   TSynthesisAnswer answer;
-  bool ok = ogg->empty();
-  if (!ok) {
-    try {
-      ok = DecodeAnswer(*ogg, request, settings_, answer.Audio) && !answer.Audio.empty();
-    } catch (const TAudioError&) {
-      ok = false;
-    }
-  }
-  if (!ok) {
+  // A conversion failure (TAudioError) is no fault of the entry: it reaches the caller, as it
+  // would from the service.
+  if (!DecodeAnswer(*ogg, request, settings_, answer.Audio)) {
     Discard(key);
     return std::nullopt;
   }
@@ -105,13 +93,31 @@ std::optional<TSynthesisAnswer> TAnswerCache::CachedAnswer(const std::string& ke
   return answer;
 }
 
+std::optional<std::string> TAnswerCache::CheckedAnswer(const std::string& key) const {
+  const std::optional<std::string> entry = Load(key);
+  if (!entry) return std::nullopt;
+  std::optional<std::string> answer = CacheEntryAnswer(key, *entry);
+  if (!answer) Discard(key);
+  return answer;
+}
+
+void TAnswerCache::Keep(const std::string& key, const TSynthesisAnswer& answer) {
+  if (!writable_ || !answer.Spoken() || answer.Received.empty()) return;
+  if (!Store(key, CacheEntry(key, answer.Received))) {
+    ++notStored_;
+    return;
+  }
+  // The bare answer an earlier version kept under this key is replaced by the entry.
+  unlink((folder_ + "/" + key + ".ogg").c_str());
+}
+
 std::string TAnswerCache::EntryPath(const std::string& key) const {
-  return folder_ + "/" + key + ".ogg";
+  return folder_ + "/" + key + ".answer";
 }
 
 bool TAnswerCache::Contains(const std::string& key) const {
   struct stat status {};
-  return usable_ && !key.empty() && stat(EntryPath(key).c_str(), &status) == 0 && S_ISREG(status.st_mode);
+  return readable_ && !key.empty() && stat(EntryPath(key).c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 std::optional<std::string> TAnswerCache::Load(const std::string& key) const {
@@ -124,13 +130,18 @@ std::optional<std::string> TAnswerCache::Load(const std::string& key) const {
 }
 
 bool TAnswerCache::Store(const std::string& key, const std::string& bytes) const {
-  if (!usable_ || key.empty()) return false;
+  if (!writable_ || key.empty()) return false;
   // A unique temporary name per writer: a reader sees either no entry or a whole one.
   return ReplaceFileContent(EntryPath(key), bytes, 0600, folder_ + "/." + key + ".XXXXXX");
 }
 
 void TAnswerCache::Discard(const std::string& key) const {
-  if (usable_ && !key.empty()) unlink(EntryPath(key).c_str());
+  {
+    std::lock_guard lock(mutex_);
+    damaged_.insert(key);
+  }
+  // In a read-only folder it stays, and is found damaged again by the next run.
+  if (writable_) unlink(EntryPath(key).c_str());
 }
 
 }  // namespace sonacli

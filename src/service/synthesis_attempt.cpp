@@ -15,6 +15,7 @@ namespace sonacli {
 namespace {
 
 constexpr char16_t kInternalError[] = u"HTTP 500 - Internal error";
+constexpr char16_t kNoAudioData[] = u"No audio data";
 
 // How one interface is reached and how its answer carries the audio.
 struct TInterfaceRow {
@@ -50,6 +51,11 @@ bool IsRefusal(int status) {
   return status == 400 || status == 401 || status == 403 || status == 419;
 }
 
+// The statuses with which a busy service tells when to come back.
+bool IsBusy(int status) {
+  return status == 429 || status == 503;
+}
+
 TSynthesisAnswer Failure(TSynthesisOutcome outcome, std::u16string message) {
   TSynthesisAnswer answer;
   answer.Outcome = outcome;
@@ -57,12 +63,14 @@ TSynthesisAnswer Failure(TSynthesisOutcome outcome, std::u16string message) {
   return answer;
 }
 
-// "HTTP <code>[ - <text>]"; a refusal is not retried.
+// "HTTP <code>[ - <text>]"; a refusal is not retried; a busy service's Retry-After is kept.
 TSynthesisAnswer StatusFailure(const THttpAnswer& reply) {
   std::string message = "HTTP " + std::to_string(reply.Status);
   if (!reply.StatusText.empty()) message += " - " + reply.StatusText;
-  return Failure(IsRefusal(reply.Status) ? TSynthesisOutcome::Rejected : TSynthesisOutcome::Failed,
-                 ToUtf16(message));
+  TSynthesisAnswer answer = Failure(
+      IsRefusal(reply.Status) ? TSynthesisOutcome::Rejected : TSynthesisOutcome::Failed, ToUtf16(message));
+  if (IsBusy(reply.Status)) answer.RetryAfterSeconds = reply.RetryAfterSeconds;
+  return answer;
 }
 
 TSynthesisAnswer Received(std::string bytes) {
@@ -97,7 +105,7 @@ TSynthesisAnswer Exchange(const TInterfaceRow& row, const TSynthesisRequest& req
   if (reply.Status != 200) return StatusFailure(reply);
   if (!row.AudioInJson) return Received(std::move(reply.Body));
   std::optional<std::string> audio = ExtractV3Audio(reply.Body);
-  if (!audio) return Failure(TSynthesisOutcome::Failed, u"No audio data");
+  if (!audio) return Failure(TSynthesisOutcome::Failed, kNoAudioData);
   return Received(std::move(*audio));
 }
 
@@ -123,7 +131,9 @@ TSynthesisAnswer SendSynthesisRequest(const TSynthesisRequest& request, const TS
   const TInterfaceRow* row = RowOf(request);
   if (row == nullptr) return Failure(TSynthesisOutcome::Rejected, kPremiumVoiceNeedsCloudKey);
   TSynthesisAnswer answer = Exchange(*row, request, settings.ProxySettings, share);
-  if (!answer.Spoken() || answer.Received.empty()) return answer;
+  if (!answer.Spoken()) return answer;
+  // Every request has something to say: an answer without audio would silently drop it.
+  if (answer.Received.empty()) return Failure(TSynthesisOutcome::Failed, kNoAudioData);
   if (!DecodeAnswer(answer.Received, request, settings, answer.Audio)) {
     return Failure(TSynthesisOutcome::Failed,
                    std::u16string(kInternalError) + u" (the answer is not Ogg Opus audio)");

@@ -16,14 +16,14 @@ namespace sonacli {
 inline constexpr char16_t kPremiumVoiceNeedsCloudKey[] =
     u"Premium voices need a cloud API key: the legacy key serves only the standard voices";
 
-// One attempt, sent the way the routed interface's row says. Spoken: the decoded WAV (empty for an
-// empty answer) with the bytes received. Rejected for 400, 401, 403, 419, for a combination that
-// no interface serves and for an answer over kMaxAnswerBytes (with the message of a transport
-// failure). Failed otherwise: "HTTP <code>[ - <text>]" for another status, "No audio data" for a
-// v3 answer without audio, and "HTTP 500 - Internal error" followed by the cause in parentheses for
-// a transport failure or an answer that is not Ogg Opus audio. Decoder failures that raise are not
-// caught. The proxy, the output rate and stereo come from `settings`; with a `share`, the HTTP
-// client takes what it can from there.
+// One attempt, sent the way the routed interface's row says. Spoken: the decoded WAV with the bytes
+// received. Rejected for 400, 401, 403, 419, for a combination that no interface serves and for an
+// answer over kMaxAnswerBytes (with the message of a transport failure). Failed otherwise: "HTTP
+// <code>[ - <text>]" for another status (with the wait of a Retry-After header on a 429 or 503),
+// "No audio data" for an empty answer or a v3 answer without audio, and "HTTP 500 - Internal error"
+// followed by the cause in parentheses for a transport failure or an answer that is not Ogg Opus
+// audio. Conversion failures (TAudioError) are not caught. The proxy, the output rate and stereo
+// come from `settings`; with a `share`, the HTTP client takes what it can from there.
 TSynthesisAnswer SendSynthesisRequest(const TSynthesisRequest& request, const TSettings& settings,
                                       THttpShare* share = nullptr);
 

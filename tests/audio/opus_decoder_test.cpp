@@ -235,17 +235,17 @@ TEST(OpusDecoder, BadAnswersFailWithoutAudio) {
   struct Case {
     const char* name;
     std::string bytes;
-    bool direct;  // the result on the 48000 Hz mono path
   };
+  // On the 48000 Hz mono path too: an answer that gave silence there would drop its piece unseen.
   const Case cases[] = {
-      {"not ogg", "RIFF this is not an Ogg stream at all", false},
-      {"zero bytes of ogg", std::string(200, '\0'), false},
-      {"headers only", answer.substr(0, 60), false},
-      {"chained", chained, true},
+      {"not ogg", "RIFF this is not an Ogg stream at all"},
+      {"zero bytes of ogg", std::string(200, '\0')},
+      {"headers only", answer.substr(0, 60)},
+      {"chained", chained},
   };
   for (const Case& c : cases) {
     std::string out = "stale";
-    EXPECT_EQ(DecodeOpusAnswer(c.bytes, out, 0, 48000, u"MonoToBoth", false), c.direct) << c.name;
+    EXPECT_FALSE(DecodeOpusAnswer(c.bytes, out, 0, 48000, u"MonoToBoth", false)) << c.name;
     EXPECT_TRUE(out.empty()) << c.name;
     out = "stale";
     EXPECT_FALSE(DecodeOpusAnswer(c.bytes, out, 50, 24000, u"MonoToBoth", true)) << c.name;

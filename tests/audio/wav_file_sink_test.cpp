@@ -24,7 +24,7 @@ TEST(WavFileSink, FailedWriteKeepsTheWholeFramesThatReachedTheDisk) {
   ASSERT_NE(sink, nullptr);
   {
     // Room for the header, one piece and part of a frame of the next: a full disk, made small.
-    testing::FileSizeLimit limit(44 + 400 + 3);
+    testing::ScopedFileSizeLimit limit(44 + 400 + 3);
     EXPECT_TRUE(sink->Append(std::string(400, '\x11')));
     EXPECT_FALSE(sink->Append(std::string(400, '\x22')));
     EXPECT_EQ(sink->WriteError(), EFBIG);

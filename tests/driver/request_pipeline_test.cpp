@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "audio/audio_error.h"
 #include "common/unicode_text.h"
-#include "http/http_client.h"
 #include "platform/interrupt.h"
 #include "testing/fake_clock.h"
 
@@ -52,7 +52,7 @@ class TScriptedService final : public TSynthesisService {
       --inFlight_;
       changed_.notify_all();
     }
-    if (text == "throw") throw THttpError("connection reset");
+    if (text == "throw") throw TAudioError("Failed to initialize the resampler");
     TSynthesisAnswer answer;
     answer.Outcome = text == "fail" ? TSynthesisOutcome::Failed : TSynthesisOutcome::Spoken;
     answer.Audio = "answer to " + text;
@@ -142,7 +142,7 @@ TEST(TRequestPipeline, FailuresAndExceptionsReachTheTakerAtTheirPlace) {
   TRequestPipeline pipeline(service, SystemTickClock(), 4, Jobs({"a", "fail", "throw", "b"}), {});
   EXPECT_EQ(pipeline.Take(1).Audio, "answer to a");
   EXPECT_EQ(pipeline.Take(3).Outcome, TSynthesisOutcome::Failed);
-  EXPECT_THROW(pipeline.Take(5), THttpError);
+  EXPECT_THROW(pipeline.Take(5), TAudioError);
   EXPECT_EQ(pipeline.Take(7).Audio, "answer to b");
 }
 

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <utility>
 
+#include "audio/audio_error.h"
 #include "audio/audio_output.h"
 #include "audio/silence.h"
 #include "common/unicode_text.h"
@@ -33,8 +34,9 @@ void RecordError(std::u16string_view message) {
 }
 
 // An in-process service: every text is answered with 20 ms per character of a constant level,
-// 24000 Hz 16-bit mono; the refused text with the service's refusal; the silent text with an
-// empty answer.
+// 24000 Hz 16-bit mono; the refused text with the service's refusal; the unconvertible text with a
+// conversion failure; the silent text with an answer that breaks the service's contract: spoken,
+// without audio.
 class TFakeService final : public TSynthesisService {
  public:
   TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
@@ -49,6 +51,7 @@ class TFakeService final : public TSynthesisService {
       answer.ErrorText = u"HTTP 403 - Forbidden";
       return answer;
     }
+    if (request.Text == Unconvertible) throw TAudioError("Failed to initialize the resampler");
     answer.Outcome = TSynthesisOutcome::Spoken;
     if (request.Text == Silent) return answer;
     const int64_t frames = kMsPerCharacter * int64_t(request.Text.size()) * kFramesPerMs;
@@ -62,6 +65,7 @@ class TFakeService final : public TSynthesisService {
 
   std::vector<std::string> Texts;  // the probe first
   std::u16string Refused;
+  std::u16string Unconvertible;
   std::u16string Silent;
 
  private:
@@ -160,28 +164,39 @@ TEST_F(SubtitleDriverTest, SpeechFollowsTheSubtitleTimesWithAnyNumberOfJobs) {
            {5000, 6000, u"bb{{pause=500}} cc{{audio=" + insert + u"}}"},
            // Nothing to say at all: 100 ms of silence stand in for it.
            {7000, 8000, u"..."},
-           // The service's empty answer becomes 100 ms of silence in the subtitle's speech.
-           {9000, 10000, u"hush"},
        },
        u"",
        {{0, 999},
         {kSpeechLevel, twoParts},
         {0, 4999 - 999 - twoParts},
         {kSpeechLevel, tagged},
-        // up to 6999, the placeholder, up to 8999, the empty answer, the end
-        {0, 6999 - 4999 - tagged + 100 + (8999 - 7099) + 100 + 1000}},
-       {ToUtf8(SpeechOf(500)), ToUtf8(SpeechOf(300)), "bb", "cc", "hush"},
+        // up to 6999, the placeholder, the end
+        {0, 6999 - 4999 - tagged + 100 + 1000}},
+       {ToUtf8(SpeechOf(500)), ToUtf8(SpeechOf(300)), "bb", "cc"},
        {}},
       // A refusal in the third subtitle keeps the two before it and its leading silence; nothing
-      // after the refusal is sent.
+      // after the refusal is sent. So does every other failure of a piece: none is simply missing.
       {"refusal in the third",
        {{1000, 1500, u"aaa"}, {2000, 2500, u"bbb"}, {3000, 3500, u"ccc"}, {4000, 4500, u"d"}},
        u"ccc",
        {{0, 999}, {kSpeechLevel, 40}, {0, 1999 - 1039}, {kSpeechLevel, 40}, {0, 2999 - 2039}},
        {"aaa", "bbb", "ccc"},
        {"HTTP 403 - Forbidden"}},
+      {"conversion failure in the third",
+       {{1000, 1500, u"aaa"}, {2000, 2500, u"bbb"}, {3000, 3500, u"boom"}, {4000, 4500, u"d"}},
+       u"",
+       {{0, 999}, {kSpeechLevel, 40}, {0, 1999 - 1039}, {kSpeechLevel, 40}, {0, 2999 - 2039}},
+       {"aaa", "bbb", "boom"},
+       {"Failed to initialize the resampler"}},
+      {"answer without audio in the third",
+       {{1000, 1500, u"aaa"}, {2000, 2500, u"bbb"}, {3000, 3500, u"hush"}, {4000, 4500, u"d"}},
+       u"",
+       {{0, 999}, {kSpeechLevel, 40}, {0, 1999 - 1039}, {kSpeechLevel, 40}, {0, 2999 - 2039}},
+       {"aaa", "bbb", "hush"},
+       {"No audio data"}},
   };
   service_.Silent = u"hush";
+  service_.Unconvertible = u"boom";
   for (const Row& row : rows) {
     for (const int32_t jobs : {1, 4}) {
       SCOPED_TRACE(std::string(row.name) + ", --jobs " + std::to_string(jobs));

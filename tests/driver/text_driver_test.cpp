@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "audio/audio_error.h"
 #include "audio/silence.h"
 #include "audio/wav_header.h"
 #include "common/unicode_text.h"
@@ -59,23 +60,45 @@ class TextDriverTest : public TStandinTest {
   TRunResult result_;
 };
 
-TEST_F(TextDriverTest, ProbeWithoutAudioLeavesNothing) {
-  standin_->SetScript(R"({"rules":[{"times":1,"answer":"empty"}]})");
-  EXPECT_TRUE(Speak({u"One."}));
-  EXPECT_TRUE(result_.ErrorReported);
-  // No audio was made, so no second error says that it could not be saved.
-  EXPECT_EQ(g_errors, (std::vector<std::string>{"No audio data"}));
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("out.wav")));
+// An empty answer would leave its piece missing: it is retried like any failure, and one that stays
+// empty ends the run with the audio before it kept.
+TEST_F(TextDriverTest, EmptyAnswersAreRetriedThenReported) {
+  const size_t whole = 44 + 2 * (7200 + 7200);
+  struct {
+    const char* name;
+    const char* script;
+    std::vector<std::string> errors;
+    size_t bytes;  // of the output; 0: none
+  } const rows[] = {
+      {"probe empty once", R"({"rules":[{"times":1,"answer":"empty"}]})", {}, whole},
+      // No audio was made, so no second error says that it could not be saved.
+      {"probe always empty", R"({"rules":[{"answer":"empty"}]})", {"No audio data"}, 0},
+      {"piece empty once", R"({"rules":[{"text_contains":"Two","times":1,"answer":"empty"}]})", {}, whole},
+      {"piece always empty",
+       R"({"rules":[{"text_contains":"Two","answer":"empty"}]})",
+       {"No audio data"},
+       44 + 2 * 7200},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove(dir_.File("out.wav"));
+    standin_->SetScript(row.script);
+    g_errors.clear();
+    EXPECT_TRUE(Speak({u"One.", u"Two."}));
+    EXPECT_EQ(g_errors, row.errors);
+    EXPECT_EQ(result_.ErrorReported, !row.errors.empty());
+    EXPECT_EQ(testing::ReadFile(dir_.File("out.wav")).size(), row.bytes);
+  }
 }
 
-TEST_F(TextDriverTest, SilenceStandsInForPiecesWithoutSpeech) {
-  // "..." has nothing to pronounce; the service answers "Two." with no audio at all.
-  standin_->SetScript(R"({"rules":[{"text_contains":"Two","answer":"empty"}]})");
+TEST_F(TextDriverTest, SilenceStandsInForPiecesWithNothingToSay) {
+  // "..." has nothing to pronounce.
   settings_.LrcEnabled = settings_.SyncOutput = true;
   settings_.LrcData.FileName = ToUtf16(dir_.File("out.lrc"));
   EXPECT_TRUE(Speak({u"One.", u"...", u"Two."}));
   EXPECT_FALSE(result_.ErrorReported);
-  EXPECT_EQ(testing::ReadFile(dir_.File("out.wav")).size(), 44 + 2 * (4 * 1200 + 2400 + 2400 + 2400));
+  EXPECT_EQ(testing::ReadFile(dir_.File("out.wav")).size(),
+            44 + 2 * (4 * 1200 + 2400 + 2400 + 4 * 1200 + 2400));
   EXPECT_EQ(testing::ReadFile(dir_.File("out.lrc")),
             "[re:Sonarel]\r\n[00:00.00]One.\r\n[00:00.30]...\r\n[00:00.40]Two.\r\n");
   // The probe, "One." and "Two."; "..." is never sent.
@@ -90,8 +113,9 @@ TEST_F(TextDriverTest, StandardOutputRunStillReportsItsErrors) {
   EXPECT_EQ(g_errors, (std::vector<std::string>{"HTTP 403 - Forbidden"}));
 }
 
-// An in-process service: every piece is answered with 10 ms of silence per character, and a
-// piece of the refused text with the service's refusal.
+// An in-process service: every piece is answered with 10 ms of silence per character; a piece of
+// the refused text with the service's refusal, of the unconvertible text with a conversion failure,
+// of the silent text with an answer that breaks the service's contract: spoken, without audio.
 class TFakeService final : public TSynthesisService {
  public:
   TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
@@ -102,6 +126,11 @@ class TFakeService final : public TSynthesisService {
       answer.ErrorText = u"HTTP 403 - Forbidden";
       return answer;
     }
+    if (request.Text == Unconvertible) throw TAudioError("Failed to initialize the resampler");
+    if (request.Text == Silent) {
+      answer.Outcome = TSynthesisOutcome::Spoken;
+      return answer;
+    }
     if (MakeSilence(answer.Audio, {24000, 1, 16}, 10 * int64_t(request.Text.size()))) {
       answer.Outcome = TSynthesisOutcome::Spoken;
     }
@@ -110,6 +139,8 @@ class TFakeService final : public TSynthesisService {
 
   std::vector<TSynthesisRequest> Requests;
   std::u16string Refused;
+  std::u16string Unconvertible;
+  std::u16string Silent;
 };
 
 // The driver against the fake service, in a temporary folder of its own.
@@ -165,13 +196,29 @@ TEST_F(TextDriverFakeTest, PiecesGoOutWithTheirVoiceAndDictionariesAndJoinWithPa
   EXPECT_EQ(OutputBytes(), 44u + 2 * 24 * (60 + 20 + 250 + 60));
 }
 
-TEST_F(TextDriverFakeTest, RefusalEndsTheRunAndKeepsTheAudioBeforeIt) {
-  service_.Refused = u"Two.";
-  Speak({u"One.", u"Two.", u"Three."});
-  EXPECT_TRUE(result_.ErrorReported);
-  EXPECT_EQ(g_errors, (std::vector<std::string>{"HTTP 403 - Forbidden"}));
-  EXPECT_EQ(service_.Requests.size(), 3u);  // the probe, "One." and "Two."
-  EXPECT_EQ(OutputBytes(), 44u + 2 * 24 * 40);
+// Whatever fails a piece ends the run with a message, the audio before it kept and nothing after
+// it sent: a piece is never simply missing.
+TEST_F(TextDriverFakeTest, FailedPieceEndsTheRunAndKeepsTheAudioBeforeIt) {
+  struct {
+    const char* name;
+    std::u16string TFakeService::*failing;
+    const char* message;
+  } const rows[] = {
+      {"refusal", &TFakeService::Refused, "HTTP 403 - Forbidden"},
+      {"conversion failure", &TFakeService::Unconvertible, "Failed to initialize the resampler"},
+      {"spoken answer without audio", &TFakeService::Silent, "No audio data"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    service_.Requests.clear();
+    service_.Refused = service_.Unconvertible = service_.Silent = u"";
+    service_.*row.failing = u"Two.";
+    Speak({u"One.", u"Two.", u"Three."});
+    EXPECT_TRUE(result_.ErrorReported);
+    EXPECT_EQ(g_errors, (std::vector<std::string>{row.message}));
+    EXPECT_EQ(service_.Requests.size(), 3u);  // the probe, "One." and "Two."
+    EXPECT_EQ(OutputBytes(), 44u + 2 * 24 * 40);
+  }
 }
 
 TEST_F(TextDriverFakeTest, FailedWriteIsReportedAndKeepsWhatReachedTheDisk) {
@@ -179,7 +226,7 @@ TEST_F(TextDriverFakeTest, FailedWriteIsReportedAndKeepsWhatReachedTheDisk) {
     SCOPED_TRACE(pause ? "a pause" : "a piece");
     {
       // Room for the header, "One." (1920 bytes) and part of what comes next.
-      testing::FileSizeLimit limit(3001);
+      testing::ScopedFileSizeLimit limit(3001);
       Speak({u"One.", pause ? u"{{pause=1000}}" : u"Three.", u"Five."});
     }
     EXPECT_TRUE(result_.ErrorReported);

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -157,6 +158,23 @@ TEST_F(FaultTable, ServiceAndNetworkFaults) {
        "",
        0,
        kAllPiecesBytes},
+      // The sentence would be missing: an empty answer is a failed attempt, retried, then reported.
+      {"empty answer",
+       OnceThenRefused(R"("answer":"empty")"),
+       {},
+       TOutput::File,
+       "No audio data",
+       1,
+       kFirstPieceBytes,
+       2},
+      {"empty answer that passes is retried",
+       Once(R"("answer":"empty")"),
+       {},
+       TOutput::File,
+       "",
+       0,
+       kAllPiecesBytes,
+       2},
       // 65 MiB streamed without an announced length; a retry would only fetch it again.
       {"over-long answer",
        {R"("answer":"oversized")"},
@@ -224,6 +242,69 @@ TEST_F(FaultTable, ServiceAndNetworkFaults) {
   ExpectNoTemporaryFolder();
 }
 
+// A busy service's Retry-After (429 or 503), in seconds or as an HTTP date: the next attempt waits
+// that long instead of 1.5 s, a minute at most, and the wait counts in the 15 s the retries have, so
+// that a service that asked for time is not pressed. The rows run at once.
+TEST_F(FaultTable, RetryAfterIsWaitedWithinItsLimits) {
+  struct TRow {
+    const char* name;
+    std::vector<std::string> rules;  // for the second piece
+    int exitCode;
+    size_t keptBytes;
+    std::chrono::seconds fewest;  // the run takes at least this long
+    std::chrono::seconds most;    // and far less than the service asked for, where it asked too much
+    long attempts;                // at the second piece
+  };
+  const std::vector<TRow> rows = {
+      {"seconds", Once(R"("status":503,"headers":{"Retry-After":"4"})"), 0, kAllPiecesBytes, 4s, 40s, 2},
+      // A date a second or so nearer once it arrives.
+      {"HTTP date", Once(R"("status":429,"retry_after_date_in_s":5)"), 0, kAllPiecesBytes, 3s, 40s, 2},
+      {"a day, capped at a minute", Once(R"("status":503,"headers":{"Retry-After":"86400"})"), 0,
+       kAllPiecesBytes, 60s, 150s, 2},
+      // Attempts at 0, 10 and 20 s; the retry rule alone would have made ten.
+      {"the waits count in the retry budget",
+       {R"("status":503,"headers":{"Retry-After":"10"})"},
+       1,
+       kFirstPieceBytes,
+       20s,
+       60s,
+       3},
+  };
+  std::vector<std::pair<std::string, std::string>> script;
+  auto secondOf = [](size_t row) { return "Two " + std::string(1, char('a' + row)) + "."; };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    for (const std::string& rule : rows[i].rules) script.emplace_back(secondOf(i), rule);
+  }
+  ScriptRules(script);
+  std::vector<TChildResult> results(rows.size());
+  std::vector<std::chrono::steady_clock::duration> took(rows.size());
+  std::vector<std::thread> waiters;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    std::shared_ptr<TChild> child =
+        Start(Arguments(TOutput::File, "out" + std::to_string(i) + ".wav", secondOf(i)));
+    waiters.emplace_back([&, i, child] {
+      const auto started = std::chrono::steady_clock::now();
+      results[i] = child->Wait();
+      took[i] = std::chrono::steady_clock::now() - started;
+    });
+  }
+  for (std::thread& waiter : waiters) waiter.join();
+  const std::vector<std::string> texts = RequestTexts();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const TRow& row = rows[i];
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(results[i].ExitCode, row.exitCode);
+    EXPECT_EQ(results[i].Stdout, row.exitCode == 0 ? "" : "\n[Error] HTTP 503 - Service Unavailable\n");
+    EXPECT_GE(took[i], row.fewest);
+    EXPECT_LT(took[i], row.most);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), secondOf(i)), row.attempts);
+    const TWavFile wav = ParseWav(ReadFile(File("out" + std::to_string(i) + ".wav")));
+    ASSERT_TRUE(wav.Valid);
+    EXPECT_EQ(wav.Samples.size(), row.keptBytes);
+  }
+  ExpectNoTemporaryFolder();
+}
+
 // The exit code of a run ended by SIGTERM: 128 + 15, as shells expect.
 constexpr int kTermExitCode = 143;
 
@@ -242,6 +323,8 @@ TEST_F(FaultTable, SignalsDuringARequestAndDuringAWait) {
       {"SIGINT during a wait", R"({"rules":[{"text_contains":"Two","status":503}]})", SIGINT, 130},
       {"SIGTERM during a wait", R"({"rules":[{"text_contains":"Two","status":503}]})", SIGTERM,
        kTermExitCode},
+      {"SIGINT during a wait the service asked for",
+       R"({"rules":[{"text_contains":"Two","status":503,"headers":{"Retry-After":"60"}}]})", SIGINT, 130},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

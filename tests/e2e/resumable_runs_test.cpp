@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <thread>
 
 #include "e2e/e2e_fixture.h"
@@ -158,19 +160,118 @@ TEST_F(ResumableRuns, TwoRunsShareOneCacheAtOnce) {
   ExpectSameOutputs("third", "first");
 }
 
-TEST_F(ResumableRuns, DamagedEntryIsRequestedAgain) {
-  const std::string cache = File("cache");
-  ASSERT_EQ(Run(Args("first", {"--cache", cache})).ExitCode, 0);
-  const size_t requests = RequestTexts().size();
-  // Every entry cut short, as a torn write would leave it.
-  for (const fs::directory_entry& entry : fs::directory_iterator(cache)) {
-    const std::string bytes = ReadFile(entry.path().string());
-    WriteFile(entry.path().string(), bytes.substr(0, 30));
+// Entries damaged by hand, a failing disk or a copy cut short: every one of them is found, requested
+// again and replaced, and the outputs are those of a clean run. Each row damages every entry of a
+// full cache (the probe's and the ten pieces') the same way; the rows run at once.
+TEST_F(ResumableRuns, DamagedEntriesAreRequestedAgainWithTheOutputsOfACleanRun) {
+  ASSERT_EQ(Run(Args("plain", {})).ExitCode, 0);
+  const std::string full = File("full-cache");
+  ASSERT_EQ(Run(Args("filled", {"--cache", full})).ExitCode, 0);
+  ASSERT_EQ(CacheEntries(full), 11u);
+  std::vector<fs::path> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(full))
+    names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  auto cut = [](double share) {
+    return [share](const std::string& entry, const std::string&) {
+      return entry.substr(0, size_t(double(entry.size()) * share));
+    };
+  };
+  using TDamage = std::function<std::string(const std::string& entry, const std::string& another)>;
+  const std::vector<std::pair<std::string, TDamage>> rows = {
+      {"cut at 10 %", cut(0.1)},
+      {"cut at 60 %", cut(0.6)},
+      {"cut at 99 %", cut(0.99)},
+      {"emptied", [](const std::string&, const std::string&) { return std::string(); }},
+      {"one byte flipped",
+       [](std::string entry, const std::string&) {
+         entry[entry.size() / 2] ^= 0x04;
+         return entry;
+       }},
+      {"another entry's file under this key",
+       [](const std::string&, const std::string& another) { return another; }},
+  };
+  const size_t before = RequestTexts().size();
+  std::vector<std::unique_ptr<TChild>> runs;
+  for (size_t row = 0; row < rows.size(); ++row) {
+    const std::string cache = File("cache" + std::to_string(row));
+    fs::create_directory(cache);
+    for (size_t i = 0; i < names.size(); ++i) {
+      const std::string another = ReadFile((full / names[(i + 1) % names.size()]).string());
+      WriteFile((fs::path(cache) / names[i]).string(),
+                rows[row].second(ReadFile((full / names[i]).string()), another));
+    }
+    // One request at a time and four at once.
+    const std::string jobs = row % 2 == 0 ? "1" : "4";
+    runs.push_back(Start(Args("damaged" + std::to_string(row), {"--cache", cache, "--jobs", jobs})));
   }
-  const TChildResult again = Run(Args("again", {"--cache", cache, "--jobs", "2"}));
-  EXPECT_EQ(again.ExitCode, 0);
-  EXPECT_EQ(RequestTexts().size(), 2 * requests);
-  ExpectSameOutputs("again", "first");
+  for (size_t row = 0; row < rows.size(); ++row) {
+    SCOPED_TRACE(rows[row].first);
+    const TChildResult run = runs[row]->Wait();
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Stdout, "");
+    EXPECT_EQ(run.Stderr, "[Warning] Damaged cache entries were not used: 11\n");
+    ExpectSameOutputs("damaged" + std::to_string(row), "plain");
+    EXPECT_EQ(CacheEntries(File("cache" + std::to_string(row))), 11u);
+  }
+  // Every piece of every row was requested again.
+  EXPECT_EQ(RequestTexts().size(), before + rows.size() * 11);
+  // The entries were replaced by whole ones: nothing more is requested, nothing is said.
+  for (size_t row = 0; row < rows.size(); ++row) {
+    SCOPED_TRACE(rows[row].first);
+    const TChildResult again =
+        Run(Args("again", {"--cache", File("cache" + std::to_string(row)), "--jobs", "4"}));
+    EXPECT_EQ(again.ExitCode, 0);
+    EXPECT_EQ(again.Stderr, "");
+    ExpectSameOutputs("again", "plain");
+  }
+  EXPECT_EQ(RequestTexts().size(), before + rows.size() * 11);
+}
+
+// An empty answer is a failure that is never kept: the run that met it ends there, and the next
+// run requests that piece again instead of missing it for good.
+TEST_F(ResumableRuns, EmptyAnswerIsNeverCached) {
+  ASSERT_EQ(Run(Args("plain", {})).ExitCode, 0);
+  const std::string cache = File("cache");
+  // Empty, then refused at the retry: the run ends with the first attempt's message.
+  ScriptRules({{"Sixth", R"("times":1,"answer":"empty")"}, {"Sixth", R"("status":403)"}});
+  const TChildResult failed = Run(Args("resumed", {"--cache", cache}));
+  EXPECT_EQ(failed.ExitCode, 1);
+  EXPECT_EQ(failed.Stdout, "\n[Error] No audio data\n");
+  EXPECT_EQ(CacheEntries(cache), 6u);  // the probe and the five pieces before the sixth
+  ScriptRules({});
+  const size_t before = RequestTexts().size();
+  const TChildResult resumed = Run(Args("resumed", {"--cache", cache, "--jobs", "4"}));
+  EXPECT_EQ(resumed.ExitCode, 0);
+  ExpectSameOutputs("resumed", "plain");
+  // Four at once: they arrive in any order.
+  const std::vector<std::string> texts = RequestTexts();
+  std::vector<std::string> sent(texts.begin() + long(before), texts.end());
+  std::sort(sent.begin(), sent.end());
+  EXPECT_EQ(sent, (std::vector<std::string>{"Eight piece.", "Nine piece.", "Seven piece.", "Sixth piece.",
+                                            "Ten piece."}));
+}
+
+// A cache that can only be read still answers what it holds; what it lacks is requested and not
+// stored, which is said once.
+TEST_F(ResumableRuns, ReadOnlyCacheIsStillRead) {
+  ASSERT_EQ(Run(Args("plain", {})).ExitCode, 0);
+  const std::string cache = File("cache");
+  ASSERT_EQ(Run(Args("filled", {"--cache", cache})).ExitCode, 0);
+  fs::remove(fs::directory_iterator(cache)->path());
+  const testing::ScopedReadOnlyFolder readOnly(cache);
+  if (!readOnly.Ok()) GTEST_SKIP() << "no folder can be made read-only here";
+  for (const char* jobs : {"1", "4"}) {
+    SCOPED_TRACE(std::string("--jobs ") + jobs);
+    const size_t before = RequestTexts().size();
+    const TChildResult run = Run(Args("read", {"--cache", cache, "--jobs", jobs}));
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Stderr, "[Warning] Cache folder is read-only, new answers are not stored: " + cache + "\n");
+    ExpectSameOutputs("read", "plain");
+    // Only the missing entry's request was sent, and it was not stored.
+    EXPECT_EQ(RequestTexts().size(), before + 1);
+    EXPECT_EQ(CacheEntries(cache), 10u);
+  }
 }
 
 TEST_F(ResumableRuns, UnusableCacheFolderIsAWarningAndTheRunGoesOn) {

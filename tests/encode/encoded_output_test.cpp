@@ -218,26 +218,6 @@ int64_t PlayedFrames(const FormatCase& c, const testing::TReadBack& back) {
   return frames * c.Rate / back.StreamRate;
 }
 
-// While it lives, files of this process cannot grow beyond `bytes`, and a write beyond fails
-// instead of raising SIGXFSZ: a full disk, made small.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) : previousHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_{};
-  void (*previousHandler_)(int);
-};
-
 class EncodedOutputFormats : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(EncodedOutputFormats, PlaysExactlyAsLongAsThePcmWhateverItsLength) {
@@ -403,7 +383,7 @@ TEST_P(EncodedOutputFormats, ReportsAFullDisk) {
   const FormatCase& c = GetParam();
   ScopedTempDir dir;
   const std::vector<int16_t> pcm = testing::SpeechLike(c.Rate, c.Channels, 1.0);
-  FileSizeLimit limit(100000);
+  testing::ScopedFileSizeLimit limit(100000);
   std::u16string error;
   auto output =
       TEncodedOutput::CreateFile(SettingsFor(c), ToUtf16(dir.File(std::string("full") + c.Extension)), error);
@@ -441,7 +421,7 @@ TEST(EncodedOutput, KeepsTheCompleteAudioWhenItsChaptersCannotBeWritten) {
 
     // Room for the audio, not for the header with the chapters.
     const std::string file = dir.File(std::string("book") + c.Extension);
-    FileSizeLimit limit(plainSize + 10);
+    testing::ScopedFileSizeLimit limit(plainSize + 10);
     auto output = TEncodedOutput::CreateFile(SettingsFor(c), ToUtf16(file), error);
     ASSERT_TRUE(output);
     for (int i = 0; i < 50; ++i) output->AddChapter(u"Chapter with a long enough title", i * 400);

@@ -68,7 +68,7 @@ TEST(ReplacingFile, FailureLeavesTheOldFileAndNoTemporary) {
   ScopedTempDir dir;
   const std::string target = WriteFile(dir.File("out.srt"), "old");
   {
-    testing::FileSizeLimit limit(10);  // a full disk
+    testing::ScopedFileSizeLimit limit(10);  // a full disk
     EXPECT_FALSE(ReplaceFileContent(target, std::string(100, 'x')));
   }
   {

@@ -5,11 +5,14 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <thread>
 #include <vector>
 
 #include "common/unicode_text.h"
+#include "service/cache_entry.h"
+#include "service/synthesis_attempt.h"
 #include "service/yandex_tts_object.h"
 #include "standin_fixture.h"
 #include "testing/test_support.h"
@@ -91,7 +94,8 @@ TEST_F(TAnswerCacheTest, AnswersFromItsFolderWhatItHoldsAndKeepsWhatDecodes) {
   }
 }
 
-TEST_F(TAnswerCacheTest, KeepsEmptyAnswersButNoFailuresAndReplacesDamagedEntries) {
+// Neither a refusal nor an empty answer (a failure: every request has something to say) is kept.
+TEST_F(TAnswerCacheTest, KeepsNoFailure) {
   TFakeClock clock;
   settings_.RetrySettings.Enabled = false;
   TYandexTTSObject tts(settings_, clock);
@@ -99,32 +103,137 @@ TEST_F(TAnswerCacheTest, KeepsEmptyAnswersButNoFailuresAndReplacesDamagedEntries
   TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
   standin_->SetScript(R"({"rules":[{"text_contains":"Empty","answer":"empty"},)"
                       R"({"text_contains":"Refused","status":403}]})");
-  const TSynthesisRequest refused = Request(u"Refused", u"oksana");
-  EXPECT_EQ(cache.Synthesize(refused).Outcome, TSynthesisOutcome::Rejected);
-  EXPECT_FALSE(cache.HasCachedAnswer(refused));
-  EXPECT_TRUE(Entries(Folder()).empty());
-
-  const TSynthesisRequest empty = Request(u"Empty", u"oksana");
-  EXPECT_TRUE(cache.Synthesize(empty).Spoken());
-  const TSynthesisAnswer again = cache.Synthesize(empty);
-  EXPECT_TRUE(again.Spoken());
-  EXPECT_TRUE(again.FromCache);
-  EXPECT_EQ(again.Audio, "");
-  EXPECT_EQ(standin_->Requests().size(), 2u);
-
-  // An entry cut short, as a torn write would leave it, is requested again and replaced.
-  const TSynthesisRequest hello = Request(u"Hello", u"kirill");
-  const std::string audio = cache.Synthesize(hello).Audio;
-  for (const std::filesystem::path& entry : Entries(Folder())) {
-    const std::string bytes = ReadFile(entry.string());
-    if (!bytes.empty()) WriteFile(entry.string(), bytes.substr(0, 30));
+  for (const char16_t* text : {u"Refused", u"Empty"}) {
+    SCOPED_TRACE(ToUtf8(text));
+    const TSynthesisRequest request = Request(text, u"oksana");
+    EXPECT_FALSE(cache.Synthesize(request).Spoken());
+    EXPECT_FALSE(cache.HasCachedAnswer(request));
+    EXPECT_FALSE(cache.Synthesize(request).Spoken());
   }
-  const TSynthesisAnswer repaired = cache.Synthesize(hello);
-  EXPECT_FALSE(repaired.FromCache);
-  EXPECT_EQ(repaired.Audio, audio);
+  EXPECT_TRUE(Entries(Folder()).empty());
   EXPECT_EQ(standin_->Requests().size(), 4u);
-  EXPECT_TRUE(cache.Synthesize(hello).FromCache);
-  EXPECT_EQ(Entries(Folder()).size(), 2u);
+  EXPECT_TRUE(cache.EndOfRunWarnings().empty());
+}
+
+TEST_F(TAnswerCacheTest, DamagedEntriesAreRequestedAgainReplacedAndCountedOnce) {
+  TFakeClock clock;
+  TYandexTTSObject tts(settings_, clock);
+  std::u16string warning;
+  TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
+  const TSynthesisRequest other = Request(u"Another entry", u"kirill");
+  ASSERT_TRUE(cache.Synthesize(other).Spoken());
+  const std::string otherEntry = ReadFile(Folder() + "/" + AnswerKeyOf(other) + ".answer");
+  ASSERT_FALSE(otherEntry.empty());
+  auto cut = [](double share) {
+    return
+        [share](const std::string& entry) { return entry.substr(0, size_t(double(entry.size()) * share)); };
+  };
+  struct {
+    const char* name;
+    std::function<std::string(const std::string&)> damage;
+  } const rows[] = {
+      {"cut at 10 %", cut(0.1)},
+      {"cut at 60 %", cut(0.6)},
+      {"cut at 99 %", cut(0.99)},
+      {"emptied", [](const std::string&) { return std::string(); }},
+      {"one byte flipped",
+       [](std::string entry) {
+         entry[entry.size() - 100] ^= 0x20;
+         return entry;
+       }},
+      {"another entry's file under this key", [&](const std::string&) { return otherEntry; }},
+  };
+  size_t requests = standin_->Requests().size();
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].name);
+    const TSynthesisRequest request =
+        Request(u"Damaged entry " + std::u16string(1, char16_t(u'a' + i)), u"kirill");
+    const TSynthesisAnswer clean = cache.Synthesize(request);
+    ASSERT_TRUE(clean.Spoken());
+    const std::string file = Folder() + "/" + AnswerKeyOf(request) + ".answer";
+    const std::string entry = ReadFile(file);
+    WriteFile(file, rows[i].damage(entry));
+    requests += 1;
+    // Found when the run plans its requests (every other row) or when the answer is read.
+    if (i % 2 == 0) {
+      EXPECT_FALSE(cache.HasCachedAnswer(request));
+    }
+    const TSynthesisAnswer again = cache.Synthesize(request);
+    EXPECT_TRUE(again.Spoken());
+    EXPECT_FALSE(again.FromCache);
+    EXPECT_EQ(again.Audio, clean.Audio);
+    EXPECT_EQ(standin_->Requests().size(), ++requests);
+    EXPECT_TRUE(ReadFile(file) == entry) << "not replaced by the whole entry";
+    EXPECT_TRUE(cache.Synthesize(request).FromCache);
+  }
+  EXPECT_EQ(Entries(Folder()).size(), std::size(rows) + 1);
+  EXPECT_EQ(cache.EndOfRunWarnings(), std::vector<std::u16string>{u"Damaged cache entries were not used: 6"});
+}
+
+TEST_F(TAnswerCacheTest, EntriesOfEarlierVersionsAreNotReadAndGoWhenReplaced) {
+  TFakeClock clock;
+  TYandexTTSObject tts(settings_, clock);
+  std::u16string warning;
+  TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
+  const TSynthesisRequest request = Request(u"Hello", u"kirill");
+  // The bare Ogg bytes of this very answer, cut short as nothing could tell then.
+  const std::string ogg = SendSynthesisRequest(request, settings_).Received;
+  const std::string old =
+      WriteFile(Folder() + "/" + AnswerKeyOf(request) + ".ogg", ogg.substr(0, ogg.size() / 2));
+  EXPECT_FALSE(cache.HasCachedAnswer(request));
+  const TSynthesisAnswer answer = cache.Synthesize(request);
+  EXPECT_FALSE(answer.FromCache);
+  EXPECT_EQ(answer.Audio.size(), StandinWavBytes(5));
+  EXPECT_FALSE(std::filesystem::exists(old));
+  EXPECT_EQ(Entries(Folder()).size(), 1u);
+  EXPECT_TRUE(cache.HasCachedAnswer(request));
+  // An entry of another form is no damage of this one.
+  EXPECT_TRUE(cache.EndOfRunWarnings().empty());
+}
+
+TEST_F(TAnswerCacheTest, ReadOnlyFolderIsStillReadButStoresNothing) {
+  TFakeClock clock;
+  TYandexTTSObject tts(settings_, clock);
+  const TSynthesisRequest kept = Request(u"Kept", u"kirill");
+  const TSynthesisRequest missing = Request(u"Missing", u"kirill");
+  std::string audio;
+  {
+    std::u16string warning;
+    TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
+    audio = cache.Synthesize(kept).Audio;
+  }
+  const testing::ScopedReadOnlyFolder readOnly(Folder());
+  if (!readOnly.Ok()) GTEST_SKIP() << "no folder can be made read-only here";
+  std::u16string warning;
+  TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
+  EXPECT_TRUE(cache.Usable());
+  EXPECT_EQ(warning, u"Cache folder is read-only, new answers are not stored: " + ToUtf16(Folder()));
+  EXPECT_TRUE(cache.HasCachedAnswer(kept));
+  const TSynthesisAnswer fromFolder = cache.Synthesize(kept);
+  EXPECT_TRUE(fromFolder.FromCache);
+  EXPECT_EQ(fromFolder.Audio, audio);
+  EXPECT_TRUE(cache.Synthesize(missing).Spoken());
+  EXPECT_FALSE(cache.HasCachedAnswer(missing));
+  EXPECT_EQ(Entries(Folder()).size(), 1u);
+  EXPECT_EQ(standin_->Requests().size(), 2u);
+  // Storing is off: nothing failed to be stored.
+  EXPECT_TRUE(cache.EndOfRunWarnings().empty());
+}
+
+TEST_F(TAnswerCacheTest, AnswersThatCannotBeStoredAreCounted) {
+  TFakeClock clock;
+  TYandexTTSObject tts(settings_, clock);
+  std::u16string warning;
+  TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
+  {
+    // A disk full after a few bytes.
+    const testing::ScopedFileSizeLimit limit(100);
+    EXPECT_TRUE(cache.Synthesize(Request(u"One", u"kirill")).Spoken());
+    EXPECT_TRUE(cache.Synthesize(Request(u"Two", u"kirill")).Spoken());
+  }
+  EXPECT_TRUE(Entries(Folder()).empty()) << "a temporary entry was left";
+  EXPECT_EQ(cache.EndOfRunWarnings(),
+            std::vector<std::u16string>{u"Answers that could not be stored in the cache folder: 2"});
 }
 
 // Answers every request with bytes that no decoder takes, a different letter each time, so that
@@ -153,6 +262,7 @@ TEST(TAnswerCache, WritersAtOnceLeaveOnlyWholeEntries) {
   request.Text = u"a long text";
   request.Voice = u"oksana";
   request.ApiKey = u"AQVN-unit-test-key";
+  const std::string key = AnswerKeyOf(request);
   std::vector<std::thread> writers;
   for (int i = 0; i < 8; ++i) {
     writers.emplace_back([&cache, &request] {
@@ -164,8 +274,10 @@ TEST(TAnswerCache, WritersAtOnceLeaveOnlyWholeEntries) {
       if (entry.filename().string().front() == '.') continue;
       const std::string bytes = ReadFile(entry.string());
       if (bytes.empty()) continue;  // removed meanwhile
-      ASSERT_EQ(bytes.size(), 200000u);
-      ASSERT_EQ(bytes.find_first_not_of(bytes.front()), std::string::npos) << "a torn entry";
+      const std::optional<std::string> answer = CacheEntryAnswer(key, bytes);
+      ASSERT_TRUE(answer.has_value()) << "a torn entry";
+      ASSERT_EQ(answer->size(), 200000u);
+      ASSERT_EQ(answer->find_first_not_of(answer->front()), std::string::npos) << "a torn entry";
     }
   }
   for (std::thread& writer : writers) writer.join();

@@ -107,7 +107,9 @@ TEST_F(TSynthesisAttempt, StatusesAndAnswersBecomeResultsAndMessages) {
       {R"({"rules":[{"status":503}]})", u"oksana", u"Hi", TSynthesisOutcome::Failed,
        "HTTP 503 - Service Unavailable"},
       {R"({"rules":[{"status":599,"reason":""}]})", u"kirill", u"Hi", TSynthesisOutcome::Failed, "HTTP 599"},
-      {R"({"rules":[{"answer":"empty"}]})", u"oksana", u"Hi", TSynthesisOutcome::Spoken, ""},
+      // Every request has something to say: an answer without audio is a failure on every interface.
+      {R"({"rules":[{"answer":"empty"}]})", u"oksana", u"Hi", TSynthesisOutcome::Failed, "No audio data"},
+      {R"({"rules":[{"answer":"empty"}]})", u"kirill", u"Hi", TSynthesisOutcome::Failed, "No audio data"},
       {R"({"rules":[{"answer":"not_ogg"}]})", u"oksana", u"Hi", TSynthesisOutcome::Failed,
        "HTTP 500 - Internal error (the answer is not Ogg Opus audio)"},
       {R"({"rules":[{"answer":"truncated"}]})", u"kirill", u"Hi", TSynthesisOutcome::Failed,

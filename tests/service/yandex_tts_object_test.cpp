@@ -37,6 +37,20 @@ TEST_F(TSynthesizeRetry, RetriesEveryIntervalWithinTheWindowAndReportsTheFirstMe
        false, 10, 301, "HTTP 500 - Internal error (127.0.0.1 closed the connection without an answer)"},
       {"retry disabled", R"({"rules":[{"status":503}]})", false, false, 1, 0,
        "HTTP 503 - Service Unavailable"},
+      // A busy service's Retry-After: 101 steps of 50 ms pass 5 s.
+      {"asked to wait 5 s", R"({"rules":[{"status":503,"times":1,"headers":{"Retry-After":"5"}}]})", true,
+       true, 2, 101, ""},
+      {"asked to wait less than the interval",
+       R"({"rules":[{"status":429,"times":1,"headers":{"Retry-After":"1"}}]})", true, true, 2, 31, ""},
+      {"asked for an hour, waits a minute",
+       R"({"rules":[{"status":503,"times":1,"headers":{"Retry-After":"3600"}}]})", true, true, 2, 1201, ""},
+      // The second 10 s wait ends past the window: one more attempt, then no more.
+      {"asked for 10 s each time", R"({"rules":[{"status":503,"headers":{"Retry-After":"10"}}]})", true,
+       false, 3, 402, "HTTP 503 - Service Unavailable"},
+      {"a hint on another status is not taken",
+       R"({"rules":[{"status":500,"times":1,"headers":{"Retry-After":"10"}}]})", true, true, 2, 31, ""},
+      // An empty answer would drop its piece: it is retried like any failure.
+      {"empty once", R"({"rules":[{"answer":"empty","times":1}]})", true, true, 2, 31, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,6 +1,9 @@
 #include "testing/test_support.h"
 
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -23,14 +26,32 @@ ScopedTempDir::~ScopedTempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-FileSizeLimit::FileSizeLimit(rlim_t bytes) : previousHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+ScopedReadOnlyFolder::ScopedReadOnlyFolder(const std::filesystem::path& folder) : folder_(folder) {
+  if (geteuid() == 0) {
+    mounted_ = mount(folder_.c_str(), folder_.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    if (mounted_ &&
+        mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+      umount2(folder_.c_str(), MNT_DETACH);
+      mounted_ = false;
+    }
+    return;
+  }
+  chmodded_ = chmod(folder_.c_str(), 0500) == 0;
+}
+
+ScopedReadOnlyFolder::~ScopedReadOnlyFolder() {
+  if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
+  if (chmodded_) chmod(folder_.c_str(), 0700);
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(uint64_t bytes) : previousHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
   getrlimit(RLIMIT_FSIZE, &previous_);
   rlimit limit = previous_;
   limit.rlim_cur = bytes;
   setrlimit(RLIMIT_FSIZE, &limit);
 }
 
-FileSizeLimit::~FileSizeLimit() {
+ScopedFileSizeLimit::~ScopedFileSizeLimit() {
   setrlimit(RLIMIT_FSIZE, &previous_);
   std::signal(SIGXFSZ, previousHandler_);
 }

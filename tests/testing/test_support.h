@@ -3,6 +3,7 @@
 
 #include <sys/resource.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -24,14 +25,32 @@ class ScopedTempDir {
   std::filesystem::path path_;
 };
 
-// While it lives, files of this process cannot grow beyond `bytes`: a write past it fails with
-// EFBIG (SIGXFSZ is ignored meanwhile), as on a full disk.
-class FileSizeLimit {
+// While it lives, nothing can be made, changed or removed in `folder`, by root neither: for root,
+// whom permissions do not stop, the folder is bind-mounted read-only on itself; for others its
+// write permission is taken away. Ok() is false where neither can be done.
+class ScopedReadOnlyFolder {
  public:
-  explicit FileSizeLimit(rlim_t bytes);
-  ~FileSizeLimit();
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  explicit ScopedReadOnlyFolder(const std::filesystem::path& folder);
+  ~ScopedReadOnlyFolder();
+  ScopedReadOnlyFolder(const ScopedReadOnlyFolder&) = delete;
+  ScopedReadOnlyFolder& operator=(const ScopedReadOnlyFolder&) = delete;
+
+  bool Ok() const { return mounted_ || chmodded_; }
+
+ private:
+  std::filesystem::path folder_;
+  bool mounted_ = false;
+  bool chmodded_ = false;
+};
+
+// While it lives, files of this process cannot grow beyond `bytes`, and a write beyond fails instead
+// of raising SIGXFSZ: a full disk, made small.
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(uint64_t bytes);
+  ~ScopedFileSizeLimit();
+  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
 
  private:
   rlimit previous_{};

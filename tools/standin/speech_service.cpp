@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <ctime>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -266,6 +267,17 @@ TResponse AudioResponse(const TRequest& request, const std::string& audio) {
   return response;
 }
 
+// The IMF-fixdate form of HTTP dates, "Sun, 06 Nov 1994 08:49:37 GMT", `seconds` from now.
+std::string HttpDate(int seconds) {
+  const std::time_t when = std::time(nullptr) + seconds;
+  std::tm parts{};
+  gmtime_r(&when, &parts);
+  std::array<char, 64> text{};
+  // The C locale's day and month names are the English ones HTTP dates use.
+  const size_t length = std::strftime(text.data(), text.size(), "%a, %d %b %Y %H:%M:%S GMT", &parts);
+  return std::string(text.data(), length);
+}
+
 TResponse Scripted(const TRequest& request, const TRule& rule) {
   TResponse response;
   const std::string statusText = rule.StatusText.value_or(StatusText(rule.Status));
@@ -294,6 +306,7 @@ TResponse Scripted(const TRequest& request, const TRule& rule) {
   if (rule.Body) response.Body = *rule.Body;
   if (rule.ContentType) response.ContentType = *rule.ContentType;
   response.Headers = rule.Headers;
+  if (rule.RetryAfterDateInS) response.Headers.emplace_back("Retry-After", HttpDate(*rule.RetryAfterDateInS));
   response.CutShort = rule.Answer == "cut";
   response.DelayMs =
       rule.DelayMs + rule.DelayMsPerCharacter * static_cast<int>(CountCharacters(RequestText(request)));

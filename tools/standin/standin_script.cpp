@@ -21,6 +21,8 @@ TRule ParseRule(const nlohmann::json& item) {
     for (const auto& [name, value] : item.at("headers").items())
       rule.Headers.emplace_back(name, value.get<std::string>());
   }
+  if (item.contains("retry_after_date_in_s"))
+    rule.RetryAfterDateInS = item.at("retry_after_date_in_s").get<int>();
   rule.DelayMs = item.value("delay_ms", 0);
   rule.DelayMsPerCharacter = item.value("delay_ms_per_char", 0);
   rule.Answer = item.value("answer", "normal");

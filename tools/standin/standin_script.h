@@ -21,6 +21,8 @@ struct TRule {
   std::optional<std::string> Body;        // replaces the body of the answer (also of status 200)
   std::optional<std::string> ContentType;
   std::vector<std::pair<std::string, std::string>> Headers;  // extra header lines
+  // When set, a "Retry-After" header holding the HTTP date this many seconds after the answer.
+  std::optional<int> RetryAfterDateInS;
   int DelayMs = 0;
   int DelayMsPerCharacter = 0;  // added to DelayMs for every character of the text to speak
   // "normal", "empty", "truncated", "not_ogg", "no_audio", "oversized", "drop" or "cut".
