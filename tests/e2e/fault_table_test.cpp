@@ -250,7 +250,7 @@ TEST_F(FaultTable, SignalsDuringARequestAndDuringAWait) {
     const size_t before = RequestTexts().size();
     auto child = Start(Arguments(TOutput::File));
     // The probe, the first piece and the second, which is now held or waits for its retry.
-    ASSERT_TRUE(WaitFor([&] { return RequestTexts().size() >= before + 3; }, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return RequestTexts().size() >= before + 3; }, 10s));
     std::this_thread::sleep_for(100ms);
     const auto signalled = std::chrono::steady_clock::now();
     kill(child->Pid(), row.signal);

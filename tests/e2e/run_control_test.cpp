@@ -4,7 +4,6 @@
 #include <signal.h>
 
 #include <chrono>
-#include <thread>
 
 #include "e2e/e2e_fixture.h"
 
@@ -29,7 +28,7 @@ TEST_F(SonacliE2e, TwoRunsAtOnceUseTheirOwnTemporaryFolders) {
   ScriptRules({{"Slow", "\"delay_ms\":400"}});
   auto first = Start({"-k", kCloudKey, "-w", File("first.wav"), "-t", "Slow one.", "-t", "Slow two."});
   auto second = Start({"-k", kCloudKey, "-w", File("second.wav"), "-t", "Slow three.", "-t", "Slow four."});
-  EXPECT_TRUE(WaitFor([&] { return TempFolders().size() == 2; }));
+  EXPECT_TRUE(WaitUntil([&] { return TempFolders().size() == 2; }));
   EXPECT_EQ(first->Wait().ExitCode, 0);
   EXPECT_EQ(second->Wait().ExitCode, 0);
   EXPECT_EQ(ParseWav(ReadFile(File("first.wav"))).Samples.size(), 2 * (SpeechFrames(9) + SpeechFrames(9)));
@@ -41,7 +40,7 @@ TEST_F(SonacliE2e, InterruptedRunSavesWhatItHasAndExitsWith130) {
   ScriptRules({{"Third", "\"status\":503"}});
   auto child = Start({"-k", kCloudKey, "-w", File("out.wav"), "-lrc", "-t", "First.", "-t", "Second.", "-t",
                       "Third.", "-t", "Fourth."});
-  ASSERT_TRUE(WaitFor([&] { return RequestTexts().size() >= 4; }));  // the probe, two pieces, the third
+  ASSERT_TRUE(WaitUntil([&] { return RequestTexts().size() >= 4; }));  // the probe, two pieces, the third
   const auto interrupted = std::chrono::steady_clock::now();
   kill(child->Pid(), SIGINT);
   const TChildResult run = child->Wait();
@@ -58,7 +57,7 @@ TEST_F(SonacliE2e, InterruptCutsShortARequestThatIsStillWaiting) {
   ScriptRules({{"Third", "\"delay_ms\":30000"}});
   auto child =
       Start({"-k", kCloudKey, "-w", File("out.wav"), "-t", "First.", "-t", "Second.", "-t", "Third."});
-  ASSERT_TRUE(WaitFor([&] { return RequestTexts().size() >= 4; }));  // the third is held at the service
+  ASSERT_TRUE(WaitUntil([&] { return RequestTexts().size() >= 4; }));  // the third is held at the service
   const auto interrupted = std::chrono::steady_clock::now();
   kill(child->Pid(), SIGINT);
   const TChildResult run = child->Wait();

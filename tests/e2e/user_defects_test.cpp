@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "e2e/e2e_fixture.h"
 
@@ -84,7 +83,7 @@ TEST_F(SonacliE2e, OldOutputStaysUntilTheNewOneIsComplete) {
   Write("out.wav", "the last good output");
   ScriptRules({{"Slow", "\"delay_ms\":500"}});
   auto child = Start({"-k", kCloudKey, "-w", File("out.wav"), "-t", "Slow one.", "-t", "Slow two."});
-  ASSERT_TRUE(WaitFor([&] { return RequestTexts().size() >= 2; }));  // the probe and the first piece
+  ASSERT_TRUE(WaitUntil([&] { return RequestTexts().size() >= 2; }));  // the probe and the first piece
   EXPECT_EQ(ReadFile(File("out.wav")), "the last good output");
   EXPECT_EQ(child->Wait().ExitCode, 0);
   EXPECT_EQ(ParseWav(ReadFile(File("out.wav"))).Samples.size(), 2 * (SpeechFrames(9) + SpeechFrames(9)));
@@ -109,7 +108,7 @@ TEST_F(SonacliE2e, TerminationAndHangupSaveWhatTheRunHasAndExitWith143) {
     ScriptRules({{"Third", "\"delay_ms\":30000"}});
     const size_t before = RequestTexts().size();
     auto child = Start({"-k", kCloudKey, "-w", output, "-t", "First.", "-t", "Second.", "-t", "Third."});
-    ASSERT_TRUE(WaitFor([&] { return RequestTexts().size() >= before + 4; }));  // the third is held
+    ASSERT_TRUE(WaitUntil([&] { return RequestTexts().size() >= before + 4; }));  // the third is held
     kill(child->Pid(), signal);
     const TChildResult run = child->Wait();
     EXPECT_EQ(run.Signal, 0);
