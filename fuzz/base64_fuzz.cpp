@@ -2,8 +2,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/base64.h"
 #include "fuzz_input.h"
-#include "service/request_encoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string stream = "kept";

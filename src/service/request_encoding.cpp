@@ -1,28 +1,15 @@
 #include "service/request_encoding.h"
 
-#include <array>
 #include <cstdint>
 
 namespace sonacli {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-constexpr int kPadding = 64;
-constexpr int kSkipped = -1;
 
 bool KeptByUrlEncoding(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '*' || c == '-' ||
          c == '.' || c == '/' || c == ':' || c == '=' || c == '?' || c == '@' || c == '_';
-}
-
-int Base64Value(char c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (c >= '0' && c <= '9') return c - '0' + 52;
-  if (c == '+') return 62;
-  if (c == '/') return 63;
-  if (c == '=') return kPadding;
-  return kSkipped;
 }
 
 void AppendUnicodeEscape(std::string& out, char16_t c) {
@@ -86,24 +73,6 @@ std::string JsonEscape(std::u16string_view text) {
     }
   }
   return out;
-}
-
-void DecodeBase64(std::string_view text, std::string& stream) {
-  std::array<int, 4> group{};
-  size_t filled = 0;
-  for (const char c : text) {
-    const int value = Base64Value(c);
-    if (value == kSkipped) continue;
-    group[filled++] = value;
-    if (filled < 4) continue;
-    filled = 0;
-    if (group[0] == kPadding || group[1] == kPadding) return;
-    stream += static_cast<char>((group[0] << 2) | (group[1] >> 4));
-    if (group[2] == kPadding) return;
-    stream += static_cast<char>(((group[1] << 4) | (group[2] >> 2)) & 0xFF);
-    if (group[3] == kPadding) return;
-    stream += static_cast<char>(((group[2] << 6) | group[3]) & 0xFF);
-  }
 }
 
 }  // namespace sonacli

@@ -15,8 +15,4 @@ std::string UrlEncodeUtf8(std::string_view bytes);
 // two escapes); a backslash before the double quote, "/" and the backslash.
 std::string JsonEscape(std::u16string_view text);
 
-// Appends the bytes of base64 text to `stream`. Characters outside the alphabet are skipped; "="
-// ends the decoding; a final incomplete group of four is dropped.
-void DecodeBase64(std::string_view text, std::string& stream);
-
 }  // namespace sonacli

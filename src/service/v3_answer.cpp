@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "service/request_encoding.h"
+#include "common/base64.h"
 
 namespace sonacli {
 namespace {

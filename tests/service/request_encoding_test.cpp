@@ -25,23 +25,5 @@ TEST(JsonEscape, ProducesPureAsciiEscapes) {
   for (const auto& c : cases) EXPECT_EQ(JsonEscape(c.text), c.escaped);
 }
 
-TEST(DecodeBase64, DecodesGroupsSkipsForeignCharactersAndStopsAtPadding) {
-  struct {
-    std::string text;
-    std::string bytes;
-  } const cases[] = {
-      {"TWFu", "Man"},          {"TW\r\nF\"u:{}", "Man"},
-      {"TWE=", "Ma"},           {"TQ==", "M"},
-      {"TQ==TWFu", "M"},  // padding ends the decoding
-      {"TWFuTW", "Man"},  // an incomplete last group is dropped
-      {"//79", "\xFF\xFE\xFD"}, {"", ""},
-  };
-  for (const auto& c : cases) {
-    std::string stream = "x";
-    DecodeBase64(c.text, stream);
-    EXPECT_EQ(stream, "x" + c.bytes) << c.text;
-  }
-}
-
 }  // namespace
 }  // namespace sonacli
