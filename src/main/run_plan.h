@@ -32,7 +32,8 @@ struct TInputPlan {
 
 struct TRunPlan {
   TRunStart Start = TRunStart::Run;
-  // The message of the first check that failed; the run ends with it after what Start prints.
+  // The message of the first check that failed, empty when all passed. A run that Start does not
+  // end reports it and ends there.
   std::u16string Error;
   TInputPlan Input;
   // Complete when Error is empty; the values a failed check would have given stay empty.
