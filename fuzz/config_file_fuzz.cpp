@@ -5,8 +5,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace sonacli;
-  TRunState state;
+  TRunOptions options;
   const fuzz::TFuzzFile file(fuzz::Bytes(data, size), ".cfg");
-  ReadConfigFile(file.Name16(), state);
+  ReadConfigFile(file.Name16(), options);
   return 0;
 }

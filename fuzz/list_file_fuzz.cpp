@@ -4,8 +4,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace sonacli;
-  TRunState state;
+  TRunOptions options;
   const fuzz::TFuzzFile file(fuzz::Bytes(data, size), ".lst");
-  ReadListFile(file.Name16(), state);
+  ReadListFile(file.Name16(), options);
   return 0;
 }

@@ -4,10 +4,6 @@
 // like for like, file reading and process start included. Then the peak resident memory of a
 // 1-hour and a 10-hour M4B, each made in a process of its own. The program's side runs as this
 // program started again with arguments that make it encode instead. Run from a Release build.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <benchmark/benchmark.h>
@@ -27,8 +23,7 @@
 #include "common/unicode_text.h"
 #include "encode/bitrate.h"
 #include "encode/encoded_output.h"
-
-extern char** environ;
+#include "support/child_process.h"
 
 namespace sonacli {
 namespace {
@@ -49,29 +44,13 @@ struct ChildUsage {
   double PeakMiB = 0;
 };
 
-ChildUsage Waited(pid_t pid) {
-  int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    throw std::runtime_error("the child failed");
-  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  return {seconds(usage.ru_utime) + seconds(usage.ru_stime), static_cast<double>(usage.ru_maxrss) / 1024};
-}
-
 ChildUsage RunProgram(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) throw std::runtime_error("cannot run " + args[0]);
-  return Waited(pid);
+  TChildOptions options;
+  options.Stdin = options.Stdout = options.Stderr = TChildStream::Null();
+  options.SearchPath = true;
+  const TChildEnd end = TChildProcess(args, options).Wait();
+  if (end.ExitCode != 0) throw std::runtime_error("the child failed: " + args[0]);
+  return {end.CpuSeconds, static_cast<double>(end.PeakRssKb) / 1024};
 }
 
 // A voiced tone with a gliding pitch and harmonics, syllables and pauses: a codec works on it as

@@ -2,8 +2,6 @@
 // 5 ms per character: 30 pieces of about 100 characters, one request at a time (--jobs 1), four
 // at once (--jobs 4), and --jobs 4 again with every answer already in the cache. Wall time per run.
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -14,8 +12,7 @@
 #include <vector>
 
 #include "standin/standin_process.h"
-
-extern char** environ;
+#include "support/child_process.h"
 
 namespace sonacli {
 namespace {
@@ -61,21 +58,12 @@ class TBench {
                                      (folder_ / "book.wav").string()};
     args.insert(args.end(), options.begin(), options.end());
     args.insert(args.end(), arguments_.begin(), arguments_.end());
-    std::vector<std::string> environment = {
-        "SONACLI_CLOUD_URL=" + standin_->BaseUrl(), "SONACLI_LEGACY_URL=" + standin_->BaseUrl(),
-        "SONACLI_CA_BUNDLE=" + standin_->CaFile(), "TMPDIR=" + folder_.string()};
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
-      throw std::runtime_error("cannot start sonacli");
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("sonacli failed");
+    TChildOptions child;
+    child.Environment = {{"SONACLI_CLOUD_URL", standin_->BaseUrl()},
+                         {"SONACLI_LEGACY_URL", standin_->BaseUrl()},
+                         {"SONACLI_CA_BUNDLE", standin_->CaFile()},
+                         {"TMPDIR", folder_.string()}};
+    if (TChildProcess(args, child).Wait().ExitCode != 0) throw std::runtime_error("sonacli failed");
   }
 
  private:

@@ -4,12 +4,7 @@
 // hour of audio produced, with the child's peak resident memory. The wall time (the benchmark's own
 // time column) includes both the waits and the stand-in's encoding.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <chrono>
@@ -18,14 +13,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "standin/standin_process.h"
-
-extern char** environ;
+#include "support/child_process.h"
 
 namespace {
 
@@ -78,45 +73,17 @@ std::string MakeBook(size_t characters) {
   return book;
 }
 
-struct TChildUsage {
-  int Status = -1;
-  double CpuSeconds = 0;
-  int64_t PeakRssKb = 0;
-};
-
-// Runs the program with `args` and the environment plus `extra`, output to `folder`/child.log.
-TChildUsage RunChild(const std::vector<std::string>& args, const std::vector<std::string>& extra,
-                     const fs::path& folder) {
+// Runs the program with `args` and the environment plus `environment`, output to `folder`/child.log.
+sonacli::TChildEnd RunChild(const std::vector<std::string>& args,
+                            const std::map<std::string, std::string>& environment, const fs::path& folder) {
   std::vector<std::string> argv = args;
   argv.insert(argv.begin(), SONACLI_PROGRAM_PATH);
-  std::vector<std::string> env;
-  for (char** entry = environ; *entry != nullptr; ++entry) env.emplace_back(*entry);
-  env.insert(env.end(), extra.begin(), extra.end());
-  std::vector<char*> argPointers;
-  for (std::string& arg : argv) argPointers.push_back(arg.data());
-  argPointers.push_back(nullptr);
-  std::vector<char*> envPointers;
-  for (std::string& entry : env) envPointers.push_back(entry.data());
-  envPointers.push_back(nullptr);
-
-  const std::string log = (folder / "child.log").string();
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-  pid_t pid = -1;
-  const int failed =
-      posix_spawn(&pid, argPointers[0], &actions, nullptr, argPointers.data(), envPointers.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (failed != 0) throw std::runtime_error("cannot start " + argv[0]);
-  TChildUsage usage;
-  rusage resources{};
-  if (wait4(pid, &usage.Status, 0, &resources) != pid) throw std::runtime_error("wait4 failed");
-  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  usage.CpuSeconds = seconds(resources.ru_utime) + seconds(resources.ru_stime);
-  usage.PeakRssKb = resources.ru_maxrss;
-  return usage;
+  sonacli::TChildOptions options;
+  options.Environment = environment;
+  options.Stdin = sonacli::TChildStream::Null();
+  options.Stdout = sonacli::TChildStream::File((folder / "child.log").string());
+  options.Stderr = sonacli::TChildStream::Stdout();
+  return sonacli::TChildProcess(argv, options).Wait();
 }
 
 uint32_t ReadUint32(const char* bytes) {
@@ -178,9 +145,10 @@ void BM_WholeRun(benchmark::State& state) {
   const fs::path standinFolder = folder.Path() / "standin";
   fs::create_directory(standinFolder);
   const sonacli::TStandinProcess standin(standinFolder);
-  const std::vector<std::string> environment = {
-      "SONACLI_LEGACY_URL=" + standin.BaseUrl(), "SONACLI_CLOUD_URL=" + standin.BaseUrl(),
-      "SONACLI_CA_BUNDLE=" + standin.CaFile(), "TMPDIR=" + folder.Path().string()};
+  const std::map<std::string, std::string> environment = {{"SONACLI_LEGACY_URL", standin.BaseUrl()},
+                                                          {"SONACLI_CLOUD_URL", standin.BaseUrl()},
+                                                          {"SONACLI_CA_BUNDLE", standin.CaFile()},
+                                                          {"TMPDIR", folder.Path().string()}};
   const fs::path wavFile = folder.Path() / "book.wav";
   std::vector<std::string> args = {"-k", kCloudKey, "-f", bookFile.string(), "-w", wavFile.string()};
   const std::vector<std::string> output = OutputOptions(state.range(1));
@@ -191,9 +159,9 @@ void BM_WholeRun(benchmark::State& state) {
   int64_t peakRssKb = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    const TChildUsage usage = RunChild(args, environment, folder.Path());
+    const sonacli::TChildEnd usage = RunChild(args, environment, folder.Path());
     state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    if (!WIFEXITED(usage.Status) || WEXITSTATUS(usage.Status) != 0) {
+    if (usage.ExitCode != 0) {
       state.SkipWithError("sonacli failed; see child.log");
       return;
     }

@@ -20,23 +20,31 @@ bool Contains(const std::array<char16_t, N>& table, char16_t c) {
   return std::find(table.begin(), table.end(), c) != table.end();
 }
 
-}  // namespace
-
-bool WordLetter(char16_t c) {
-  if (c < 0x80) return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-  if (c == 0x200D) return true;
-  switch (u_charType(c)) {
+// The general categories of letters: Lu, Ll, Lt, Lm, Lo.
+bool LetterCategory(int8_t category) {
+  switch (category) {
     case U_UPPERCASE_LETTER:
     case U_LOWERCASE_LETTER:
     case U_TITLECASE_LETTER:
     case U_MODIFIER_LETTER:
     case U_OTHER_LETTER:
-    case U_NON_SPACING_MARK:
-    case U_COMBINING_SPACING_MARK:
       return true;
     default:
       return false;
   }
+}
+
+bool AsciiLetter(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+}  // namespace
+
+bool WordLetter(char16_t c) {
+  if (c < 0x80) return AsciiLetter(c);
+  if (c == 0x200D) return true;
+  const int8_t category = u_charType(c);
+  return LetterCategory(category) || category == U_NON_SPACING_MARK || category == U_COMBINING_SPACING_MARK;
 }
 
 bool DecimalDigit(char16_t c) {
@@ -46,6 +54,12 @@ bool DecimalDigit(char16_t c) {
 
 bool WordChar(char16_t c) {
   return WordLetter(c) || DecimalDigit(c);
+}
+
+bool LetterOrDigit(char16_t c) {
+  if (c < 0x80) return AsciiLetter(c) || (c >= u'0' && c <= u'9');
+  const int8_t category = u_charType(c);
+  return LetterCategory(category) || category == U_DECIMAL_DIGIT_NUMBER;
 }
 
 bool OtherTerminators(char16_t c) {

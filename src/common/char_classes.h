@@ -9,6 +9,9 @@ bool WordLetter(char16_t c);
 bool WordChar(char16_t c);
 // A decimal digit (Nd).
 bool DecimalDigit(char16_t c);
+// A letter (Lu, Ll, Lt, Lm, Lo) or a decimal digit (Nd); unlike WordChar, without the combining
+// marks and the zero-width joiner.
+bool LetterOrDigit(char16_t c);
 // Sentence terminators of other scripts (Armenian, Arabic, Devanagari, Mongolian, CJK ...).
 bool OtherTerminators(char16_t c);
 bool OtherCommas(char16_t c);

@@ -37,22 +37,6 @@ bool IsUpperLetter(char16_t c) {
   return u_charType(c) == U_UPPERCASE_LETTER;
 }
 
-// A letter (Lu, Ll, Lt, Lm, Lo) or a decimal digit: a match right after one starts inside a word.
-// Unlike WordChar, combining marks and the zero-width joiner do not count.
-bool LetterOrDigit(char16_t c) {
-  if (DecimalDigit(c)) return true;
-  switch (u_charType(c)) {
-    case U_UPPERCASE_LETTER:
-    case U_LOWERCASE_LETTER:
-    case U_TITLECASE_LETTER:
-    case U_MODIFIER_LETTER:
-    case U_OTHER_LETTER:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Whether the first letter of a match is upper case, so that the replacement's first letter is
 // made upper case too; never when the match starts with a letter in the middle of a word.
 bool StartsUpperCase(std::u16string_view match, bool midWord) {

@@ -17,14 +17,14 @@ std::u16string FindConfigFile(const std::vector<std::u16string>& arguments,
   return configFileName;
 }
 
-void ReadCommandLine(const std::vector<std::u16string>& arguments, TRunState& state) {
+void ReadCommandLine(const std::vector<std::u16string>& arguments, TRunOptions& options) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     const TOption* option = FindOption(LowerCase(arguments[i]));
     if (!option) continue;
     if (!option->TakesArgument) {
-      option->Apply(state, {}, TOptionSource::CommandLine);
+      ApplyOption(*option, {}, TOptionSource::CommandLine, options);
     } else if (i + 1 < arguments.size()) {
-      option->Apply(state, arguments[++i], TOptionSource::CommandLine);
+      ApplyOption(*option, arguments[++i], TOptionSource::CommandLine, options);
     }
   }
 }

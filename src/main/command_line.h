@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "main/run_state.h"
+#include "main/run_options.h"
 
 namespace sonacli {
 
@@ -16,6 +16,6 @@ std::u16string FindConfigFile(const std::vector<std::u16string>& arguments,
 // Applies the options among the arguments (program name excluded), in order. Names are matched
 // without regard to case; an option's argument is the next argument, never read as an option
 // itself, and an option that lacks its argument at the end has no effect. Anything else is ignored.
-void ReadCommandLine(const std::vector<std::u16string>& arguments, TRunState& state);
+void ReadCommandLine(const std::vector<std::u16string>& arguments, TRunOptions& options);
 
 }  // namespace sonacli

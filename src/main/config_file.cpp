@@ -103,23 +103,24 @@ std::u16string CleanValue(std::u16string_view raw) {
 
 }  // namespace
 
-void ApplyConfigLine(std::u16string_view line, TRunState& state) {
+void ApplyConfigLine(std::u16string_view line, TRunOptions& options) {
   const std::u16string lowered = LowerCase(line);
   for (const TConfigTest& test : kConfigTests) {
     for (std::u16string_view name : test.Names) {
       if (name.empty() || !Matches(lowered, name, test.Match)) continue;
       const TOption* option = FindOption(Trim(name));
-      if (option) option->Apply(state, CleanValue(RawValue(line, test.Match)), TOptionSource::ConfigFile);
+      if (option)
+        ApplyOption(*option, CleanValue(RawValue(line, test.Match)), TOptionSource::ConfigFile, options);
       return;
     }
   }
 }
 
-void ReadConfigFile(std::u16string_view fileName, TRunState& state) {
+void ReadConfigFile(std::u16string_view fileName, TRunOptions& options) {
   std::vector<std::u16string> lines;
   if (!ReadTextLines(fileName, lines)) return;
   for (const std::u16string& line : lines) {
-    if (!line.empty()) ApplyConfigLine(line, state);
+    if (!line.empty()) ApplyConfigLine(line, options);
   }
 }
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "main/run_state.h"
+#include "main/run_options.h"
 
 namespace sonacli {
 
@@ -17,9 +17,9 @@ enum class TConfigMatch {
 // Applies one line: the first test of the list that matches decides. The value is trimmed of
 // spaces and control characters, then loses a pair of enclosing double quotes. A line that
 // matches nothing is ignored.
-void ApplyConfigLine(std::u16string_view line, TRunState& state);
+void ApplyConfigLine(std::u16string_view line, TRunOptions& options);
 // Applies every non-empty line of the file (decoded as DecodeTextFile does). A file
 // that cannot be read counts as empty.
-void ReadConfigFile(std::u16string_view fileName, TRunState& state);
+void ReadConfigFile(std::u16string_view fileName, TRunOptions& options);
 
 }  // namespace sonacli

@@ -44,145 +44,141 @@ void SetLength(bool& limitLength, int32_t& maxLength, Value value) {
   if (number) maxLength = *number;
 }
 
-void SetSourceEncoding(TRunState& state, Value value) {
+void SetSourceEncoding(TRunOptions& options, Value value) {
   std::optional<uint8_t> code = EncodingCode(value);
-  state.ForceEncoding = code.has_value();
-  if (code) state.ForcedEncoding = static_cast<TEncoding>(*code);
+  options.ForceEncoding = code.has_value();
+  if (code) options.ForcedEncoding = static_cast<TEncoding>(*code);
 }
 
-void AddText(TRunState& state, Value value, Source source) {
-  if (!state.CommandText.empty()) state.CommandText += u"\r\n";
-  state.CommandText += value;
-  state.SourceKind = TSourceKind::CommandText;
-  if (source == Source::CommandLine) state.TextFromCommandLine = true;
+void AddText(TRunOptions& options, Value value, Source source) {
+  if (!options.CommandText.empty()) options.CommandText += u"\r\n";
+  options.CommandText += value;
+  options.SourceKind = TSourceKind::CommandText;
+  if (source == Source::CommandLine) options.TextFromCommandLine = true;
 }
 
-void SetSubMax(TRunState& state, Value value) {
+void SetSubMax(TRunOptions& options, Value value) {
   if (value.ends_with(u'%')) value.remove_suffix(1);
-  SetInteger(state.SubMaxPercent, value);
+  SetInteger(options.SubMaxPercent, value);
 }
 
-void SetRequestDelay(TSettings& settings, Value value) {
-  SetInteger(settings.RequestDelayMs, value);
-  if (settings.RequestDelayMs < 0) settings.RequestDelayMs = 0;
+void SetRequestDelay(TRunOptions& options, Value value) {
+  SetInteger(options.RequestDelayMs, value);
+  if (options.RequestDelayMs < 0) options.RequestDelayMs = 0;
 }
 
 // More requests at once than this gain little and strain the service.
 constexpr int32_t kMaxJobs = 8;
 
-void SetJobs(TSettings& settings, Value value) {
+void SetJobs(TRunOptions& options, Value value) {
   std::optional<int32_t> jobs = ParseInteger(value);
-  if (jobs && *jobs >= 1 && *jobs <= kMaxJobs) settings.Jobs = *jobs;
+  if (jobs && *jobs >= 1 && *jobs <= kMaxJobs) options.Jobs = *jobs;
 }
 
 // Options that only switch a setting on.
-template <bool TSettings::*Flag>
-void SwitchOn(TRunState& state, Value, Source) {
-  state.Settings.*Flag = true;
+template <bool TRunOptions::*Flag>
+void SwitchOn(TRunOptions& options, Value, Source) {
+  options.*Flag = true;
 }
 
 constexpr TOption kOptions[] = {
-    {u"-k", true, [](TRunState& s, Value v, Source) { s.Settings.ApiKey = v; }},
+    {u"-k", true, [](TRunOptions& o, Value v, Source) { o.ApiKey = v; }},
     {u"-l", true,
-     [](TRunState& s, Value v, Source) {
-       s.LanguageText = LowerCase(v);
-       s.LanguageGiven = true;
+     [](TRunOptions& o, Value v, Source) {
+       o.LanguageText = LowerCase(v);
+       o.LanguageGiven = true;
      }},
     {u"-n", true,
-     [](TRunState& s, Value v, Source) {
-       s.VoiceText = LowerCase(v);
-       s.VoiceGiven = true;
+     [](TRunOptions& o, Value v, Source) {
+       o.VoiceText = LowerCase(v);
+       o.VoiceGiven = true;
      }},
-    {u"-e", true, [](TRunState& s, Value v, Source) { s.EmotionText = LowerCase(v); }},
-    {u"-s", true, [](TRunState& s, Value v, Source) { s.RateText = LowerCase(v); }},
-    {u"-v", true, [](TRunState& s, Value v, Source) { s.VolumeText = LowerCase(v); }},
-    {u"-m", false, [](TRunState& s, Value, Source) { s.ListRequested = true; }},
+    {u"-e", true, [](TRunOptions& o, Value v, Source) { o.EmotionText = LowerCase(v); }},
+    {u"-s", true, [](TRunOptions& o, Value v, Source) { o.RateText = LowerCase(v); }},
+    {u"-v", true, [](TRunOptions& o, Value v, Source) { o.VolumeText = LowerCase(v); }},
+    {u"-m", false, [](TRunOptions& o, Value, Source) { o.ListRequested = true; }},
     {u"-f", true,
-     [](TRunState& s, Value v, Source) {
-       s.InputFileNames.emplace_back(v);
-       s.SourceKind = TSourceKind::Files;
+     [](TRunOptions& o, Value v, Source) {
+       o.InputFileNames.emplace_back(v);
+       o.SourceKind = TSourceKind::Files;
      }},
     {u"-fl", true,
-     [](TRunState& s, Value v, Source) {
-       ReadListFile(v, s);
-       s.SourceKind = TSourceKind::Files;
+     [](TRunOptions& o, Value v, Source) {
+       ReadListFile(v, o);
+       o.SourceKind = TSourceKind::Files;
      }},
-    {u"-w", true, [](TRunState& s, Value v, Source) { s.Settings.OutputFileName = v; }},
-    {u"-c", false, [](TRunState& s, Value, Source) { s.SourceKind = TSourceKind::Clipboard; }},
+    {u"-w", true, [](TRunOptions& o, Value v, Source) { o.OutputFileName = v; }},
+    {u"-c", false, [](TRunOptions& o, Value, Source) { o.SourceKind = TSourceKind::Clipboard; }},
     {u"-t", true, AddText},
-    {u"-i", false, [](TRunState& s, Value, Source) { s.SourceKind = TSourceKind::StandardInput; }},
-    {u"-o", false, SwitchOn<&TSettings::ToStdout>},
-    {u"-enc", true, [](TRunState& s, Value v, Source) { SetSourceEncoding(s, v); }},
-    {u"--encoding", true, [](TRunState& s, Value v, Source) { SetSourceEncoding(s, v); }},
-    {u"-ln", true, [](TRunState& s, Value v, Source) { AddLineSelection(v, s.Settings.LineSelections); }},
-    {u"-d", true, [](TRunState& s, Value v, Source) { s.Settings.DictionaryFiles.emplace_back(v); }},
-    {u"-lrc", false, SwitchOn<&TSettings::LrcEnabled>},
-    {u"-srt", false, SwitchOn<&TSettings::SrtEnabled>},
-    {u"-sub", false, SwitchOn<&TSettings::SubtitleMode>},
-    {u"-host", true, [](TRunState& s, Value v, Source) { s.Settings.ProxySettings.Host = v; }},
-    {u"-port", true, [](TRunState& s, Value v, Source) { s.Settings.ProxySettings.Port = v; }},
-    {u"-fr", true, [](TRunState& s, Value v, Source) { SetInteger(s.Settings.FrequencyOption, v); }},
-    {u"-dp", false, SwitchOn<&TSettings::ShowProgress>},
+    {u"-i", false, [](TRunOptions& o, Value, Source) { o.SourceKind = TSourceKind::StandardInput; }},
+    {u"-o", false, SwitchOn<&TRunOptions::ToStdout>},
+    {u"-enc", true, [](TRunOptions& o, Value v, Source) { SetSourceEncoding(o, v); }},
+    {u"--encoding", true, [](TRunOptions& o, Value v, Source) { SetSourceEncoding(o, v); }},
+    {u"-ln", true, [](TRunOptions& o, Value v, Source) { AddLineSelection(v, o.LineSelections); }},
+    {u"-d", true, [](TRunOptions& o, Value v, Source) { o.DictionaryFiles.emplace_back(v); }},
+    {u"-lrc", false, SwitchOn<&TRunOptions::LrcEnabled>},
+    {u"-srt", false, SwitchOn<&TRunOptions::SrtEnabled>},
+    {u"-sub", false, SwitchOn<&TRunOptions::SubtitleMode>},
+    {u"-host", true, [](TRunOptions& o, Value v, Source) { o.ProxySettings.Host = v; }},
+    {u"-port", true, [](TRunOptions& o, Value v, Source) { o.ProxySettings.Port = v; }},
+    {u"-fr", true, [](TRunOptions& o, Value v, Source) { SetInteger(o.FrequencyOption, v); }},
+    {u"-dp", false, SwitchOn<&TRunOptions::ShowProgress>},
     // The configuration file was chosen before any option was read.
-    {u"-cfg", true, [](TRunState&, Value, Source) {}},
-    {u"-stereo", false, SwitchOn<&TSettings::Stereo>},
-    {u"-dbr", true, [](TRunState& s, Value v, Source) { SetRequestDelay(s.Settings, v); }},
-    {u"-isb", false, SwitchOn<&TSettings::IgnoreSquareBrackets>},
-    {u"--ignore-square-brackets", false, SwitchOn<&TSettings::IgnoreSquareBrackets>},
-    {u"-icb", false, SwitchOn<&TSettings::IgnoreCurlyBrackets>},
-    {u"--ignore-curly-brackets", false, SwitchOn<&TSettings::IgnoreCurlyBrackets>},
-    {u"-iab", false, SwitchOn<&TSettings::IgnoreAngleBrackets>},
-    {u"--ignore-angle-brackets", false, SwitchOn<&TSettings::IgnoreAngleBrackets>},
-    {u"-irb", false, SwitchOn<&TSettings::IgnoreRoundBrackets>},
-    {u"--ignore-round-brackets", false, SwitchOn<&TSettings::IgnoreRoundBrackets>},
-    {u"-iu", false, SwitchOn<&TSettings::IgnoreUrls>},
-    {u"--ignore-url", false, SwitchOn<&TSettings::IgnoreUrls>},
-    {u"-ic", false, SwitchOn<&TSettings::IgnoreComments>},
-    {u"--ignore-comments", false, SwitchOn<&TSettings::IgnoreComments>},
-    {u"-?", false, [](TRunState& s, Value, Source) { s.UsageRequested = true; }},
-    {u"-h", false, [](TRunState& s, Value, Source) { s.UsageRequested = true; }},
-    {u"--version", false, [](TRunState& s, Value, Source) { s.VersionRequested = true; }},
-    {u"-version", false, [](TRunState& s, Value, Source) { s.VersionRequested = true; }},
+    {u"-cfg", true, [](TRunOptions&, Value, Source) {}},
+    {u"-stereo", false, SwitchOn<&TRunOptions::Stereo>},
+    {u"-dbr", true, [](TRunOptions& o, Value v, Source) { SetRequestDelay(o, v); }},
+    {u"-isb", false, SwitchOn<&TRunOptions::IgnoreSquareBrackets>},
+    {u"--ignore-square-brackets", false, SwitchOn<&TRunOptions::IgnoreSquareBrackets>},
+    {u"-icb", false, SwitchOn<&TRunOptions::IgnoreCurlyBrackets>},
+    {u"--ignore-curly-brackets", false, SwitchOn<&TRunOptions::IgnoreCurlyBrackets>},
+    {u"-iab", false, SwitchOn<&TRunOptions::IgnoreAngleBrackets>},
+    {u"--ignore-angle-brackets", false, SwitchOn<&TRunOptions::IgnoreAngleBrackets>},
+    {u"-irb", false, SwitchOn<&TRunOptions::IgnoreRoundBrackets>},
+    {u"--ignore-round-brackets", false, SwitchOn<&TRunOptions::IgnoreRoundBrackets>},
+    {u"-iu", false, SwitchOn<&TRunOptions::IgnoreUrls>},
+    {u"--ignore-url", false, SwitchOn<&TRunOptions::IgnoreUrls>},
+    {u"-ic", false, SwitchOn<&TRunOptions::IgnoreComments>},
+    {u"--ignore-comments", false, SwitchOn<&TRunOptions::IgnoreComments>},
+    {u"-?", false, [](TRunOptions& o, Value, Source) { o.UsageRequested = true; }},
+    {u"-h", false, [](TRunOptions& o, Value, Source) { o.UsageRequested = true; }},
+    {u"--version", false, [](TRunOptions& o, Value, Source) { o.VersionRequested = true; }},
+    {u"-version", false, [](TRunOptions& o, Value, Source) { o.VersionRequested = true; }},
     {u"--lrc-length", true,
-     [](TRunState& s, Value v, Source) {
-       SetLength(s.Settings.LrcData.LimitLength, s.Settings.LrcData.MaxLength, v);
-     }},
-    {u"--lrc-fname", true, [](TRunState& s, Value v, Source) { s.Settings.LrcData.FileName = v; }},
+     [](TRunOptions& o, Value v, Source) { SetLength(o.LrcData.LimitLength, o.LrcData.MaxLength, v); }},
+    {u"--lrc-fname", true, [](TRunOptions& o, Value v, Source) { o.LrcData.FileName = v; }},
     {u"--lrc-enc", true,
-     [](TRunState& s, Value v, Source) {
-       if (auto code = EncodingCode(v)) s.Settings.LrcData.Encoding = *code;
+     [](TRunOptions& o, Value v, Source) {
+       if (auto code = EncodingCode(v)) o.LrcData.Encoding = *code;
      }},
-    {u"--lrc-offset", true, [](TRunState& s, Value v, Source) { SetInteger(s.Settings.LrcData.Offset, v); }},
-    {u"--lrc-artist", true, [](TRunState& s, Value v, Source) { s.Settings.LrcData.Artist = v; }},
-    {u"--lrc-album", true, [](TRunState& s, Value v, Source) { s.Settings.LrcData.Album = v; }},
-    {u"--lrc-title", true, [](TRunState& s, Value v, Source) { s.Settings.LrcData.Title = v; }},
-    {u"--lrc-author", true, [](TRunState& s, Value v, Source) { s.Settings.LrcData.Author = v; }},
-    {u"--lrc-creator", true, [](TRunState& s, Value v, Source) { s.Settings.LrcData.Creator = v; }},
-    {u"--lrc-sent", false, [](TRunState& s, Value, Source) { s.Settings.LrcBlankLines = 1; }},
-    {u"--lrc-para", false, [](TRunState& s, Value, Source) { s.Settings.LrcBlankLines = 2; }},
+    {u"--lrc-offset", true, [](TRunOptions& o, Value v, Source) { SetInteger(o.LrcData.Offset, v); }},
+    {u"--lrc-artist", true, [](TRunOptions& o, Value v, Source) { o.LrcData.Artist = v; }},
+    {u"--lrc-album", true, [](TRunOptions& o, Value v, Source) { o.LrcData.Album = v; }},
+    {u"--lrc-title", true, [](TRunOptions& o, Value v, Source) { o.LrcData.Title = v; }},
+    {u"--lrc-author", true, [](TRunOptions& o, Value v, Source) { o.LrcData.Author = v; }},
+    {u"--lrc-creator", true, [](TRunOptions& o, Value v, Source) { o.LrcData.Creator = v; }},
+    {u"--lrc-sent", false, [](TRunOptions& o, Value, Source) { o.LrcBlankLines = 1; }},
+    {u"--lrc-para", false, [](TRunOptions& o, Value, Source) { o.LrcBlankLines = 2; }},
     {u"--srt-length", true,
-     [](TRunState& s, Value v, Source) {
-       SetLength(s.Settings.SrtData.LimitLength, s.Settings.SrtData.MaxLength, v);
-     }},
-    {u"--srt-fname", true, [](TRunState& s, Value v, Source) { s.Settings.SrtData.FileName = v; }},
+     [](TRunOptions& o, Value v, Source) { SetLength(o.SrtData.LimitLength, o.SrtData.MaxLength, v); }},
+    {u"--srt-fname", true, [](TRunOptions& o, Value v, Source) { o.SrtData.FileName = v; }},
     {u"--srt-enc", true,
-     [](TRunState& s, Value v, Source) {
-       if (auto code = EncodingCode(v)) s.Settings.SrtData.Encoding = *code;
+     [](TRunOptions& o, Value v, Source) {
+       if (auto code = EncodingCode(v)) o.SrtData.Encoding = *code;
      }},
-    {u"--raw", false, SwitchOn<&TSettings::RawOutput>},
-    {u"--ignore-length", false, SwitchOn<&TSettings::OmitDataLength>},
-    {u"-il", false, SwitchOn<&TSettings::OmitDataLength>},
+    {u"--raw", false, SwitchOn<&TRunOptions::RawOutput>},
+    {u"--ignore-length", false, SwitchOn<&TRunOptions::OmitDataLength>},
+    {u"-il", false, SwitchOn<&TRunOptions::OmitDataLength>},
     {u"--sub-format", true,
-     [](TRunState& s, Value v, Source) {
-       if (auto code = SubtitleFormatCode(v)) s.Settings.SubtitleFormat = *code;
+     [](TRunOptions& o, Value v, Source) {
+       if (auto code = SubtitleFormatCode(v)) o.SubtitleFormat = *code;
      }},
-    {u"--sub-fit", false, SwitchOn<&TSettings::SubFit>},
-    {u"-sf", false, SwitchOn<&TSettings::SubFit>},
-    {u"--sub-max", true, [](TRunState& s, Value v, Source) { SetSubMax(s, v); }},
-    {u"--smi-class", true, [](TRunState& s, Value v, Source) { s.Settings.SmiClass = v; }},
-    {u"-sm", true, [](TRunState& s, Value v, Source) { SetSubMax(s, v); }},
-    {u"--cache", true, [](TRunState& s, Value v, Source) { s.Settings.CacheFolder = v; }},
-    {u"--jobs", true, [](TRunState& s, Value v, Source) { SetJobs(s.Settings, v); }},
+    {u"--sub-fit", false, SwitchOn<&TRunOptions::SubFit>},
+    {u"-sf", false, SwitchOn<&TRunOptions::SubFit>},
+    {u"--sub-max", true, [](TRunOptions& o, Value v, Source) { SetSubMax(o, v); }},
+    {u"--smi-class", true, [](TRunOptions& o, Value v, Source) { o.SmiClass = v; }},
+    {u"-sm", true, [](TRunOptions& o, Value v, Source) { SetSubMax(o, v); }},
+    {u"--cache", true, [](TRunOptions& o, Value v, Source) { o.CacheFolder = v; }},
+    {u"--jobs", true, [](TRunOptions& o, Value v, Source) { SetJobs(o, v); }},
 };
 
 // Characters no file name in a list holds: the C0 controls but the tab, and what a decoder makes
@@ -193,14 +189,20 @@ bool HoldsControlCharacter(const std::u16string& line) {
 }
 
 // Keeps the first failure of the -fl files for the run to report.
-void NoteListFileError(TRunState& state, std::u16string_view message, std::u16string_view fileName) {
-  if (state.ListFileError.empty()) state.ListFileError = std::u16string(message) + FileNameOnly(fileName);
+void NoteListFileError(TRunOptions& options, std::u16string_view message, std::u16string_view fileName) {
+  if (options.ListFileError.empty()) options.ListFileError = std::u16string(message) + FileNameOnly(fileName);
 }
 
 }  // namespace
 
 std::span<const TOption> OptionTable() {
   return kOptions;
+}
+
+void ApplyOption(const TOption& option, std::u16string_view value, TOptionSource source,
+                 TRunOptions& options) {
+  options.Given.push_back({option.Name, std::u16string(value), source});
+  option.Apply(options, value, source);
 }
 
 const TOption* FindOption(std::u16string_view loweredName) {
@@ -227,19 +229,19 @@ void AddLineSelection(std::u16string_view text, std::vector<std::u16string>& lin
   lineSelections.push_back(std::move(entry));
 }
 
-void ReadListFile(std::u16string_view fileName, TRunState& state) {
+void ReadListFile(std::u16string_view fileName, TRunOptions& options) {
   std::vector<std::u16string> lines;
   if (!FileExists(fileName) || !ReadTextLines(fileName, lines)) {
-    NoteListFileError(state, u"List file not found: ", fileName);
+    NoteListFileError(options, u"List file not found: ", fileName);
     return;
   }
   // A binary file would give a "name" per line of garbage; none of it is looked for.
   if (std::any_of(lines.begin(), lines.end(), HoldsControlCharacter)) {
-    NoteListFileError(state, u"Not a list of file names: ", fileName);
+    NoteListFileError(options, u"Not a list of file names: ", fileName);
     return;
   }
   for (std::u16string& line : lines) {
-    if (!line.empty()) state.InputFileNames.push_back(std::move(line));
+    if (!line.empty()) options.InputFileNames.push_back(std::move(line));
   }
 }
 

@@ -8,15 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "main/run_state.h"
+#include "main/run_options.h"
 
 namespace sonacli {
 
-enum class TOptionSource : uint8_t { ConfigFile, CommandLine };
-
 // Applies an option's value (empty for options without argument). Values are as written; an
 // action lowers them itself where the option asks for it. Unusable values change nothing.
-using TOptionAction = void (*)(TRunState& state, std::u16string_view value, TOptionSource source);
+using TOptionAction = void (*)(TRunOptions& options, std::u16string_view value, TOptionSource source);
 
 struct TOption {
   std::u16string_view Name;  // lower case
@@ -27,6 +25,9 @@ struct TOption {
 std::span<const TOption> OptionTable();
 // The option of that name (lower case), or nullptr.
 const TOption* FindOption(std::u16string_view loweredName);
+// Records the option as given and applies it.
+void ApplyOption(const TOption& option, std::u16string_view value, TOptionSource source,
+                 TRunOptions& options);
 
 // A decimal integer with an optional sign that fits 32 bits; nothing else.
 std::optional<int32_t> ParseInteger(std::u16string_view text);
@@ -35,6 +36,6 @@ std::optional<int32_t> ParseInteger(std::u16string_view text);
 void AddLineSelection(std::u16string_view text, std::vector<std::u16string>& lineSelections);
 // Appends every non-empty line of the list file to the input file names; an unreadable file
 // adds nothing.
-void ReadListFile(std::u16string_view fileName, TRunState& state);
+void ReadListFile(std::u16string_view fileName, TRunOptions& options);
 
 }  // namespace sonacli

@@ -1,7 +1,6 @@
 // The order of one run, from the defaults to the driver call and the clean-up.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -9,7 +8,7 @@
 
 #include "dict/dictionary_set.h"
 #include "main/report_error.h"
-#include "main/run_state.h"
+#include "main/run_options.h"
 #include "settings/settings.h"
 #include "subtitles/subtitle.h"
 
@@ -27,20 +26,19 @@ struct TSynthesisInput {
 // The synthesis step.
 using TSynthesisDriver = std::function<void(const TSynthesisInput& input)>;
 
-// Runs the main sequence on the arguments (program name excluded) and returns the exit code:
-// options, early exits, validation, input, selection and filters, dictionaries, subtitles,
-// output settings, then the driver. Every failure is reported into `errors` and ends the run.
-// Every call starts from the default settings and owns all that it reads and fills.
+// Runs the main sequence on the arguments (program name excluded) and returns the exit code: the
+// options read (configuration file, command line, environment) and resolved (ResolveRun), the early
+// exits, the failed check, then input, selection and filters, dictionaries, subtitles, the checks
+// of the paths written, and the driver. Every failure is reported into `errors` and ends the run.
+// Every call owns all that it reads and fills.
 int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
                 const TSynthesisDriver& driver, TErrorReport& errors);
-// The same on a fresh run state of the caller's, which keeps what the run settled (for tests).
-int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
-                const TSynthesisDriver& driver, TErrorReport& errors, TRunState& state);
 // The same with an error report of its own.
 int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
                 const TSynthesisDriver& driver);
 
-// The output sample rate in Hz for the -fr value in kHz; -1 stands for an absent -fr (24000).
-int32_t SampleRateForFrequency(int32_t kiloHertz);
+// The options of a run as given: the configuration file (the one beside the program, or -cfg's)
+// when it exists, then the command line, then the environment's key.
+TRunOptions ReadRunOptions(const std::vector<std::u16string>& arguments, std::u16string_view executablePath);
 
 }  // namespace sonacli

@@ -1,5 +1,6 @@
-// The settings of a run: filled by the option parsers and the run sequence, then passed by const
-// reference to everything that reads them. Plain data with its defaults: no logic lives here.
+// The settings of a run as the resolve step settled them from the options (main/resolve_run), then
+// passed by const reference to everything that reads them. Plain data with its defaults: no logic
+// lives here.
 #pragma once
 
 #include <cstdint>
@@ -41,7 +42,8 @@ struct TRetrySettings {
   int32_t IntervalMs = 1500;
 };
 
-// Every setting of a run with its start value.
+// Every setting of a run with its start value: --raw and --ignore-length count only on standard
+// output, LRC and SRT are enabled only with a file name, which they then have.
 struct TSettings {
   std::u16string ApiKey;
   std::u16string LanguageCode;
@@ -54,8 +56,7 @@ struct TSettings {
   bool RawOutput = false;
   bool OmitDataLength = false;
   bool Stereo = false;
-  int32_t FrequencyOption = -1;  // kHz; -1 when -fr was not given
-  int32_t SampleRate = 24000;    // Hz
+  int32_t SampleRate = 24000;  // Hz
   int32_t RequestDelayMs = 0;
   bool ShowProgress = false;
   bool SubtitleMode = false;
@@ -65,7 +66,7 @@ struct TSettings {
   std::u16string SmiClass;   // the class of a SAMI file's paragraphs to read; empty: its first
   bool LrcEnabled = false;
   bool SrtEnabled = false;
-  bool SyncOutput = false;    // LrcEnabled or SrtEnabled, settled before synthesis
+  bool SyncOutput = false;    // LrcEnabled or SrtEnabled
   uint8_t LrcBlankLines = 0;  // 0 none, 1 after sentences, 2 after paragraphs
   TLRCData LrcData;
   TSRTData SrtData;
@@ -78,7 +79,6 @@ struct TSettings {
   bool IgnoreComments = false;
   std::vector<std::u16string> DictionaryFiles;
   std::vector<std::u16string> LineSelections;
-  std::u16string ConfigFileName;
   TRetrySettings RetrySettings;
   std::u16string CacheFolder;  // the answer cache; empty: none
   int32_t Jobs = 1;            // requests in flight at once, 1 to 8

@@ -3,8 +3,7 @@
 #include <array>
 #include <string>
 
-#include <unicode/uchar.h>
-
+#include "common/char_classes.h"
 #include "common/unicode_text.h"
 #include "text/abbreviations.h"
 #include "text/char_at.h"
@@ -165,8 +164,8 @@ bool TooShort(std::u16string_view text, ptrdiff_t i, ptrdiff_t start) {
   for (ptrdiff_t k = i - 1; k >= start && k >= 1; --k) {
     char16_t c = CharAt(text, k);
     if (IsSentenceMark(c)) break;
-    // Letters (any L category) and decimal digits; combining marks do not count.
-    if (u_isalnum(c) && ++letters > 2) return false;
+    // Combining marks do not count.
+    if (LetterOrDigit(c) && ++letters > 2) return false;
   }
   return true;
 }

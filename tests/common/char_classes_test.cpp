@@ -10,16 +10,25 @@ TEST(CharClasses, WordLetterFollowsGeneralCategories) {
     char16_t c;
     bool letter;
     bool wordChar;
+    bool letterOrDigit;
   };
   const Case cases[] = {
-      {u'a', true, true},     {u'Я', true, true},   {u'中', true, true},   {0x0301, true, true},  // Mn
-      {0x200D, true, true},   {u'7', false, true},  {0x0663, false, true},  // Arabic-Indic 3
-      {u' ', false, false},   {u'-', false, false}, {u'.', false, false},  {0x00B2, false, false},  // No
-      {0xD83D, false, false},  // lead surrogate
+      {u'a', true, true, true},      {u'Z', true, true, true},      {u'Я', true, true, true},
+      {u'中', true, true, true},     {0x02B0, true, true, true},   // Lm
+      {0x01C5, true, true, true},                                  // Lt
+      {0x0301, true, true, false},                                 // Mn
+      {0x0903, true, true, false},                                 // Mc
+      {0x200D, true, true, false},                                 // zero-width joiner
+      {u'7', false, true, true},     {0x0663, false, true, true},  // Arabic-Indic 3
+      {u' ', false, false, false},   {u'-', false, false, false},   {u'.', false, false, false},
+      {u'_', false, false, false},   {0x00B2, false, false, false},  // No
+      {0x2160, false, false, false},                                 // Nl
+      {0xD83D, false, false, false},                                 // lead surrogate
   };
   for (const Case& c : cases) {
     EXPECT_EQ(WordLetter(c.c), c.letter) << std::hex << int(c.c);
     EXPECT_EQ(WordChar(c.c), c.wordChar) << std::hex << int(c.c);
+    EXPECT_EQ(LetterOrDigit(c.c), c.letterOrDigit) << std::hex << int(c.c);
   }
 }
 

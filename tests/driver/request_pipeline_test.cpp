@@ -16,6 +16,7 @@
 #include "audio/audio_error.h"
 #include "common/unicode_text.h"
 #include "platform/interrupt.h"
+#include "support/wait_until.h"
 #include "testing/fake_clock.h"
 
 namespace sonacli {
@@ -112,15 +113,6 @@ std::vector<TRequestPipeline::TJob> Jobs(const std::vector<std::string>& texts,
   return jobs;
 }
 
-// Waits up to ten seconds for `condition`.
-bool Eventually(const std::function<bool()>& condition) {
-  for (auto end = std::chrono::steady_clock::now() + 10s; !condition();) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
-
 TEST(TRequestPipeline, AnswersComeInPieceOrderWithAtMostWidthInFlight) {
   TScriptedService service(SystemTickClock());
   // The first three requests are answered last first; the cached answer takes no place among them.
@@ -181,13 +173,13 @@ TEST(TRequestPipeline, CachedAnswersTakeNoSlotAndAreReadWhenTaken) {
 TEST(TRequestPipeline, ArrivedBeforeWaitsForEveryEarlierAnswer) {
   TScriptedService service(SystemTickClock());
   TRequestPipeline pipeline(service, SystemTickClock(), 4, Jobs({"a", "held", "cached", "b"}), {});
-  ASSERT_TRUE(Eventually([&] { return pipeline.Arrived(1); })) << "the first answer never arrived";
+  ASSERT_TRUE(WaitUntil([&] { return pipeline.Arrived(1); })) << "the first answer never arrived";
   EXPECT_TRUE(pipeline.ArrivedBefore(2));
   EXPECT_FALSE(pipeline.Arrived(3));
   EXPECT_FALSE(pipeline.ArrivedBefore(4));  // piece 3 is still held
   EXPECT_FALSE(pipeline.ArrivedBefore(8));
   service.Release();
-  ASSERT_TRUE(Eventually([&] { return pipeline.ArrivedBefore(8); }));
+  ASSERT_TRUE(WaitUntil([&] { return pipeline.ArrivedBefore(8); }));
   ASSERT_TRUE(pipeline.Take(1).Spoken());
   EXPECT_FALSE(pipeline.Arrived(1));  // taken
   EXPECT_TRUE(pipeline.Arrived(3));
@@ -215,7 +207,7 @@ TEST(TRequestPipeline, InterruptedWaitEndsTheStartsAndReachesTheTaker) {
 class THangingService final : public TSynthesisService {
  public:
   TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
-    while (request.Abandoned == nullptr || !*request.Abandoned) std::this_thread::sleep_for(1ms);
+    WaitUntil([&] { return request.Abandoned != nullptr && *request.Abandoned; }, std::chrono::minutes(1));
     return {};
   }
 };

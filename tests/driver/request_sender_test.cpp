@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 
 #include "common/unicode_text.h"
+#include "support/wait_until.h"
 #include "testing/fake_clock.h"
 
 namespace sonacli {
@@ -99,10 +99,7 @@ TEST_F(RequestSenderTest, AnswersCountAsArrivedOnlyWhileSending) {
   sender.PlanRequest(2);
   sender.Start();
   EXPECT_TRUE(sender.ArrivedBefore(2));  // no request before piece 2
-  for (auto end = std::chrono::steady_clock::now() + 10s; !sender.Arrived(2);) {
-    ASSERT_LT(std::chrono::steady_clock::now(), end) << "the answer never arrived";
-    std::this_thread::sleep_for(1ms);
-  }
+  ASSERT_TRUE(WaitUntil([&] { return sender.Arrived(2); })) << "the answer never arrived";
   EXPECT_TRUE(sender.ArrivedBefore(3));
   EXPECT_FALSE(sender.Arrived(1));
   sender.Stop();

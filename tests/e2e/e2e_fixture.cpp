@@ -1,7 +1,5 @@
 #include "e2e/e2e_fixture.h"
 
-#include <thread>
-
 #include <nlohmann/json.hpp>
 
 namespace sonacli::testing {
@@ -35,14 +33,6 @@ TWavFile ParseWav(const std::string& bytes) {
   wav.DataSize = Get32(bytes, 40);
   wav.Samples = bytes.substr(44);
   return wav;
-}
-
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-  for (auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return false;
 }
 
 bool SameAudio(const std::string& samples, const std::string& expected) {

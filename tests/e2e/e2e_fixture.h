@@ -16,6 +16,7 @@
 
 #include "e2e/sonacli_child.h"
 #include "standin/standin_process.h"
+#include "support/wait_until.h"
 #include "testing/test_support.h"
 
 namespace sonacli::testing {
@@ -36,10 +37,6 @@ struct TWavFile {
   std::string Samples;
 };
 TWavFile ParseWav(const std::string& bytes);
-
-// Polls until the condition holds or the limit has passed; false when it never held.
-bool WaitFor(const std::function<bool()>& condition,
-             std::chrono::milliseconds limit = std::chrono::seconds(20));
 
 // Whether two runs gave the same 16-bit audio: the same length and no sample more than one step
 // apart (the Opus decoder dithers its output, so repeated decodes differ in the lowest bit).

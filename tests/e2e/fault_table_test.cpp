@@ -78,6 +78,7 @@ class FaultTable : public SonacliE2e {
 
   void Reset() {
     fs::remove(File("out.wav"));
+    fs::remove(File("out.lrc"));
     standin_->SetScript("");
   }
 };
@@ -305,24 +306,28 @@ TEST_F(FaultTable, RetryAfterIsWaitedWithinItsLimits) {
   ExpectNoTemporaryFolder();
 }
 
-// The exit code of a run ended by SIGTERM: 128 + 15, as shells expect.
+// The exit code of a run ended by SIGTERM or SIGHUP (a closed terminal): 128 + 15, as shells expect
+// of a run that was told to end.
 constexpr int kTermExitCode = 143;
 
-// SIGINT and SIGTERM while a request waits for its answer, and while a failed request waits for its
-// retry: the run stops at once and keeps the audio made before.
+// SIGINT, SIGTERM and SIGHUP while a request waits for its answer, and while a failed request waits
+// for its retry: the run stops at once, exits by itself and keeps the audio and the LRC lines made
+// before.
 TEST_F(FaultTable, SignalsDuringARequestAndDuringAWait) {
+  const char* const held = R"({"rules":[{"text_contains":"Two","delay_ms":30000}]})";
+  const char* const failing = R"({"rules":[{"text_contains":"Two","status":503}]})";
   struct {
     const char* name;
     const char* script;
     int signal;
     int exitCode;
   } const rows[] = {
-      {"SIGINT during a request", R"({"rules":[{"text_contains":"Two","delay_ms":30000}]})", SIGINT, 130},
-      {"SIGTERM during a request", R"({"rules":[{"text_contains":"Two","delay_ms":30000}]})", SIGTERM,
-       kTermExitCode},
-      {"SIGINT during a wait", R"({"rules":[{"text_contains":"Two","status":503}]})", SIGINT, 130},
-      {"SIGTERM during a wait", R"({"rules":[{"text_contains":"Two","status":503}]})", SIGTERM,
-       kTermExitCode},
+      {"SIGINT during a request", held, SIGINT, 130},
+      {"SIGTERM during a request", held, SIGTERM, kTermExitCode},
+      {"SIGHUP during a request", held, SIGHUP, kTermExitCode},
+      {"SIGINT during a wait", failing, SIGINT, 130},
+      {"SIGTERM during a wait", failing, SIGTERM, kTermExitCode},
+      {"SIGHUP during a wait", failing, SIGHUP, kTermExitCode},
       {"SIGINT during a wait the service asked for",
        R"({"rules":[{"text_contains":"Two","status":503,"headers":{"Retry-After":"60"}}]})", SIGINT, 130},
   };
@@ -331,20 +336,24 @@ TEST_F(FaultTable, SignalsDuringARequestAndDuringAWait) {
     Reset();
     standin_->SetScript(row.script);
     const size_t before = RequestTexts().size();
-    auto child = Start(Arguments(TOutput::File));
+    std::vector<std::string> args = Arguments(TOutput::File);
+    args.push_back("-lrc");
+    auto child = Start(args);
     // The probe, the first piece and the second, which is now held or waits for its retry.
-    ASSERT_TRUE(WaitFor([&] { return RequestTexts().size() >= before + 3; }, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return RequestTexts().size() >= before + 3; }));
     std::this_thread::sleep_for(100ms);
     const auto signalled = std::chrono::steady_clock::now();
     kill(child->Pid(), row.signal);
     const TChildResult run = child->Wait();
     EXPECT_LT(std::chrono::steady_clock::now() - signalled, 3s);
+    EXPECT_EQ(run.Signal, 0);
     EXPECT_EQ(run.ExitCode, row.exitCode);
     EXPECT_EQ(run.Stdout, "");
     const TWavFile wav = ParseWav(ReadFile(File("out.wav")));
     ASSERT_TRUE(wav.Valid);
     EXPECT_EQ(wav.Samples.size(), kFirstPieceBytes);
     EXPECT_EQ(wav.DataSize, wav.Samples.size());
+    EXPECT_EQ(ReadFile(File("out.lrc")), "[re:Sonarel]\r\n[00:00.00]One.\r\n");
     ExpectNoTemporaryFolder();
   }
 }

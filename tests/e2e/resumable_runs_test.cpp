@@ -92,7 +92,7 @@ TEST_F(ResumableRuns, InterruptedRunResumesFromTheCacheWithTheSameOutputs) {
   // The sixth piece is held at the service until the run is interrupted.
   ScriptRules({{"Sixth", "\"delay_ms\":30000"}});
   auto child = Start(Args("resumed", {"--jobs", "4", "--cache", cache}));
-  ASSERT_TRUE(WaitFor([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     const std::vector<std::string> texts = RequestTexts();
     return std::count(texts.begin(), texts.end(), "Sixth piece.") == 1 && texts.size() >= plainRequests + 6;
   }));
@@ -409,7 +409,7 @@ TEST_F(ResumableSubtitleRuns, InterruptedRunResumesFromTheCacheWithTheSameOutput
   // The sixth subtitle is held at the service until the run is interrupted.
   ScriptRules({{"Sixth", "\"delay_ms\":30000"}});
   auto child = Start(SubtitleArgs("resumed", {"--jobs", "4", "--cache", cache}));
-  ASSERT_TRUE(WaitFor([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     const std::vector<std::string> texts = RequestsSince(plainRequests);
     return std::count(texts.begin(), texts.end(), "Sixth subtitle.") == 1 && texts.size() >= 8;
   }));

@@ -6,8 +6,11 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "support/child_process.h"
 
 namespace sonacli::testing {
 
@@ -25,23 +28,20 @@ struct TChildResult {
 class TChild {
  public:
   // Starts argv[0] (a path) with the current environment plus `environment`.
+  // A child not waited for is killed when the object dies.
   TChild(const std::vector<std::string>& argv, const std::map<std::string, std::string>& environment,
          const std::filesystem::path& folder);
-  ~TChild();
-  TChild(const TChild&) = delete;
-  TChild& operator=(const TChild&) = delete;
 
-  pid_t Pid() const { return pid_; }
+  pid_t Pid() const { return process_->Pid(); }
   // The standard output written so far.
   std::string StdoutSoFar() const;
   // Waits for the end and returns what the child wrote.
   TChildResult Wait();
 
  private:
-  pid_t pid_ = -1;
   std::filesystem::path stdoutFile_;
   std::filesystem::path stderrFile_;
-  bool waited_ = false;
+  std::unique_ptr<TChildProcess> process_;
 };
 
 }  // namespace sonacli::testing

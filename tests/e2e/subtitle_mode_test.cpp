@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "e2e/e2e_fixture.h"
 
@@ -279,10 +278,7 @@ TEST_F(SonacliE2e, InterruptedSubtitleRunSavesTheSubtitlesVoicedSoFar) {
                                                   {"00:00:03,000 --> 00:00:04,000", "Two."},
                                                   {"00:00:05,000 --> 00:00:06,000", "Three."}}));
   auto child = Start({"-k", kCloudKey, "-w", File("out.wav"), "-f", srt});
-  for (auto end = std::chrono::steady_clock::now() + 20s; RequestTexts().size() < 4;) {
-    ASSERT_LT(std::chrono::steady_clock::now(), end) << "the third request never came";
-    std::this_thread::sleep_for(20ms);
-  }
+  ASSERT_TRUE(WaitUntil([&] { return RequestTexts().size() >= 4; })) << "the third request never came";
   kill(child->Pid(), SIGINT);
   const TChildResult run = child->Wait();
   EXPECT_EQ(run.ExitCode, 130);

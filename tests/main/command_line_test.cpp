@@ -12,28 +12,28 @@ namespace {
 using Args = std::vector<std::u16string>;
 using Lines = std::vector<std::u16string>;
 
-TRunState g_parsed;  // the state of the last Parse
+TRunOptions g_parsed;  // the options of the last Parse
 
-TRunState Parse(const Args& args) {
-  g_parsed = TRunState{};
+TRunOptions Parse(const Args& args) {
+  g_parsed = TRunOptions{};
   ReadCommandLine(args, g_parsed);
   return g_parsed;
 }
 
-// The settings of the last Parse.
-const TSettings& Parsed() {
-  return g_parsed.Settings;
+// The options of the last Parse.
+const TRunOptions& Parsed() {
+  return g_parsed;
 }
 
 TEST(ReadCommandLine, NamesIgnoreCaseAndValuesKeepTheirs) {
-  TRunState state =
+  TRunOptions options =
       Parse({u"-K", u"AbC", u"-L", u"RU-RU", u"-N", u"Alena", u"-W", u"Out.WAV", u"-Enc", u"UTF8"});
   EXPECT_EQ(Parsed().ApiKey, u"AbC");
-  EXPECT_EQ(state.LanguageText, u"ru-ru");
-  EXPECT_EQ(state.VoiceText, u"alena");
+  EXPECT_EQ(options.LanguageText, u"ru-ru");
+  EXPECT_EQ(options.VoiceText, u"alena");
   EXPECT_EQ(Parsed().OutputFileName, u"Out.WAV");
-  EXPECT_TRUE(state.ForceEncoding);
-  EXPECT_EQ(state.ForcedEncoding, TEncoding::Utf8);
+  EXPECT_TRUE(options.ForceEncoding);
+  EXPECT_EQ(options.ForcedEncoding, TEncoding::Utf8);
 }
 
 TEST(ReadCommandLine, OptionWithoutItsArgumentAtTheEndDoesNothing) {
@@ -43,20 +43,20 @@ TEST(ReadCommandLine, OptionWithoutItsArgumentAtTheEndDoesNothing) {
 }
 
 TEST(ReadCommandLine, ConsumedArgumentIsNeverAnOption) {
-  TRunState state = Parse({u"-t", u"-o", u"-ln", u"-5", u"-w", u"-h"});
-  EXPECT_EQ(state.CommandText, u"-o");
+  TRunOptions options = Parse({u"-t", u"-o", u"-ln", u"-5", u"-w", u"-h"});
+  EXPECT_EQ(options.CommandText, u"-o");
   EXPECT_FALSE(Parsed().ToStdout);
   EXPECT_TRUE(Parsed().LineSelections.empty());
   EXPECT_EQ(Parsed().OutputFileName, u"-h");
-  EXPECT_FALSE(state.UsageRequested);
+  EXPECT_FALSE(options.UsageRequested);
 }
 
 TEST(ReadCommandLine, TextsJoinAndTheLastSourceWins) {
-  TRunState text = Parse({u"-t", u"Hello", u"-t", u"World"});
+  TRunOptions text = Parse({u"-t", u"Hello", u"-t", u"World"});
   EXPECT_EQ(text.CommandText, u"Hello\r\nWorld");
   EXPECT_TRUE(text.TextFromCommandLine);
   EXPECT_EQ(text.SourceKind, TSourceKind::CommandText);
-  TRunState clip = Parse({u"-f", u"a.txt", u"-c"});
+  TRunOptions clip = Parse({u"-f", u"a.txt", u"-c"});
   EXPECT_EQ(clip.SourceKind, TSourceKind::Clipboard);
   EXPECT_EQ(clip.InputFileNames, (Lines{u"a.txt"}));
   EXPECT_EQ(Parse({u"-c", u"-i"}).SourceKind, TSourceKind::StandardInput);
@@ -89,16 +89,29 @@ TEST(ReadCommandLine, JobsFromOneToEightAndTheCacheFolder) {
     Parse(args);
     EXPECT_EQ(Parsed().Jobs, jobs) << ToUtf8(args.back());
   }
-  EXPECT_EQ(Parse({u"--cache", u"Books/Cache"}).Settings.CacheFolder, u"Books/Cache");
+  EXPECT_EQ(Parse({u"--cache", u"Books/Cache"}).CacheFolder, u"Books/Cache");
+}
+
+TEST(ReadCommandLine, EveryOptionIsKeptAsGivenUsableOrNot) {
+  const TRunOptions options =
+      Parse({u"--JOBS", u"9", u"stray", u"-fr", u"16k", u"-dp", u"-K", u"AbC", u"-t", u"-o", u"-l"});
+  const std::vector<std::pair<std::u16string, std::u16string>> expected = {
+      {u"--jobs", u"9"}, {u"-fr", u"16k"}, {u"-dp", u""}, {u"-k", u"AbC"}, {u"-t", u"-o"}};
+  std::vector<std::pair<std::u16string, std::u16string>> given;
+  for (const TGivenOption& option : options.Given) {
+    given.emplace_back(option.Name, option.Value);
+    EXPECT_EQ(option.Source, TOptionSource::CommandLine);
+  }
+  EXPECT_EQ(given, expected);
 }
 
 TEST(ReadCommandLine, EncodingAndFormatNames) {
-  TRunState state = Parse({u"-enc", u"utf8", u"--encoding", u"cp1251"});
-  EXPECT_FALSE(state.ForceEncoding);
-  state = Parse(
+  TRunOptions options = Parse({u"-enc", u"utf8", u"--encoding", u"cp1251"});
+  EXPECT_FALSE(options.ForceEncoding);
+  options = Parse(
       {u"--encoding", u"Unicode", u"--lrc-enc", u"UTF8", u"--srt-enc", u"unicode", u"--lrc-enc", u"koi8"});
-  EXPECT_TRUE(state.ForceEncoding);
-  EXPECT_EQ(state.ForcedEncoding, TEncoding::Utf16LE);
+  EXPECT_TRUE(options.ForceEncoding);
+  EXPECT_EQ(options.ForcedEncoding, TEncoding::Utf16LE);
   EXPECT_EQ(Parsed().LrcData.Encoding, 1);
   EXPECT_EQ(Parsed().SrtData.Encoding, 2);
   Parse({u"--sub-format", u"VTT", u"--sub-format", u"mkv"});
@@ -116,32 +129,32 @@ TEST(ReadCommandLine, LineSelectionsAreNormalised) {
 TEST(ReadCommandLine, EverySwitchSetsItsSetting) {
   struct Case {
     const char16_t* name;
-    bool TSettings::*flag;
+    bool TRunOptions::*flag;
   };
   const Case cases[] = {
-      {u"-o", &TSettings::ToStdout},
-      {u"-lrc", &TSettings::LrcEnabled},
-      {u"-srt", &TSettings::SrtEnabled},
-      {u"-sub", &TSettings::SubtitleMode},
-      {u"-dp", &TSettings::ShowProgress},
-      {u"-stereo", &TSettings::Stereo},
-      {u"-isb", &TSettings::IgnoreSquareBrackets},
-      {u"--ignore-square-brackets", &TSettings::IgnoreSquareBrackets},
-      {u"-icb", &TSettings::IgnoreCurlyBrackets},
-      {u"--ignore-curly-brackets", &TSettings::IgnoreCurlyBrackets},
-      {u"-iab", &TSettings::IgnoreAngleBrackets},
-      {u"--ignore-angle-brackets", &TSettings::IgnoreAngleBrackets},
-      {u"-irb", &TSettings::IgnoreRoundBrackets},
-      {u"--ignore-round-brackets", &TSettings::IgnoreRoundBrackets},
-      {u"-iu", &TSettings::IgnoreUrls},
-      {u"--ignore-url", &TSettings::IgnoreUrls},
-      {u"-ic", &TSettings::IgnoreComments},
-      {u"--IGNORE-COMMENTS", &TSettings::IgnoreComments},
-      {u"--raw", &TSettings::RawOutput},
-      {u"--ignore-length", &TSettings::OmitDataLength},
-      {u"-il", &TSettings::OmitDataLength},
-      {u"--sub-fit", &TSettings::SubFit},
-      {u"-sf", &TSettings::SubFit},
+      {u"-o", &TRunOptions::ToStdout},
+      {u"-lrc", &TRunOptions::LrcEnabled},
+      {u"-srt", &TRunOptions::SrtEnabled},
+      {u"-sub", &TRunOptions::SubtitleMode},
+      {u"-dp", &TRunOptions::ShowProgress},
+      {u"-stereo", &TRunOptions::Stereo},
+      {u"-isb", &TRunOptions::IgnoreSquareBrackets},
+      {u"--ignore-square-brackets", &TRunOptions::IgnoreSquareBrackets},
+      {u"-icb", &TRunOptions::IgnoreCurlyBrackets},
+      {u"--ignore-curly-brackets", &TRunOptions::IgnoreCurlyBrackets},
+      {u"-iab", &TRunOptions::IgnoreAngleBrackets},
+      {u"--ignore-angle-brackets", &TRunOptions::IgnoreAngleBrackets},
+      {u"-irb", &TRunOptions::IgnoreRoundBrackets},
+      {u"--ignore-round-brackets", &TRunOptions::IgnoreRoundBrackets},
+      {u"-iu", &TRunOptions::IgnoreUrls},
+      {u"--ignore-url", &TRunOptions::IgnoreUrls},
+      {u"-ic", &TRunOptions::IgnoreComments},
+      {u"--IGNORE-COMMENTS", &TRunOptions::IgnoreComments},
+      {u"--raw", &TRunOptions::RawOutput},
+      {u"--ignore-length", &TRunOptions::OmitDataLength},
+      {u"-il", &TRunOptions::OmitDataLength},
+      {u"--sub-fit", &TRunOptions::SubFit},
+      {u"-sf", &TRunOptions::SubFit},
   };
   for (const Case& c : cases) {
     Parse({u"-x", c.name});
@@ -157,36 +170,36 @@ TEST(ReadCommandLine, EverySwitchSetsItsSetting) {
 }
 
 TEST(ReadCommandLine, TextOptionsStoreTheirValues) {
-  TRunState state = Parse({u"-host",
-                           u"proxy",
-                           u"-port",
-                           u"08080",
-                           u"-d",
-                           u"a.dic",
-                           u"-d",
-                           u"b.rex",
-                           u"--lrc-fname",
-                           u"x.lrc",
-                           u"--lrc-artist",
-                           u"A",
-                           u"--lrc-album",
-                           u"B",
-                           u"--lrc-title",
-                           u"C",
-                           u"--lrc-author",
-                           u"D",
-                           u"--lrc-creator",
-                           u"E",
-                           u"--srt-fname",
-                           u"y.srt",
-                           u"-e",
-                           u"Good",
-                           u"-s",
-                           u"1.50",
-                           u"-v",
-                           u"90",
-                           u"-cfg",
-                           u"-k"});
+  TRunOptions options = Parse({u"-host",
+                               u"proxy",
+                               u"-port",
+                               u"08080",
+                               u"-d",
+                               u"a.dic",
+                               u"-d",
+                               u"b.rex",
+                               u"--lrc-fname",
+                               u"x.lrc",
+                               u"--lrc-artist",
+                               u"A",
+                               u"--lrc-album",
+                               u"B",
+                               u"--lrc-title",
+                               u"C",
+                               u"--lrc-author",
+                               u"D",
+                               u"--lrc-creator",
+                               u"E",
+                               u"--srt-fname",
+                               u"y.srt",
+                               u"-e",
+                               u"Good",
+                               u"-s",
+                               u"1.50",
+                               u"-v",
+                               u"90",
+                               u"-cfg",
+                               u"-k"});
   EXPECT_EQ(Parsed().ProxySettings.Host, u"proxy");
   EXPECT_EQ(Parsed().ProxySettings.Port, u"08080");
   EXPECT_EQ(Parsed().DictionaryFiles, (Lines{u"a.dic", u"b.rex"}));
@@ -195,9 +208,9 @@ TEST(ReadCommandLine, TextOptionsStoreTheirValues) {
                 Parsed().LrcData.Author + Parsed().LrcData.Creator,
             u"ABCDE");
   EXPECT_EQ(Parsed().SrtData.FileName, u"y.srt");
-  EXPECT_EQ(state.EmotionText, u"good");
-  EXPECT_EQ(state.RateText, u"1.50");
-  EXPECT_EQ(state.VolumeText, u"90");
+  EXPECT_EQ(options.EmotionText, u"good");
+  EXPECT_EQ(options.RateText, u"1.50");
+  EXPECT_EQ(options.VolumeText, u"90");
   EXPECT_TRUE(Parsed().ApiKey.empty());  // "-k" was the argument of -cfg
 }
 
@@ -205,12 +218,12 @@ TEST(ReadCommandLine, ListFileAddsItsNonEmptyLines) {
   testing::ScopedTempDir dir;
   const std::string list =
       testing::WriteFile(dir.File("list.txt"), "\xEF\xBB\xBF" + ToUtf8(u"a.txt\r\n\r\nпапка/b c.txt\n"));
-  TRunState state =
+  TRunOptions options =
       Parse({u"-f", u"first.txt", u"-fl", ToUtf16(list), u"-fl", ToUtf16(dir.File("none.txt"))});
-  EXPECT_EQ(state.InputFileNames, (Lines{u"first.txt", u"a.txt", u"папка/b c.txt"}));
-  EXPECT_EQ(state.SourceKind, TSourceKind::Files);
+  EXPECT_EQ(options.InputFileNames, (Lines{u"first.txt", u"a.txt", u"папка/b c.txt"}));
+  EXPECT_EQ(options.SourceKind, TSourceKind::Files);
   // The missing list is kept for the run to report, the first failure only.
-  EXPECT_EQ(state.ListFileError, u"List file not found: none.txt");
+  EXPECT_EQ(options.ListFileError, u"List file not found: none.txt");
   EXPECT_EQ(Parse({u"-fl", ToUtf16(dir.Path().string()), u"-fl", ToUtf16(list)}).ListFileError,
             u"List file not found: " + ToUtf16(dir.Path().filename().string()));
 }

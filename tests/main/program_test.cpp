@@ -1,19 +1,12 @@
 // Runs of the built program: what a user sees on standard output, and the exit code.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <array>
 #include <filesystem>
 #include <map>
 
 #include "main/version_text.h"
+#include "support/child_process.h"
 #include "testing/test_support.h"
-
-extern char** environ;
 
 namespace sonacli {
 namespace {
@@ -24,16 +17,6 @@ struct ProgramRun {
   std::string errors;  // standard error
 };
 
-std::string ReadAll(int fd) {
-  std::string text;
-  std::array<char, 4096> buffer;
-  for (ssize_t count; (count = read(fd, buffer.data(), buffer.size())) > 0;) {
-    text.append(buffer.data(), static_cast<size_t>(count));
-  }
-  close(fd);
-  return text;
-}
-
 std::string ProgramPath() {
   return SONACLI_PROGRAM;
 }
@@ -42,45 +25,18 @@ std::string ProgramPath() {
 // test with the given variables replaced.
 ProgramRun RunProgramWith(const std::string& program, const std::vector<std::string>& args,
                           const std::map<std::string, std::string>& env = {}) {
-  std::map<std::string, std::string> variables;
-  for (char** entry = environ; *entry; ++entry) {
-    std::string text = *entry;
-    size_t equals = text.find('=');
-    if (equals != std::string::npos) variables[text.substr(0, equals)] = text.substr(equals + 1);
-  }
-  for (const auto& [name, value] : env) variables[name] = value;
-  std::vector<std::string> envText;
-  for (const auto& [name, value] : variables) envText.push_back(name + "=" + value);
-  std::vector<char*> envp, argv = {const_cast<char*>(program.c_str())};
-  for (std::string& text : envText) envp.push_back(text.data());
-  envp.push_back(nullptr);
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-
+  std::vector<std::string> argv = {program};
+  argv.insert(argv.end(), args.begin(), args.end());
+  TChildOptions options;
+  options.Environment = env;
+  options.Stdin = TChildStream::Null();
+  options.Stdout = options.Stderr = TChildStream::Pipe();
+  TChildProcess child(argv, options);
   // The texts are small: reading one pipe to its end and then the other cannot block the program.
-  std::array<int, 2> outputEnds;
-  std::array<int, 2> errorEnds;
-  EXPECT_EQ(pipe(outputEnds.data()), 0);
-  EXPECT_EQ(pipe(errorEnds.data()), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, outputEnds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, errorEnds[1], STDERR_FILENO);
-  posix_spawn_file_actions_addclose(&actions, outputEnds[0]);
-  posix_spawn_file_actions_addclose(&actions, errorEnds[0]);
-  pid_t pid = 0;
   ProgramRun run;
-  int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  close(outputEnds[1]);
-  close(errorEnds[1]);
-  EXPECT_EQ(spawned, 0) << program;
-  run.output = ReadAll(outputEnds[0]);
-  run.errors = ReadAll(errorEnds[0]);
-  int status = 0;
-  if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-    run.exitCode = WEXITSTATUS(status);
+  run.output = ReadToEnd(child.StdoutPipe());
+  run.errors = ReadToEnd(child.StderrPipe());
+  run.exitCode = child.Wait().ExitCode;
   return run;
 }
 

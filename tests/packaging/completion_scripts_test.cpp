@@ -7,8 +7,8 @@
 #include "catalogue/voice_catalogue.h"
 #include "common/unicode_text.h"
 #include "main/option_table.h"
-#include "main/run_sequence.h"
-#include "main/run_state.h"
+#include "main/resolve_run.h"
+#include "main/run_options.h"
 #include "subtitles/subtitle_format.h"
 
 namespace sonacli {
@@ -61,11 +61,11 @@ const TCompletedOption& Completed(const std::vector<TCompletedOption>& options, 
   throw std::runtime_error("no option " + name);
 }
 
-// Applies an option of the table to a fresh state.
-TRunState Applied(const std::string& name, const std::string& value) {
-  TRunState state;
-  FindOption(ToUtf16(name))->Apply(state, ToUtf16(value), TOptionSource::CommandLine);
-  return state;
+// Applies an option of the table to fresh options.
+TRunOptions Applied(const std::string& name, const std::string& value) {
+  TRunOptions options;
+  ApplyOption(*FindOption(ToUtf16(name)), ToUtf16(value), TOptionSource::CommandLine, options);
+  return options;
 }
 
 TEST(CompletionScripts, EveryOfferedValueIsOneTheProgramAccepts) {

@@ -1,23 +1,20 @@
 // Requests through a real CONNECT proxy: tinyproxy, started as a child of the test.
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <fstream>
-#include <thread>
+#include <memory>
 
 #include "common/unicode_text.h"
 #include "service/synthesis_attempt.h"
 #include "standin_fixture.h"
-
-extern char** environ;
+#include "support/child_process.h"
+#include "support/wait_until.h"
 
 namespace sonacli {
 namespace {
@@ -52,20 +49,9 @@ class TTinyproxy {
     const std::string config = (folder / "tinyproxy.conf").string();
     std::ofstream(config) << "Port " << port_ << "\nListen 127.0.0.1\nTimeout 30\nMaxClients 4\n"
                           << "Allow 127.0.0.1\nLogLevel Connect\nLogFile \"" << log_.string() << "\"\n";
-    std::vector<std::string> args = {"/usr/bin/tinyproxy", "-d", "-c", config};
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    for (int i = 0; i < 100 && pid_ > 0 && !Accepts(port_); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-  }
-  ~TTinyproxy() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
+    process_ =
+        std::make_unique<TChildProcess>(std::vector<std::string>{"/usr/bin/tinyproxy", "-d", "-c", config});
+    WaitUntil([this] { return Accepts(port_); }, std::chrono::seconds(5));
   }
   int Port() const { return port_; }
   std::string Log() const { return testing::ReadFile(log_.string()); }
@@ -73,7 +59,7 @@ class TTinyproxy {
  private:
   int port_;
   std::filesystem::path log_;
-  pid_t pid_ = -1;
+  std::unique_ptr<TChildProcess> process_;  // stopped with SIGTERM
 };
 
 using TProxyRequests = TStandinTest;

@@ -8,7 +8,7 @@
 #include "common/trim.h"
 #include "common/unicode_text.h"
 #include "main/option_table.h"
-#include "main/run_sequence.h"
+#include "main/resolve_run.h"
 #include "main/usage_text.h"
 
 namespace sonacli {

@@ -1,15 +1,10 @@
 #include "standin/standin_process.h"
 
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <stdexcept>
-
-extern char** environ;
 
 namespace sonacli {
 namespace {
@@ -50,47 +45,13 @@ TStandinProcess::TStandinProcess(const std::filesystem::path& folder, const TSta
     args.insert(args.end(), {"--cert", CaFile()});
     if (!options.CertificateName.empty()) args.insert(args.end(), {"--cert-name", options.CertificateName});
   }
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) throw std::runtime_error("stand-in: no pipe");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-  const int failed = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(pipeFds[1]);
-  output_ = pipeFds[0];
-  if (failed != 0) {
-    close(output_);
-    throw std::runtime_error("stand-in: cannot start " + args[0]);
-  }
-  const std::string line = ReadFirstLine(output_);
+  TChildOptions child;
+  child.Stdout = TChildStream::Pipe();  // its first line names its port
+  process_ = std::make_unique<TChildProcess>(args, child);
+  const std::string line = ReadFirstLine(process_->StdoutPipe());
   const size_t colon = line.rfind(':');
   if (colon != std::string::npos) port_ = std::atoi(line.c_str() + colon + 1);
-  if (port_ <= 0) {
-    Stop();
-    throw std::runtime_error("stand-in: did not start: " + line);
-  }
-}
-
-TStandinProcess::~TStandinProcess() {
-  Stop();
-}
-
-void TStandinProcess::Stop() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-  if (output_ >= 0) {
-    close(output_);
-    output_ = -1;
-  }
+  if (port_ <= 0) throw std::runtime_error("stand-in: did not start: " + line);
 }
 
 std::string TStandinProcess::BaseUrl() const {

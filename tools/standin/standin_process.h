@@ -5,9 +5,12 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
+
+#include "support/child_process.h"
 
 namespace sonacli {
 
@@ -22,8 +25,8 @@ class TStandinProcess {
   // `plain` serves HTTP instead of HTTPS.
   explicit TStandinProcess(const std::filesystem::path& folder, bool plain = false);
   TStandinProcess(const std::filesystem::path& folder, const TStandinOptions& options);
-  // Stops the stand-in and waits for its end.
-  ~TStandinProcess();
+  // Stops the stand-in (SIGTERM) and waits for its end.
+  ~TStandinProcess() = default;
   TStandinProcess(const TStandinProcess&) = delete;
   TStandinProcess& operator=(const TStandinProcess&) = delete;
 
@@ -38,12 +41,9 @@ class TStandinProcess {
   std::vector<nlohmann::json> Requests() const;
 
  private:
-  void Stop();
-
   std::filesystem::path folder_;
   bool plain_;
-  pid_t pid_ = -1;
-  int output_ = -1;
+  std::unique_ptr<TChildProcess> process_;
   int port_ = 0;
 };
 

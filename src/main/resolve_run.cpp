@@ -1,0 +1,193 @@
+#include "main/resolve_run.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "catalogue/speech_rate.h"
+#include "catalogue/voice_catalogue.h"
+#include "common/unicode_text.h"
+#include "input/input_reader.h"
+#include "platform/file_system.h"
+#include "service/synthesis_request.h"
+#include "subtitles/subtitle_format.h"
+
+namespace sonacli {
+
+namespace {
+
+struct FrequencyStep {
+  int32_t upToKiloHertz;
+  int32_t sampleRate;
+};
+
+constexpr std::array<FrequencyStep, 7> kFrequencySteps = {
+    {{10, 8000}, {15, 11025}, {21, 16000}, {23, 22050}, {31, 24000}, {43, 32000}, {47, 44100}}};
+
+// The shortest line length that LRC and SRT text is cut to.
+constexpr int32_t kMinSyncLineLength = 15;
+
+bool InputAbsent(const TRunOptions& options) {
+  switch (options.SourceKind) {
+    case TSourceKind::Files:
+      return options.InputFileNames.empty() || options.InputFileNames.front().empty();
+    case TSourceKind::CommandText:
+      return options.CommandText.empty();
+    case TSourceKind::Clipboard:
+    case TSourceKind::StandardInput:
+      break;
+  }
+  return false;
+}
+
+TRunStart StartOf(const TRunOptions& options) {
+  if (options.VersionRequested) return TRunStart::Version;
+  if (options.UsageRequested) return TRunStart::Usage;
+  if (!options.ListFileError.empty()) return TRunStart::Run;  // the run ends with that error
+  if (InputAbsent(options)) return options.ListRequested ? TRunStart::ValueList : TRunStart::Usage;
+  if (!options.ListRequested) return TRunStart::Run;
+  return options.ToStdout ? TRunStart::ValueList : TRunStart::ValueListThenRun;
+}
+
+// The values that the run uses as they were given.
+void TakeGivenValues(const TRunOptions& options, TSettings& settings) {
+  // The environment keeps the key out of the process list.
+  settings.ApiKey = options.ApiKey.empty() ? options.EnvironmentApiKey : options.ApiKey;
+  settings.OutputFileName = options.OutputFileName;
+  settings.ToStdout = options.ToStdout;
+  settings.Stereo = options.Stereo;
+  settings.RequestDelayMs = options.RequestDelayMs;
+  settings.SubFit = options.SubFit;
+  settings.SmiClass = options.SmiClass;
+  settings.LrcBlankLines = options.LrcBlankLines;
+  settings.LrcData = options.LrcData;
+  settings.SrtData = options.SrtData;
+  settings.ProxySettings = options.ProxySettings;
+  settings.IgnoreSquareBrackets = options.IgnoreSquareBrackets;
+  settings.IgnoreCurlyBrackets = options.IgnoreCurlyBrackets;
+  settings.IgnoreAngleBrackets = options.IgnoreAngleBrackets;
+  settings.IgnoreRoundBrackets = options.IgnoreRoundBrackets;
+  settings.IgnoreUrls = options.IgnoreUrls;
+  settings.IgnoreComments = options.IgnoreComments;
+  settings.DictionaryFiles = options.DictionaryFiles;
+  settings.LineSelections = options.LineSelections;
+  settings.CacheFolder = options.CacheFolder;
+  settings.Jobs = options.Jobs;
+}
+
+// The language, voice, tone, rate and volume, checked in this order; the message of the first
+// that fails, and the later ones stay empty.
+std::optional<std::u16string> ResolveVoice(const TRunOptions& options, TSettings& settings) {
+  settings.LanguageCode = LookupLanguage(options.LanguageText);
+  if (settings.LanguageCode.empty()) return u"Not supported language";
+  if (!FindVoice(options.VoiceText)) return u"Unknown voice name";
+  settings.VoiceName = options.VoiceText;
+  // A language asked for without a voice is spoken by a voice of that language.
+  if (options.LanguageGiven && !options.VoiceGiven)
+    settings.VoiceName =
+        VoiceForLanguage(settings.LanguageCode, settings.VoiceName, IsLegacyKey(settings.ApiKey));
+  settings.EmotionName = NormalizeEmotion(options.EmotionText);
+  if (settings.EmotionName.empty()) return u"Unknown emotional tone";
+  if (!ValidateRate(options.RateText)) return u"Rate value out of range";
+  settings.SpeechRate = options.RateText;
+  const std::optional<int32_t> volumeDelta = ValidateVolume(options.VolumeText);
+  if (!volumeDelta) return u"Wrong volume value";
+  settings.VolumeDelta = *volumeDelta;
+  return std::nullopt;
+}
+
+std::u16string FirstFailedCheck(const TRunOptions& options, TSettings& settings) {
+  if (!options.ListFileError.empty()) return options.ListFileError;
+  if (std::optional<std::u16string> failed = ResolveVoice(options, settings)) return *failed;
+  if (!settings.ToStdout && settings.OutputFileName.empty()) return u"Output file name not defined";
+  if (settings.ApiKey.empty()) return u"API-key not defined";
+  return {};
+}
+
+void ResolveOutput(const TRunOptions& options, TSettings& settings) {
+  // --raw and --ignore-length concern standard output only; --raw wins over --ignore-length.
+  settings.RawOutput = options.ToStdout && options.RawOutput;
+  settings.OmitDataLength = options.ToStdout && options.OmitDataLength && !options.RawOutput;
+  settings.SampleRate = SampleRateForFrequency(options.FrequencyOption);
+  // Standard output carries the audio, not a progress line.
+  settings.ShowProgress = options.ShowProgress && !options.ToStdout;
+}
+
+// Subtitle mode, switched on by -sub or by the extension of the first input file, which also names
+// the format when --sub-format does not.
+void ResolveSubtitles(const TRunOptions& options, TSettings& settings) {
+  const bool fromFiles = options.SourceKind == TSourceKind::Files && !options.InputFileNames.empty();
+  const std::u16string_view first = fromFiles ? options.InputFileNames.front() : std::u16string_view();
+  settings.SubtitleMode = options.SubtitleMode || (fromFiles && IsSubtitleFileName(first));
+  settings.SubtitleFormat = options.SubtitleFormat;
+  if (settings.SubtitleMode && settings.SubtitleFormat == kSubtitleNone && fromFiles)
+    settings.SubtitleFormat = SubtitleFormatFromFileName(first);
+  if (settings.SubtitleMode && settings.SubFit)
+    settings.SubMaxRate = static_cast<uint8_t>(std::clamp(options.SubMaxPercent, 110, 200));
+}
+
+// An LRC or SRT file needs a name: its own, or the output's with the extension. Without either it
+// is not written.
+void ResolveSyncFile(const std::u16string& outputFileName, bool& enabled, int32_t& maxLength,
+                     std::u16string& fileName, std::u16string_view extension) {
+  if (!enabled) return;
+  if (outputFileName.empty() && fileName.empty()) {
+    enabled = false;
+    return;
+  }
+  maxLength = std::max(maxLength, kMinSyncLineLength);
+  if (fileName.empty()) fileName = ChangeExtension(outputFileName, extension);
+}
+
+void ResolveSyncFiles(const TRunOptions& options, TSettings& settings) {
+  settings.LrcEnabled = options.LrcEnabled;
+  settings.SrtEnabled = options.SrtEnabled;
+  ResolveSyncFile(settings.OutputFileName, settings.LrcEnabled, settings.LrcData.MaxLength,
+                  settings.LrcData.FileName, u".lrc");
+  ResolveSyncFile(settings.OutputFileName, settings.SrtEnabled, settings.SrtData.MaxLength,
+                  settings.SrtData.FileName, u".srt");
+  settings.SyncOutput = settings.LrcEnabled || settings.SrtEnabled;
+}
+
+TInputPlan InputPlanOf(const TRunOptions& options, const TSettings& settings) {
+  TInputPlan input;
+  input.Kind = options.SourceKind;
+  if (input.Kind == TSourceKind::Files) {
+    input.FileNames = options.InputFileNames;
+    input.FirstFileOnly = settings.SubtitleMode;
+  }
+  if (input.Kind == TSourceKind::CommandText) {
+    const bool redecode =
+        options.TextFromCommandLine && options.ForceEncoding && options.ForcedEncoding == TEncoding::Utf8;
+    input.CommandTextLines =
+        redecode ? RedecodeCommandText(options.CommandText) : SplitIntoLines(options.CommandText);
+  }
+  input.Decode = {options.ForceEncoding, options.ForcedEncoding,
+                  settings.SubtitleMode && settings.SubtitleFormat == kSubtitleVtt};
+  return input;
+}
+
+}  // namespace
+
+int32_t SampleRateForFrequency(int32_t kiloHertz) {
+  if (kiloHertz == -1) return 24000;
+  for (const FrequencyStep& step : kFrequencySteps) {
+    if (kiloHertz <= step.upToKiloHertz) return step.sampleRate;
+  }
+  return 48000;
+}
+
+TRunPlan ResolveRun(const TRunOptions& options) {
+  TRunPlan plan;
+  TSettings& settings = plan.Settings;
+  TakeGivenValues(options, settings);
+  plan.Start = StartOf(options);
+  plan.Error = FirstFailedCheck(options, settings);
+  ResolveOutput(options, settings);
+  ResolveSubtitles(options, settings);
+  ResolveSyncFiles(options, settings);
+  plan.Input = InputPlanOf(options, settings);
+  return plan;
+}
+
+}  // namespace sonacli

@@ -1,0 +1,43 @@
+// What a run will do, settled from its options alone before any input is read: the early exits, the
+// first check that fails, where the input comes from, and the settings the run goes on with.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "input/input_reader.h"
+#include "main/run_options.h"
+#include "settings/settings.h"
+
+namespace sonacli {
+
+// What the run prints before it reads any input, and whether it ends there.
+enum class TRunStart : uint8_t {
+  Version,           // the version text, then the end
+  Usage,             // the usage text, then the end
+  ValueList,         // the value list, then the end
+  ValueListThenRun,  // the value list, then the run goes on
+  Run,
+};
+
+// Where the text comes from and how it is read.
+struct TInputPlan {
+  TSourceKind Kind = TSourceKind::CommandText;
+  std::vector<std::u16string> FileNames;         // Files: every name given, each one checked
+  bool FirstFileOnly = false;                    // Files: a subtitle run voices one file
+  std::vector<std::u16string> CommandTextLines;  // CommandText: the -t texts as lines
+  TDecodeOptions Decode;
+};
+
+struct TRunPlan {
+  TRunStart Start = TRunStart::Run;
+  // The message of the first check that failed, empty when all passed. A run that Start does not
+  // end reports it and ends there.
+  std::u16string Error;
+  TInputPlan Input;
+  // Complete when Error is empty; the values a failed check would have given stay empty.
+  TSettings Settings;
+};
+
+}  // namespace sonacli

@@ -1,0 +1,240 @@
+#include "main/resolve_run.h"
+
+#include <gtest/gtest.h>
+
+#include "common/unicode_text.h"
+#include "main/command_line.h"
+
+namespace sonacli {
+namespace {
+
+using Args = std::vector<std::u16string>;
+using Lines = std::vector<std::u16string>;
+
+// The options of a command line, with the key of the environment.
+TRunOptions Options(const Args& args, std::u16string environmentKey = {}) {
+  TRunOptions options;
+  ReadCommandLine(args, options);
+  options.EnvironmentApiKey = std::move(environmentKey);
+  return options;
+}
+
+// A command line that passes every check, followed by the extra arguments.
+Args Valid(const Args& extra) {
+  Args args = {u"-k", u"key", u"-w", u"out.wav"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  return args;
+}
+
+struct StartRow {
+  Args args;
+  TRunStart start;
+  std::u16string_view error;  // empty: every check passes
+};
+
+TEST(ResolveRun, EarlyExitsAndTheFirstFailedCheckInTheirOrder) {
+  using enum TRunStart;
+  const StartRow rows[] = {
+      // No input: the usage text, or the value list when it was asked for.
+      {{}, Usage, u"Output file name not defined"},
+      {{u"-t", u""}, Usage, u"Output file name not defined"},
+      {Valid({u"-f", u""}), Usage, u""},
+      {{u"-m"}, ValueList, u"Output file name not defined"},
+      // The version before everything, the usage text before the value list and the checks.
+      {{u"-m", u"--version", u"-h"}, Version, u"Output file name not defined"},
+      {Valid({u"-t", u"x", u"-h", u"-m", u"-l", u"xx"}), Usage, u"Not supported language"},
+      // The clipboard and standard input never count as absent.
+      {{u"-c"}, Run, u"Output file name not defined"},
+      {Valid({u"-i"}), Run, u""},
+      // The value list ends the run only when the audio would go to standard output.
+      {{u"-m", u"-t", u"x", u"-o", u"-k", u"k"}, ValueList, u""},
+      {Valid({u"-m", u"-t", u"x"}), ValueListThenRun, u""},
+      {{u"-m", u"-t", u"x", u"-k", u"k"}, ValueListThenRun, u"Output file name not defined"},
+      // The checks, each with the later ones failing too.
+      {Valid({u"-t", u"x", u"-l", u"xx-XX", u"-n", u"nobody", u"-e", u"x"}), Run, u"Not supported language"},
+      {Valid({u"-t", u"x", u"-n", u"nobody", u"-e", u"x", u"-s", u"9"}), Run, u"Unknown voice name"},
+      {Valid({u"-t", u"x", u"-n", u"ermil:rc"}), Run, u"Unknown voice name"},
+      {Valid({u"-t", u"x", u"-e", u"x", u"-s", u"9"}), Run, u"Unknown emotional tone"},
+      {Valid({u"-t", u"x", u"-s", u"1,5", u"-v", u"x"}), Run, u"Rate value out of range"},
+      {Valid({u"-t", u"x", u"-s", u"3.0006"}), Run, u"Rate value out of range"},
+      {Valid({u"-t", u"x", u"-s", u"3.0004"}), Run, u""},
+      {Valid({u"-t", u"x", u"-s", u"0.1"}), Run, u""},
+      {Valid({u"-t", u"x", u"-v", u"50%"}), Run, u"Wrong volume value"},
+      {{u"-t", u"x", u"-k", u"key"}, Run, u"Output file name not defined"},
+      {{u"-t", u"x", u"-k", u"key", u"-o"}, Run, u""},
+      {{u"-t", u"x", u"-w", u"out.wav"}, Run, u"API-key not defined"},
+  };
+  for (const StartRow& row : rows) {
+    std::string trace;
+    for (const std::u16string& arg : row.args) trace += ToUtf8(arg) + " ";
+    SCOPED_TRACE(trace);
+    const TRunPlan plan = ResolveRun(Options(row.args));
+    EXPECT_EQ(plan.Start, row.start);
+    EXPECT_EQ(plan.Error, row.error);
+  }
+}
+
+TEST(ResolveRun, UnreadableListFileIsTheFirstFailure) {
+  TRunOptions options = Options(Valid({u"-l", u"xx"}));
+  options.SourceKind = TSourceKind::Files;
+  options.ListFileError = u"List file not found: a.lst";
+  EXPECT_EQ(ResolveRun(options).Start, TRunStart::Run);  // even with no input file named
+  EXPECT_EQ(ResolveRun(options).Error, u"List file not found: a.lst");
+  options.UsageRequested = true;
+  EXPECT_EQ(ResolveRun(options).Start, TRunStart::Usage);
+}
+
+struct SettingsRow {
+  const char* name;
+  Args args;
+  bool (*holds)(const TRunPlan& plan);
+  std::u16string environmentKey = {};
+};
+
+const SettingsRow kSettingsRows[] = {
+    // The voice.
+    {"accepted values",
+     Valid({u"-t", u"x", u"-l", u"EN-us", u"-n", u"JOHN", u"-e", u"g", u"-s", u"1.50", u"-v", u"500"}),
+     [](const TRunPlan& p) {
+       const TSettings& s = p.Settings;
+       return s.LanguageCode == u"en-US" && s.VoiceName == u"john" && s.EmotionName == u"good" &&
+              s.SpeechRate == u"1.50" && s.VolumeDelta == 400;
+     }},
+    {"defaults", Valid({u"-t", u"x"}),
+     [](const TRunPlan& p) {
+       const TSettings& s = p.Settings;
+       return s.LanguageCode == u"ru-RU" && s.VoiceName == u"oksana" && s.EmotionName == u"neutral" &&
+              s.SpeechRate == u"1.0" && s.VolumeDelta == 0 && s.SampleRate == 24000 && s.Jobs == 1;
+     }},
+    {"a language without a voice", Valid({u"-t", u"x", u"-l", u"de-de"}),
+     [](const TRunPlan& p) { return p.Settings.VoiceName == u"lea"; }},
+    {"a language with a voice", Valid({u"-t", u"x", u"-l", u"en-us", u"-n", u"alena"}),
+     [](const TRunPlan& p) { return p.Settings.VoiceName == u"alena"; }},
+    {"a language without a voice, legacy key",
+     {u"-k", u"abcdef01-2345-6789-abcd-ef0123456789", u"-w", u"o.wav", u"-t", u"x", u"-l", u"en-us"},
+     [](const TRunPlan& p) { return p.Settings.VoiceName == u"alyss"; }},
+    // The key.
+    {"key from the environment",
+     {u"-w", u"o.wav", u"-t", u"x"},
+     [](const TRunPlan& p) { return p.Error.empty() && p.Settings.ApiKey == u"env"; },
+     u"env"},
+    {"key option before the environment", Valid({u"-t", u"x"}),
+     [](const TRunPlan& p) { return p.Settings.ApiKey == u"key"; }, u"env"},
+    // The output.
+    {"--raw and --ignore-length only on standard output", Valid({u"-t", u"x", u"--raw", u"-il", u"-dp"}),
+     [](const TRunPlan& p) {
+       const TSettings& s = p.Settings;
+       return !s.RawOutput && !s.OmitDataLength && s.ShowProgress && !s.ToStdout;
+     }},
+    {"--raw over --ignore-length, no progress line",
+     {u"-t", u"x", u"-k", u"k", u"-o", u"--raw", u"-il", u"-dp"},
+     [](const TRunPlan& p) {
+       const TSettings& s = p.Settings;
+       return s.RawOutput && !s.OmitDataLength && !s.ShowProgress && s.ToStdout;
+     }},
+    {"--ignore-length on standard output",
+     {u"-t", u"x", u"-k", u"k", u"-o", u"-il"},
+     [](const TRunPlan& p) { return p.Settings.OmitDataLength && !p.Settings.RawOutput; }},
+    {"-fr", Valid({u"-t", u"x", u"-fr", u"16", u"-stereo"}),
+     [](const TRunPlan& p) { return p.Settings.SampleRate == 16000 && p.Settings.Stereo; }},
+    // LRC and SRT files.
+    {"LRC without a file name",
+     {u"-t", u"x", u"-k", u"k", u"-o", u"-lrc"},
+     [](const TRunPlan& p) { return !p.Settings.LrcEnabled && !p.Settings.SyncOutput; }},
+    {"LRC and SRT beside the output",
+     Valid({u"-t", u"x", u"-w", u"a.wav", u"-lrc", u"--lrc-length", u"5", u"-srt", u"--srt-length", u"40"}),
+     [](const TRunPlan& p) {
+       const TSettings& s = p.Settings;
+       return s.LrcEnabled && s.LrcData.FileName == u"a.lrc" && s.LrcData.MaxLength == 15 && s.SrtEnabled &&
+              s.SrtData.FileName == u"a.srt" && s.SrtData.MaxLength == 40 && s.SyncOutput;
+     }},
+    {"SRT of its own name on standard output",
+     {u"-t", u"x", u"-k", u"k", u"-o", u"-srt", u"--srt-fname", u"s.srt"},
+     [](const TRunPlan& p) {
+       const TSettings& s = p.Settings;
+       return s.SrtEnabled && s.SrtData.FileName == u"s.srt" && s.SrtData.MaxLength == 15 && s.SyncOutput &&
+              !s.LrcEnabled;
+     }},
+    {"an output without extension", Valid({u"-t", u"x", u"-srt", u"-w", u"dir.d/noext"}),
+     [](const TRunPlan& p) { return p.Settings.SrtData.FileName == u"dir.d/noext.srt"; }},
+    {"LRC of its own name", Valid({u"-t", u"x", u"-lrc", u"--lrc-fname", u"x.lrc", u"--lrc-title", u"T"}),
+     [](const TRunPlan& p) {
+       return p.Settings.LrcData.FileName == u"x.lrc" && p.Settings.LrcData.Title == u"T" &&
+              !p.Settings.SrtEnabled;
+     }},
+    // Subtitles.
+    {"a subtitle file switches subtitle mode on", Valid({u"-f", u"a.srt", u"-f", u"b.txt"}),
+     [](const TRunPlan& p) {
+       return p.Settings.SubtitleMode && p.Settings.SubtitleFormat == 1 && p.Input.FirstFileOnly &&
+              !p.Input.Decode.SubtitleVtt;
+     }},
+    {"only the first file decides", Valid({u"-f", u"a.txt", u"-f", u"b.srt"}),
+     [](const TRunPlan& p) { return !p.Settings.SubtitleMode && !p.Input.FirstFileOnly; }},
+    {"--sub-format over the extension", Valid({u"--sub-format", u"lrc", u"-f", u"b.VTT"}),
+     [](const TRunPlan& p) { return p.Settings.SubtitleFormat == 6 && !p.Input.Decode.SubtitleVtt; }},
+    {"WebVTT is read as UTF-8", Valid({u"-f", u"b.vtt", u"-enc", u"ansi"}),
+     [](const TRunPlan& p) {
+       return p.Settings.SubtitleFormat == 5 && p.Input.Decode.SubtitleVtt && p.Input.Decode.ForceEncoding;
+     }},
+    {"-sub with a text names no format", Valid({u"-sub", u"-t", u"x.srt"}),
+     [](const TRunPlan& p) { return p.Settings.SubtitleMode && p.Settings.SubtitleFormat == 0; }},
+    {"-sub from standard input", Valid({u"-sub", u"--sub-format", u"vtt", u"-i"}),
+     [](const TRunPlan& p) {
+       return p.Input.Kind == TSourceKind::StandardInput && p.Input.Decode.SubtitleVtt;
+     }},
+    {"--sub-max clamped with --sub-fit", Valid({u"-f", u"a.srt", u"-sf", u"--sub-max", u"300"}),
+     [](const TRunPlan& p) { return p.Settings.SubFit && p.Settings.SubMaxRate == 200; }},
+    {"--sub-max raised with --sub-fit", Valid({u"-f", u"a.ssa", u"-sf", u"--sub-max", u"50"}),
+     [](const TRunPlan& p) { return p.Settings.SubMaxRate == 110; }},
+    {"--sub-max without --sub-fit", Valid({u"-f", u"a.srt", u"--sub-max", u"150"}),
+     [](const TRunPlan& p) { return p.Settings.SubMaxRate == 200; }},
+    {"--sub-max in text mode", Valid({u"-t", u"x", u"-sf", u"--sub-max", u"150"}),
+     [](const TRunPlan& p) { return p.Settings.SubMaxRate == 200; }},
+    // The input.
+    {"-t texts as lines", Valid({u"-t", u"Hello", u"-t", u"World"}),
+     [](const TRunPlan& p) {
+       return p.Input.Kind == TSourceKind::CommandText &&
+              p.Input.CommandTextLines == Lines{u"Hello", u"World"};
+     }},
+    {"-t with -enc utf8 stays as typed", Valid({u"-t", u"Привет\nмир", u"-enc", u"utf8"}),
+     [](const TRunPlan& p) {
+       return p.Input.CommandTextLines == Lines{u"Привет", u"мир"};
+     }},
+    {"files in their order", Valid({u"-f", u"a.txt", u"-f", u"", u"-f", u"b.txt", u"-enc", u"unicode"}),
+     [](const TRunPlan& p) {
+       return p.Input.Kind == TSourceKind::Files && p.Input.FileNames == Lines{u"a.txt", u"", u"b.txt"} &&
+              p.Input.Decode.ForcedEncoding == TEncoding::Utf16LE && p.Input.CommandTextLines.empty();
+     }},
+    {"the clipboard, the last source given", Valid({u"-f", u"a.txt", u"-c"}),
+     [](const TRunPlan& p) { return p.Input.Kind == TSourceKind::Clipboard && p.Input.FileNames.empty(); }},
+    // Values taken as given.
+    {"values as given",
+     Valid({u"-t",     u"x",     u"-d",    u"a.dic", u"-ln",         u"2-3",     u"-isb",
+            u"-iu",    u"-host", u"proxy", u"-port", u"3128",        u"--cache", u"c",
+            u"--jobs", u"4",     u"-dbr",  u"70",    u"--smi-class", u"ENCC",    u"--lrc-para"}),
+     [](const TRunPlan& p) {
+       const TSettings& s = p.Settings;
+       return s.DictionaryFiles == Lines{u"a.dic"} && s.LineSelections == Lines{u"2-3"} &&
+              s.IgnoreSquareBrackets && s.IgnoreUrls && !s.IgnoreComments &&
+              s.ProxySettings.Host == u"proxy" && s.ProxySettings.Port == u"3128" && s.CacheFolder == u"c" &&
+              s.Jobs == 4 && s.RequestDelayMs == 70 && s.SmiClass == u"ENCC" && s.LrcBlankLines == 2;
+     }},
+};
+
+TEST(ResolveRun, SettingsFollowFromTheOptions) {
+  for (const SettingsRow& row : kSettingsRows) {
+    const TRunPlan plan = ResolveRun(Options(row.args, row.environmentKey));
+    EXPECT_TRUE(row.holds(plan)) << row.name;
+  }
+}
+
+TEST(SampleRateForFrequency, MapsKilohertzToTheNextSupportedRate) {
+  const std::pair<int32_t, int32_t> cases[] = {
+      {-1, 24000}, {0, 8000},   {8, 8000},   {10, 8000},  {11, 11025}, {15, 11025}, {16, 16000},
+      {21, 16000}, {22, 22050}, {23, 22050}, {24, 24000}, {31, 24000}, {32, 32000}, {43, 32000},
+      {44, 44100}, {47, 44100}, {48, 48000}, {96, 48000}, {-5, 8000}};
+  for (auto [kiloHertz, rate] : cases) EXPECT_EQ(SampleRateForFrequency(kiloHertz), rate) << kiloHertz;
+}
+
+}  // namespace
+}  // namespace sonacli
