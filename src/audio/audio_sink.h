@@ -24,6 +24,12 @@ class TAudioSink {
   // an I/O error, a closed pipe): Error() then has the message, and the sink takes nothing more,
   // so that what it wrote stays one unbroken stream.
   virtual bool Append(std::string_view pcm) = 0;
+  // A chapter that starts at `startFrame`, given before Finish, in order. Outputs that store
+  // chapters (the encoded formats) keep it; WAV and raw output have no place for it.
+  virtual void AddChapter(std::u16string_view title, int64_t startFrame) {
+    static_cast<void>(title);
+    static_cast<void>(startFrame);
+  }
   // The sample frames taken so far: the length of the audio, which LRC and SRT times follow.
   virtual int64_t Frames() const = 0;
   // Completes the output (the sizes in a header, a held buffer written out, an encoder's end).
