@@ -75,35 +75,40 @@ std::u16string DecodeStreamBytes(std::string_view bytes, const TDecodeOptions& o
   return DecodeTextFile(bytes);
 }
 
-bool ReadTextFile(std::u16string_view fileName, const TDecodeOptions& options,
-                  std::vector<std::u16string>& lines, TInputContent& content) {
-  std::string bytes;
-  if (!ReadFileBytes(fileName, bytes, kMaxInputTextBytes)) return false;
-  content = ClassifyInputBytes(bytes);
-  if (content != TInputContent::Text) return true;
-  std::vector<std::u16string> fileLines = SplitIntoLines(DecodeFileBytes(bytes, options));
-  if (options.SubtitleVtt && !options.ForceEncoding) lines.clear();
-  lines.insert(lines.end(), std::make_move_iterator(fileLines.begin()),
-               std::make_move_iterator(fileLines.end()));
-  return true;
+bool ReadInputFile(std::u16string_view fileName, std::string& bytes) {
+  return ReadFileBytes(fileName, bytes, kMaxInputTextBytes);
 }
 
-bool ReadStandardInput(const TDecodeOptions& options, std::vector<std::u16string>& lines,
-                       TInputContent& content) {
-  std::string bytes;
+bool ReadStandardInputBytes(std::string& bytes) {
+  bytes.clear();
   std::array<char, 1024> block;
   for (;;) {
     ssize_t count = read(STDIN_FILENO, block.data(), block.size());
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) return false;
-    if (count == 0) break;
+    if (count == 0) return true;
     if (static_cast<size_t>(count) > kMaxInputTextBytes - bytes.size())
       throw TInputTooLarge(u"standard input");
     bytes.append(block.data(), static_cast<size_t>(count));
   }
-  content = ClassifyInputBytes(bytes);
+}
+
+TInputContent AddFileText(std::string_view bytes, const TDecodeOptions& options,
+                          std::vector<std::u16string>& lines) {
+  const TInputContent content = ClassifyInputBytes(bytes);
+  if (content != TInputContent::Text) return content;
+  std::vector<std::u16string> fileLines = SplitIntoLines(DecodeFileBytes(bytes, options));
+  if (options.SubtitleVtt && !options.ForceEncoding) lines.clear();
+  lines.insert(lines.end(), std::make_move_iterator(fileLines.begin()),
+               std::make_move_iterator(fileLines.end()));
+  return content;
+}
+
+TInputContent TakeStandardInputText(std::string_view bytes, const TDecodeOptions& options,
+                                    std::vector<std::u16string>& lines) {
+  const TInputContent content = ClassifyInputBytes(bytes);
   if (content == TInputContent::Text) lines = SplitIntoLines(DecodeStreamBytes(bytes, options));
-  return true;
+  return content;
 }
 
 TClipboardRead ReadClipboard(std::vector<std::u16string>& lines) {

@@ -30,16 +30,20 @@ std::u16string DecodeStreamBytes(std::string_view bytes, const TDecodeOptions& o
 // and an endless source such as /dev/zero would otherwise fill the memory.
 inline constexpr size_t kMaxInputTextBytes = size_t{256} << 20;
 
-// Reads the file and tells in `content` what it holds (ClassifyInputBytes). Text is decoded and its
-// lines appended; for WebVTT without a forced encoding they replace the lines instead (only one
-// subtitle file is read). Anything else leaves the lines alone. False when the file cannot be read;
-// TInputTooLarge (from platform/text_file.h) above kMaxInputTextBytes.
-bool ReadTextFile(std::u16string_view fileName, const TDecodeOptions& options,
-                  std::vector<std::u16string>& lines, TInputContent& content);
-// Reads standard input to its end and tells in `content` what it holds; text replaces the lines,
-// anything else leaves them alone. False on a read error, TInputTooLarge above kMaxInputTextBytes.
-bool ReadStandardInput(const TDecodeOptions& options, std::vector<std::u16string>& lines,
-                       TInputContent& content);
+// Reads the whole file. False when it cannot be read; TInputTooLarge (from platform/text_file.h)
+// above kMaxInputTextBytes.
+bool ReadInputFile(std::u16string_view fileName, std::string& bytes);
+// Reads standard input to its end. False on a read error, TInputTooLarge above kMaxInputTextBytes.
+bool ReadStandardInputBytes(std::string& bytes);
+// Tells what a file's bytes hold (ClassifyInputBytes). Text is decoded and its lines appended; for
+// WebVTT without a forced encoding they replace the lines instead (only one subtitle file is read).
+// Anything else leaves the lines alone.
+TInputContent AddFileText(std::string_view bytes, const TDecodeOptions& options,
+                          std::vector<std::u16string>& lines);
+// Tells what the bytes of standard input hold; text replaces the lines, anything else leaves them
+// alone.
+TInputContent TakeStandardInputText(std::string_view bytes, const TDecodeOptions& options,
+                                    std::vector<std::u16string>& lines);
 // Replaces the lines with the clipboard's text when it holds any; otherwise leaves them alone.
 // Returns how the reading went.
 TClipboardRead ReadClipboard(std::vector<std::u16string>& lines);

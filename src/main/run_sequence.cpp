@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "book/book_reader.h"
 #include "catalogue/value_list.h"
 #include "common/trim.h"
 #include "dict/dictionary_set.h"
 #include "input/input_filters.h"
 #include "input/input_reader.h"
 #include "input/line_selection.h"
+#include "main/book_input.h"
 #include "main/command_line.h"
 #include "main/config_file.h"
 #include "main/report_error.h"
@@ -105,20 +107,60 @@ class TRun {
       if (name.empty()) continue;
       if (plan_.Input.FirstFileOnly && i > 0) break;
       if (!lines_.empty()) lines_.insert(lines_.end(), 2, std::u16string());
-      TInputContent content = TInputContent::Text;
-      if (!ReadTextFile(name, plan_.Input.Decode, lines_, content)) return Fail(u"File reading error");
+      std::string bytes;
+      if (!ReadInputFile(name, bytes)) return Fail(u"File reading error");
+      const std::u16string shortName = FileNameOnly(name);
+      switch (ReadBookInput(bytes, u"the book " + shortName, lines_)) {
+        case BookRead::Read:
+          continue;
+        case BookRead::Failed:
+          return false;
+        case BookRead::NoBook:
+          break;
+      }
+      const TInputContent content = AddFileText(bytes, plan_.Input.Decode, lines_);
       if (content != TInputContent::Text)
         return Fail(u"Input file is not text (" + std::u16string(InputContentName(content)) + u"): " +
-                    FileNameOnly(name));
+                    shortName);
     }
     return true;
   }
 
   bool ReadStandardInputText() {
-    TInputContent content = TInputContent::Text;
-    if (!ReadStandardInput(plan_.Input.Decode, lines_, content)) return Fail(u"STDIN reading error");
+    std::string bytes;
+    if (!ReadStandardInputBytes(bytes)) return Fail(u"STDIN reading error");
+    switch (ReadBookInput(bytes, u"the book on standard input", lines_)) {
+      case BookRead::Read:
+        return true;
+      case BookRead::Failed:
+        return false;
+      case BookRead::NoBook:
+        break;
+    }
+    const TInputContent content = TakeStandardInputText(bytes, plan_.Input.Decode, lines_);
     return content == TInputContent::Text ||
            Fail(u"Standard input is not text (" + std::u16string(InputContentName(content)) + u")");
+  }
+
+  enum class BookRead { NoBook, Read, Failed };
+
+  // A book is told by its content, before the check for input that is no text (an EPUB is a ZIP)
+  // and before decoding as text (an FB2 book is XML that declares its own encoding). Its lines are
+  // appended; a book that cannot be read is reported (`what` names it) and ends the run.
+  BookRead ReadBookInput(std::string_view bytes, std::u16string_view what,
+                         std::vector<std::u16string>& lines) {
+    const TBookFormat format = DetectBookFormat(bytes);
+    if (format == TBookFormat::None) return BookRead::NoBook;
+    TBook book;
+    std::u16string error;
+    if (!ReadBook(bytes, format, book, error)) {
+      Fail(u"Cannot read " + std::u16string(what) + u": " + error);
+      return BookRead::Failed;
+    }
+    std::vector<std::u16string> bookLines = BookLines(book);
+    lines.insert(lines.end(), std::make_move_iterator(bookLines.begin()),
+                 std::make_move_iterator(bookLines.end()));
+    return BookRead::Read;
   }
 
   bool AcquireInput() {

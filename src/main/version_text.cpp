@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "audio/library_version.h"
+#include "book/library_version.h"
 #include "common/library_version.h"
 #include "common/unicode_text.h"
 #include "http/library_version.h"
@@ -25,7 +26,8 @@ constexpr TLibraryVersion kLibraries[] = {
     {"libopusfile", OpusfileVersion},  {"libsoxr", SoxrVersion},
     {"SoundTouch", SoundTouchVersion}, {"libsndfile", SndfileVersion},
     {"PCRE2", Pcre2Version},           {"ICU", IcuVersion},
-    {"uchardet", UchardetVersion},
+    {"uchardet", UchardetVersion},     {"libxml2", Libxml2Version},
+    {"libzip", LibzipVersion},
 };
 
 constexpr size_t kNameWidth = 15;

@@ -65,6 +65,35 @@ std::string Fb2(std::string_view titleInfo, std::string_view rest, std::string_v
          std::string(rest) + "\n</FictionBook>\n";
 }
 
+std::string ChapterEpub(std::string_view title, std::string_view author,
+                        const std::vector<TBookChapterText>& chapters, std::string_view jpegCover) {
+  std::string manifest =
+      "<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" "
+      "properties=\"nav\"/>";
+  std::string spine;
+  std::string toc;
+  std::vector<TZipEntry> files;
+  for (size_t i = 0; i < chapters.size(); ++i) {
+    const std::string id = "c" + std::to_string(i + 1);
+    manifest += "<item id=\"" + id + "\" href=\"" + id + ".xhtml\" media-type=\"application/xhtml+xml\"/>";
+    spine += "<itemref idref=\"" + id + "\"/>";
+    toc += "<li><a href=\"" + id + ".xhtml\">" + chapters[i].Title + "</a></li>";
+    std::string body = "<h1>" + chapters[i].Title + "</h1>";
+    for (const std::string& paragraph : chapters[i].Paragraphs) body += "<p>" + paragraph + "</p>";
+    files.push_back({"OEBPS/" + id + ".xhtml", Xhtml(body)});
+  }
+  if (!jpegCover.empty()) {
+    manifest +=
+        "<item id=\"cover\" href=\"cover.jpg\" media-type=\"image/jpeg\" properties=\"cover-image\"/>";
+    files.push_back({"OEBPS/cover.jpg", std::string(jpegCover)});
+  }
+  const std::string metadata =
+      "<dc:title>" + std::string(title) + "</dc:title><dc:creator>" + std::string(author) + "</dc:creator>";
+  files.push_back({"OEBPS/nav.xhtml", NavDocument("<ol>" + toc + "</ol>")});
+  files.push_back({"OEBPS/content.opf", Package(metadata, manifest, spine)});
+  return Epub(files);
+}
+
 std::vector<std::string> Utf8Lines(const TBook& book) {
   std::vector<std::string> lines;
   for (const std::u16string& line : book.Lines) lines.push_back(ToUtf8(line));

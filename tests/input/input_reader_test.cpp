@@ -22,13 +22,13 @@ const std::u16string kRussianText = kRussian + u"\r\n" + kRussian + u"\n" + kRus
 const Lines kRussianLines = {kRussian, kRussian, kRussian};
 
 Lines ReadFile(const std::string& name, const TDecodeOptions& options = {}, Lines lines = {}) {
-  TInputContent content = TInputContent::Binary;
-  EXPECT_TRUE(ReadTextFile(ToUtf16(name), options, lines, content)) << name;
-  EXPECT_EQ(content, TInputContent::Text) << name;
+  std::string bytes;
+  EXPECT_TRUE(ReadInputFile(ToUtf16(name), bytes)) << name;
+  EXPECT_EQ(AddFileText(bytes, options, lines), TInputContent::Text) << name;
   return lines;
 }
 
-TEST(ReadTextFile, DecodesByByteOrderMarkAndDropsIt) {
+TEST(AddFileText, DecodesByByteOrderMarkAndDropsIt) {
   ScopedTempDir dir;
   const std::string utf8 = WriteFile(dir.File("utf8.txt"), "\xEF\xBB\xBF" + ToUtf8(u"Привет\r\nмир"));
   const std::string le = WriteFile(dir.File("le.txt"), "\xFF\xFE" + EncodeCodePage(u"Привет\nмир", 1200));
@@ -37,7 +37,7 @@ TEST(ReadTextFile, DecodesByByteOrderMarkAndDropsIt) {
     EXPECT_EQ(ReadFile(name), (Lines{u"Привет", u"мир"})) << name;
 }
 
-TEST(ReadTextFile, AppendsToTheLinesAlreadyRead) {
+TEST(AddFileText, AppendsToTheLinesAlreadyRead) {
   ScopedTempDir dir;
   const std::string name = WriteFile(dir.File("a.txt"),
                                      "\xEF\xBB\xBF"
@@ -45,7 +45,7 @@ TEST(ReadTextFile, AppendsToTheLinesAlreadyRead) {
   EXPECT_EQ(ReadFile(name, {}, {u"a"}), (Lines{u"a", u"b", u"c"}));
 }
 
-TEST(ReadTextFile, DetectsEncodingOfFilesWithoutMark) {
+TEST(AddFileText, DetectsEncodingOfFilesWithoutMark) {
   ScopedTempDir dir;
   // Tests run with the ANSI code page 1251.
   EXPECT_EQ(ReadFile(WriteFile(dir.File("cp1251.txt"), EncodeCodePage(kRussianText, 1251))), kRussianLines);
@@ -62,7 +62,7 @@ TEST(ReadTextFile, DetectsEncodingOfFilesWithoutMark) {
   EXPECT_EQ(longLines.front(), kRussian);
 }
 
-TEST(ReadTextFile, ForcedEncodingWinsOverMarkAndContent) {
+TEST(AddFileText, ForcedEncodingWinsOverMarkAndContent) {
   ScopedTempDir dir;
   const TDecodeOptions utf8{.ForceEncoding = true, .ForcedEncoding = TEncoding::Utf8};
   const TDecodeOptions unicode{.ForceEncoding = true, .ForcedEncoding = TEncoding::Utf16LE};
@@ -78,31 +78,29 @@ TEST(ReadTextFile, ForcedEncodingWinsOverMarkAndContent) {
   EXPECT_EQ(ReadFile(WriteFile(dir.File("plain.txt"), ToUtf8(u"Привет")), ansi), (Lines{u"РџСЂРёРІРµС‚"}));
 }
 
-TEST(ReadTextFile, WebVttIsUtf8AndReplacesTheLines) {
+TEST(AddFileText, WebVttIsUtf8AndReplacesTheLines) {
   ScopedTempDir dir;
   const std::string name = WriteFile(dir.File("a.vtt"), "\xEF\xBB\xBFWEBVTT\n\n" + ToUtf8(u"да"));
   EXPECT_EQ(ReadFile(name, {.SubtitleVtt = true}, {u"old"}), (Lines{u"WEBVTT", u"", u"да"}));
 }
 
-TEST(ReadTextFile, MissingFileOrFolderFails) {
+TEST(ReadInputFile, MissingFileOrFolderFails) {
   ScopedTempDir dir;
-  Lines lines;
-  TInputContent content = TInputContent::Text;
-  EXPECT_FALSE(ReadTextFile(ToUtf16(dir.File("none.txt")), {}, lines, content));
-  EXPECT_FALSE(ReadTextFile(ToUtf16(dir.Path().string()), {}, lines, content));
-  EXPECT_TRUE(lines.empty());
+  std::string bytes;
+  EXPECT_FALSE(ReadInputFile(ToUtf16(dir.File("none.txt")), bytes));
+  EXPECT_FALSE(ReadInputFile(ToUtf16(dir.Path().string()), bytes));
 }
 
-TEST(ReadTextFile, FileThatIsNoTextIsNamedAndNotDecoded) {
+TEST(AddFileText, FileThatIsNoTextIsNamedAndNotDecoded) {
   ScopedTempDir dir;
   const std::string pdf = WriteFile(dir.File("a.pdf"), "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n1 0 obj\n");
   const std::string binary = WriteFile(dir.File("a.bin"), std::string("abc\0\0\x01\xFF\0def", 11));
   for (const auto& [name, expected] :
        {std::pair{pdf, TInputContent::PdfDocument}, std::pair{binary, TInputContent::Binary}}) {
     Lines lines = {u"before"};
-    TInputContent content = TInputContent::Text;
-    EXPECT_TRUE(ReadTextFile(ToUtf16(name), {}, lines, content)) << name;
-    EXPECT_EQ(content, expected) << name;
+    std::string bytes;
+    EXPECT_TRUE(ReadInputFile(ToUtf16(name), bytes)) << name;
+    EXPECT_EQ(AddFileText(bytes, {}, lines), expected) << name;
     EXPECT_EQ(lines, Lines{u"before"}) << name;
   }
 }
@@ -142,19 +140,19 @@ class StdinFromFile {
   int saved_;
 };
 
-TEST(ReadStandardInput, ReadsEverythingAndReplacesTheLines) {
+TEST(ReadStandardInputBytes, ReadsEverythingAndReplacesTheLines) {
   ScopedTempDir dir;
   // More than one 1024-byte block, so the reading loop goes round.
   std::u16string text;
   for (int i = 0; i < 100; ++i) text += kRussian + u"\n";
   const std::string name = WriteFile(dir.File("in.txt"), "\xEF\xBB\xBF" + ToUtf8(text));
   Lines lines = {u"old"};
-  TInputContent content = TInputContent::Binary;
+  std::string bytes = "left from before";
   {
     StdinFromFile redirect(name);
-    ASSERT_TRUE(ReadStandardInput({}, lines, content));
+    ASSERT_TRUE(ReadStandardInputBytes(bytes));
   }
-  EXPECT_EQ(content, TInputContent::Text);
+  EXPECT_EQ(TakeStandardInputText(bytes, {}, lines), TInputContent::Text);
   ASSERT_EQ(lines.size(), 100u);
   EXPECT_EQ(lines.back(), kRussian);
 
@@ -162,9 +160,9 @@ TEST(ReadStandardInput, ReadsEverythingAndReplacesTheLines) {
   const std::string zip = WriteFile(dir.File("in.zip"), std::string("PK\x03\x04\x14\0\0\0", 8) + "book.txt");
   {
     StdinFromFile redirect(zip);
-    ASSERT_TRUE(ReadStandardInput({}, lines, content));
+    ASSERT_TRUE(ReadStandardInputBytes(bytes));
   }
-  EXPECT_EQ(content, TInputContent::ZipArchive);
+  EXPECT_EQ(TakeStandardInputText(bytes, {}, lines), TInputContent::ZipArchive);
   EXPECT_EQ(lines.size(), 100u);
 }
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "book/book_test_support.h"
 #include "catalogue/value_list.h"
 #include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
@@ -268,6 +269,114 @@ TEST_F(RunSequenceTest, StandardInputIsDecoded) {
   dup2(saved, STDIN_FILENO);
   close(saved);
   EXPECT_EQ(result.lines, (Lines{u"Привет", u"мир"}));
+}
+
+// A book is told by its content, whatever its name; it becomes the run's text, a line per block,
+// each chapter's tag at the start of its first line.
+TEST_F(RunSequenceTest, BooksAreReadByTheirContentAsTheRunsText) {
+  const std::string epub = testing::ChapterEpub(
+      "Book", "Author", {{"One", {"First text.", "More text."}}, {"Two", {"Second text."}}});
+  const Lines epubLines = {u"{{chapter=One}}One", u"First text.", u"More text.", u"{{chapter=Two}}Two",
+                           u"Second text."};
+  const std::u16string fb2Text =
+      u"<title-info><book-title>Книга</book-title><lang>ru</lang></title-info>"
+      u"<body><section><title><p>Глава</p></title><p>Текст главы.</p></section></body>";
+  const std::string fb2 = EncodeCodePage(
+      ToUtf16(testing::Fb2("", ToUtf8(fb2Text), "<?xml version=\"1.0\" encoding=\"windows-1251\"?>")), 1251);
+  const Lines fb2Lines = {u"{{chapter=Глава}}Глава", u"Текст главы."};
+  const struct {
+    const char* name;
+    std::string bytes;
+    Lines lines;
+  } cases[] = {
+      {"book.epub", epub, epubLines},
+      {"named-as-text.txt", epub, epubLines},
+      {"book.fb2", fb2, fb2Lines},
+      {"book.fb2.zip", MakeZip({{"book.fb2", fb2}}), fb2Lines},
+      {"archive.zip", MakeZip({{"readme", "not a book"}, {"content", fb2}}), fb2Lines},
+  };
+  for (const auto& c : cases) {
+    RunResult result = Run(Valid({u"-f", Write(c.name, c.bytes)}));
+    EXPECT_EQ(result.exitCode, 0) << c.name << result.output;
+    EXPECT_EQ(result.lines, c.lines) << c.name;
+  }
+  // Several books, and a book among text files, keep the two empty lines between files; each book
+  // keeps its own chapters.
+  const std::u16string text = Write("a.txt", "Plain.\n");
+  RunResult list = Run(Valid({u"-fl", Write("list.txt", dir_.File("book.fb2") + "\n" + dir_.File("a.txt") +
+                                                            "\n" + dir_.File("book.epub") + "\n")}));
+  Lines expected = fb2Lines;
+  expected.insert(expected.end(), {u"", u"", u"Plain.", u"", u""});
+  expected.insert(expected.end(), epubLines.begin(), epubLines.end());
+  EXPECT_EQ(list.lines, expected);
+  // Files that are no text nor book are still refused.
+  const std::u16string pdf = Write("paper.pdf", "%PDF-1.5\n%\xD0\xD4\xC5\xD8\n1 0 obj\n");
+  RunResult refused = Run(Valid({u"-f", File("book.epub"), u"-f", pdf}));
+  EXPECT_EQ(refused.output, "\n[Error] Input file is not text (PDF document): paper.pdf\n");
+  EXPECT_FALSE(refused.synthesized);
+}
+
+TEST_F(RunSequenceTest, LineSelectionAndFiltersCountABooksOwnLines) {
+  const std::u16string book =
+      Write("book.epub",
+            testing::ChapterEpub("Book", "Author",
+                                 {{"One", {"First [note] text.", "More text."}}, {"Two", {"Second."}}}));
+  RunResult result = Run(Valid({u"-f", book, u"-ln", u"2-4", u"-isb"}));
+  EXPECT_EQ(result.lines, (Lines{u"First text.", u"More text.", u"{{chapter=Two}}Two"}));
+}
+
+TEST_F(RunSequenceTest, BookThatCannotBeReadIsNamedAndEndsTheRun) {
+  const std::string encryption =
+      "<encryption xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\" "
+      "xmlns:enc=\"http://www.w3.org/2001/04/xmlenc#\"><enc:EncryptedData><enc:CipherData>"
+      "<enc:CipherReference URI=\"OEBPS/c1.xhtml\"/></enc:CipherData></enc:EncryptedData></encryption>";
+  const std::string good = testing::ChapterEpub("Book", "Author", {{"One", {"Text."}}});
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* message;
+  } cases[] = {
+      {"locked.epub",
+       testing::Epub(
+           {{"META-INF/encryption.xml", encryption},
+            {"OEBPS/content.opf",
+             testing::Package("<dc:title>Locked</dc:title>",
+                              "<item id=\"c1\" href=\"c1.xhtml\" media-type=\"application/xhtml+xml\"/>",
+                              "<itemref idref=\"c1\"/>")},
+            {"OEBPS/c1.xhtml", "\x13\x9A"}}),
+       "Cannot read the book locked.epub: encrypted books cannot be read"},
+      {"broken.fb2", testing::Fb2("", "<body><p>Text</body>"),
+       "Cannot read the book broken.fb2: line 4: Opening and ending tag mismatch: p line 4 and body"},
+      {"empty.fb2", testing::Fb2("<book-title>T</book-title>", ""),
+       "Cannot read the book empty.fb2: the book holds no text"},
+      {"empty.fb2.zip", MakeZip({{"readme.txt", "text"}, {"book.fb2", ""}}),
+       "Cannot read the book empty.fb2.zip: book.fb2: line 1: Document is empty"},
+  };
+  for (const auto& c : cases) {
+    RunResult result = Run(Valid({u"-f", Write("good.epub", good), u"-f", Write(c.name, c.bytes)}));
+    EXPECT_EQ(result.output, std::string("\n[Error] ") + c.message + "\n");
+    EXPECT_EQ(result.exitCode, 1) << c.name;
+    EXPECT_FALSE(result.synthesized) << c.name;
+  }
+}
+
+TEST_F(RunSequenceTest, StandardInputIsReadAsABookWhenItHoldsOne) {
+  const auto fromStdin = [this](const std::string& bytes) {
+    const std::string name = testing::WriteFile(dir_.File("stdin"), bytes);
+    int saved = dup(STDIN_FILENO);
+    int fd = open(name.c_str(), O_RDONLY);
+    dup2(fd, STDIN_FILENO);
+    close(fd);
+    RunResult result = Run(Valid({u"-i"}));
+    dup2(saved, STDIN_FILENO);
+    close(saved);
+    return result;
+  };
+  EXPECT_EQ(fromStdin(testing::ChapterEpub("Book", "Author", {{"One", {"Text."}}})).lines,
+            (Lines{u"{{chapter=One}}One", u"Text."}));
+  RunResult broken = fromStdin(testing::Fb2("", "<body></body>"));
+  EXPECT_EQ(broken.output, "\n[Error] Cannot read the book on standard input: the book holds no text\n");
+  EXPECT_FALSE(broken.synthesized);
 }
 
 }  // namespace

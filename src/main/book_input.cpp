@@ -1,0 +1,27 @@
+#include "main/book_input.h"
+
+#include "book/book_chapters.h"
+#include "encode/cover_image.h"
+#include "text/chapter_tag.h"
+
+namespace sonacli {
+
+std::vector<std::u16string> BookLines(const TBook& book) {
+  std::vector<TBookChapter> chapters;
+  if (book.Chapters.empty() || book.Chapters.front().Line > 0) chapters.push_back({book.Title, 0});
+  chapters.insert(chapters.end(), book.Chapters.begin(), book.Chapters.end());
+  std::vector<std::u16string> lines = book.Lines;
+  // FinishChapters gives the lead-in chapter a title from its first line when the book has none.
+  for (const TBookChapter& chapter : FinishChapters(std::move(chapters), lines))
+    lines[chapter.Line].insert(0, ChapterTag(chapter.Title));
+  return lines;
+}
+
+void FillMediaTagsFromBook(const TBook& book, TMediaTags& tags) {
+  if (tags.Title.empty()) tags.Title = book.Title;
+  if (tags.Author.empty()) tags.Author = BookAuthor(book);
+  std::u16string unused;
+  if (tags.Cover.empty() && CheckCover(book.Cover.Bytes, unused)) tags.Cover = book.Cover.Bytes;
+}
+
+}  // namespace sonacli
