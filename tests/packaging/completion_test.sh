@@ -6,7 +6,7 @@ scripts=$(cd "$1" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-touch a.wav B.WAV c.txt "my book.txt" d.dic e.REX f.bxd g.cfg h.lrc i.srt -- -x
+touch a.wav B.WAV c.txt "my book.txt" novel.epub roman.fb2 roman.fb2.zip d.dic e.REX f.bxd g.cfg h.lrc i.srt -- -x
 mkdir sub
 failures=0
 
@@ -63,6 +63,9 @@ for shell in "${shells[@]}"; do
   check "$shell" "sonacli --lrc-fname " "h.lrc $folder"
   check "$shell" "sonacli --srt-fname " "i.srt $folder"
   check "$shell" "sonacli -f my" "my+book.txt"
+  # Books are told by their content, as text files have any name: -f offers every file.
+  check "$shell" "sonacli -f n" "novel.epub"
+  check "$shell" "sonacli -f ro" "roman.fb2 roman.fb2.zip"
   check "$shell" "sonacli -l " "de-DE en-US kk-KZ ru-RU tr-TR uz-UZ"
   check "$shell" "sonacli -e w" "whisper"
   check "$shell" "sonacli -fr 4" "44 48"
