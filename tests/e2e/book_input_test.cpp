@@ -1,5 +1,5 @@
-// Books given as input to the whole program: their text reaches the service by blocks, a book that
-// cannot be read ends the run before any request.
+// Books given as input to the whole program: their text reaches the service block by block in
+// reading order, and a book that cannot be read ends the run before any request.
 #include <gtest/gtest.h>
 
 #include "book/book_test_support.h"
@@ -10,18 +10,38 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The requests after the probe.
+std::vector<std::string> Spoken(std::vector<std::string> texts) {
+  if (!texts.empty()) texts.erase(texts.begin());
+  return texts;
+}
+
 TEST_F(SonacliE2e, EpubBecomesWavOfItsTextInReadingOrder) {
-  const std::string book =
-      Write("novel.epub", ChapterEpub("Novel", "Writer",
-                                      {{"Opening", {"It was a dark night."}},
-                                       {"Middle", {"Then the day came.", "Birds sang."}},
-                                       {"Ending", {"All was well."}}}));
-  const TChildResult run = Run({"-k", kCloudKey, "-f", book, "-w", File("out.wav")});
+  const std::string book = Write("novel.txt", ChapterEpub("Novel", "Writer",
+                                                          {{"Opening", {"It was a dark night."}},
+                                                           {"Middle", {"Then the day came.", "Birds sang."}},
+                                                           {"Ending", {"All was well."}}}));
+  const TChildResult run = Run({"-k", kCloudKey, "-f", book, "-w", File("out.wav"), "-ln", "2-7"});
   EXPECT_EQ(run.ExitCode, 0) << run.Stdout;
-  std::vector<std::string> texts = RequestTexts();
-  ASSERT_FALSE(texts.empty());
-  texts.erase(texts.begin());  // the probe
-  EXPECT_EQ(texts, (std::vector<std::string>{}));
+  EXPECT_EQ(Spoken(RequestTexts()),
+            (std::vector<std::string>{"It was a dark night.", "Middle", "Then the day came.", "Birds sang.",
+                                      "Ending", "All was well."}));
+  // 20 + 6 + 18 + 11 + 6 + 13 characters of speech.
+  const TWavFile wav = ParseWav(ReadFile(File("out.wav")));
+  EXPECT_EQ(wav.Samples.size(), 2 * (SpeechFrames(20) + SpeechFrames(6) + SpeechFrames(18) +
+                                     SpeechFrames(11) + SpeechFrames(6) + SpeechFrames(13)));
+}
+
+TEST_F(SonacliE2e, BookThatCannotBeReadEndsTheRunBeforeAnyRequest) {
+  const std::string good = Write("good.epub", ChapterEpub("Novel", "Writer", {{"One", {"Text."}}}));
+  const std::string bad = Write("bad.fb2", Fb2("", "<body><section><p>Unclosed</section></body>"));
+  const TChildResult run = Run({"-k", kCloudKey, "-f", good, "-f", bad, "-w", File("out.wav")});
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Stdout,
+            "\n[Error] Cannot read the book bad.fb2: line 4: Opening and ending tag mismatch: p line 4 and "
+            "section\n");
+  EXPECT_TRUE(RequestTexts().empty());
+  EXPECT_FALSE(fs::exists(File("out.wav")));
 }
 
 }  // namespace
