@@ -149,7 +149,11 @@ class TRun {
   // appended; a book that cannot be read is reported (`what` names it) and ends the run.
   BookRead ReadBookInput(std::string_view bytes, std::u16string_view what,
                          std::vector<std::u16string>& lines) {
-    const TBookFormat format = DetectBookFormat(bytes);
+    TBookFormat format = DetectBookFormat(bytes);
+    // An EPUB too damaged to be opened still names itself in its first entry; its reader tells
+    // what is wrong with it.
+    if (format == TBookFormat::None && ClassifyInputBytes(bytes) == TInputContent::EpubBook)
+      format = TBookFormat::Epub;
     if (format == TBookFormat::None) return BookRead::NoBook;
     TBook book;
     std::u16string error;

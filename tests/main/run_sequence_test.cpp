@@ -347,6 +347,7 @@ TEST_F(RunSequenceTest, BookThatCannotBeReadIsNamedAndEndsTheRun) {
        "Cannot read the book locked.epub: encrypted books cannot be read"},
       {"broken.fb2", testing::Fb2("", "<body><p>Text</body>"),
        "Cannot read the book broken.fb2: line 4: Opening and ending tag mismatch: p line 4 and body"},
+      {"cut.epub", good.substr(0, 200), "Cannot read the book cut.epub: not a ZIP archive"},
       {"empty.fb2", testing::Fb2("<book-title>T</book-title>", ""),
        "Cannot read the book empty.fb2: the book holds no text"},
       {"empty.fb2.zip", MakeZip({{"readme.txt", "text"}, {"book.fb2", ""}}),
