@@ -23,5 +23,12 @@ TEST(ChapterTag, TitlesAreMadeToFitInOneTag) {
   }
 }
 
+TEST(ChapterTag, TitleOfATagIsOneTrimmedLine) {
+  EXPECT_EQ(ChapterTitleOfTag(u"  A\r\n\tB \u2028 C\u0085 "), u"A B C");
+  EXPECT_EQ(ChapterTitleOfTag(u" \r\n "), u"");
+  EXPECT_EQ(DefaultChapterTitle(1), u"Chapter 1");
+  EXPECT_EQ(DefaultChapterTitle(10000), u"Chapter 10000");
+}
+
 }  // namespace
 }  // namespace sonacli
