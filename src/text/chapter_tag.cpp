@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <unicode/utf16.h>
+
 #include "common/trim.h"
 #include "common/unicode_text.h"
 
@@ -38,6 +40,20 @@ std::u16string ChapterTitleOfTag(std::u16string_view value) {
     if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029) c = u' ';
   }
   return Trim(CollapseSpaces(flat));
+}
+
+std::u16string ChapterTitleOfLine(std::u16string_view line) {
+  std::u16string title = ChapterTitleOfTag(line);
+  if (title.size() <= kMaxLineTitleLength) return title;
+  size_t cut = kMaxLineTitleLength - 1;  // room for the ellipsis
+  const size_t space = title.rfind(u' ', cut);
+  if (space != std::u16string::npos && space > cut / 2) {
+    cut = space;
+  } else if (U16_IS_TRAIL(title[cut]) && U16_IS_LEAD(title[cut - 1])) {
+    --cut;  // never half a surrogate pair
+  }
+  title.resize(cut);
+  return TrimRight(title) + u"\u2026";
 }
 
 std::u16string DefaultChapterTitle(size_t number) {

@@ -20,6 +20,15 @@ std::u16string ChapterTag(std::u16string_view title);
 // when the tag gives no title.
 std::u16string ChapterTitleOfTag(std::u16string_view value);
 
+// Titles taken from a text's first line are cut to this many characters: a text without a heading
+// would otherwise give its whole first paragraph.
+inline constexpr size_t kMaxLineTitleLength = 200;
+
+// The title a line of text gives a chapter: the line as one trimmed line (ChapterTitleOfTag); a
+// longer one is cut after its last whole word within kMaxLineTitleLength characters and ends in
+// "…".
+std::u16string ChapterTitleOfLine(std::u16string_view line);
+
 // The title of the run's `number`th chapter (from 1) when its tag gave none: "Chapter 3".
 std::u16string DefaultChapterTitle(size_t number);
 
