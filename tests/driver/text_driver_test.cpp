@@ -283,6 +283,22 @@ TEST_F(TextDriverFakeTest, ChaptersStartAtTheFirstSampleOfTheirPiece) {
   EXPECT_EQ(cue.find("TRACK 05"), std::string::npos) << cue;
 }
 
+// Ten thousand chapters, each of one short piece, all reach the metadata file in order.
+TEST_F(TextDriverFakeTest, TenThousandChapters) {
+  std::vector<std::u16string> lines;
+  for (int i = 1; i <= 10000; ++i) lines.push_back(ChapterTag(ToUtf16(std::to_string(i))) + u"A.");
+  settings_.ChapterFileName = ToUtf16(dir_.File("out.txt"));
+  Speak(lines);
+  EXPECT_FALSE(result_.ErrorReported);
+  EXPECT_EQ(OutputBytes(), 44u + 2 * 480 * 10000);
+  const std::string text = testing::ReadFile(dir_.File("out.txt"));
+  size_t count = 0;
+  for (size_t at = text.find("[CHAPTER]"); at != std::string::npos; at = text.find("[CHAPTER]", at + 1))
+    ++count;
+  EXPECT_EQ(count, 10000u);
+  EXPECT_TRUE(text.ends_with("START=4799520\nEND=4800000\ntitle=10000\n")) << text.substr(text.size() - 100);
+}
+
 // The chapter file cannot spoil the audio: when it cannot be written, the audio is in place and the
 // run says why it failed. Chapter tags alone are no text to speak.
 TEST_F(TextDriverFakeTest, ChapterFileFailuresKeepTheAudio) {
