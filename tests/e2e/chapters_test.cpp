@@ -19,7 +19,7 @@ std::vector<std::string> Lines(const std::string& text) {
 // mm:ss:ff of a CUE sheet, ff in 1/75 s, rounded.
 std::string CueTime(size_t frame) {
   const size_t cd = (frame * 75 + 12000) / 24000;
-  char text[16];
+  char text[64];
   std::snprintf(text, sizeof text, "%02zu:%02zu:%02zu", cd / 4500, cd / 75 % 60, cd % 75);
   return text;
 }
