@@ -100,6 +100,25 @@ TEST_F(ChaptersE2e, ListFilesAreChaptersTimedByThePcm) {
   }
 }
 
+// In subtitle mode a chapter tag starts a chapter where its subtitle's speech starts (1 ms before
+// the subtitle's time, widened by 50 ms), and is not spoken.
+TEST_F(ChaptersE2e, SubtitleChaptersStartWithTheirSubtitle) {
+  const std::string srt = Write("film.srt", Srt({{"00:00:01,000 --> 00:00:02,000", "{{chapter=Start}}Hello."},
+                                                 {"00:00:04,000 --> 00:00:05,000", "{{CHAPTER=}}Bye."}}));
+  const TChildResult run =
+      Run({"-k", kCloudKey, "-f", srt, "-w", File("film.wav"), "--chapters", File("film.txt")});
+  ASSERT_EQ(run.ExitCode, 0) << run.Stdout;
+  const std::vector<std::string> sent = RequestTexts();
+  EXPECT_EQ(std::vector<std::string>(sent.begin() + 1, sent.end()),
+            (std::vector<std::string>{"Hello.", "Bye."}));
+  const size_t total = ParseWav(ReadFile(File("film.wav"))).Samples.size() / 2;
+  EXPECT_EQ(ReadFile(File("film.txt")),
+            ";FFMETADATA1\n"
+            "\n[CHAPTER]\nTIMEBASE=1/24000\nSTART=22776\nEND=94776\ntitle=Start\n"
+            "\n[CHAPTER]\nTIMEBASE=1/24000\nSTART=94776\nEND=" +
+                std::to_string(total) + "\ntitle=Chapter 2\n");
+}
+
 // A CUE sheet cannot hold the chapters: the audio is saved all the same and the run says why it
 // failed. An unknown extension is refused before any request.
 TEST_F(ChaptersE2e, ChapterFileErrors) {
