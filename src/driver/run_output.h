@@ -47,8 +47,6 @@ class TRunOutput {
   // the one before it starts (nothing was appended since) replaces it: an empty chapter would only
   // confuse a player, and the later title is the one that names the audio that follows.
   void AddChapter(std::u16string title);
-  // The chapters so far, in order.
-  const std::vector<TChapterMark>& Chapters() const { return chapters_; }
 
   // A write failed, in an append or in Finish; its report is made.
   bool WriteFailed() const { return writeFailed_; }
@@ -58,14 +56,13 @@ class TRunOutput {
   const TOutputData& Format() const { return format_; }
 
   // Hands every chapter to the sink, in order, then completes the output and puts it in place
-  // (FinishOutput), renamed over an old output (a
-  // symbolic link there is replaced, not followed). After a failed write the file keeps what
-  // reached the disk, with a header that matches it; a file that cannot be made valid is deleted.
-  // A failure of writing the end (the buffer of standard output, the header) is reported like a
-  // failed append. Returns whether the audio counts as saved. Without an opened output nothing is
-  // put in place and an old output stays. Once the audio is saved, the chapter file it asks for is
-  // written (replacing an old one in one step); a failure to write it is reported and fails the
-  // run, the audio staying in place. Discards the temporary state afterwards.
+  // (FinishOutput), renamed over an old output (a symbolic link there is replaced, not followed).
+  // After a failed write the file keeps what reached the disk, with a header that matches it; a
+  // file that cannot be made valid is deleted. A failure of writing the end (the buffer of
+  // standard output, the header) is reported like a failed append. Returns whether the audio counts as saved.
+  // Without an opened output nothing is put in place and an old output stays. Once the audio is saved, the
+  // chapter file it asks for is written (replacing an old one in one step); a failure to write it is reported
+  // and fails the run, the audio staying in place. Discards the temporary state afterwards.
   bool Finish(bool errorReported, bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
               const std::vector<std::u16string>& srtLines);
   // Drops the output unfinished and removes the temporary folder with everything in it.

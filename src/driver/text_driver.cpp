@@ -72,7 +72,7 @@ void TTextDriver::PlanRequests(size_t first) {
   for (size_t i = first; i < pieces_.size(); ++i) {
     const TPiece& piece = pieces_[i];
     // A chapter mark takes no time: no wait is drawn for it.
-    if (IsIdle(piece) || piece.Kind == TPieceKind::Chapter) continue;
+    if (piece.Text.empty() || piece.Kind == TPieceKind::Chapter) continue;
     if (piece.Kind != TPieceKind::Speech) {
       sender_.PlanWait(pacer_.BetweenPiecesMs());
       continue;
