@@ -20,6 +20,7 @@
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "subtitles/subtitle_loading.h"
+#include "text/chapter_tag.h"
 
 namespace sonacli {
 
@@ -44,6 +45,8 @@ class TRun {
     if (!settings_.ToStdout && !CheckTargetPath(settings_.OutputFileName, u"Output"))
       return errors_.ExitCode();
     if (!CheckSyncPaths()) return errors_.ExitCode();
+    if (!settings_.ChapterFileName.empty() && !CheckTargetPath(settings_.ChapterFileName, u"Chapter file"))
+      return errors_.ExitCode();
     Synthesize(driver);
     return errors_.ExitCode();
   }
@@ -110,6 +113,8 @@ class TRun {
       std::string bytes;
       if (!ReadInputFile(name, bytes)) return Fail(u"File reading error");
       const std::u16string shortName = FileNameOnly(name);
+      // A book carries its own chapters, the first at its first line, in place of the chapter of
+      // a listed file.
       switch (ReadBookInput(bytes, u"the book " + shortName, lines_)) {
         case BookRead::Read:
           continue;
@@ -118,12 +123,26 @@ class TRun {
         case BookRead::NoBook:
           break;
       }
+      const size_t firstLine = lines_.size();
       const TInputContent content = AddFileText(bytes, plan_.Input.Decode, lines_);
       if (content != TInputContent::Text)
         return Fail(u"Input file is not text (" + std::u16string(InputContentName(content)) + u"): " +
                     shortName);
+      const std::vector<bool>& chapters = plan_.Input.ChapterFiles;
+      if (i < chapters.size() && chapters[i]) StartChapter(firstLine);
     }
     return true;
+  }
+
+  // The file whose lines begin at `firstLine` is a chapter titled by its first line with text; its
+  // tag goes in front of that line, so that line numbers (-ln) stay the text's own. A file without
+  // text has no chapter.
+  void StartChapter(size_t firstLine) {
+    for (size_t k = firstLine; k < lines_.size(); ++k) {
+      if (Trim(lines_[k]).empty()) continue;
+      lines_[k].insert(0, ChapterTag(ChapterTitleOfLine(lines_[k])));
+      return;
+    }
   }
 
   bool ReadStandardInputText() {
@@ -211,7 +230,7 @@ class TRun {
 
   // A file the run writes is put in place when it is complete, replacing a file (or a symbolic
   // link) at its path; a folder, a FIFO or a device there is never replaced. Checked before any
-  // request is paid for. `kind` leads the messages ("Output", "LRC", "SRT").
+  // request is paid for. `kind` leads the messages ("Output", "LRC", "SRT", "Chapter file").
   bool CheckTargetPath(const std::u16string& fileName, std::u16string_view kind) {
     const std::u16string folder = FolderPart(fileName);
     if (!folder.empty() && !FolderExists(folder)) return Fail(std::u16string(kind) + u" folder not found");
