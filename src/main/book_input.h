@@ -10,12 +10,13 @@
 
 namespace sonacli {
 
-// The book's lines, each chapter's tag (ChapterTag) at the start of the chapter's first line, so
-// that line selection counts the book's own lines. The lines before the first chapter (a title
+// The book's lines, taken out of it (a book may hold 256 MB of text), each chapter's tag
+// (ChapterTag) at the start of the chapter's first line, so that line selection counts the book's
+// own lines; its chapters go with them. The lines before the first chapter (a title
 // page) are a chapter too, titled by the book's title (without one, by its first line): every
 // line of a book belongs to one of its chapters, and a book that follows other input in a run
 // never runs on in the chapter before it.
-std::vector<std::u16string> BookLines(const TBook& book);
+std::vector<std::u16string> TakeBookLines(TBook& book);
 
 // Fills the fields of `tags` that are still empty (the command line left them so) from the book:
 // its title, its authors (BookAuthor) and its cover when an output can carry it (a JPEG or PNG

@@ -180,7 +180,7 @@ class TRun {
       Fail(u"Cannot read " + std::u16string(what) + u": " + error);
       return BookRead::Failed;
     }
-    std::vector<std::u16string> bookLines = BookLines(book);
+    std::vector<std::u16string> bookLines = TakeBookLines(book);
     lines.insert(lines.end(), std::make_move_iterator(bookLines.begin()),
                  std::make_move_iterator(bookLines.end()));
     return BookRead::Read;

@@ -12,7 +12,7 @@ using Lines = std::vector<std::u16string>;
 // The start of a PNG file: enough to be a cover (its signature and header chunk).
 const std::string kPng = std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x10\0\0\0\x10\x08\x02\0\0\0", 29);
 
-TEST(BookLines, PutsEachChapterTagAtTheStartOfItsFirstLine) {
+TEST(TakeBookLines, PutsEachChapterTagAtTheStartOfItsFirstLine) {
   const Lines text = {u"Chapter One", u"It began.", u"Chapter Two", u"It ended."};
   const struct {
     const char* name;
@@ -42,7 +42,9 @@ TEST(BookLines, PutsEachChapterTagAtTheStartOfItsFirstLine) {
     book.Lines = text;
     book.Title = c.title;
     book.Chapters = c.chapters;
-    EXPECT_EQ(BookLines(book), c.expected) << c.name;
+    EXPECT_EQ(TakeBookLines(book), c.expected) << c.name;
+    EXPECT_TRUE(book.Lines.empty() && book.Chapters.empty()) << c.name;
+    EXPECT_EQ(book.Title, c.title) << c.name;
   }
 }
 
