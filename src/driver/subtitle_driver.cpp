@@ -51,6 +51,19 @@ void TSubtitleDriver::Run(const SubtitleList& subtitles) {
   FinishRun(context_, output_, InterruptRequested(), false, {}, {});
 }
 
+TDryRunPlan TSubtitleDriver::Plan(const SubtitleList& subtitles) {
+  TDryRunPlan plan;
+  BuildPieces(subtitles);
+  PlanRequests(0);
+  for (const TRequestPipeline::TJob& job : sender_.Planned()) {
+    // The subtitle whose pieces hold the request's piece.
+    const auto after = std::upper_bound(subtitleStarts_.begin(), subtitleStarts_.end(), job.Piece);
+    plan.Requests.push_back({job.Request, job.Cached, size_t(after - subtitleStarts_.begin()) - 1});
+  }
+  for (const TSubtitle& subtitle : subtitles) plan.SubtitleStartsMs.push_back(subtitle.StartMs);
+  return plan;
+}
+
 void TSubtitleDriver::BuildPieces(const SubtitleList& subtitles) {
   for (const TSubtitle& subtitle : subtitles) {
     subtitleStarts_.push_back(pieces_.size());

@@ -27,13 +27,31 @@ constexpr int64_t kPlaceholderSilenceMs = 100;
 TTextDriver::TTextDriver(TDriverContext& context, TProgressLine& progress)
     : TDriverRun(context, progress), syncSettings_(SyncSettingsFrom(settings_)) {}
 
-void TTextDriver::Run(const std::vector<std::u16string>& lines) {
+bool TTextDriver::BuildSpokenPieces(const std::vector<std::u16string>& lines) {
   BuildPieces(lines);
   // Tags alone make no audio; saying so beats a failure to save a file that was never made.
   if (std::none_of(pieces_.begin(), pieces_.end(), [](const TPiece& piece) { return !piece.Text.empty(); })) {
     ReportDriverError(context_.Result, u"No text to speak");
-    return;
+    return false;
   }
+  return true;
+}
+
+TDryRunPlan TTextDriver::Plan(const std::vector<std::u16string>& lines) {
+  TDryRunPlan plan;
+  if (!BuildSpokenPieces(lines)) return plan;
+  PlanRequests(0);
+  for (const TRequestPipeline::TJob& job : sender_.Planned()) plan.Requests.push_back({job.Request, job.Cached, 0});
+  for (const TPiece& piece : pieces_) {
+    if (piece.Text.empty()) continue;
+    if (piece.Kind == TPieceKind::Audio) ++plan.AudioInserts;
+    if (piece.Kind == TPieceKind::Pause || piece.Kind == TPieceKind::PausePara) plan.PausesMs += piece.PauseMs;
+  }
+  return plan;
+}
+
+void TTextDriver::Run(const std::vector<std::u16string>& lines) {
+  if (!BuildSpokenPieces(lines)) return;
   output_.Prepare();
   WriteLrcHeader(lrcLines_, settings_.LrcEnabled, settings_.LrcData);
   const size_t count = pieces_.size();

@@ -1,0 +1,71 @@
+#include "driver/dry_run_plan.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "common/unicode_text.h"
+#include "driver/progress_line.h"
+#include "driver/subtitle_driver.h"
+#include "driver/text_driver.h"
+
+namespace sonacli {
+
+namespace {
+
+// As the subtitle driver has them.
+constexpr int64_t kSubtitlePlaceholderMs = 100;
+constexpr int64_t kSubtitleTrailingMs = 1000;
+
+double RateValue(std::u16string_view rate) {
+  const std::string text = ToUtf8(rate);
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size() || !(value > 0)) return 1.0;
+  return value;
+}
+
+}  // namespace
+
+int64_t BilledCharacters(const std::u16string& text) {
+  // A surrogate pair is one character.
+  return static_cast<int64_t>(text.size()) -
+         std::count_if(text.begin(), text.end(), [](char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; });
+}
+
+int64_t EstimatedSpeechMs(const TSynthesisRequest& request) {
+  const double seconds =
+      double(BilledCharacters(request.Text)) / (kEstimatedCharactersPerSecond * RateValue(request.Rate));
+  return static_cast<int64_t>(seconds * 1000 + 0.5);
+}
+
+int64_t EstimatedAudioMs(const TDryRunPlan& plan, bool subtitleMode) {
+  if (!subtitleMode) {
+    int64_t ms = plan.PausesMs;
+    for (const TPlannedRequest& planned : plan.Requests) ms += EstimatedSpeechMs(planned.Request);
+    return ms;
+  }
+  std::vector<int64_t> speechMs(plan.SubtitleStartsMs.size(), 0);
+  for (const TPlannedRequest& planned : plan.Requests) {
+    if (planned.Subtitle < speechMs.size()) speechMs[planned.Subtitle] += EstimatedSpeechMs(planned.Request);
+  }
+  int64_t position = 0;
+  for (size_t j = 0; j < speechMs.size(); ++j) {
+    position = std::max(position, plan.SubtitleStartsMs[j]);
+    position += speechMs[j] > 0 ? speechMs[j] : kSubtitlePlaceholderMs;
+  }
+  return speechMs.empty() ? 0 : position + kSubtitleTrailingMs;
+}
+
+TDryRunPlan PlanText(TDriverContext& context, const std::vector<std::u16string>& lines) {
+  TProgressLine progress;  // never drawn
+  TTextDriver driver(context, progress);
+  return driver.Plan(lines);
+}
+
+TDryRunPlan PlanSubtitles(TDriverContext& context, const SubtitleList& subtitles) {
+  TProgressLine progress;  // never drawn
+  TSubtitleDriver driver(context, progress);
+  return driver.Plan(subtitles);
+}
+
+}  // namespace sonacli
