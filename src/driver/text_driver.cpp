@@ -41,11 +41,13 @@ TDryRunPlan TTextDriver::Plan(const std::vector<std::u16string>& lines) {
   TDryRunPlan plan;
   if (!BuildSpokenPieces(lines)) return plan;
   PlanRequests(0);
-  for (const TRequestPipeline::TJob& job : sender_.Planned()) plan.Requests.push_back({job.Request, job.Cached, 0});
+  for (const TRequestPipeline::TJob& job : sender_.Planned())
+    plan.Requests.push_back({job.Request, job.Cached, 0});
   for (const TPiece& piece : pieces_) {
     if (piece.Text.empty()) continue;
     if (piece.Kind == TPieceKind::Audio) ++plan.AudioInserts;
-    if (piece.Kind == TPieceKind::Pause || piece.Kind == TPieceKind::PausePara) plan.PausesMs += piece.PauseMs;
+    if (piece.Kind == TPieceKind::Pause || piece.Kind == TPieceKind::PausePara)
+      plan.PausesMs += piece.PauseMs;
   }
   return plan;
 }

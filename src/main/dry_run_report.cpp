@@ -80,7 +80,8 @@ std::u16string VoicesLine(const TDryRunPlan& plan) {
   std::vector<std::pair<std::u16string, int64_t>> voices;
   for (const TPlannedRequest& planned : plan.Requests) {
     const std::u16string name = planned.Request.Voice + u" (" + planned.Request.Language;
-    auto found = std::find_if(voices.begin(), voices.end(), [&](const auto& voice) { return voice.first == name; });
+    auto found =
+        std::find_if(voices.begin(), voices.end(), [&](const auto& voice) { return voice.first == name; });
     if (found == voices.end()) {
       voices.emplace_back(name, 1);
     } else {
@@ -99,7 +100,8 @@ std::u16string LengthLine(const TDryRunPlan& plan, const TSettings& settings) {
                         u" (speech at " + Number(kEstimatedCharactersPerSecond) +
                         u" characters a second at rate 1, " +
                         (settings.SubtitleMode ? u"subtitles at their times" : u"pauses as tagged");
-  if (plan.AudioInserts > 0) line += u", " + Number(int64_t(plan.AudioInserts)) + u" audio inserts not counted";
+  if (plan.AudioInserts > 0)
+    line += u", " + Number(int64_t(plan.AudioInserts)) + u" audio inserts not counted";
   return line + u")";
 }
 
@@ -110,7 +112,8 @@ std::u16string FormatText(const TSettings& settings) {
 void AddOutputLines(const TSettings& settings, std::vector<std::u16string>& lines) {
   if (settings.ToStdout) {
     const std::u16string_view kind = settings.RawOutput ? u"raw PCM" : u"WAV";
-    lines.push_back(u"Output: standard output (" + std::u16string(kind) + u", " + FormatText(settings) + u")");
+    lines.push_back(u"Output: standard output (" + std::u16string(kind) + u", " + FormatText(settings) +
+                    u")");
   } else {
     lines.push_back(u"Output: " + settings.OutputFileName + u" (WAV, " + FormatText(settings) + u")");
   }

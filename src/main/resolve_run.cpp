@@ -6,11 +6,11 @@
 
 #include "catalogue/speech_rate.h"
 #include "catalogue/voice_catalogue.h"
+#include "common/decimal.h"
 #include "common/unicode_text.h"
 #include "input/input_reader.h"
-#include "platform/file_system.h"
-#include "common/decimal.h"
 #include "main/option_table.h"
+#include "platform/file_system.h"
 #include "service/sent_tone.h"
 #include "service/synthesis_request.h"
 #include "subtitles/subtitle_format.h"
@@ -132,10 +132,11 @@ std::u16string FirstFailedCheck(const TRunOptions& options, TSettings& settings)
 // does not have on the interface its requests go to.
 std::vector<std::u16string> WarningsOf(const TRunOptions& options, const TRunPlan& plan) {
   std::vector<std::u16string> warnings;
-  for (const std::u16string& name : options.UnknownOptions) warnings.push_back(u"Unknown option ignored: " + name);
+  for (const std::u16string& name : options.UnknownOptions)
+    warnings.push_back(u"Unknown option ignored: " + name);
   const TSettings& settings = plan.Settings;
-  if (plan.Error.empty() &&
-      ToneDropped(RouteRequest(settings.ApiKey, settings.VoiceName), settings.VoiceName, settings.EmotionName))
+  if (plan.Error.empty() && ToneDropped(RouteRequest(settings.ApiKey, settings.VoiceName), settings.VoiceName,
+                                        settings.EmotionName))
     warnings.push_back(u"Voice " + settings.VoiceName + u" has no tone " + settings.EmotionName +
                        u", it speaks without one");
   return warnings;

@@ -31,7 +31,7 @@ struct TRunOptions {
   std::vector<TGivenOption> Given;
   std::u16string UserConfigFileName;  // read first when it exists
   std::u16string ConfigFileName;      // beside the program, or -cfg's; read second
-  std::u16string EnvironmentApiKey;  // SONACLI_API_KEY, read when no option gives a key
+  std::u16string EnvironmentApiKey;   // SONACLI_API_KEY, read when no option gives a key
 
   bool UsageRequested = false;
   bool ListRequested = false;

@@ -6,12 +6,12 @@
 
 #include "driver/driver_context.h"
 #include "driver/dry_run_plan.h"
-#include "main/dry_run_report.h"
-#include "platform/console.h"
-#include "platform/file_system.h"
 #include "driver/subtitle_driver.h"
 #include "driver/text_driver.h"
+#include "main/dry_run_report.h"
 #include "main/report_error.h"
+#include "platform/console.h"
+#include "platform/file_system.h"
 #include "platform/interrupt.h"
 #include "platform/random.h"
 #include "service/answer_cache.h"
@@ -53,7 +53,8 @@ void RunDryRun(const TSynthesisInput& input) {
   }
   TSynthesisService& service = cache ? static_cast<TSynthesisService&>(*cache) : none;
   TErrorReport& errors = input.Errors;
-  TRunResult result{[&errors](std::u16string_view message) { errors.ReportError(message); }, settings.ToStdout};
+  TRunResult result{[&errors](std::u16string_view message) { errors.ReportError(message); },
+                    settings.ToStdout};
   TDriverContext context{settings, input.Dictionaries, service, SystemTickClock(), ProcessRandom(), result};
   const TDryRunPlan plan =
       settings.SubtitleMode ? PlanSubtitles(context, input.Subtitles) : PlanText(context, input.Lines);
