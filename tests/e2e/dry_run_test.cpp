@@ -46,7 +46,8 @@ std::map<std::string, std::string> FormFields(const std::string& form) {
   std::istringstream in(form);
   for (std::string pair; std::getline(in, pair, '&');) {
     const size_t equals = pair.find('=');
-    fields[pair.substr(0, equals)] = PercentDecoded(equals == std::string::npos ? "" : pair.substr(equals + 1));
+    fields[pair.substr(0, equals)] =
+        PercentDecoded(equals == std::string::npos ? "" : pair.substr(equals + 1));
   }
   return fields;
 }
@@ -104,7 +105,8 @@ std::string SummaryValue(const std::string& summary, const std::string& name) {
 }
 
 int64_t CodePoints(const std::string& utf8) {
-  return static_cast<int64_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+  return static_cast<int64_t>(
+      std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
 struct TDryRunRow {
@@ -154,8 +156,8 @@ class DryRunTable : public SonacliE2e, public ::testing::WithParamInterface<TDry
  protected:
   std::vector<std::string> Args(const TDryRunRow& row, const std::vector<std::string>& extra) {
     MakeToneWav("chime.wav", 200, 24000);
-    std::vector<std::string> args = {"-k", row.Key, "-f", Write(row.InputName, row.Input), "-w", File("out.wav"),
-                                     "-d", Write("words.dic", "кот=кошка\r\n")};
+    std::vector<std::string> args = {"-k", row.Key,         "-f", Write(row.InputName, row.Input),
+                                     "-w", File("out.wav"), "-d", Write("words.dic", "кот=кошка\r\n")};
     args.insert(args.end(), row.Options.begin(), row.Options.end());
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
@@ -189,9 +191,9 @@ TEST_P(DryRunTable, ListsExactlyTheRequestsThatARealRunSends) {
     EXPECT_EQ(line["characters"], CodePoints(listed.back().Text));
   }
   EXPECT_GE(listed.size(), 3u);
-  EXPECT_TRUE(std::any_of(listed.begin(), listed.end(),
-                          [](const TSent& request) { return request.Text.find("кошка") != std::string::npos; }))
-      << "the dictionary was not applied";
+  EXPECT_TRUE(std::any_of(listed.begin(), listed.end(), [](const TSent& request) {
+    return request.Text.find("кошка") != std::string::npos;
+  })) << "the dictionary was not applied";
   EXPECT_EQ(listed, sent);
   EXPECT_EQ(SummaryValue(summary.Stdout, "Requests"),
             "would send " + std::to_string(sent.size()) + " of " + std::to_string(sent.size()));
@@ -206,13 +208,15 @@ TEST_F(SonacliE2e, DryRunCountsTheCachedRequestsApart) {
   const std::string cache = File("cache");
   // Pauses part the text into pieces, each a request of its own.
   const std::string half = Write("half.txt", "One cat.{{pause=100}}Two cats.");
-  const std::string whole = Write("whole.txt", "One cat.{{pause=100}}Two cats.{{pause=100}}Three cats.{{pause=100}}Four cats.");
+  const std::string whole =
+      Write("whole.txt", "One cat.{{pause=100}}Two cats.{{pause=100}}Three cats.{{pause=100}}Four cats.");
   ASSERT_EQ(Run({"-k", kCloudKey, "-f", half, "-w", File("half.wav"), "--cache", cache}).ExitCode, 0);
   const size_t sentBefore = standin_->Requests().size();
 
   const TChildResult summary = Run({"-f", whole, "-w", File("whole.wav"), "--cache", cache, "--dry-run"});
   ASSERT_EQ(summary.ExitCode, 0) << summary.Stdout << summary.Stderr;
-  const TChildResult listing = Run({"-f", whole, "-w", File("whole.wav"), "--cache", cache, "--list-requests"});
+  const TChildResult listing =
+      Run({"-f", whole, "-w", File("whole.wav"), "--cache", cache, "--list-requests"});
   ASSERT_EQ(listing.ExitCode, 0) << listing.Stdout << listing.Stderr;
   EXPECT_EQ(standin_->Requests().size(), sentBefore) << "a dry run sent a request";
 
@@ -226,8 +230,8 @@ TEST_F(SonacliE2e, DryRunCountsTheCachedRequestsApart) {
   ASSERT_GT(cached, 0u);
   ASSERT_LT(cached, lines.size());
   EXPECT_EQ(SummaryValue(summary.Stdout, "Requests"),
-            "would send " + std::to_string(lines.size() - cached) + " of " + std::to_string(lines.size()) + " (" +
-                std::to_string(cached) + " answered from the cache)");
+            "would send " + std::to_string(lines.size() - cached) + " of " + std::to_string(lines.size()) +
+                " (" + std::to_string(cached) + " answered from the cache)");
   const std::string billed = SummaryValue(summary.Stdout, "Characters billed");
   EXPECT_EQ(billed.substr(0, billed.find(' ')), std::to_string(toBill));
 
@@ -245,8 +249,8 @@ TEST_F(SonacliE2e, DryRunCountsTheCachedRequestsApart) {
 
 TEST_F(SonacliE2e, DryRunNeedsNoKeyAndWritesNothing) {
   const std::string cache = File("no-cache-yet");
-  const TChildResult run = Run({"-t", "Hello there. {{pause=2000}}", "-w", File("out.wav"), "-srt", "--cache", cache,
-                                "--dry-run"});
+  const TChildResult run = Run(
+      {"-t", "Hello there. {{pause=2000}}", "-w", File("out.wav"), "-srt", "--cache", cache, "--dry-run"});
   ASSERT_EQ(run.ExitCode, 0) << run.Stdout << run.Stderr;
   EXPECT_EQ(run.Stdout,
             "Dry run: nothing was sent\n"

@@ -7,7 +7,8 @@
 namespace sonacli {
 namespace {
 
-TPlannedRequest Planned(std::u16string text, std::u16string voice, bool cached = false, std::u16string rate = u"") {
+TPlannedRequest Planned(std::u16string text, std::u16string voice, bool cached = false,
+                        std::u16string rate = u"") {
   TPlannedRequest planned;
   planned.Request.Text = std::move(text);
   planned.Request.Voice = std::move(voice);
@@ -49,7 +50,8 @@ TEST(DryRunSummary, CountsTheCachedApartAndBillsPerInterface) {
       u"Requests: would send 3 of 4 (1 answered from the cache)",
       u"Characters billed: 46 (v1 31, v3 15)",
       u"Voices: alena (ru-RU, 2 requests), anton (ru-RU, 1 request), john (en-US, 1 request)",
-      u"Estimated length: 0:00:45 (speech at 15 characters a second at rate 1, pauses as tagged, 2 audio inserts "
+      u"Estimated length: 0:00:45 (speech at 15 characters a second at rate 1, pauses as tagged, 2 audio "
+      u"inserts "
       u"not counted)",
       u"Output: out.wav (WAV, 24000 Hz, mono)",
       u"SRT file: out.srt"};

@@ -110,7 +110,8 @@ TEST(ResolveRun, WarnsOfWhatTheRunGoesOnWithout) {
       // Tones the voice lacks on the interface its key routes it to.
       {Valid({u"-t", u"x", u"-e", u"good", u"-n", u"oksana"}),
        {u"Voice oksana has no tone good, it speaks without one"}},
-      {Valid({u"-t", u"x", u"-e", u"e", u"-n", u"alena"}), {u"Voice alena has no tone evil, it speaks without one"}},
+      {Valid({u"-t", u"x", u"-e", u"e", u"-n", u"alena"}),
+       {u"Voice alena has no tone evil, it speaks without one"}},
       {Valid({u"-t", u"x", u"-e", u"good", u"-n", u"alena"}), {}},
       {Valid({u"-t", u"x", u"-e", u"evil", u"-n", u"jane"}), {}},
       {Valid({u"-t", u"x", u"-e", u"neutral", u"-n", u"oksana"}), {}},
@@ -148,7 +149,9 @@ struct SettingsRow {
 
 const SettingsRow kSettingsRows[] = {
     {"a dry run", Valid({u"-t", u"x", u"--dry-run", u"-dp"}),
-     [](const TRunPlan& p) { return p.Settings.DryRun && !p.Settings.ListRequests && !p.Settings.ShowProgress; }},
+     [](const TRunPlan& p) {
+       return p.Settings.DryRun && !p.Settings.ListRequests && !p.Settings.ShowProgress;
+     }},
     {"a dry run that lists its requests", Valid({u"-t", u"x", u"--list-requests"}),
      [](const TRunPlan& p) { return p.Settings.DryRun && p.Settings.ListRequests; }},
     {"--jobs", Valid({u"-t", u"x", u"--jobs", u"8"}), [](const TRunPlan& p) { return p.Settings.Jobs == 8; }},

@@ -293,8 +293,8 @@ TEST_F(RunSequenceTest, TheUsersConfigurationFileComesBeforeTheProgramsOwn) {
   Write("xdg/sonacli/sonacli.cfg", "-k userkey\n-dbr 50\n-t user\n-w " + dir_.File("user.wav") + "\n");
   Write("sonacli.cfg", "-k filekey\n");
   RunResult result = Run({u"-w", File("cli.wav")});
-  EXPECT_EQ(result.settings.ApiKey, u"filekey");  // the program's file wins
-  EXPECT_EQ(result.settings.RequestDelayMs, 50);  // what only the user's file gives
+  EXPECT_EQ(result.settings.ApiKey, u"filekey");               // the program's file wins
+  EXPECT_EQ(result.settings.RequestDelayMs, 50);               // what only the user's file gives
   EXPECT_EQ(result.settings.OutputFileName, File("cli.wav"));  // the command line wins over both
   EXPECT_EQ(result.lines, Lines{u"user"});
   // The user's file named by -cfg is read once: its -t text is not doubled.

@@ -15,18 +15,13 @@ TEST(SentTone, WhatEachInterfaceCarriesForTheVoice) {
     bool dropped;
   };
   const Row rows[] = {
-      {Legacy, u"oksana", u"good", u"good", false},
-      {Legacy, u"oksana", u"evil", u"evil", false},
-      {Legacy, u"oksana", u"whisper", u"", true},
-      {Legacy, u"oksana", u"neutral", u"", false},
-      {CloudV1, u"jane", u"evil", u"evil", false},
-      {CloudV1, u"alena", u"good", u"good", false},
+      {Legacy, u"oksana", u"good", u"good", false}, {Legacy, u"oksana", u"evil", u"evil", false},
+      {Legacy, u"oksana", u"whisper", u"", true},   {Legacy, u"oksana", u"neutral", u"", false},
+      {CloudV1, u"jane", u"evil", u"evil", false},  {CloudV1, u"alena", u"good", u"good", false},
       {CloudV1, u"alena", u"evil", u"", true},   // spoken neutrally
       {CloudV1, u"oksana", u"good", u"", true},  // a voice without tones
-      {CloudV1, u"oksana", u"neutral", u"", false},
-      {CloudV1, u"oksana", u"", u"", false},
-      {CloudV3, u"anton", u"good", u"good", false},
-      {CloudV3, u"anton", u"neutral", u"", false},
+      {CloudV1, u"oksana", u"neutral", u"", false}, {CloudV1, u"oksana", u"", u"", false},
+      {CloudV3, u"anton", u"good", u"good", false}, {CloudV3, u"anton", u"neutral", u"", false},
       {None, u"alena", u"good", u"", false},  // no interface: the run fails on that, not on the tone
   };
   for (const Row& row : rows) {
