@@ -1,9 +1,9 @@
 #include "driver/dry_run_plan.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <optional>
 
-#include "common/unicode_text.h"
+#include "catalogue/speech_rate.h"
 #include "driver/progress_line.h"
 #include "driver/subtitle_driver.h"
 #include "driver/text_driver.h"
@@ -17,11 +17,8 @@ constexpr int64_t kSubtitlePlaceholderMs = 100;
 constexpr int64_t kSubtitleTrailingMs = 1000;
 
 double RateValue(std::u16string_view rate) {
-  const std::string text = ToUtf8(rate);
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || end != text.c_str() + text.size() || !(value > 0)) return 1.0;
-  return value;
+  const std::optional<double> value = ParseRate(rate);
+  return value && *value > 0 ? *value : 1.0;
 }
 
 }  // namespace
