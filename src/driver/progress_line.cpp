@@ -1,7 +1,6 @@
 #include "driver/progress_line.h"
 
-#include <cstdio>
-
+#include "common/duration_text.h"
 #include "common/unicode_text.h"
 #include "platform/console.h"
 
@@ -38,11 +37,7 @@ std::u16string ProgressLineText(int32_t percent) {
 std::u16string ProgressDetailText(int64_t done, int64_t total, std::optional<int64_t> leftMs) {
   std::u16string text = u" " + ToUtf16(std::to_string(done)) + u"/" + ToUtf16(std::to_string(total));
   if (leftMs) {
-    const int64_t seconds = (*leftMs + 500) / 1000;
-    char time[32];
-    std::snprintf(time, sizeof time, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-    text += u", " + ToUtf16(time) + u" left";
+    text += u", " + DurationText(*leftMs) + u" left";
   }
   return text + u"\x1b[K";
 }

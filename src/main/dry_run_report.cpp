@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 
+#include "common/duration_text.h"
 #include "common/unicode_text.h"
 #include "service/sent_tone.h"
 
@@ -137,14 +138,6 @@ std::u16string_view InterfaceName(TServiceInterface route) {
       break;
   }
   return u"none";
-}
-
-std::u16string DurationText(int64_t ms) {
-  const int64_t seconds = (ms + 500) / 1000;
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-  return ToUtf16(text);
 }
 
 std::vector<std::u16string> DryRunSummary(const TDryRunPlan& plan, const TSettings& settings) {

@@ -27,7 +27,4 @@ std::vector<std::u16string> DryRunSummary(const TDryRunPlan& plan, const TSettin
 // "tone" is the tone as it goes out, empty when none does; "n" counts from 1 in the order of the run.
 std::u16string RequestLine(size_t number, const TPlannedRequest& planned, bool subtitleMode);
 
-// The duration as H:MM:SS, rounded to the second.
-std::u16string DurationText(int64_t ms);
-
 }  // namespace sonacli

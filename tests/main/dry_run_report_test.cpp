@@ -69,13 +69,5 @@ TEST(DryRunSummary, CountsTheCachedApartAndBillsPerInterface) {
   EXPECT_EQ(ToUtf8(summary[summary.size() - 2]), "Output: standard output (raw PCM, 24000 Hz, stereo)");
 }
 
-TEST(DurationText, HoursMinutesAndSecondsRounded) {
-  EXPECT_EQ(ToUtf8(DurationText(0)), "0:00:00");
-  EXPECT_EQ(ToUtf8(DurationText(499)), "0:00:00");
-  EXPECT_EQ(ToUtf8(DurationText(500)), "0:00:01");
-  EXPECT_EQ(ToUtf8(DurationText(3'725'000)), "1:02:05");
-  EXPECT_EQ(ToUtf8(DurationText(40 * 3'600'000LL)), "40:00:00");
-}
-
 }  // namespace
 }  // namespace sonacli

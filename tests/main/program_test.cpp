@@ -28,7 +28,9 @@ ProgramRun RunProgramWith(const std::string& program, const std::vector<std::str
   std::vector<std::string> argv = {program};
   argv.insert(argv.end(), args.begin(), args.end());
   TChildOptions options;
-  options.Environment = env;
+  // No configuration file of the user who runs the tests.
+  options.Environment = {{"XDG_CONFIG_HOME", "/nonexistent"}};
+  for (const auto& [name, value] : env) options.Environment[name] = value;
   options.Stdin = TChildStream::Null();
   options.Stdout = options.Stderr = TChildStream::Pipe();
   TChildProcess child(argv, options);
