@@ -21,6 +21,20 @@ double RateValue(std::u16string_view rate) {
   return value && *value > 0 ? *value : 1.0;
 }
 
+// The estimated speech of each subtitle.
+std::vector<int64_t> SubtitleSpeechMs(const TDryRunPlan& plan) {
+  std::vector<int64_t> speechMs(plan.SubtitleStartsMs.size(), 0);
+  for (const TPlannedRequest& planned : plan.Requests) {
+    if (planned.Subtitle < speechMs.size()) speechMs[planned.Subtitle] += EstimatedSpeechMs(planned.Request);
+  }
+  return speechMs;
+}
+
+// What a subtitle takes in the output: its speech, or the short silence of one without.
+int64_t SpokenMs(int64_t speechMs) {
+  return speechMs > 0 ? speechMs : kSubtitlePlaceholderMs;
+}
+
 }  // namespace
 
 int64_t BilledCharacters(const std::u16string& text) {
@@ -41,16 +55,21 @@ int64_t EstimatedAudioMs(const TDryRunPlan& plan, bool subtitleMode) {
     for (const TPlannedRequest& planned : plan.Requests) ms += EstimatedSpeechMs(planned.Request);
     return ms;
   }
-  std::vector<int64_t> speechMs(plan.SubtitleStartsMs.size(), 0);
-  for (const TPlannedRequest& planned : plan.Requests) {
-    if (planned.Subtitle < speechMs.size()) speechMs[planned.Subtitle] += EstimatedSpeechMs(planned.Request);
-  }
+  const std::vector<int64_t> speechMs = SubtitleSpeechMs(plan);
+  if (speechMs.empty()) return 0;
+  return EstimatedSubtitlePlacesMs(plan).back() + SpokenMs(speechMs.back()) + kSubtitleTrailingMs;
+}
+
+std::vector<int64_t> EstimatedSubtitlePlacesMs(const TDryRunPlan& plan) {
+  const std::vector<int64_t> speechMs = SubtitleSpeechMs(plan);
+  std::vector<int64_t> places;
   int64_t position = 0;
   for (size_t j = 0; j < speechMs.size(); ++j) {
     position = std::max(position, plan.SubtitleStartsMs[j]);
-    position += speechMs[j] > 0 ? speechMs[j] : kSubtitlePlaceholderMs;
+    places.push_back(position);
+    position += SpokenMs(speechMs[j]);
   }
-  return speechMs.empty() ? 0 : position + kSubtitleTrailingMs;
+  return places;
 }
 
 TDryRunPlan PlanText(TDriverContext& context, const std::vector<std::u16string>& lines) {

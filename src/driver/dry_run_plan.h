@@ -19,11 +19,17 @@ struct TPlannedRequest {
   size_t Subtitle = 0;        // subtitle mode: the subtitle it voices
 };
 
+struct TPlannedChapter {
+  std::u16string Title;  // empty when the tag gave none
+  int64_t StartMs = 0;   // where it would start, estimated as the length is
+};
+
 struct TDryRunPlan {
   std::vector<TPlannedRequest> Requests;
   int64_t PausesMs = 0;     // text mode: the silence of the pauses
   size_t AudioInserts = 0;  // text mode: audio files inserted, whose length the estimate leaves out
   std::vector<int64_t> SubtitleStartsMs;  // subtitle mode: when each subtitle starts
+  std::vector<TPlannedChapter> Chapters;  // in the order of the run
 };
 
 // Speech the estimate assumes at the default rate: ordinary reading speed, spaces and punctuation
@@ -40,6 +46,9 @@ int64_t EstimatedSpeechMs(const TSynthesisRequest& request);
 // speech before it when that runs longer; 100 ms for one without speech; 1 s of silence at the end),
 // without --sub-fit's speeding up.
 int64_t EstimatedAudioMs(const TDryRunPlan& plan, bool subtitleMode);
+// Subtitle mode: where each subtitle's speech would start in the output, placed as
+// EstimatedAudioMs places it.
+std::vector<int64_t> EstimatedSubtitlePlacesMs(const TDryRunPlan& plan);
 
 // The requests a text-mode run over the lines would send; "No text to speak" is reported into the
 // context's result as a real run reports it.

@@ -61,6 +61,13 @@ TDryRunPlan TSubtitleDriver::Plan(const SubtitleList& subtitles) {
     plan.Requests.push_back({job.Request, job.Cached, size_t(after - subtitleStarts_.begin()) - 1});
   }
   for (const TSubtitle& subtitle : subtitles) plan.SubtitleStartsMs.push_back(subtitle.StartMs);
+  // A chapter starts where its subtitle's speech does.
+  const std::vector<int64_t> placesMs = EstimatedSubtitlePlacesMs(plan);
+  for (size_t j = 0; j + 1 < subtitleStarts_.size(); ++j) {
+    for (size_t k = subtitleStarts_[j]; k < subtitleStarts_[j + 1]; ++k) {
+      if (pieces_[k].Kind == TPieceKind::Chapter) plan.Chapters.push_back({pieces_[k].Text, placesMs[j]});
+    }
+  }
   return plan;
 }
 
@@ -108,6 +115,7 @@ TStepOutcome TSubtitleDriver::HandleSubtitle(const SubtitleList& subtitles, size
     return TStepOutcome::EndLoop;
   }
   const int64_t speechStartMs = OutputMs();
+  StartChapters(index);
   SubtitleSpeech speech;
   const TStepOutcome voiced = VoiceSubtitle(index, speech);
   if (voiced != TStepOutcome::Continue) return voiced;
@@ -120,6 +128,12 @@ TStepOutcome TSubtitleDriver::HandleSubtitle(const SubtitleList& subtitles, size
     AppendGap(kTrailingSilenceMs);  // reported there; the speech before it is kept
   }
   return TStepOutcome::Continue;
+}
+
+void TSubtitleDriver::StartChapters(size_t index) {
+  for (size_t k = subtitleStarts_[index]; k < subtitleStarts_[index + 1]; ++k) {
+    if (pieces_[k].Kind == TPieceKind::Chapter) output_.AddChapter(pieces_[k].Text);
+  }
 }
 
 TStepOutcome TSubtitleDriver::VoiceSubtitle(size_t index, SubtitleSpeech& speech) {

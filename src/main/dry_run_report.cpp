@@ -119,9 +119,23 @@ void AddOutputLines(const TSettings& settings, std::vector<std::u16string>& line
     lines.push_back(u"Output: " + settings.OutputFileName + u" (WAV, " + FormatText(settings) + u")");
   }
   // No LRC or SRT file is written in subtitle mode.
+  if (!settings.ChapterFileName.empty()) lines.push_back(u"Chapter file: " + settings.ChapterFileName);
   if (settings.SubtitleMode) return;
   if (settings.LrcEnabled) lines.push_back(u"LRC file: " + settings.LrcData.FileName);
   if (settings.SrtEnabled) lines.push_back(u"SRT file: " + settings.SrtData.FileName);
+}
+
+// "Chapters: N", then "Chapter K: H:MM:SS Title" for each, at its estimated start; nothing
+// without chapters.
+void AddChapterLines(const TDryRunPlan& plan, std::vector<std::u16string>& lines) {
+  if (plan.Chapters.empty()) return;
+  lines.push_back(u"Chapters: " + Number(int64_t(plan.Chapters.size())));
+  for (size_t i = 0; i < plan.Chapters.size(); ++i) {
+    const TPlannedChapter& chapter = plan.Chapters[i];
+    std::u16string line = u"Chapter " + Number(int64_t(i) + 1) + u": " + DurationText(chapter.StartMs);
+    if (!chapter.Title.empty()) line += u" " + chapter.Title;
+    lines.push_back(std::move(line));
+  }
 }
 
 }  // namespace
@@ -143,6 +157,7 @@ std::u16string_view InterfaceName(TServiceInterface route) {
 std::vector<std::u16string> DryRunSummary(const TDryRunPlan& plan, const TSettings& settings) {
   std::vector<std::u16string> lines = {u"Dry run: nothing was sent", RequestsLine(plan, settings),
                                        CharactersLine(plan), VoicesLine(plan), LengthLine(plan, settings)};
+  AddChapterLines(plan, lines);
   AddOutputLines(settings, lines);
   return lines;
 }

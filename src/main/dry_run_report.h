@@ -18,7 +18,8 @@ std::u16string_view InterfaceName(TServiceInterface route);
 // The plan as "Name: value" lines: the requests (those to send of all, and the ones the cache
 // answers when a cache is used), the characters billed in all and per interface (the texts to send,
 // after the dictionaries), the voices with their languages and requests, the estimated length and
-// how it is estimated, and where the output goes.
+// how it is estimated, the chapters when there are any ("Chapters: N", then "Chapter K: H:MM:SS
+// Title" at each one's estimated start), and where the output goes (with the chapter file).
 std::vector<std::u16string> DryRunSummary(const TDryRunPlan& plan, const TSettings& settings);
 
 // One request as one line of JSON (no line break inside, whatever the text holds):

@@ -98,6 +98,7 @@ constexpr TOption kOptions[] = {
     {u"-f", true,
      [](TRunOptions& o, Value v, Source) {
        o.InputFileNames.emplace_back(v);
+       o.InputFileChapters.push_back(false);
        o.SourceKind = TSourceKind::Files;
      }},
     {u"-fl", true,
@@ -177,6 +178,7 @@ constexpr TOption kOptions[] = {
     {u"-sm", true, [](TRunOptions& o, Value v, Source) { SetSubMax(o, v); }},
     {u"--cache", true, [](TRunOptions& o, Value v, Source) { o.CacheFolder = v; }},
     {u"--jobs", true, [](TRunOptions& o, Value v, Source) { SetJobs(o, v); }},
+    {u"--chapters", true, [](TRunOptions& o, Value v, Source) { o.ChapterFileName = v; }},
     {u"--dry-run", false, SwitchOn<&TRunOptions::DryRun>},
     {u"--list-requests", false,
      [](TRunOptions& o, Value, Source) {
@@ -245,7 +247,9 @@ void ReadListFile(std::u16string_view fileName, TRunOptions& options) {
     return;
   }
   for (std::u16string& line : lines) {
-    if (!line.empty()) options.InputFileNames.push_back(std::move(line));
+    if (line.empty()) continue;
+    options.InputFileNames.push_back(std::move(line));
+    options.InputFileChapters.push_back(true);
   }
 }
 

@@ -103,6 +103,7 @@ const char* const kUsage =
     "  --smi-class <text>      : read this class of a SAMI file of several languages\n"
     "  --cache <folder>        : keep the answers of the service in a folder to resume runs\n"
     "  --jobs <integer>        : send up to this many requests at once (from 1 to 8)\n"
+    "  --chapters <file_name>  : write the chapters beside the audio (.txt, .ffmeta, .cue)\n"
     "  --dry-run               : print what would be sent, billed and written; send nothing\n"
     "  --list-requests         : print every request of a dry run, one JSON line each\n"
     "  --version               : print versions of the program and its libraries\n"
