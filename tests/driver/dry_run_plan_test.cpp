@@ -78,6 +78,21 @@ TEST_F(DryRunPlanTest, TextPlansTheRequestsWithTheirCacheAndSendsOrMakesNothing)
   EXPECT_EQ(EstimatedAudioMs(plan, false), 267 + 267 + 200 + 400);
 }
 
+TEST_F(DryRunPlanTest, ChaptersStartWhereTheSpeechAndPausesBeforeThemEnd) {
+  TDriverContext context = Context();
+  const TDryRunPlan plan =
+      PlanText(context, {u"{{chapter=One}}" + std::u16string(30, u'a') + u".{{pause=600}}",
+                         u"{{chapter=}}Два.{{chapter=Три}}"});
+  ASSERT_EQ(plan.Chapters.size(), 3u);
+  EXPECT_EQ(plan.Chapters[0].Title, u"One");
+  EXPECT_EQ(plan.Chapters[0].StartMs, 0);
+  EXPECT_EQ(plan.Chapters[1].Title, u"");
+  EXPECT_EQ(plan.Chapters[1].StartMs, 2067 + 600);  // 31 characters, then the pause
+  EXPECT_EQ(plan.Chapters[2].Title, u"Три");
+  EXPECT_EQ(plan.Chapters[2].StartMs, 2067 + 600 + 267);
+  EXPECT_EQ(Texts(plan).size(), 2u);  // chapter marks are no requests
+}
+
 TEST_F(DryRunPlanTest, TextWithNothingToSayIsReportedAsARealRunReportsIt) {
   TDriverContext context = Context();
   EXPECT_TRUE(PlanText(context, {u"{{lang=en-us;john}}"}).Requests.empty());
@@ -87,10 +102,11 @@ TEST_F(DryRunPlanTest, TextWithNothingToSayIsReportedAsARealRunReportsIt) {
 TEST_F(DryRunPlanTest, SubtitlesKnowTheirRequestsAndArePlacedAtTheirTimes) {
   settings_.SubtitleMode = true;
   TDriverContext context = Context();
-  const SubtitleList subtitles = {
-      {1000, 2000, u"Кот."}, {1500, 3000, u"Два кота."}, {9000, 9500, u"{{pause=5}}"}};
+  const SubtitleList subtitles = {{1000, 2000, std::u16string(30, u'a') + u"."},
+                                  {1500, 3000, u"{{chapter=Second}}Два кота."},
+                                  {9000, 9500, u"{{pause=5}}"}};
   const TDryRunPlan plan = PlanSubtitles(context, subtitles);
-  EXPECT_EQ(Texts(plan), (std::vector<std::u16string>{u"Кот.", u"Два кота."}));
+  EXPECT_EQ(Texts(plan), (std::vector<std::u16string>{std::u16string(30, u'a') + u".", u"Два кота."}));
   ASSERT_EQ(plan.Requests.size(), 2u);
   EXPECT_EQ(plan.Requests[0].Subtitle, 0u);
   EXPECT_EQ(plan.Requests[1].Subtitle, 1u);
@@ -99,6 +115,10 @@ TEST_F(DryRunPlanTest, SubtitlesKnowTheirRequestsAndArePlacedAtTheirTimes) {
   // The second follows the first's speech, which runs past its start; the third, without speech,
   // is a short silence at its time; a second of silence ends the output.
   EXPECT_EQ(EstimatedAudioMs(plan, true), 9000 + 100 + 1000);
+  EXPECT_EQ(EstimatedSubtitlePlacesMs(plan), (std::vector<int64_t>{1000, 3067, 9000}));
+  ASSERT_EQ(plan.Chapters.size(), 1u);  // where its subtitle's speech starts
+  EXPECT_EQ(plan.Chapters[0].Title, u"Second");
+  EXPECT_EQ(plan.Chapters[0].StartMs, 3067);
   EXPECT_EQ(EstimatedAudioMs({}, true), 0);
 }
 

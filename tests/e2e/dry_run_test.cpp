@@ -249,8 +249,8 @@ TEST_F(SonacliE2e, DryRunCountsTheCachedRequestsApart) {
 
 TEST_F(SonacliE2e, DryRunNeedsNoKeyAndWritesNothing) {
   const std::string cache = File("no-cache-yet");
-  const TChildResult run = Run(
-      {"-t", "Hello there. {{pause=2000}}", "-w", File("out.wav"), "-srt", "--cache", cache, "--dry-run"});
+  const TChildResult run = Run({"-t", "{{chapter=Intro}}Hello there. {{pause=2000}}{{chapter=End}}", "-w",
+                                File("out.wav"), "-srt", "--cache", cache, "--dry-run"});
   ASSERT_EQ(run.ExitCode, 0) << run.Stdout << run.Stderr;
   EXPECT_EQ(run.Stdout,
             "Dry run: nothing was sent\n"
@@ -258,6 +258,9 @@ TEST_F(SonacliE2e, DryRunNeedsNoKeyAndWritesNothing) {
             "Characters billed: 12 (v1 12)\n"
             "Voices: oksana (ru-RU, 1 request)\n"
             "Estimated length: 0:00:03 (speech at 15 characters a second at rate 1, pauses as tagged)\n"
+            "Chapters: 2\n"
+            "Chapter 1: 0:00:00 Intro\n"
+            "Chapter 2: 0:00:03 End\n"
             "Output: " +
                 File("out.wav") + " (WAV, 24000 Hz, mono)\nSRT file: " + File("out.srt") + "\n");
   EXPECT_EQ(run.Stderr, "");

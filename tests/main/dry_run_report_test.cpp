@@ -39,12 +39,14 @@ TEST(DryRunSummary, CountsTheCachedApartAndBillsPerInterface) {
                    Planned(std::u16string(600, u'c'), u"alena", true), Planned(u"d", u"john")};
   plan.Requests.back().Request.Language = u"en-US";
   plan.PausesMs = 1500;
+  plan.Chapters = {{u"Начало", 0}, {u"", 61'000}};
   plan.AudioInserts = 2;
   TSettings settings;
   settings.CacheFolder = u"cache";
   settings.OutputFileName = u"out.wav";
   settings.SrtEnabled = true;
   settings.SrtData.FileName = u"out.srt";
+  settings.ChapterFileName = u"out.cue";
   const std::vector<std::u16string> expected = {
       u"Dry run: nothing was sent",
       u"Requests: would send 3 of 4 (1 answered from the cache)",
@@ -53,7 +55,11 @@ TEST(DryRunSummary, CountsTheCachedApartAndBillsPerInterface) {
       u"Estimated length: 0:00:45 (speech at 15 characters a second at rate 1, pauses as tagged, 2 audio "
       u"inserts "
       u"not counted)",
+      u"Chapters: 2",
+      u"Chapter 1: 0:00:00 Начало",
+      u"Chapter 2: 0:01:01",
       u"Output: out.wav (WAV, 24000 Hz, mono)",
+      u"Chapter file: out.cue",
       u"SRT file: out.srt"};
   std::vector<std::u16string> summary = DryRunSummary(plan, settings);
   ASSERT_EQ(summary.size(), expected.size());
@@ -66,7 +72,7 @@ TEST(DryRunSummary, CountsTheCachedApartAndBillsPerInterface) {
   summary = DryRunSummary(plan, settings);
   EXPECT_EQ(ToUtf8(summary[1]), "Requests: would send 3 of 4");
   EXPECT_EQ(ToUtf8(summary.back()), "SRT file: out.srt");
-  EXPECT_EQ(ToUtf8(summary[summary.size() - 2]), "Output: standard output (raw PCM, 24000 Hz, stereo)");
+  EXPECT_EQ(ToUtf8(summary[summary.size() - 3]), "Output: standard output (raw PCM, 24000 Hz, stereo)");
 }
 
 }  // namespace
