@@ -34,7 +34,7 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
     ReportDriverError(context_.Result, u"No text to speak");
     return;
   }
-  output_.Prepare();
+  if (!output_.Prepare(true)) return;  // reported; nothing was sent
   WriteLrcHeader(lrcLines_, settings_.LrcEnabled, settings_.LrcData);
   const size_t count = pieces_.size();
   // Answers that arrived before an interruption are still appended, in text order.
