@@ -67,8 +67,8 @@ bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vect
   if (!sink_ || (failed && !madeAudio_)) files_.Audio.reset();
   sink_.reset();
   std::vector<std::u16string> syncFailures;
-  const bool saved = FinishOutput(settings_, files_, failed || result_.ErrorReported, writeSyncFiles, lrcLines,
-                                  srtLines, &syncFailures);
+  const bool saved = FinishOutput(settings_, files_, failed || result_.ErrorReported, writeSyncFiles,
+                                  lrcLines, srtLines, &syncFailures);
   // The audio is in place; a missing LRC or SRT file still fails the run.
   for (const std::u16string& failure : syncFailures) ReportDriverError(result_, failure);
   Discard();

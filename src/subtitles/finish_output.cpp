@@ -76,10 +76,13 @@ bool FinishOutput(const TSettings& settings, TOutputFiles& files, bool errorRepo
   if (saved && writeSyncFiles) {
     const auto write = [&](std::unique_ptr<TReplacingFile>& file, const std::vector<std::u16string>& lines,
                            uint8_t encoding, std::u16string_view failure) {
-      if (!CommitSyncFile(file, lines, encoding) && syncFailures != nullptr) syncFailures->emplace_back(failure);
+      if (!CommitSyncFile(file, lines, encoding) && syncFailures != nullptr)
+        syncFailures->emplace_back(failure);
     };
-    if (settings.LrcEnabled) write(files.Lrc, lrcLines, settings.LrcData.Encoding, u"Failed to save LRC file");
-    if (settings.SrtEnabled) write(files.Srt, srtLines, settings.SrtData.Encoding, u"Failed to save SRT file");
+    if (settings.LrcEnabled)
+      write(files.Lrc, lrcLines, settings.LrcData.Encoding, u"Failed to save LRC file");
+    if (settings.SrtEnabled)
+      write(files.Srt, srtLines, settings.SrtData.Encoding, u"Failed to save SRT file");
   }
   // Sync files of a run whose audio was not saved are not put in place.
   files = TOutputFiles();

@@ -26,7 +26,8 @@ TEST_F(SonacliE2e, TwoRunsAtOnceUseTheirOwnTemporaryNames) {
   // Each run writes under a hidden name of its own beside its output.
   EXPECT_TRUE(WaitUntil([&] {
     const std::vector<std::string> names = Temporaries();
-    return names.size() == 2 && names[0].rfind(".first.wav.", 0) == 0 && names[1].rfind(".second.wav.", 0) == 0;
+    return names.size() == 2 && names[0].rfind(".first.wav.", 0) == 0 &&
+           names[1].rfind(".second.wav.", 0) == 0;
   }));
   EXPECT_EQ(first->Wait().ExitCode, 0);
   EXPECT_EQ(second->Wait().ExitCode, 0);
