@@ -1,5 +1,7 @@
 #include "subtitles/finish_output.h"
 
+#include <cerrno>
+
 #include "platform/file_system.h"
 #include "platform/replacing_file.h"
 #include "platform/text_codec.h"
@@ -21,7 +23,13 @@ std::u16string FolderOf(std::u16string_view fileName) {
 // The temporary of `fileName` beside it; false with the message when its folder cannot take one.
 bool Claim(std::u16string_view fileName, std::u16string_view kind, std::unique_ptr<TReplacingFile>& file,
            std::u16string& error) {
-  file = TReplacingFile::Create(NativePath(fileName));
+  const std::string target = NativePath(fileName);
+  file = TReplacingFile::Create(target);
+  // A name near the longest a folder takes leaves no room for the temporary's additions.
+  if (!file && errno == ENAMETOOLONG) {
+    const size_t slash = target.rfind('/');
+    file = TReplacingFile::Create(target, 0666, target.substr(0, slash + 1) + ".sonacli.XXXXXX.tmp");
+  }
   if (file) return true;
   error = std::u16string(kind) + u" folder cannot be written: " + FolderOf(fileName);
   return false;

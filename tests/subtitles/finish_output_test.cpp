@@ -103,6 +103,17 @@ TEST_F(FinishOutputTest, ClaimsEachFileBesideItsTargetAndPutsItInPlace) {
   EXPECT_EQ(ReadFile(dir_.File("out.srt")).size(), 2u + 2u * (1 + 29 + 8 + 0 + 4 * 2));
 }
 
+TEST_F(FinishOutputTest, NameOfTheLongestLengthStillGetsATemporary) {
+  // 255 bytes, the most a name may have: "." + name + ".XXXXXX.tmp" would be too long.
+  const std::string name(251, 'n');
+  settings_.OutputFileName = ToUtf16(dir_.File(name + ".wav"));
+  settings_.LrcEnabled = settings_.SrtEnabled = false;
+  Claim("audio");
+  EXPECT_TRUE(FinishOutput(settings_, files_, false, true, {}, {}));
+  EXPECT_EQ(Entries(), std::vector<std::string>{name + ".wav"});
+  EXPECT_EQ(ReadFile(dir_.File(name + ".wav")), "audio");
+}
+
 TEST_F(FinishOutputTest, FolderThatCannotBeWrittenIsNamed) {
   const struct {
     std::string Name;
