@@ -25,7 +25,8 @@ enum : uint8_t {
 std::string EncodeSyncFile(const std::vector<std::u16string>& lines, uint8_t encoding, int ansiCodePage);
 
 // The files a run writes, each under a temporary name beside its target ("." + the target's name
-// + ".XXXXXX.tmp") from before the first request until the end: a folder that cannot be written is
+// + ".XXXXXX.tmp", or ".sonacli.XXXXXX.tmp" for a name too long for that) from before the first
+// request until the end: a folder that cannot be written is
 // found before anything is paid for, a full disk there when it happens, and an old file of the
 // target's name stays until the new one is complete. A file not put in place is removed.
 struct TOutputFiles {
