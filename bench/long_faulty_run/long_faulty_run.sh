@@ -91,8 +91,9 @@ run() {
   while kill -0 "$pid" 2>/dev/null; do
     elapsed=$(($(now_ms) - started))
     if hwm=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null) && [ -n "$hwm" ]; then
-      fds=$(find "/proc/$pid/fd" -mindepth 1 2>/dev/null | wc -l)
-      sockets=$(find "/proc/$pid/fd" -mindepth 1 -lname 'socket:*' 2>/dev/null | wc -l)
+      # The run may end between two looks: find then fails, and the sample is the last one.
+      fds=$(find "/proc/$pid/fd" -mindepth 1 2>/dev/null | wc -l) || continue
+      sockets=$(find "/proc/$pid/fd" -mindepth 1 -lname 'socket:*' 2>/dev/null | wc -l) || continue
       last_hwm=$hwm last_fd=$fds last_sockets=$sockets
       if [ -z "$minute_hwm" ] && [ "$elapsed" -ge 60000 ]; then
         minute_hwm=$hwm minute_fd=$fds minute_sockets=$sockets
