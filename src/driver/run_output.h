@@ -11,6 +11,7 @@
 #include "audio/audio_output.h"
 #include "audio/audio_sink.h"
 #include "driver/driver_error.h"
+#include "encode/chapter_list.h"
 #include "settings/settings.h"
 #include "subtitles/finish_output.h"
 
@@ -45,6 +46,12 @@ class TRunOutput {
   bool AppendWav(const std::string& piece);
   bool AppendPcm(std::string_view pcm);
   bool AppendSilence(int64_t ms);
+  // Starts a chapter at the output's current length: the first sample of the piece appended next.
+  // An empty title becomes "Chapter N", N its number in the run. A chapter that would start where
+  // the one before it starts (nothing was appended since) replaces it: an empty chapter would only
+  // confuse a player, and the later title is the one that names the audio that follows.
+  void AddChapter(std::u16string title);
+
   // A write failed, in an append or in Finish; its report is made.
   bool WriteFailed() const { return writeFailed_; }
 
@@ -52,13 +59,16 @@ class TRunOutput {
   const TAudioSink* Sink() const { return sink_.get(); }
   const TOutputData& Format() const { return format_; }
 
-  // Completes the output and puts it in place (FinishOutput), renamed over an old output (a
-  // symbolic link there is replaced, not followed). After a failed write the file keeps what
-  // reached the disk, with a header that matches it; a file that cannot be made valid is removed.
-  // A failure of writing the end (the buffer of standard output, the header) is reported like a
-  // failed append. Returns whether the audio counts as saved. A run that made no audio (no output
-  // opened, or a failed or interrupted run that appended nothing) puts nothing in place: an old
-  // output stays. Discards the temporary state afterwards.
+  // Hands every chapter to the sink, in order, then completes the output and puts it in place
+  // (FinishOutput), renamed over an old output (a symbolic link there is replaced, not followed).
+  // After a failed write the file keeps what reached the disk, with a header that matches it; a
+  // file that cannot be made valid is removed. A failure of writing the end (the buffer of
+  // standard output, the header) is reported like a failed append. Returns whether the audio
+  // counts as saved. A run that made no audio (no output opened, or a failed or interrupted run
+  // that appended nothing) puts nothing in place: an old output stays. Once the audio is saved,
+  // the chapter file it asks for is written (replacing an old one in one step); a failure to write
+  // it is reported and fails the run, the audio staying in place. Discards the temporary state
+  // afterwards.
   bool Finish(bool errorReported, bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
               const std::vector<std::u16string>& srtLines);
   // Whether audio was made: the output was opened and took at least one frame.
@@ -69,6 +79,8 @@ class TRunOutput {
  private:
   // Reports a failed write once, unless the reader of standard output went away; false.
   bool WriteFailure();
+  // Writes the chapter file of settings_.ChapterFileName for an output of `totalFrames`.
+  void WriteChapters(int64_t totalFrames);
 
   const TSettings& settings_;
   TRunResult& result_;
@@ -77,6 +89,7 @@ class TRunOutput {
   TOutputFiles files_;
   TOutputData format_;
   std::unique_ptr<TAudioSink> sink_;
+  std::vector<TChapterMark> chapters_;
 };
 
 }  // namespace sonacli

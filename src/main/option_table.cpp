@@ -100,6 +100,7 @@ constexpr TOption kOptions[] = {
     {u"-f", true,
      [](TRunOptions& o, Value v, Source) {
        o.InputFileNames.emplace_back(v);
+       o.InputFileChapters.push_back(false);
        o.SourceKind = TSourceKind::Files;
      }},
     {u"-fl", true,
@@ -179,6 +180,7 @@ constexpr TOption kOptions[] = {
     {u"-sm", true, [](TRunOptions& o, Value v, Source) { SetSubMax(o, v); }},
     {u"--cache", true, [](TRunOptions& o, Value v, Source) { o.CacheFolder = v; }},
     {u"--jobs", true, [](TRunOptions& o, Value v, Source) { SetJobs(o, v); }},
+    {u"--chapters", true, [](TRunOptions& o, Value v, Source) { o.ChapterFileName = v; }},
 };
 
 // Characters no file name in a list holds: the C0 controls but the tab, and what a decoder makes
@@ -241,7 +243,9 @@ void ReadListFile(std::u16string_view fileName, TRunOptions& options) {
     return;
   }
   for (std::u16string& line : lines) {
-    if (!line.empty()) options.InputFileNames.push_back(std::move(line));
+    if (line.empty()) continue;
+    options.InputFileNames.push_back(std::move(line));
+    options.InputFileChapters.push_back(true);
   }
 }
 

@@ -67,6 +67,7 @@ constexpr std::u16string_view kUsage[] = {
     u"  --smi-class <text>      : read this class of a SAMI file of several languages",
     u"  --cache <folder>        : keep the answers of the service in a folder to resume runs",
     u"  --jobs <integer>        : send up to this many requests at once (from 1 to 8)",
+    u"  --chapters <file_name>  : write the chapters beside the audio (.txt, .ffmeta, .cue)",
     u"  --version               : print versions of the program and its libraries",
     u"",
     u"  The API-key is read from the environment variable SONACLI_API_KEY",

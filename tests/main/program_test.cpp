@@ -101,6 +101,7 @@ const char* const kUsage =
     "  --smi-class <text>      : read this class of a SAMI file of several languages\n"
     "  --cache <folder>        : keep the answers of the service in a folder to resume runs\n"
     "  --jobs <integer>        : send up to this many requests at once (from 1 to 8)\n"
+    "  --chapters <file_name>  : write the chapters beside the audio (.txt, .ffmeta, .cue)\n"
     "  --version               : print versions of the program and its libraries\n"
     "\n"
     "  The API-key is read from the environment variable SONACLI_API_KEY\n"

@@ -22,6 +22,7 @@ enum class ValueKind {
   ConfigFile,
   LrcFile,
   SrtFile,
+  ChapterFile,
   Language,
   Voice,
   Tone,
@@ -51,6 +52,7 @@ const std::map<std::string_view, ValueKind> kValueKinds = {
     {"--srt-enc", ValueKind::Encoding},
     {"--sub-format", ValueKind::SubtitleFormat},
     {"--cache", ValueKind::Folder},
+    {"--chapters", ValueKind::ChapterFile},
 };
 
 // Options that the usage text does not list, and the listed option each one stands for.
@@ -146,6 +148,9 @@ void SetValues(TCompletedOption& option, ValueKind kind) {
       break;
     case ValueKind::SrtFile:
       files({"srt"});
+      break;
+    case ValueKind::ChapterFile:
+      files({"txt", "ffmeta", "ffmetadata", "cue"});
       break;
     case ValueKind::Language:
       option.Values = Languages();
