@@ -39,6 +39,8 @@ struct TRunPlan {
   TInputPlan Input;
   // Complete when Error is empty; the values a failed check would have given stay empty.
   TSettings Settings;
+  // What the run goes on without, one line each, for standard error.
+  std::vector<std::u16string> Warnings;
 };
 
 }  // namespace sonacli

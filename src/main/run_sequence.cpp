@@ -73,6 +73,7 @@ class TRun {
       case TRunStart::Run:
         break;
     }
+    for (const std::u16string& warning : plan_.Warnings) ReportWarning(warning);
     return plan_.Error.empty() || Fail(plan_.Error);
   }
 
@@ -219,6 +220,13 @@ class TRun {
 TRunOptions ReadRunOptions(const std::vector<std::u16string>& arguments, std::u16string_view executablePath) {
   TRunOptions options;
   options.ConfigFileName = FindConfigFile(arguments, executablePath);
+  // The user's own file first, so that the one beside the program (or -cfg's) wins over it; a file
+  // named twice is read once, or its lists (-t, -d, -f) would hold everything twice.
+  options.UserConfigFileName =
+      UserConfigFile(EnvironmentVariable("XDG_CONFIG_HOME"), EnvironmentVariable("HOME"));
+  if (!options.UserConfigFileName.empty() && options.UserConfigFileName != options.ConfigFileName &&
+      FileExists(options.UserConfigFileName))
+    ReadConfigFile(options.UserConfigFileName, options);
   if (FileExists(options.ConfigFileName)) ReadConfigFile(options.ConfigFileName, options);
   ReadCommandLine(arguments, options);
   options.EnvironmentApiKey = EnvironmentVariable("SONACLI_API_KEY");

@@ -68,6 +68,8 @@ constexpr std::u16string_view kUsage[] = {
     u"  --cache <folder>        : keep the answers of the service in a folder to resume runs",
     u"  --jobs <integer>        : send up to this many requests at once (from 1 to 8)",
     u"  --chapters <file_name>  : write the chapters beside the audio (.txt, .ffmeta, .cue)",
+    u"  --dry-run               : print what would be sent, billed and written; send nothing",
+    u"  --list-requests         : print every request of a dry run, one JSON line each",
     u"  --version               : print versions of the program and its libraries",
     u"",
     u"  The API-key is read from the environment variable SONACLI_API_KEY",

@@ -28,7 +28,9 @@ ProgramRun RunProgramWith(const std::string& program, const std::vector<std::str
   std::vector<std::string> argv = {program};
   argv.insert(argv.end(), args.begin(), args.end());
   TChildOptions options;
-  options.Environment = env;
+  // No configuration file of the user who runs the tests.
+  options.Environment = {{"XDG_CONFIG_HOME", "/nonexistent"}};
+  for (const auto& [name, value] : env) options.Environment[name] = value;
   options.Stdin = TChildStream::Null();
   options.Stdout = options.Stderr = TChildStream::Pipe();
   TChildProcess child(argv, options);
@@ -102,6 +104,8 @@ const char* const kUsage =
     "  --cache <folder>        : keep the answers of the service in a folder to resume runs\n"
     "  --jobs <integer>        : send up to this many requests at once (from 1 to 8)\n"
     "  --chapters <file_name>  : write the chapters beside the audio (.txt, .ffmeta, .cue)\n"
+    "  --dry-run               : print what would be sent, billed and written; send nothing\n"
+    "  --list-requests         : print every request of a dry run, one JSON line each\n"
     "  --version               : print versions of the program and its libraries\n"
     "\n"
     "  The API-key is read from the environment variable SONACLI_API_KEY\n"
