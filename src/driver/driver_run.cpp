@@ -26,7 +26,6 @@ bool AnswerWithAudio(TRunResult& result, const TSynthesisAnswer& answer) {
 
 void FinishRun(TDriverContext& context, TRunOutput& output, bool interrupted, bool writeSyncFiles,
                const std::vector<std::u16string>& lrcLines, const std::vector<std::u16string>& srtLines) {
-  const bool madeOutput = output.IsOpen();
   // An interrupted run saves what it has, as after a reported error.
   const bool saved =
       output.Finish(context.Result.ErrorReported || interrupted, writeSyncFiles, lrcLines, srtLines);
@@ -34,7 +33,7 @@ void FinishRun(TDriverContext& context, TRunOutput& output, bool interrupted, bo
   // audio leaves an old output as it was, and the failure that stopped it was reported already, as
   // is a failed write.
   if (context.Settings.ToStdout || saved || interrupted || output.WriteFailed()) return;
-  if (madeOutput || !context.Result.ErrorReported)
+  if (output.MadeAudio() || !context.Result.ErrorReported)
     ReportDriverError(context.Result, u"Error saving audio file");
 }
 

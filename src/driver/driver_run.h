@@ -63,8 +63,9 @@ bool ProbeAndOpenOutput(TDriverContext& context, TPacer& pacer, TRunOutput& outp
 bool AnswerWithAudio(TRunResult& result, const TSynthesisAnswer& answer);
 
 // Completes the output and puts it in place; an interrupted run saves what it has, as after a
-// reported error. Reports "Error saving audio file" when a file output was not saved (not after an
-// interruption, which may come before anything was written).
+// reported error. Reports "Error saving audio file" when a file output was not saved although it
+// made audio or nothing else failed (not after an interruption, nor after a failed write, which
+// reported itself).
 void FinishRun(TDriverContext& context, TRunOutput& output, bool interrupted, bool writeSyncFiles,
                const std::vector<std::u16string>& lrcLines, const std::vector<std::u16string>& srtLines);
 

@@ -5,35 +5,34 @@
 
 #include "audio/silence.h"
 #include "audio/wav_header.h"
-#include "driver/temp_folder.h"
+#include "common/unicode_text.h"
 #include "encode/chapter_file.h"
 #include "encode/media_tags.h"
 #include "platform/file_system.h"
-#include "subtitles/finish_output.h"
 #include "text/chapter_tag.h"
 
 namespace sonacli {
 
 namespace {
 
-constexpr char16_t kOutputFileName[] = u"sonarel_out.wav";
 constexpr char16_t kSaveFailure[] = u"Failed to save audio file";
 
 }  // namespace
 
-void TRunOutput::Prepare() {
-  if (settings_.ToStdout) return;
-  tempFolder_ = MakeTempFolder();
+bool TRunOutput::Prepare(bool writeSyncFiles) {
+  std::u16string error;
+  if (ClaimOutputFiles(settings_, writeSyncFiles, files_, error)) return true;
+  ReportDriverError(result_, error);
+  Discard();
+  return false;
 }
 
 bool TRunOutput::Open(const TOutputData& format) {
   format_ = format;
   if (!settings_.ToStdout) {
-    // Without its temporary folder a file output has nowhere to go.
-    if (tempFolder_.empty()) return false;
-    format_.FileName = tempFolder_;
-    if (format_.FileName.back() != u'/') format_.FileName += u'/';
-    format_.FileName += kOutputFileName;
+    // Without its temporary a file output has nowhere to go.
+    if (!files_.Audio) return false;
+    format_.FileName = ToUtf16(files_.Audio->TemporaryName());
   }
   sink_ = OpenOutput(format_, OutputSettingsFrom(settings_));
   return sink_ != nullptr;
@@ -69,18 +68,23 @@ bool TRunOutput::WriteFailure() {
 
 bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
                         const std::vector<std::u16string>& srtLines) {
+  const bool failed = errorReported || result_.ErrorReported;
+  madeAudio_ = sink_ && sink_->Frames() > 0;
   int64_t totalFrames = 0;
   if (sink_) {
     for (const TChapterMark& chapter : chapters_) sink_->AddChapter(chapter.Title, chapter.StartFrame);
     if (!sink_->Finish()) {
-      if (!settings_.ToStdout) DeleteFileIfExists(format_.FileName);
+      files_.Audio.reset();  // no valid file can be made of it: an old output stays
       WriteFailure();
     }
     totalFrames = sink_->Frames();
   }
+  // A run that failed before it made any audio keeps an old output rather than put an empty one
+  // in its place.
+  if (!sink_ || (failed && !madeAudio_)) files_.Audio.reset();
   sink_.reset();
   std::vector<std::u16string> syncFailures;
-  const bool saved = FinishOutput(settings_, format_, errorReported || result_.ErrorReported, writeSyncFiles,
+  const bool saved = FinishOutput(settings_, files_, failed || result_.ErrorReported, writeSyncFiles,
                                   lrcLines, srtLines, &syncFailures);
   // The audio is in place; a missing LRC, SRT or chapter file still fails the run.
   for (const std::u16string& failure : syncFailures) ReportDriverError(result_, failure);
@@ -107,10 +111,7 @@ void TRunOutput::WriteChapters(int64_t totalFrames) {
 
 void TRunOutput::Discard() {
   sink_.reset();
-  if (!tempFolder_.empty()) {
-    RemoveFolder(tempFolder_);
-    tempFolder_.clear();
-  }
+  files_ = TOutputFiles();
 }
 
 }  // namespace sonacli

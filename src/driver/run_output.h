@@ -1,5 +1,6 @@
-// The audio output of one driver run: the temporary folder that holds it until it is complete, the
-// output opened in the format the probe found, the appends, and the finish that puts it in place.
+// The audio output of one driver run: the files it writes, claimed under temporary names beside
+// their targets before the first request, the output opened in the format the probe found, the
+// appends, and the finish that puts them in place.
 #pragma once
 
 #include <memory>
@@ -12,6 +13,7 @@
 #include "driver/driver_error.h"
 #include "encode/chapter_list.h"
 #include "settings/settings.h"
+#include "subtitles/finish_output.h"
 
 namespace sonacli {
 
@@ -24,12 +26,14 @@ class TRunOutput {
   TRunOutput(const TRunOutput&) = delete;
   TRunOutput& operator=(const TRunOutput&) = delete;
 
-  // For file output: creates the temporary folder. An old output of the requested name stays
-  // until Finish replaces it in one step. Nothing for standard output.
-  void Prepare();
-  // Opens the output in the probe's format (taken into Format()); a file output goes into the
-  // temporary folder. False when a file output has no temporary folder or its file cannot be
-  // created.
+  // Before the first request: claims the temporary names of the files the run writes (the audio
+  // of a file output; with writeSyncFiles the enabled LRC and SRT files), each beside its target,
+  // so that a folder that cannot be written is found before anything is paid for. False when one
+  // cannot be made, reported with the folder's name. Old files of the requested names stay until
+  // Finish replaces them in one step.
+  bool Prepare(bool writeSyncFiles);
+  // Opens the output in the probe's format (taken into Format()); a file output is written under
+  // its temporary name. False when a file output has no temporary or its file cannot be opened.
   bool Open(const TOutputData& format);
   bool IsOpen() const { return sink_ != nullptr; }
 
@@ -58,14 +62,18 @@ class TRunOutput {
   // Hands every chapter to the sink, in order, then completes the output and puts it in place
   // (FinishOutput), renamed over an old output (a symbolic link there is replaced, not followed).
   // After a failed write the file keeps what reached the disk, with a header that matches it; a
-  // file that cannot be made valid is deleted. A failure of writing the end (the buffer of
-  // standard output, the header) is reported like a failed append. Returns whether the audio counts as saved.
-  // Without an opened output nothing is put in place and an old output stays. Once the audio is saved, the
-  // chapter file it asks for is written (replacing an old one in one step); a failure to write it is reported
-  // and fails the run, the audio staying in place. Discards the temporary state afterwards.
+  // file that cannot be made valid is removed. A failure of writing the end (the buffer of
+  // standard output, the header) is reported like a failed append. Returns whether the audio
+  // counts as saved. A run that made no audio (no output opened, or a failed or interrupted run
+  // that appended nothing) puts nothing in place: an old output stays. Once the audio is saved,
+  // the chapter file it asks for is written (replacing an old one in one step); a failure to write
+  // it is reported and fails the run, the audio staying in place. Discards the temporary state
+  // afterwards.
   bool Finish(bool errorReported, bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
               const std::vector<std::u16string>& srtLines);
-  // Drops the output unfinished and removes the temporary folder with everything in it.
+  // Whether audio was made: the output was opened and took at least one frame.
+  bool MadeAudio() const { return madeAudio_; }
+  // Drops the output unfinished and removes the temporaries.
   void Discard();
 
  private:
@@ -77,7 +85,8 @@ class TRunOutput {
   const TSettings& settings_;
   TRunResult& result_;
   bool writeFailed_ = false;
-  std::u16string tempFolder_;
+  bool madeAudio_ = false;
+  TOutputFiles files_;
   TOutputData format_;
   std::unique_ptr<TAudioSink> sink_;
   std::vector<TChapterMark> chapters_;

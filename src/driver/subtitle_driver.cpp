@@ -41,7 +41,7 @@ TSubtitleDriver::TSubtitleDriver(TDriverContext& context, TProgressLine& progres
     : TDriverRun(context, progress) {}
 
 void TSubtitleDriver::Run(const SubtitleList& subtitles) {
-  output_.Prepare();
+  if (!output_.Prepare(false)) return;  // reported; nothing was sent
   BuildPieces(subtitles);
   // Subtitles whose answers all arrived before an interruption are still voiced, in order.
   const TLoopEnd end = RunLoop(

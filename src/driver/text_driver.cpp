@@ -73,7 +73,7 @@ TDryRunPlan TTextDriver::Plan(const std::vector<std::u16string>& lines) {
 
 void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   if (!BuildSpokenPieces(lines)) return;
-  output_.Prepare();
+  if (!output_.Prepare(true)) return;  // reported; nothing was sent
   WriteLrcHeader(lrcLines_, settings_.LrcEnabled, settings_.LrcData);
   const size_t count = pieces_.size();
   // Answers that arrived before an interruption are still appended, in text order.

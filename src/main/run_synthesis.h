@@ -6,7 +6,7 @@
 namespace sonacli {
 
 // Runs the text-mode or the subtitle-mode driver against the speech service, with interruption by SIGINT and
-// SIGTERM (waits are cut short, the audio made so far is completed and saved, the temporary folder removed).
+// SIGTERM (waits are cut short, the audio made so far is completed and saved in place of the output).
 // With --dry-run it runs RunDryRun instead.
 void RunSynthesis(const TSynthesisInput& input);
 

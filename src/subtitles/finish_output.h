@@ -2,11 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "audio/audio_output.h"
+#include "platform/replacing_file.h"
 #include "settings/settings.h"
 
 namespace sonacli {
@@ -23,20 +24,32 @@ enum : uint8_t {
 // byte-order mark instead.
 std::string EncodeSyncFile(const std::vector<std::u16string>& lines, uint8_t encoding, int ansiCodePage);
 
-// Creates or replaces the file with the encoded lines; false when it cannot be written.
-bool WriteSyncFile(std::u16string_view fileName, const std::vector<std::u16string>& lines, uint8_t encoding);
+// The files a run writes, each under a temporary name beside its target ("." + the target's name
+// + ".XXXXXX.tmp", or ".sonacli.XXXXXX.tmp" for a name too long for that) from before the first
+// request until the end: a folder that cannot be written is
+// found before anything is paid for, a full disk there when it happens, and an old file of the
+// target's name stays until the new one is complete. A file not put in place is removed.
+struct TOutputFiles {
+  std::unique_ptr<TReplacingFile> Audio;  // the audio of a file output
+  std::unique_ptr<TReplacingFile> Lrc;    // with LRC output in text mode
+  std::unique_ptr<TReplacingFile> Srt;    // with SRT output in text mode
+};
 
-// Called once after the output has been closed. For file output the temporary file
-// (format.FileName) is moved to settings.OutputFileName. Returns whether the audio counts as saved: for a
-// file, the move succeeded and the file is there; for standard output, no error was reported during
-// the run. Only then, and only with writeSyncFiles (text mode), the LRC and SRT files of the enabled
-// outputs are written; a failure to write one does not stop the other and adds its message to
-// syncFailures (when given).
-bool FinishOutput(const TSettings& settings, const TOutputData& format, bool errorReported,
-                  bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
-                  const std::vector<std::u16string>& srtLines,
+// Claims the temporary names of the files the run writes: the audio (not for standard output) and,
+// with writeSyncFiles, the LRC and SRT files that are enabled. False, with the message naming the
+// folder ("Output folder cannot be written: /path"), when one cannot be created there.
+bool ClaimOutputFiles(const TSettings& settings, bool writeSyncFiles, TOutputFiles& files,
+                      std::u16string& error);
+
+// Called once after the audio output has been closed. For file output the audio's temporary
+// (files.Audio, complete and valid) is put on the disk and renamed over settings.OutputFileName;
+// without it (nothing was made) nothing is put in place. Returns whether the audio counts as
+// saved: for a file, it is in place; for standard output, no error was reported during the run.
+// Only then, and only with writeSyncFiles (text mode), the LRC and SRT files of the enabled outputs
+// are written into their temporaries and renamed into place; a failure to write one does not stop
+// the other and adds its message to syncFailures (when given). What is not put in place is removed.
+bool FinishOutput(const TSettings& settings, TOutputFiles& files, bool errorReported, bool writeSyncFiles,
+                  const std::vector<std::u16string>& lrcLines, const std::vector<std::u16string>& srtLines,
                   std::vector<std::u16string>* syncFailures = nullptr);
-// The same without sync files (subtitle mode).
-bool FinishOutput(const TSettings& settings, const TOutputData& format, bool errorReported);
 
 }  // namespace sonacli

@@ -127,7 +127,6 @@ std::vector<std::string> WaitsOf(std::vector<std::string> timeline) {
 
 TEST(Pacing, TimelineOfOneRequestAtATime) {
   testing::ScopedTempDir dir;
-  setenv("TMPDIR", dir.Path().c_str(), 1);
   std::string beep;
   ASSERT_TRUE(MakeSilence(beep, {24000, 1, 16}, 50));
   const std::u16string text = u"One.{{pause=250}}Two.{{audio=" +
@@ -214,7 +213,6 @@ TEST(Pacing, TimelineOfOneRequestAtATime) {
       }
     }
   }
-  unsetenv("TMPDIR");
 }
 
 }  // namespace

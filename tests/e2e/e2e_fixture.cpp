@@ -1,5 +1,7 @@
 #include "e2e/e2e_fixture.h"
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 namespace sonacli::testing {
@@ -60,7 +62,8 @@ void SonacliE2e::SetUp() {
 }
 
 void SonacliE2e::TearDown() {
-  EXPECT_TRUE(TempFolders().empty()) << "a temporary folder was left behind";
+  const std::vector<std::string> left = Temporaries();
+  EXPECT_TRUE(left.empty()) << "left behind: " << left.front();
 }
 
 std::unique_ptr<TChild> SonacliE2e::Start(const std::vector<std::string>& args) {
@@ -107,12 +110,15 @@ std::vector<std::string> SonacliE2e::RequestTexts() const {
   return texts;
 }
 
-std::vector<std::string> SonacliE2e::TempFolders() const {
+std::vector<std::string> SonacliE2e::Temporaries() const {
   std::vector<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(tmp_)) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir_.Path())) {
     const std::string name = entry.path().filename().string();
-    if (name.rfind("sonarel", 0) == 0) names.push_back(name);
+    if (name.size() > 4 && name[0] == '.' && name.substr(name.size() - 4) == ".tmp") names.push_back(name);
   }
+  for (const fs::directory_entry& entry : fs::directory_iterator(tmp_))
+    names.push_back("$TMPDIR/" + entry.path().filename().string());
+  std::sort(names.begin(), names.end());
   return names;
 }
 

@@ -69,8 +69,9 @@ class SonacliE2e : public ::testing::Test {
   void ScriptRules(const std::vector<std::pair<std::string, std::string>>& rules);
   // Texts of the synthesis requests the stand-in received, in order (the probe first).
   std::vector<std::string> RequestTexts() const;
-  // Names of "sonarel..." folders in the program's temporary folder.
-  std::vector<std::string> TempFolders() const;
+  // What runs left under a temporary name: the hidden temporaries beside the outputs in the test's
+  // folder ("." + name + ".XXXXXX.tmp") and anything in $TMPDIR, which the program never uses.
+  std::vector<std::string> Temporaries() const;
 
   std::string File(const std::string& name) const { return dir_.File(name); }
   std::string Write(const std::string& name, const std::string& bytes) const;

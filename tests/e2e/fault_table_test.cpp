@@ -1,6 +1,6 @@
 // Every fault a user or the network can cause, one row each, through the built program and the
 // stand-in: the message, the exit code, the audio made before the fault still there and valid, and
-// no temporary folder left behind.
+// no temporary file left behind.
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -72,13 +72,15 @@ class FaultTable : public SonacliE2e {
     return args;
   }
 
-  void ExpectNoTemporaryFolder() {
-    EXPECT_TRUE(TempFolders().empty()) << "a temporary folder was left behind";
+  void ExpectNoTemporary() {
+    const std::vector<std::string> left = Temporaries();
+    EXPECT_TRUE(left.empty()) << "left behind: " << left.front();
   }
 
   void Reset() {
     fs::remove(File("out.wav"));
     fs::remove(File("out.lrc"));
+    fs::remove(File("out.srt"));
     standin_->SetScript("");
   }
 };
@@ -240,7 +242,7 @@ TEST_F(FaultTable, ServiceAndNetworkFaults) {
   }
   // Each row waits 1.5 s for one retry at most; together they take little more.
   EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
-  ExpectNoTemporaryFolder();
+  ExpectNoTemporary();
 }
 
 // A busy service's Retry-After (429 or 503), in seconds or as an HTTP date: the next attempt waits
@@ -303,7 +305,7 @@ TEST_F(FaultTable, RetryAfterIsWaitedWithinItsLimits) {
     ASSERT_TRUE(wav.Valid);
     EXPECT_EQ(wav.Samples.size(), row.keptBytes);
   }
-  ExpectNoTemporaryFolder();
+  ExpectNoTemporary();
 }
 
 // The exit code of a run ended by SIGTERM or SIGHUP (a closed terminal): 128 + 15, as shells expect
@@ -354,7 +356,7 @@ TEST_F(FaultTable, SignalsDuringARequestAndDuringAWait) {
     EXPECT_EQ(wav.Samples.size(), kFirstPieceBytes);
     EXPECT_EQ(wav.DataSize, wav.Samples.size());
     EXPECT_EQ(ReadFile(File("out.lrc")), "[re:Sonarel]\r\n[00:00.00]One.\r\n");
-    ExpectNoTemporaryFolder();
+    ExpectNoTemporary();
   }
 }
 
@@ -379,27 +381,27 @@ TEST_F(FaultTable, LocalFaults) {
     EXPECT_EQ(wav.DataSize, wav.Samples.size());
     EXPECT_EQ(wav.RiffSize, wav.Samples.size() + 36);
     EXPECT_GT(wav.Samples.size(), 2 * (SpeechFrames(4) + SpeechFrames(4)));
-    ExpectNoTemporaryFolder();
+    ExpectNoTemporary();
   }
   {
-    SCOPED_TRACE("full disk: a small tmpfs");
+    SCOPED_TRACE("full disk: a small tmpfs, found when it fills");
     Reset();
     const fs::path small = dir_.Path() / "small";
     fs::create_directory(small);
     if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=32k") != 0) {
       std::cout << "no tmpfs could be mounted here; the file-size limit above stands for a full disk\n";
     } else {
-      const auto saved = environment_;
-      environment_["TMPDIR"] = small.string();
-      const TChildResult run = Run(
-          {"-k", kCloudKey, "-w", (small / "out.wav").string(), "-t", "One.", "-t", "Two.", "-t", "Three."});
-      environment_ = saved;
+      const TChildResult run = Run({"-k", kCloudKey, "-w", (small / "out.wav").string(), "-t", "One.", "-t",
+                                    "Two.", "-t", "Three.", "-t", "Four.", "-t", "Five.", "-t", "Six."});
       EXPECT_EQ(run.ExitCode, 1);
       EXPECT_EQ(run.Stdout, "\n[Error] Failed to save audio file\n");
+      // The disk is found full at the third piece, not at the end: the last is never paid for.
+      const std::vector<std::string> texts = RequestTexts();
+      EXPECT_EQ(std::count(texts.begin(), texts.end(), "Six."), 0);
       const TWavFile wav = ParseWav(ReadFile((small / "out.wav").string()));
       ASSERT_TRUE(wav.Valid);
       EXPECT_EQ(wav.DataSize, wav.Samples.size());
-      EXPECT_GE(wav.Samples.size(), kFirstPieceBytes);
+      EXPECT_GT(wav.Samples.size(), kFirstPieceBytes);
       std::vector<std::string> left;
       for (const auto& entry : fs::directory_iterator(small))
         left.push_back(entry.path().filename().string());
@@ -408,13 +410,62 @@ TEST_F(FaultTable, LocalFaults) {
     }
   }
   {
-    SCOPED_TRACE("output folder that cannot be written");
-    Reset();
-    // Nobody, root included, can make a file in /proc.
-    const TChildResult run = Run({"-k", kCloudKey, "-w", "/proc/sonacli-fault-test.wav", "-t", "One."});
-    EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_EQ(run.Stdout, "\n[Error] Error saving audio file\n");
-    ExpectNoTemporaryFolder();
+    SCOPED_TRACE("read-only output, LRC or SRT folder: refused before any request");
+    const fs::path locked = dir_.Path() / "locked";
+    fs::create_directory(locked);
+    WriteFile((locked / "out.wav").string(), "the last good output");
+    const ScopedReadOnlyFolder readOnly(locked);
+    if (!readOnly.Ok()) {
+      std::cout << "no folder can be made read-only here\n";
+    } else {
+      const std::string out = File("out.wav");
+      const std::string inLocked = (locked / "out").string();
+      const std::string lockedMessage = "folder cannot be written: " + locked.string();
+      const struct {
+        std::vector<std::string> Options;
+        std::string Message;
+      } cases[] = {
+          {{"-w", inLocked + ".wav"}, "Output " + lockedMessage},
+          {{"-w", out, "-lrc", "--lrc-fname", inLocked + ".lrc"}, "LRC " + lockedMessage},
+          {{"-w", out, "-srt", "--srt-fname", inLocked + ".srt"}, "SRT " + lockedMessage},
+          // /proc takes no file of anybody's, root's neither.
+          {{"-w", "/proc/sonacli-fault-test.wav"}, "Output folder cannot be written: /proc"},
+      };
+      for (const auto& row : cases) {
+        SCOPED_TRACE(row.Message);
+        Reset();
+        const size_t before = standin_->Requests().size();
+        std::vector<std::string> args = {"-k", kCloudKey, "-t", "One."};
+        args.insert(args.end(), row.Options.begin(), row.Options.end());
+        const TChildResult run = Run(args);
+        EXPECT_EQ(run.ExitCode, 1);
+        EXPECT_EQ(run.Stdout, "\n[Error] " + row.Message + "\n");
+        EXPECT_EQ(standin_->Requests().size(), before) << "a request was sent";
+        EXPECT_FALSE(fs::exists(out));
+        ExpectNoTemporary();
+      }
+      EXPECT_EQ(ReadFile((locked / "out.wav").string()), "the last good output");
+    }
+  }
+  {
+    SCOPED_TRACE("the first request fails after the probe: nothing is made, nothing replaced");
+    for (const bool oldOutput : {false, true}) {
+      Reset();
+      if (oldOutput) Write("out.wav", "the last good output");
+      ScriptRules({{"One.", R"("status":403)"}});
+      const TChildResult run =
+          Run({"-k", kCloudKey, "-w", File("out.wav"), "-lrc", "-srt", "-t", "One.", "-t", "Two."});
+      EXPECT_EQ(run.ExitCode, 1);
+      EXPECT_EQ(run.Stdout, "\n[Error] HTTP 403 - Forbidden\n");
+      if (oldOutput) {
+        EXPECT_EQ(ReadFile(File("out.wav")), "the last good output");
+      } else {
+        EXPECT_FALSE(fs::exists(File("out.wav")));
+      }
+      EXPECT_FALSE(fs::exists(File("out.lrc")));
+      EXPECT_FALSE(fs::exists(File("out.srt")));
+      ExpectNoTemporary();
+    }
   }
   for (const char* options : {"-o", "-o --raw", "-o --ignore-length"}) {
     SCOPED_TRACE(std::string("closed standard-output pipe, ") + options);
@@ -424,7 +475,7 @@ TEST_F(FaultTable, LocalFaults) {
         Shell("\"$SONACLI\" " + key + options + pieces + " | true; echo \"sonacli ${PIPESTATUS[0]}\"");
     EXPECT_EQ(run.Stdout, "sonacli 0\n");
     EXPECT_EQ(run.Stderr, "");
-    ExpectNoTemporaryFolder();
+    ExpectNoTemporary();
   }
   {
     SCOPED_TRACE("input that is a folder or a FIFO");

@@ -64,25 +64,30 @@ uint64_t Get64(const std::string& bytes, size_t at) {
   return uint64_t(Get32(bytes, at)) | uint64_t(Get32(bytes, at + 4)) << 32;
 }
 
-TEST_F(SonacliE2e, OutputThatDoesNotFitTheTargetDiskLeavesNothingThere) {
-  // The temporary output lies on another file system, so it is copied at the end.
+TEST_F(SonacliE2e, OutputThatOutgrowsItsDiskKeepsWhatFitInPlaceOfTheOldOne) {
   const TSmallDisk disk(dir_.Path() / "small", "200k");
   if (!disk.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
   const std::string target = (dir_.Path() / "small" / "x.wav").string();
 
-  // 10 s of pause at 24000 Hz mono is 480,000 bytes, more than the disk holds.
-  const TChildResult tooBig = Run({"-k", kCloudKey, "-w", target, "-t", "One.{{pause=10000}}"});
-  EXPECT_EQ(tooBig.ExitCode, 1);
-  EXPECT_EQ(tooBig.Stdout, "\n[Error] Error saving audio file\n");
-  EXPECT_TRUE(disk.Entries().empty()) << disk.Entries().front();
-
-  // What fits is copied and renamed into place, with no copy left beside it.
+  // What fits is written in place, with nothing left beside it.
   const TChildResult fits = Run({"-k", kCloudKey, "-w", target, "-t", "One."});
   EXPECT_EQ(fits.ExitCode, 0);
   EXPECT_EQ(disk.Entries(), std::vector<std::string>{"x.wav"});
-  const TWavFile wav = ParseWav(ReadFile(target));
-  EXPECT_EQ(wav.Samples.size(), 2 * SpeechFrames(4));
-  EXPECT_EQ(wav.DataSize, wav.Samples.size());
+  const TWavFile first = ParseWav(ReadFile(target));
+  EXPECT_EQ(first.Samples.size(), 2 * SpeechFrames(4));
+
+  // 10 s of pause at 24000 Hz mono is 480,000 bytes, more than the disk holds beside the old
+  // output, which stays until the new one ends: the new one is cut where the disk filled, made
+  // valid and put in the old one's place.
+  const TChildResult tooBig = Run({"-k", kCloudKey, "-w", target, "-t", "Two.{{pause=10000}}"});
+  EXPECT_EQ(tooBig.ExitCode, 1);
+  EXPECT_EQ(tooBig.Stdout, "\n[Error] Failed to save audio file\n");
+  EXPECT_EQ(disk.Entries(), std::vector<std::string>{"x.wav"});
+  const TWavFile cut = ParseWav(ReadFile(target));
+  ASSERT_TRUE(cut.Valid);
+  EXPECT_EQ(cut.DataSize, cut.Samples.size());
+  EXPECT_GT(cut.Samples.size(), 2 * SpeechFrames(4));
+  EXPECT_LT(cut.Samples.size(), 200u * 1024 - first.Samples.size());
 }
 
 TEST_F(SonacliE2e, LongPauseIsWrittenWithinAMemoryLimit) {

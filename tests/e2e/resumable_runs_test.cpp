@@ -5,10 +5,13 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <random>
 #include <thread>
 
 #include "e2e/e2e_fixture.h"
@@ -282,6 +285,72 @@ TEST_F(ResumableRuns, UnusableCacheFolderIsAWarningAndTheRunGoesOn) {
   EXPECT_EQ(run.Stderr, "[Warning] Cache folder cannot be used, the run goes on without it: " +
                             File("not-a-folder") + "\n");
   EXPECT_GT(fs::file_size(File("out.wav")), 44u);
+}
+
+// A book of `sentences` sentences of words drawn with `seed`, a few sentences to a line.
+std::string MakeBook(unsigned seed, int sentences) {
+  static const std::vector<std::string> kWords = {
+      "river", "stone",  "light", "morning", "quiet",  "harbour", "garden", "window",  "letter", "winter",
+      "road",  "old",    "young", "bright",  "cold",   "walked",  "found",  "carried", "waited", "heard",
+      "after", "before", "under", "over",    "beside", "across",  "and",    "but",     "while",  "the"};
+  std::mt19937 random(seed);
+  std::string book;
+  for (int i = 0; i < sentences; ++i) {
+    const int words = 4 + int(random() % 9);
+    std::string sentence;
+    for (int w = 0; w < words; ++w) sentence += (w ? " " : "") + kWords[random() % kWords.size()];
+    sentence[0] = char(std::toupper(static_cast<unsigned char>(sentence[0])));
+    book += sentence + (random() % 5 == 0 ? "?" : ".") + (random() % 4 == 0 ? "\n" : " ");
+  }
+  return book + "\n";
+}
+
+// The long faulty run made short (bench/long_faulty_run runs two hours of audio): random faults of
+// every kind, requests four at a time into a cache, three interruptions at random moments, each
+// followed by a run again; the end is byte for byte what a clean run makes.
+TEST_F(ResumableRuns, RandomFaultsAndThreeInterruptionsEndAsACleanRun) {
+  const std::string book = Write("book.txt", MakeBook(5, 48));
+  const auto args = [&](const std::string& name, const std::vector<std::string>& more) {
+    std::vector<std::string> all = {"-k",   kCloudKey, "-f",     book, "-w", File(name + ".wav"),
+                                    "-lrc", "-srt",    "--jobs", "4"};
+    all.insert(all.end(), more.begin(), more.end());
+    return all;
+  };
+  ASSERT_EQ(Run(args("clean", {})).ExitCode, 0);
+  const size_t cleanRequests = standin_->Requests().size();
+
+  // Shares well above the long run's, so that a short book meets every kind: which request meets
+  // which fault follows from the seed and the texts, whatever the timing. A stalled request
+  // outlasts the time-out.
+  environment_["SONACLI_TEST_HTTP_TIMEOUT_MS"] = "1000";
+  standin_->SetScript(R"({"seed": 11, "rules": [
+      {"chance": 0.12, "status": 503},
+      {"chance": 0.05, "answer": "cut"},
+      {"chance": 0.05, "delay_ms": 3000},
+      {"chance": 0.05, "status": 429, "headers": {"Retry-After": "1"}}]})");
+  const std::string cache = File("cache");
+  std::mt19937 random(3);
+  for (int interruption = 0; interruption < 3; ++interruption) {
+    SCOPED_TRACE("interruption " + std::to_string(interruption + 1));
+    // A random moment: after 4 to 9 more requests reached the service.
+    const size_t before = standin_->Requests().size();
+    const size_t after = 4 + random() % 6;
+    auto child = Start(args("faulty", {"--cache", cache}));
+    ASSERT_TRUE(WaitUntil([&] { return standin_->Requests().size() >= before + after; }, 60s));
+    kill(child->Pid(), SIGINT);
+    EXPECT_EQ(child->Wait().ExitCode, 130);
+  }
+  const TChildResult last = Run(args("faulty", {"--cache", cache}));
+  EXPECT_EQ(last.ExitCode, 0) << last.Stdout;
+  ExpectSameOutputs("faulty", "clean");
+
+  // Every kind of fault struck, the rule's index in the stand-in's log.
+  const std::vector<nlohmann::json> requests = standin_->Requests();
+  std::map<int, int> faults;
+  for (size_t i = cleanRequests; i < requests.size(); ++i) {
+    if (requests[i].contains("rule")) ++faults[requests[i]["rule"].get<int>()];
+  }
+  for (int rule = 0; rule < 4; ++rule) EXPECT_GT(faults[rule], 0) << "rule " << rule;
 }
 
 // Ten subtitles two seconds apart: the second of two pieces (a language tag starts a part), the

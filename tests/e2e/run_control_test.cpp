@@ -18,12 +18,17 @@ TEST_F(SonacliE2e, ProgressLineIsRedrawnInPlace) {
             "\r[################################] 100%\n");
 }
 
-TEST_F(SonacliE2e, TwoRunsAtOnceUseTheirOwnTemporaryFolders) {
+TEST_F(SonacliE2e, TwoRunsAtOnceUseTheirOwnTemporaryNames) {
   // Every piece waits a while at the service, so both runs are under way together.
   ScriptRules({{"Slow", "\"delay_ms\":400"}});
   auto first = Start({"-k", kCloudKey, "-w", File("first.wav"), "-t", "Slow one.", "-t", "Slow two."});
   auto second = Start({"-k", kCloudKey, "-w", File("second.wav"), "-t", "Slow three.", "-t", "Slow four."});
-  EXPECT_TRUE(WaitUntil([&] { return TempFolders().size() == 2; }));
+  // Each run writes under a hidden name of its own beside its output.
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<std::string> names = Temporaries();
+    return names.size() == 2 && names[0].rfind(".first.wav.", 0) == 0 &&
+           names[1].rfind(".second.wav.", 0) == 0;
+  }));
   EXPECT_EQ(first->Wait().ExitCode, 0);
   EXPECT_EQ(second->Wait().ExitCode, 0);
   EXPECT_EQ(ParseWav(ReadFile(File("first.wav"))).Samples.size(), 2 * (SpeechFrames(9) + SpeechFrames(9)));

@@ -339,8 +339,11 @@ std::string RequestText(const TRequest& request) {
   return "";
 }
 
-TResponse AnswerRequest(const TRequest& request, TScript& script) {
-  if (const auto rule = script.Take(request.Path, RequestText(request))) return Scripted(request, *rule);
+TResponse AnswerRequest(const TRequest& request, TScript& script, int* ruleIndex) {
+  if (const auto rule = script.Take(request.Path, RequestText(request))) {
+    if (ruleIndex != nullptr) *ruleIndex = rule->Index;
+    return Scripted(request, *rule);
+  }
   const TOutcome outcome = Serve(request);
   if (outcome.Status != 200)
     return ErrorResponse(outcome.Status, StatusText(outcome.Status), outcome.Message);

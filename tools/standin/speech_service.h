@@ -17,8 +17,9 @@ constexpr int kV3MaxText = 250;
 // The v3 answer carries the Ogg stream in pieces of at most this many bytes, one JSON object each.
 constexpr size_t kV3ChunkBytes = 4000;
 
-// The answer to one request: the script's rule for it when one applies, else the service's own.
-TResponse AnswerRequest(const TRequest& request, TScript& script);
+// The answer to one request: the script's rule for it when one applies (its index into
+// `ruleIndex`, when given), else the service's own.
+TResponse AnswerRequest(const TRequest& request, TScript& script, int* ruleIndex = nullptr);
 
 // The text a request asks to speak (the "text" or "ssml" parameter, or the v3 "text"); empty when
 // it has none.

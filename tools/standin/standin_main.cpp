@@ -155,12 +155,15 @@ class TServer {
     if (!connection.Handshake()) return;
     TRequest request;
     if (!connection.ReadRequest(request)) return;
-    Record(request);
-    connection.Send(AnswerRequest(request, script_), stopRequested);
+    int rule = -1;
+    const TResponse response = AnswerRequest(request, script_, &rule);
+    Record(request, rule);
+    connection.Send(response, stopRequested);
     lastActivity_ = Clock::now();
   }
 
-  void Record(const TRequest& request) {
+  // `rule`: the index of the script's rule that answers it, -1 for none.
+  void Record(const TRequest& request, int rule) {
     if (options_.LogFile.empty()) return;
     nlohmann::json headers = nlohmann::json::object();
     for (const auto& [name, value] : request.Headers) {
@@ -168,11 +171,12 @@ class TServer {
       for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
       headers[key] = value;
     }
-    const nlohmann::json line = {{"method", request.Method},
-                                 {"path", request.Path},
-                                 {"query", request.Query},
-                                 {"headers", headers},
-                                 {"body", request.Body}};
+    nlohmann::json line = {{"method", request.Method},
+                           {"path", request.Path},
+                           {"query", request.Query},
+                           {"headers", headers},
+                           {"body", request.Body}};
+    if (rule >= 0) line["rule"] = rule;
     std::lock_guard lock(logMutex_);
     std::ofstream log(options_.LogFile, std::ios::app | std::ios::binary);
     log << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
