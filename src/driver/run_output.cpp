@@ -5,6 +5,8 @@
 #include "audio/silence.h"
 #include "audio/wav_header.h"
 #include "driver/temp_folder.h"
+#include "encode/encoded_sink.h"
+#include "platform/descriptor.h"
 #include "platform/file_system.h"
 #include "subtitles/finish_output.h"
 
@@ -12,7 +14,7 @@ namespace sonacli {
 
 namespace {
 
-constexpr char16_t kOutputFileName[] = u"sonarel_out.wav";
+constexpr char16_t kOutputFileName[] = u"sonarel_out";
 constexpr char16_t kSaveFailure[] = u"Failed to save audio file";
 
 }  // namespace
@@ -30,9 +32,42 @@ bool TRunOutput::Open(const TOutputData& format) {
     format_.FileName = tempFolder_;
     if (format_.FileName.back() != u'/') format_.FileName += u'/';
     format_.FileName += kOutputFileName;
+    format_.FileName += FormatExtension(choice_.Format);
   }
-  sink_ = OpenOutput(format_, OutputSettingsFrom(settings_));
+  sink_ = OpenSink();
   return sink_ != nullptr;
+}
+
+std::unique_ptr<TAudioSink> TRunOutput::OpenSink() {
+  const TOutputSettings output = OutputSettingsFrom(settings_);
+  if (!IsEncoded(choice_.Format)) return OpenOutput(format_, output);
+  TEncoderSettings encoder;
+  encoder.Format = choice_.Format;
+  encoder.SampleRate = format_.SampleRate;
+  encoder.Channels = format_.Channels;
+  encoder.BitrateKbps = choice_.BitrateKbps;
+  encoder.Tags = tags_;
+  std::u16string error;
+  std::unique_ptr<TEncodedSink> sink;
+  if (format_.BitsPerSample != 16) {
+    error = u"The encoders take 16-bit audio only";
+  } else if (output.ToStdout) {
+    IgnoreBrokenPipe();
+    sink = TEncodedSink::CreateStream(encoder, output.StdoutFd, error);
+  } else {
+    sink = TEncodedSink::CreateFile(encoder, format_.FileName, error);
+  }
+  if (!sink) {
+    ReportDriverError(result_, error);
+    return nullptr;
+  }
+  encoded_ = sink.get();
+  return sink;
+}
+
+void TRunOutput::ReportNotes() {
+  if (encoded_ == nullptr) return;
+  for (const std::u16string& note : encoded_->Notes()) ReportDriverWarning(result_, note);
 }
 
 bool TRunOutput::AppendWav(const std::string& piece) {
@@ -61,7 +96,10 @@ bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vect
   if (sink_ && !sink_->Finish()) {
     if (!settings_.ToStdout) DeleteFileIfExists(format_.FileName);
     WriteFailure();
+  } else {
+    ReportNotes();
   }
+  encoded_ = nullptr;
   sink_.reset();
   std::vector<std::u16string> syncFailures;
   const bool saved = FinishOutput(settings_, format_, errorReported || result_.ErrorReported, writeSyncFiles,
@@ -73,6 +111,7 @@ bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vect
 }
 
 void TRunOutput::Discard() {
+  encoded_ = nullptr;
   sink_.reset();
   if (!tempFolder_.empty()) {
     RemoveFolder(tempFolder_);

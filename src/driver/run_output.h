@@ -10,14 +10,21 @@
 #include "audio/audio_output.h"
 #include "audio/audio_sink.h"
 #include "driver/driver_error.h"
+#include "encode/media_tags.h"
+#include "encode/output_choice.h"
 #include "settings/settings.h"
 
 namespace sonacli {
 
+class TEncodedSink;
+
 class TRunOutput {
  public:
-  // `settings` and `result` must outlive the object; write failures are reported into `result`.
-  TRunOutput(const TSettings& settings, TRunResult& result) : settings_(settings), result_(result) {}
+  // `settings`, `result`, `choice` and `tags` must outlive the object; write failures are reported
+  // into `result`. The choice picks WAV (or raw PCM) or an encoded format, which stores the tags.
+  TRunOutput(const TSettings& settings, TRunResult& result, const TOutputChoice& choice = kWavOutputChoice,
+             const TMediaTags& tags = kNoMediaTags)
+      : settings_(settings), result_(result), choice_(choice), tags_(tags) {}
   // Whatever ended the run, its temporary state goes with it.
   ~TRunOutput() { Discard(); }
   TRunOutput(const TRunOutput&) = delete;
@@ -26,9 +33,10 @@ class TRunOutput {
   // For file output: creates the temporary folder. An old output of the requested name stays
   // until Finish replaces it in one step. Nothing for standard output.
   void Prepare();
-  // Opens the output in the probe's format (taken into Format()); a file output goes into the
-  // temporary folder. False when a file output has no temporary folder or its file cannot be
-  // created.
+  // Opens the output in the probe's format (taken into Format()), as WAV or raw PCM or through the
+  // encoder of the chosen format; a file output goes into the temporary folder. False when a file
+  // output has no temporary folder or its file cannot be created, or the encoder cannot be opened
+  // (then reported with its message).
   bool Open(const TOutputData& format);
   bool IsOpen() const { return sink_ != nullptr; }
 
@@ -62,13 +70,19 @@ class TRunOutput {
  private:
   // Reports a failed write once, unless the reader of standard output went away; false.
   bool WriteFailure();
+  std::unique_ptr<TAudioSink> OpenSink();
+  // The notes of a finished encoded output, told as warnings.
+  void ReportNotes();
 
   const TSettings& settings_;
   TRunResult& result_;
+  const TOutputChoice& choice_;
+  const TMediaTags& tags_;
   bool writeFailed_ = false;
   std::u16string tempFolder_;
   TOutputData format_;
   std::unique_ptr<TAudioSink> sink_;
+  TEncodedSink* encoded_ = nullptr;  // sink_ when it encodes
 };
 
 }  // namespace sonacli

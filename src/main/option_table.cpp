@@ -179,6 +179,16 @@ constexpr TOption kOptions[] = {
     {u"-sm", true, [](TRunOptions& o, Value v, Source) { SetSubMax(o, v); }},
     {u"--cache", true, [](TRunOptions& o, Value v, Source) { o.CacheFolder = v; }},
     {u"--jobs", true, [](TRunOptions& o, Value v, Source) { SetJobs(o, v); }},
+    {u"--format", true, [](TRunOptions& o, Value v, Source) { o.FormatText = LowerCase(v); }},
+    {u"--bitrate", true,
+     [](TRunOptions& o, Value v, Source) {
+       o.BitrateText = v;
+       o.BitrateGiven = true;
+     }},
+    {u"--title", true, [](TRunOptions& o, Value v, Source) { o.Title = v; }},
+    {u"--author", true, [](TRunOptions& o, Value v, Source) { o.Author = v; }},
+    {u"--cover", true, [](TRunOptions& o, Value v, Source) { o.CoverFileName = v; }},
+    {u"--split-chapters", true, [](TRunOptions& o, Value v, Source) { o.SplitChaptersFolder = v; }},
 };
 
 // Characters no file name in a list holds: the C0 controls but the tab, and what a decoder makes
