@@ -5,6 +5,7 @@
 #include "audio/silence.h"
 #include "audio/wav_header.h"
 #include "driver/temp_folder.h"
+#include "encode/chapter_split_sink.h"
 #include "encode/encoded_sink.h"
 #include "platform/descriptor.h"
 #include "platform/file_system.h"
@@ -16,11 +17,12 @@ namespace {
 
 constexpr char16_t kOutputFileName[] = u"sonarel_out";
 constexpr char16_t kSaveFailure[] = u"Failed to save audio file";
+constexpr char16_t kCopyFileName[] = u"sonarel_chapters.pcm";
 
 }  // namespace
 
 void TRunOutput::Prepare() {
-  if (settings_.ToStdout) return;
+  if (settings_.ToStdout && choice_.SplitChaptersFolder.empty()) return;
   tempFolder_ = MakeTempFolder();
 }
 
@@ -35,7 +37,30 @@ bool TRunOutput::Open(const TOutputData& format) {
     format_.FileName += FormatExtension(choice_.Format);
   }
   sink_ = OpenSink();
+  if (sink_ && !choice_.SplitChaptersFolder.empty()) sink_ = SplitChapters(std::move(sink_));
   return sink_ != nullptr;
+}
+
+std::unique_ptr<TAudioSink> TRunOutput::SplitChapters(std::unique_ptr<TAudioSink> sink) {
+  if (tempFolder_.empty()) return nullptr;
+  std::u16string copyName = tempFolder_;
+  if (copyName.back() != u'/') copyName += u'/';
+  copyName += kCopyFileName;
+  std::u16string error;
+  std::unique_ptr<TChapterSplitSink> split = TChapterSplitSink::Create(std::move(sink), copyName, error);
+  if (!split) {
+    ReportDriverError(result_, error);
+    return nullptr;
+  }
+  split_ = split.get();
+  return split;
+}
+
+void TRunOutput::WriteChapterFiles() {
+  if (split_ == nullptr) return;
+  std::vector<std::u16string> failures;
+  split_->WriteChapterFiles(choice_.SplitChaptersFolder, choice_, tags_, failures);
+  for (const std::u16string& failure : failures) ReportDriverError(result_, failure);
 }
 
 std::unique_ptr<TAudioSink> TRunOutput::OpenSink() {
@@ -98,8 +123,10 @@ bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vect
     WriteFailure();
   } else {
     ReportNotes();
+    WriteChapterFiles();
   }
   encoded_ = nullptr;
+  split_ = nullptr;
   sink_.reset();
   std::vector<std::u16string> syncFailures;
   const bool saved = FinishOutput(settings_, format_, errorReported || result_.ErrorReported, writeSyncFiles,
@@ -112,6 +139,7 @@ bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vect
 
 void TRunOutput::Discard() {
   encoded_ = nullptr;
+  split_ = nullptr;
   sink_.reset();
   if (!tempFolder_.empty()) {
     RemoveFolder(tempFolder_);

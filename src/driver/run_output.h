@@ -16,6 +16,7 @@
 
 namespace sonacli {
 
+class TChapterSplitSink;
 class TEncodedSink;
 
 class TRunOutput {
@@ -31,7 +32,8 @@ class TRunOutput {
   TRunOutput& operator=(const TRunOutput&) = delete;
 
   // For file output: creates the temporary folder. An old output of the requested name stays
-  // until Finish replaces it in one step. Nothing for standard output.
+  // until Finish replaces it in one step. Nothing for standard output, unless a file per chapter
+  // is made: the copy of the audio they are made from waits there.
   void Prepare();
   // Opens the output in the probe's format (taken into Format()), as WAV or raw PCM or through the
   // encoder of the chosen format; a file output goes into the temporary folder. False when a file
@@ -71,6 +73,9 @@ class TRunOutput {
   // Reports a failed write once, unless the reader of standard output went away; false.
   bool WriteFailure();
   std::unique_ptr<TAudioSink> OpenSink();
+  // Wraps the output so that it also makes a file per chapter (--split-chapters).
+  std::unique_ptr<TAudioSink> SplitChapters(std::unique_ptr<TAudioSink> sink);
+  void WriteChapterFiles();
   // The notes of a finished encoded output, told as warnings.
   void ReportNotes();
 
@@ -82,7 +87,8 @@ class TRunOutput {
   std::u16string tempFolder_;
   TOutputData format_;
   std::unique_ptr<TAudioSink> sink_;
-  TEncodedSink* encoded_ = nullptr;  // sink_ when it encodes
+  TEncodedSink* encoded_ = nullptr;     // the encoder within sink_, if any
+  TChapterSplitSink* split_ = nullptr;  // sink_ when it also makes a file per chapter
 };
 
 }  // namespace sonacli
