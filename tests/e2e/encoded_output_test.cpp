@@ -191,24 +191,49 @@ TEST_F(EncodedOutput, EveryFormatHoldsTheSpeechWithItsTagsAndCover) {
   }
 }
 
-// The same speech gives the same bytes whether its requests go one or four at a time.
-TEST_F(EncodedOutput, JobsGiveTheSameBytes) {
+// The same speech gives the same bytes whether its requests go one or four at a time, and when
+// every answer comes from the cache.
+TEST_F(EncodedOutput, JobsAndTheCacheGiveTheSameBytes) {
   std::vector<std::string> pieces;
   for (int i = 0; i < 8; ++i)
     pieces.insert(pieces.end(), {"-t", "Sentence number " + std::to_string(i) + "."});
   for (const char* extension : {"opus", "mp3", "m4b", "flac"}) {
     SCOPED_TRACE(extension);
-    std::string files[2];
-    for (int jobs : {1, 4}) {
-      const std::string output = File("jobs" + std::to_string(jobs) + "." + extension);
-      std::vector<std::string> args = {"-k", kCloudKey, "-w", output, "--jobs", std::to_string(jobs)};
+    const std::vector<std::vector<std::string>> runs = {
+        {"--jobs", "1"},
+        {"--jobs", "4", "--cache", File(std::string("cache-") + extension)},
+        {"--jobs", "4", "--cache", File(std::string("cache-") + extension)}};
+    std::vector<std::string> files;
+    for (const std::vector<std::string>& options : runs) {
+      const std::string output = File("same." + std::string(extension));
+      std::vector<std::string> args = {"-k", kCloudKey, "-w", output};
+      args.insert(args.end(), options.begin(), options.end());
       args.insert(args.end(), pieces.begin(), pieces.end());
       const TChildResult run = Run(args);
       ASSERT_EQ(run.ExitCode, 0) << run.Stdout;
-      files[jobs == 1 ? 0 : 1] = ReadFile(output);
+      files.push_back(ReadFile(output));
     }
     EXPECT_FALSE(files[0].empty());
     EXPECT_TRUE(files[0] == files[1]);
+    EXPECT_TRUE(files[0] == files[2]);
+  }
+}
+
+// A full disk (here a file-size limit) is reported, the run fails, and the file of the name from
+// before stays as it was: an encoded file cut short would not play.
+TEST_F(EncodedOutput, FullDiskIsReportedAndTheOldFileStays) {
+  for (const char* extension : {"opus", "mp3", "m4b", "flac"}) {
+    SCOPED_TRACE(extension);
+    const std::string output = Write(std::string("full.") + extension, "the old file");
+    std::string pieces;
+    for (int i = 0; i < 6; ++i)
+      pieces += " -t 'A sentence long enough to fill the disk number " + std::to_string(i) + ".'";
+    const TChildResult run = Shell("trap '' XFSZ; ulimit -f 8; exec \"$SONACLI\" -k " +
+                                   std::string(kCloudKey) + " -w " + output + pieces);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Stdout, "\n[Error] Cannot write the audio file: File too large\n");
+    EXPECT_EQ(ReadFile(output), "the old file");
+    EXPECT_TRUE(TempFolders().empty());
   }
 }
 
