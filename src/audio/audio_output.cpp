@@ -28,8 +28,10 @@ uint64_t PlainWavLimitFromEnvironment() {
 TOutputSettings OutputSettingsFrom(const TSettings& options) {
   TOutputSettings settings;
   settings.ToStdout = options.ToStdout;
-  settings.RawOutput = options.ToStdout && options.RawOutput;
-  settings.OmitDataLength = options.ToStdout && options.OmitDataLength && !options.RawOutput;
+  // The settings are resolved: --raw and --ignore-length are already off unless the audio goes to
+  // standard output.
+  settings.RawOutput = options.RawOutput;
+  settings.OmitDataLength = options.OmitDataLength;
   settings.PlainWavLimit = PlainWavLimitFromEnvironment();
   return settings;
 }

@@ -32,7 +32,7 @@ struct TOutputSettings {
   uint64_t PlainWavLimit = kMaxPlainWavDataSize;
 };
 
-// The output options of a run (RawOutput, OmitDataLength count only with ToStdout).
+// The output options of a run, from its resolved settings.
 TOutputSettings OutputSettingsFrom(const TSettings& settings);
 
 // Opens the run's output for PCM of `format`: with ToStdout, a raw stream (RawOutput), a WAV

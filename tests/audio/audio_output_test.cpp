@@ -199,17 +199,6 @@ TEST(AudioOutput, DataBeyondThePlainLimitGetAnRf64Header) {
   EXPECT_EQ(RunOutput(streamed, PcmOf(pieces)).bytes.substr(0, 4), "RIFF");
 }
 
-TEST(AudioOutput, SettingsHonourOnlyWhatStdoutAllows) {
-  TSettings options;
-  options.RawOutput = options.OmitDataLength = true;
-  TOutputSettings settings = OutputSettingsFrom(options);
-  EXPECT_FALSE(settings.ToStdout || settings.RawOutput || settings.OmitDataLength);
-  options.ToStdout = true;
-  settings = OutputSettingsFrom(options);
-  EXPECT_TRUE(settings.ToStdout && settings.RawOutput);
-  EXPECT_FALSE(settings.OmitDataLength);  // --raw wins over --ignore-length
-}
-
 TEST(AudioOutput, SubtitleSpeechReachesTheOutputOnce) {
   // A subtitle's speech is PCM of its own (silence, then answers), appended as one piece; with
   // --raw only its samples go out.
