@@ -1,15 +1,19 @@
 #include "driver/run_output.h"
 
 #include <cerrno>
+#include <limits>
 
 #include "audio/silence.h"
 #include "audio/wav_header.h"
 #include "driver/temp_folder.h"
+#include "encode/chapter_file.h"
 #include "encode/chapter_split_sink.h"
 #include "encode/encoded_sink.h"
+#include "encode/media_tags.h"
 #include "platform/descriptor.h"
 #include "platform/file_system.h"
 #include "subtitles/finish_output.h"
+#include "text/chapter_tag.h"
 
 namespace sonacli {
 
@@ -107,6 +111,13 @@ bool TRunOutput::AppendSilence(int64_t ms) {
   return sonacli::AppendSilence(*sink_, ms) || WriteFailure();
 }
 
+void TRunOutput::AddChapter(std::u16string title) {
+  const int64_t start = sink_ ? sink_->Frames() : 0;
+  if (!chapters_.empty() && chapters_.back().StartFrame == start) chapters_.pop_back();
+  if (title.empty()) title = DefaultChapterTitle(chapters_.size() + 1);
+  chapters_.push_back({std::move(title), start});
+}
+
 bool TRunOutput::WriteFailure() {
   const bool readerGone = settings_.ToStdout && sink_ && sink_->WriteError() == EPIPE;
   // A silence too long for any disk fails before the sink has written anything.
@@ -118,12 +129,17 @@ bool TRunOutput::WriteFailure() {
 
 bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
                         const std::vector<std::u16string>& srtLines) {
-  if (sink_ && !sink_->Finish()) {
-    if (!settings_.ToStdout) DeleteFileIfExists(format_.FileName);
-    WriteFailure();
-  } else {
-    ReportNotes();
-    WriteChapterFiles();
+  int64_t totalFrames = 0;
+  if (sink_) {
+    for (const TChapterMark& chapter : chapters_) sink_->AddChapter(chapter.Title, chapter.StartFrame);
+    if (!sink_->Finish()) {
+      if (!settings_.ToStdout) DeleteFileIfExists(format_.FileName);
+      WriteFailure();
+    } else {
+      ReportNotes();
+      WriteChapterFiles();
+    }
+    totalFrames = sink_->Frames();
   }
   encoded_ = nullptr;
   split_ = nullptr;
@@ -131,10 +147,27 @@ bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vect
   std::vector<std::u16string> syncFailures;
   const bool saved = FinishOutput(settings_, format_, errorReported || result_.ErrorReported, writeSyncFiles,
                                   lrcLines, srtLines, &syncFailures);
-  // The audio is in place; a missing LRC or SRT file still fails the run.
+  // The audio is in place; a missing LRC, SRT or chapter file still fails the run.
   for (const std::u16string& failure : syncFailures) ReportDriverError(result_, failure);
+  if (saved && !settings_.ChapterFileName.empty()) WriteChapters(totalFrames);
   Discard();
   return saved;
+}
+
+void TRunOutput::WriteChapters(int64_t totalFrames) {
+  // A CUE sheet names its audio file; standard output has none, so the sheet names the file the
+  // stream is most likely kept in: the chapter file's own name with the audio's extension.
+  const bool raw = settings_.ToStdout && settings_.RawOutput;
+  const std::u16string streamExtension = raw ? u".raw" : std::u16string(FormatExtension(choice_.Format));
+  const std::u16string audioName = settings_.ToStdout
+                                       ? ChangeExtension(settings_.ChapterFileName, streamExtension)
+                                       : settings_.OutputFileName;
+  std::u16string error;
+  if (!WriteChapterFile(settings_.ChapterFileName,
+                        ChapterSpans(chapters_, totalFrames, std::numeric_limits<size_t>::max()),
+                        format_.SampleRate, tags_, FileNameOnly(audioName), choice_.Format, error)) {
+    ReportDriverError(result_, error);
+  }
 }
 
 void TRunOutput::Discard() {

@@ -10,6 +10,7 @@
 #include "audio/audio_output.h"
 #include "audio/audio_sink.h"
 #include "driver/driver_error.h"
+#include "encode/chapter_list.h"
 #include "encode/media_tags.h"
 #include "encode/output_choice.h"
 #include "settings/settings.h"
@@ -51,6 +52,12 @@ class TRunOutput {
   bool AppendWav(const std::string& piece);
   bool AppendPcm(std::string_view pcm);
   bool AppendSilence(int64_t ms);
+  // Starts a chapter at the output's current length: the first sample of the piece appended next.
+  // An empty title becomes "Chapter N", N its number in the run. A chapter that would start where
+  // the one before it starts (nothing was appended since) replaces it: an empty chapter would only
+  // confuse a player, and the later title is the one that names the audio that follows.
+  void AddChapter(std::u16string title);
+
   // A write failed, in an append or in Finish; its report is made.
   bool WriteFailed() const { return writeFailed_; }
 
@@ -58,12 +65,14 @@ class TRunOutput {
   const TAudioSink* Sink() const { return sink_.get(); }
   const TOutputData& Format() const { return format_; }
 
-  // Completes the output and puts it in place (FinishOutput), renamed over an old output (a
-  // symbolic link there is replaced, not followed). After a failed write the file keeps what
-  // reached the disk, with a header that matches it; a file that cannot be made valid is deleted.
-  // A failure of writing the end (the buffer of standard output, the header) is reported like a
-  // failed append. Returns whether the audio counts as saved. Without an opened output nothing is
-  // put in place and an old output stays. Discards the temporary state afterwards.
+  // Hands every chapter to the sink, in order, then completes the output and puts it in place
+  // (FinishOutput), renamed over an old output (a symbolic link there is replaced, not followed).
+  // After a failed write the file keeps what reached the disk, with a header that matches it; a
+  // file that cannot be made valid is deleted. A failure of writing the end (the buffer of
+  // standard output, the header) is reported like a failed append. Returns whether the audio counts as saved.
+  // Without an opened output nothing is put in place and an old output stays. Once the audio is saved, the
+  // chapter file it asks for is written (replacing an old one in one step); a failure to write it is reported
+  // and fails the run, the audio staying in place. Discards the temporary state afterwards.
   bool Finish(bool errorReported, bool writeSyncFiles, const std::vector<std::u16string>& lrcLines,
               const std::vector<std::u16string>& srtLines);
   // Drops the output unfinished and removes the temporary folder with everything in it.
@@ -78,6 +87,8 @@ class TRunOutput {
   void WriteChapterFiles();
   // The notes of a finished encoded output, told as warnings.
   void ReportNotes();
+  // Writes the chapter file of settings_.ChapterFileName for an output of `totalFrames`.
+  void WriteChapters(int64_t totalFrames);
 
   const TSettings& settings_;
   TRunResult& result_;
@@ -89,6 +100,7 @@ class TRunOutput {
   std::unique_ptr<TAudioSink> sink_;
   TEncodedSink* encoded_ = nullptr;     // the encoder within sink_, if any
   TChapterSplitSink* split_ = nullptr;  // sink_ when it also makes a file per chapter
+  std::vector<TChapterMark> chapters_;
 };
 
 }  // namespace sonacli

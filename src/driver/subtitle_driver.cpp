@@ -95,6 +95,7 @@ TStepOutcome TSubtitleDriver::HandleSubtitle(const SubtitleList& subtitles, size
     return TStepOutcome::EndLoop;
   }
   const int64_t speechStartMs = OutputMs();
+  StartChapters(index);
   SubtitleSpeech speech;
   const TStepOutcome voiced = VoiceSubtitle(index, speech);
   if (voiced != TStepOutcome::Continue) return voiced;
@@ -107,6 +108,12 @@ TStepOutcome TSubtitleDriver::HandleSubtitle(const SubtitleList& subtitles, size
     AppendGap(kTrailingSilenceMs);  // reported there; the speech before it is kept
   }
   return TStepOutcome::Continue;
+}
+
+void TSubtitleDriver::StartChapters(size_t index) {
+  for (size_t k = subtitleStarts_[index]; k < subtitleStarts_[index + 1]; ++k) {
+    if (pieces_[k].Kind == TPieceKind::Chapter) output_.AddChapter(pieces_[k].Text);
+  }
 }
 
 TStepOutcome TSubtitleDriver::VoiceSubtitle(size_t index, SubtitleSpeech& speech) {

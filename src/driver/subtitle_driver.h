@@ -47,6 +47,8 @@ class TSubtitleDriver final : private TDriverRun {
   // Whether subtitle `index` can still be voiced whole after an interruption.
   bool ArrivedWhole(size_t index);
   TStepOutcome HandleSubtitle(const SubtitleList& subtitles, size_t index);
+  // The chapters the tags of subtitle `index` start, at the start of its speech.
+  void StartChapters(size_t index);
   TStepOutcome VoiceSubtitle(size_t index, SubtitleSpeech& speech);
   TStepOutcome AddPiece(size_t index, SubtitleSpeech& speech);
   void FitSpeech(const SubtitleList& subtitles, size_t index, int64_t speechStartMs, std::string& pcm) const;

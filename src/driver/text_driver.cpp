@@ -22,6 +22,11 @@ constexpr int32_t kSyncPieceLimit = 350;
 // What replaces a piece with nothing to pronounce.
 constexpr int64_t kPlaceholderSilenceMs = 100;
 
+// A piece that does nothing: one without text, but for a chapter, which is one without a title.
+bool IsIdle(const TPiece& piece) {
+  return piece.Text.empty() && piece.Kind != TPieceKind::Chapter;
+}
+
 }  // namespace
 
 TTextDriver::TTextDriver(TDriverContext& context, TProgressLine& progress)
@@ -30,7 +35,9 @@ TTextDriver::TTextDriver(TDriverContext& context, TProgressLine& progress)
 void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   BuildPieces(lines);
   // Tags alone make no audio; saying so beats a failure to save a file that was never made.
-  if (std::none_of(pieces_.begin(), pieces_.end(), [](const TPiece& piece) { return !piece.Text.empty(); })) {
+  if (std::none_of(pieces_.begin(), pieces_.end(), [](const TPiece& piece) {
+        return piece.Kind != TPieceKind::Chapter && !piece.Text.empty();
+      })) {
     ReportDriverError(context_.Result, u"No text to speak");
     return;
   }
@@ -40,7 +47,7 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   // Answers that arrived before an interruption are still appended, in text order.
   const TLoopEnd end = RunLoop(
       count, [this](size_t i) { return sender_.Arrived(i); },
-      [this](size_t i) { return pieces_[i].Text.empty() ? TNext::Continue : HandlePiece(i); });
+      [this](size_t i) { return IsIdle(pieces_[i]) ? TNext::Continue : HandlePiece(i); });
   if (end == TLoopEnd::Aborted) return;  // the output's owner discards it unfinished
   const bool interrupted = InterruptRequested();
   if (settings_.ShowProgress && end == TLoopEnd::Completed && !interrupted && output_.IsOpen()) {
@@ -64,7 +71,8 @@ void TTextDriver::BuildPieces(const std::vector<std::u16string>& lines) {
 void TTextDriver::PlanRequests(size_t first) {
   for (size_t i = first; i < pieces_.size(); ++i) {
     const TPiece& piece = pieces_[i];
-    if (piece.Text.empty()) continue;
+    // A chapter mark takes no time: no wait is drawn for it.
+    if (piece.Text.empty() || piece.Kind == TPieceKind::Chapter) continue;
     if (piece.Kind != TPieceKind::Speech) {
       sender_.PlanWait(pacer_.BetweenPiecesMs());
       continue;
@@ -84,6 +92,10 @@ TTextDriver::TNext TTextDriver::HandlePiece(size_t index) {
   if (settings_.ShowProgress) progress_.Draw(int64_t(index), int64_t(pieces_.size()));
   const TPiece& piece = pieces_[index];
   if (piece.Kind == TPieceKind::Speech) return HandleTextPiece(index);
+  if (piece.Kind == TPieceKind::Chapter) {
+    output_.AddChapter(piece.Text);
+    return TNext::Continue;
+  }
   const bool sync = settings_.SyncOutput;
   if (piece.Kind == TPieceKind::Audio) {
     if (sync) ClearBlankFlags();

@@ -100,6 +100,7 @@ constexpr TOption kOptions[] = {
     {u"-f", true,
      [](TRunOptions& o, Value v, Source) {
        o.InputFileNames.emplace_back(v);
+       o.InputFileChapters.push_back(false);
        o.SourceKind = TSourceKind::Files;
      }},
     {u"-fl", true,
@@ -189,6 +190,7 @@ constexpr TOption kOptions[] = {
     {u"--author", true, [](TRunOptions& o, Value v, Source) { o.Author = v; }},
     {u"--cover", true, [](TRunOptions& o, Value v, Source) { o.CoverFileName = v; }},
     {u"--split-chapters", true, [](TRunOptions& o, Value v, Source) { o.SplitChaptersFolder = v; }},
+    {u"--chapters", true, [](TRunOptions& o, Value v, Source) { o.ChapterFileName = v; }},
 };
 
 // Characters no file name in a list holds: the C0 controls but the tab, and what a decoder makes
@@ -251,7 +253,9 @@ void ReadListFile(std::u16string_view fileName, TRunOptions& options) {
     return;
   }
   for (std::u16string& line : lines) {
-    if (!line.empty()) options.InputFileNames.push_back(std::move(line));
+    if (line.empty()) continue;
+    options.InputFileNames.push_back(std::move(line));
+    options.InputFileChapters.push_back(true);
   }
 }
 

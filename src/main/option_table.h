@@ -34,8 +34,8 @@ std::optional<int32_t> ParseInteger(std::u16string_view text);
 // Adds one -ln value to the line selections: "N" or "N-M" with both numbers above 0, written back
 // without leading zeros. Anything else adds nothing.
 void AddLineSelection(std::u16string_view text, std::vector<std::u16string>& lineSelections);
-// Appends every non-empty line of the list file to the input file names; an unreadable file
-// adds nothing.
+// Appends every non-empty line of the list file to the input file names, each marked as starting
+// a chapter; an unreadable file adds nothing.
 void ReadListFile(std::u16string_view fileName, TRunOptions& options);
 
 }  // namespace sonacli

@@ -8,6 +8,7 @@
 #include "catalogue/voice_catalogue.h"
 #include "common/unicode_text.h"
 #include "encode/bitrate.h"
+#include "encode/chapter_file.h"
 #include "encode/output_format.h"
 #include "input/input_reader.h"
 #include "platform/file_system.h"
@@ -64,6 +65,7 @@ void TakeGivenValues(const TRunOptions& options, TSettings& settings) {
   settings.LrcBlankLines = options.LrcBlankLines;
   settings.LrcData = options.LrcData;
   settings.SrtData = options.SrtData;
+  settings.ChapterFileName = options.ChapterFileName;
   settings.ProxySettings = options.ProxySettings;
   settings.IgnoreSquareBrackets = options.IgnoreSquareBrackets;
   settings.IgnoreCurlyBrackets = options.IgnoreCurlyBrackets;
@@ -98,9 +100,24 @@ std::optional<std::u16string> ResolveVoice(const TRunOptions& options, TSettings
   return std::nullopt;
 }
 
+// The chapter file's kind follows its extension, and it must not take the place of another file
+// of the run.
+std::optional<std::u16string> CheckChapterFileName(const TRunOptions& options) {
+  const std::u16string& name = options.ChapterFileName;
+  if (name.empty()) return std::nullopt;
+  if (!ChapterFileKindFromName(name)) {
+    return u"Unknown chapter file extension (known: " + KnownChapterFileExtensions() + u"): " +
+           FileNameOnly(name);
+  }
+  if (name == options.OutputFileName || name == options.LrcData.FileName || name == options.SrtData.FileName)
+    return u"Chapter file name is the name of another file of the run: " + FileNameOnly(name);
+  return std::nullopt;
+}
+
 std::u16string FirstFailedCheck(const TRunOptions& options, TSettings& settings) {
   if (!options.ListFileError.empty()) return options.ListFileError;
   if (std::optional<std::u16string> failed = ResolveVoice(options, settings)) return *failed;
+  if (std::optional<std::u16string> failed = CheckChapterFileName(options)) return *failed;
   if (!settings.ToStdout && settings.OutputFileName.empty()) return u"Output file name not defined";
   if (settings.ApiKey.empty()) return u"API-key not defined";
   return {};
@@ -222,6 +239,8 @@ TInputPlan InputPlanOf(const TRunOptions& options, const TSettings& settings) {
   if (input.Kind == TSourceKind::Files) {
     input.FileNames = options.InputFileNames;
     input.FirstFileOnly = settings.SubtitleMode;
+    // A subtitle file is read as subtitles, where a tag in its first line would spoil the entry.
+    if (!settings.SubtitleMode) input.ChapterFiles = options.InputFileChapters;
   }
   if (input.Kind == TSourceKind::CommandText) {
     const bool redecode =

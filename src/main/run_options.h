@@ -39,6 +39,8 @@ struct TRunOptions {
   // The input.
   TSourceKind SourceKind = TSourceKind::CommandText;
   std::vector<std::u16string> InputFileNames;  // -f and -fl, in the order given
+  // One entry per input file name: true for a file named in a -fl list, which starts a chapter.
+  std::vector<bool> InputFileChapters;
   // The first -fl file that could not be used, as its message; empty when all were read.
   std::u16string ListFileError;
   std::u16string CommandText;        // the -t texts joined by CR LF
@@ -95,6 +97,7 @@ struct TRunOptions {
   uint8_t LrcBlankLines = 0;
   TLRCData LrcData;
   TSRTData SrtData;
+  std::u16string ChapterFileName;  // --chapters
 
   // The service.
   TProxySettings ProxySettings;

@@ -27,6 +27,7 @@ enum class TRunStart : uint8_t {
 struct TInputPlan {
   TSourceKind Kind = TSourceKind::CommandText;
   std::vector<std::u16string> FileNames;         // Files: every name given, each one checked
+  std::vector<bool> ChapterFiles;                // Files: per name, whether its text starts a chapter
   bool FirstFileOnly = false;                    // Files: a subtitle run voices one file
   std::vector<std::u16string> CommandTextLines;  // CommandText: the -t texts as lines
   TDecodeOptions Decode;

@@ -20,6 +20,7 @@
 #include "platform/process.h"
 #include "platform/text_file.h"
 #include "subtitles/subtitle_loading.h"
+#include "text/chapter_tag.h"
 
 namespace sonacli {
 
@@ -44,6 +45,8 @@ class TRun {
     if (!settings_.ToStdout && !CheckTargetPath(settings_.OutputFileName, u"Output"))
       return errors_.ExitCode();
     if (!CheckSyncPaths()) return errors_.ExitCode();
+    if (!settings_.ChapterFileName.empty() && !CheckTargetPath(settings_.ChapterFileName, u"Chapter file"))
+      return errors_.ExitCode();
     if (!ResolveTags() || !CheckSplitChaptersFolder()) return errors_.ExitCode();
     Synthesize(driver);
     return errors_.ExitCode();
@@ -108,13 +111,27 @@ class TRun {
       if (name.empty()) continue;
       if (plan_.Input.FirstFileOnly && i > 0) break;
       if (!lines_.empty()) lines_.insert(lines_.end(), 2, std::u16string());
+      const size_t firstLine = lines_.size();
       TInputContent content = TInputContent::Text;
       if (!ReadTextFile(name, plan_.Input.Decode, lines_, content)) return Fail(u"File reading error");
       if (content != TInputContent::Text)
         return Fail(u"Input file is not text (" + std::u16string(InputContentName(content)) + u"): " +
                     FileNameOnly(name));
+      const std::vector<bool>& chapters = plan_.Input.ChapterFiles;
+      if (i < chapters.size() && chapters[i]) StartChapter(firstLine);
     }
     return true;
+  }
+
+  // The file whose lines begin at `firstLine` is a chapter titled by its first line with text; its
+  // tag goes in front of that line, so that line numbers (-ln) stay the text's own. A file without
+  // text has no chapter.
+  void StartChapter(size_t firstLine) {
+    for (size_t k = firstLine; k < lines_.size(); ++k) {
+      if (Trim(lines_[k]).empty()) continue;
+      lines_[k].insert(0, ChapterTag(ChapterTitleOfLine(lines_[k])));
+      return;
+    }
   }
 
   bool ReadStandardInputText() {
@@ -168,7 +185,7 @@ class TRun {
 
   // A file the run writes is put in place when it is complete, replacing a file (or a symbolic
   // link) at its path; a folder, a FIFO or a device there is never replaced. Checked before any
-  // request is paid for. `kind` leads the messages ("Output", "LRC", "SRT").
+  // request is paid for. `kind` leads the messages ("Output", "LRC", "SRT", "Chapter file").
   bool CheckTargetPath(const std::u16string& fileName, std::u16string_view kind) {
     const std::u16string folder = FolderPart(fileName);
     if (!folder.empty() && !FolderExists(folder)) return Fail(std::u16string(kind) + u" folder not found");

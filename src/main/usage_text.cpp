@@ -73,6 +73,7 @@ constexpr std::u16string_view kUsage[] = {
     u"  --author <text>         : author of the audiobook (tag)",
     u"  --cover <file_name>     : cover picture of the audiobook (JPEG or PNG)",
     u"  --split-chapters <dir>  : also write one file per chapter into the folder",
+    u"  --chapters <file_name>  : write the chapters beside the audio (.txt, .ffmeta, .cue)",
     u"  --version               : print versions of the program and its libraries",
     u"",
     u"  The API-key is read from the environment variable SONACLI_API_KEY",

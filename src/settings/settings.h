@@ -70,6 +70,9 @@ struct TSettings {
   uint8_t LrcBlankLines = 0;  // 0 none, 1 after sentences, 2 after paragraphs
   TLRCData LrcData;
   TSRTData SrtData;
+  // The chapter list written beside a WAV or raw output (--chapters): an FFmpeg metadata file or a
+  // CUE sheet by its extension; empty: none.
+  std::u16string ChapterFileName;
   TProxySettings ProxySettings;
   bool IgnoreSquareBrackets = false;
   bool IgnoreCurlyBrackets = false;

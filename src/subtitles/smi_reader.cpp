@@ -74,7 +74,7 @@ std::optional<int64_t> SyncTime(std::u16string_view attributes) {
 std::u16string CleanCaption(std::u16string_view caption) {
   TCleaning cleaning(caption);
   cleaning.Apply(u"<", &StripAngleTags);
-  cleaning.Apply(u"{{", &KeepLangTags);
+  cleaning.Apply(u"{{", &KeepLangAndChapterTags);
   cleaning.Apply(u"&", &DecodeHtmlEntities);
   return cleaning.Trimmed();
 }

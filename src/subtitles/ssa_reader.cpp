@@ -79,7 +79,7 @@ std::u16string CleanDialogueText(std::u16string_view text) {
   TCleaning cleaning(text);
   cleaning.Apply(u"{", &StripOverrideBlocks);
   cleaning.Apply(u"<", &StripAngleTags);
-  cleaning.Apply(u"{{", &KeepLangTags);
+  cleaning.Apply(u"{{", &KeepLangAndChapterTags);
   cleaning.Apply(u"\\", &ReplaceBreakCodes);
   return cleaning.Trimmed();
 }

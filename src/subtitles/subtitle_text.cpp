@@ -122,7 +122,7 @@ std::u16string StripAngleTags(std::u16string_view text) {
   return kept;
 }
 
-std::u16string KeepLangTags(std::u16string_view text) {
+std::u16string KeepLangAndChapterTags(std::u16string_view text) {
   std::u16string kept;
   kept.reserve(text.size());
   size_t at = 0;
@@ -133,7 +133,7 @@ std::u16string KeepLangTags(std::u16string_view text) {
     const size_t close = text.find(u"}}", open + 2);
     if (close == kNone) break;
     const std::u16string_view block = text.substr(open, close + 2 - open);
-    if (MatchesCaseless(block, 0, u"{{lang=")) kept.append(block);
+    if (MatchesCaseless(block, 0, u"{{lang=") || MatchesCaseless(block, 0, u"{{chapter=")) kept.append(block);
     at = close + 2;
   }
   return kept;
@@ -188,7 +188,7 @@ std::u16string CleanSrtText(std::u16string_view text) {
   TCleaning cleaning(text);
   cleaning.Apply(u"{\\", &StripSrtOverrideBlocks);
   cleaning.Apply(u"<", &StripMarkupTags);
-  cleaning.Apply(u"{{", &KeepLangTags);
+  cleaning.Apply(u"{{", &KeepLangAndChapterTags);
   cleaning.Apply(u"\\", &ReplaceBreakCodes);
   return cleaning.Trimmed();
 }
@@ -196,7 +196,7 @@ std::u16string CleanSrtText(std::u16string_view text) {
 std::u16string CleanVttText(std::u16string_view text) {
   TCleaning cleaning(text);
   cleaning.Apply(u"<", &StripAngleTags);
-  cleaning.Apply(u"{{", &KeepLangTags);
+  cleaning.Apply(u"{{", &KeepLangAndChapterTags);
   cleaning.Apply(u"&", &DecodeHtmlEntities);
   return cleaning.Trimmed();
 }

@@ -13,9 +13,10 @@ std::u16string StripAngleTags(std::u16string_view text);
 // and keeps every other "<" as text, so that "2<3, 5>1" stays whole.
 std::u16string StripMarkupTags(std::u16string_view text);
 
-// Removes every "{{...}}" block except language switches ("{{lang=...}}" in any case), which the
-// text-part layer reads; an unclosed "{{" removes the rest.
-std::u16string KeepLangTags(std::u16string_view text);
+// Removes every "{{...}}" block except language switches and chapter tags ("{{lang=...}}",
+// "{{chapter=...}}", in any case), which the text-part layer reads; an unclosed "{{" removes the
+// rest.
+std::u16string KeepLangAndChapterTags(std::u16string_view text);
 
 // Removes the SSA/ASS override blocks: from a single "{" to the next single "}" (a brace is single
 // when neither neighbour is the same brace). Doubled braces and what they enclose stay, and so does

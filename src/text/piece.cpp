@@ -21,6 +21,7 @@ TPieceKind PieceKindOf(std::u16string_view partKind) {
   if (partKind == kAudioPart) return TPieceKind::Audio;
   if (partKind == kPausePart) return TPieceKind::Pause;
   if (partKind == kPauseParaPart) return TPieceKind::PausePara;
+  if (partKind == kChapterPart) return TPieceKind::Chapter;
   return TPieceKind::Speech;
 }
 

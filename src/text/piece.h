@@ -12,7 +12,8 @@ namespace sonacli {
 
 class TTextPart;
 
-enum class TPieceKind : uint8_t { Speech, Audio, Pause, PausePara };  // PausePara ends a paragraph
+// PausePara ends a paragraph; Chapter starts a chapter and makes no audio.
+enum class TPieceKind : uint8_t { Speech, Audio, Pause, PausePara, Chapter };
 
 enum class TChannelMode : uint8_t { MonoToBoth, MonoToLeft, MonoToRight };
 
@@ -26,7 +27,8 @@ enum class TPieceMarker : uint8_t {
 
 struct TPiece {
   TPieceKind Kind = TPieceKind::Speech;
-  std::u16string Text;      // speech: the text as written; audio: the file name; pauses: as tagged
+  std::u16string Text;      // speech: the text as written; audio: the file name; pauses: as tagged;
+                            // chapter: the title (empty when the tag gave none)
   std::u16string Language;  // the language code ("ru-RU"); empty for other kinds
   std::u16string Voice;
   std::u16string Rate;  // as typed; empty: the default rate
@@ -42,7 +44,8 @@ struct TPiece {
 
 using TPieceList = std::vector<TPiece>;
 
-// The kind of a part's kind text: "audio", "pause", "pause_para"; anything else is a language.
+// The kind of a part's kind text: "audio", "pause", "pause_para", "chapter"; anything else is a
+// language.
 TPieceKind PieceKindOf(std::u16string_view partKind);
 // "MonoToBoth", "MonoToLeft", "MonoToRight" and back; an unknown name is MonoToBoth.
 TChannelMode ChannelModeOf(std::u16string_view name);

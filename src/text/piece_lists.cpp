@@ -114,6 +114,11 @@ void CutToLength(const std::vector<std::u16string>& lines, int maxLength, const 
 
 void SplitIntoPieces(std::u16string_view text, const TPiece& part, int maxLength, bool syncOutput,
                      TPieceList& pieces) {
+  // A chapter is a piece even without a title, which the run then gives it.
+  if (part.Kind == TPieceKind::Chapter) {
+    Append(pieces, part, std::u16string(text), TPieceMarker::None);
+    return;
+  }
   if (text.empty()) return;
   if (part.Kind != TPieceKind::Speech) {
     AppendInsert(text, part, syncOutput, pieces);
@@ -130,6 +135,10 @@ void SplitIntoPieces(std::u16string_view text, const TPiece& part, int maxLength
 }
 
 void SplitSubtitleText(std::u16string_view text, const TPiece& part, int maxLength, TPieceList& pieces) {
+  if (part.Kind == TPieceKind::Chapter) {
+    Append(pieces, part, std::u16string(text), TPieceMarker::None);
+    return;
+  }
   if (text.empty() || part.Kind != TPieceKind::Speech) return;
   CutToLength(SplitLines(text), maxLength, part, false, pieces);
 }

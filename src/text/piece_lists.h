@@ -12,12 +12,14 @@ namespace sonacli {
 
 // Appends the pieces of one part of the text-mode input, each at most maxLength characters, with
 // the attributes of `part` (TPiece::Of). An audio or pause part is one piece, its text unchanged
-// (a pause with its length in PauseMs). With syncOutput (LRC or SRT output) every sentence becomes
+// (a pause with its length in PauseMs); a chapter part is one piece with its title, even an empty
+// one. With syncOutput (LRC or SRT output) every sentence becomes
 // a piece of its own and every piece gets a marker.
 void SplitIntoPieces(std::u16string_view text, const TPiece& part, int maxLength, bool syncOutput,
                      TPieceList& pieces);
 
-// The same for a part of a subtitle's text: never markers, and audio and pause parts yield nothing.
+// The same for a part of a subtitle's text: never markers, audio and pause parts yield nothing, and
+// a chapter part is one piece with its title.
 void SplitSubtitleText(std::u16string_view text, const TPiece& part, int maxLength, TPieceList& pieces);
 
 // The lines of a text, split at CR LF, CR and LF; a line break at the very end adds no empty line.

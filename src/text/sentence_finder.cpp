@@ -78,12 +78,12 @@ class SentenceWalk {
 
   Step FinishOrAfter() { return seenWord_ ? Step::Finish : AfterTerminator(); }
 
-  // An unclosed "{{audio=" or "{{pause=" ends the sentence before it. At the very start of a scan
-  // it is read as text, so that every scan takes at least one character.
+  // An unclosed "{{audio=", "{{pause=" or "{{chapter=" ends the sentence before it. At the very
+  // start of a scan it is read as text, so that every scan takes at least one character.
   Step AtBrace() {
     if (i_ > start_ && At(i_ + 1) == u'{') {
-      std::u16string tag = LowerCase(s_.substr(static_cast<size_t>(i_ - 1), 8));
-      if (tag == u"{{audio=" || tag == u"{{pause=") {
+      const std::u16string tag = LowerCase(s_.substr(static_cast<size_t>(i_ - 1), 10));
+      if (tag.starts_with(u"{{audio=") || tag.starts_with(u"{{pause=") || tag == u"{{chapter=") {
         end_ = i_ - 1;
         endedAtTag_ = true;
         return Step::Finish;

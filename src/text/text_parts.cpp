@@ -7,6 +7,7 @@
 #include "common/trim.h"
 #include "common/unicode_text.h"
 #include "platform/file_system.h"
+#include "text/chapter_tag.h"
 
 namespace sonacli {
 
@@ -18,7 +19,8 @@ constexpr std::u16string_view kPauseTag = u"{{pause=";
 constexpr std::u16string_view kTagClose = u"}}";
 
 bool IsTextPart(const TTextPart& part) {
-  return part.Language != kAudioPart && part.Language != kPausePart && part.Language != kPauseParaPart;
+  return part.Language != kAudioPart && part.Language != kPausePart && part.Language != kPauseParaPart &&
+         part.Language != kChapterPart;
 }
 
 // A positive decimal integer that fits 32 bits.
@@ -46,6 +48,10 @@ std::optional<TTextPart> MakePausePart(std::u16string_view value, char16_t after
   std::u16string ms = Trim(value);
   if (!IsPositiveInteger(ms)) return std::nullopt;
   return TTextPart(after == u'\r' ? kPauseParaPart : kPausePart, std::move(ms), source);
+}
+
+std::optional<TTextPart> MakeChapterPart(std::u16string_view value, char16_t, const TTextPart& source) {
+  return TTextPart(kChapterPart, ChapterTitleOfTag(value), source);
 }
 
 // Appends the parts that one text part becomes when its closed tags are expanded.
@@ -109,6 +115,7 @@ TTextParts::TTextParts(std::u16string_view text, const TPartSettings& defaults) 
   if (!rest.empty()) parts_.emplace_back(std::u16string(rest), defaults);
   ExpandAudioTags();
   ExpandPauseTags();
+  ExpandChapterTags();
 }
 
 void TTextParts::ExpandAudioTags() {
@@ -117,6 +124,10 @@ void TTextParts::ExpandAudioTags() {
 
 void TTextParts::ExpandPauseTags() {
   parts_ = ExpandTags(parts_, kPauseTag, MakePausePart);
+}
+
+void TTextParts::ExpandChapterTags() {
+  parts_ = ExpandTags(parts_, kChapterTagStart, MakeChapterPart);
 }
 
 bool IsAudioInsertInvalid(std::u16string_view fileName) {

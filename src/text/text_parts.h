@@ -1,5 +1,6 @@
 // The ordered parts of one input text: text parts with their voice settings, split at the
-// "{{lang=" switches, and the audio and pause parts of the "{{audio=" and "{{pause=" tags.
+// "{{lang=" switches, the audio and pause parts of the "{{audio=" and "{{pause=" tags, and the
+// chapter parts of the "{{chapter=" tags.
 #pragma once
 
 #include <string_view>
@@ -12,6 +13,7 @@ namespace sonacli {
 inline constexpr std::u16string_view kAudioPart = u"audio";
 inline constexpr std::u16string_view kPausePart = u"pause";
 inline constexpr std::u16string_view kPauseParaPart = u"pause_para";  // a pause that ends a paragraph
+inline constexpr std::u16string_view kChapterPart = u"chapter";       // starts a chapter; makes no audio
 
 class TTextParts {
  public:
@@ -29,6 +31,10 @@ class TTextParts {
   // Turns every closed "{{pause=ms}}" in a text part into a "pause" part ("pause_para" when a CR
   // follows the tag); a tag whose value is not a positive integer is removed without a part.
   void ExpandPauseTags();
+  // Turns every closed "{{chapter=Title}}" in a text part into a "chapter" part whose text is the
+  // title as one line, trimmed (empty when the tag gives none). It runs last, so that a pause
+  // before a chapter tag on the next line still ends its paragraph.
+  void ExpandChapterTags();
 
  private:
   std::vector<TTextPart> parts_;

@@ -214,6 +214,25 @@ TEST_F(SubtitleDriverTest, SpeechFollowsTheSubtitleTimesWithAnyNumberOfJobs) {
   }
 }
 
+// A chapter tag in a subtitle starts a chapter where that subtitle's speech starts; the tag itself
+// is not spoken. Without a title the chapter is numbered.
+TEST_F(SubtitleDriverTest, ChapterTagsStartChaptersAtTheirSubtitle) {
+  settings_.ChapterFileName = ToUtf16(dir_.File("out.ffmeta"));
+  for (const int32_t jobs : {1, 4}) {
+    SCOPED_TRACE(jobs);
+    settings_.Jobs = jobs;
+    service_.Texts.clear();
+    const Runs runs = Speak({{1000, 3000, u"{{chapter=Intro}}aaa"}, {5000, 6000, u"{{chapter=}}bbb"}});
+    EXPECT_EQ(runs, (Runs{{0, 999}, {kSpeechLevel, 40}, {0, 4999 - 1039}, {kSpeechLevel, 40}, {0, 1000}}));
+    EXPECT_EQ(std::vector<std::string>(service_.Texts.begin() + 1, service_.Texts.end()),
+              (std::vector<std::string>{"aaa", "bbb"}));
+    EXPECT_EQ(testing::ReadFile(dir_.File("out.ffmeta")),
+              ";FFMETADATA1\n"
+              "\n[CHAPTER]\nTIMEBASE=1/24000\nSTART=23976\nEND=119976\ntitle=Intro\n"
+              "\n[CHAPTER]\nTIMEBASE=1/24000\nSTART=119976\nEND=144936\ntitle=Chapter 2\n");
+  }
+}
+
 TEST_F(SubtitleDriverTest, FittingSpeedsLongSpeechUpWithinItsLimits) {
   // Entry 0..1050 ms, the last one: 1850 ms available (800 ms of the second after it), speech
   // longer than 1906 ms is fitted into 1887 ms, at most at the tempo that --sub-max allows.

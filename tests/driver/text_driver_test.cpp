@@ -13,6 +13,7 @@
 #include "service/yandex_tts_object.h"
 #include "standin_fixture.h"
 #include "testing/fake_clock.h"
+#include "text/chapter_tag.h"
 
 namespace sonacli {
 namespace {
@@ -242,6 +243,81 @@ TEST_F(TextDriverFakeTest, FailedWriteIsReportedAndKeepsWhatReachedTheDisk) {
     }
     service_.Requests.clear();
   }
+}
+
+// Chapters start at the first sample of their first piece, whatever came before (speech, a pause,
+// an insert); an empty chapter gives way to the one after it, a chapter without a title gets its
+// number, and one after the last sample is dropped. The same with any number of jobs.
+TEST_F(TextDriverFakeTest, ChaptersStartAtTheFirstSampleOfTheirPiece) {
+  std::string insert;
+  ASSERT_TRUE(MakeSilence(insert, {24000, 1, 16}, 100));
+  const std::u16string insertName = ToUtf16(testing::WriteFile(dir_.File("x.wav"), insert));
+  const std::vector<std::u16string> lines = {
+      u"{{chapter=One}}A cat.",                               // 0, then 60 ms
+      u"{{pause=250}}{{chapter=}}Hi",                         // 60 + 250 ms: 7440
+      u"{{chapter=Empty}}{{chapter= Two }}there.",            // 7920, "Empty" given way
+      u"{{audio=" + insertName + u"}}{{chapter=Three}}End.",  // 9360 + 2400 = 11760
+      u"{{chapter=After the end}}",
+  };
+  settings_.ChapterFileName = ToUtf16(dir_.File("out.ffmeta"));
+  for (const int32_t jobs : {1, 4}) {
+    SCOPED_TRACE(jobs);
+    settings_.Jobs = jobs;
+    Speak(lines);
+    EXPECT_FALSE(result_.ErrorReported);
+    EXPECT_EQ(OutputBytes(), 44u + 2 * (11760 + 960));
+    EXPECT_EQ(testing::ReadFile(dir_.File("out.ffmeta")),
+              ";FFMETADATA1\n"
+              "\n[CHAPTER]\nTIMEBASE=1/24000\nSTART=0\nEND=7440\ntitle=One\n"
+              "\n[CHAPTER]\nTIMEBASE=1/24000\nSTART=7440\nEND=7920\ntitle=Chapter 2\n"
+              "\n[CHAPTER]\nTIMEBASE=1/24000\nSTART=7920\nEND=11760\ntitle=Two\n"
+              "\n[CHAPTER]\nTIMEBASE=1/24000\nSTART=11760\nEND=12720\ntitle=Three\n");
+  }
+  // A CUE sheet names the audio file and rounds the starts to 1/75 s.
+  settings_.ChapterFileName = ToUtf16(dir_.File("out.cue"));
+  Speak(lines);
+  const std::string cue = testing::ReadFile(dir_.File("out.cue"));
+  EXPECT_NE(cue.find("FILE \"out.wav\" WAVE\r\n"), std::string::npos) << cue;
+  EXPECT_NE(cue.find("TRACK 03 AUDIO\r\n    TITLE \"Two\"\r\n    INDEX 01 00:00:25\r\n"), std::string::npos)
+      << cue;
+  EXPECT_EQ(cue.find("TRACK 05"), std::string::npos) << cue;
+}
+
+// Ten thousand chapters, each of one short piece, all reach the metadata file in order.
+TEST_F(TextDriverFakeTest, TenThousandChapters) {
+  std::vector<std::u16string> lines;
+  for (int i = 1; i <= 10000; ++i) lines.push_back(ChapterTag(ToUtf16(std::to_string(i))) + u"A.");
+  settings_.ChapterFileName = ToUtf16(dir_.File("out.txt"));
+  Speak(lines);
+  EXPECT_FALSE(result_.ErrorReported);
+  EXPECT_EQ(OutputBytes(), 44u + 2 * 480 * 10000);
+  const std::string text = testing::ReadFile(dir_.File("out.txt"));
+  size_t count = 0;
+  for (size_t at = text.find("[CHAPTER]"); at != std::string::npos; at = text.find("[CHAPTER]", at + 1))
+    ++count;
+  EXPECT_EQ(count, 10000u);
+  EXPECT_TRUE(text.ends_with("START=4799520\nEND=4800000\ntitle=10000\n")) << text.substr(text.size() - 100);
+}
+
+// The chapter file cannot spoil the audio: when it cannot be written, the audio is in place and the
+// run says why it failed. Chapter tags alone are no text to speak.
+TEST_F(TextDriverFakeTest, ChapterFileFailuresKeepTheAudio) {
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 100; ++i) lines.push_back(ChapterTag(u"Part " + ToUtf16(std::to_string(i))) + u"Go.");
+  settings_.ChapterFileName = ToUtf16(dir_.File("out.cue"));
+  Speak(lines);
+  EXPECT_EQ(g_errors, (std::vector<std::string>{"A CUE sheet holds at most 99 chapters, not 100; an FFmpeg "
+                                                "metadata file (.txt) holds any number"}));
+  EXPECT_EQ(OutputBytes(), 44u + 2 * 24 * 30 * 100);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("out.cue")));
+
+  settings_.ChapterFileName = ToUtf16(dir_.File("missing/out.txt"));
+  Speak({u"{{chapter=A}}Go."});
+  EXPECT_EQ(g_errors, (std::vector<std::string>{"Failed to save chapter file: out.txt"}));
+  EXPECT_EQ(OutputBytes(), 44u + 2 * 24 * 30);
+
+  Speak({u"{{chapter=A}}{{chapter=B}}"});
+  EXPECT_EQ(g_errors, (std::vector<std::string>{"No text to speak"}));
 }
 
 }  // namespace

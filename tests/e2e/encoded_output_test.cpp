@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -28,13 +29,14 @@ struct TProbe {
   double Seconds = 0;  // the audio's duration from its start time on
   std::map<std::string, std::string> Tags;
   bool HasCover = false;
+  std::vector<std::pair<std::string, double>> Chapters;  // title, start in seconds
 };
 
 TProbe Probe(const std::string& fileName) {
   const TChildResult run = TChild({"/usr/bin/ffprobe", "-v", "error", "-show_entries",
                                    "stream=codec_name,codec_type,sample_rate,channels,start_time,duration:"
                                    "stream_disposition=attached_pic:stream_tags:format_tags",
-                                   "-of", "json", fileName},
+                                   "-show_chapters", "-of", "json", fileName},
                                   {}, fs::path(fileName).parent_path())
                                .Wait();
   TProbe probe;
@@ -55,6 +57,10 @@ TProbe Probe(const std::string& fileName) {
     probe.Channels = stream.value("channels", 0);
     probe.Seconds = std::stod(stream.value("duration", "0")) - std::stod(stream.value("start_time", "0"));
     addTags(stream);
+  }
+  for (const nlohmann::json& chapter : json.value("chapters", nlohmann::json::array())) {
+    const std::string title = chapter.contains("tags") ? chapter["tags"].value("title", "") : "";
+    probe.Chapters.emplace_back(title, std::stod(chapter.value("start_time", "0")));
   }
   return probe;
 }
@@ -79,6 +85,19 @@ std::string CoverOf(const std::string& fileName) {
                 {}, fs::path(fileName).parent_path())
       .Wait()
       .Stdout;
+}
+
+// The chapters of an FFmpeg metadata file: title and start in seconds.
+std::vector<std::pair<std::string, double>> MetadataChapters(const std::string& text, int rate) {
+  std::vector<std::pair<std::string, double>> chapters;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line == "[CHAPTER]") chapters.emplace_back();
+    if (chapters.empty()) continue;
+    if (line.starts_with("START=")) chapters.back().second = std::stod(line.substr(6)) / rate;
+    if (line.starts_with("title=")) chapters.back().first = line.substr(6);
+  }
+  return chapters;
 }
 
 // Normalised correlation of two 16-bit signals over the first `bytes`.
@@ -106,12 +125,12 @@ class EncodedOutput : public SonacliE2e {
     return name;
   }
 
+  // The speech of two chapters, from a list file; the chapter file of a WAV run gives their starts.
   std::vector<std::string> Speech(const std::string& output, const std::vector<std::string>& extra) {
-    std::vector<std::string> args = {"-k", kCloudKey,
-                                     "-w", output,
-                                     "-t", "First sentence.{{pause=300}}",
-                                     "-t", "A second and longer sentence.",
-                                     "-t", "Third one."};
+    Write("part1.txt", "Part One\nFirst sentence.{{pause=300}} A second and longer sentence.\n");
+    Write("part2.txt", "Часть \"вторая\"\nThird one.\n");
+    const std::string list = Write("book.lst", File("part1.txt") + "\n" + File("part2.txt") + "\n");
+    std::vector<std::string> args = {"-k", kCloudKey, "-w", output, "-fl", list};
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
   }
@@ -146,7 +165,9 @@ TEST_F(EncodedOutput, EveryFormatHoldsTheSpeechWithItsTagsAndCover) {
     SCOPED_TRACE(name);
     std::vector<std::string> extra = {"-fr", std::to_string(row.rate / 1000)};
     if (row.stereo) extra.push_back("-stereo");
-    const TChildResult wavRun = Run(Speech(File("ref.wav"), extra));
+    std::vector<std::string> wavExtra = extra;
+    wavExtra.insert(wavExtra.end(), {"--chapters", File("ref.ffmeta")});
+    const TChildResult wavRun = Run(Speech(File("ref.wav"), wavExtra));
     ASSERT_EQ(wavRun.ExitCode, 0) << wavRun.Stdout;
     const TWavFile wav = ParseWav(ReadFile(File("ref.wav")));
     ASSERT_TRUE(wav.Valid);
@@ -171,6 +192,17 @@ TEST_F(EncodedOutput, EveryFormatHoldsTheSpeechWithItsTagsAndCover) {
     EXPECT_EQ(Tag(probe, "album_artist"), "Автор O'Brien");
     EXPECT_TRUE(probe.HasCover);
     EXPECT_EQ(CoverOf(output), ReadFile(cover));
+    // The chapters at the PCM's times (ffprobe gives those of MP3, Ogg and FLAC in milliseconds).
+    const auto expected = MetadataChapters(ReadFile(File("ref.ffmeta")), row.rate);
+    ASSERT_EQ(expected.size(), 2u);
+    EXPECT_EQ(expected[0].first, "Part One");
+    EXPECT_EQ(expected[1].first, "Часть \"вторая\"");
+    EXPECT_GT(expected[1].second, 1.0);
+    ASSERT_EQ(probe.Chapters.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(probe.Chapters[i].first, expected[i].first);
+      EXPECT_NEAR(probe.Chapters[i].second, expected[i].second, 0.001);
+    }
 
     const TChildResult decoded = Decode(output, row.rate, channels);
     EXPECT_EQ(decoded.Stderr, "");
@@ -310,6 +342,22 @@ TEST_F(EncodedOutput, TitlesOfAnyKind) {
   }
 }
 
+// Chapters beyond what a format holds (ID3v2's table of contents counts 255) are left out with a
+// warning on standard error; the run succeeds with the audio whole.
+TEST_F(EncodedOutput, ChaptersBeyondTheFormatsLimitAreAWarning) {
+  std::string text;
+  for (int i = 1; i <= 256; ++i)
+    text += "{{chapter=C" + std::to_string(i) + "}}W" + std::to_string(i) + ".\n";
+  const std::string input = Write("many.txt", text);
+  const TChildResult run = Run({"-k", kCloudKey, "-f", input, "-w", File("many.mp3"), "--jobs", "8"});
+  EXPECT_EQ(run.ExitCode, 0) << run.Stdout;
+  EXPECT_EQ(run.Stdout, "");
+  EXPECT_EQ(run.Stderr, "[Warning] Only the first 255 of 256 chapters are stored: MP3 holds no more\n");
+  const TProbe probe = Probe(File("many.mp3"));
+  ASSERT_EQ(probe.Chapters.size(), 255u);
+  EXPECT_EQ(probe.Chapters.back().first, "C255");
+}
+
 // Option values that cannot give an output are refused before any request, with a clear message.
 TEST_F(EncodedOutput, BadValuesAreRefusedBeforeAnyRequest) {
   Write("not-a-picture.png", "GIF89a not a png");
@@ -362,23 +410,39 @@ TEST_F(EncodedOutput, BadValuesAreRefusedBeforeAnyRequest) {
   EXPECT_FALSE(fs::exists(File("a.mp3")));
 }
 
-// --split-chapters: the whole file as always, and one file per chapter (here the whole speech, as
-// no chapter was marked) named after it, decoding to the same audio.
+// --split-chapters: the whole file as always, and one file per chapter named after it, holding
+// the chapter's audio: exactly (WAV, MP3, whose decoder drops the priming and padding the LAME header
+// gives) or up to the last AAC frame (M4B, see above).
 TEST_F(EncodedOutput, SplitChaptersWritesAFilePerChapter) {
-  const std::string input = Write("Tale: one?.txt", "Once upon a time.\n");
-  for (const char* extension : {"mp3", "m4b", "wav"}) {
+  Write("one.txt", "Tale: one?\nOnce upon a time.\n");
+  Write("two.txt", "Вторая\nThe end.\n");
+  const std::string list = Write("tale.lst", File("one.txt") + "\n" + File("two.txt") + "\n");
+  for (const char* extension : {"wav", "mp3", "m4b"}) {
     SCOPED_TRACE(extension);
-    const std::string output = File(std::string("tale.") + extension);
+    const std::string ext = std::string(".") + extension;
+    const std::string output = File("tale" + ext);
     const std::string folder = File(std::string("chapters-") + extension);
-    const TChildResult run = Run({"-k", kCloudKey, "-f", input, "-w", output, "--split-chapters", folder});
+    const TChildResult run = Run({"-k", kCloudKey, "-fl", list, "-w", output, "--split-chapters", folder,
+                                  "--chapters", File("tale.ffmeta")});
     ASSERT_EQ(run.ExitCode, 0) << run.Stdout;
-    const std::string chapter = folder + "/001 Tale_ one_." + extension;
-    ASSERT_TRUE(fs::exists(chapter));
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+    const auto chapters = MetadataChapters(ReadFile(File("tale.ffmeta")), 24000);
+    ASSERT_EQ(chapters.size(), 2u);
+    const size_t split = static_cast<size_t>(std::lround(chapters[1].second * 24000)) * 2;
+    const std::string whole = Decode(output, 24000, 1).Stdout;
+    const std::string parts[] = {Decode(folder + "/001 Tale_ one_" + ext, 24000, 1).Stdout,
+                                 Decode(folder + "/002 Вторая" + ext, 24000, 1).Stdout};
+    const size_t lengths[] = {split, whole.size() - split};
+    for (size_t i = 0; i < 2; ++i) {
+      if (std::string(extension) == "m4b") {
+        EXPECT_GE(parts[i].size(), lengths[i]);
+        EXPECT_LT(parts[i].size(), lengths[i] + 2 * 1024);
+      } else {
+        EXPECT_EQ(parts[i].size(), lengths[i]);
+      }
+    }
     if (std::string(extension) == "wav") {
-      EXPECT_EQ(ReadFile(chapter), ReadFile(output));
-    } else {
-      EXPECT_EQ(Decode(chapter, 24000, 1).Stdout, Decode(output, 24000, 1).Stdout);
+      EXPECT_EQ(parts[0] + parts[1], whole);
     }
   }
 }

@@ -221,6 +221,8 @@ TEST(ReadCommandLine, ListFileAddsItsNonEmptyLines) {
   TRunOptions options =
       Parse({u"-f", u"first.txt", u"-fl", ToUtf16(list), u"-fl", ToUtf16(dir.File("none.txt"))});
   EXPECT_EQ(options.InputFileNames, (Lines{u"first.txt", u"a.txt", u"папка/b c.txt"}));
+  // The files of a list start chapters; a file given with -f does not.
+  EXPECT_EQ(options.InputFileChapters, (std::vector<bool>{false, true, true}));
   EXPECT_EQ(options.SourceKind, TSourceKind::Files);
   // The missing list is kept for the run to report, the first failure only.
   EXPECT_EQ(options.ListFileError, u"List file not found: none.txt");

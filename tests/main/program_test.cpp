@@ -107,6 +107,7 @@ const char* const kUsage =
     "  --author <text>         : author of the audiobook (tag)\n"
     "  --cover <file_name>     : cover picture of the audiobook (JPEG or PNG)\n"
     "  --split-chapters <dir>  : also write one file per chapter into the folder\n"
+    "  --chapters <file_name>  : write the chapters beside the audio (.txt, .ffmeta, .cue)\n"
     "  --version               : print versions of the program and its libraries\n"
     "\n"
     "  The API-key is read from the environment variable SONACLI_API_KEY\n"

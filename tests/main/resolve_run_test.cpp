@@ -60,6 +60,19 @@ TEST(ResolveRun, EarlyExitsAndTheFirstFailedCheckInTheirOrder) {
       {Valid({u"-t", u"x", u"-s", u"3.0004"}), Run, u""},
       {Valid({u"-t", u"x", u"-s", u"0.1"}), Run, u""},
       {Valid({u"-t", u"x", u"-v", u"50%"}), Run, u"Wrong volume value"},
+      {Valid({u"-t", u"x", u"-v", u"50%", u"--chapters", u"a.m4b"}), Run, u"Wrong volume value"},
+      {Valid({u"-t", u"x", u"--chapters", u"dir/book.m4b"}), Run,
+       u"Unknown chapter file extension (known: .txt, .ffmeta, .ffmetadata, .cue): book.m4b"},
+      {Valid({u"-t", u"x", u"--chapters", u"book"}), Run,
+       u"Unknown chapter file extension (known: .txt, .ffmeta, .ffmetadata, .cue): book"},
+      {{u"-t", u"x", u"-k", u"key", u"--chapters", u"b.txt"}, Run, u"Output file name not defined"},
+      {Valid({u"-t", u"x", u"--chapters", u"b.CUE"}), Run, u""},
+      {{u"-t", u"x", u"-k", u"key", u"-o", u"--chapters", u"b.ffmetadata"}, Run, u""},
+      {{u"-t", u"x", u"-k", u"key", u"-w", u"b.txt", u"--chapters", u"b.txt"},
+       Run,
+       u"Chapter file name is the name of another file of the run: b.txt"},
+      {Valid({u"-t", u"x", u"-lrc", u"--lrc-fname", u"b.txt", u"--chapters", u"b.txt"}), Run,
+       u"Chapter file name is the name of another file of the run: b.txt"},
       {{u"-t", u"x", u"-k", u"key"}, Run, u"Output file name not defined"},
       {{u"-t", u"x", u"-k", u"key", u"-o"}, Run, u""},
       {{u"-t", u"x", u"-w", u"out.wav"}, Run, u"API-key not defined"},
@@ -265,6 +278,13 @@ const SettingsRow kSettingsRows[] = {
        return p.Input.Kind == TSourceKind::Files && p.Input.FileNames == Lines{u"a.txt", u"", u"b.txt"} &&
               p.Input.Decode.ForcedEncoding == TEncoding::Utf16LE && p.Input.CommandTextLines.empty();
      }},
+    // Only the files of a list start chapters (command_line_test), and only when read as text.
+    {"a file given with -f starts no chapter", Valid({u"-f", u"a.txt", u"--chapters", u"c.cue"}),
+     [](const TRunPlan& p) {
+       return p.Input.ChapterFiles == std::vector<bool>{false} && p.Settings.ChapterFileName == u"c.cue";
+     }},
+    {"no chapters in subtitle mode", Valid({u"-f", u"a.srt"}),
+     [](const TRunPlan& p) { return p.Input.ChapterFiles.empty() && p.Settings.SubtitleMode; }},
     {"the clipboard, the last source given", Valid({u"-f", u"a.txt", u"-c"}),
      [](const TRunPlan& p) { return p.Input.Kind == TSourceKind::Clipboard && p.Input.FileNames.empty(); }},
     // Values taken as given.

@@ -166,7 +166,26 @@ TEST_F(RunSequenceTest, FilesAreReadInOrderWithTwoEmptyLinesBetween) {
   const std::u16string second = Write("b.txt", "\xEF\xBB\xBF" + ToUtf8(u"Три"));
   RunResult result = Run(Valid({u"-f", first, u"-fl", Write("list.txt", ToUtf8(second))}));
   EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.lines, (Lines{u"Один", u"Два", u"", u"", u"Три"}));
+  // A file of a list starts a chapter, one given with -f does not.
+  EXPECT_EQ(result.lines, (Lines{u"Один", u"Два", u"", u"", u"{{chapter=Три}}Три"}));
+}
+
+// Each file of a list is a chapter titled by its first line with text, whose tag goes in front of
+// that line: line numbers stay the text's own. A file without text has no chapter.
+TEST_F(RunSequenceTest, ListFilesStartChaptersAtTheirFirstLineWithText) {
+  const std::u16string one = Write("one.txt", "\n  \t\n  Part  {{One}} \nText one.\n");
+  const std::u16string blank = Write("blank.txt", "\n \n");
+  const std::u16string two = Write("two.txt", "Two\nText two.");
+  const std::u16string list = Write("list.txt", ToUtf8(one + u"\n" + blank + u"\n" + two));
+  RunResult result = Run(Valid({u"-fl", list}));
+  EXPECT_EQ(result.exitCode, 0);
+  // (The ends of the whole text lose their line breaks, as always.)
+  EXPECT_EQ(result.lines, (Lines{u"  \t", u"{{chapter=Part { {One} } }}  Part  {{One}} ", u"Text one.", u"",
+                                 u"", u"", u" ", u"", u"", u"{{chapter=Two}}Two", u"Text two."}));
+  // -ln counts the lines of the text; a title line left out takes its chapter along.
+  result = Run(Valid({u"-fl", list, u"-ln", u"3-4", u"-ln", u"12"}));
+  EXPECT_EQ(result.lines,
+            (Lines{u"{{chapter=Part { {One} } }}  Part  {{One}} ", u"Text one.", u"Text two."}));
 }
 
 TEST_F(RunSequenceTest, LinesAreSelectedThenFiltered) {

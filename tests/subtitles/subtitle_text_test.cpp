@@ -27,15 +27,17 @@ TEST(SubtitleText, StripAngleTags) {
                                  });
 }
 
-TEST(SubtitleText, KeepLangTags) {
-  ExpectCleaned(&KeepLangTags, {
-                                   {u"{{lang=en-US}}Hello{{voice=x}} there", u"{{lang=en-US}}Hello there"},
-                                   {u"{{LANG=de-DE}}Hallo", u"{{LANG=de-DE}}Hallo"},
-                                   {u"{{pause=500}}x", u"x"},
-                                   {u"a {{unclosed lang", u"a "},
-                                   {u"{single} braces", u"{single} braces"},
-                                   {u"}}{{", u"}}"},
-                               });
+TEST(SubtitleText, KeepLangAndChapterTags) {
+  ExpectCleaned(&KeepLangAndChapterTags,
+                {
+                    {u"{{lang=en-US}}Hello{{voice=x}} there", u"{{lang=en-US}}Hello there"},
+                    {u"{{LANG=de-DE}}Hallo", u"{{LANG=de-DE}}Hallo"},
+                    {u"{{pause=500}}x", u"x"},
+                    {u"{{Chapter=Part 1}}x{{audio=a.wav}}", u"{{Chapter=Part 1}}x"},
+                    {u"a {{unclosed lang", u"a "},
+                    {u"{single} braces", u"{single} braces"},
+                    {u"}}{{", u"}}"},
+                });
 }
 
 TEST(SubtitleText, StripOverrideBlocks) {

@@ -164,6 +164,24 @@ TEST(PieceLists, InsertPartsAreOnePieceWithTheirMarker) {
   EXPECT_TRUE(subtitle.empty());
 }
 
+// A chapter is one piece, in text and in subtitles, even without a title; it is never cut.
+TEST(PieceLists, ChapterPartsAreOnePieceWithTheirTitle) {
+  const std::u16string longTitle(1000, u'x');
+  TPieceList list;
+  SplitIntoPieces(longTitle, Attributes(TPieceKind::Chapter), 10, true, list);
+  SplitIntoPieces(u"", Attributes(TPieceKind::Chapter), 10, false, list);
+  SplitSubtitleText(u"Title", Attributes(TPieceKind::Chapter), 10, list);
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0].Text, longTitle);
+  EXPECT_EQ(list[1].Text, u"");
+  EXPECT_EQ(list[2].Text, u"Title");
+  for (const TPiece& piece : list) {
+    EXPECT_EQ(piece.Kind, TPieceKind::Chapter);
+    EXPECT_EQ(piece.Marker, TPieceMarker::None);
+    EXPECT_EQ(piece.PauseMs, 0);
+  }
+}
+
 TEST(PieceLists, EveryPieceGetsTheAttributesOfItsPart) {
   TPieceList list;
   SplitSubtitleText(u"One. Two.\nThree four five six seven", Attributes(), 20, list);

@@ -55,6 +55,8 @@ const SentenceCase kSentenceCases[] = {
     {"Hello there {{audio=bell.wav and more", {"Hello there", "{{audio=bell.wav and more"}},
     {"{{PAUSE=300 Hello world. Next one.", {"{{PAUSE=300 Hello world.", "Next one."}},
     {"a{{audio=x", {"a", "{{audio=x"}},
+    {"Hello there {{Chapter=Two and more", {"Hello there", "{{Chapter=Two and more"}},
+    {"a{{chapter", {"a{{chapter"}},
     {"", {}},
     {"   ", {}},
 };
@@ -102,7 +104,7 @@ TEST(SentenceFinder, AnOpenSentenceEndsWithinItsWindow) {
 }
 
 TEST(SentenceFinder, FindSentenceEndNeverEndsBeforeItsStart) {
-  const std::u16string text = u"{{audio=a {{pause=b";
+  const std::u16string text = u"{{audio=a {{pause=b {{chapter=c";
   for (ptrdiff_t start = 1; start <= static_cast<ptrdiff_t>(text.size()); ++start) {
     EXPECT_GE(FindSentenceEnd(text, start, start + 1024), start) << start;
   }

@@ -8,6 +8,7 @@
 #include "common/unicode_text.h"
 #include "settings/settings.h"
 #include "testing/test_support.h"
+#include "text/chapter_tag.h"
 
 namespace sonacli {
 namespace {
@@ -73,10 +74,72 @@ const PartsCase kPartsCases[] = {
     // The file name of an audio part is never read as a tag.
     {"{{audio={{pause=5}}", {"audio|{{pause=5|alena||neutral|MonoToBoth|10"}},
     {"   ", {}},
+    // Chapter tags: any case, the title as one trimmed line, next to the other tags.
+    {"{{chapter=One}}Text",
+     {"chapter|One|alena||neutral|MonoToBoth|10", "ru-RU|Text|alena||neutral|MonoToBoth|10"}},
+    {"End.{{CHAPTER=  Глава\r\nвторая \t }}Начало",
+     {"ru-RU|End.|alena||neutral|MonoToBoth|10", "chapter|Глава вторая|alena||neutral|MonoToBoth|10",
+      "ru-RU|Начало|alena||neutral|MonoToBoth|10"}},
+    {"{{Chapter=}}{{chapter=  }}A",
+     {"chapter||alena||neutral|MonoToBoth|10", "chapter||alena||neutral|MonoToBoth|10",
+      "ru-RU|A|alena||neutral|MonoToBoth|10"}},
+    {"{{chapter=\"Quoted\" 'title'}}{{pause=200}}{{audio=a.wav}}A",
+     {"chapter|\"Quoted\" 'title'|alena||neutral|MonoToBoth|10", "pause|200|alena||neutral|MonoToBoth|10",
+      "audio|a.wav|alena||neutral|MonoToBoth|10", "ru-RU|A|alena||neutral|MonoToBoth|10"}},
+    {"{{chapter=T}}{{lang=en-us;john}}Hi",
+     {"chapter|T|alena||neutral|MonoToBoth|10", "en-US|Hi|john||neutral|MonoToBoth|10"}},
+    {"{{lang=en-us;john}}Hi {{chapter=T}}Ho",
+     {"en-US|Hi|john||neutral|MonoToBoth|10", "chapter|T|john||neutral|MonoToBoth|10",
+      "en-US|Ho|john||neutral|MonoToBoth|10"}},
+    // A pause before a chapter tag on the next line still ends its paragraph.
+    {"A.{{pause=500}}\r\n{{chapter=T}}B.",
+     {"ru-RU|A.|alena||neutral|MonoToBoth|10", "pause_para|500|alena||neutral|MonoToBoth|10",
+      "chapter|T|alena||neutral|MonoToBoth|10", "ru-RU|B.|alena||neutral|MonoToBoth|10"}},
+    // An unclosed tag is spoken, as an unclosed audio tag is; a closed tag inside it still counts.
+    {"{{chapter=a{{pause=5}}b",
+     {"ru-RU|{{chapter=a|alena||neutral|MonoToBoth|10", "pause|5|alena||neutral|MonoToBoth|10",
+      "ru-RU|b|alena||neutral|MonoToBoth|10"}},
+    {"Hi {{chapter=T",
+     {"ru-RU|Hi|alena||neutral|MonoToBoth|10", "ru-RU|{{chapter=T|alena||neutral|MonoToBoth|10"}},
+    {"{{chapter=T}}", {"chapter|T|alena||neutral|MonoToBoth|10"}},
 };
 
 TEST(TextParts, TagsMakePartsWithAllTheirFields) {
   for (const PartsCase& c : kPartsCases) EXPECT_EQ(Parts(c.Text), c.Expected) << c.Text;
+}
+
+// The titles the list-file and book readers make come back whole from the parts, whatever they hold.
+TEST(TextParts, ChapterTagsGiveBackTheTitlesTheyWereMadeFor) {
+  const std::u16string longTitle(1000, u'Ж');
+  const struct {
+    std::u16string Title;
+    std::u16string Expected;
+  } rows[] = {
+      {u"Глава 1. «Начало»", u"Глава 1. «Начало»"},
+      {u"第一章 \"引号\" 'x'", u"第一章 \"引号\" 'x'"},
+      {u"Two\r\nlines", u"Two lines"},
+      {u"a}}b{{pause=5}}", u"a} }b{ {pause=5} }"},
+      {u"}", u"}"},
+      {longTitle, longTitle},
+      {u"😀 emoji", u"😀 emoji"},
+  };
+  for (const auto& row : rows) {
+    const TTextParts parts(ChapterTag(row.Title) + u"Text", Defaults());
+    ASSERT_EQ(parts.Count(), 2u) << ToUtf8(row.Title);
+    EXPECT_EQ(parts.Part(0).Language, kChapterPart);
+    EXPECT_EQ(parts.Part(0).Text, row.Expected);
+    EXPECT_EQ(parts.Part(1).Text, u"Text");
+  }
+}
+
+// Ten thousand chapters in one text are read in one pass.
+TEST(TextParts, ManyChapterTags) {
+  std::u16string text;
+  for (int i = 0; i < 10000; ++i) text += ChapterTag(u"Chapter " + ToUtf16(std::to_string(i))) + u"Line.\r\n";
+  const TTextParts parts(text, Defaults());
+  ASSERT_EQ(parts.Count(), 20000u);
+  EXPECT_EQ(parts.Part(19998).Text, u"Chapter 9999");
+  EXPECT_EQ(parts.Part(19999).Text, u"Line.");
 }
 
 TEST(TextParts, ATagRateOfOneChangesOnlyANonDefaultRate) {

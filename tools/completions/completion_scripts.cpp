@@ -22,6 +22,7 @@ enum class ValueKind {
   ConfigFile,
   LrcFile,
   SrtFile,
+  ChapterFile,
   Language,
   Voice,
   Tone,
@@ -56,6 +57,7 @@ const std::map<std::string_view, ValueKind> kValueKinds = {
     {"--format", ValueKind::OutputFormat},
     {"--cover", ValueKind::Picture},
     {"--split-chapters", ValueKind::Folder},
+    {"--chapters", ValueKind::ChapterFile},
 };
 
 // Options that the usage text does not list, and the listed option each one stands for.
@@ -154,6 +156,9 @@ void SetValues(TCompletedOption& option, ValueKind kind) {
       break;
     case ValueKind::SrtFile:
       files({"srt"});
+      break;
+    case ValueKind::ChapterFile:
+      files({"txt", "ffmeta", "ffmetadata", "cue"});
       break;
     case ValueKind::Language:
       option.Values = Languages();
