@@ -165,7 +165,7 @@ void TRunOutput::WriteChapters(int64_t totalFrames) {
   std::u16string error;
   if (!WriteChapterFile(settings_.ChapterFileName,
                         ChapterSpans(chapters_, totalFrames, std::numeric_limits<size_t>::max()),
-                        format_.SampleRate, tags_, FileNameOnly(audioName), choice_.Format, error)) {
+                        format_.SampleRate, TMediaTags{}, FileNameOnly(audioName), choice_.Format, error)) {
     ReportDriverError(result_, error);
   }
 }
