@@ -32,19 +32,6 @@ bool SkipPlus(const char*& first, const char* last) {
   return first == last || *first != '-';
 }
 
-// A decimal number with "." as the separator, independent of the locale; an optional sign,
-// an optional exponent. Infinities and NaNs are not numbers here.
-std::optional<double> ParseRate(std::u16string_view text) {
-  std::string ascii = AsciiOnly(text);
-  const char* first = ascii.data();
-  const char* last = first + ascii.size();
-  if (!SkipPlus(first, last)) return std::nullopt;
-  double value = 0;
-  auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
-  if (error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
 // round(value x 1000) with halves to the even neighbour (the default rounding mode).
 double Milli(double value) {
   return std::nearbyint(value * 1000.0);
@@ -58,6 +45,17 @@ bool Within(std::u16string_view text, double maximum, double minimum) {
 }
 
 }  // namespace
+
+std::optional<double> ParseRate(std::u16string_view text) {
+  std::string ascii = AsciiOnly(text);
+  const char* first = ascii.data();
+  const char* last = first + ascii.size();
+  if (!SkipPlus(first, last)) return std::nullopt;
+  double value = 0;
+  auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+  if (error != std::errc() || end != last || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
 
 bool ValidateRate(std::u16string_view text) {
   return Within(text, kMaxRate, kMinRate);

@@ -7,6 +7,9 @@
 
 namespace sonacli {
 
+// A decimal number with "." as the separator, whatever the locale; an optional sign (a leading "+"
+// too), an optional exponent. Infinities and NaNs are not numbers here.
+std::optional<double> ParseRate(std::u16string_view text);
 // The rate text parses as a number ("." as the decimal separator, whatever the locale) and
 // round(v x 1000), halves to even, lies in 100..3000. The caller keeps the text as typed.
 bool ValidateRate(std::u16string_view text);

@@ -1,5 +1,6 @@
 #include "driver/progress_line.h"
 
+#include "common/duration_text.h"
 #include "common/unicode_text.h"
 #include "platform/console.h"
 
@@ -33,11 +34,37 @@ std::u16string ProgressLineText(int32_t percent) {
   return line;
 }
 
+std::u16string ProgressDetailText(int64_t done, int64_t total, std::optional<int64_t> leftMs) {
+  std::u16string text = u" " + ToUtf16(std::to_string(done)) + u"/" + ToUtf16(std::to_string(total));
+  if (leftMs) {
+    text += u", " + DurationText(*leftMs) + u" left";
+  }
+  return text + u"\x1b[K";
+}
+
+std::optional<int64_t> ProgressTimeLeftMs(int64_t elapsedMs, int64_t done, int64_t total) {
+  if (done <= 0 || total < done) return std::nullopt;
+  return elapsedMs * (total - done) / done;
+}
+
+TProgressLine::TProgressLine() : TProgressLine(IsStdoutTerminal(), SystemTickClock()) {}
+
+TProgressLine::TProgressLine(bool details, TTickClock& clock) : details_(details), clock_(clock) {}
+
 void TProgressLine::Draw(int64_t done, int64_t total) {
-  int32_t percent = ProgressPercent(done, total);
-  if (percent == lastPercent_) return;
+  const int32_t percent = ProgressPercent(done, total);
+  if (percent == lastPercent_ && (!details_ || done == lastDone_)) return;
+  const bool first = lastPercent_ < 0;
   lastPercent_ = percent;
-  PrintText(ProgressLineText(percent));
+  lastDone_ = done;
+  if (!details_) {
+    PrintText(ProgressLineText(percent));
+  } else {
+    const int64_t nowMs = clock_.TickCountMs();
+    if (first) startMs_ = nowMs;
+    PrintText(ProgressLineText(percent) +
+              ProgressDetailText(done, total, ProgressTimeLeftMs(nowMs - startMs_, done, total)));
+  }
   lineOpen_ = true;
 }
 

@@ -38,6 +38,8 @@ class TRequestSender {
   void PlanRequest(size_t index);
   // Starts sending the planned requests; the waits planned after the last one come after it.
   void Start();
+  // Before Start: the requests planned so far, in the order they would leave.
+  const std::vector<TRequestPipeline::TJob>& Planned() const { return jobs_; }
 
   // The piece's text after the dictionaries; empty for a piece that was not prepared.
   const std::u16string& SpokenText(size_t index) const;

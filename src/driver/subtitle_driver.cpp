@@ -51,6 +51,26 @@ void TSubtitleDriver::Run(const SubtitleList& subtitles) {
   FinishRun(context_, output_, InterruptRequested(), false, {}, {});
 }
 
+TDryRunPlan TSubtitleDriver::Plan(const SubtitleList& subtitles) {
+  TDryRunPlan plan;
+  BuildPieces(subtitles);
+  PlanRequests(0);
+  for (const TRequestPipeline::TJob& job : sender_.Planned()) {
+    // The subtitle whose pieces hold the request's piece.
+    const auto after = std::upper_bound(subtitleStarts_.begin(), subtitleStarts_.end(), job.Piece);
+    plan.Requests.push_back({job.Request, job.Cached, size_t(after - subtitleStarts_.begin()) - 1});
+  }
+  for (const TSubtitle& subtitle : subtitles) plan.SubtitleStartsMs.push_back(subtitle.StartMs);
+  // A chapter starts where its subtitle's speech does.
+  const std::vector<int64_t> placesMs = EstimatedSubtitlePlacesMs(plan);
+  for (size_t j = 0; j + 1 < subtitleStarts_.size(); ++j) {
+    for (size_t k = subtitleStarts_[j]; k < subtitleStarts_[j + 1]; ++k) {
+      if (pieces_[k].Kind == TPieceKind::Chapter) plan.Chapters.push_back({pieces_[k].Text, placesMs[j]});
+    }
+  }
+  return plan;
+}
+
 void TSubtitleDriver::BuildPieces(const SubtitleList& subtitles) {
   for (const TSubtitle& subtitle : subtitles) {
     subtitleStarts_.push_back(pieces_.size());

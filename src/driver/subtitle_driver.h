@@ -10,6 +10,7 @@
 #include "audio/audio_output.h"
 #include "driver/driver_context.h"
 #include "driver/driver_run.h"
+#include "driver/dry_run_plan.h"
 #include "driver/progress_line.h"
 #include "subtitles/subtitle.h"
 #include "text/piece.h"
@@ -30,6 +31,8 @@ class TSubtitleDriver final : private TDriverRun {
   TSubtitleDriver(TDriverContext& context, TProgressLine& progress);
 
   void Run(const SubtitleList& subtitles);
+  // The requests Run would send, planned as Run plans them; nothing is sent and no output is made.
+  TDryRunPlan Plan(const SubtitleList& subtitles);
 
  private:
   // One subtitle's speech: PCM of the output format, and whether any of its pieces was voiced (an

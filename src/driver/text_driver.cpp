@@ -32,15 +32,47 @@ bool IsIdle(const TPiece& piece) {
 TTextDriver::TTextDriver(TDriverContext& context, TProgressLine& progress)
     : TDriverRun(context, progress), syncSettings_(SyncSettingsFrom(settings_)) {}
 
-void TTextDriver::Run(const std::vector<std::u16string>& lines) {
+bool TTextDriver::BuildSpokenPieces(const std::vector<std::u16string>& lines) {
   BuildPieces(lines);
   // Tags alone make no audio; saying so beats a failure to save a file that was never made.
   if (std::none_of(pieces_.begin(), pieces_.end(), [](const TPiece& piece) {
         return piece.Kind != TPieceKind::Chapter && !piece.Text.empty();
       })) {
     ReportDriverError(context_.Result, u"No text to speak");
-    return;
+    return false;
   }
+  return true;
+}
+
+TDryRunPlan TTextDriver::Plan(const std::vector<std::u16string>& lines) {
+  TDryRunPlan plan;
+  if (!BuildSpokenPieces(lines)) return plan;
+  PlanRequests(0);
+  const std::vector<TRequestPipeline::TJob>& jobs = sender_.Planned();
+  for (const TRequestPipeline::TJob& job : jobs) plan.Requests.push_back({job.Request, job.Cached, 0});
+  // The pieces in order, with the estimated length so far, where each chapter starts.
+  int64_t positionMs = 0;
+  size_t nextJob = 0;
+  for (size_t i = 0; i < pieces_.size(); ++i) {
+    const TPiece& piece = pieces_[i];
+    if (nextJob < jobs.size() && jobs[nextJob].Piece == i) {
+      positionMs += EstimatedSpeechMs(jobs[nextJob++].Request);
+    } else if (piece.Kind == TPieceKind::Chapter) {
+      plan.Chapters.push_back({piece.Text, positionMs});
+    } else if (piece.Text.empty()) {
+      continue;
+    } else if (piece.Kind == TPieceKind::Audio) {
+      ++plan.AudioInserts;
+    } else if (piece.Kind == TPieceKind::Pause || piece.Kind == TPieceKind::PausePara) {
+      plan.PausesMs += piece.PauseMs;
+      positionMs += piece.PauseMs;
+    }
+  }
+  return plan;
+}
+
+void TTextDriver::Run(const std::vector<std::u16string>& lines) {
+  if (!BuildSpokenPieces(lines)) return;
   output_.Prepare();
   WriteLrcHeader(lrcLines_, settings_.LrcEnabled, settings_.LrcData);
   const size_t count = pieces_.size();

@@ -8,6 +8,7 @@
 
 #include "driver/driver_context.h"
 #include "driver/driver_run.h"
+#include "driver/dry_run_plan.h"
 #include "driver/progress_line.h"
 #include "subtitles/sync_entry.h"
 #include "text/piece_lists.h"
@@ -22,11 +23,16 @@ class TTextDriver final : private TDriverRun {
   TTextDriver(TDriverContext& context, TProgressLine& progress);
 
   void Run(const std::vector<std::u16string>& lines);
+  // The requests Run would send, planned as Run plans them, with the pauses; nothing is sent and
+  // no output is made.
+  TDryRunPlan Plan(const std::vector<std::u16string>& lines);
 
  private:
   using TNext = TStepOutcome;
 
   void BuildPieces(const std::vector<std::u16string>& lines);
+  // BuildPieces; false, with "No text to speak" reported, when no piece has text.
+  bool BuildSpokenPieces(const std::vector<std::u16string>& lines);
   // Before every piece a wait, except before one answered from the cache; after every request sent
   // another.
   void PlanRequests(size_t first) override;

@@ -15,7 +15,12 @@ std::u16string FindConfigFile(const std::vector<std::u16string>& arguments,
                               std::u16string_view executablePath);
 // Applies the options among the arguments (program name excluded), in order. Names are matched
 // without regard to case; an option's argument is the next argument, never read as an option
-// itself, and an option that lacks its argument at the end has no effect. Anything else is ignored.
+// itself, and an option that lacks its argument at the end has no effect. Anything else is ignored;
+// an argument that looks like an option ("-x", "--xyz", not "-5") is noted in UnknownOptions.
 void ReadCommandLine(const std::vector<std::u16string>& arguments, TRunOptions& options);
+// The per-user configuration file: "sonacli/sonacli.cfg" in $XDG_CONFIG_HOME, or in "~/.config"
+// when that is unset or empty (an XDG path that is not absolute is ignored, as the XDG rules ask);
+// empty when neither variable gives a folder.
+std::u16string UserConfigFile(std::u16string_view xdgConfigHome, std::u16string_view home);
 
 }  // namespace sonacli

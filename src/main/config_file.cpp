@@ -74,6 +74,8 @@ constexpr TConfigTest kConfigTests[] = {
     {{u"--sub-max", u"-sm"}, LongPrefix},
     {{u"--cache"}, LongPrefix},
     {{u"--jobs"}, LongPrefix},
+    {{u"--dry-run"}, WholeLine},
+    {{u"--list-requests"}, WholeLine},
     {{u"-?", u"-h"}, WholeLine},
 };
 

@@ -67,9 +67,7 @@ void SetRequestDelay(TRunOptions& options, Value value) {
   if (options.RequestDelayMs < 0) options.RequestDelayMs = 0;
 }
 
-// More requests at once than this gain little and strain the service.
-constexpr int32_t kMaxJobs = 8;
-
+// A value out of range changes nothing here; the resolve step reports it.
 void SetJobs(TRunOptions& options, Value value) {
   std::optional<int32_t> jobs = ParseInteger(value);
   if (jobs && *jobs >= 1 && *jobs <= kMaxJobs) options.Jobs = *jobs;
@@ -191,6 +189,12 @@ constexpr TOption kOptions[] = {
     {u"--cover", true, [](TRunOptions& o, Value v, Source) { o.CoverFileName = v; }},
     {u"--split-chapters", true, [](TRunOptions& o, Value v, Source) { o.SplitChaptersFolder = v; }},
     {u"--chapters", true, [](TRunOptions& o, Value v, Source) { o.ChapterFileName = v; }},
+    {u"--dry-run", false, SwitchOn<&TRunOptions::DryRun>},
+    {u"--list-requests", false,
+     [](TRunOptions& o, Value, Source) {
+       o.DryRun = true;
+       o.ListRequests = true;
+     }},
 };
 
 // Characters no file name in a list holds: the C0 controls but the tab, and what a decoder makes

@@ -12,6 +12,9 @@
 
 namespace sonacli {
 
+// More requests at once than this gain little and strain the service.
+inline constexpr int32_t kMaxJobs = 8;
+
 // Applies an option's value (empty for options without argument). Values are as written; an
 // action lowers them itself where the option asks for it. Unusable values change nothing.
 using TOptionAction = void (*)(TRunOptions& options, std::u16string_view value, TOptionSource source);

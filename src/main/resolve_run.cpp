@@ -6,12 +6,15 @@
 
 #include "catalogue/speech_rate.h"
 #include "catalogue/voice_catalogue.h"
+#include "common/decimal.h"
 #include "common/unicode_text.h"
 #include "encode/bitrate.h"
 #include "encode/chapter_file.h"
 #include "encode/output_format.h"
 #include "input/input_reader.h"
+#include "main/option_table.h"
 #include "platform/file_system.h"
+#include "service/sent_tone.h"
 #include "service/synthesis_request.h"
 #include "subtitles/subtitle_format.h"
 
@@ -77,6 +80,25 @@ void TakeGivenValues(const TRunOptions& options, TSettings& settings) {
   settings.LineSelections = options.LineSelections;
   settings.CacheFolder = options.CacheFolder;
   settings.Jobs = options.Jobs;
+  settings.DryRun = options.DryRun;
+  settings.ListRequests = options.ListRequests;
+}
+
+// The values of the options that the program has beyond the classic ones: unlike those, a value
+// that cannot be used is an error, since running on without it (one job in place of the nine asked
+// for, no cache) would cost the user time or a paid request. Every occurrence is checked, the
+// configuration file's included.
+std::optional<std::u16string> CheckAddedOptionValues(const TRunOptions& options) {
+  for (const TGivenOption& given : options.Given) {
+    if (given.Name == u"--jobs") {
+      const std::optional<int32_t> jobs = ParseDecimal32(given.Value);
+      if (!jobs) return u"Wrong jobs value: " + given.Value;
+      if (*jobs < 1 || *jobs > kMaxJobs)
+        return u"Jobs value out of range (1 to " + ToUtf16(std::to_string(kMaxJobs)) + u"): " + given.Value;
+    }
+    if (given.Name == u"--cache" && given.Value.empty()) return u"Cache folder not defined";
+  }
+  return std::nullopt;
 }
 
 // The language, voice, tone, rate and volume, checked in this order; the message of the first
@@ -116,11 +138,27 @@ std::optional<std::u16string> CheckChapterFileName(const TRunOptions& options) {
 
 std::u16string FirstFailedCheck(const TRunOptions& options, TSettings& settings) {
   if (!options.ListFileError.empty()) return options.ListFileError;
+  if (std::optional<std::u16string> failed = CheckAddedOptionValues(options)) return *failed;
   if (std::optional<std::u16string> failed = ResolveVoice(options, settings)) return *failed;
   if (std::optional<std::u16string> failed = CheckChapterFileName(options)) return *failed;
   if (!settings.ToStdout && settings.OutputFileName.empty()) return u"Output file name not defined";
-  if (settings.ApiKey.empty()) return u"API-key not defined";
+  // A dry run sends nothing and needs no key.
+  if (settings.ApiKey.empty() && !settings.DryRun) return u"API-key not defined";
   return {};
+}
+
+// What the run goes on without, one line each: options that are none, and a tone that the voice
+// does not have on the interface its requests go to.
+std::vector<std::u16string> WarningsOf(const TRunOptions& options, const TRunPlan& plan) {
+  std::vector<std::u16string> warnings;
+  for (const std::u16string& name : options.UnknownOptions)
+    warnings.push_back(u"Unknown option ignored: " + name);
+  const TSettings& settings = plan.Settings;
+  if (plan.Error.empty() && ToneDropped(RouteRequest(settings.ApiKey, settings.VoiceName), settings.VoiceName,
+                                        settings.EmotionName))
+    warnings.push_back(u"Voice " + settings.VoiceName + u" has no tone " + settings.EmotionName +
+                       u", it speaks without one");
+  return warnings;
 }
 
 void ResolveOutput(const TRunOptions& options, TSettings& settings) {
@@ -130,6 +168,8 @@ void ResolveOutput(const TRunOptions& options, TSettings& settings) {
   settings.SampleRate = SampleRateForFrequency(options.FrequencyOption);
   // Standard output carries the audio, not a progress line.
   settings.ShowProgress = options.ShowProgress && !options.ToStdout;
+  // A dry run draws no progress: it prints its plan at once.
+  if (options.DryRun) settings.ShowProgress = false;
 }
 
 // Subtitle mode, switched on by -sub or by the extension of the first input file, which also names
@@ -276,6 +316,7 @@ TRunPlan ResolveRun(const TRunOptions& options) {
   ResolveSubtitles(options, settings);
   ResolveSyncFiles(options, settings);
   plan.Input = InputPlanOf(options, settings);
+  plan.Warnings = WarningsOf(options, plan);
   return plan;
 }
 

@@ -14,7 +14,8 @@ namespace sonacli {
 // the input plan (the subtitle mode and format that the first input file's name implies, the -t
 // text as lines, the decoding), and every setting the run goes on with (--raw and --ignore-length
 // only on standard output, the sample rate, the LRC and SRT files beside the output, the rate
-// limit of fitted subtitles, no progress line on standard output).
+// limit of fitted subtitles, no progress line on standard output), and the warnings of what the run
+// goes on without (unknown options, a tone the voice lacks).
 TRunPlan ResolveRun(const TRunOptions& options);
 
 // The output sample rate in Hz for the -fr value in kHz; -1 stands for an absent -fr (24000).

@@ -29,8 +29,9 @@ struct TGivenOption {
 struct TRunOptions {
   // Every option read, in order: the configuration file's, then the command line's.
   std::vector<TGivenOption> Given;
-  std::u16string ConfigFileName;
-  std::u16string EnvironmentApiKey;  // SONACLI_API_KEY, read when no option gives a key
+  std::u16string UserConfigFileName;  // read first when it exists
+  std::u16string ConfigFileName;      // beside the program, or -cfg's; read second
+  std::u16string EnvironmentApiKey;   // SONACLI_API_KEY, read when no option gives a key
 
   bool UsageRequested = false;
   bool ListRequested = false;
@@ -104,6 +105,13 @@ struct TRunOptions {
   int32_t RequestDelayMs = 0;
   std::u16string CacheFolder;
   int32_t Jobs = 1;
+
+  // The dry run: the plan printed, nothing sent.
+  bool DryRun = false;
+  bool ListRequests = false;  // the dry run lists its requests in place of the plan
+
+  // Command-line arguments that look like options but are none, in order; they change nothing.
+  std::vector<std::u16string> UnknownOptions;
 };
 
 }  // namespace sonacli

@@ -49,6 +49,8 @@ struct TRunPlan {
   TMediaTags Tags;
   std::u16string CoverFileName;
   std::u16string DefaultTitle;  // the first input file's name without its extension
+  // What the run goes on without, one line each, for standard error.
+  std::vector<std::u16string> Warnings;
 };
 
 }  // namespace sonacli

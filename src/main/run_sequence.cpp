@@ -76,6 +76,7 @@ class TRun {
       case TRunStart::Run:
         break;
     }
+    for (const std::u16string& warning : plan_.Warnings) ReportWarning(warning);
     return plan_.Error.empty() || Fail(plan_.Error);
   }
 
@@ -227,6 +228,8 @@ class TRun {
   bool CheckSplitChaptersFolder() {
     const std::u16string& folder = plan_.Output.SplitChaptersFolder;
     if (folder.empty()) return true;
+    // A dry run makes nothing; a folder that is there must still take files.
+    if (settings_.DryRun && !FolderExists(folder)) return true;
     if (!MakeFolders(folder)) return Fail(u"Cannot create the chapter folder: " + folder);
     return CanCreateFilesIn(folder) || Fail(u"Cannot write into the chapter folder: " + folder);
   }
@@ -255,6 +258,13 @@ class TRun {
 TRunOptions ReadRunOptions(const std::vector<std::u16string>& arguments, std::u16string_view executablePath) {
   TRunOptions options;
   options.ConfigFileName = FindConfigFile(arguments, executablePath);
+  // The user's own file first, so that the one beside the program (or -cfg's) wins over it; a file
+  // named twice is read once, or its lists (-t, -d, -f) would hold everything twice.
+  options.UserConfigFileName =
+      UserConfigFile(EnvironmentVariable("XDG_CONFIG_HOME"), EnvironmentVariable("HOME"));
+  if (!options.UserConfigFileName.empty() && options.UserConfigFileName != options.ConfigFileName &&
+      FileExists(options.UserConfigFileName))
+    ReadConfigFile(options.UserConfigFileName, options);
   if (FileExists(options.ConfigFileName)) ReadConfigFile(options.ConfigFileName, options);
   ReadCommandLine(arguments, options);
   options.EnvironmentApiKey = EnvironmentVariable("SONACLI_API_KEY");

@@ -41,8 +41,9 @@ int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_vie
 int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
                 const TSynthesisDriver& driver);
 
-// The options of a run as given: the configuration file (the one beside the program, or -cfg's)
-// when it exists, then the command line, then the environment's key.
+// The options of a run as given: the per-user configuration file (UserConfigFile) and then the one
+// beside the program (or -cfg's), each when it exists, then the command line, then the
+// environment's key.
 TRunOptions ReadRunOptions(const std::vector<std::u16string>& arguments, std::u16string_view executablePath);
 
 }  // namespace sonacli

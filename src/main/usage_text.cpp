@@ -74,6 +74,8 @@ constexpr std::u16string_view kUsage[] = {
     u"  --cover <file_name>     : cover picture of the audiobook (JPEG or PNG)",
     u"  --split-chapters <dir>  : also write one file per chapter into the folder",
     u"  --chapters <file_name>  : write the chapters beside the audio (.txt, .ffmeta, .cue)",
+    u"  --dry-run               : print what would be sent, billed and written; send nothing",
+    u"  --list-requests         : print every request of a dry run, one JSON line each",
     u"  --version               : print versions of the program and its libraries",
     u"",
     u"  The API-key is read from the environment variable SONACLI_API_KEY",

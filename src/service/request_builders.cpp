@@ -5,6 +5,7 @@
 #include "catalogue/voice_catalogue.h"
 #include "common/unicode_text.h"
 #include "service/request_encoding.h"
+#include "service/sent_tone.h"
 
 namespace sonacli {
 namespace {
@@ -62,8 +63,8 @@ std::string LegacyQuery(const TSynthesisRequest& request) {
   query += "&speaker=" + SentVoice(request);
   query += "&quality=hi";
   query += SpeedParameter(request);
-  if (request.Emotion == u"good" || request.Emotion == u"evil")
-    query += "&emotion=" + ToUtf8(request.Emotion);
+  const std::u16string tone = SentTone(TServiceInterface::Legacy, request.Voice, request.Emotion);
+  if (!tone.empty()) query += "&emotion=" + ToUtf8(tone);
   return query;
 }
 
@@ -73,8 +74,8 @@ std::string CloudV1Body(const TSynthesisRequest& request) {
   body += "&format=oggopus&lang=" + ToUtf8(VoiceLanguage(request.Voice));
   body += "&voice=" + SentVoice(request);
   body += SpeedParameter(request);
-  const std::u16string emotion = EffectiveEmotion(request.Voice, request.Emotion);
-  if (!emotion.empty() && emotion != u"neutral") body += "&emotion=" + ToUtf8(emotion);
+  const std::u16string tone = SentTone(TServiceInterface::CloudV1, request.Voice, request.Emotion);
+  if (!tone.empty()) body += "&emotion=" + ToUtf8(tone);
   return body;
 }
 
@@ -82,9 +83,8 @@ std::string CloudV3Body(const TSynthesisRequest& request) {
   std::string body = "{\"text\":\"" + JsonEscape(request.Text) + "\",\"hints\":[{\"voice\":\"" +
                      JsonEscape(ServiceVoiceName(request.Voice)) + "\"}";
   if (SpeedIsSent(request.Rate)) body += ",{\"speed\":" + JsonSpeed(request.Rate) + "}";
-  if (!request.Emotion.empty() && request.Emotion != u"neutral") {
-    body += ",{\"role\":\"" + JsonEscape(request.Emotion) + "\"}";
-  }
+  const std::u16string tone = SentTone(TServiceInterface::CloudV3, request.Voice, request.Emotion);
+  if (!tone.empty()) body += ",{\"role\":\"" + JsonEscape(tone) + "\"}";
   body +=
       "],\"output_audio_spec\":{\"container_audio\":{\"container_audio_type\":\"OGG_OPUS\"}},\"unsafe_mode\":"
       "false}";

@@ -85,6 +85,8 @@ struct TSettings {
   TRetrySettings RetrySettings;
   std::u16string CacheFolder;  // the answer cache; empty: none
   int32_t Jobs = 1;            // requests in flight at once, 1 to 8
+  bool DryRun = false;         // everything up to the requests, then their plan printed in place of them
+  bool ListRequests = false;   // the dry run prints one line per request in place of its summary
 };
 
 }  // namespace sonacli

@@ -54,7 +54,9 @@ void SonacliE2e::SetUp() {
                   {"SONACLI_CA_BUNDLE", standin_->CaFile()},
                   {"SONACLI", SonacliPath()},
                   {"TMPDIR", tmp_.string()},
-                  {"SONACLI_ANSI_CODEPAGE", "1251"}};
+                  {"SONACLI_ANSI_CODEPAGE", "1251"},
+                  // No configuration file of the user who runs the tests.
+                  {"XDG_CONFIG_HOME", (dir_.Path() / "config").string()}};
 }
 
 void SonacliE2e::TearDown() {

@@ -248,3 +248,57 @@ TEST_F(SonacliE2e, LanguageWithoutVoiceSpeaksWithAVoiceOfThatLanguage) {
 
 }  // namespace
 }  // namespace sonacli::testing
+
+namespace sonacli::testing {
+namespace {
+
+struct TOptionDefect {
+  std::string Name;
+  std::vector<std::string> Options;  // besides -k, -w and -t
+  std::string Stdout;                // the error line; empty when the run goes on
+  std::string Stderr;                // the warning lines
+  std::string Emotion = {};          // what the request carries when the run goes on
+};
+
+// Values that silently ran with one job, and options and tones that were dropped without a word.
+TEST_F(SonacliE2e, OptionsThatWereSilentlyDroppedAreReported) {
+  const std::vector<TOptionDefect> cases = {
+      {"nine jobs", {"--jobs", "9"}, "\n[Error] Jobs value out of range (1 to 8): 9\n", ""},
+      {"a hundred jobs", {"--jobs", "100"}, "\n[Error] Jobs value out of range (1 to 8): 100\n", ""},
+      {"jobs that are no number", {"--jobs", "abc"}, "\n[Error] Wrong jobs value: abc\n", ""},
+      {"a cache without a folder", {"--cache", ""}, "\n[Error] Cache folder not defined\n", ""},
+      {"an unknown option", {"--sub-fitt"}, "", "[Warning] Unknown option ignored: --sub-fitt\n"},
+      {"a tone the voice lacks",
+       {"-e", "good", "-n", "oksana"},
+       "",
+       "[Warning] Voice oksana has no tone good, it speaks without one\n"},
+      {"a tone the voice has", {"-e", "good", "-n", "jane"}, "", "", "good"},
+  };
+  for (const TOptionDefect& defect : cases) {
+    SCOPED_TRACE(defect.Name);
+    const size_t before = standin_->Requests().size();
+    std::vector<std::string> args = {"-k", kCloudKey, "-w", File("out.wav"), "-t", "Hello."};
+    args.insert(args.end(), defect.Options.begin(), defect.Options.end());
+    const TChildResult run = Run(args);
+    EXPECT_EQ(run.Stdout, defect.Stdout);
+    EXPECT_EQ(run.Stderr, defect.Stderr);
+    const std::vector<nlohmann::json> requests = standin_->Requests();
+    if (!defect.Stdout.empty()) {
+      EXPECT_EQ(run.ExitCode, 1);
+      EXPECT_EQ(requests.size(), before) << "a request was sent";
+      continue;
+    }
+    EXPECT_EQ(run.ExitCode, 0);
+    ASSERT_EQ(requests.size(), before + 2);  // the probe and the piece
+    const std::string body = requests.back().value("body", "");
+    const size_t emotion = body.find("&emotion=");
+    EXPECT_EQ(emotion == std::string::npos
+                  ? ""
+                  : body.substr(emotion + 9, body.find('&', emotion + 1) - emotion - 9),
+              defect.Emotion)
+        << body;
+  }
+}
+
+}  // namespace
+}  // namespace sonacli::testing

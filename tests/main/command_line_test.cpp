@@ -25,6 +25,21 @@ const TRunOptions& Parsed() {
   return g_parsed;
 }
 
+TEST(UserConfigFile, XdgConfigHomeOrTheConfigFolderOfHome) {
+  EXPECT_EQ(UserConfigFile(u"/x/conf", u"/home/u"), u"/x/conf/sonacli/sonacli.cfg");
+  EXPECT_EQ(UserConfigFile(u"/x/conf/", u""), u"/x/conf/sonacli/sonacli.cfg");
+  EXPECT_EQ(UserConfigFile(u"", u"/home/u"), u"/home/u/.config/sonacli/sonacli.cfg");
+  EXPECT_EQ(UserConfigFile(u"relative", u"/home/u"), u"/home/u/.config/sonacli/sonacli.cfg");
+  EXPECT_EQ(UserConfigFile(u"", u""), u"");
+}
+
+TEST(ReadCommandLine, UnknownOptionsAreNotedInOrder) {
+  Parse({u"--sub-fitt", u"-t", u"-x", u"-5", u"-", u"word", u"-ZZ", u"--JOBS", u"2"});
+  EXPECT_EQ(Parsed().UnknownOptions, (Args{u"--sub-fitt", u"-ZZ"}));
+  EXPECT_EQ(Parsed().CommandText, u"-x");
+  EXPECT_EQ(Parsed().Jobs, 2);
+}
+
 TEST(ReadCommandLine, NamesIgnoreCaseAndValuesKeepTheirs) {
   TRunOptions options =
       Parse({u"-K", u"AbC", u"-L", u"RU-RU", u"-N", u"Alena", u"-W", u"Out.WAV", u"-Enc", u"UTF8"});

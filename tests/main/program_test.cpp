@@ -28,7 +28,9 @@ ProgramRun RunProgramWith(const std::string& program, const std::vector<std::str
   std::vector<std::string> argv = {program};
   argv.insert(argv.end(), args.begin(), args.end());
   TChildOptions options;
-  options.Environment = env;
+  // No configuration file of the user who runs the tests.
+  options.Environment = {{"XDG_CONFIG_HOME", "/nonexistent"}};
+  for (const auto& [name, value] : env) options.Environment[name] = value;
   options.Stdin = TChildStream::Null();
   options.Stdout = options.Stderr = TChildStream::Pipe();
   TChildProcess child(argv, options);
@@ -108,6 +110,8 @@ const char* const kUsage =
     "  --cover <file_name>     : cover picture of the audiobook (JPEG or PNG)\n"
     "  --split-chapters <dir>  : also write one file per chapter into the folder\n"
     "  --chapters <file_name>  : write the chapters beside the audio (.txt, .ffmeta, .cue)\n"
+    "  --dry-run               : print what would be sent, billed and written; send nothing\n"
+    "  --list-requests         : print every request of a dry run, one JSON line each\n"
     "  --version               : print versions of the program and its libraries\n"
     "\n"
     "  The API-key is read from the environment variable SONACLI_API_KEY\n"

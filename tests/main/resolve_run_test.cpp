@@ -105,6 +105,25 @@ TEST(ResolveRun, EarlyExitsAndTheFirstFailedCheckInTheirOrder) {
        u"FLAC is lossless: a bitrate does not apply"},
       {Valid({u"-t", u"x", u"--bitrate", u"128"}), Run, u"WAV output has no bitrate to choose"},
       {Valid({u"-t", u"x", u"-w", u"o.m4a", u"--bitrate", u"96", u"-stereo", u"-fr", u"48"}), Run, u""},
+      // A dry run sends nothing and needs no key; it still needs the rest.
+      {{u"-t", u"x", u"-w", u"out.wav", u"--dry-run"}, Run, u""},
+      {{u"-t", u"x", u"-w", u"out.wav", u"--list-requests"}, Run, u""},
+      {{u"-t", u"x", u"--dry-run"}, Run, u"Output file name not defined"},
+      {{u"-t", u"x", u"-w", u"out.wav", u"--dry-run", u"-n", u"nobody"}, Run, u"Unknown voice name"},
+      // The values of the options added to the classic ones are errors before anything is read.
+      {Valid({u"-t", u"x", u"--jobs", u"9"}), Run, u"Jobs value out of range (1 to 8): 9"},
+      {Valid({u"-t", u"x", u"--jobs", u"100"}), Run, u"Jobs value out of range (1 to 8): 100"},
+      {Valid({u"-t", u"x", u"--jobs", u"0"}), Run, u"Jobs value out of range (1 to 8): 0"},
+      {Valid({u"-t", u"x", u"--jobs", u"-2"}), Run, u"Jobs value out of range (1 to 8): -2"},
+      {Valid({u"-t", u"x", u"--jobs", u"abc"}), Run, u"Wrong jobs value: abc"},
+      {Valid({u"-t", u"x", u"--jobs", u"4x"}), Run, u"Wrong jobs value: 4x"},
+      {Valid({u"-t", u"x", u"--jobs", u""}), Run, u"Wrong jobs value: "},
+      {Valid({u"-t", u"x", u"--jobs", u"9", u"--jobs", u"2"}), Run, u"Jobs value out of range (1 to 8): 9"},
+      {Valid({u"-t", u"x", u"--jobs", u"1"}), Run, u""},
+      {Valid({u"-t", u"x", u"--jobs", u"8"}), Run, u""},
+      {Valid({u"-t", u"x", u"--jobs", u"9", u"-l", u"xx"}), Run, u"Jobs value out of range (1 to 8): 9"},
+      {Valid({u"-t", u"x", u"--cache", u""}), Run, u"Cache folder not defined"},
+      {Valid({u"-t", u"x", u"--cache", u"c"}), Run, u""},
   };
   for (const StartRow& row : rows) {
     std::string trace;
@@ -113,6 +132,43 @@ TEST(ResolveRun, EarlyExitsAndTheFirstFailedCheckInTheirOrder) {
     const TRunPlan plan = ResolveRun(Options(row.args));
     EXPECT_EQ(plan.Start, row.start);
     EXPECT_EQ(plan.Error, row.error);
+  }
+}
+
+struct WarningRow {
+  Args args;
+  std::vector<std::u16string> warnings;
+};
+
+TEST(ResolveRun, WarnsOfWhatTheRunGoesOnWithout) {
+  constexpr char16_t kLegacyKey[] = u"abcdef01-2345-6789-abcd-ef0123456789";
+  const WarningRow rows[] = {
+      {Valid({u"-t", u"x"}), {}},
+      // Options that are none; values, negative numbers and a lone "-" are not taken for options.
+      {Valid({u"-t", u"x", u"--sub-fitt", u"-Q"}),
+       {u"Unknown option ignored: --sub-fitt", u"Unknown option ignored: -Q"}},
+      {Valid({u"-t", u"-x", u"-5", u"-", u"stray"}), {}},
+      {Valid({u"--sub-fitt", u"-t", u"x", u"-l", u"xx"}), {u"Unknown option ignored: --sub-fitt"}},
+      // Tones the voice lacks on the interface its key routes it to.
+      {Valid({u"-t", u"x", u"-e", u"good", u"-n", u"oksana"}),
+       {u"Voice oksana has no tone good, it speaks without one"}},
+      {Valid({u"-t", u"x", u"-e", u"e", u"-n", u"alena"}),
+       {u"Voice alena has no tone evil, it speaks without one"}},
+      {Valid({u"-t", u"x", u"-e", u"good", u"-n", u"alena"}), {}},
+      {Valid({u"-t", u"x", u"-e", u"evil", u"-n", u"jane"}), {}},
+      {Valid({u"-t", u"x", u"-e", u"neutral", u"-n", u"oksana"}), {}},
+      {Valid({u"-t", u"x", u"-e", u"good", u"-n", u"anton"}), {}},  // v3 takes every tone as a role
+      {{u"-k", kLegacyKey, u"-w", u"o.wav", u"-t", u"x", u"-e", u"good", u"-n", u"oksana"}, {}},
+      {{u"-k", kLegacyKey, u"-w", u"o.wav", u"-t", u"x", u"-e", u"whisper", u"-n", u"oksana"},
+       {u"Voice oksana has no tone whisper, it speaks without one"}},
+      // After a failed check the run ends; no tone is looked at.
+      {Valid({u"-t", u"x", u"-e", u"good", u"-n", u"oksana", u"-v", u"x"}), {}},
+  };
+  for (const WarningRow& row : rows) {
+    std::string trace;
+    for (const std::u16string& arg : row.args) trace += ToUtf8(arg) + " ";
+    SCOPED_TRACE(trace);
+    EXPECT_EQ(ResolveRun(Options(row.args)).Warnings, row.warnings);
   }
 }
 
@@ -134,6 +190,13 @@ struct SettingsRow {
 };
 
 const SettingsRow kSettingsRows[] = {
+    {"a dry run", Valid({u"-t", u"x", u"--dry-run", u"-dp"}),
+     [](const TRunPlan& p) {
+       return p.Settings.DryRun && !p.Settings.ListRequests && !p.Settings.ShowProgress;
+     }},
+    {"a dry run that lists its requests", Valid({u"-t", u"x", u"--list-requests"}),
+     [](const TRunPlan& p) { return p.Settings.DryRun && p.Settings.ListRequests; }},
+    {"--jobs", Valid({u"-t", u"x", u"--jobs", u"8"}), [](const TRunPlan& p) { return p.Settings.Jobs == 8; }},
     // The voice.
     {"accepted values",
      Valid({u"-t", u"x", u"-l", u"EN-us", u"-n", u"JOHN", u"-e", u"g", u"-s", u"1.50", u"-v", u"500"}),

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,33 @@ struct RunResult {
   Lines lines;  // the input text as the driver saw it
   SubtitleList subtitles;
   TSettings settings;  // the settings the driver was handed
+};
+
+// Sets an environment variable, or unsets it for nullptr, for its lifetime.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    const char* saved = std::getenv(name);
+    if (saved) saved_ = saved;
+    if (value) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedVariable() {
+    if (saved_) {
+      setenv(name_, saved_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
 };
 
 // Runs the sequence in this process with a driver that records what it was handed.
@@ -65,6 +93,8 @@ class RunSequenceTest : public ::testing::Test {
   }
 
   testing::ScopedTempDir dir_;
+  // No configuration file of the user who runs the tests.
+  ScopedVariable configHome_{"XDG_CONFIG_HOME", dir_.File("xdg").c_str()};
 };
 
 TEST_F(RunSequenceTest, FailedCheckIsReportedAndEndsTheRunBeforeTheDriver) {
@@ -275,6 +305,30 @@ TEST_F(RunSequenceTest, ConfigurationFileComesFirstAndCommandLineWins) {
   EXPECT_EQ(result.settings.LineSelections, Lines{u"1"});
   const std::u16string other = Write("other.cfg", "-t other\n-o\n");
   EXPECT_EQ(Run({u"-cfg", other, u"-k", u"x"}).lines, Lines{u"other"});
+}
+
+TEST_F(RunSequenceTest, TheUsersConfigurationFileComesBeforeTheProgramsOwn) {
+  std::filesystem::create_directories(dir_.File("xdg/sonacli"));
+  Write("xdg/sonacli/sonacli.cfg", "-k userkey\n-dbr 50\n-t user\n-w " + dir_.File("user.wav") + "\n");
+  Write("sonacli.cfg", "-k filekey\n");
+  RunResult result = Run({u"-w", File("cli.wav")});
+  EXPECT_EQ(result.settings.ApiKey, u"filekey");               // the program's file wins
+  EXPECT_EQ(result.settings.RequestDelayMs, 50);               // what only the user's file gives
+  EXPECT_EQ(result.settings.OutputFileName, File("cli.wav"));  // the command line wins over both
+  EXPECT_EQ(result.lines, Lines{u"user"});
+  // The user's file named by -cfg is read once: its -t text is not doubled.
+  EXPECT_EQ(Run({u"-cfg", File("xdg/sonacli/sonacli.cfg")}).lines, Lines{u"user"});
+
+  // Without XDG_CONFIG_HOME, or with a relative one, the file is looked for under ~/.config.
+  std::filesystem::create_directories(dir_.File("home/.config/sonacli"));
+  Write("home/.config/sonacli/sonacli.cfg", "-t home\n");
+  const ScopedVariable home("HOME", dir_.File("home").c_str());
+  {
+    const ScopedVariable unset("XDG_CONFIG_HOME", nullptr);
+    EXPECT_EQ(Run(Valid({})).lines, Lines{u"home"});
+  }
+  const ScopedVariable relative("XDG_CONFIG_HOME", "xdg");
+  EXPECT_EQ(Run(Valid({})).lines, Lines{u"home"});
 }
 
 TEST_F(RunSequenceTest, StandardInputIsDecoded) {
