@@ -5,6 +5,7 @@
 #include "catalogue/value_list.h"
 #include "common/trim.h"
 #include "dict/dictionary_set.h"
+#include "encode/cover_image.h"
 #include "input/input_filters.h"
 #include "input/input_reader.h"
 #include "input/line_selection.h"
@@ -17,6 +18,7 @@
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
+#include "platform/text_file.h"
 #include "subtitles/subtitle_loading.h"
 #include "text/chapter_tag.h"
 
@@ -45,6 +47,7 @@ class TRun {
     if (!CheckSyncPaths()) return errors_.ExitCode();
     if (!settings_.ChapterFileName.empty() && !CheckTargetPath(settings_.ChapterFileName, u"Chapter file"))
       return errors_.ExitCode();
+    if (!ResolveTags() || !CheckSplitChaptersFolder()) return errors_.ExitCode();
     Synthesize(driver);
     return errors_.ExitCode();
   }
@@ -197,9 +200,43 @@ class TRun {
            (!settings_.SrtEnabled || CheckTargetPath(settings_.SrtData.FileName, u"SRT"));
   }
 
+  // The tags of the output: the options', with the cover read and checked, and the first input
+  // file's name for a title that nothing else gave.
+  bool ResolveTags() {
+    tags_ = plan_.Tags;
+    if (!plan_.CoverFileName.empty() && !ReadCover()) return false;
+    if (tags_.Title.empty()) tags_.Title = plan_.DefaultTitle;
+    return true;
+  }
+
+  bool ReadCover() {
+    const std::u16string& name = plan_.CoverFileName;
+    if (!FileExists(name)) return Fail(u"Cover file not found: " + FileNameOnly(name));
+    try {
+      // One byte beyond the limit is enough to tell a picture that is too large.
+      if (!ReadFileBytes(name, tags_.Cover, kMaxCoverBytes + 1))
+        return Fail(u"Cover file reading error: " + FileNameOnly(name));
+    } catch (const TInputTooLarge&) {
+      return Fail(u"Cover image is larger than 15 MiB");
+    }
+    std::u16string error;
+    return CheckCover(tags_.Cover, error) || Fail(error);
+  }
+
+  // The folder of chapter files is made when missing, and must take new files, before any request
+  // is paid for.
+  bool CheckSplitChaptersFolder() {
+    const std::u16string& folder = plan_.Output.SplitChaptersFolder;
+    if (folder.empty()) return true;
+    // A dry run makes nothing; a folder that is there must still take files.
+    if (settings_.DryRun && !FolderExists(folder)) return true;
+    if (!MakeFolders(folder)) return Fail(u"Cannot create the chapter folder: " + folder);
+    return CanCreateFilesIn(folder) || Fail(u"Cannot write into the chapter folder: " + folder);
+  }
+
   void Synthesize(const TSynthesisDriver& driver) {
     if (settings_.ShowProgress) SetCursorVisible(false);
-    driver(TSynthesisInput{settings_, lines_, dictionaries_, errors_, subtitles_});
+    driver(TSynthesisInput{settings_, lines_, dictionaries_, errors_, subtitles_, plan_.Output, tags_});
     if (settings_.ShowProgress) SetCursorVisible(true);
   }
 
@@ -213,6 +250,7 @@ class TRun {
   TDictionarySet dictionaries_;
   // Subtitle mode: the entries read from the lines, joined and widened, for the driver.
   SubtitleList subtitles_;
+  TMediaTags tags_;
 };
 
 }  // namespace

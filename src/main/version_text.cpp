@@ -5,6 +5,7 @@
 #include "audio/library_version.h"
 #include "common/library_version.h"
 #include "common/unicode_text.h"
+#include "encode/library_version.h"
 #include "http/library_version.h"
 #include "input/library_version.h"
 #include "platform/console.h"
@@ -25,7 +26,8 @@ constexpr TLibraryVersion kLibraries[] = {
     {"libopusfile", OpusfileVersion},  {"libsoxr", SoxrVersion},
     {"SoundTouch", SoundTouchVersion}, {"libsndfile", SndfileVersion},
     {"PCRE2", Pcre2Version},           {"ICU", IcuVersion},
-    {"uchardet", UchardetVersion},
+    {"uchardet", UchardetVersion},     {"libavformat", AvformatVersion},
+    {"libavcodec", AvcodecVersion},    {"libavutil", AvutilVersion},
 };
 
 constexpr size_t kNameWidth = 15;
