@@ -1,8 +1,9 @@
 // Whole runs of the built sonacli over a generated book against the stand-in service, with WAV file
-// output. The program runs as a child process, so its CPU time (user + system, from wait4) leaves
-// out the stand-in, which is a process of its own, and the pacing waits, which sleep. Reported per
-// hour of audio produced, with the child's peak resident memory. The wall time (the benchmark's own
-// time column) includes both the waits and the stand-in's encoding.
+// output, and beside it the encoded outputs (Opus, MP3, M4B) of the same book, and the peak memory
+// of a long M4B against a short one. The program runs as a child process, so its CPU time (user + system,
+// from wait4) leaves out the stand-in, which is a process of its own, and the pacing waits, which sleep.
+// Reported per hour of audio produced, with the child's peak resident memory. The wall time (the benchmark's
+// own time column) includes both the waits and the stand-in's encoding.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -178,6 +179,108 @@ void BM_WholeRun(benchmark::State& state) {
   state.counters["audio_h"] = audioSeconds / static_cast<double>(state.iterations()) / 3600;
   state.counters["peak_rss_MB"] = static_cast<double>(peakRssKb) / 1024;
 }
+
+// The same book into WAV, Opus, MP3 and M4B, one after the other in each iteration, every answer
+// from a cache filled before (so that every run does the same work up to its output). CPU seconds
+// per hour of audio for each, and each encoded output's CPU as a ratio to WAV's.
+void BM_WholeRunFormats(benchmark::State& state) {
+  const auto characters = static_cast<size_t>(state.range(0));
+  TBenchFolder folder;
+  const fs::path bookFile = folder.Path() / "book.txt";
+  std::ofstream(bookFile, std::ios::binary) << MakeBook(characters);
+  const fs::path standinFolder = folder.Path() / "standin";
+  fs::create_directory(standinFolder);
+  const sonacli::TStandinProcess standin(standinFolder);
+  const std::map<std::string, std::string> environment = {{"SONACLI_LEGACY_URL", standin.BaseUrl()},
+                                                          {"SONACLI_CLOUD_URL", standin.BaseUrl()},
+                                                          {"SONACLI_CA_BUNDLE", standin.CaFile()},
+                                                          {"TMPDIR", folder.Path().string()}};
+  const std::string cache = (folder.Path() / "cache").string();
+  const auto args = [&](const char* extension) {
+    return std::vector<std::string>{"-k",      kCloudKey,
+                                    "-f",      bookFile.string(),
+                                    "-w",      (folder.Path() / (std::string("book.") + extension)).string(),
+                                    "--cache", cache,
+                                    "-fr",     "24"};
+  };
+  if (RunChild(args("wav"), environment, folder.Path()).ExitCode != 0) {
+    state.SkipWithError("filling the cache failed; see child.log");
+    return;
+  }
+  constexpr std::array<const char*, 4> kExtensions = {"wav", "opus", "mp3", "m4b"};
+  std::array<double, kExtensions.size()> cpuSeconds{};
+  double audioSeconds = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    for (size_t i = 0; i < kExtensions.size(); ++i) {
+      const sonacli::TChildEnd usage = RunChild(args(kExtensions[i]), environment, folder.Path());
+      if (usage.ExitCode != 0) {
+        state.SkipWithError("sonacli failed; see child.log");
+        return;
+      }
+      cpuSeconds[i] += usage.CpuSeconds;
+    }
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    audioSeconds += WavSeconds(folder.Path() / "book.wav");
+  }
+  if (audioSeconds <= 0) {
+    state.SkipWithError("no audio written");
+    return;
+  }
+  for (size_t i = 0; i < kExtensions.size(); ++i) {
+    const std::string name = kExtensions[i];
+    state.counters[name + "_cpu_s_per_audio_h"] = cpuSeconds[i] / audioSeconds * 3600;
+    if (i > 0) state.counters[name + "_to_wav"] = cpuSeconds[i] / cpuSeconds[0];
+  }
+  state.counters["audio_h"] = audioSeconds / static_cast<double>(state.iterations()) / 3600;
+}
+
+BENCHMARK(BM_WholeRunFormats)
+    ->ArgNames({"chars"})
+    ->Arg(60000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+
+// Peak resident memory of a whole run whose audio is 1 hour and 10 hours long, as M4B and as WAV,
+// in one iteration. The length is a pause, which costs the stand-in nothing: what grows with the
+// length is the output's, not the speech's. MP4 keeps the index of its samples (one entry per AAC
+// frame of 1024 samples) until it writes it at the end.
+void BM_LongM4bMemory(benchmark::State& state) {
+  TBenchFolder folder;
+  const fs::path standinFolder = folder.Path() / "standin";
+  fs::create_directory(standinFolder);
+  const sonacli::TStandinProcess standin(standinFolder);
+  const std::map<std::string, std::string> environment = {{"SONACLI_LEGACY_URL", standin.BaseUrl()},
+                                                          {"SONACLI_CLOUD_URL", standin.BaseUrl()},
+                                                          {"SONACLI_CA_BUNDLE", standin.CaFile()},
+                                                          {"TMPDIR", folder.Path().string()}};
+  const auto peakMb = [&](const char* extension, int hours) {
+    const std::string text = "One.{{pause=" + std::to_string(hours * 3600000) + "}}Two.";
+    const sonacli::TChildEnd usage = RunChild(
+        {"-k", kCloudKey, "-t", text, "-w", (folder.Path() / (std::string("long.") + extension)).string()},
+        environment, folder.Path());
+    return usage.ExitCode == 0 ? static_cast<double>(usage.PeakRssKb) / 1024 : -1.0;
+  };
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const double m4b1 = peakMb("m4b", 1), m4b10 = peakMb("m4b", 10);
+    const double wav1 = peakMb("wav", 1), wav10 = peakMb("wav", 10);
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (m4b1 <= 0 || m4b10 <= 0 || wav1 <= 0 || wav10 <= 0) {
+      state.SkipWithError("sonacli failed; see child.log");
+      return;
+    }
+    state.counters["m4b_1h_MB"] = m4b1;
+    state.counters["m4b_10h_MB"] = m4b10;
+    state.counters["m4b_10h_to_1h"] = m4b10 / m4b1;
+    state.counters["wav_1h_MB"] = wav1;
+    state.counters["wav_10h_MB"] = wav10;
+    state.counters["wav_10h_to_1h"] = wav10 / wav1;
+  }
+}
+
+BENCHMARK(BM_LongM4bMemory)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 // A run of a 300,000-character book takes minutes (the stand-in encodes hours of speech), so one
 // iteration each; --benchmark_repetitions gives medians.

@@ -1,10 +1,12 @@
 // What every driver run works with: the settled settings, the dictionaries, the service, the clock
-// its waits are slept on, the random generator its waits and probe text are drawn from, and the
-// result it reports into. All of it belongs to the caller.
+// its waits are slept on, the random generator its waits and probe text are drawn from, the
+// result it reports into, and the output's format and tags. All of it belongs to the caller.
 #pragma once
 
 #include "dict/dictionary_set.h"
 #include "driver/driver_error.h"
+#include "encode/media_tags.h"
+#include "encode/output_choice.h"
 #include "platform/random.h"
 #include "platform/tick_clock.h"
 #include "service/synthesis_service.h"
@@ -19,6 +21,9 @@ struct TDriverContext {
   TTickClock& Clock;           // pacing waits; an interruptible clock cuts them short
   TRandom& Random;             // drawn from on the driver's thread only, before requests leave
   TRunResult& Result;
+  // The output's format and the tags an encoded output stores; WAV without tags unless given.
+  const TOutputChoice& Output = kWavOutputChoice;
+  const TMediaTags& Tags = kNoMediaTags;
 };
 
 }  // namespace sonacli

@@ -7,4 +7,8 @@ void ReportDriverError(TRunResult& result, std::u16string_view message) {
   if (result.Printer) result.Printer(message);
 }
 
+void ReportDriverWarning(const TRunResult& result, std::u16string_view message) {
+  if (result.WarningPrinter) result.WarningPrinter(message);
+}
+
 }  // namespace sonacli

@@ -43,7 +43,7 @@ TDriverRun::TDriverRun(TDriverContext& context, TProgressLine& progress)
       progress_(progress),
       legacyKey_(IsLegacyKey(settings_.ApiKey)),
       pacer_(context.Clock, context.Random, legacyKey_, settings_.RequestDelayMs),
-      output_(settings_, context.Result),
+      output_(settings_, context.Result, context.Output, context.Tags),
       sender_(context) {}
 
 bool TDriverRun::OpenOnFirstPiece(size_t first) {

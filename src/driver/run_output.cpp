@@ -7,8 +7,12 @@
 #include "audio/wav_header.h"
 #include "common/unicode_text.h"
 #include "encode/chapter_file.h"
+#include "encode/chapter_split_sink.h"
+#include "encode/encoded_sink.h"
 #include "encode/media_tags.h"
+#include "platform/descriptor.h"
 #include "platform/file_system.h"
+#include "platform/replacing_file.h"
 #include "text/chapter_tag.h"
 
 namespace sonacli {
@@ -16,6 +20,7 @@ namespace sonacli {
 namespace {
 
 constexpr char16_t kSaveFailure[] = u"Failed to save audio file";
+constexpr char16_t kCopyFileName[] = u"sonacli-chapters.pcm";
 
 }  // namespace
 
@@ -34,8 +39,67 @@ bool TRunOutput::Open(const TOutputData& format) {
     if (!files_.Audio) return false;
     format_.FileName = ToUtf16(files_.Audio->TemporaryName());
   }
-  sink_ = OpenOutput(format_, OutputSettingsFrom(settings_));
+  sink_ = OpenSink();
+  if (sink_ && !choice_.SplitChaptersFolder.empty()) sink_ = SplitChapters(std::move(sink_));
   return sink_ != nullptr;
+}
+
+std::unique_ptr<TAudioSink> TRunOutput::SplitChapters(std::unique_ptr<TAudioSink> sink) {
+  // The copy of the audio that the chapter files are cut from lies in their own folder, where they
+  // will need the room anyway. Only its descriptor is kept: the name goes when the claim does, so
+  // the copy vanishes with the run however it ends.
+  std::u16string copyTarget = choice_.SplitChaptersFolder;
+  if (copyTarget.back() != u'/') copyTarget += u'/';
+  copyTarget += kCopyFileName;
+  const std::unique_ptr<TReplacingFile> claim = TReplacingFile::Create(ToUtf8(copyTarget), 0600);
+  std::u16string error = u"Cannot create the copy of the audio for the chapter files";
+  std::unique_ptr<TChapterSplitSink> split =
+      claim ? TChapterSplitSink::Create(std::move(sink), ToUtf16(claim->TemporaryName()), error) : nullptr;
+  if (!split) {
+    ReportDriverError(result_, error);
+    return nullptr;
+  }
+  split_ = split.get();
+  return split;
+}
+
+void TRunOutput::WriteChapterFiles() {
+  if (split_ == nullptr) return;
+  std::vector<std::u16string> failures;
+  split_->WriteChapterFiles(choice_.SplitChaptersFolder, choice_, tags_, failures);
+  for (const std::u16string& failure : failures) ReportDriverError(result_, failure);
+}
+
+std::unique_ptr<TAudioSink> TRunOutput::OpenSink() {
+  const TOutputSettings output = OutputSettingsFrom(settings_);
+  if (!IsEncoded(choice_.Format)) return OpenOutput(format_, output);
+  TEncoderSettings encoder;
+  encoder.Format = choice_.Format;
+  encoder.SampleRate = format_.SampleRate;
+  encoder.Channels = format_.Channels;
+  encoder.BitrateKbps = choice_.BitrateKbps;
+  encoder.Tags = tags_;
+  std::u16string error;
+  std::unique_ptr<TEncodedSink> sink;
+  if (format_.BitsPerSample != 16) {
+    error = u"The encoders take 16-bit audio only";
+  } else if (output.ToStdout) {
+    IgnoreBrokenPipe();
+    sink = TEncodedSink::CreateStream(encoder, output.StdoutFd, error);
+  } else {
+    sink = TEncodedSink::CreateFile(encoder, format_.FileName, error);
+  }
+  if (!sink) {
+    ReportDriverError(result_, error);
+    return nullptr;
+  }
+  encoded_ = sink.get();
+  return sink;
+}
+
+void TRunOutput::ReportNotes() {
+  if (encoded_ == nullptr) return;
+  for (const std::u16string& note : encoded_->Notes()) ReportDriverWarning(result_, note);
 }
 
 bool TRunOutput::AppendWav(const std::string& piece) {
@@ -76,12 +140,17 @@ bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vect
     if (!sink_->Finish()) {
       files_.Audio.reset();  // no valid file can be made of it: an old output stays
       WriteFailure();
+    } else {
+      ReportNotes();
+      WriteChapterFiles();
     }
     totalFrames = sink_->Frames();
   }
   // A run that failed before it made any audio keeps an old output rather than put an empty one
   // in its place.
   if (!sink_ || (failed && !madeAudio_)) files_.Audio.reset();
+  encoded_ = nullptr;
+  split_ = nullptr;
   sink_.reset();
   std::vector<std::u16string> syncFailures;
   const bool saved = FinishOutput(settings_, files_, failed || result_.ErrorReported, writeSyncFiles,
@@ -97,19 +166,21 @@ void TRunOutput::WriteChapters(int64_t totalFrames) {
   // A CUE sheet names its audio file; standard output has none, so the sheet names the file the
   // stream is most likely kept in: the chapter file's own name with the audio's extension.
   const bool raw = settings_.ToStdout && settings_.RawOutput;
+  const std::u16string streamExtension = raw ? u".raw" : std::u16string(FormatExtension(choice_.Format));
   const std::u16string audioName = settings_.ToStdout
-                                       ? ChangeExtension(settings_.ChapterFileName, raw ? u".raw" : u".wav")
+                                       ? ChangeExtension(settings_.ChapterFileName, streamExtension)
                                        : settings_.OutputFileName;
   std::u16string error;
   if (!WriteChapterFile(settings_.ChapterFileName,
                         ChapterSpans(chapters_, totalFrames, std::numeric_limits<size_t>::max()),
-                        format_.SampleRate, TMediaTags{}, FileNameOnly(audioName),
-                        raw ? TOutputFormat::Raw : TOutputFormat::Wav, error)) {
+                        format_.SampleRate, TMediaTags{}, FileNameOnly(audioName), choice_.Format, error)) {
     ReportDriverError(result_, error);
   }
 }
 
 void TRunOutput::Discard() {
+  encoded_ = nullptr;
+  split_ = nullptr;
   sink_.reset();
   files_ = TOutputFiles();
 }

@@ -12,15 +12,23 @@
 #include "audio/audio_sink.h"
 #include "driver/driver_error.h"
 #include "encode/chapter_list.h"
+#include "encode/media_tags.h"
+#include "encode/output_choice.h"
 #include "settings/settings.h"
 #include "subtitles/finish_output.h"
 
 namespace sonacli {
 
+class TChapterSplitSink;
+class TEncodedSink;
+
 class TRunOutput {
  public:
-  // `settings` and `result` must outlive the object; write failures are reported into `result`.
-  TRunOutput(const TSettings& settings, TRunResult& result) : settings_(settings), result_(result) {}
+  // `settings`, `result`, `choice` and `tags` must outlive the object; write failures are reported
+  // into `result`. The choice picks WAV (or raw PCM) or an encoded format, which stores the tags.
+  TRunOutput(const TSettings& settings, TRunResult& result, const TOutputChoice& choice = kWavOutputChoice,
+             const TMediaTags& tags = kNoMediaTags)
+      : settings_(settings), result_(result), choice_(choice), tags_(tags) {}
   // Whatever ended the run, its temporary state goes with it.
   ~TRunOutput() { Discard(); }
   TRunOutput(const TRunOutput&) = delete;
@@ -79,16 +87,26 @@ class TRunOutput {
  private:
   // Reports a failed write once, unless the reader of standard output went away; false.
   bool WriteFailure();
+  std::unique_ptr<TAudioSink> OpenSink();
+  // Wraps the output so that it also makes a file per chapter (--split-chapters).
+  std::unique_ptr<TAudioSink> SplitChapters(std::unique_ptr<TAudioSink> sink);
+  void WriteChapterFiles();
+  // The notes of a finished encoded output, told as warnings.
+  void ReportNotes();
   // Writes the chapter file of settings_.ChapterFileName for an output of `totalFrames`.
   void WriteChapters(int64_t totalFrames);
 
   const TSettings& settings_;
   TRunResult& result_;
+  const TOutputChoice& choice_;
+  const TMediaTags& tags_;
   bool writeFailed_ = false;
   bool madeAudio_ = false;
   TOutputFiles files_;
   TOutputData format_;
   std::unique_ptr<TAudioSink> sink_;
+  TEncodedSink* encoded_ = nullptr;     // the encoder within sink_, if any
+  TChapterSplitSink* split_ = nullptr;  // sink_ when it also makes a file per chapter
   std::vector<TChapterMark> chapters_;
 };
 

@@ -11,4 +11,6 @@ struct TMediaTags {
   std::string Cover;      // the bytes of a JPEG or PNG image (CheckCover); empty for none
 };
 
+inline const TMediaTags kNoMediaTags{};
+
 }  // namespace sonacli

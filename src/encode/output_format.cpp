@@ -48,6 +48,11 @@ bool Holds(const int32_t (&rates)[N], int32_t rate) {
 
 }  // namespace
 
+std::u16string_view FormatExtension(TOutputFormat format) {
+  const std::u16string_view first = RowOf(format).Extensions[0];
+  return first.empty() ? u".pcm" : first;
+}
+
 std::optional<TOutputFormat> FormatFromFileName(std::u16string_view fileName) {
   const std::u16string extension = LowerCase(ExtensionOf(fileName));
   if (extension.empty()) return std::nullopt;

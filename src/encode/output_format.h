@@ -22,6 +22,9 @@ std::optional<TOutputFormat> FormatFromName(std::u16string_view name);
 // The names of the formats standard output can carry, for a message: "wav, raw, opus, mp3, flac".
 std::u16string StreamFormatNames();
 
+// The extension of the format's files: ".wav", ".opus", ".mp3", ".m4b", ".flac"; ".pcm" for raw PCM.
+std::u16string_view FormatExtension(TOutputFormat format);
+
 // The format's name in messages: "WAV", "raw PCM", "Opus", "MP3", "M4B", "FLAC".
 std::u16string_view FormatTitle(TOutputFormat format);
 // Everything but WAV and raw PCM goes through an encoder.

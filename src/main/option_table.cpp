@@ -178,6 +178,16 @@ constexpr TOption kOptions[] = {
     {u"-sm", true, [](TRunOptions& o, Value v, Source) { SetSubMax(o, v); }},
     {u"--cache", true, [](TRunOptions& o, Value v, Source) { o.CacheFolder = v; }},
     {u"--jobs", true, [](TRunOptions& o, Value v, Source) { SetJobs(o, v); }},
+    {u"--format", true, [](TRunOptions& o, Value v, Source) { o.FormatText = LowerCase(v); }},
+    {u"--bitrate", true,
+     [](TRunOptions& o, Value v, Source) {
+       o.BitrateText = v;
+       o.BitrateGiven = true;
+     }},
+    {u"--title", true, [](TRunOptions& o, Value v, Source) { o.Title = v; }},
+    {u"--author", true, [](TRunOptions& o, Value v, Source) { o.Author = v; }},
+    {u"--cover", true, [](TRunOptions& o, Value v, Source) { o.CoverFileName = v; }},
+    {u"--split-chapters", true, [](TRunOptions& o, Value v, Source) { o.SplitChaptersFolder = v; }},
     {u"--chapters", true, [](TRunOptions& o, Value v, Source) { o.ChapterFileName = v; }},
     {u"--dry-run", false, SwitchOn<&TRunOptions::DryRun>},
     {u"--list-requests", false,

@@ -8,7 +8,9 @@
 #include "catalogue/voice_catalogue.h"
 #include "common/decimal.h"
 #include "common/unicode_text.h"
+#include "encode/bitrate.h"
 #include "encode/chapter_file.h"
+#include "encode/output_format.h"
 #include "input/input_reader.h"
 #include "main/option_table.h"
 #include "platform/file_system.h"
@@ -206,6 +208,71 @@ void ResolveSyncFiles(const TRunOptions& options, TSettings& settings) {
   settings.SyncOutput = settings.LrcEnabled || settings.SrtEnabled;
 }
 
+// The format of standard output: --format, or WAV, or raw PCM with --raw.
+std::optional<std::u16string> StreamFormat(const TRunOptions& options, TOutputFormat& format) {
+  format = options.RawOutput ? TOutputFormat::Raw : TOutputFormat::Wav;
+  if (options.FormatText.empty()) return std::nullopt;
+  const std::optional<TOutputFormat> named = FormatFromName(options.FormatText);
+  if (!named)
+    return u"Unknown output format: " + options.FormatText + u" (known: " + StreamFormatNames() + u")";
+  if (!CanStream(*named))
+    return std::u16string(FormatTitle(*named)) + u" output needs a file it can seek in: use -w with .m4b";
+  if (options.RawOutput && *named != TOutputFormat::Raw && *named != TOutputFormat::Wav)
+    return u"--raw does not go with --format " + options.FormatText;
+  if (*named == TOutputFormat::Raw || !options.RawOutput) format = *named;
+  return std::nullopt;
+}
+
+// The format of a file: its extension's (no extension is WAV, as always), and --format must agree.
+std::optional<std::u16string> FileFormat(const TRunOptions& options, TOutputFormat& format) {
+  const std::u16string extension = ExtensionOf(options.OutputFileName);
+  const std::optional<TOutputFormat> byName = FormatFromFileName(options.OutputFileName);
+  if (!extension.empty() && !byName)
+    return u"Unknown output file extension: " + extension + u" (known: " + KnownExtensions() + u")";
+  format = byName.value_or(TOutputFormat::Wav);
+  if (options.FormatText.empty()) return std::nullopt;
+  const std::optional<TOutputFormat> named = FormatFromName(options.FormatText);
+  if (!named || *named == TOutputFormat::Raw)
+    return u"Unknown output format for a file: " + options.FormatText +
+           u" (the -w file's extension chooses it)";
+  if (!extension.empty() && *named != format)
+    return u"--format " + options.FormatText + u" does not match the output file's extension " + extension;
+  format = *named;
+  return std::nullopt;
+}
+
+// The encoded output's format and bitrate, checked against the rate and channels the run makes;
+// the message of the first that fails.
+std::optional<std::u16string> ResolveEncoding(const TRunOptions& options, TRunPlan& plan) {
+  TSettings& settings = plan.Settings;
+  TOutputChoice& choice = plan.Output;
+  choice.SplitChaptersFolder = options.SplitChaptersFolder;
+  std::optional<std::u16string> failed =
+      settings.ToStdout ? StreamFormat(options, choice.Format) : FileFormat(options, choice.Format);
+  if (failed) return failed;
+  settings.RawOutput = choice.Format == TOutputFormat::Raw;
+  if (choice.Format != TOutputFormat::Wav) settings.OmitDataLength = false;
+  std::u16string error;
+  const int32_t channels = settings.Stereo ? 2 : 1;
+  if (IsEncoded(choice.Format) && !CheckFormatCarries(choice.Format, settings.SampleRate, channels, error))
+    return error;
+  if (!options.BitrateGiven) return std::nullopt;
+  if (!ParseBitrate(options.BitrateText, choice.BitrateKbps, error) ||
+      !CheckBitrate(choice.Format, settings.SampleRate, channels, choice.BitrateKbps, error))
+    return error;
+  return std::nullopt;
+}
+
+void ResolveTags(const TRunOptions& options, TRunPlan& plan) {
+  plan.Tags.Title = options.Title;
+  plan.Tags.Author = options.Author;
+  plan.CoverFileName = options.CoverFileName;
+  if (options.SourceKind == TSourceKind::Files && !options.InputFileNames.empty()) {
+    const std::u16string name = FileNameOnly(options.InputFileNames.front());
+    plan.DefaultTitle = name.substr(0, name.size() - ExtensionOf(name).size());
+  }
+}
+
 TInputPlan InputPlanOf(const TRunOptions& options, const TSettings& settings) {
   TInputPlan input;
   input.Kind = options.SourceKind;
@@ -243,6 +310,9 @@ TRunPlan ResolveRun(const TRunOptions& options) {
   plan.Start = StartOf(options);
   plan.Error = FirstFailedCheck(options, settings);
   ResolveOutput(options, settings);
+  const std::optional<std::u16string> encodingFailed = ResolveEncoding(options, plan);
+  if (plan.Error.empty() && encodingFailed) plan.Error = *encodingFailed;
+  ResolveTags(options, plan);
   ResolveSubtitles(options, settings);
   ResolveSyncFiles(options, settings);
   plan.Input = InputPlanOf(options, settings);

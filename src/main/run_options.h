@@ -76,6 +76,15 @@ struct TRunOptions {
   int32_t FrequencyOption = -1;  // kHz; -1 when -fr was not given
   bool ShowProgress = false;
 
+  // Encoded outputs and their tags, as written.
+  std::u16string FormatText;   // --format; empty when not given
+  std::u16string BitrateText;  // --bitrate
+  bool BitrateGiven = false;
+  std::u16string Title;
+  std::u16string Author;
+  std::u16string CoverFileName;
+  std::u16string SplitChaptersFolder;
+
   // Subtitles.
   bool SubtitleMode = false;   // -sub
   uint8_t SubtitleFormat = 0;  // --sub-format: 1 srt, 2 ssa, 3 ass, 4 smi, 5 vtt, 6 lrc; 0 none

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "encode/media_tags.h"
+#include "encode/output_choice.h"
 #include "input/input_reader.h"
 #include "main/run_options.h"
 #include "settings/settings.h"
@@ -39,6 +41,14 @@ struct TRunPlan {
   TInputPlan Input;
   // Complete when Error is empty; the values a failed check would have given stay empty.
   TSettings Settings;
+  // The output's format, bitrate and folder of chapter files (Format is Raw exactly when
+  // Settings.RawOutput is set).
+  TOutputChoice Output;
+  // The tags as the options gave them (the cover still a file name): the run reads the cover, and
+  // a title left empty becomes DefaultTitle.
+  TMediaTags Tags;
+  std::u16string CoverFileName;
+  std::u16string DefaultTitle;  // the first input file's name without its extension
   // What the run goes on without, one line each, for standard error.
   std::vector<std::u16string> Warnings;
 };

@@ -1,11 +1,13 @@
 #include "main/run_sequence.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "book/book_reader.h"
 #include "catalogue/value_list.h"
 #include "common/trim.h"
 #include "dict/dictionary_set.h"
+#include "encode/cover_image.h"
 #include "input/input_filters.h"
 #include "input/input_reader.h"
 #include "input/line_selection.h"
@@ -19,6 +21,7 @@
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
+#include "platform/text_file.h"
 #include "subtitles/subtitle_loading.h"
 #include "text/chapter_tag.h"
 
@@ -47,6 +50,7 @@ class TRun {
     if (!CheckSyncPaths()) return errors_.ExitCode();
     if (!settings_.ChapterFileName.empty() && !CheckTargetPath(settings_.ChapterFileName, u"Chapter file"))
       return errors_.ExitCode();
+    if (!ResolveTags() || !CheckSplitChaptersFolder()) return errors_.ExitCode();
     Synthesize(driver);
     return errors_.ExitCode();
   }
@@ -184,6 +188,7 @@ class TRun {
     std::vector<std::u16string> bookLines = TakeBookLines(book);
     lines.insert(lines.end(), std::make_move_iterator(bookLines.begin()),
                  std::make_move_iterator(bookLines.end()));
+    if (!firstBook_) firstBook_ = std::move(book);
     return BookRead::Read;
   }
 
@@ -245,9 +250,45 @@ class TRun {
            (!settings_.SrtEnabled || CheckTargetPath(settings_.SrtData.FileName, u"SRT"));
   }
 
+  // The tags of the output: the options', with the cover read and checked, then the first book's
+  // title, author and cover for what they left empty, and the first input file's name for a title
+  // that nothing else gave.
+  bool ResolveTags() {
+    tags_ = plan_.Tags;
+    if (!plan_.CoverFileName.empty() && !ReadCover()) return false;
+    if (firstBook_) FillMediaTagsFromBook(*firstBook_, tags_);
+    if (tags_.Title.empty()) tags_.Title = plan_.DefaultTitle;
+    return true;
+  }
+
+  bool ReadCover() {
+    const std::u16string& name = plan_.CoverFileName;
+    if (!FileExists(name)) return Fail(u"Cover file not found: " + FileNameOnly(name));
+    try {
+      // One byte beyond the limit is enough to tell a picture that is too large.
+      if (!ReadFileBytes(name, tags_.Cover, kMaxCoverBytes + 1))
+        return Fail(u"Cover file reading error: " + FileNameOnly(name));
+    } catch (const TInputTooLarge&) {
+      return Fail(u"Cover image is larger than 15 MiB");
+    }
+    std::u16string error;
+    return CheckCover(tags_.Cover, error) || Fail(error);
+  }
+
+  // The folder of chapter files is made when missing, and must take new files, before any request
+  // is paid for.
+  bool CheckSplitChaptersFolder() {
+    const std::u16string& folder = plan_.Output.SplitChaptersFolder;
+    if (folder.empty()) return true;
+    // A dry run makes nothing; a folder that is there must still take files.
+    if (settings_.DryRun && !FolderExists(folder)) return true;
+    if (!MakeFolders(folder)) return Fail(u"Cannot create the chapter folder: " + folder);
+    return CanCreateFilesIn(folder) || Fail(u"Cannot write into the chapter folder: " + folder);
+  }
+
   void Synthesize(const TSynthesisDriver& driver) {
     if (settings_.ShowProgress) SetCursorVisible(false);
-    driver(TSynthesisInput{settings_, lines_, dictionaries_, errors_, subtitles_});
+    driver(TSynthesisInput{settings_, lines_, dictionaries_, errors_, subtitles_, plan_.Output, tags_});
     if (settings_.ShowProgress) SetCursorVisible(true);
   }
 
@@ -261,6 +302,9 @@ class TRun {
   TDictionarySet dictionaries_;
   // Subtitle mode: the entries read from the lines, joined and widened, for the driver.
   SubtitleList subtitles_;
+  // The first book of the input, its text taken: its title, authors and cover.
+  std::optional<TBook> firstBook_;
+  TMediaTags tags_;
 };
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "dict/dictionary_set.h"
+#include "encode/media_tags.h"
+#include "encode/output_choice.h"
 #include "main/report_error.h"
 #include "main/run_options.h"
 #include "settings/settings.h"
@@ -21,6 +23,8 @@ struct TSynthesisInput {
   const TDictionarySet& Dictionaries;        // loaded
   TErrorReport& Errors;
   const SubtitleList& Subtitles;  // subtitle mode: read, joined and widened; else empty
+  const TOutputChoice& Output;    // the output's format, bitrate and folder of chapter files
+  const TMediaTags& Tags;         // resolved: the options', the cover read, the default title
 };
 
 // The synthesis step.

@@ -80,7 +80,9 @@ void RunSynthesis(const TSynthesisInput& input) {
   TErrorReport& errors = input.Errors;
   TRunResult result{[&errors](std::u16string_view message) { errors.ReportError(message); },
                     input.Settings.ToStdout};
-  TDriverContext context{input.Settings, input.Dictionaries, service, clock, ProcessRandom(), result};
+  result.WarningPrinter = [](std::u16string_view message) { ReportWarning(message); };
+  TDriverContext context{input.Settings, input.Dictionaries, service,   clock, ProcessRandom(),
+                         result,         input.Output,       input.Tags};
   if (input.Settings.SubtitleMode) {
     SpeakSubtitles(context, input.Subtitles);
   } else {

@@ -6,6 +6,7 @@
 #include "book/library_version.h"
 #include "common/library_version.h"
 #include "common/unicode_text.h"
+#include "encode/library_version.h"
 #include "http/library_version.h"
 #include "input/library_version.h"
 #include "platform/console.h"
@@ -26,8 +27,9 @@ constexpr TLibraryVersion kLibraries[] = {
     {"libopusfile", OpusfileVersion},  {"libsoxr", SoxrVersion},
     {"SoundTouch", SoundTouchVersion}, {"libsndfile", SndfileVersion},
     {"PCRE2", Pcre2Version},           {"ICU", IcuVersion},
-    {"uchardet", UchardetVersion},     {"libxml2", Libxml2Version},
-    {"libzip", LibzipVersion},
+    {"uchardet", UchardetVersion},     {"libavformat", AvformatVersion},
+    {"libavcodec", AvcodecVersion},    {"libavutil", AvutilVersion},
+    {"libxml2", Libxml2Version},       {"libzip", LibzipVersion},
 };
 
 constexpr size_t kNameWidth = 15;

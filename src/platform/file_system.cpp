@@ -1,6 +1,8 @@
 #include "platform/file_system.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -102,6 +104,30 @@ std::u16string UserTempFolder() {
   std::string folder = (tmp && *tmp) ? tmp : "/tmp";
   if (folder.back() != '/') folder += '/';
   return ToUtf16(folder);
+}
+
+bool MakeFolders(std::u16string_view folder) {
+  std::error_code error;
+  fs::create_directories(NativePath(folder), error);
+  return FolderExists(folder);
+}
+
+bool CanCreateFilesIn(std::u16string_view folder) {
+  std::u16string name(folder);
+  if (name.empty() || name.back() != u'/') name += u'/';
+  name += u".sonacli-check-";
+  constexpr int kAttempts = 100;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    const std::string path = NativePath(name + ToUtf16(std::to_string(RandomInt(1000000000))));
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      close(fd);
+      unlink(path.c_str());
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
 }
 
 std::u16string CreateUniqueFolder(std::u16string_view parent, std::u16string_view prefix, int digits) {

@@ -32,6 +32,10 @@ bool DeleteFileIfExists(std::u16string_view fileName);
 // Removes a folder with everything in it, whatever the permissions inside; true when it is gone.
 bool RemoveTree(std::u16string_view folder);
 
+// Creates the folder and the folders above it that are missing; true when it is there afterwards.
+bool MakeFolders(std::u16string_view folder);
+// Whether files can be made in the folder: a new empty one is created there and removed again.
+bool CanCreateFilesIn(std::u16string_view folder);
 // $TMPDIR, else /tmp, always ending with "/".
 std::u16string UserTempFolder();
 // Creates a new folder "<parent><prefix><digits random decimal digits>/" with mode 0700. A name that

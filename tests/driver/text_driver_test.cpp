@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <mutex>
 
 #include "audio/audio_error.h"
 #include "audio/silence.h"
@@ -114,8 +115,12 @@ TEST_F(TextDriverTest, StandardOutputRunStillReportsItsErrors) {
 // of the silent text with an answer that breaks the service's contract: spoken, without audio.
 class TFakeService final : public TSynthesisService {
  public:
+  // Called from the sending threads with --jobs above 1.
   TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
-    Requests.push_back(request);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      Requests.push_back(request);
+    }
     TSynthesisAnswer answer;
     if (request.Text == Refused) {
       answer.Outcome = TSynthesisOutcome::Rejected;
@@ -133,10 +138,13 @@ class TFakeService final : public TSynthesisService {
     return answer;
   }
 
-  std::vector<TSynthesisRequest> Requests;
+  std::vector<TSynthesisRequest> Requests;  // read once the run has ended
   std::u16string Refused;
   std::u16string Unconvertible;
   std::u16string Silent;
+
+ private:
+  std::mutex mutex_;
 };
 
 // The driver against the fake service, in a temporary folder of its own.

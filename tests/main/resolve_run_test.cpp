@@ -76,6 +76,35 @@ TEST(ResolveRun, EarlyExitsAndTheFirstFailedCheckInTheirOrder) {
       {{u"-t", u"x", u"-k", u"key"}, Run, u"Output file name not defined"},
       {{u"-t", u"x", u"-k", u"key", u"-o"}, Run, u""},
       {{u"-t", u"x", u"-w", u"out.wav"}, Run, u"API-key not defined"},
+      // The encoded outputs, after the others.
+      {{u"-t", u"x", u"-w", u"out.wma"}, Run, u"API-key not defined"},
+      {Valid({u"-t", u"x", u"-w", u"out.WMA"}), Run,
+       u"Unknown output file extension: .WMA (known: .wav, .opus, .ogg, .mp3, .m4b, .m4a, .flac)"},
+      {Valid({u"-t", u"x", u"-w", u"out.mp3", u"--format", u"opus"}), Run,
+       u"--format opus does not match the output file's extension .mp3"},
+      {Valid({u"-t", u"x", u"-w", u"out.mp3", u"--format", u"raw"}), Run,
+       u"Unknown output format for a file: raw (the -w file's extension chooses it)"},
+      {{u"-t", u"x", u"-k", u"k", u"-o", u"--format", u"M4B"},
+       Run,
+       u"M4B output needs a file it can seek in: use -w with .m4b"},
+      {{u"-t", u"x", u"-k", u"k", u"-o", u"--format", u"aac"},
+       Run,
+       u"Unknown output format: aac (known: wav, raw, opus, mp3, flac)"},
+      {{u"-t", u"x", u"-k", u"k", u"-o", u"--format", u"mp3", u"--raw"},
+       Run,
+       u"--raw does not go with --format mp3"},
+      {Valid({u"-t", u"x", u"-w", u"o.opus", u"-fr", u"44"}), Run,
+       u"Opus output needs a sample rate of 8, 16, 24 or 48 kHz"},
+      {Valid({u"-t", u"x", u"-w", u"o.opus", u"--bitrate", u"0"}), Run,
+       u"Wrong bitrate value (a whole number of kbps from 1 up): 0"},
+      {Valid({u"-t", u"x", u"-w", u"o.mp3", u"--bitrate", u"abc"}), Run,
+       u"Wrong bitrate value (a whole number of kbps from 1 up): abc"},
+      {Valid({u"-t", u"x", u"-w", u"o.m4b", u"--bitrate", u"10000"}), Run,
+       u"Bitrate out of range for AAC: 16 to 144 kbps"},
+      {Valid({u"-t", u"x", u"-w", u"o.flac", u"--bitrate", u"128"}), Run,
+       u"FLAC is lossless: a bitrate does not apply"},
+      {Valid({u"-t", u"x", u"--bitrate", u"128"}), Run, u"WAV output has no bitrate to choose"},
+      {Valid({u"-t", u"x", u"-w", u"o.m4a", u"--bitrate", u"96", u"-stereo", u"-fr", u"48"}), Run, u""},
       // A dry run sends nothing and needs no key; it still needs the rest.
       {{u"-t", u"x", u"-w", u"out.wav", u"--dry-run"}, Run, u""},
       {{u"-t", u"x", u"-w", u"out.wav", u"--list-requests"}, Run, u""},
@@ -213,6 +242,37 @@ const SettingsRow kSettingsRows[] = {
      [](const TRunPlan& p) { return p.Settings.OmitDataLength && !p.Settings.RawOutput; }},
     {"-fr", Valid({u"-t", u"x", u"-fr", u"16", u"-stereo"}),
      [](const TRunPlan& p) { return p.Settings.SampleRate == 16000 && p.Settings.Stereo; }},
+    // Encoded outputs.
+    {"WAV by default and for a name without extension", Valid({u"-t", u"x", u"-w", u"noext"}),
+     [](const TRunPlan& p) { return p.Output.Format == TOutputFormat::Wav && p.Output.BitrateKbps == 0; }},
+    {"the extension chooses, whatever its case", Valid({u"-t", u"x", u"-w", u"b.OGG", u"--bitrate", u"40"}),
+     [](const TRunPlan& p) { return p.Output.Format == TOutputFormat::Opus && p.Output.BitrateKbps == 40; }},
+    {"--format names a file's format when it agrees",
+     Valid({u"-t", u"x", u"-w", u"noext", u"--format", u"flac"}),
+     [](const TRunPlan& p) { return p.Output.Format == TOutputFormat::Flac; }},
+    {"--format on standard output",
+     {u"-t", u"x", u"-k", u"k", u"-o", u"--format", u"mp3", u"-il"},
+     [](const TRunPlan& p) {
+       return p.Output.Format == TOutputFormat::Mp3 && !p.Settings.RawOutput && !p.Settings.OmitDataLength;
+     }},
+    {"--format raw is --raw",
+     {u"-t", u"x", u"-k", u"k", u"-o", u"--format", u"raw", u"-il"},
+     [](const TRunPlan& p) {
+       return p.Output.Format == TOutputFormat::Raw && p.Settings.RawOutput && !p.Settings.OmitDataLength;
+     }},
+    {"--raw is raw",
+     {u"-t", u"x", u"-k", u"k", u"-o", u"--raw"},
+     [](const TRunPlan& p) { return p.Output.Format == TOutputFormat::Raw && p.Settings.RawOutput; }},
+    {"tags as given, the cover a name",
+     Valid({u"-f", u"dir/Book.one.txt", u"-w", u"b.m4b", u"--title", u"T \"q\"", u"--author", u"A",
+            u"--cover", u"c.png", u"--split-chapters", u"parts"}),
+     [](const TRunPlan& p) {
+       return p.Tags.Title == u"T \"q\"" && p.Tags.Author == u"A" && p.Tags.Cover.empty() &&
+              p.CoverFileName == u"c.png" && p.DefaultTitle == u"Book.one" &&
+              p.Output.SplitChaptersFolder == u"parts";
+     }},
+    {"no default title without an input file", Valid({u"-t", u"x", u"-w", u"b.m4b"}),
+     [](const TRunPlan& p) { return p.DefaultTitle.empty() && p.Tags.Title.empty(); }},
     // LRC and SRT files.
     {"LRC without a file name",
      {u"-t", u"x", u"-k", u"k", u"-o", u"-lrc"},

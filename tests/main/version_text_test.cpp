@@ -11,9 +11,9 @@ TEST(VersionText, ProgramFirstThenEveryLinkedLibraryWithItsVersion) {
   const std::vector<std::string> lines = VersionLines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.front(), "sonacli " SONACLI_TEST_VERSION);
-  const std::vector<std::string> expectedNames = {"libcurl",    "libopus",    "libopusfile", "libsoxr",
-                                                  "SoundTouch", "libsndfile", "PCRE2",       "ICU",
-                                                  "uchardet",   "libxml2",    "libzip"};
+  const std::vector<std::string> expectedNames = {
+      "libcurl", "libopus",  "libopusfile", "libsoxr",    "SoundTouch", "libsndfile", "PCRE2",
+      "ICU",     "uchardet", "libavformat", "libavcodec", "libavutil",  "libxml2",    "libzip"};
   ASSERT_EQ(lines.size(), expectedNames.size() + 1);
   // Name in an aligned column, then a version number and at most a remark.
   const std::regex line(R"(  (\S+) +\d+\.\d+[.\d]*( \S.*)?)");

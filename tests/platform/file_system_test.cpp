@@ -56,6 +56,26 @@ TEST(FileSystem, OnlyFoldersFifosAndDevicesAreOccupiedByNonFiles) {
   EXPECT_TRUE(IsOccupiedByNonFile(u"/dev/null"));
 }
 
+// A folder for new files is made with the folders above it; whether files can be made there is
+// found by making one, which leaves nothing behind. A read-only file system or a file in the way
+// cannot take any.
+TEST(FileSystem, FoldersAreMadeAndCheckedForNewFiles) {
+  testing::ScopedTempDir dir;
+  const std::u16string deep = ToUtf16(dir.File("a/b/c"));
+  EXPECT_TRUE(MakeFolders(deep));
+  EXPECT_TRUE(MakeFolders(deep));  // already there
+  EXPECT_TRUE(CanCreateFilesIn(deep));
+  EXPECT_TRUE(std::filesystem::is_empty(NativePath(deep)));
+  const std::u16string file = ToUtf16(dir.File("plain"));
+  ASSERT_TRUE(WriteFileBytes(file, "x"));
+  EXPECT_FALSE(MakeFolders(file + u"/sub"));
+  EXPECT_FALSE(CanCreateFilesIn(file));
+  EXPECT_FALSE(CanCreateFilesIn(ToUtf16(dir.File("missing"))));
+  if (std::filesystem::is_directory("/proc/self")) {
+    EXPECT_FALSE(CanCreateFilesIn(u"/proc/self"));
+  }
+}
+
 TEST(FileSystem, RemoveTreeIgnoresPermissions) {
   testing::ScopedTempDir dir;
   std::filesystem::path tree = dir.Path() / "tree";

@@ -28,6 +28,8 @@ enum class ValueKind {
   Tone,
   Encoding,
   SubtitleFormat,
+  OutputFormat,
+  Picture,
   Frequency,
   Folder
 };
@@ -52,6 +54,9 @@ const std::map<std::string_view, ValueKind> kValueKinds = {
     {"--srt-enc", ValueKind::Encoding},
     {"--sub-format", ValueKind::SubtitleFormat},
     {"--cache", ValueKind::Folder},
+    {"--format", ValueKind::OutputFormat},
+    {"--cover", ValueKind::Picture},
+    {"--split-chapters", ValueKind::Folder},
     {"--chapters", ValueKind::ChapterFile},
 };
 
@@ -135,7 +140,10 @@ void SetValues(TCompletedOption& option, ValueKind kind) {
       files({});
       break;
     case ValueKind::WavFile:
-      files({"wav"});
+      files({"wav", "opus", "ogg", "mp3", "m4b", "m4a", "flac"});
+      break;
+    case ValueKind::Picture:
+      files({"jpg", "jpeg", "png"});
       break;
     case ValueKind::Dictionary:
       files({"dic", "rex", "bxd"});
@@ -166,6 +174,9 @@ void SetValues(TCompletedOption& option, ValueKind kind) {
       break;
     case ValueKind::SubtitleFormat:
       option.Values = {"srt", "ssa", "ass", "smi", "vtt", "lrc"};
+      break;
+    case ValueKind::OutputFormat:
+      option.Values = {"wav", "raw", "opus", "mp3", "flac"};
       break;
     case ValueKind::Frequency:
       option.Values = Frequencies();
