@@ -162,7 +162,8 @@ for attempt in 1 2 3 4; do
     line="$line VmHWM $minute_hwm kB at 1 min, $last_hwm kB at the end;"
     line="$line descriptors $minute_fd ($minute_sockets sockets) at 1 min, $last_fd ($last_sockets sockets) at the end"
     [ "$minute_hwm" = "$last_hwm" ] || failed=1
-    [ $((minute_fd - minute_sockets)) = $((last_fd - last_sockets)) ] || failed=1
+    # Sockets come and go with the requests in flight; any other descriptor more at the end is a leak.
+    [ $((last_fd - last_sockets)) -le $((minute_fd - minute_sockets)) ] || failed=1
   else
     line="$line ended within its first minute (VmHWM $last_hwm kB, $last_fd descriptors at its end)"
   fi

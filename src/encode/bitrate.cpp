@@ -103,7 +103,7 @@ int32_t DefaultBitrate(TOutputFormat format, int32_t sampleRate, int32_t channel
   const bool stereo = channels > 1;
   switch (format) {
     case TOutputFormat::Opus:
-      return stereo ? 48 : 32;
+      return stereo ? 64 : 32;
     case TOutputFormat::Mp3:
       return std::min(stereo ? 96 : 64, Mp3Steps(sampleRate).back());
     case TOutputFormat::M4b:

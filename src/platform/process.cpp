@@ -87,6 +87,10 @@ void KeepAnswerBuffersInTheHeap() {
   constexpr int kTrimFromBytes = 64 << 20;
   mallopt(M_MMAP_THRESHOLD, kMapFromBytes);
   mallopt(M_TRIM_THRESHOLD, kTrimFromBytes);
+  // One heap for every thread: with an arena of its own, each sending thread kept up to the trim
+  // threshold of freed answer buffers, and a long run's peak grew with the threads that had
+  // happened to take the largest answers.
+  mallopt(M_ARENA_MAX, 1);
 }
 
 }  // namespace sonacli

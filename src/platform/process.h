@@ -32,6 +32,7 @@ std::vector<std::u16string> DecodeArguments(int argc, char** argv);
 // for every answer: such blocks stay in the heap for the next answer, instead of being mapped and
 // unmapped, or trimmed off the heap, each time, which costs page faults on every answer. Larger
 // blocks are still mapped, and the heap still shrinks once much more than that lies free at its top.
+// All threads share one heap.
 void KeepAnswerBuffersInTheHeap();
 
 }  // namespace sonacli

@@ -146,10 +146,10 @@ struct TFormatRow {
   const char* bitrate = nullptr;  // --bitrate; null for the default
 };
 
-// Opus in stereo at its default 48 kbit/s codes the two channels jointly (intensity stereo): it
-// sounds right but its waveform correlates at 0.988 only, so that row asks for 64 kbit/s.
+// Every row at its format's default bitrate: the defaults must keep the waveform (Opus in stereo
+// at 48 kbit/s coded the channels jointly and correlated at 0.988 only, hence its 64).
 const TFormatRow kFormats[] = {
-    {"opus", "opus", false, 24000, 480, false}, {"opus", "opus", true, 48000, 960, false, "64"},
+    {"opus", "opus", false, 24000, 480, false}, {"opus", "opus", true, 48000, 960, false},
     {"mp3", "mp3", false, 24000, 576, false},   {"mp3", "mp3", true, 48000, 1152, false},
     {"m4b", "aac", false, 24000, 1024, false},  {"m4b", "aac", true, 48000, 1024, false},
     {"flac", "flac", false, 24000, 4608, true}, {"flac", "flac", true, 48000, 4608, true},

@@ -83,7 +83,7 @@ TEST(Bitrate, DefaultsSuitSpeechAndAreTakenEverywhere) {
     }
   }
   EXPECT_EQ(DefaultBitrate(TOutputFormat::Opus, 24000, 1), 32);
-  EXPECT_EQ(DefaultBitrate(TOutputFormat::Opus, 48000, 2), 48);
+  EXPECT_EQ(DefaultBitrate(TOutputFormat::Opus, 48000, 2), 64);
   EXPECT_EQ(DefaultBitrate(TOutputFormat::Mp3, 24000, 1), 64);
   EXPECT_EQ(DefaultBitrate(TOutputFormat::Mp3, 44100, 2), 96);
   EXPECT_EQ(DefaultBitrate(TOutputFormat::Mp3, 8000, 2), 64);
