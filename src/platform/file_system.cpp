@@ -99,13 +99,6 @@ bool RemoveTree(std::u16string_view folder) {
   return !fs::exists(path, error);
 }
 
-std::u16string UserTempFolder() {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string folder = (tmp && *tmp) ? tmp : "/tmp";
-  if (folder.back() != '/') folder += '/';
-  return ToUtf16(folder);
-}
-
 bool MakeFolders(std::u16string_view folder) {
   std::error_code error;
   fs::create_directories(NativePath(folder), error);
@@ -128,17 +121,6 @@ bool CanCreateFilesIn(std::u16string_view folder) {
     if (errno != EEXIST) return false;
   }
   return false;
-}
-
-std::u16string CreateUniqueFolder(std::u16string_view parent, std::u16string_view prefix, int digits) {
-  constexpr int kAttempts = 1000;
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    std::u16string name = std::u16string(parent) + std::u16string(prefix);
-    for (int i = 0; i < digits; ++i) name.push_back(static_cast<char16_t>(u'0' + RandomInt(10)));
-    if (mkdir(NativePath(name).c_str(), 0700) == 0) return name + u"/";
-    if (errno != EEXIST) return u"";
-  }
-  return u"";
 }
 
 }  // namespace sonacli

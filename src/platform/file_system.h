@@ -36,10 +36,5 @@ bool RemoveTree(std::u16string_view folder);
 bool MakeFolders(std::u16string_view folder);
 // Whether files can be made in the folder: a new empty one is created there and removed again.
 bool CanCreateFilesIn(std::u16string_view folder);
-// $TMPDIR, else /tmp, always ending with "/".
-std::u16string UserTempFolder();
-// Creates a new folder "<parent><prefix><digits random decimal digits>/" with mode 0700. A name that
-// already exists is never reused: another is drawn. Returns the folder ending with "/", or empty.
-std::u16string CreateUniqueFolder(std::u16string_view parent, std::u16string_view prefix, int digits);
 
 }  // namespace sonacli

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <set>
 
 #include "common/unicode_text.h"
 #include "platform/text_file.h"
@@ -23,23 +22,6 @@ TEST(FileSystem, NameParts) {
   EXPECT_EQ(ExtensionOf(u"x.Srt"), u".Srt");
   EXPECT_EQ(ChangeExtension(u"/a/b.c/d", u".lrc"), u"/a/b.c/d.lrc");
   EXPECT_EQ(ChangeExtension(u"/a/out.wav", u".srt"), u"/a/out.srt");
-}
-
-TEST(FileSystem, UniqueFoldersAreNewAndPrivate) {
-  testing::ScopedTempDir dir;
-  std::u16string parent = ToUtf16(dir.Path().string() + "/");
-  std::set<std::u16string> seen;
-  // With one digit there are ten names: all must be drawn without reuse, then creation fails.
-  for (int i = 0; i < 10; ++i) {
-    std::u16string folder = CreateUniqueFolder(parent, u"sonarel", 1);
-    ASSERT_FALSE(folder.empty());
-    EXPECT_TRUE(seen.insert(folder).second);
-    EXPECT_EQ(folder.back(), u'/');
-    EXPECT_EQ(std::filesystem::status(NativePath(folder)).permissions() & std::filesystem::perms::all,
-              std::filesystem::perms::owner_all);
-  }
-  EXPECT_EQ(CreateUniqueFolder(parent, u"sonarel", 1), u"");
-  EXPECT_EQ(CreateUniqueFolder(parent + u"missing/", u"x", 3), u"");
 }
 
 TEST(FileSystem, OnlyFoldersFifosAndDevicesAreOccupiedByNonFiles) {
