@@ -124,6 +124,20 @@ class TBenchFolder {
   fs::path path_;
 };
 
+// A bench folder with the stand-in running in it, and the environment that points the program at it.
+struct TBenchStandin {
+  TBenchFolder Folder;
+  sonacli::TStandinProcess Standin{MakeFolder(Folder.Path() / "standin")};
+  std::map<std::string, std::string> Environment = {{"SONACLI_LEGACY_URL", Standin.BaseUrl()},
+                                                    {"SONACLI_CLOUD_URL", Standin.BaseUrl()},
+                                                    {"SONACLI_CA_BUNDLE", Standin.CaFile()}};
+
+  static fs::path MakeFolder(const fs::path& folder) {
+    fs::create_directory(folder);
+    return folder;
+  }
+};
+
 enum TOutputKind : int64_t { kMono24k, kStereo44k, kMono24kSync };
 
 std::vector<std::string> OutputOptions(int64_t kind) {
@@ -140,16 +154,11 @@ std::vector<std::string> OutputOptions(int64_t kind) {
 // One whole run per iteration: arguments are the book's length in characters and the output kind.
 void BM_WholeRun(benchmark::State& state) {
   const auto characters = static_cast<size_t>(state.range(0));
-  TBenchFolder folder;
+  const TBenchStandin bench;
+  const TBenchFolder& folder = bench.Folder;
+  const auto& environment = bench.Environment;
   const fs::path bookFile = folder.Path() / "book.txt";
   std::ofstream(bookFile, std::ios::binary) << MakeBook(characters);
-  const fs::path standinFolder = folder.Path() / "standin";
-  fs::create_directory(standinFolder);
-  const sonacli::TStandinProcess standin(standinFolder);
-  const std::map<std::string, std::string> environment = {{"SONACLI_LEGACY_URL", standin.BaseUrl()},
-                                                          {"SONACLI_CLOUD_URL", standin.BaseUrl()},
-                                                          {"SONACLI_CA_BUNDLE", standin.CaFile()},
-                                                          {"TMPDIR", folder.Path().string()}};
   const fs::path wavFile = folder.Path() / "book.wav";
   std::vector<std::string> args = {"-k", kCloudKey, "-f", bookFile.string(), "-w", wavFile.string()};
   const std::vector<std::string> output = OutputOptions(state.range(1));
@@ -185,16 +194,11 @@ void BM_WholeRun(benchmark::State& state) {
 // per hour of audio for each, and each encoded output's CPU as a ratio to WAV's.
 void BM_WholeRunFormats(benchmark::State& state) {
   const auto characters = static_cast<size_t>(state.range(0));
-  TBenchFolder folder;
+  const TBenchStandin bench;
+  const TBenchFolder& folder = bench.Folder;
+  const auto& environment = bench.Environment;
   const fs::path bookFile = folder.Path() / "book.txt";
   std::ofstream(bookFile, std::ios::binary) << MakeBook(characters);
-  const fs::path standinFolder = folder.Path() / "standin";
-  fs::create_directory(standinFolder);
-  const sonacli::TStandinProcess standin(standinFolder);
-  const std::map<std::string, std::string> environment = {{"SONACLI_LEGACY_URL", standin.BaseUrl()},
-                                                          {"SONACLI_CLOUD_URL", standin.BaseUrl()},
-                                                          {"SONACLI_CA_BUNDLE", standin.CaFile()},
-                                                          {"TMPDIR", folder.Path().string()}};
   const std::string cache = (folder.Path() / "cache").string();
   const auto args = [&](const char* extension) {
     return std::vector<std::string>{"-k",      kCloudKey,
@@ -247,14 +251,9 @@ BENCHMARK(BM_WholeRunFormats)
 // length is the output's, not the speech's. MP4 keeps the index of its samples (one entry per AAC
 // frame of 1024 samples) until it writes it at the end.
 void BM_LongM4bMemory(benchmark::State& state) {
-  TBenchFolder folder;
-  const fs::path standinFolder = folder.Path() / "standin";
-  fs::create_directory(standinFolder);
-  const sonacli::TStandinProcess standin(standinFolder);
-  const std::map<std::string, std::string> environment = {{"SONACLI_LEGACY_URL", standin.BaseUrl()},
-                                                          {"SONACLI_CLOUD_URL", standin.BaseUrl()},
-                                                          {"SONACLI_CA_BUNDLE", standin.CaFile()},
-                                                          {"TMPDIR", folder.Path().string()}};
+  const TBenchStandin bench;
+  const TBenchFolder& folder = bench.Folder;
+  const auto& environment = bench.Environment;
   const auto peakMb = [&](const char* extension, int hours) {
     const std::string text = "One.{{pause=" + std::to_string(hours * 3600000) + "}}Two.";
     const sonacli::TChildEnd usage = RunChild(

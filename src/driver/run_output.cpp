@@ -73,12 +73,7 @@ void TRunOutput::WriteChapterFiles() {
 std::unique_ptr<TAudioSink> TRunOutput::OpenSink() {
   const TOutputSettings output = OutputSettingsFrom(settings_);
   if (!IsEncoded(choice_.Format)) return OpenOutput(format_, output);
-  TEncoderSettings encoder;
-  encoder.Format = choice_.Format;
-  encoder.SampleRate = format_.SampleRate;
-  encoder.Channels = format_.Channels;
-  encoder.BitrateKbps = choice_.BitrateKbps;
-  encoder.Tags = tags_;
+  const TEncoderSettings encoder = EncoderSettingsFor(choice_, format_.Format(), tags_);
   std::u16string error;
   std::unique_ptr<TEncodedSink> sink;
   if (format_.BitsPerSample != 16) {

@@ -102,13 +102,7 @@ std::unique_ptr<TAudioSink> TChapterSplitSink::OpenChapterSink(const std::u16str
     case TOutputFormat::Flac:
       break;
   }
-  TEncoderSettings settings;
-  settings.Format = choice.Format;
-  settings.SampleRate = format.SampleRate;
-  settings.Channels = format.Channels;
-  settings.BitrateKbps = choice.BitrateKbps;
-  settings.Tags = tags;
-  return TEncodedSink::CreateFile(settings, fileName, error);
+  return TEncodedSink::CreateFile(EncoderSettingsFor(choice, format, tags), fileName, error);
 }
 
 bool TChapterSplitSink::WriteChapterFile(const std::u16string& fileName, const TChapterSpan& span,

@@ -2,6 +2,17 @@
 
 namespace sonacli {
 
+TEncoderSettings EncoderSettingsFor(const TOutputChoice& choice, const TAudioFormat& format,
+                                    const TMediaTags& tags) {
+  TEncoderSettings settings;
+  settings.Format = choice.Format;
+  settings.SampleRate = format.SampleRate;
+  settings.Channels = format.Channels;
+  settings.BitrateKbps = choice.BitrateKbps;
+  settings.Tags = tags;
+  return settings;
+}
+
 namespace {
 
 TAudioFormat PcmFormat(const TEncoderSettings& settings) {

@@ -10,8 +10,14 @@
 
 #include "audio/audio_sink.h"
 #include "encode/encoded_output.h"
+#include "encode/media_tags.h"
+#include "encode/output_choice.h"
 
 namespace sonacli {
+
+// The encoder's settings for PCM of `format` written as the run chose, with the run's tags.
+TEncoderSettings EncoderSettingsFor(const TOutputChoice& choice, const TAudioFormat& format,
+                                    const TMediaTags& tags);
 
 class TEncodedSink : public TAudioSink {
  public:

@@ -87,6 +87,18 @@ class RunSequenceTest : public ::testing::Test {
     result.output = capture.Text();
     return result;
   }
+  // A run of `args` with `bytes` on standard input.
+  RunResult RunWithStandardInput(const Args& args, const std::string& bytes) {
+    const std::string name = testing::WriteFile(dir_.File("stdin"), bytes);
+    const int saved = dup(STDIN_FILENO);
+    const int fd = open(name.c_str(), O_RDONLY);
+    dup2(fd, STDIN_FILENO);
+    close(fd);
+    RunResult result = Run(args);
+    dup2(saved, STDIN_FILENO);
+    close(saved);
+    return result;
+  }
   static std::string Joined(const Lines& lines) {
     std::string text;
     for (const std::u16string& line : lines) text += ToUtf8(line) + "\n";
@@ -333,14 +345,7 @@ TEST_F(RunSequenceTest, TheUsersConfigurationFileComesBeforeTheProgramsOwn) {
 }
 
 TEST_F(RunSequenceTest, StandardInputIsDecoded) {
-  const std::string name = testing::WriteFile(dir_.File("in.txt"), ToUtf8(u"Привет\nмир\n"));
-  int saved = dup(STDIN_FILENO);
-  int fd = open(name.c_str(), O_RDONLY);
-  dup2(fd, STDIN_FILENO);
-  close(fd);
-  RunResult result = Run(Valid({u"-i"}));
-  dup2(saved, STDIN_FILENO);
-  close(saved);
+  const RunResult result = RunWithStandardInput(Valid({u"-i"}), ToUtf8(u"Привет\nмир\n"));
   EXPECT_EQ(result.lines, (Lines{u"Привет", u"мир"}));
 }
 
@@ -436,15 +441,7 @@ TEST_F(RunSequenceTest, BookThatCannotBeReadIsNamedAndEndsTheRun) {
 
 TEST_F(RunSequenceTest, StandardInputIsReadAsABookWhenItHoldsOne) {
   const auto fromStdin = [this](const std::string& bytes) {
-    const std::string name = testing::WriteFile(dir_.File("stdin"), bytes);
-    int saved = dup(STDIN_FILENO);
-    int fd = open(name.c_str(), O_RDONLY);
-    dup2(fd, STDIN_FILENO);
-    close(fd);
-    RunResult result = Run(Valid({u"-i"}));
-    dup2(saved, STDIN_FILENO);
-    close(saved);
-    return result;
+    return RunWithStandardInput(Valid({u"-i"}), bytes);
   };
   EXPECT_EQ(fromStdin(testing::ChapterEpub("Book", "Author", {{"One", {"Text."}}})).lines,
             (Lines{u"{{chapter=One}}One", u"Text."}));
