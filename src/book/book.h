@@ -27,6 +27,28 @@ struct TBookCover {
   std::string MediaType;  // as the book declares it ("image/jpeg" ...); empty when it declares none
 };
 
+// A part of a book that is not read aloud by default: boilerplate a listener does not want to hear
+// (the imprint, the colophon, the licence page, a table of contents, an index, ...).
+struct TBookLeftOut {
+  std::u16string Title;   // its heading or navigation title; empty when it has none
+  std::u16string Kind;    // what marked it as such: "copyright-page", "colophon", "toc", ...
+  size_t Characters = 0;  // the characters of text that were left out
+
+  bool operator==(const TBookLeftOut&) const = default;
+};
+
+// What the book says of itself beyond title and authors, for the tags of an audiobook; each empty
+// when the book does not say.
+struct TBookDetails {
+  std::u16string Description;
+  std::u16string Date;                   // as the book writes it: "1869", "2001-05-03" ...
+  std::vector<std::u16string> Subjects;  // genres or subjects, in the book's order
+  std::u16string Series;
+  std::u16string SeriesPart;  // the number of the book in its series, as written: "3", "1.5"
+
+  bool operator==(const TBookDetails&) const = default;
+};
+
 struct TBook {
   std::vector<std::u16string> Lines;  // never empty once read
   // In the order of their lines, each line at most once, each before the end of the text; every
@@ -36,6 +58,8 @@ struct TBook {
   std::vector<std::u16string> Authors;
   std::u16string Language;  // as the book names it: "ru", "en-US" ...; empty when it does not
   TBookCover Cover;
+  TBookDetails Details;
+  std::vector<TBookLeftOut> LeftOut;  // in the book's order
 };
 
 // The authors as one line, separated by ", "; empty for none.

@@ -6,7 +6,7 @@
 namespace sonacli {
 
 bool ReadBook(std::string_view bytes, TBookFormat format, TBook& book, std::u16string& error,
-              const TBookLimits& limits) {
+              const TBookLimits& limits, const TBookReadOptions& /*options*/) {
   switch (format) {
     case TBookFormat::Epub:
       return ReadEpub(bytes, book, error, limits);
