@@ -316,6 +316,10 @@ TRunPlan ResolveRun(const TRunOptions& options) {
   ResolveSubtitles(options, settings);
   ResolveSyncFiles(options, settings);
   plan.Input = InputPlanOf(options, settings);
+  plan.ListFileNames = options.ListFileNames;
+  for (const std::u16string& name : {options.UserConfigFileName, options.ConfigFileName}) {
+    if (!name.empty()) plan.ConfigFileNames.push_back(name);
+  }
   plan.Warnings = WarningsOf(options, plan);
   return plan;
 }

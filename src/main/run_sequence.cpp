@@ -14,6 +14,7 @@
 #include "main/book_input.h"
 #include "main/command_line.h"
 #include "main/config_file.h"
+#include "main/overwritten_input.h"
 #include "main/report_error.h"
 #include "main/resolve_run.h"
 #include "main/usage_text.h"
@@ -50,6 +51,10 @@ class TRun {
     if (!CheckSyncPaths()) return errors_.ExitCode();
     if (!settings_.ChapterFileName.empty() && !CheckTargetPath(settings_.ChapterFileName, u"Chapter file"))
       return errors_.ExitCode();
+    if (const std::optional<std::u16string> overwritten = OverwrittenInput(plan_, lines_)) {
+      errors_.ReportError(*overwritten);
+      return errors_.ExitCode();
+    }
     if (!ResolveTags() || !CheckSplitChaptersFolder()) return errors_.ExitCode();
     Synthesize(driver);
     return errors_.ExitCode();
