@@ -134,7 +134,9 @@ bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vect
     for (const TChapterMark& chapter : chapters_) sink_->AddChapter(chapter.Title, chapter.StartFrame);
     if (!sink_->Finish()) {
       files_.Audio.reset();  // no valid file can be made of it: an old output stays
-      WriteFailure();
+      // A run stopped (by a failure already reported, or by the user) before any audio leaves no
+      // output, as planned: an encoder's complaint that it has nothing to save adds no news.
+      if (madeAudio_ || !failed) WriteFailure();
     } else {
       ReportNotes();
       WriteChapterFiles();

@@ -22,7 +22,8 @@ struct ReadFile {
 class FilesRead {
  public:
   void Add(const std::u16string& name, std::u16string_view role) {
-    if (const std::optional<TFileIdentity> identity = IdentityOf(name)) files_.push_back({*identity, name, role});
+    if (const std::optional<TFileIdentity> identity = IdentityOf(name))
+      files_.push_back({*identity, name, role});
   }
   void Add(const std::vector<std::u16string>& names, std::u16string_view role) {
     for (const std::u16string& name : names) Add(name, role);
@@ -62,8 +63,10 @@ std::vector<WrittenFile> FilesWrittenBy(const TSettings& settings) {
   std::vector<WrittenFile> written;
   if (!settings.ToStdout) written.push_back({settings.OutputFileName, u"Output file"});
   // Subtitle mode writes no LRC or SRT file.
-  if (settings.LrcEnabled && !settings.SubtitleMode) written.push_back({settings.LrcData.FileName, u"LRC file"});
-  if (settings.SrtEnabled && !settings.SubtitleMode) written.push_back({settings.SrtData.FileName, u"SRT file"});
+  if (settings.LrcEnabled && !settings.SubtitleMode)
+    written.push_back({settings.LrcData.FileName, u"LRC file"});
+  if (settings.SrtEnabled && !settings.SubtitleMode)
+    written.push_back({settings.SrtData.FileName, u"SRT file"});
   if (!settings.ChapterFileName.empty()) written.push_back({settings.ChapterFileName, u"Chapter file"});
   return written;
 }
@@ -74,7 +77,8 @@ std::u16string Refusal(std::u16string_view what, const ReadFile& input) {
 
 }  // namespace
 
-std::optional<std::u16string> OverwrittenInput(const TRunPlan& plan, const std::vector<std::u16string>& lines) {
+std::optional<std::u16string> OverwrittenInput(const TRunPlan& plan,
+                                               const std::vector<std::u16string>& lines) {
   const FilesRead read = FilesReadBy(plan, lines);
   for (const WrittenFile& output : FilesWrittenBy(plan.Settings)) {
     if (const ReadFile* input = read.Find(output.Name))

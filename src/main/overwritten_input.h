@@ -16,6 +16,7 @@ namespace sonacli {
 // device and inode, so another name of the same file (a hard link, a symbolic link, another path to
 // it) counts too. A file of the folder of --split-chapters with the output's extension counts as
 // written: a chapter file may take its name. Nothing when no output is an input.
-std::optional<std::u16string> OverwrittenInput(const TRunPlan& plan, const std::vector<std::u16string>& lines);
+std::optional<std::u16string> OverwrittenInput(const TRunPlan& plan,
+                                               const std::vector<std::u16string>& lines);
 
 }  // namespace sonacli

@@ -268,7 +268,11 @@ class TRun {
 
   bool ReadCover() {
     const std::u16string& name = plan_.CoverFileName;
-    if (!FileExists(name)) return Fail(u"Cover file not found: " + FileNameOnly(name));
+    const std::u16string shortName = FileNameOnly(name).empty() ? name : FileNameOnly(name);
+    if (FolderExists(name)) return Fail(u"Cover file is a folder: " + shortName);
+    if (!FileExists(name)) return Fail(u"Cover file not found: " + shortName);
+    // A FIFO would hold the run waiting for a writer; a device is no picture.
+    if (!IsRegularFile(name)) return Fail(u"Cover file is not a regular file: " + shortName);
     try {
       // One byte beyond the limit is enough to tell a picture that is too large.
       if (!ReadFileBytes(name, tags_.Cover, kMaxCoverBytes + 1))

@@ -25,6 +25,12 @@ bool FileExists(std::u16string_view fileName) {
   return !error && fs::exists(status) && !fs::is_directory(status);
 }
 
+bool IsRegularFile(std::u16string_view fileName) {
+  if (fileName.empty()) return false;
+  std::error_code error;
+  return fs::is_regular_file(NativePath(fileName), error);
+}
+
 bool IsPipeOrSocket(std::u16string_view fileName) {
   if (fileName.empty()) return false;
   std::error_code error;

@@ -15,6 +15,8 @@ std::string NativePath(std::u16string_view fileName);
 // True for an existing file that is not a folder.
 bool FileExists(std::u16string_view fileName);
 bool FolderExists(std::u16string_view folder);
+// True for a regular file (after symbolic links): not a folder, FIFO, socket or device node.
+bool IsRegularFile(std::u16string_view fileName);
 // True for a FIFO or a socket (after symbolic links): a name that holds no text of its own.
 bool IsPipeOrSocket(std::u16string_view fileName);
 // True when the name stands for something a file must not replace: a folder, a FIFO, a device

@@ -533,8 +533,8 @@ TEST_F(FaultTable, FileSizeLimitIsReportedLikeAFullDisk) {
     Reset();
     const std::string redirect =
         row.stream.empty() ? "" : " > " + (row.stream == "/dev/null" ? row.stream : File(row.stream));
-    const TChildResult run = Shell("ulimit -f " + std::to_string(row.limitKiB) + "; exec \"$SONACLI\" " + key +
-                                   row.arguments + redirect);
+    const TChildResult run = Shell("ulimit -f " + std::to_string(row.limitKiB) + "; exec \"$SONACLI\" " +
+                                   key + row.arguments + redirect);
     EXPECT_EQ(run.Signal, 0);
     EXPECT_EQ(run.ExitCode, 1);
     // Errors go to standard error while standard output carries the audio.
@@ -544,7 +544,8 @@ TEST_F(FaultTable, FileSizeLimitIsReportedLikeAFullDisk) {
       const std::string bytes = ReadFile(File(row.file));
       EXPECT_EQ(bytes.size(), size_t(row.limitKiB) * 1024);
       const TChildResult decoded =
-          TChild({"/usr/bin/ffmpeg", "-v", "error", "-i", File(row.file), "-f", "s16le", "-"}, {}, dir_.Path())
+          TChild({"/usr/bin/ffmpeg", "-v", "error", "-i", File(row.file), "-f", "s16le", "-"}, {},
+                 dir_.Path())
               .Wait();
       EXPECT_EQ(decoded.ExitCode, 0) << decoded.Stderr;
       EXPECT_GT(decoded.Stdout.size(), 0u);

@@ -291,7 +291,8 @@ TEST_F(SonacliE2e, OutputsThatAreInputsAreRefusedBeforeAnyRequest) {
     std::vector<std::string> Arguments;
     std::string Message;
   } rows[] = {
-      {{"-f", mine, "-w", File("mine.wav"), "--chapters", mine}, "Chapter file would overwrite an input file: mine.txt"},
+      {{"-f", mine, "-w", File("mine.wav"), "--chapters", mine},
+       "Chapter file would overwrite an input file: mine.txt"},
       {{"-f", textWav, "-w", textWav}, "Output file would overwrite an input file: a.wav"},
       {{"-f", mine, "-w", File("out.wav"), "-lrc", "--lrc-fname", mine},
        "LRC file would overwrite an input file: mine.txt"},
@@ -300,7 +301,8 @@ TEST_F(SonacliE2e, OutputsThatAreInputsAreRefusedBeforeAnyRequest) {
       {{"-f", mine, "-w", File("soft.wav")}, "Output file would overwrite an input file: mine.txt"},
       {{"-f", File("parts/../mine.txt"), "-o", "-lrc", "--lrc-fname", mine},
        "LRC file would overwrite an input file: mine.txt"},
-      {{"-fl", list, "-w", File("out.wav"), "--chapters", list}, "Chapter file would overwrite a list file: list.txt"},
+      {{"-fl", list, "-w", File("out.wav"), "--chapters", list},
+       "Chapter file would overwrite a list file: list.txt"},
       {{"-f", mine, "-d", dictionary, "-w", File("out.wav"), "-lrc", "--lrc-fname", dictionary},
        "LRC file would overwrite a dictionary: names.dic"},
       {{"-t", "Hi{{audio=" + chime + "}}", "-w", chime},
@@ -331,7 +333,8 @@ TEST_F(SonacliE2e, OutputsThatAreInputsAreRefusedBeforeAnyRequest) {
     const TChildResult run = Run(args);
     EXPECT_EQ(run.ExitCode, 1);
     const bool toStdout = std::find(args.begin(), args.end(), "-o") != args.end();
-    EXPECT_EQ(toStdout ? run.Stderr : run.Stdout, (toStdout ? "[Error] " : "\n[Error] ") + row.Message + "\n");
+    EXPECT_EQ(toStdout ? run.Stderr : run.Stdout,
+              (toStdout ? "[Error] " : "\n[Error] ") + row.Message + "\n");
     EXPECT_TRUE(standin_->Requests().empty()) << "a request was sent";
     EXPECT_TRUE(snapshot() == before) << "a file was changed or made";
   }
