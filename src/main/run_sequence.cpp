@@ -8,6 +8,7 @@
 #include "common/trim.h"
 #include "dict/dictionary_set.h"
 #include "encode/cover_image.h"
+#include "encode/output_format.h"
 #include "input/input_filters.h"
 #include "input/input_reader.h"
 #include "input/line_selection.h"
@@ -261,7 +262,13 @@ class TRun {
   bool ResolveTags() {
     tags_ = plan_.Tags;
     if (!plan_.CoverFileName.empty() && !ReadCover()) return false;
-    if (firstBook_) FillMediaTagsFromBook(*firstBook_, tags_);
+    if (firstBook_) {
+      std::u16string coverLeftOut;
+      FillMediaTagsFromBook(*firstBook_, tags_, coverLeftOut);
+      // Only an encoded output carries a cover.
+      if (!coverLeftOut.empty() && IsEncoded(plan_.Output.Format))
+        ReportWarning(u"The book's cover is left out (" + coverLeftOut + u")");
+    }
     if (tags_.Title.empty()) tags_.Title = plan_.DefaultTitle;
     return true;
   }
@@ -281,7 +288,7 @@ class TRun {
       return Fail(u"Cover image is larger than 15 MiB");
     }
     std::u16string error;
-    return CheckCover(tags_.Cover, error) || Fail(error);
+    return CheckCoverDecodes(tags_.Cover, error) || Fail(error);
   }
 
   // The folder of chapter files is made when missing, and must take new files, before any request

@@ -392,6 +392,9 @@ TEST_F(EncodedOutput, ChaptersBeyondTheFormatsLimitAreAWarning) {
 // Option values that cannot give an output are refused before any request, with a clear message.
 TEST_F(EncodedOutput, BadValuesAreRefusedBeforeAnyRequest) {
   Write("not-a-picture.png", "GIF89a not a png");
+  // A PNG that declares 20000 x 20000 pixels in a few bytes.
+  Write("huge.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x4E\x20\0\0\x4E\x20\x08\x02\0\0\0", 29) +
+                        std::string(48 * 1024, '\0'));
   fs::create_directory(File("covers"));
   ASSERT_EQ(mkfifo(File("fifo.png").c_str(), 0600), 0);
   const struct {
@@ -426,6 +429,9 @@ TEST_F(EncodedOutput, BadValuesAreRefusedBeforeAnyRequest) {
        false},
       {{"-w", File("a.m4b"), "--cover", File("missing.png")},
        "\n[Error] Cover file not found: missing.png\n",
+       false},
+      {{"-w", File("a.m4b"), "--cover", File("huge.png")},
+       "\n[Error] Cover image is too large: 20000x20000 pixels (at most 8000 a side)\n",
        false},
       {{"-w", File("a.m4b"), "--cover", File("covers")}, "\n[Error] Cover file is a folder: covers\n", false},
       {{"-w", File("a.m4b"), "--cover", File("covers") + "/"},
