@@ -53,21 +53,23 @@ FilesRead FilesReadBy(const TRunPlan& plan, const std::vector<std::u16string>& l
   return read;
 }
 
-// A file the run writes, with its kind for the message.
+// A file the run writes, with its kind and its role for the messages.
 struct WrittenFile {
   std::u16string Name;
   std::u16string_view Kind;
+  std::u16string_view Role;
 };
 
 std::vector<WrittenFile> FilesWrittenBy(const TSettings& settings) {
   std::vector<WrittenFile> written;
-  if (!settings.ToStdout) written.push_back({settings.OutputFileName, u"Output file"});
+  if (!settings.ToStdout) written.push_back({settings.OutputFileName, u"Output file", u"the output file"});
   // Subtitle mode writes no LRC or SRT file.
   if (settings.LrcEnabled && !settings.SubtitleMode)
-    written.push_back({settings.LrcData.FileName, u"LRC file"});
+    written.push_back({settings.LrcData.FileName, u"LRC file", u"the LRC file"});
   if (settings.SrtEnabled && !settings.SubtitleMode)
-    written.push_back({settings.SrtData.FileName, u"SRT file"});
-  if (!settings.ChapterFileName.empty()) written.push_back({settings.ChapterFileName, u"Chapter file"});
+    written.push_back({settings.SrtData.FileName, u"SRT file", u"the SRT file"});
+  if (!settings.ChapterFileName.empty())
+    written.push_back({settings.ChapterFileName, u"Chapter file", u"the chapter file"});
   return written;
 }
 
@@ -75,14 +77,38 @@ std::u16string Refusal(std::u16string_view what, const ReadFile& input) {
   return std::u16string(what) + std::u16string(input.Role) + u": " + FileNameOnly(input.Name);
 }
 
+std::u16string FolderOf(const std::u16string& fileName) {
+  const std::u16string folder = FolderPart(fileName);
+  if (!folder.empty()) return folder;
+  return fileName.starts_with(u'/') ? u"/" : u".";
+}
+
+// Whether two names will be one file: the same file now, or the same name in the same folder.
+bool SameTarget(const std::u16string& first, const std::u16string& second) {
+  const std::optional<TFileIdentity> firstFile = IdentityOf(first);
+  const std::optional<TFileIdentity> secondFile = IdentityOf(second);
+  if (firstFile && secondFile) return *firstFile == *secondFile;
+  if (FileNameOnly(first) != FileNameOnly(second)) return false;
+  const std::optional<TFileIdentity> firstFolder = IdentityOf(FolderOf(first));
+  return firstFolder && firstFolder == IdentityOf(FolderOf(second));
+}
+
 }  // namespace
 
 std::optional<std::u16string> OverwrittenInput(const TRunPlan& plan,
                                                const std::vector<std::u16string>& lines) {
   const FilesRead read = FilesReadBy(plan, lines);
-  for (const WrittenFile& output : FilesWrittenBy(plan.Settings)) {
+  const std::vector<WrittenFile> written = FilesWrittenBy(plan.Settings);
+  for (size_t i = 0; i < written.size(); ++i) {
+    const WrittenFile& output = written[i];
     if (const ReadFile* input = read.Find(output.Name))
       return Refusal(std::u16string(output.Kind) + u" would overwrite ", *input);
+    // The files are put in place in this order: a later one would replace an earlier one.
+    for (size_t k = 0; k < i; ++k) {
+      if (SameTarget(output.Name, written[k].Name))
+        return std::u16string(output.Kind) + u" would overwrite " + std::u16string(written[k].Role) + u": " +
+               FileNameOnly(output.Name);
+    }
   }
   // The chapter files are named by their titles only at the end of the run; any file of their
   // folder with their extension may be replaced by one.

@@ -15,7 +15,9 @@ namespace sonacli {
 // (`lines`, text mode) inserts, the cover or a configuration file. Files are compared as files, by
 // device and inode, so another name of the same file (a hard link, a symbolic link, another path to
 // it) counts too. A file of the folder of --split-chapters with the output's extension counts as
-// written: a chapter file may take its name. Nothing when no output is an input.
+// written: a chapter file may take its name. Two outputs that would be one file (the LRC file named
+// as the audio) are refused the same way, since the later would replace the earlier. Nothing when no
+// output is an input or another output.
 std::optional<std::u16string> OverwrittenInput(const TRunPlan& plan,
                                                const std::vector<std::u16string>& lines);
 

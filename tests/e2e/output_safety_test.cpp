@@ -273,7 +273,8 @@ TEST_F(SonacliE2e, DamagedMp3InsertLeavesTheTerminalToTheProgram) {
 }
 
 // No output takes the place of a file the run reads, under its own name or another (a hard link, a
-// symbolic link): each is refused before any request, and every file stays as it was.
+// symbolic link), nor of another output: each is refused before any request, and every file stays
+// as it was.
 TEST_F(SonacliE2e, OutputsThatAreInputsAreRefusedBeforeAnyRequest) {
   const std::string mine = Write("mine.txt", "Hello there.\n");
   const std::string textWav = Write("a.wav", "A text that is named like a sound file.\n");
@@ -313,6 +314,11 @@ TEST_F(SonacliE2e, OutputsThatAreInputsAreRefusedBeforeAnyRequest) {
        "LRC file would overwrite a configuration file: my.cfg"},
       {{"-t", "{{chapter=Chime}}Hi" + insert, "-w", File("out.wav"), "--split-chapters", File("parts")},
        "A file of the chapter folder could overwrite a sound file of the text: 001 Chime.wav"},
+      {{"-t", "Hi.", "-w", File("out.wav"), "-lrc", "--lrc-fname", File("out.wav")},
+       "LRC file would overwrite the output file: out.wav"},
+      {{"-t", "Hi.", "-w", File("out.wav"), "-lrc", "--lrc-fname", File("x.txt"), "-srt", "--srt-fname",
+        File("parts/../x.txt")},
+       "SRT file would overwrite the LRC file: x.txt"},
   };
   // Every file of the test's folder, and of the chapter folder, with its content.
   const auto snapshot = [&] {
