@@ -134,7 +134,9 @@ bool TRunOutput::Finish(bool errorReported, bool writeSyncFiles, const std::vect
     for (const TChapterMark& chapter : chapters_) sink_->AddChapter(chapter.Title, chapter.StartFrame);
     if (!sink_->Finish()) {
       files_.Audio.reset();  // no valid file can be made of it: an old output stays
-      WriteFailure();
+      // A run stopped (by a failure already reported, or by the user) before any audio leaves no
+      // output, as planned: an encoder's complaint that it has nothing to save adds no news.
+      if (madeAudio_ || !failed) WriteFailure();
     } else {
       ReportNotes();
       WriteChapterFiles();
@@ -165,10 +167,13 @@ void TRunOutput::WriteChapters(int64_t totalFrames) {
   const std::u16string audioName = settings_.ToStdout
                                        ? ChangeExtension(settings_.ChapterFileName, streamExtension)
                                        : settings_.OutputFileName;
+  // A CUE sheet names the book at its top, as players show it; the metadata file holds the chapters
+  // alone.
+  const bool cue = ChapterFileKindFromName(settings_.ChapterFileName) == TChapterFileKind::Cue;
   std::u16string error;
-  if (!WriteChapterFile(settings_.ChapterFileName,
-                        ChapterSpans(chapters_, totalFrames, std::numeric_limits<size_t>::max()),
-                        format_.SampleRate, TMediaTags{}, FileNameOnly(audioName), choice_.Format, error)) {
+  if (!WriteChapterFile(
+          settings_.ChapterFileName, ChapterSpans(chapters_, totalFrames, std::numeric_limits<size_t>::max()),
+          format_.SampleRate, cue ? tags_ : TMediaTags{}, FileNameOnly(audioName), choice_.Format, error)) {
     ReportDriverError(result_, error);
   }
 }

@@ -1,5 +1,6 @@
 #include "encode/chapter_file.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/unicode_text.h"
@@ -43,6 +44,17 @@ std::string Quoted(std::u16string_view text) {
   return "\"" + quoted + "\"";
 }
 
+std::string_view CueFileType(TOutputFormat format) {
+  switch (format) {
+    case TOutputFormat::Mp3:
+      return "MP3";
+    case TOutputFormat::Raw:
+      return "BINARY";
+    default:
+      return "WAVE";
+  }
+}
+
 // mm:ss:ff, ff in 1/75 s; the minutes grow past 99 for long books.
 std::string CueTime(int64_t frame, int32_t sampleRate) {
   const int64_t cdFrames = (frame * 75 + sampleRate / 2) / sampleRate;
@@ -84,6 +96,15 @@ std::string FfMetadataText(const std::vector<TChapterSpan>& chapters, int32_t sa
   return text;
 }
 
+bool CheckCueSheetCanName(std::u16string_view audioFileName, std::u16string& error) {
+  if (std::none_of(audioFileName.begin(), audioFileName.end(),
+                   [](char16_t c) { return c == u'"' || c == u'\n' || c == u'\r'; }))
+    return true;
+  error = u"A CUE sheet cannot name a file whose name holds a double quote or a line break: " +
+          std::u16string(audioFileName);
+  return false;
+}
+
 bool CueSheetText(const std::vector<TChapterSpan>& chapters, int32_t sampleRate, const TMediaTags& tags,
                   std::u16string_view audioFileName, TOutputFormat audioFormat, std::string& text,
                   std::u16string& error) {
@@ -92,11 +113,12 @@ bool CueSheetText(const std::vector<TChapterSpan>& chapters, int32_t sampleRate,
             u"; an FFmpeg metadata file (.txt) holds any number";
     return false;
   }
-  text = "\xEF\xBB\xBF";
+  if (!CheckCueSheetCanName(audioFileName, error)) return false;
+  text.clear();
   if (!tags.Title.empty()) text += "TITLE " + Quoted(tags.Title) + "\r\n";
   if (!tags.Author.empty()) text += "PERFORMER " + Quoted(tags.Author) + "\r\n";
-  text +=
-      "FILE " + Quoted(audioFileName) + (audioFormat == TOutputFormat::Raw ? " BINARY" : " WAVE") + "\r\n";
+  // The name exactly as it is, spaces at its ends included: it must find the file.
+  text += "FILE \"" + ToUtf8(audioFileName) + "\" " + std::string(CueFileType(audioFormat)) + "\r\n";
   for (size_t i = 0; i < chapters.size(); ++i) {
     char number[24];
     std::snprintf(number, sizeof number, "%02zu", i + 1);

@@ -30,10 +30,17 @@ std::string FfMetadataText(const std::vector<TChapterSpan>& chapters, int32_t sa
 // A CUE sheet holds at most 99 tracks.
 inline constexpr size_t kMaxCueTracks = 99;
 
-// A CUE sheet (UTF-8 with a byte order mark, CR LF): the title and author, the audio file (WAVE,
-// or BINARY for raw PCM), and a track per chapter whose INDEX 01 is its start rounded to the
-// sheet's 1/75 s. Double quotes in texts, which the sheet cannot escape, become single quotes.
-// False with the message for more than 99 chapters.
+// Whether a CUE sheet can name the audio file (its name without the folder): the sheet quotes
+// names and cannot escape a double quote or a line break in them. False with the message otherwise.
+bool CheckCueSheetCanName(std::u16string_view audioFileName, std::u16string& error);
+
+// A CUE sheet (UTF-8 without a byte order mark, which players would take for part of the first
+// command; CR LF): the book's title and author, the audio file with its type (MP3 for MP3, BINARY
+// for raw PCM, WAVE for the rest: the sheet knows no type of its own for Opus, M4B or FLAC, and
+// players take WAVE for any audio they decode), and a track per chapter whose INDEX 01 is its
+// start rounded to the sheet's 1/75 s. Double quotes in titles, which the sheet cannot escape,
+// become single quotes. False with the message for more than 99 chapters or an audio file name
+// the sheet cannot hold.
 bool CueSheetText(const std::vector<TChapterSpan>& chapters, int32_t sampleRate, const TMediaTags& tags,
                   std::u16string_view audioFileName, TOutputFormat audioFormat, std::string& text,
                   std::u16string& error);

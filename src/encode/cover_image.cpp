@@ -1,5 +1,12 @@
 #include "encode/cover_image.h"
 
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "common/unicode_text.h"
+#include "encode/ffmpeg_handles.h"
+
 namespace sonacli {
 namespace {
 
@@ -62,6 +69,45 @@ std::optional<TCoverImage> ReadJpeg(std::string_view bytes) {
   return std::nullopt;
 }
 
+// Decodes the one picture of the bytes; the frame's size must be the header's. False with FFmpeg's
+// code in `code` (0 when the picture came out of another size).
+bool DecodePicture(std::string_view bytes, const TCoverImage& image, int& code) {
+  code = AVERROR(ENOMEM);
+  const AVCodec* decoder =
+      avcodec_find_decoder(image.Kind == TImageKind::Png ? AV_CODEC_ID_PNG : AV_CODEC_ID_MJPEG);
+  if (decoder == nullptr) {
+    code = AVERROR_DECODER_NOT_FOUND;
+    return false;
+  }
+  const TCodecContextPtr context(avcodec_alloc_context3(decoder));
+  const TFramePtr frame(av_frame_alloc());
+  const TPacketPtr packet(av_packet_alloc());
+  if (!context || !frame || !packet) return false;
+  // Damage is an error rather than concealed: a chunk's checksum, a broken bit stream, data that
+  // ends early.
+  context->err_recognition = AV_EF_CRCCHECK | AV_EF_BITSTREAM | AV_EF_BUFFER | AV_EF_EXPLODE;
+  context->max_pixels = static_cast<int64_t>(kMaxCoverSide) * kMaxCoverSide;
+  context->thread_count = 1;
+  if ((code = avcodec_open2(context.get(), decoder, nullptr)) < 0) return false;
+  // The decoders read a little beyond the data, which must be zeros.
+  if ((code = av_new_packet(packet.get(), static_cast<int>(bytes.size()))) < 0) return false;
+  std::memcpy(packet->data, bytes.data(), bytes.size());
+  if ((code = avcodec_send_packet(context.get(), packet.get())) < 0) return false;
+  code = avcodec_receive_frame(context.get(), frame.get());
+  if (code == AVERROR(EAGAIN)) {
+    avcodec_send_packet(context.get(), nullptr);
+    code = avcodec_receive_frame(context.get(), frame.get());
+  }
+  if (code < 0) return false;
+  // A frame that comes out with errors concealed all the same is no whole picture.
+  if ((frame->decode_error_flags != 0) || (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0) {
+    code = AVERROR_INVALIDDATA;
+    return false;
+  }
+  code = 0;
+  return frame->width == image.Width && frame->height == image.Height;
+}
+
 }  // namespace
 
 std::optional<TCoverImage> ReadCoverImage(std::string_view bytes) {
@@ -71,7 +117,8 @@ std::optional<TCoverImage> ReadCoverImage(std::string_view bytes) {
 }
 
 bool CheckCover(std::string_view bytes, std::u16string& error) {
-  if (!ReadCoverImage(bytes)) {
+  const std::optional<TCoverImage> image = ReadCoverImage(bytes);
+  if (!image) {
     error = u"Cover is not a JPEG or PNG image";
     return false;
   }
@@ -79,7 +126,27 @@ bool CheckCover(std::string_view bytes, std::u16string& error) {
     error = u"Cover image is larger than 15 MiB";
     return false;
   }
+  if (image->Width > kMaxCoverSide || image->Height > kMaxCoverSide) {
+    error = u"Cover image is too large: " + ToUtf16(std::to_string(image->Width)) + u"x" +
+            ToUtf16(std::to_string(image->Height)) + u" pixels (at most " +
+            ToUtf16(std::to_string(kMaxCoverSide)) + u" a side)";
+    return false;
+  }
   return true;
+}
+
+bool CheckCoverDecodes(std::string_view bytes, std::u16string& error) {
+  if (!CheckCover(bytes, error)) return false;
+  SilenceFfmpegLog();
+  int code = 0;
+  if (DecodePicture(bytes, *ReadCoverImage(bytes), code)) return true;
+  if (code == AVERROR(ENOMEM)) {
+    error = u"Not enough memory to check the cover image";
+  } else {
+    error = std::u16string(u"Cover image is damaged: its ") +
+            (ReadCoverImage(bytes)->Kind == TImageKind::Png ? u"PNG" : u"JPEG") + u" data cannot be decoded";
+  }
+  return false;
 }
 
 std::string_view MimeType(TImageKind kind) {

@@ -27,8 +27,18 @@ inline constexpr size_t kMaxCoverBytes = size_t{15} << 20;
 // included.
 std::optional<TCoverImage> ReadCoverImage(std::string_view bytes);
 
-// Whether the bytes can be a cover; false with the message otherwise.
+// The largest side of a cover in pixels: players show covers of a few hundred pixels, and FFmpeg's
+// decoders refuse far smaller images than those a header can declare.
+inline constexpr int32_t kMaxCoverSide = 8000;
+
+// Whether the bytes can be a cover, by their header: a JPEG or PNG image within kMaxCoverBytes and
+// kMaxCoverSide; false with the message otherwise. Cheap: no pixel is decoded.
 bool CheckCover(std::string_view bytes, std::u16string& error);
+
+// The whole check of a picture before a run takes it as its cover: CheckCover, then the image
+// decoded by FFmpeg's decoder of its kind with every damage an error, so that a picture a player
+// could not show is never embedded. False with the message otherwise.
+bool CheckCoverDecodes(std::string_view bytes, std::u16string& error);
 
 // "image/jpeg" or "image/png".
 std::string_view MimeType(TImageKind kind);

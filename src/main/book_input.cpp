@@ -21,11 +21,12 @@ std::vector<std::u16string> TakeBookLines(TBook& book) {
   return lines;
 }
 
-void FillMediaTagsFromBook(const TBook& book, TMediaTags& tags) {
+void FillMediaTagsFromBook(const TBook& book, TMediaTags& tags, std::u16string& coverLeftOut) {
+  coverLeftOut.clear();
   if (tags.Title.empty()) tags.Title = book.Title;
   if (tags.Author.empty()) tags.Author = BookAuthor(book);
-  std::u16string unused;
-  if (tags.Cover.empty() && CheckCover(book.Cover.Bytes, unused)) tags.Cover = book.Cover.Bytes;
+  if (!tags.Cover.empty() || book.Cover.Bytes.empty()) return;
+  if (CheckCoverDecodes(book.Cover.Bytes, coverLeftOut)) tags.Cover = book.Cover.Bytes;
 }
 
 }  // namespace sonacli

@@ -20,7 +20,8 @@ std::vector<std::u16string> TakeBookLines(TBook& book);
 
 // Fills the fields of `tags` that are still empty (the command line left them so) from the book:
 // its title, its authors (BookAuthor) and its cover when an output can carry it (a JPEG or PNG
-// image within kMaxCoverBytes; another picture is left out).
-void FillMediaTagsFromBook(const TBook& book, TMediaTags& tags);
+// image that passes CheckCoverDecodes). Another picture is left out, and `coverLeftOut` says why;
+// it stays empty otherwise.
+void FillMediaTagsFromBook(const TBook& book, TMediaTags& tags, std::u16string& coverLeftOut);
 
 }  // namespace sonacli

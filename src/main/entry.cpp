@@ -11,6 +11,7 @@
 #include "main/report_error.h"
 #include "main/run_sequence.h"
 #include "main/run_synthesis.h"
+#include "platform/descriptor.h"
 #include "platform/interrupt.h"
 #include "platform/process.h"
 #include "platform/random.h"
@@ -43,6 +44,8 @@ int RefusePersianIranLocale(const std::vector<std::u16string>& arguments) {
 int RunProgram(int argc, char** argv) {
   SeedRandom(static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
   KeepAnswerBuffersInTheHeap();
+  // Every output reports a file-size limit as it reports a full disk, and keeps what was written.
+  IgnoreFileSizeLimitSignal();
   const std::vector<std::u16string> arguments = DecodeArguments(argc, argv);
   if (SystemLocaleId() == kPersianIranLocaleId) return RefusePersianIranLocale(arguments);
   TErrorReport errors;

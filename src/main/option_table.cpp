@@ -103,6 +103,7 @@ constexpr TOption kOptions[] = {
      }},
     {u"-fl", true,
      [](TRunOptions& o, Value v, Source) {
+       o.ListFileNames.emplace_back(v);
        ReadListFile(v, o);
        o.SourceKind = TSourceKind::Files;
      }},

@@ -8,8 +8,16 @@
 
 namespace sonacli {
 
+std::u16string OneLineMessage(std::u16string_view message) {
+  std::u16string line(message);
+  for (char16_t& c : line) {
+    if (c < u' ' || c == u'\x7F' || (c >= u'\x80' && c < u'\xA0')) c = u' ';
+  }
+  return line;
+}
+
 void TErrorReport::ReportError(std::u16string_view message) {
-  const std::u16string line = std::u16string(u"[Error] ").append(message);
+  const std::u16string line = u"[Error] " + OneLineMessage(message);
   if (toStandardError_) {
     PrintErrorLine(line);
   } else {
@@ -20,7 +28,7 @@ void TErrorReport::ReportError(std::u16string_view message) {
 }
 
 void ReportWarning(std::u16string_view message) {
-  const std::string line = "[Warning] " + ToUtf8(message) + "\n";
+  const std::string line = "[Warning] " + ToUtf8(OneLineMessage(message)) + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
 }

@@ -133,6 +133,11 @@ std::optional<std::u16string> CheckChapterFileName(const TRunOptions& options) {
   }
   if (name == options.OutputFileName || name == options.LrcData.FileName || name == options.SrtData.FileName)
     return u"Chapter file name is the name of another file of the run: " + FileNameOnly(name);
+  // A CUE sheet names the audio file: the output's, or with -o its own name with the audio's extension.
+  std::u16string error;
+  if (ChapterFileKindFromName(name) == TChapterFileKind::Cue &&
+      !CheckCueSheetCanName(FileNameOnly(options.ToStdout ? name : options.OutputFileName), error))
+    return error;
   return std::nullopt;
 }
 
@@ -316,6 +321,10 @@ TRunPlan ResolveRun(const TRunOptions& options) {
   ResolveSubtitles(options, settings);
   ResolveSyncFiles(options, settings);
   plan.Input = InputPlanOf(options, settings);
+  plan.ListFileNames = options.ListFileNames;
+  for (const std::u16string& name : {options.UserConfigFileName, options.ConfigFileName}) {
+    if (!name.empty()) plan.ConfigFileNames.push_back(name);
+  }
   plan.Warnings = WarningsOf(options, plan);
   return plan;
 }

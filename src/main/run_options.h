@@ -42,6 +42,7 @@ struct TRunOptions {
   std::vector<std::u16string> InputFileNames;  // -f and -fl, in the order given
   // One entry per input file name: true for a file named in a -fl list, which starts a chapter.
   std::vector<bool> InputFileChapters;
+  std::vector<std::u16string> ListFileNames;  // the -fl files, in the order given
   // The first -fl file that could not be used, as its message; empty when all were read.
   std::u16string ListFileError;
   std::u16string CommandText;        // the -t texts joined by CR LF

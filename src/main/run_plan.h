@@ -49,6 +49,9 @@ struct TRunPlan {
   TMediaTags Tags;
   std::u16string CoverFileName;
   std::u16string DefaultTitle;  // the first input file's name without its extension
+  // The other files the run reads, which no output may take the place of.
+  std::vector<std::u16string> ListFileNames;    // the -fl files
+  std::vector<std::u16string> ConfigFileNames;  // the configuration files looked for
   // What the run goes on without, one line each, for standard error.
   std::vector<std::u16string> Warnings;
 };

@@ -8,12 +8,14 @@
 #include "common/trim.h"
 #include "dict/dictionary_set.h"
 #include "encode/cover_image.h"
+#include "encode/output_format.h"
 #include "input/input_filters.h"
 #include "input/input_reader.h"
 #include "input/line_selection.h"
 #include "main/book_input.h"
 #include "main/command_line.h"
 #include "main/config_file.h"
+#include "main/overwritten_input.h"
 #include "main/report_error.h"
 #include "main/resolve_run.h"
 #include "main/usage_text.h"
@@ -50,6 +52,10 @@ class TRun {
     if (!CheckSyncPaths()) return errors_.ExitCode();
     if (!settings_.ChapterFileName.empty() && !CheckTargetPath(settings_.ChapterFileName, u"Chapter file"))
       return errors_.ExitCode();
+    if (const std::optional<std::u16string> overwritten = OverwrittenInput(plan_, lines_)) {
+      errors_.ReportError(*overwritten);
+      return errors_.ExitCode();
+    }
     if (!ResolveTags() || !CheckSplitChaptersFolder()) return errors_.ExitCode();
     Synthesize(driver);
     return errors_.ExitCode();
@@ -256,14 +262,24 @@ class TRun {
   bool ResolveTags() {
     tags_ = plan_.Tags;
     if (!plan_.CoverFileName.empty() && !ReadCover()) return false;
-    if (firstBook_) FillMediaTagsFromBook(*firstBook_, tags_);
+    if (firstBook_) {
+      std::u16string coverLeftOut;
+      FillMediaTagsFromBook(*firstBook_, tags_, coverLeftOut);
+      // Only an encoded output carries a cover.
+      if (!coverLeftOut.empty() && IsEncoded(plan_.Output.Format))
+        ReportWarning(u"The book's cover is left out (" + coverLeftOut + u")");
+    }
     if (tags_.Title.empty()) tags_.Title = plan_.DefaultTitle;
     return true;
   }
 
   bool ReadCover() {
     const std::u16string& name = plan_.CoverFileName;
-    if (!FileExists(name)) return Fail(u"Cover file not found: " + FileNameOnly(name));
+    const std::u16string shortName = FileNameOnly(name).empty() ? name : FileNameOnly(name);
+    if (FolderExists(name)) return Fail(u"Cover file is a folder: " + shortName);
+    if (!FileExists(name)) return Fail(u"Cover file not found: " + shortName);
+    // A FIFO would hold the run waiting for a writer; a device is no picture.
+    if (!IsRegularFile(name)) return Fail(u"Cover file is not a regular file: " + shortName);
     try {
       // One byte beyond the limit is enough to tell a picture that is too large.
       if (!ReadFileBytes(name, tags_.Cover, kMaxCoverBytes + 1))
@@ -272,7 +288,7 @@ class TRun {
       return Fail(u"Cover image is larger than 15 MiB");
     }
     std::u16string error;
-    return CheckCover(tags_.Cover, error) || Fail(error);
+    return CheckCoverDecodes(tags_.Cover, error) || Fail(error);
   }
 
   // The folder of chapter files is made when missing, and must take new files, before any request

@@ -70,4 +70,8 @@ void IgnoreBrokenPipe() {
   std::call_once(once, [] { std::signal(SIGPIPE, SIG_IGN); });
 }
 
+void IgnoreFileSizeLimitSignal() {
+  std::signal(SIGXFSZ, SIG_IGN);
+}
+
 }  // namespace sonacli

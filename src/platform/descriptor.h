@@ -40,5 +40,9 @@ bool ReadAllAt(int fd, char* bytes, size_t count, uint64_t offset);
 // From the first call on, a write into a pipe whose reader has gone fails with EPIPE instead of
 // ending the process with SIGPIPE.
 void IgnoreBrokenPipe();
+// From the call on, a write beyond the process's file-size limit (ulimit -f) fails with EFBIG,
+// like a write to a full disk, instead of ending the process with SIGXFSZ and leaving its files
+// unfinished.
+void IgnoreFileSizeLimitSignal();
 
 }  // namespace sonacli

@@ -25,6 +25,12 @@ bool FileExists(std::u16string_view fileName) {
   return !error && fs::exists(status) && !fs::is_directory(status);
 }
 
+bool IsRegularFile(std::u16string_view fileName) {
+  if (fileName.empty()) return false;
+  std::error_code error;
+  return fs::is_regular_file(NativePath(fileName), error);
+}
+
 bool IsPipeOrSocket(std::u16string_view fileName) {
   if (fileName.empty()) return false;
   std::error_code error;
@@ -121,6 +127,21 @@ bool CanCreateFilesIn(std::u16string_view folder) {
     if (errno != EEXIST) return false;
   }
   return false;
+}
+
+std::optional<TFileIdentity> IdentityOf(std::u16string_view fileName) {
+  struct stat status {};
+  if (fileName.empty() || ::stat(NativePath(fileName).c_str(), &status) != 0) return std::nullopt;
+  return TFileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+}
+
+std::vector<std::u16string> FolderEntries(std::u16string_view folder) {
+  std::vector<std::u16string> names;
+  std::error_code error;
+  for (fs::directory_iterator entry(NativePath(folder), error), end; !error && entry != end;
+       entry.increment(error))
+    names.push_back(ToUtf16(entry->path().filename().string()));
+  return names;
 }
 
 }  // namespace sonacli

@@ -1,8 +1,11 @@
 // Files and folders. Names are UTF-16 here and UTF-8 bytes on the system.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sonacli {
 
@@ -12,6 +15,8 @@ std::string NativePath(std::u16string_view fileName);
 // True for an existing file that is not a folder.
 bool FileExists(std::u16string_view fileName);
 bool FolderExists(std::u16string_view folder);
+// True for a regular file (after symbolic links): not a folder, FIFO, socket or device node.
+bool IsRegularFile(std::u16string_view fileName);
 // True for a FIFO or a socket (after symbolic links): a name that holds no text of its own.
 bool IsPipeOrSocket(std::u16string_view fileName);
 // True when the name stands for something a file must not replace: a folder, a FIFO, a device
@@ -36,5 +41,18 @@ bool RemoveTree(std::u16string_view folder);
 bool MakeFolders(std::u16string_view folder);
 // Whether files can be made in the folder: a new empty one is created there and removed again.
 bool CanCreateFilesIn(std::u16string_view folder);
+
+// Which file a name reaches, symbolic links followed: its device and inode. Two names of one file
+// (a hard link, a symbolic link, another path to it) have the same identity.
+struct TFileIdentity {
+  uint64_t Device = 0;
+  uint64_t Inode = 0;
+  bool operator==(const TFileIdentity&) const = default;
+};
+// Nothing when the name reaches no file.
+std::optional<TFileIdentity> IdentityOf(std::u16string_view fileName);
+
+// The names of the entries of a folder, without "." and ".."; empty when it cannot be read.
+std::vector<std::u16string> FolderEntries(std::u16string_view folder);
 
 }  // namespace sonacli

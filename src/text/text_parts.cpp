@@ -135,4 +135,19 @@ bool IsAudioInsertInvalid(std::u16string_view fileName) {
   return !FileExists(fileName) || (extension != u".wav" && extension != u".mp3");
 }
 
+std::vector<std::u16string> AudioInsertNames(const std::vector<std::u16string>& lines) {
+  std::vector<std::u16string> names;
+  for (const std::u16string& line : lines) {
+    // Most lines hold no tag at all: they are not lowered.
+    if (line.find(u"{{") == std::u16string::npos) continue;
+    const std::u16string lower = LowerCase(line);
+    for (size_t at = lower.find(kAudioTag); at != std::u16string::npos; at = lower.find(kAudioTag, at + 1)) {
+      const size_t close = line.find(kTagClose, at);
+      if (close == std::u16string::npos) break;
+      names.push_back(line.substr(at + kAudioTag.size(), close - at - kAudioTag.size()));
+    }
+  }
+  return names;
+}
+
 }  // namespace sonacli

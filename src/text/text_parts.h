@@ -44,4 +44,8 @@ class TTextParts {
 // neither ".wav" nor ".mp3" (any case).
 bool IsAudioInsertInvalid(std::u16string_view fileName);
 
+// The file names of the sound-file tags ("{{audio=NAME}}", any case) in the lines, in order, as the
+// parts take them; a tag that runs over a line end is not found.
+std::vector<std::u16string> AudioInsertNames(const std::vector<std::u16string>& lines);
+
 }  // namespace sonacli

@@ -196,6 +196,30 @@ TEST_F(BookOutputE2e, Fb2InWindows1251BecomesAnOpusFileWithItsChaptersTitleAutho
   EXPECT_EQ(probed.Cover, cover);
 }
 
+// A cover is checked by decoding it, not by its first bytes: a damaged picture given with --cover
+// is refused before any request, and a book's own is left out with a warning, never embedded.
+TEST_F(BookOutputE2e, CoverThatDoesNotDecodeIsNeverEmbedded) {
+  const std::string whole = MakeJpeg();
+  // Cut inside its compressed pixels, after the headers that name it a 32x24 JPEG.
+  const std::string cut = whole.substr(0, whole.find("\xFF\xDA") + 16);
+  const std::string damaged = Write("damaged.jpg", cut);
+  const TChildResult refused =
+      Run({"-k", kCloudKey, "-t", "Hello.", "-w", File("given.m4b"), "--cover", damaged});
+  EXPECT_EQ(refused.ExitCode, 1);
+  EXPECT_EQ(refused.Stdout, "\n[Error] Cover image is damaged: its JPEG data cannot be decoded\n");
+  EXPECT_TRUE(RequestTexts().empty());
+
+  const std::string book = Write("novel.epub", ChapterEpub("Novel", "Writer", {{"One", {"Text."}}}, cut));
+  const TChildResult run = Run({"-k", kCloudKey, "-f", book, "-w", File("novel.m4b")});
+  ASSERT_EQ(run.ExitCode, 0) << run.Stdout;
+  EXPECT_EQ(
+      run.Stderr,
+      "[Warning] The book's cover is left out (Cover image is damaged: its JPEG data cannot be decoded)\n");
+  const TProbedBook probed = Probe(File("novel.m4b"));
+  EXPECT_EQ(probed.Tag("title"), "Novel");
+  EXPECT_EQ(probed.Cover, "");
+}
+
 TEST_F(SonacliE2e, BookThatCannotBeReadEndsTheRunBeforeAnyRequest) {
   const std::string good = Write("good.epub", ChapterEpub("Novel", "Writer", {{"One", {"Text."}}}));
   const std::string bad = Write("bad.fb2", Fb2("", "<body><section><p>Unclosed</section></body>"));

@@ -75,10 +75,11 @@ TEST_F(ChaptersE2e, ListFilesAreChaptersTimedByThePcm) {
           // (CSV doubles the quotes of a field that has them.)
           std::to_string(three) + "," + std::to_string(total) + ",\"\xD0\xA2\xD1\x80\xD0\xB8 \"\"q\"\"\""}));
 
-  // The CUE sheet names the WAV and starts its tracks at the same samples, in 1/75 s.
+  // The CUE sheet names the book (its title is the first file's name) and the WAV, and starts its
+  // tracks at the same samples, in 1/75 s.
   ASSERT_EQ(Speak("out.wav", "out.cue").ExitCode, 0);
   EXPECT_EQ(ReadFile(File("out.cue")),
-            "\xEF\xBB\xBF"
+            "TITLE \"one\"\r\n"
             "FILE \"out.wav\" WAVE\r\n"
             "  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n    INDEX 01 " +
                 CueTime(0) +
@@ -142,6 +143,50 @@ TEST_F(ChaptersE2e, ChapterFileErrors) {
       << run.Stdout;
   EXPECT_EQ(RequestTexts().size(), 1 + 100u);  // only the first run's probe and pieces
   EXPECT_FALSE(std::filesystem::exists(File("bad.wav")));
+}
+
+// A CUE sheet as players read it: the book's title and author at its top, the audio file by its
+// own name and type; a name the sheet cannot quote is refused before any request.
+TEST_F(ChaptersE2e, CueSheetNamesTheBookAndTheAudioAsPlayersReadThem) {
+  const struct {
+    std::vector<std::string> output;
+    std::string fileLine;
+  } rows[] = {
+      {{"-w", File("book.mp3")}, "FILE \"book.mp3\" MP3"},
+      {{"-w", File("book.opus")}, "FILE \"book.opus\" WAVE"},
+      {{"-w", File("book.m4b")}, "FILE \"book.m4b\" WAVE"},
+      {{"-w", File("book.flac")}, "FILE \"book.flac\" WAVE"},
+      {{"-o", "--raw"}, "FILE \"book.raw\" BINARY"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.fileLine);
+    std::vector<std::string> args = {"-k",         kCloudKey,        "-fl",     list_,
+                                     "--chapters", File("book.cue"), "--title", "The \"Book\"",
+                                     "--author",   "A. Writer"};
+    args.insert(args.end(), row.output.begin(), row.output.end());
+    ASSERT_EQ(Run(args).ExitCode, 0);
+    const std::vector<std::string> lines = Lines(ReadFile(File("book.cue")));
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "TITLE \"The 'Book'\"\r");
+    EXPECT_EQ(lines[1], "PERFORMER \"A. Writer\"\r");
+    EXPECT_EQ(lines[2], row.fileLine + "\r");
+  }
+  for (const std::vector<std::string>& names :
+       {std::vector<std::string>{"-w", File("my \"book\".wav"), "--chapters", File("book.cue")},
+        {"-o", "--chapters", File("my \"book\".cue")}}) {
+    const size_t before = RequestTexts().size();
+    std::vector<std::string> args = {"-k", kCloudKey, "-fl", list_};
+    args.insert(args.end(), names.begin(), names.end());
+    const TChildResult run = Run(args);
+    EXPECT_EQ(run.ExitCode, 1);
+    // With -o the sheet names the audio after itself.
+    const bool toStdout = names[0] == "-o";
+    EXPECT_EQ(toStdout ? run.Stderr : run.Stdout,
+              std::string(toStdout ? "" : "\n") +
+                  "[Error] A CUE sheet cannot name a file whose name holds a double quote or a line break: " +
+                  (toStdout ? "my \"book\".cue" : "my \"book\".wav") + "\n");
+    EXPECT_EQ(RequestTexts().size(), before);
+  }
 }
 
 }  // namespace

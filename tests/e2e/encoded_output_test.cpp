@@ -3,6 +3,7 @@
 // files with any --jobs; an interrupted run that still plays to its end; the bad option values
 // refused before any request.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <filesystem>
@@ -260,8 +261,8 @@ TEST_F(EncodedOutput, FullDiskIsReportedAndTheOldFileStays) {
     std::string pieces;
     for (int i = 0; i < 6; ++i)
       pieces += " -t 'A sentence long enough to fill the disk number " + std::to_string(i) + ".'";
-    const TChildResult run = Shell("trap '' XFSZ; ulimit -f 8; exec \"$SONACLI\" -k " +
-                                   std::string(kCloudKey) + " -w " + output + pieces);
+    const TChildResult run =
+        Shell("ulimit -f 8; exec \"$SONACLI\" -k " + std::string(kCloudKey) + " -w " + output + pieces);
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_EQ(run.Stdout, "\n[Error] Cannot write the audio file: File too large\n");
     EXPECT_EQ(ReadFile(output), "the old file");
@@ -291,6 +292,36 @@ TEST_F(EncodedOutput, InterruptedRunLeavesAFileThatPlaysToItsEnd) {
     // The first piece only (AAC: up to one frame more, see above).
     EXPECT_GE(decoded.Stdout.size(), 2 * SpeechFrames(4));
     EXPECT_LT(decoded.Stdout.size(), 2 * SpeechFrames(4) + 2 * 1024);
+    EXPECT_TRUE(Temporaries().empty());
+  }
+}
+
+// Ctrl-C before any audio was made is the user's choice, not an error: nothing is printed, the exit
+// code is the interruption's, and an old file stays, in every format and on standard output.
+TEST_F(EncodedOutput, InterruptionBeforeAnyAudioIsNoError) {
+  for (const char* output : {"old.wav", "old.opus", "old.mp3", "old.m4b", "old.flac", ""}) {
+    SCOPED_TRACE(*output ? output : "-o --format mp3");
+    standin_->SetScript(R"({"rules":[{"text_contains":"One","delay_ms":30000}]})");
+    const size_t before = RequestTexts().size();
+    std::vector<std::string> args = {"-k", kCloudKey, "-t", "One.", "-t", "Two."};
+    if (*output) {
+      Write(output, "the old file");
+      args.insert(args.end(), {"-w", File(output)});
+    } else {
+      args.insert(args.end(), {"-o", "--format", "mp3"});
+    }
+    auto child = Start(args);
+    // The probe and the first piece, which is held.
+    ASSERT_TRUE(WaitUntil([&] { return RequestTexts().size() >= before + 2; }));
+    std::this_thread::sleep_for(100ms);
+    kill(child->Pid(), SIGINT);
+    const TChildResult run = child->Wait();
+    EXPECT_EQ(run.ExitCode, 130);
+    EXPECT_EQ(run.Stderr, "");
+    if (*output) {
+      EXPECT_EQ(run.Stdout, "");
+      EXPECT_EQ(ReadFile(File(output)), "the old file");
+    }
     EXPECT_TRUE(Temporaries().empty());
   }
 }
@@ -361,6 +392,11 @@ TEST_F(EncodedOutput, ChaptersBeyondTheFormatsLimitAreAWarning) {
 // Option values that cannot give an output are refused before any request, with a clear message.
 TEST_F(EncodedOutput, BadValuesAreRefusedBeforeAnyRequest) {
   Write("not-a-picture.png", "GIF89a not a png");
+  // A PNG that declares 20000 x 20000 pixels in a few bytes.
+  Write("huge.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x4E\x20\0\0\x4E\x20\x08\x02\0\0\0", 29) +
+                        std::string(48 * 1024, '\0'));
+  fs::create_directory(File("covers"));
+  ASSERT_EQ(mkfifo(File("fifo.png").c_str(), 0600), 0);
   const struct {
     std::vector<std::string> args;
     std::string message;
@@ -393,6 +429,19 @@ TEST_F(EncodedOutput, BadValuesAreRefusedBeforeAnyRequest) {
        false},
       {{"-w", File("a.m4b"), "--cover", File("missing.png")},
        "\n[Error] Cover file not found: missing.png\n",
+       false},
+      {{"-w", File("a.m4b"), "--cover", File("huge.png")},
+       "\n[Error] Cover image is too large: 20000x20000 pixels (at most 8000 a side)\n",
+       false},
+      {{"-w", File("a.m4b"), "--cover", File("covers")}, "\n[Error] Cover file is a folder: covers\n", false},
+      {{"-w", File("a.m4b"), "--cover", File("covers") + "/"},
+       "\n[Error] Cover file is a folder: " + File("covers") + "/\n",
+       false},
+      {{"-w", File("a.m4b"), "--cover", File("fifo.png")},
+       "\n[Error] Cover file is not a regular file: fifo.png\n",
+       false},
+      {{"-w", File("a.m4b"), "--cover", "/dev/zero"},
+       "\n[Error] Cover file is not a regular file: zero\n",
        false},
       {{"-w", File("a.m4b"), "--split-chapters", File("not-a-picture.png") + "/chapters"},
        "\n[Error] Cannot create the chapter folder: " + File("not-a-picture.png") + "/chapters\n",

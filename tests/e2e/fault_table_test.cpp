@@ -361,28 +361,11 @@ TEST_F(FaultTable, SignalsDuringARequestAndDuringAWait) {
 }
 
 // Faults of the machine the program runs on: a full disk, an output folder that cannot be written,
-// a reader that closes the pipe, an input that is no regular file.
+// a reader that closes the pipe, an input that is no regular file (a file-size limit: below).
 TEST_F(FaultTable, LocalFaults) {
   const std::string key = std::string("-k ") + kCloudKey + " ";
   const std::string pieces = " -t 'One.' -t 'Two.' -t 'Three.'";
 
-  {
-    SCOPED_TRACE("full disk: a file-size limit of 40 KiB, SIGXFSZ ignored");
-    Reset();
-    const TChildResult run =
-        Shell("trap '' XFSZ; ulimit -f 40; exec \"$SONACLI\" " + key + "-w " + File("out.wav") + pieces);
-    EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_EQ(run.Stdout, "\n[Error] Failed to save audio file\n");
-    const std::string bytes = ReadFile(File("out.wav"));
-    const TWavFile wav = ParseWav(bytes);
-    ASSERT_TRUE(wav.Valid);
-    // What reached the disk stays: the limit cuts the third piece.
-    EXPECT_EQ(bytes.size(), 40u * 1024);
-    EXPECT_EQ(wav.DataSize, wav.Samples.size());
-    EXPECT_EQ(wav.RiffSize, wav.Samples.size() + 36);
-    EXPECT_GT(wav.Samples.size(), 2 * (SpeechFrames(4) + SpeechFrames(4)));
-    ExpectNoTemporary();
-  }
   {
     SCOPED_TRACE("full disk: a small tmpfs, found when it fills");
     Reset();
@@ -495,6 +478,86 @@ TEST_F(FaultTable, LocalFaults) {
       EXPECT_EQ(run.Stdout, "\n[Error] Input file is not a regular file: " + shortName + "\n");
       EXPECT_EQ(standin_->Requests().size(), before) << "a request was sent";
     }
+  }
+}
+
+// A file-size limit (ulimit -f) is a full disk for every file the program writes: the write fails,
+// the failure is reported in the output's words, the run fails, and what reached the disk stays as
+// a file that plays. The shell leaves SIGXFSZ at its default, as a user's does: the program itself
+// must not die of it.
+TEST_F(FaultTable, FileSizeLimitIsReportedLikeAFullDisk) {
+  // Speech of 14,400, 14,400 and 19,200 bytes: 40 KiB end in the third piece.
+  const std::string pieces = " -t 'One.' -t 'Two.' -t 'Three.'";
+  // An encoded stream is smaller: 8 KiB end within these.
+  std::string sentences;
+  for (int i = 0; i < 6; ++i)
+    sentences += " -t 'A sentence long enough to fill the disk number " + std::to_string(i) + ".'";
+  std::string lines;
+  // LRC and SRT lines and chapters of more than 1 KiB.
+  for (int i = 0; i < 15; ++i) {
+    const std::string n = std::to_string(i);
+    lines += "{{chapter=The chapter of line " + n + ", with a title long enough}}This is line " + n +
+             " of the text, a sentence of its own that goes on for a while.\n";
+  }
+  const std::string text = Write("text.txt", lines);
+  const std::string key = std::string("-k ") + kCloudKey + " ";
+  const struct {
+    const char* name;
+    int limitKiB;
+    std::string arguments;  // after the key; "> stream" sends standard output to that file
+    std::string stream;     // the file standard output goes to, "" for none
+    std::string file;       // the output that meets the limit, which must stay and play; "" for none
+    std::string message;    // the error line
+  } rows[] = {
+      {"WAV file", 40, "-w " + File("out.wav") + pieces, "", "out.wav", "Failed to save audio file"},
+      {"WAV on standard output", 40, "-o" + pieces, "stream.wav", "stream.wav", "Failed to save audio file"},
+      {"WAV stream without sizes", 40, "-o --ignore-length" + pieces, "stream.wav", "stream.wav",
+       "Failed to save audio file"},
+      {"raw stream", 40, "-o --raw" + pieces, "stream.raw", "", "Failed to save audio file"},
+      {"MP3 stream", 8, "-o --format mp3" + sentences, "stream.mp3", "stream.mp3",
+       "Cannot write the audio stream: File too large"},
+      {"Opus stream", 8, "-o --format opus" + sentences, "stream.opus", "stream.opus",
+       "Cannot write the audio stream: File too large"},
+      // FLAC leaves 8 KiB of room for tags after its header.
+      {"FLAC stream", 16, "-o --format flac" + sentences, "stream.flac", "stream.flac",
+       "Cannot write the audio stream: File too large"},
+      {"LRC file", 1, "-o -f " + text + " -lrc --lrc-fname " + File("out.lrc"), "/dev/null", "",
+       "Failed to save LRC file"},
+      {"SRT file", 1, "-o -f " + text + " -srt --srt-fname " + File("out.srt"), "/dev/null", "",
+       "Failed to save SRT file"},
+      {"chapter file", 1, "-o -f " + text + " --chapters " + File("out.txt"), "/dev/null", "",
+       "Failed to save chapter file: out.txt"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Reset();
+    const std::string redirect =
+        row.stream.empty() ? "" : " > " + (row.stream == "/dev/null" ? row.stream : File(row.stream));
+    const TChildResult run = Shell("ulimit -f " + std::to_string(row.limitKiB) + "; exec \"$SONACLI\" " +
+                                   key + row.arguments + redirect);
+    EXPECT_EQ(run.Signal, 0);
+    EXPECT_EQ(run.ExitCode, 1);
+    // Errors go to standard error while standard output carries the audio.
+    EXPECT_EQ(row.stream.empty() ? run.Stdout : run.Stderr,
+              (row.stream.empty() ? "\n[Error] " : "[Error] ") + row.message + "\n");
+    if (!row.file.empty()) {
+      const std::string bytes = ReadFile(File(row.file));
+      EXPECT_EQ(bytes.size(), size_t(row.limitKiB) * 1024);
+      const TChildResult decoded =
+          TChild({"/usr/bin/ffmpeg", "-v", "error", "-i", File(row.file), "-f", "s16le", "-"}, {},
+                 dir_.Path())
+              .Wait();
+      EXPECT_EQ(decoded.ExitCode, 0) << decoded.Stderr;
+      EXPECT_GT(decoded.Stdout.size(), 0u);
+    }
+    if (row.file == "out.wav") {
+      // The header counts the whole frames that reached the disk.
+      const TWavFile wav = ParseWav(ReadFile(File("out.wav")));
+      ASSERT_TRUE(wav.Valid);
+      EXPECT_EQ(wav.DataSize, wav.Samples.size());
+      EXPECT_EQ(wav.RiffSize, wav.Samples.size() + 36);
+    }
+    ExpectNoTemporary();
   }
 }
 

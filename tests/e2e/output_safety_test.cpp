@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "e2e/e2e_fixture.h"
 
@@ -268,6 +270,80 @@ TEST_F(SonacliE2e, DamagedMp3InsertLeavesTheTerminalToTheProgram) {
 
   const TChildResult run = Run({"-k", kCloudKey, "-w", File("out.wav"), "-t", "{{audio=" + damaged + "}}"});
   EXPECT_EQ(run.Stderr, "");
+}
+
+// No output takes the place of a file the run reads, under its own name or another (a hard link, a
+// symbolic link), nor of another output: each is refused before any request, and every file stays
+// as it was.
+TEST_F(SonacliE2e, OutputsThatAreInputsAreRefusedBeforeAnyRequest) {
+  const std::string mine = Write("mine.txt", "Hello there.\n");
+  const std::string textWav = Write("a.wav", "A text that is named like a sound file.\n");
+  const std::string list = Write("list.txt", mine + "\n");
+  const std::string dictionary = Write("names.dic", "there=here\n");
+  const std::string chime = MakeToneWav("chime.wav", 200, 24000);
+  const std::string cover = Write("cover.png", "\x89PNG\r\n\x1a\n not read before the check");
+  const std::string config = Write("my.cfg", "-dbr 0\n");
+  fs::create_hard_link(mine, File("hard.srt"));
+  fs::create_symlink(mine, File("soft.wav"));
+  fs::create_directory(File("parts"));
+  fs::copy_file(chime, File("parts/001 Chime.wav"));
+  const std::string insert = "{{audio=" + File("parts/001 Chime.wav") + "}}";
+  const struct {
+    std::vector<std::string> Arguments;
+    std::string Message;
+  } rows[] = {
+      {{"-f", mine, "-w", File("mine.wav"), "--chapters", mine},
+       "Chapter file would overwrite an input file: mine.txt"},
+      {{"-f", textWav, "-w", textWav}, "Output file would overwrite an input file: a.wav"},
+      {{"-f", mine, "-w", File("out.wav"), "-lrc", "--lrc-fname", mine},
+       "LRC file would overwrite an input file: mine.txt"},
+      {{"-f", mine, "-w", File("out.wav"), "-srt", "--srt-fname", File("hard.srt")},
+       "SRT file would overwrite an input file: mine.txt"},
+      {{"-f", mine, "-w", File("soft.wav")}, "Output file would overwrite an input file: mine.txt"},
+      {{"-f", File("parts/../mine.txt"), "-o", "-lrc", "--lrc-fname", mine},
+       "LRC file would overwrite an input file: mine.txt"},
+      {{"-fl", list, "-w", File("out.wav"), "--chapters", list},
+       "Chapter file would overwrite a list file: list.txt"},
+      {{"-f", mine, "-d", dictionary, "-w", File("out.wav"), "-lrc", "--lrc-fname", dictionary},
+       "LRC file would overwrite a dictionary: names.dic"},
+      {{"-t", "Hi{{audio=" + chime + "}}", "-w", chime},
+       "Output file would overwrite a sound file of the text: chime.wav"},
+      {{"-f", mine, "-w", File("out.mp3"), "--cover", cover, "-srt", "--srt-fname", cover},
+       "SRT file would overwrite the cover: cover.png"},
+      {{"-cfg", config, "-f", mine, "-w", File("out.wav"), "-lrc", "--lrc-fname", config},
+       "LRC file would overwrite a configuration file: my.cfg"},
+      {{"-t", "{{chapter=Chime}}Hi" + insert, "-w", File("out.wav"), "--split-chapters", File("parts")},
+       "A file of the chapter folder could overwrite a sound file of the text: 001 Chime.wav"},
+      {{"-t", "Hi.", "-w", File("out.wav"), "-lrc", "--lrc-fname", File("out.wav")},
+       "LRC file would overwrite the output file: out.wav"},
+      {{"-t", "Hi.", "-w", File("out.wav"), "-lrc", "--lrc-fname", File("x.txt"), "-srt", "--srt-fname",
+        File("parts/../x.txt")},
+       "SRT file would overwrite the LRC file: x.txt"},
+  };
+  // Every file of the test's folder, and of the chapter folder, with its content.
+  const auto snapshot = [&] {
+    std::map<std::string, std::string> files;
+    for (const fs::path& folder : {dir_.Path(), dir_.Path() / "parts"}) {
+      for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        if (entry.is_regular_file() && !entry.path().filename().string().starts_with("child"))
+          files[entry.path().string()] = ReadFile(entry.path().string());
+      }
+    }
+    return files;
+  };
+  const std::map<std::string, std::string> before = snapshot();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Message);
+    std::vector<std::string> args = {"-k", kCloudKey};
+    args.insert(args.end(), row.Arguments.begin(), row.Arguments.end());
+    const TChildResult run = Run(args);
+    EXPECT_EQ(run.ExitCode, 1);
+    const bool toStdout = std::find(args.begin(), args.end(), "-o") != args.end();
+    EXPECT_EQ(toStdout ? run.Stderr : run.Stdout,
+              (toStdout ? "[Error] " : "\n[Error] ") + row.Message + "\n");
+    EXPECT_TRUE(standin_->Requests().empty()) << "a request was sent";
+    EXPECT_TRUE(snapshot() == before) << "a file was changed or made";
+  }
 }
 
 }  // namespace

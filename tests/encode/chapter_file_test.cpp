@@ -68,11 +68,11 @@ TEST(ChapterFile, FfmpegReadsTheMetadataFileBackExactly) {
 TEST(ChapterFile, CueSheetNamesTheAudioAndIndexesEachChapter) {
   std::string text;
   std::u16string error;
+  // No byte order mark: a player would read it as part of the first command.
   ASSERT_TRUE(
-      CueSheetText(ThreeChapters(), 24000, kTags, u"my \"book\".wav", TOutputFormat::Wav, text, error));
+      CueSheetText(ThreeChapters(), 24000, kTags, u" my 'book'.wav", TOutputFormat::Wav, text, error));
   EXPECT_EQ(text,
-            "\xEF\xBB\xBF"
-            "TITLE \"Война и мир\"\r\nPERFORMER \"Лев 'Толстой'\"\r\nFILE \"my 'book'.wav\" WAVE\r\n"
+            "TITLE \"Война и мир\"\r\nPERFORMER \"Лев 'Толстой'\"\r\nFILE \" my 'book'.wav\" WAVE\r\n"
             "  TRACK 01 AUDIO\r\n    TITLE \"Вступление\"\r\n    PERFORMER \"Лев 'Толстой'\"\r\n"
             "    INDEX 01 00:00:00\r\n"
             "  TRACK 02 AUDIO\r\n    TITLE \"Empty\"\r\n    PERFORMER \"Лев 'Толстой'\"\r\n"
@@ -84,8 +84,38 @@ TEST(ChapterFile, CueSheetNamesTheAudioAndIndexesEachChapter) {
                            u"book.raw", TOutputFormat::Raw, text, error));
   EXPECT_EQ(
       text,
-      "\xEF\xBB\xBF"
       "FILE \"book.raw\" BINARY\r\n  TRACK 01 AUDIO\r\n    TITLE \"Late\"\r\n    INDEX 01 100:01:00\r\n");
+}
+
+// The type of the audio file is its format's, where the sheet has one; WAVE stands for any other
+// audio a player decodes.
+TEST(ChapterFile, CueSheetTypesTheAudioFileByItsFormat) {
+  const std::pair<TOutputFormat, std::string> types[] = {
+      {TOutputFormat::Wav, "WAVE"},  {TOutputFormat::Raw, "BINARY"}, {TOutputFormat::Mp3, "MP3"},
+      {TOutputFormat::Opus, "WAVE"}, {TOutputFormat::M4b, "WAVE"},   {TOutputFormat::Flac, "WAVE"},
+  };
+  for (const auto& [format, type] : types) {
+    SCOPED_TRACE(type);
+    std::string text;
+    std::u16string error;
+    ASSERT_TRUE(CueSheetText(ThreeChapters(), 24000, {}, u"book", format, text, error));
+    EXPECT_EQ(text.substr(0, text.find('\r')), "FILE \"book\" " + type);
+  }
+}
+
+// A name the sheet cannot quote would name a file that does not exist: it is refused.
+TEST(ChapterFile, CueSheetRefusesANameItCannotQuote) {
+  for (const char16_t* name : {u"my \"book\".wav", u"two\nlines.wav", u"carriage\rreturn.wav"}) {
+    SCOPED_TRACE(ToUtf8(name));
+    std::string text;
+    std::u16string error;
+    EXPECT_FALSE(CueSheetText(ThreeChapters(), 24000, kTags, name, TOutputFormat::Wav, text, error));
+    EXPECT_EQ(error, u"A CUE sheet cannot name a file whose name holds a double quote or a line break: " +
+                         std::u16string(name));
+    error.clear();
+    EXPECT_FALSE(CheckCueSheetCanName(name, error));
+    EXPECT_FALSE(error.empty());
+  }
 }
 
 TEST(ChapterFile, CueSheetRefusesMoreThanNinetyNineChapters) {
@@ -106,7 +136,7 @@ TEST(ChapterFile, WritingSaysWhatWentWrong) {
   std::u16string error;
   EXPECT_TRUE(WriteChapterFile(ToUtf16(dir.File("book.cue")), ThreeChapters(), 24000, kTags, u"book.wav",
                                TOutputFormat::Wav, error));
-  EXPECT_EQ(testing::ReadFile(dir.File("book.cue")).substr(3, 5), "TITLE");
+  EXPECT_EQ(testing::ReadFile(dir.File("book.cue")).substr(0, 5), "TITLE");
   EXPECT_FALSE(WriteChapterFile(ToUtf16(dir.File("book.json")), ThreeChapters(), 24000, kTags, u"book.wav",
                                 TOutputFormat::Wav, error));
   EXPECT_EQ(ToUtf8(error),

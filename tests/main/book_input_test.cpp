@@ -9,8 +9,11 @@ namespace {
 
 using Lines = std::vector<std::u16string>;
 
-// The start of a PNG file: enough to be a cover (its signature and header chunk).
-const std::string kPng = std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x10\0\0\0\x10\x08\x02\0\0\0", 29);
+// A whole PNG image of one pixel.
+const std::string kPng = std::string(
+    "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1F\x15\xC4\x89"
+    "\0\0\0\x0AIDAT\x78\x9C\x63\0\x01\0\0\x05\0\x01\x0D\x0A\x2D\xB4\0\0\0\0IEND\xAE\x42\x60\x82",
+    67);
 
 TEST(TakeBookLines, PutsEachChapterTagAtTheStartOfItsFirstLine) {
   const Lines text = {u"Chapter One", u"It began.", u"Chapter Two", u"It ended."};
@@ -55,33 +58,45 @@ TEST(FillMediaTagsFromBook, FillsOnlyWhatTheCommandLineLeftEmpty) {
   book.Authors = {u"Лев Толстой", u"A. N. Other"};
   book.Cover = {kPng, "image/png"};
 
+  std::u16string leftOut = u"not cleared";
   TMediaTags empty;
-  FillMediaTagsFromBook(book, empty);
+  FillMediaTagsFromBook(book, empty, leftOut);
   EXPECT_EQ(empty.Title, u"Война и мир");
   EXPECT_EQ(empty.Author, u"Лев Толстой, A. N. Other");
   EXPECT_EQ(empty.Cover, kPng);
+  EXPECT_EQ(leftOut, u"");
 
   TMediaTags given{u"Mine", u"Me", "\xFF\xD8\xFF given"};
-  FillMediaTagsFromBook(book, given);
+  FillMediaTagsFromBook(book, given, leftOut);
   EXPECT_EQ(given.Title, u"Mine");
   EXPECT_EQ(given.Author, u"Me");
   EXPECT_EQ(given.Cover, "\xFF\xD8\xFF given");
 
-  // A picture no output can carry (GIF) or a damaged one is left out, not refused later.
-  for (const std::string& picture : {std::string("GIF89a\x10\0\x10\0", 10), kPng.substr(0, 20)}) {
-    book.Cover = {picture, "image/gif"};
+  // A picture no output can carry (GIF), one cut short or one whose data is damaged is left out,
+  // not refused later, and the run is told why.
+  std::string damaged = kPng;
+  damaged[43] ^= 0x20;  // in the compressed pixels
+  const std::pair<std::string, std::u16string> refused[] = {
+      {std::string("GIF89a\x10\0\x10\0", 10), u"Cover is not a JPEG or PNG image"},
+      {kPng.substr(0, 20), u"Cover is not a JPEG or PNG image"},
+      {damaged, u"Cover image is damaged: its PNG data cannot be decoded"},
+  };
+  for (const auto& [picture, reason] : refused) {
+    book.Cover = {picture, "image/png"};
     TMediaTags tags;
-    FillMediaTagsFromBook(book, tags);
+    FillMediaTagsFromBook(book, tags, leftOut);
     EXPECT_TRUE(tags.Cover.empty());
     EXPECT_EQ(tags.Title, u"Война и мир");
+    EXPECT_EQ(leftOut, reason);
   }
 
   // A book without title, authors or cover leaves the fields empty for the other defaults.
   TBook bare;
   bare.Lines = {u"Text."};
   TMediaTags none;
-  FillMediaTagsFromBook(bare, none);
+  FillMediaTagsFromBook(bare, none, leftOut);
   EXPECT_TRUE(none.Title.empty() && none.Author.empty() && none.Cover.empty());
+  EXPECT_EQ(leftOut, u"");
 }
 
 }  // namespace

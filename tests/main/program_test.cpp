@@ -171,6 +171,37 @@ TEST(Program, ErrorsSetExitCodeOne) {
   EXPECT_EQ(run.exitCode, 1);
 }
 
+// Every error and warning is one line, whatever it quotes: line breaks and terminal escapes in a
+// name become spaces, on standard output as on standard error.
+TEST(Program, EveryMessageIsOneLine) {
+  testing::ScopedTempDir dir;
+  const struct {
+    std::vector<std::string> args;
+    std::string output;
+    std::string errors;
+  } cases[] = {
+      {{"-f", dir.File("two\nlines.txt"), "-w", dir.File("o.wav"), "-k", "key"},
+       "\n[Error] Input file not found: two lines.txt\n",
+       ""},
+      {{"-f", dir.File("\x1b[2Jclear\r.txt"), "-w", dir.File("o.wav"), "-k", "key"},
+       "\n[Error] Input file not found:  [2Jclear .txt\n",
+       ""},
+      {{"-o", "-f", dir.File("two\nlines.txt"), "-k", "key"},
+       "",
+       "[Error] Input file not found: two lines.txt\n"},
+      {{"--un\nknown", "-t", "x", "-k", "key"},
+       "\n[Error] Output file name not defined\n",
+       "[Warning] Unknown option ignored: --un known\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.output + c.errors);
+    const ProgramRun run = RunProgramWith(ProgramPath(), c.args);
+    EXPECT_EQ(run.output, c.output);
+    EXPECT_EQ(run.errors, c.errors);
+    EXPECT_EQ(run.exitCode, 1);
+  }
+}
+
 TEST(Program, ReadsTheConfigurationFileBesideItself) {
   testing::ScopedTempDir dir;
   const std::string program = dir.File("sonacli");

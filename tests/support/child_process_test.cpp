@@ -77,28 +77,35 @@ TEST(TChildProcess, ChildStillRunningIsStopped) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
-// Whether the process ignores SIGINT, from its status in /proc.
-bool IgnoresInterrupt(pid_t pid) {
+// Whether the process ignores the signal, from its status in /proc.
+bool Ignores(pid_t pid, int signal) {
   const std::string status = testing::ReadFile("/proc/" + std::to_string(pid) + "/status");
   const size_t at = status.find("SigIgn:\t");
   if (at == std::string::npos) throw std::runtime_error("no SigIgn line");
   const unsigned long long ignored = std::stoull(status.substr(at + 8, 16), nullptr, 16);
-  return (ignored >> (SIGINT - 1)) & 1;
+  return (ignored >> (signal - 1)) & 1;
 }
 
 TEST(TChildProcess, DefaultSignalsUndoWhatTheParentIgnores) {
   struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
-  struct sigaction saved {};
-  sigaction(SIGINT, &ignore, &saved);
+  struct sigaction savedInterrupt {};
+  struct sigaction savedFileSize {};
+  sigaction(SIGINT, &ignore, &savedInterrupt);
+  // A file-size limit must reach a program under test as the user's shell would let it.
+  sigaction(SIGXFSZ, &ignore, &savedFileSize);
   TChildOptions options;
   options.StopSignal = SIGKILL;
   TChildProcess inherits({"/bin/sleep", "30"}, options);
   options.DefaultSignals = true;
   TChildProcess defaults({"/bin/sleep", "30"}, options);
-  sigaction(SIGINT, &saved, nullptr);
-  EXPECT_TRUE(IgnoresInterrupt(inherits.Pid()));
-  EXPECT_FALSE(IgnoresInterrupt(defaults.Pid()));
+  sigaction(SIGINT, &savedInterrupt, nullptr);
+  sigaction(SIGXFSZ, &savedFileSize, nullptr);
+  for (const int signal : {SIGINT, SIGXFSZ}) {
+    SCOPED_TRACE(signal);
+    EXPECT_TRUE(Ignores(inherits.Pid(), signal));
+    EXPECT_FALSE(Ignores(defaults.Pid(), signal));
+  }
   EXPECT_EQ(defaults.Stop(SIGINT).Signal, SIGINT);
 }
 

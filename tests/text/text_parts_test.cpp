@@ -183,5 +183,26 @@ TEST(TextParts, AudioInsertMustExistAndBeWavOrMp3) {
   EXPECT_TRUE(IsAudioInsertInvalid(u""));
 }
 
+// The names of the sound files a text inserts are those its parts insert, found without cutting the
+// text into parts.
+TEST(TextParts, AudioInsertNamesAreThoseOfTheParts) {
+  const std::vector<std::u16string> lines = {
+      u"No tag here.",
+      u"{{AUDIO=a b.wav}} and {{audio=c.mp3}}{{audio= spaced.wav }}",
+      u"{{pause=5}}{{audio=}}{{lang=en-US}}{{Audio=d.wav}} end",
+      u"{{audio=unclosed.wav",
+      u"{{ audio=not a tag.wav}}",
+  };
+  std::vector<std::u16string> fromParts;
+  for (const std::u16string& line : lines) {
+    const TTextParts parts(line, Defaults());
+    for (size_t k = 0; k < parts.Count(); ++k) {
+      if (parts.Part(k).Language == kAudioPart) fromParts.push_back(parts.Part(k).Text);
+    }
+  }
+  EXPECT_EQ(fromParts, (std::vector<std::u16string>{u"a b.wav", u"c.mp3", u" spaced.wav ", u"", u"d.wav"}));
+  EXPECT_EQ(AudioInsertNames(lines), fromParts);
+}
+
 }  // namespace
 }  // namespace sonacli

@@ -88,7 +88,7 @@ class TSpawnSetup {
   void DefaultSignals() {
     sigset_t defaults;
     sigemptyset(&defaults);
-    for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP}) sigaddset(&defaults, signal);
+    for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) sigaddset(&defaults, signal);
     posix_spawnattr_setsigdefault(&attributes_, &defaults);
     sigset_t none;
     sigemptyset(&none);

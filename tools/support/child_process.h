@@ -37,8 +37,9 @@ struct TChildOptions {
   TChildStream Stdout;
   TChildStream Stderr;
   bool SearchPath = false;  // argv[0] is a name looked up in PATH rather than a path
-  // The child starts with SIGPIPE, SIGINT, SIGTERM and SIGHUP at their defaults and no signal
-  // blocked, whatever the parent set.
+  // The child starts with SIGPIPE, SIGINT, SIGTERM, SIGHUP and SIGXFSZ at their defaults and no
+  // signal blocked, whatever the parent set (a test that ignores SIGXFSZ for itself would otherwise
+  // hide whether the child handles a file-size limit).
   bool DefaultSignals = false;
   int StopSignal = SIGTERM;  // sent by the destructor to a child that has not ended
 };
