@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/driver_context.h"
+#include "input/input_text.h"
 #include "service/synthesis_request.h"
 #include "subtitles/subtitle.h"
 
@@ -50,9 +51,9 @@ int64_t EstimatedAudioMs(const TDryRunPlan& plan, bool subtitleMode);
 // EstimatedAudioMs places it.
 std::vector<int64_t> EstimatedSubtitlePlacesMs(const TDryRunPlan& plan);
 
-// The requests a text-mode run over the lines would send; "No text to speak" is reported into the
-// context's result as a real run reports it.
-TDryRunPlan PlanText(TDriverContext& context, const std::vector<std::u16string>& lines);
+// The requests a text-mode run over the input text would send; "No text to speak" is reported into
+// the context's result as a real run reports it.
+TDryRunPlan PlanText(TDriverContext& context, const TInputText& text);
 // The requests a subtitle-mode run would send.
 TDryRunPlan PlanSubtitles(TDriverContext& context, const SubtitleList& subtitles);
 

@@ -64,7 +64,10 @@ class TRun {
     }
     // The clipboard is read before the usage text or the value list is printed, whether the run
     // ends with them or not.
-    if (plan_.Input.Kind == TSourceKind::Clipboard) clipboardRead_ = ReadClipboard(lines_);
+    if (plan_.Input.Kind == TSourceKind::Clipboard) {
+      BeginUserText(input_);
+      clipboardRead_ = ReadClipboard(input_.Lines);
+    }
     switch (plan_.Start) {
       case TRunStart::Usage:
         PrintUsage();
@@ -114,13 +117,14 @@ class TRun {
       const std::u16string& name = names[i];
       if (name.empty()) continue;
       if (plan_.Input.FirstFileOnly && i > 0) break;
-      if (!lines_.empty()) lines_.insert(lines_.end(), 2, std::u16string());
+      std::vector<std::u16string>& lines = input_.Lines;
+      if (!lines.empty()) lines.insert(lines.end(), 2, std::u16string());
       std::string bytes;
       if (!ReadInputFile(name, bytes)) return Fail(u"File reading error");
       const std::u16string shortName = FileNameOnly(name);
       // A book carries its own chapters, the first at its first line, in place of the chapter of
       // a listed file.
-      switch (ReadBookInput(bytes, u"the book " + shortName, lines_)) {
+      switch (ReadBookInput(bytes, u"the book " + shortName)) {
         case BookRead::Read:
           continue;
         case BookRead::Failed:
@@ -128,8 +132,9 @@ class TRun {
         case BookRead::NoBook:
           break;
       }
-      const size_t firstLine = lines_.size();
-      const TInputContent content = AddFileText(bytes, plan_.Input.Decode, lines_);
+      BeginUserText(input_);
+      const size_t firstLine = lines.size();
+      const TInputContent content = AddFileText(bytes, plan_.Input.Decode, lines);
       if (content != TInputContent::Text)
         return Fail(u"Input file is not text (" + std::u16string(InputContentName(content)) + u"): " +
                     shortName);
@@ -139,13 +144,14 @@ class TRun {
     return true;
   }
 
-  // The file whose lines begin at `firstLine` is a chapter titled by its first line with text; its
-  // tag goes in front of that line, so that line numbers (-ln) stay the text's own. A file without
-  // text has no chapter.
+  // The text file whose lines begin at `firstLine` is a chapter titled by its first line with
+  // text; its tag goes in front of that line, so that line numbers (-ln) stay the text's own. A
+  // file without text has no chapter.
   void StartChapter(size_t firstLine) {
-    for (size_t k = firstLine; k < lines_.size(); ++k) {
-      if (Trim(lines_[k]).empty()) continue;
-      lines_[k].insert(0, ChapterTag(ChapterTitleOfLine(lines_[k])));
+    std::vector<std::u16string>& lines = input_.Lines;
+    for (size_t k = firstLine; k < lines.size(); ++k) {
+      if (Trim(lines[k]).empty()) continue;
+      lines[k].insert(0, ChapterTag(ChapterTitleOfLine(lines[k])));
       return;
     }
   }
@@ -153,7 +159,7 @@ class TRun {
   bool ReadStandardInputText() {
     std::string bytes;
     if (!ReadStandardInputBytes(bytes)) return Fail(u"STDIN reading error");
-    switch (ReadBookInput(bytes, u"the book on standard input", lines_)) {
+    switch (ReadBookInput(bytes, u"the book on standard input")) {
       case BookRead::Read:
         return true;
       case BookRead::Failed:
@@ -161,7 +167,8 @@ class TRun {
       case BookRead::NoBook:
         break;
     }
-    const TInputContent content = TakeStandardInputText(bytes, plan_.Input.Decode, lines_);
+    BeginUserText(input_);
+    const TInputContent content = TakeStandardInputText(bytes, plan_.Input.Decode, input_.Lines);
     return content == TInputContent::Text ||
            Fail(u"Standard input is not text (" + std::u16string(InputContentName(content)) + u")");
   }
@@ -170,9 +177,9 @@ class TRun {
 
   // A book is told by its content, before the check for input that is no text (an EPUB is a ZIP)
   // and before decoding as text (an FB2 book is XML that declares its own encoding). Its lines are
-  // appended; a book that cannot be read is reported (`what` names it) and ends the run.
-  BookRead ReadBookInput(std::string_view bytes, std::u16string_view what,
-                         std::vector<std::u16string>& lines) {
+  // appended with its chapters; a book that cannot be read is reported (`what` names it) and ends
+  // the run.
+  BookRead ReadBookInput(std::string_view bytes, std::u16string_view what) {
     TBookFormat format = DetectBookFormat(bytes);
     // An EPUB too damaged to be opened still names itself in its first entry; its reader tells
     // what is wrong with it.
@@ -185,9 +192,7 @@ class TRun {
       Fail(u"Cannot read " + std::u16string(what) + u": " + error);
       return BookRead::Failed;
     }
-    std::vector<std::u16string> bookLines = TakeBookLines(book);
-    lines.insert(lines.end(), std::make_move_iterator(bookLines.begin()),
-                 std::make_move_iterator(bookLines.end()));
+    AppendBook(book, booksRead_++, input_);
     if (!firstBook_) firstBook_ = std::move(book);
     return BookRead::Read;
   }
@@ -205,7 +210,7 @@ class TRun {
       case TSourceKind::CommandText:
         break;
     }
-    lines_ = plan_.Input.CommandTextLines;
+    input_ = UserText(plan_.Input.CommandTextLines);
     return true;
   }
 
@@ -213,22 +218,22 @@ class TRun {
   // ends silently, but for subtitles, which the subtitle step reports; one whose text the
   // selection or the filters took away is reported.
   bool PrepareText() {
-    const bool hadText = std::any_of(lines_.begin(), lines_.end(),
+    const bool hadText = std::any_of(input_.Lines.begin(), input_.Lines.end(),
                                      [](const std::u16string& line) { return !Trim(line).empty(); });
     if (!settings_.LineSelections.empty()) {
-      lines_ = SelectLines(lines_, settings_.LineSelections);
-      if (lines_.empty()) return Fail(u"No lines selected");
+      input_ = SelectLines(input_, settings_.LineSelections);
+      if (input_.Lines.empty()) return Fail(u"No lines selected");
     }
     TFilterFlags flags{settings_.IgnoreSquareBrackets, settings_.IgnoreCurlyBrackets,
                        settings_.IgnoreAngleBrackets,  settings_.IgnoreRoundBrackets,
                        settings_.IgnoreUrls,           settings_.IgnoreComments};
-    lines_ = FilterInputText(lines_, flags);
-    if (!lines_.empty() || (settings_.SubtitleMode && !hadText)) return true;
+    input_ = FilterInputText(std::move(input_), flags);
+    if (!input_.Lines.empty() || (settings_.SubtitleMode && !hadText)) return true;
     return hadText && Fail(u"No text to speak");
   }
 
   bool ReadSubtitles() {
-    TSubtitleLoading loading = LoadSubtitles(lines_, settings_.SubtitleFormat, settings_.SmiClass);
+    TSubtitleLoading loading = LoadSubtitles(input_.Lines, settings_.SubtitleFormat, settings_.SmiClass);
     if (!loading.Error.empty()) return Fail(loading.Error);
     subtitles_ = std::move(loading.Subtitles);
     return true;
@@ -288,7 +293,7 @@ class TRun {
 
   void Synthesize(const TSynthesisDriver& driver) {
     if (settings_.ShowProgress) SetCursorVisible(false);
-    driver(TSynthesisInput{settings_, lines_, dictionaries_, errors_, subtitles_, plan_.Output, tags_});
+    driver(TSynthesisInput{settings_, input_, dictionaries_, errors_, subtitles_, plan_.Output, tags_});
     if (settings_.ShowProgress) SetCursorVisible(true);
   }
 
@@ -296,9 +301,10 @@ class TRun {
   const TRunPlan& plan_;
   const TSettings& settings_ = plan_.Settings;
   TClipboardRead clipboardRead_ = TClipboardRead::NoText;
-  // The whole input text, one entry per line without line ends: filled by the input step, then read
-  // by the driver.
-  std::vector<std::u16string> lines_;
+  // The whole input text, its lines with their sources and the books' chapters: filled by the
+  // input step, then read by the driver.
+  TInputText input_;
+  size_t booksRead_ = 0;
   TDictionarySet dictionaries_;
   // Subtitle mode: the entries read from the lines, joined and widened, for the driver.
   SubtitleList subtitles_;

@@ -57,7 +57,7 @@ void RunDryRun(const TSynthesisInput& input) {
                     settings.ToStdout};
   TDriverContext context{settings, input.Dictionaries, service, SystemTickClock(), ProcessRandom(), result};
   const TDryRunPlan plan =
-      settings.SubtitleMode ? PlanSubtitles(context, input.Subtitles) : PlanText(context, input.Lines);
+      settings.SubtitleMode ? PlanSubtitles(context, input.Subtitles) : PlanText(context, input.Text);
   if (!result.ErrorReported) PrintDryRun(plan, settings);
 }
 
@@ -86,7 +86,7 @@ void RunSynthesis(const TSynthesisInput& input) {
   if (input.Settings.SubtitleMode) {
     SpeakSubtitles(context, input.Subtitles);
   } else {
-    SpeakText(context, input.Lines);
+    SpeakText(context, input.Text);
   }
   if (cache) {
     for (const std::u16string& line : cache->EndOfRunWarnings()) ReportWarning(line);

@@ -1,0 +1,30 @@
+// The pieces of a whole text-mode input, in its order. The user's own text is read as it always
+// was: every stretch of it between books as one text of parts and inline tags (TTextParts). A
+// book's text is never read for tags: every line is text spoken with the book's voice, sent as
+// text and never as SSML, and its chapters come from the marks beside its lines.
+#pragma once
+
+#include <cstdint>
+
+#include "input/input_text.h"
+#include "settings/settings.h"
+#include "text/piece.h"
+#include "text/text_part.h"
+
+namespace sonacli {
+
+// With LRC or SRT output pieces stay short enough for one LRC line or SRT entry each.
+inline constexpr int32_t kSyncPieceLimit = 350;
+
+// How the pieces are made.
+struct TPieceRules {
+  TPartSettings Voice;      // the run's voice: the user's text starts with it, as every "{{lang=" does
+  bool LegacyKey = false;   // requests go to the legacy interface, with its shorter limit
+  bool SyncOutput = false;  // LRC or SRT output: a piece per sentence, at most kSyncPieceLimit long
+
+  static TPieceRules FromSettings(const TSettings& settings, bool legacyKey);
+};
+
+TPieceList BuildInputPieces(const TInputText& text, const TPieceRules& rules);
+
+}  // namespace sonacli

@@ -1,0 +1,110 @@
+#include "text/input_pieces.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/unicode_text.h"
+
+namespace sonacli {
+namespace {
+
+using Described = std::vector<std::string>;
+
+// Each piece as "<kind> <what>": speech with its language and voice, and "plain" when it can never
+// go out as SSML; chapters with the -ln number of their first line when they have one.
+Described Describe(const TPieceList& pieces) {
+  Described out;
+  for (const TPiece& piece : pieces) {
+    switch (piece.Kind) {
+      case TPieceKind::Speech:
+        out.push_back("speech " + ToUtf8(piece.Language) + " " + ToUtf8(piece.Voice) +
+                      (piece.PlainText ? " plain " : " ") + ToUtf8(piece.Text));
+        break;
+      case TPieceKind::Chapter:
+        out.push_back("chapter " + ToUtf8(piece.Text) +
+                      (piece.LineNumber > 0 ? " @" + std::to_string(piece.LineNumber) : std::string()));
+        break;
+      case TPieceKind::Audio:
+        out.push_back("audio " + ToUtf8(piece.Text));
+        break;
+      case TPieceKind::Pause:
+      case TPieceKind::PausePara:
+        out.push_back("pause " + std::to_string(piece.PauseMs));
+        break;
+    }
+  }
+  return out;
+}
+
+TPieceRules Rules() {
+  TPieceRules rules;
+  rules.Voice.Language = u"ru-RU";
+  rules.Voice.Voice = u"oksana";
+  rules.Voice.Emotion = u"neutral";
+  return rules;
+}
+
+// Every form a tag can take in a book's text: closed or not, in any case, spaced, nested, and SSML.
+const std::vector<std::u16string> kTagForms = {
+    u"{{pause=2000000000}}",
+    u"Wait {{PAUSE=500}} here.",
+    u"{{pause=500",
+    u"{{audio=/etc/hostname}}",
+    u"{{Audio=chime.wav}}Ring.",
+    u"{{audio=chime.wav",
+    u"{{lang=en-us;john;2}}Hello.",
+    u"{{LANG=EN-US}}",
+    u"{{lang=en-us",
+    u"{{chapter=Forged}}",
+    u"{{CHAPTER=}}",
+    u"{{chapter=Open",
+    u"{ {pause=5} } {{{pause=5}}}",
+    u"<speak>Hello</speak>",
+    u"<SPEAK><break time=\"9s\"/></Speak>",
+};
+
+TEST(InputPieces, ABooksTextIsTextWhateverTagsItHolds) {
+  TInputText input = UserText({});
+  AppendBookText(input, kTagForms, {{0, u"One"}, {6, u"Two"}}, 0, u"");
+  Described expected;
+  for (size_t i = 0; i < kTagForms.size(); ++i) {
+    if (i == 0) expected.push_back("chapter One @1");
+    if (i == 6) expected.push_back("chapter Two @7");
+    expected.push_back("speech ru-RU oksana plain " + ToUtf8(kTagForms[i]));
+  }
+  EXPECT_EQ(Describe(BuildInputPieces(input, Rules())), expected);
+}
+
+TEST(InputPieces, TheUsersTextKeepsItsTagsBesideBooks) {
+  TInputText input = UserText({u"A {{pause=300}}B", u"{{lang=en-us;john}}C", u"{{chapter=Mine}}D"});
+  AppendBookText(input, {u"Heading", u"{{pause=300}}E", u"<speak>F</speak>"}, {{0, u"Book"}}, 0, u"en");
+  BeginUserText(input);
+  input.Lines.push_back(u"<speak>G</speak>");
+  // The user's language switch holds to the end of the user's text, not into the book.
+  EXPECT_EQ(
+      Describe(BuildInputPieces(input, Rules())),
+      (Described{"speech ru-RU oksana A", "pause 300", "speech ru-RU oksana B", "speech en-US john C",
+                 "chapter Mine", "speech en-US john D", "chapter Book @4",
+                 "speech ru-RU oksana plain Heading", "speech ru-RU oksana plain {{pause=300}}E",
+                 "speech ru-RU oksana plain <speak>F</speak>", "speech ru-RU oksana <speak>G</speak>"}));
+}
+
+TEST(InputPieces, ABooksLinesAreCutAsTheUsersLinesAre) {
+  TPieceRules rules = Rules();
+  rules.SyncOutput = true;
+  TInputText input = UserText({});
+  AppendBookText(input, {u"Dr. Smith came. He sat {{down}}.", std::u16string(500, u'a')}, {{0, u"One"}}, 0,
+                 u"");
+  const TPieceList pieces = BuildInputPieces(input, rules);
+  EXPECT_EQ(Describe(pieces),
+            (Described{"chapter One @1", "speech ru-RU oksana plain Dr. Smith came.",
+                       "speech ru-RU oksana plain He sat {{down}}.",
+                       "speech ru-RU oksana plain " + std::string(kSyncPieceLimit, 'a'),
+                       "speech ru-RU oksana plain " + std::string(500 - kSyncPieceLimit, 'a')}));
+  EXPECT_EQ(pieces[2].Marker, TPieceMarker::LineEnd);
+}
+
+}  // namespace
+}  // namespace sonacli
