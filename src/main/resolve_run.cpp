@@ -108,6 +108,7 @@ std::optional<std::u16string> ResolveVoice(const TRunOptions& options, TSettings
   if (settings.LanguageCode.empty()) return u"Not supported language";
   if (!FindVoice(options.VoiceText)) return u"Unknown voice name";
   settings.VoiceName = options.VoiceText;
+  settings.VoiceNamed = options.LanguageGiven || options.VoiceGiven;
   // A language asked for without a voice is spoken by a voice of that language.
   if (options.LanguageGiven && !options.VoiceGiven)
     settings.VoiceName =

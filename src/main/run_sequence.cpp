@@ -5,6 +5,7 @@
 
 #include "book/book_reader.h"
 #include "catalogue/value_list.h"
+#include "catalogue/voice_catalogue.h"
 #include "common/trim.h"
 #include "dict/dictionary_set.h"
 #include "encode/cover_image.h"
@@ -192,9 +193,20 @@ class TRun {
       Fail(u"Cannot read " + std::u16string(what) + u": " + error);
       return BookRead::Failed;
     }
+    WarnOfLanguageWithoutVoice(book.Language, what);
     AppendBook(book, booksRead_++, input_);
     if (!firstBook_) firstBook_ = std::move(book);
     return BookRead::Read;
+  }
+
+  // A book is read in its own language when the user named no language or voice; one in a
+  // language the service lacks is read by the run's voice, and the user is told.
+  void WarnOfLanguageWithoutVoice(std::u16string_view language, std::u16string_view what) {
+    if (settings_.VoiceNamed || settings_.SubtitleMode || Trim(language).empty()) return;
+    if (!LanguageOfTag(language).empty()) return;
+    ReportWarning(u"The service has no voice for the language " + Trim(language) + u" of " +
+                  std::u16string(what) + u"; it is read by " + settings_.VoiceName + u" (" +
+                  settings_.LanguageCode + u")");
   }
 
   bool AcquireInput() {

@@ -49,6 +49,9 @@ struct TSettings {
   std::u16string LanguageCode;
   std::u16string VoiceName;
   std::u16string EmotionName;
+  // -l or -n was given (on the command line or in a configuration file): a book's language then
+  // chooses no voice.
+  bool VoiceNamed = false;
   std::u16string SpeechRate;
   int32_t VolumeDelta = 0;
   std::u16string OutputFileName;

@@ -51,8 +51,7 @@ class TPieceBuilder {
   }
 
   void AddBook(const TInputRun& run, size_t firstLine, size_t endLine) {
-    (void)run;
-    TPiece speech = TPiece::Of(rules_.Voice);
+    TPiece speech = TPiece::Of(BookVoice(run.Language, rules_));
     speech.PlainText = true;
     const int32_t limit = Limit(speech.Voice);
     for (size_t line = firstLine; line < endLine; ++line) {
@@ -78,6 +77,7 @@ class TPieceBuilder {
 TPieceRules TPieceRules::FromSettings(const TSettings& settings, bool legacyKey) {
   TPieceRules rules;
   rules.Voice = TPartSettings::FromSettings(settings);
+  rules.BookLanguageChoosesVoice = !settings.VoiceNamed;
   rules.LegacyKey = legacyKey;
   rules.SyncOutput = settings.SyncOutput;
   return rules;
@@ -85,6 +85,16 @@ TPieceRules TPieceRules::FromSettings(const TSettings& settings, bool legacyKey)
 
 TPieceList BuildInputPieces(const TInputText& text, const TPieceRules& rules) {
   return TPieceBuilder(text, rules).Build();
+}
+
+TPartSettings BookVoice(std::u16string_view bookLanguage, const TPieceRules& rules) {
+  TPartSettings voice = rules.Voice;
+  if (!rules.BookLanguageChoosesVoice) return voice;
+  const std::u16string code = LanguageOfTag(bookLanguage);
+  if (code.empty()) return voice;
+  voice.Language = code;
+  voice.Voice = VoiceForLanguage(code, rules.Voice.Voice, rules.LegacyKey);
+  return voice;
 }
 
 }  // namespace sonacli

@@ -18,7 +18,10 @@ inline constexpr int32_t kSyncPieceLimit = 350;
 
 // How the pieces are made.
 struct TPieceRules {
-  TPartSettings Voice;      // the run's voice: the user's text starts with it, as every "{{lang=" does
+  TPartSettings Voice;  // the run's voice: the user's text starts with it, as every "{{lang=" does
+  // A book in a language of the service is read in that language by its voice (VoiceForLanguage);
+  // false when the user named a language or voice, which then reads every book.
+  bool BookLanguageChoosesVoice = false;
   bool LegacyKey = false;   // requests go to the legacy interface, with its shorter limit
   bool SyncOutput = false;  // LRC or SRT output: a piece per sentence, at most kSyncPieceLimit long
 
@@ -26,5 +29,10 @@ struct TPieceRules {
 };
 
 TPieceList BuildInputPieces(const TInputText& text, const TPieceRules& rules);
+
+// The voice a book in that language (as the book names it) is read with: the run's voice, or with
+// BookLanguageChoosesVoice, for a language of the service (LanguageOfTag), that language and its
+// voice.
+TPartSettings BookVoice(std::u16string_view bookLanguage, const TPieceRules& rules);
 
 }  // namespace sonacli

@@ -209,8 +209,14 @@ const SettingsRow kSettingsRows[] = {
      [](const TRunPlan& p) {
        const TSettings& s = p.Settings;
        return s.LanguageCode == u"ru-RU" && s.VoiceName == u"oksana" && s.EmotionName == u"neutral" &&
-              s.SpeechRate == u"1.0" && s.VolumeDelta == 0 && s.SampleRate == 24000 && s.Jobs == 1;
+              s.SpeechRate == u"1.0" && s.VolumeDelta == 0 && s.SampleRate == 24000 && s.Jobs == 1 &&
+              !s.VoiceNamed;
      }},
+    // A language or voice named, even the default one, reads books too.
+    {"-l names the voice", Valid({u"-t", u"x", u"-l", u"ru-ru"}),
+     [](const TRunPlan& p) { return p.Settings.VoiceNamed; }},
+    {"-n names the voice", Valid({u"-t", u"x", u"-n", u"oksana"}),
+     [](const TRunPlan& p) { return p.Settings.VoiceNamed; }},
     {"a language without a voice", Valid({u"-t", u"x", u"-l", u"de-de"}),
      [](const TRunPlan& p) { return p.Settings.VoiceName == u"lea"; }},
     {"a language with a voice", Valid({u"-t", u"x", u"-l", u"en-us", u"-n", u"alena"}),

@@ -91,6 +91,35 @@ TEST(InputPieces, TheUsersTextKeepsItsTagsBesideBooks) {
                  "speech ru-RU oksana plain <speak>F</speak>", "speech ru-RU oksana <speak>G</speak>"}));
 }
 
+// Unless the user named a language or voice, each book is read in its own language by that
+// language's voice; the user's text, and a book in a language the service lacks or in none, keep
+// the run's voice.
+TEST(InputPieces, EachBookIsReadInItsOwnLanguage) {
+  TInputText input = UserText({u"Mine."});
+  const std::vector<std::u16string> languages = {u"en", u"ru-RU", u"fr", u"", u"de-AT"};
+  for (size_t i = 0; i < languages.size(); ++i)
+    AppendBookText(input, {u"Book."}, {{0, u"B"}}, i, languages[i]);
+  BeginUserText(input);
+  input.Lines.push_back(u"Mine again.");
+  const auto voices = [&](bool chooses, bool legacyKey) {
+    TPieceRules rules = Rules();
+    rules.BookLanguageChoosesVoice = chooses;
+    rules.LegacyKey = legacyKey;
+    Described out;
+    for (const TPiece& piece : BuildInputPieces(input, rules)) {
+      if (piece.Kind == TPieceKind::Speech) out.push_back(ToUtf8(piece.Language + u" " + piece.Voice));
+    }
+    return out;
+  };
+  EXPECT_EQ(voices(true, false), (Described{"ru-RU oksana", "en-US john", "ru-RU oksana", "ru-RU oksana",
+                                            "ru-RU oksana", "de-DE lea", "ru-RU oksana"}));
+  // The legacy interface serves standard voices only; German has none, so lea's language goes
+  // with the run's voice, as -l de-de does.
+  EXPECT_EQ(voices(true, true), (Described{"ru-RU oksana", "en-US alyss", "ru-RU oksana", "ru-RU oksana",
+                                           "ru-RU oksana", "de-DE oksana", "ru-RU oksana"}));
+  EXPECT_EQ(voices(false, false), Described(7, "ru-RU oksana"));
+}
+
 TEST(InputPieces, ABooksLinesAreCutAsTheUsersLinesAre) {
   TPieceRules rules = Rules();
   rules.SyncOutput = true;
