@@ -57,13 +57,14 @@ TDryRunPlan TTextDriver::Plan(const TInputText& text) {
     if (nextJob < jobs.size() && jobs[nextJob].Piece == i) {
       positionMs += EstimatedSpeechMs(jobs[nextJob++].Request);
     } else if (piece.Kind == TPieceKind::Chapter) {
-      plan.Chapters.push_back({piece.Text, positionMs});
+      plan.Chapters.push_back({piece.Text, positionMs, piece.LineNumber});
     } else if (piece.Text.empty()) {
       continue;
     } else if (piece.Kind == TPieceKind::Audio) {
       ++plan.AudioInserts;
     } else if (piece.Kind == TPieceKind::Pause || piece.Kind == TPieceKind::PausePara) {
       plan.PausesMs += piece.PauseMs;
+      if (piece.Narration) plan.NarrationPausesMs += piece.PauseMs;
       positionMs += piece.PauseMs;
     }
   }
@@ -99,7 +100,8 @@ void TTextDriver::PlanRequests(size_t first) {
     // A chapter mark takes no time: no wait is drawn for it.
     if (piece.Text.empty() || piece.Kind == TPieceKind::Chapter) continue;
     if (piece.Kind != TPieceKind::Speech) {
-      sender_.PlanWait(pacer_.BetweenPiecesMs());
+      // A narrator's pause leaves no request to pace.
+      if (!piece.Narration) sender_.PlanWait(pacer_.BetweenPiecesMs());
       continue;
     }
     const TRequestSender::TNeed need = sender_.Prepare(i, piece);

@@ -101,6 +101,8 @@ std::u16string LengthLine(const TDryRunPlan& plan, const TSettings& settings) {
                         u" (speech at " + Number(kEstimatedCharactersPerSecond) +
                         u" characters a second at rate 1, " +
                         (settings.SubtitleMode ? u"subtitles at their times" : u"pauses as tagged");
+  if (plan.NarrationPausesMs > 0)
+    line += u", " + DurationText(plan.NarrationPausesMs) + u" of them between paragraphs and at chapters";
   if (plan.AudioInserts > 0)
     line += u", " + Number(int64_t(plan.AudioInserts)) + u" audio inserts not counted";
   return line + u")";

@@ -77,11 +77,28 @@ void TakeGivenValues(const TRunOptions& options, TSettings& settings) {
   settings.IgnoreUrls = options.IgnoreUrls;
   settings.IgnoreComments = options.IgnoreComments;
   settings.DictionaryFiles = options.DictionaryFiles;
+  // A pause asked for applies to the user's text as well as to books.
+  if (options.ParagraphPauseMs >= 0)
+    settings.BookParagraphPauseMs = settings.TextParagraphPauseMs = options.ParagraphPauseMs;
+  if (options.ChapterPauseMs >= 0)
+    settings.BookChapterPauseMs = settings.TextChapterPauseMs = options.ChapterPauseMs;
   settings.LineSelections = options.LineSelections;
   settings.CacheFolder = options.CacheFolder;
   settings.Jobs = options.Jobs;
   settings.DryRun = options.DryRun;
   settings.ListRequests = options.ListRequests;
+}
+
+// The message for a value of --paragraph-pause or --chapter-pause that cannot be used.
+std::optional<std::u16string> CheckPauseValue(std::u16string_view name, const std::u16string& value) {
+  const bool paragraph = name == u"--paragraph-pause";
+  const std::optional<int32_t> ms = ParseDecimal32(value);
+  if (!ms) return (paragraph ? u"Wrong paragraph pause value: " : u"Wrong chapter pause value: ") + value;
+  if (*ms < 0 || *ms > kMaxPauseMs) {
+    return (paragraph ? u"Paragraph" : u"Chapter") +
+           (u" pause value out of range (0 to " + ToUtf16(std::to_string(kMaxPauseMs)) + u" ms): " + value);
+  }
+  return std::nullopt;
 }
 
 // The values of the options that the program has beyond the classic ones: unlike those, a value
@@ -97,6 +114,9 @@ std::optional<std::u16string> CheckAddedOptionValues(const TRunOptions& options)
         return u"Jobs value out of range (1 to " + ToUtf16(std::to_string(kMaxJobs)) + u"): " + given.Value;
     }
     if (given.Name == u"--cache" && given.Value.empty()) return u"Cache folder not defined";
+    if (given.Name == u"--paragraph-pause" || given.Name == u"--chapter-pause") {
+      if (std::optional<std::u16string> failed = CheckPauseValue(given.Name, given.Value)) return failed;
+    }
   }
   return std::nullopt;
 }

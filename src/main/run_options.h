@@ -56,6 +56,9 @@ struct TRunOptions {
   bool IgnoreUrls = false;
   bool IgnoreComments = false;
   std::vector<std::u16string> DictionaryFiles;
+  // The pauses of a narrator (--paragraph-pause, --chapter-pause), in ms; -1 when not given.
+  int32_t ParagraphPauseMs = -1;
+  int32_t ChapterPauseMs = -1;
 
   // The voice; the texts are lowered, as the checks compare them.
   std::u16string ApiKey;

@@ -74,6 +74,8 @@ constexpr std::u16string_view kUsage[] = {
     u"  --cover <file_name>     : cover picture of the audiobook (JPEG or PNG)",
     u"  --split-chapters <dir>  : also write one file per chapter into the folder",
     u"  --chapters <file_name>  : write the chapters beside the audio (.txt, .ffmeta, .cue)",
+    u"  --paragraph-pause <ms>  : set pause between paragraphs (books: 700; text: none)",
+    u"  --chapter-pause <ms>    : set pause at the end of a chapter (books: 2000; text: none)",
     u"  --dry-run               : print what would be sent, billed and written; send nothing",
     u"  --list-requests         : print every request of a dry run, one JSON line each",
     u"  --version               : print versions of the program and its libraries",

@@ -77,6 +77,13 @@ struct TSettings {
   // CUE sheet by its extension; empty: none.
   std::u16string ChapterFileName;
   TProxySettings ProxySettings;
+  // The pauses of a narrator, in ms (--paragraph-pause, --chapter-pause): between a book's
+  // paragraphs, and at the end of a chapter (a quarter of it before a chapter's heading, half of it
+  // after). The user's own text gets them only when the options are given.
+  int32_t BookParagraphPauseMs = 700;
+  int32_t BookChapterPauseMs = 2000;
+  int32_t TextParagraphPauseMs = 0;
+  int32_t TextChapterPauseMs = 0;
   bool IgnoreSquareBrackets = false;
   bool IgnoreCurlyBrackets = false;
   bool IgnoreAngleBrackets = false;

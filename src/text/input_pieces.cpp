@@ -1,6 +1,7 @@
 #include "text/input_pieces.h"
 
 #include <algorithm>
+#include <iterator>
 #include <span>
 #include <string>
 
@@ -15,7 +16,8 @@ namespace {
 
 class TPieceBuilder {
  public:
-  TPieceBuilder(const TInputText& text, const TPieceRules& rules) : text_(text), rules_(rules) {}
+  TPieceBuilder(const TInputText& text, const TPieceRules& rules)
+      : text_(text), rules_(rules), pauses_(pieces_, rules.SyncOutput) {}
 
   TPieceList Build() {
     for (size_t run = 0; run < text_.Runs.size();) {
@@ -31,6 +33,7 @@ class TPieceBuilder {
       }
       run = end;
     }
+    pauses_.EndChapters();
     return std::move(pieces_);
   }
 
@@ -44,10 +47,55 @@ class TPieceBuilder {
     const std::span<const std::u16string> lines(text_.Lines.begin() + static_cast<std::ptrdiff_t>(firstLine),
                                                 text_.Lines.begin() + static_cast<std::ptrdiff_t>(endLine));
     const TTextParts parts(JoinLines(lines), rules_.Voice);
+    const bool paused = rules_.UserPauses != TPauseLengths{};
     for (size_t i = 0; i < parts.Count(); ++i) {
       const TTextPart& part = parts.Part(i);
-      SplitIntoPieces(part.Text, TPiece::Of(part), Limit(part.Voice), rules_.SyncOutput, pieces_);
+      const TPiece attributes = TPiece::Of(part);
+      if (!paused) {
+        SplitIntoPieces(part.Text, attributes, Limit(part.Voice), rules_.SyncOutput, pieces_);
+        continue;
+      }
+      switch (attributes.Kind) {
+        case TPieceKind::Speech:
+          AddUserParagraphs(part.Text, attributes);
+          break;
+        case TPieceKind::Chapter:
+          pauses_.BeforeChapter();
+          SplitIntoPieces(part.Text, attributes, 0, rules_.SyncOutput, pieces_);
+          pauses_.AfterChapter(rules_.UserPauses);
+          break;
+        case TPieceKind::Audio:
+        case TPieceKind::Pause:
+        case TPieceKind::PausePara:
+          if (!part.Text.empty()) pauses_.BeforeInsert();
+          SplitIntoPieces(part.Text, attributes, 0, rules_.SyncOutput, pieces_);
+          break;
+      }
     }
+  }
+
+  // A text part of the user's, line by line, which gives the pieces SplitIntoPieces gives the
+  // whole part. A paragraph ends at a line break: after each line but the part's last, and after
+  // that one too when the part ends in a line break; a part cut off by a tag goes on in the next.
+  void AddUserParagraphs(std::u16string_view text, const TPiece& attributes) {
+    const std::vector<std::u16string> lines = SplitLines(text);
+    const bool endsInBreak = !text.empty() && (text.back() == u'\n' || text.back() == u'\r');
+    for (size_t k = 0; k < lines.size(); ++k) {
+      const bool endsParagraph = k + 1 < lines.size() || endsInBreak;
+      AddParagraph(lines[k], attributes, Limit(attributes.Voice), rules_.UserPauses, endsParagraph);
+    }
+  }
+
+  // The pieces of a line of text, after the pause due before them; the pause after them is due
+  // when the line ends a paragraph.
+  void AddParagraph(std::u16string_view text, const TPiece& attributes, int32_t limit,
+                    const TPauseLengths& lengths, bool endsParagraph) {
+    paragraph_.clear();
+    SplitIntoPieces(text, attributes, limit, rules_.SyncOutput, paragraph_);
+    if (paragraph_.empty()) return;
+    pauses_.BeforeSpeech(lengths);
+    std::move(paragraph_.begin(), paragraph_.end(), std::back_inserter(pieces_));
+    if (endsParagraph) pauses_.AfterParagraph(lengths);
   }
 
   void AddBook(const TInputRun& run, size_t firstLine, size_t endLine) {
@@ -57,18 +105,23 @@ class TPieceBuilder {
     for (size_t line = firstLine; line < endLine; ++line) {
       while (nextChapter_ < text_.Chapters.size() && text_.Chapters[nextChapter_].Line < line) ++nextChapter_;
       if (nextChapter_ < text_.Chapters.size() && text_.Chapters[nextChapter_].Line == line) {
+        pauses_.BeforeChapter();
         TPiece& chapter = pieces_.emplace_back();
         chapter.Kind = TPieceKind::Chapter;
         chapter.Text = text_.Chapters[nextChapter_].Title;
         chapter.LineNumber = LineNumber(text_, line);
+        pauses_.AfterChapter(rules_.BookPauses);
       }
-      SplitIntoPieces(text_.Lines[line], speech, limit, rules_.SyncOutput, pieces_);
+      AddParagraph(text_.Lines[line], speech, limit, rules_.BookPauses, true);
     }
+    pauses_.EndChapters();
   }
 
   const TInputText& text_;
   const TPieceRules& rules_;
   TPieceList pieces_;
+  TNarrationPauses pauses_;
+  TPieceList paragraph_;    // the pieces of the paragraph being added
   size_t nextChapter_ = 0;  // the first chapter mark not passed yet
 };
 
@@ -80,6 +133,8 @@ TPieceRules TPieceRules::FromSettings(const TSettings& settings, bool legacyKey)
   rules.BookLanguageChoosesVoice = !settings.VoiceNamed;
   rules.LegacyKey = legacyKey;
   rules.SyncOutput = settings.SyncOutput;
+  rules.BookPauses = {settings.BookParagraphPauseMs, settings.BookChapterPauseMs};
+  rules.UserPauses = {settings.TextParagraphPauseMs, settings.TextChapterPauseMs};
   return rules;
 }
 

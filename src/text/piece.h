@@ -43,6 +43,9 @@ struct TPiece {
   bool PlainText = false;
   // Chapter: the -ln number of its first line, when a book's chapter mark gave it; 0 otherwise.
   size_t LineNumber = 0;
+  // Pause: one that the run adds where a narrator pauses (TNarrationPauses), not a tag's. It is no
+  // request, so no wait is drawn before it.
+  bool Narration = false;
 
   // What every piece of the part is spoken with (the text is left empty).
   static TPiece Of(const TTextPart& part);

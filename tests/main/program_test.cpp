@@ -110,6 +110,8 @@ const char* const kUsage =
     "  --cover <file_name>     : cover picture of the audiobook (JPEG or PNG)\n"
     "  --split-chapters <dir>  : also write one file per chapter into the folder\n"
     "  --chapters <file_name>  : write the chapters beside the audio (.txt, .ffmeta, .cue)\n"
+    "  --paragraph-pause <ms>  : set pause between paragraphs (books: 700; text: none)\n"
+    "  --chapter-pause <ms>    : set pause at the end of a chapter (books: 2000; text: none)\n"
     "  --dry-run               : print what would be sent, billed and written; send nothing\n"
     "  --list-requests         : print every request of a dry run, one JSON line each\n"
     "  --version               : print versions of the program and its libraries\n"

@@ -494,7 +494,7 @@ TEST_F(RunSequenceTest, ABooksTextIsNeverTakenForACommand) {
         "plain {{Lang=en-US;john}}Hello", "chapter End @9", "plain Bye {{CHAPTER=}}"}},
   };
   for (const auto& c : cases) {
-    Args args = Valid({u"-f", Write("book", c.book)});
+    Args args = Valid({u"-f", Write("book", c.book), u"--paragraph-pause", u"0", u"--chapter-pause", u"0"});
     args.insert(args.end(), c.options.begin(), c.options.end());
     TPieceList pieces;
     TErrorReport errors;

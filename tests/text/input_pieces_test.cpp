@@ -31,7 +31,7 @@ Described Describe(const TPieceList& pieces) {
         break;
       case TPieceKind::Pause:
       case TPieceKind::PausePara:
-        out.push_back("pause " + std::to_string(piece.PauseMs));
+        out.push_back((piece.Narration ? "narration " : "pause ") + std::to_string(piece.PauseMs));
         break;
     }
   }
@@ -118,6 +118,75 @@ TEST(InputPieces, EachBookIsReadInItsOwnLanguage) {
   EXPECT_EQ(voices(true, true), (Described{"ru-RU oksana", "en-US alyss", "ru-RU oksana", "ru-RU oksana",
                                            "ru-RU oksana", "de-DE oksana", "ru-RU oksana"}));
   EXPECT_EQ(voices(false, false), Described(7, "ru-RU oksana"));
+}
+
+// A narrator pauses between paragraphs, before and after a chapter's heading and at the end of a
+// chapter; in a book always (unless the lengths are 0), in the user's text only when asked for,
+// where the user's own pauses and sound files stand in place of a paragraph's pause.
+TEST(InputPieces, PausesGoWhereANarratorPauses) {
+  TInputText book = UserText({});
+  AppendBookText(book, {u"One", u"a.", u"b.", u"Two", u"c."}, {{0, u"One"}, {3, u"Two"}}, 0, u"");
+  TInputText parts = UserText({u"Intro."});
+  AppendBookText(parts, {u"Part I", u"Chapter 1", u"d."}, {{0, u"Part I"}, {1, u"Chapter 1"}}, 0, u"");
+  BeginUserText(parts);
+  parts.Lines.push_back(u"After.");
+  const TInputText text = UserText({u"a", u"b {{pause=300}}", u"c", u"{{audio=f.wav}}", u"d",
+                                    u"{{chapter=T}}Title", u"e. {{lang=en-us}}f.", u"g."});
+  const TPauseLengths book700{700, 2000};
+  const struct {
+    const char* name;
+    const TInputText& input;
+    TPauseLengths bookPauses;
+    TPauseLengths userPauses;
+    Described expected;
+  } cases[] = {
+      {"a book",
+       book,
+       book700,
+       {},
+       {"chapter One @1", "narration 500", "speech ru-RU oksana plain One", "narration 1000",
+        "speech ru-RU oksana plain a.", "narration 700", "speech ru-RU oksana plain b.", "narration 2000",
+        "chapter Two @4", "narration 500", "speech ru-RU oksana plain Two", "narration 1000",
+        "speech ru-RU oksana plain c.", "narration 2000"}},
+      {"a book without pauses",
+       book,
+       {0, 0},
+       {},
+       {"chapter One @1", "speech ru-RU oksana plain One", "speech ru-RU oksana plain a.",
+        "speech ru-RU oksana plain b.", "chapter Two @4", "speech ru-RU oksana plain Two",
+        "speech ru-RU oksana plain c."}},
+      // A part's heading ends as a chapter does; the user's text around a book gets no pauses, but
+      // a book ends its last chapter before the user's text.
+      {"a part before its first chapter, between the user's text",
+       parts,
+       book700,
+       {},
+       {"speech ru-RU oksana Intro.", "chapter Part I @2", "narration 500",
+        "speech ru-RU oksana plain Part I", "narration 2000", "chapter Chapter 1 @3", "narration 500",
+        "speech ru-RU oksana plain Chapter 1", "narration 1000", "speech ru-RU oksana plain d.",
+        "narration 2000", "speech ru-RU oksana After."}},
+      {"the user's text as it always was",
+       text,
+       book700,
+       {},
+       {"speech ru-RU oksana a", "speech ru-RU oksana b", "pause 300", "speech ru-RU oksana c", "audio f.wav",
+        "speech ru-RU oksana d", "chapter T", "speech ru-RU oksana Title", "speech ru-RU oksana e.",
+        "speech en-US oksana f.", "speech en-US oksana g."}},
+      {"the user's text with pauses asked for",
+       text,
+       book700,
+       {400, 1200},
+       {"speech ru-RU oksana a", "narration 400", "speech ru-RU oksana b", "pause 300",
+        "speech ru-RU oksana c", "audio f.wav", "speech ru-RU oksana d", "narration 1200", "chapter T",
+        "narration 300", "speech ru-RU oksana Title", "narration 600", "speech ru-RU oksana e.",
+        "speech en-US oksana f.", "narration 400", "speech en-US oksana g.", "narration 1200"}},
+  };
+  for (const auto& c : cases) {
+    TPieceRules rules = Rules();
+    rules.BookPauses = c.bookPauses;
+    rules.UserPauses = c.userPauses;
+    EXPECT_EQ(Describe(BuildInputPieces(c.input, rules)), c.expected) << c.name;
+  }
 }
 
 TEST(InputPieces, ABooksLinesAreCutAsTheUsersLinesAre) {
