@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "book/book_chapters.h"
+#include "common/unicode_text.h"
 #include "encode/cover_image.h"
 #include "text/chapter_tag.h"
 
@@ -21,6 +22,19 @@ void AppendBook(TBook& book, size_t index, TInputText& text) {
   std::vector<std::u16string> lines = std::move(book.Lines);
   book.Lines.clear();
   AppendBookText(text, std::move(lines), std::move(marks), index, book.Language);
+}
+
+void NoteLeftOut(const TBook& book, std::u16string_view name, TBookNotes& notes) {
+  for (const TBookLeftOut& part : book.LeftOut) notes.LeftOut.push_back({std::u16string(name), part});
+}
+
+std::u16string CoverLeftOut(const TBook& book) {
+  std::u16string error;
+  if (book.Cover.Bytes.empty() || CheckCover(book.Cover.Bytes, error)) return {};
+  const std::u16string reason =
+      ReadCoverImage(book.Cover.Bytes) ? u"larger than 15 MiB" : u"not a JPEG or PNG image";
+  if (book.Cover.MediaType.empty()) return reason;
+  return reason + u" (" + ToUtf16(book.Cover.MediaType) + u")";
 }
 
 void FillMediaTagsFromBook(const TBook& book, TMediaTags& tags) {

@@ -198,6 +198,9 @@ constexpr TOption kOptions[] = {
     {u"--chapters", true, [](TRunOptions& o, Value v, Source) { o.ChapterFileName = v; }},
     {u"--paragraph-pause", true, [](TRunOptions& o, Value v, Source) { SetPause(o.ParagraphPauseMs, v); }},
     {u"--chapter-pause", true, [](TRunOptions& o, Value v, Source) { SetPause(o.ChapterPauseMs, v); }},
+    {u"--book-parts", true, [](TRunOptions& o, Value v, Source) { o.BookPartsText = LowerCase(v); }},
+    {u"--chapter-titles", true, [](TRunOptions& o, Value v, Source) { o.ChapterTitlesText = LowerCase(v); }},
+    {u"--list-lines", false, SwitchOn<&TRunOptions::ListLines>},
     {u"--dry-run", false, SwitchOn<&TRunOptions::DryRun>},
     {u"--list-requests", false,
      [](TRunOptions& o, Value, Source) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <optional>
 
 #include "catalogue/speech_rate.h"
@@ -86,7 +87,16 @@ void TakeGivenValues(const TRunOptions& options, TSettings& settings) {
   settings.CacheFolder = options.CacheFolder;
   settings.Jobs = options.Jobs;
   settings.DryRun = options.DryRun;
+  settings.BookAllParts = options.BookPartsText == u"all";
+  settings.BareChapterTitles = options.ChapterTitlesText == u"bare";
+  settings.ListLines = options.ListLines;
   settings.ListRequests = options.ListRequests;
+}
+
+// Whether the value, in any case, is one of the names.
+bool IsOneOf(std::u16string_view value, std::initializer_list<std::u16string_view> names) {
+  const std::u16string lowered = LowerCase(value);
+  return std::find(names.begin(), names.end(), lowered) != names.end();
 }
 
 // The message for a value of --paragraph-pause or --chapter-pause that cannot be used.
@@ -114,6 +124,10 @@ std::optional<std::u16string> CheckAddedOptionValues(const TRunOptions& options)
         return u"Jobs value out of range (1 to " + ToUtf16(std::to_string(kMaxJobs)) + u"): " + given.Value;
     }
     if (given.Name == u"--cache" && given.Value.empty()) return u"Cache folder not defined";
+    if (given.Name == u"--book-parts" && !IsOneOf(given.Value, {u"all", u"text"}))
+      return u"Unknown book parts: " + given.Value + u" (known: all, text)";
+    if (given.Name == u"--chapter-titles" && !IsOneOf(given.Value, {u"full", u"bare"}))
+      return u"Unknown chapter titles: " + given.Value + u" (known: full, bare)";
     if (given.Name == u"--paragraph-pause" || given.Name == u"--chapter-pause") {
       if (std::optional<std::u16string> failed = CheckPauseValue(given.Name, given.Value)) return failed;
     }
@@ -162,6 +176,8 @@ std::u16string FirstFailedCheck(const TRunOptions& options, TSettings& settings)
   if (std::optional<std::u16string> failed = CheckAddedOptionValues(options)) return *failed;
   if (std::optional<std::u16string> failed = ResolveVoice(options, settings)) return *failed;
   if (std::optional<std::u16string> failed = CheckChapterFileName(options)) return *failed;
+  // Listing the lines writes nothing and sends nothing.
+  if (settings.ListLines) return {};
   if (!settings.ToStdout && settings.OutputFileName.empty()) return u"Output file name not defined";
   // A dry run sends nothing and needs no key.
   if (settings.ApiKey.empty() && !settings.DryRun) return u"API-key not defined";

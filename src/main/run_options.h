@@ -109,6 +109,11 @@ struct TRunOptions {
   std::u16string CacheFolder;
   int32_t Jobs = 1;
 
+  // How books are read, as written (--book-parts, --chapter-titles); empty when not given.
+  std::u16string BookPartsText;
+  std::u16string ChapterTitlesText;
+  bool ListLines = false;  // --list-lines
+
   // The dry run: the plan printed, nothing sent.
   bool DryRun = false;
   bool ListRequests = false;  // the dry run lists its requests in place of the plan

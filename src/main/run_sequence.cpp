@@ -7,6 +7,7 @@
 #include "catalogue/value_list.h"
 #include "catalogue/voice_catalogue.h"
 #include "common/trim.h"
+#include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
 #include "encode/cover_image.h"
 #include "input/input_filters.h"
@@ -125,7 +126,7 @@ class TRun {
       const std::u16string shortName = FileNameOnly(name);
       // A book carries its own chapters, the first at its first line, in place of the chapter of
       // a listed file.
-      switch (ReadBookInput(bytes, u"the book " + shortName)) {
+      switch (ReadBookInput(bytes, shortName)) {
         case BookRead::Read:
           continue;
         case BookRead::Failed:
@@ -160,7 +161,7 @@ class TRun {
   bool ReadStandardInputText() {
     std::string bytes;
     if (!ReadStandardInputBytes(bytes)) return Fail(u"STDIN reading error");
-    switch (ReadBookInput(bytes, u"the book on standard input")) {
+    switch (ReadBookInput(bytes, {})) {
       case BookRead::Read:
         return true;
       case BookRead::Failed:
@@ -178,9 +179,11 @@ class TRun {
 
   // A book is told by its content, before the check for input that is no text (an EPUB is a ZIP)
   // and before decoding as text (an FB2 book is XML that declares its own encoding). Its lines are
-  // appended with its chapters; a book that cannot be read is reported (`what` names it) and ends
-  // the run.
-  BookRead ReadBookInput(std::string_view bytes, std::u16string_view what) {
+  // appended with its chapters, and what was left out of it noted; a book that cannot be read is
+  // reported (with the name of its file; empty for standard input) and ends the run.
+  BookRead ReadBookInput(std::string_view bytes, std::u16string_view fileName) {
+    const std::u16string what =
+        fileName.empty() ? u"the book on standard input" : u"the book " + std::u16string(fileName);
     TBookFormat format = DetectBookFormat(bytes);
     // An EPUB too damaged to be opened still names itself in its first entry; its reader tells
     // what is wrong with it.
@@ -189,11 +192,12 @@ class TRun {
     if (format == TBookFormat::None) return BookRead::NoBook;
     TBook book;
     std::u16string error;
-    if (!ReadBook(bytes, format, book, error)) {
+    if (!ReadBook(bytes, format, book, error, {}, {settings_.BookAllParts, settings_.BareChapterTitles})) {
       Fail(u"Cannot read " + std::u16string(what) + u": " + error);
       return BookRead::Failed;
     }
     WarnOfLanguageWithoutVoice(book.Language, what);
+    NoteLeftOut(book, fileName.empty() ? u"standard input" : fileName, bookNotes_);
     AppendBook(book, booksRead_++, input_);
     if (!firstBook_) firstBook_ = std::move(book);
     return BookRead::Read;
@@ -236,12 +240,22 @@ class TRun {
       input_ = SelectLines(input_, settings_.LineSelections);
       if (input_.Lines.empty()) return Fail(u"No lines selected");
     }
+    if (settings_.ListLines) {
+      PrintNumberedLines();
+      return false;
+    }
     TFilterFlags flags{settings_.IgnoreSquareBrackets, settings_.IgnoreCurlyBrackets,
                        settings_.IgnoreAngleBrackets,  settings_.IgnoreRoundBrackets,
                        settings_.IgnoreUrls,           settings_.IgnoreComments};
     input_ = FilterInputText(std::move(input_), flags);
     if (!input_.Lines.empty() || (settings_.SubtitleMode && !hadText)) return true;
     return hadText && Fail(u"No text to speak");
+  }
+
+  // --list-lines: every line as line selection counts it, "12<TAB>text".
+  void PrintNumberedLines() const {
+    for (size_t line = 0; line < input_.Lines.size(); ++line)
+      PrintLine(ToUtf16(std::to_string(LineNumber(input_, line))) + u"\t" + input_.Lines[line]);
   }
 
   bool ReadSubtitles() {
@@ -273,7 +287,10 @@ class TRun {
   bool ResolveTags() {
     tags_ = plan_.Tags;
     if (!plan_.CoverFileName.empty() && !ReadCover()) return false;
-    if (firstBook_) FillMediaTagsFromBook(*firstBook_, tags_);
+    if (firstBook_) {
+      if (tags_.Cover.empty()) bookNotes_.CoverLeftOut = CoverLeftOut(*firstBook_);
+      FillMediaTagsFromBook(*firstBook_, tags_);
+    }
     if (tags_.Title.empty()) tags_.Title = plan_.DefaultTitle;
     return true;
   }
@@ -305,7 +322,8 @@ class TRun {
 
   void Synthesize(const TSynthesisDriver& driver) {
     if (settings_.ShowProgress) SetCursorVisible(false);
-    driver(TSynthesisInput{settings_, input_, dictionaries_, errors_, subtitles_, plan_.Output, tags_});
+    driver(TSynthesisInput{settings_, input_, dictionaries_, errors_, subtitles_, plan_.Output, tags_,
+                           bookNotes_});
     if (settings_.ShowProgress) SetCursorVisible(true);
   }
 
@@ -323,6 +341,8 @@ class TRun {
   // The first book of the input, its text taken: its title, authors and cover.
   std::optional<TBook> firstBook_;
   TMediaTags tags_;
+  // What the dry run says of the books: the parts left out, a cover that cannot be stored.
+  TBookNotes bookNotes_;
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "encode/media_tags.h"
 #include "encode/output_choice.h"
 #include "input/input_text.h"
+#include "main/book_input.h"
 #include "main/report_error.h"
 #include "main/run_options.h"
 #include "settings/settings.h"
@@ -26,6 +27,7 @@ struct TSynthesisInput {
   const SubtitleList& Subtitles;  // subtitle mode: read, joined and widened; else empty
   const TOutputChoice& Output;    // the output's format, bitrate and folder of chapter files
   const TMediaTags& Tags;         // resolved: the options', the cover read, the default title
+  const TBookNotes& Books;        // what the dry run says of the books of the input
 };
 
 // The synthesis step.

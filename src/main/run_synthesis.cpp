@@ -30,13 +30,13 @@ class TNoService final : public TSynthesisService {
   }
 };
 
-void PrintDryRun(const TDryRunPlan& plan, const TSettings& settings) {
+void PrintDryRun(const TDryRunPlan& plan, const TSettings& settings, const TBookNotes& books) {
   if (settings.ListRequests) {
     for (size_t i = 0; i < plan.Requests.size(); ++i)
       PrintLine(RequestLine(i + 1, plan.Requests[i], settings.SubtitleMode));
     return;
   }
-  for (const std::u16string& line : DryRunSummary(plan, settings)) PrintLine(line);
+  for (const std::u16string& line : DryRunSummary(plan, settings, books)) PrintLine(line);
 }
 
 }  // namespace
@@ -58,7 +58,7 @@ void RunDryRun(const TSynthesisInput& input) {
   TDriverContext context{settings, input.Dictionaries, service, SystemTickClock(), ProcessRandom(), result};
   const TDryRunPlan plan =
       settings.SubtitleMode ? PlanSubtitles(context, input.Subtitles) : PlanText(context, input.Text);
-  if (!result.ErrorReported) PrintDryRun(plan, settings);
+  if (!result.ErrorReported) PrintDryRun(plan, settings, input.Books);
 }
 
 void RunSynthesis(const TSynthesisInput& input) {

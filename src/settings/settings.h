@@ -95,8 +95,13 @@ struct TSettings {
   TRetrySettings RetrySettings;
   std::u16string CacheFolder;  // the answer cache; empty: none
   int32_t Jobs = 1;            // requests in flight at once, 1 to 8
-  bool DryRun = false;         // everything up to the requests, then their plan printed in place of them
-  bool ListRequests = false;   // the dry run prints one line per request in place of its summary
+  // How books are read: every part, boilerplate too (--book-parts all); chapter titles without the
+  // titles of the parts they are nested in (--chapter-titles bare).
+  bool BookAllParts = false;
+  bool BareChapterTitles = false;
+  bool ListLines = false;     // the input's lines printed with their -ln numbers; nothing sent
+  bool DryRun = false;        // everything up to the requests, then their plan printed in place of them
+  bool ListRequests = false;  // the dry run prints one line per request in place of its summary
 };
 
 }  // namespace sonacli

@@ -370,6 +370,36 @@ TEST_F(SonacliE2e, PausesAreInTheAudioAndTheLrcTimes) {
   }
 }
 
+// The dry run lists a book's chapters with the -ln numbers of their first lines, those that -ln
+// left, and says that a cover no output can store is left out; --list-lines shows the numbers.
+TEST_F(SonacliE2e, DryRunNumbersABooksChaptersAndNamesItsCoverLeftOut) {
+  const std::string manifest =
+      "<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" properties=\"nav\"/>"
+      "<item id=\"c1\" href=\"c1.xhtml\" media-type=\"application/xhtml+xml\"/>"
+      "<item id=\"c2\" href=\"c2.xhtml\" media-type=\"application/xhtml+xml\"/>"
+      "<item id=\"cover\" href=\"cover.svg\" media-type=\"image/svg+xml\" properties=\"cover-image\"/>";
+  const std::string book = Write(
+      "novel.epub",
+      Epub({{"OEBPS/content.opf", Package("<dc:title>Novel</dc:title>", manifest,
+                                          "<itemref idref=\"c1\"/><itemref idref=\"c2\"/>")},
+            {"OEBPS/nav.xhtml",
+             NavDocument(
+                 "<ol><li><a href=\"c1.xhtml\">One</a></li><li><a href=\"c2.xhtml\">Two</a></li></ol>")},
+            {"OEBPS/c1.xhtml", Xhtml("<h1>One</h1><p>First.</p><p>Second.</p>")},
+            {"OEBPS/c2.xhtml", Xhtml("<h1>Two</h1><p>Third.</p>")},
+            {"OEBPS/cover.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>"}}));
+  EXPECT_EQ(Run({"-f", book, "--list-lines"}).Stdout, "1\tOne\n2\tFirst.\n3\tSecond.\n4\tTwo\n5\tThird.\n");
+  const TChildResult run = Run({"-f", book, "-w", File("novel.m4b"), "--dry-run", "-ln", "3-5"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Stdout;
+  // Second. (7 characters), with 0.5 s before it and 2 s after it; Two (3) and Third. (6), with
+  // 0.5 s before, 1 s between, 2 s after.
+  EXPECT_NE(run.Stdout.find("Chapters: 2\nChapter 1: 0:00:00 One (line 3)\nChapter 2: 0:00:03 Two (line 4)\n"
+                            "Cover: the book's cover is left out, not a JPEG or PNG image (image/svg+xml)\n"),
+            std::string::npos)
+      << run.Stdout;
+  EXPECT_TRUE(standin_->Requests().empty());
+}
+
 TEST_F(SonacliE2e, BookThatCannotBeReadEndsTheRunBeforeAnyRequest) {
   const std::string good = Write("good.epub", ChapterEpub("Novel", "Writer", {{"One", {"Text."}}}));
   const std::string bad = Write("bad.fb2", Fb2("", "<body><section><p>Unclosed</section></body>"));

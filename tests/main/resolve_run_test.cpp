@@ -133,6 +133,11 @@ TEST(ResolveRun, EarlyExitsAndTheFirstFailedCheckInTheirOrder) {
       {Valid({u"-t", u"x", u"--paragraph-pause", u"60001"}), Run,
        u"Paragraph pause value out of range (0 to 60000 ms): 60001"},
       {Valid({u"-t", u"x", u"--paragraph-pause", u"0", u"--chapter-pause", u"60000"}), Run, u""},
+      {Valid({u"-t", u"x", u"--book-parts", u"some"}), Run, u"Unknown book parts: some (known: all, text)"},
+      {Valid({u"-t", u"x", u"--chapter-titles", u""}), Run, u"Unknown chapter titles:  (known: full, bare)"},
+      {Valid({u"-t", u"x", u"--book-parts", u"ALL", u"--chapter-titles", u"Bare"}), Run, u""},
+      // Listing the lines sends and writes nothing.
+      {{u"-t", u"x", u"--list-lines"}, Run, u""},
   };
   for (const StartRow& row : rows) {
     std::string trace;
@@ -226,6 +231,10 @@ const SettingsRow kSettingsRows[] = {
      [](const TRunPlan& p) { return p.Settings.VoiceNamed; }},
     {"-n names the voice", Valid({u"-t", u"x", u"-n", u"oksana"}),
      [](const TRunPlan& p) { return p.Settings.VoiceNamed; }},
+    {"how books are read", Valid({u"-t", u"x", u"--book-parts", u"All", u"--chapter-titles", u"BARE"}),
+     [](const TRunPlan& p) { return p.Settings.BookAllParts && p.Settings.BareChapterTitles; }},
+    {"books read as by default", Valid({u"-t", u"x", u"--book-parts", u"text", u"--chapter-titles", u"full"}),
+     [](const TRunPlan& p) { return !p.Settings.BookAllParts && !p.Settings.BareChapterTitles; }},
     // The pauses of a narrator: a book's by default, the user's text's only when asked for.
     {"pauses by default", Valid({u"-t", u"x"}),
      [](const TRunPlan& p) {

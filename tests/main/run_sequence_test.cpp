@@ -513,6 +513,29 @@ TEST_F(RunSequenceTest, ABooksTextIsNeverTakenForACommand) {
   }
 }
 
+// --list-lines prints the lines as -ln counts them, after -ln and before the filters, and ends
+// the run before anything else: no key, no output file, no driver.
+TEST_F(RunSequenceTest, ListLinesPrintsTheLinesNumberedAsLineSelectionCountsThem) {
+  const std::u16string book = Write(
+      "book.epub", testing::ChapterEpub("Book", "Author", {{"One", {"First [1] text."}}, {"Two", {"End."}}}));
+  const std::u16string text = Write("a.txt", "Text [2].\n");
+  const struct {
+    Args args;
+    std::string output;
+  } cases[] = {
+      {{u"-f", book, u"-f", text, u"--list-lines", u"-isb"},
+       "1\tOne\n2\tFirst [1] text.\n3\tTwo\n4\tEnd.\n5\t\n6\t\n7\tText [2].\n"},
+      {{u"-f", book, u"-f", text, u"--list-lines", u"-ln", u"7", u"-ln", u"2-3"},
+       "7\tText [2].\n2\tFirst [1] text.\n3\tTwo\n"},
+  };
+  for (const auto& c : cases) {
+    const RunResult result = Run(c.args);
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(result.output, c.output);
+    EXPECT_FALSE(result.synthesized);
+  }
+}
+
 TEST_F(RunSequenceTest, BookThatCannotBeReadIsNamedAndEndsTheRun) {
   const std::string encryption =
       "<encryption xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\" "
