@@ -38,6 +38,7 @@ struct RunResult {
   std::vector<std::string> runs;
   SubtitleList subtitles;
   TSettings settings;  // the settings the driver was handed
+  TMediaTags tags;
 };
 
 // Sets an environment variable, or unsets it for nullptr, for its lifetime.
@@ -96,6 +97,7 @@ class RunSequenceTest : public ::testing::Test {
                               "@" + std::to_string(run.FirstLine) + "#" + std::to_string(run.FirstNumber));
       result.subtitles = input.Subtitles;
       result.settings = input.Settings;
+      result.tags = input.Tags;
     };
     result.exitCode = RunSequence(args, File("sonacli"), driver, errors);
     result.output = capture.Text();
@@ -511,6 +513,27 @@ TEST_F(RunSequenceTest, ABooksTextIsNeverTakenForACommand) {
       EXPECT_TRUE(CloudV1Body(PieceRequest(piece, piece.Text, u"key")).starts_with("text=")) << c.name;
     }
   }
+}
+
+// With several books the first one's title, authors and cover are the output's, each where the
+// options give none; a later book's never are, not even where the first has none.
+TEST_F(RunSequenceTest, TheFirstBooksTitleAuthorAndCoverWin) {
+  // The start of a JPEG file: enough to be a cover (its start marker and frame header).
+  static constexpr char kJpeg[] =
+      "\xFF\xD8\xFF\xC0\x00\x11\x08\x00\x10\x00\x10\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01";
+  const std::string jpeg(kJpeg, sizeof kJpeg - 1);
+  const std::u16string first =
+      Write("first.epub", testing::ChapterEpub("First", "Ann", {{"One", {"Text."}}}));
+  const std::u16string second =
+      Write("second.epub", testing::ChapterEpub("Second", "Bob", {{"Two", {"Text."}}}, jpeg));
+  const RunResult both = Run(Valid({u"-f", first, u"-f", second}));
+  EXPECT_EQ(both.tags.Title, u"First");
+  EXPECT_EQ(both.tags.Author, u"Ann");
+  EXPECT_TRUE(both.tags.Cover.empty());
+  const RunResult reversed = Run(Valid({u"-f", second, u"-f", first, u"--title", u"Mine"}));
+  EXPECT_EQ(reversed.tags.Title, u"Mine");
+  EXPECT_EQ(reversed.tags.Author, u"Bob");
+  EXPECT_EQ(reversed.tags.Cover, jpeg);
 }
 
 // --list-lines prints the lines as -ln counts them, after -ln and before the filters, and ends
