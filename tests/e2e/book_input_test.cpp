@@ -292,6 +292,17 @@ TEST_F(SonacliE2e, EachBookOfAListIsReadInItsOwnLanguage) {
   EXPECT_TRUE(standin_->Requests().empty());
 }
 
+// The dictionaries apply to a book's text as to the user's; what they make of it is still text.
+TEST_F(SonacliE2e, DictionariesApplyToABooksText) {
+  const std::string book =
+      Write("novel.epub", ChapterEpub("Novel", "A", {{"One", {"It was a dark night."}}}, {}, "en"));
+  const std::string dictionary = Write("words.dic", "night=day {{pause=5000}}\n");
+  const TChildResult run = Run({"-f", book, "-w", File("out.wav"), "-d", dictionary, "--list-requests"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Stdout;
+  EXPECT_NE(run.Stdout.find("\"text\":\"It was a dark day {{pause=5000}}.\""), std::string::npos)
+      << run.Stdout;
+}
+
 // A book whose text holds tags gets no pause, no inserted sound, no chapter and no SSML from them:
 // its output is as long as the speech of its text as written, with the book's pauses, exactly
 // longer than the same book without the tag texts by the speech of their characters.
