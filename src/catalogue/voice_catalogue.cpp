@@ -140,6 +140,25 @@ std::u16string LookupLanguage(std::u16string_view text) {
   return {};
 }
 
+std::u16string LanguageOfTag(std::u16string_view tag) {
+  std::u16string lowered = LowerCase(tag);
+  std::replace(lowered.begin(), lowered.end(), u'_', u'-');
+  if (std::u16string code = LookupLanguage(lowered); !code.empty()) return code;
+  std::u16string primary = lowered.substr(0, lowered.find(u'-'));
+  // The bibliographic and terminologic codes of ISO 639-2 that FB2 books write now and then.
+  static constexpr Mapping kThreeLetterCodes[] = {{u"eng", u"en"}, {u"deu", u"de"}, {u"ger", u"de"},
+                                                  {u"kaz", u"kk"}, {u"rus", u"ru"}, {u"tur", u"tr"},
+                                                  {u"uzb", u"uz"}};
+  for (const Mapping& mapping : kThreeLetterCodes) {
+    if (primary == mapping.From) primary = mapping.To;
+  }
+  for (const TLanguage& language : kLanguages) {
+    const std::u16string code = LowerCase(language.Code);
+    if (!primary.empty() && code.substr(0, code.find(u'-')) == primary) return std::u16string(language.Code);
+  }
+  return {};
+}
+
 bool FindVoice(std::u16string_view name) {
   return VoiceByName(name) != nullptr;
 }

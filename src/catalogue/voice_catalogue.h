@@ -32,6 +32,11 @@ std::span<const TVoice> VoiceTable();
 // The Code of the first language whose lower-cased code equals the text ("ru-ru" gives "ru-RU");
 // empty when there is none.
 std::u16string LookupLanguage(std::u16string_view text);
+// The Code of the language a language tag names, as books write them ("en", "en-GB", "EN_us",
+// "rus"): the language of that code, in any case and with "_" for "-"; else the first language of
+// the same primary language ("en-GB" gives "en-US"), the three-letter codes of ISO 639-2 included.
+// Empty when the service speaks no such language.
+std::u16string LanguageOfTag(std::u16string_view tag);
 // True when the name is a voice of the table (":old" names included).
 bool FindVoice(std::u16string_view name);
 // The full tone for a tone word or its one-letter code ("w" gives "whisper"); empty when unknown.

@@ -84,6 +84,10 @@ std::vector<std::u16string> SplitIntoLines(std::u16string_view text) {
 }
 
 std::u16string JoinLines(const std::vector<std::u16string>& lines) {
+  return JoinLines(std::span<const std::u16string>(lines));
+}
+
+std::u16string JoinLines(std::span<const std::u16string> lines) {
   std::u16string out;
   size_t total = 0;
   for (const auto& line : lines) total += line.size() + 2;

@@ -1,6 +1,7 @@
 // Conversions between the UTF-8 of the system's edges and the UTF-16 used for all text inside.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,5 +23,6 @@ char16_t UpperChar(char16_t c);
 std::vector<std::u16string> SplitIntoLines(std::u16string_view text);
 // Joins lines with CR LF between them.
 std::u16string JoinLines(const std::vector<std::u16string>& lines);
+std::u16string JoinLines(std::span<const std::u16string> lines);
 
 }  // namespace sonacli

@@ -72,10 +72,10 @@ std::vector<int64_t> EstimatedSubtitlePlacesMs(const TDryRunPlan& plan) {
   return places;
 }
 
-TDryRunPlan PlanText(TDriverContext& context, const std::vector<std::u16string>& lines) {
+TDryRunPlan PlanText(TDriverContext& context, const TInputText& text) {
   TProgressLine progress;  // never drawn
   TTextDriver driver(context, progress);
-  return driver.Plan(lines);
+  return driver.Plan(text);
 }
 
 TDryRunPlan PlanSubtitles(TDriverContext& context, const SubtitleList& subtitles) {

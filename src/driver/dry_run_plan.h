@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/driver_context.h"
+#include "input/input_text.h"
 #include "service/synthesis_request.h"
 #include "subtitles/subtitle.h"
 
@@ -20,14 +21,16 @@ struct TPlannedRequest {
 };
 
 struct TPlannedChapter {
-  std::u16string Title;  // empty when the tag gave none
-  int64_t StartMs = 0;   // where it would start, estimated as the length is
+  std::u16string Title;   // empty when the tag gave none
+  int64_t StartMs = 0;    // where it would start, estimated as the length is
+  size_t LineNumber = 0;  // a book's chapter: the -ln number of its first line; 0 otherwise
 };
 
 struct TDryRunPlan {
   std::vector<TPlannedRequest> Requests;
-  int64_t PausesMs = 0;     // text mode: the silence of the pauses
-  size_t AudioInserts = 0;  // text mode: audio files inserted, whose length the estimate leaves out
+  int64_t PausesMs = 0;           // text mode: the silence of the pauses
+  int64_t NarrationPausesMs = 0;  // text mode: the part of PausesMs between paragraphs and at chapters
+  size_t AudioInserts = 0;        // text mode: audio files inserted, whose length the estimate leaves out
   std::vector<int64_t> SubtitleStartsMs;  // subtitle mode: when each subtitle starts
   std::vector<TPlannedChapter> Chapters;  // in the order of the run
 };
@@ -50,9 +53,9 @@ int64_t EstimatedAudioMs(const TDryRunPlan& plan, bool subtitleMode);
 // EstimatedAudioMs places it.
 std::vector<int64_t> EstimatedSubtitlePlacesMs(const TDryRunPlan& plan);
 
-// The requests a text-mode run over the lines would send; "No text to speak" is reported into the
-// context's result as a real run reports it.
-TDryRunPlan PlanText(TDriverContext& context, const std::vector<std::u16string>& lines);
+// The requests a text-mode run over the input text would send; "No text to speak" is reported into
+// the context's result as a real run reports it.
+TDryRunPlan PlanText(TDriverContext& context, const TInputText& text);
 // The requests a subtitle-mode run would send.
 TDryRunPlan PlanSubtitles(TDriverContext& context, const SubtitleList& subtitles);
 

@@ -12,6 +12,7 @@ TSynthesisRequest PieceRequest(const TPiece& piece, std::u16string spoken, std::
   request.ChannelMode = ChannelModeName(piece.ChannelMode);
   request.VolumeDelta = piece.Volume;
   request.ApiKey = apiKey;
+  request.PlainText = piece.PlainText;
   return request;
 }
 

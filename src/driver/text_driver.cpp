@@ -10,6 +10,7 @@
 #include "driver/progress_line.h"
 #include "platform/interrupt.h"
 #include "subtitles/sync_entry.h"
+#include "text/input_pieces.h"
 #include "text/nothing_to_say.h"
 #include "text/text_parts.h"
 
@@ -17,8 +18,6 @@ namespace sonacli {
 
 namespace {
 
-// Pieces stay short enough for one LRC line or SRT entry each.
-constexpr int32_t kSyncPieceLimit = 350;
 // What replaces a piece with nothing to pronounce.
 constexpr int64_t kPlaceholderSilenceMs = 100;
 
@@ -32,8 +31,8 @@ bool IsIdle(const TPiece& piece) {
 TTextDriver::TTextDriver(TDriverContext& context, TProgressLine& progress)
     : TDriverRun(context, progress), syncSettings_(SyncSettingsFrom(settings_)) {}
 
-bool TTextDriver::BuildSpokenPieces(const std::vector<std::u16string>& lines) {
-  BuildPieces(lines);
+bool TTextDriver::BuildSpokenPieces(const TInputText& text) {
+  BuildPieces(text);
   // Tags alone make no audio; saying so beats a failure to save a file that was never made.
   if (std::none_of(pieces_.begin(), pieces_.end(), [](const TPiece& piece) {
         return piece.Kind != TPieceKind::Chapter && !piece.Text.empty();
@@ -44,9 +43,9 @@ bool TTextDriver::BuildSpokenPieces(const std::vector<std::u16string>& lines) {
   return true;
 }
 
-TDryRunPlan TTextDriver::Plan(const std::vector<std::u16string>& lines) {
+TDryRunPlan TTextDriver::Plan(const TInputText& text) {
   TDryRunPlan plan;
-  if (!BuildSpokenPieces(lines)) return plan;
+  if (!BuildSpokenPieces(text)) return plan;
   PlanRequests(0);
   const std::vector<TRequestPipeline::TJob>& jobs = sender_.Planned();
   for (const TRequestPipeline::TJob& job : jobs) plan.Requests.push_back({job.Request, job.Cached, 0});
@@ -58,21 +57,22 @@ TDryRunPlan TTextDriver::Plan(const std::vector<std::u16string>& lines) {
     if (nextJob < jobs.size() && jobs[nextJob].Piece == i) {
       positionMs += EstimatedSpeechMs(jobs[nextJob++].Request);
     } else if (piece.Kind == TPieceKind::Chapter) {
-      plan.Chapters.push_back({piece.Text, positionMs});
+      plan.Chapters.push_back({piece.Text, positionMs, piece.LineNumber});
     } else if (piece.Text.empty()) {
       continue;
     } else if (piece.Kind == TPieceKind::Audio) {
       ++plan.AudioInserts;
     } else if (piece.Kind == TPieceKind::Pause || piece.Kind == TPieceKind::PausePara) {
       plan.PausesMs += piece.PauseMs;
+      if (piece.Narration) plan.NarrationPausesMs += piece.PauseMs;
       positionMs += piece.PauseMs;
     }
   }
   return plan;
 }
 
-void TTextDriver::Run(const std::vector<std::u16string>& lines) {
-  if (!BuildSpokenPieces(lines)) return;
+void TTextDriver::Run(const TInputText& text) {
+  if (!BuildSpokenPieces(text)) return;
   if (!output_.Prepare(true)) return;  // reported; nothing was sent
   WriteLrcHeader(lrcLines_, settings_.LrcEnabled, settings_.LrcData);
   const size_t count = pieces_.size();
@@ -88,16 +88,10 @@ void TTextDriver::Run(const std::vector<std::u16string>& lines) {
   Finish(interrupted);
 }
 
-void TTextDriver::BuildPieces(const std::vector<std::u16string>& lines) {
-  TTextParts parts(JoinLines(lines), TPartSettings::FromSettings(settings_));
+void TTextDriver::BuildPieces(const TInputText& text) {
+  pieces_ = BuildInputPieces(text, TPieceRules::FromSettings(settings_, legacyKey_));
   syncState_.BlankPending = false;
   syncState_.BlankAfterCurrent = false;
-  for (size_t i = 0; i < parts.Count(); ++i) {
-    const TTextPart& part = parts.Part(i);
-    int32_t limit = MaxRequestLength(part.Voice, legacyKey_);
-    if (settings_.LrcEnabled || settings_.SrtEnabled) limit = std::min(limit, kSyncPieceLimit);
-    SplitIntoPieces(part.Text, TPiece::Of(part), limit, settings_.SyncOutput, pieces_);
-  }
 }
 
 void TTextDriver::PlanRequests(size_t first) {
@@ -106,7 +100,8 @@ void TTextDriver::PlanRequests(size_t first) {
     // A chapter mark takes no time: no wait is drawn for it.
     if (piece.Text.empty() || piece.Kind == TPieceKind::Chapter) continue;
     if (piece.Kind != TPieceKind::Speech) {
-      sender_.PlanWait(pacer_.BetweenPiecesMs());
+      // A narrator's pause leaves no request to pace.
+      if (!piece.Narration) sender_.PlanWait(pacer_.BetweenPiecesMs());
       continue;
     }
     const TRequestSender::TNeed need = sender_.Prepare(i, piece);
@@ -205,8 +200,8 @@ void TTextDriver::Finish(bool interrupted) {
   srtLines_.clear();
 }
 
-void SpeakText(TDriverContext& context, const std::vector<std::u16string>& lines) {
-  RunWithProgressLine<TTextDriver>(context, lines);
+void SpeakText(TDriverContext& context, const TInputText& text) {
+  RunWithProgressLine<TTextDriver>(context, text);
 }
 
 }  // namespace sonacli

@@ -10,29 +10,30 @@
 #include "driver/driver_run.h"
 #include "driver/dry_run_plan.h"
 #include "driver/progress_line.h"
+#include "input/input_text.h"
 #include "subtitles/sync_entry.h"
 #include "text/piece_lists.h"
 
 namespace sonacli {
 
-// One run over the lines of the input. Requests go to the context's service, waits are slept on
+// One run over the input text. Requests go to the context's service, waits are slept on
 // its clock; failures are reported into its result. With more than one job the requests are sent
 // ahead, and the output is the same as with one.
 class TTextDriver final : private TDriverRun {
  public:
   TTextDriver(TDriverContext& context, TProgressLine& progress);
 
-  void Run(const std::vector<std::u16string>& lines);
+  void Run(const TInputText& text);
   // The requests Run would send, planned as Run plans them, with the pauses; nothing is sent and
   // no output is made.
-  TDryRunPlan Plan(const std::vector<std::u16string>& lines);
+  TDryRunPlan Plan(const TInputText& text);
 
  private:
   using TNext = TStepOutcome;
 
-  void BuildPieces(const std::vector<std::u16string>& lines);
+  void BuildPieces(const TInputText& text);
   // BuildPieces; false, with "No text to speak" reported, when no piece has text.
-  bool BuildSpokenPieces(const std::vector<std::u16string>& lines);
+  bool BuildSpokenPieces(const TInputText& text);
   // Before every piece a wait, except before one answered from the cache; after every request sent
   // another.
   void PlanRequests(size_t first) override;
@@ -51,7 +52,7 @@ class TTextDriver final : private TDriverRun {
   TSyncState syncState_;
 };
 
-// The text-mode driver over the lines, with the progress line closed after it.
-void SpeakText(TDriverContext& context, const std::vector<std::u16string>& lines);
+// The text-mode driver over the input text, with the progress line closed after it.
+void SpeakText(TDriverContext& context, const TInputText& text);
 
 }  // namespace sonacli

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
+#include <iterator>
 
 #include "common/unicode_text.h"
+#include "input/input_text_builder.h"
 #include "platform/huge_pages.h"
 
 namespace sonacli {
@@ -234,17 +237,10 @@ void RemoveLineComments(std::u16string& source) {
   });
 }
 
-std::vector<std::u16string> FilterInputText(const std::vector<std::u16string>& lines,
-                                            const TFilterFlags& flags) {
-  std::u16string text;
-  size_t size = 0;
-  for (const std::u16string& line : lines) size += line.size() + 2;
-  text.reserve(size);
-  AdviseHugePages(text.data(), size * sizeof(char16_t));
-  for (const std::u16string& line : lines) {
-    text += line;
-    text += u"\r\n";
-  }
+namespace {
+
+// The enabled filters over a text whose lines each end in CR LF.
+void RunFilters(std::u16string& text, const TFilterFlags& flags) {
   if (flags.SquareBrackets) RemoveBracketed(text, u'[', u']');
   if (flags.CurlyBrackets) RemoveBracketed(text, u'{', u'}');
   if (flags.AngleBrackets) RemoveBracketed(text, u'<', u'>');
@@ -258,11 +254,69 @@ std::vector<std::u16string> FilterInputText(const std::vector<std::u16string>& l
     RemoveBlockComments(text);
     RemoveLineComments(text);
   }
-  constexpr std::u16string_view kEdges = u"\r\n\t";
+}
+
+constexpr std::u16string_view kEdges = u"\r\n\t";
+
+bool AnyFilter(const TFilterFlags& flags) {
+  return flags.SquareBrackets || flags.CurlyBrackets || flags.AngleBrackets || flags.RoundBrackets ||
+         flags.Urls || flags.Comments;
+}
+
+}  // namespace
+
+std::vector<std::u16string> FilterInputText(const std::vector<std::u16string>& lines,
+                                            const TFilterFlags& flags) {
+  std::u16string text;
+  size_t size = 0;
+  for (const std::u16string& line : lines) size += line.size() + 2;
+  text.reserve(size);
+  AdviseHugePages(text.data(), size * sizeof(char16_t));
+  for (const std::u16string& line : lines) {
+    text += line;
+    text += u"\r\n";
+  }
+  RunFilters(text, flags);
   const size_t last = text.find_last_not_of(kEdges);
   if (last == kNone) return {};
   const size_t first = text.find_first_not_of(kEdges);
   return SplitIntoLines(std::u16string_view(text).substr(first, last + 1 - first));
+}
+
+std::u16string FilterLine(std::u16string line, const TFilterFlags& flags) {
+  if (AnyFilter(flags)) {
+    line += u"\r\n";
+    RunFilters(line, flags);
+  }
+  const size_t last = line.find_last_not_of(kEdges);
+  if (last == kNone) return {};
+  line.resize(last + 1);
+  line.erase(0, line.find_first_not_of(kEdges));
+  return line;
+}
+
+TInputText FilterInputText(TInputText text, const TFilterFlags& flags) {
+  if (text.Runs.empty()) text.Runs.push_back({TLineSource::UserText, 0, {}, 0, 1});
+  TInputTextBuilder builder(text);
+  for (size_t run = 0; run < text.Runs.size();) {
+    if (text.Runs[run].Source == TLineSource::Book) {
+      for (size_t line = text.Runs[run].FirstLine; line < RunEnd(text, run); ++line) {
+        std::u16string kept = FilterLine(std::move(text.Lines[line]), flags);
+        if (!kept.empty()) builder.AddLine(std::move(kept), line);
+      }
+      ++run;
+      continue;
+    }
+    // The user's text up to the next book is one text, as if there were no book.
+    size_t end = run + 1;
+    while (end < text.Runs.size() && text.Runs[end].Source == TLineSource::UserText) ++end;
+    const auto first = text.Lines.begin() + static_cast<std::ptrdiff_t>(text.Runs[run].FirstLine);
+    const auto last = text.Lines.begin() + static_cast<std::ptrdiff_t>(RunEnd(text, end - 1));
+    std::vector<std::u16string> userLines(std::make_move_iterator(first), std::make_move_iterator(last));
+    builder.AddRewrittenUserLines(FilterInputText(userLines, flags));
+    run = end;
+  }
+  return builder.Take();
 }
 
 }  // namespace sonacli

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "input/input_text.h"
+
 namespace sonacli {
 
 // Which filters run; each maps to one of the -isb, -icb, -iab, -irb, -iu and -ic options.
@@ -35,5 +37,12 @@ void RemoveLineComments(std::u16string& text);
 // from both ends of the whole text and splits it into lines again.
 std::vector<std::u16string> FilterInputText(const std::vector<std::u16string>& lines,
                                             const TFilterFlags& flags);
+// One line as FilterInputText filters a text of that line alone; empty when nothing is left.
+std::u16string FilterLine(std::u16string line, const TFilterFlags& flags);
+// The same over an input text: the user's text, each stretch of it between books as one text
+// (FilterInputText); a book line by line (FilterLine), so that no bracket reaches past the end of a
+// block and every line keeps its chapter. A line that the filters leave empty is dropped, and a
+// chapter whose first line is dropped starts at its next one (TInputTextBuilder).
+TInputText FilterInputText(TInputText text, const TFilterFlags& flags);
 
 }  // namespace sonacli

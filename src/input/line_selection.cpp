@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "common/unicode_text.h"
+#include "input/input_text_builder.h"
 
 namespace sonacli {
 
@@ -17,20 +18,32 @@ size_t ParseLineNumber(std::u16string_view text) {
   return error == std::errc() && end == ascii.data() + ascii.size() ? value : 0;
 }
 
-}  // namespace
-
-std::vector<std::u16string> SelectLines(const std::vector<std::u16string>& lines,
-                                        const std::vector<std::u16string>& selections) {
-  std::vector<std::u16string> selected;
-  const size_t count = lines.size();
+// Calls take(index) for every line the selections name, in their order.
+template <typename Take>
+void ForEachSelected(size_t count, const std::vector<std::u16string>& selections, Take take) {
   for (std::u16string_view selection : selections) {
     size_t dash = selection.find(u'-');
     size_t first = ParseLineNumber(selection.substr(0, dash));
     size_t last = dash == std::u16string_view::npos ? first : ParseLineNumber(selection.substr(dash + 1));
     if (first == 0 || first > count) continue;
-    for (size_t n = first; n <= std::min(last, count); ++n) selected.push_back(lines[n - 1]);
+    for (size_t n = first; n <= std::min(last, count); ++n) take(n - 1);
   }
+}
+
+}  // namespace
+
+std::vector<std::u16string> SelectLines(const std::vector<std::u16string>& lines,
+                                        const std::vector<std::u16string>& selections) {
+  std::vector<std::u16string> selected;
+  ForEachSelected(lines.size(), selections, [&](size_t index) { selected.push_back(lines[index]); });
   return selected;
+}
+
+TInputText SelectLines(const TInputText& text, const std::vector<std::u16string>& selections) {
+  TInputTextBuilder builder(text);
+  ForEachSelected(text.Lines.size(), selections,
+                  [&](size_t index) { builder.AddLine(text.Lines[index], index); });
+  return builder.Take();
 }
 
 }  // namespace sonacli

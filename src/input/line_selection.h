@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "input/input_text.h"
+
 namespace sonacli {
 
 // The lines named by the selections, in selection order; duplicates and overlaps stay. A selection
@@ -11,5 +13,8 @@ namespace sonacli {
 // selection whose N is past the last line adds nothing.
 std::vector<std::u16string> SelectLines(const std::vector<std::u16string>& lines,
                                         const std::vector<std::u16string>& selections);
+// The same over an input text: the lines keep their sources and numbers, and a book's chapter
+// starts at its first line selected (TInputTextBuilder).
+TInputText SelectLines(const TInputText& text, const std::vector<std::u16string>& selections);
 
 }  // namespace sonacli

@@ -101,6 +101,8 @@ std::u16string LengthLine(const TDryRunPlan& plan, const TSettings& settings) {
                         u" (speech at " + Number(kEstimatedCharactersPerSecond) +
                         u" characters a second at rate 1, " +
                         (settings.SubtitleMode ? u"subtitles at their times" : u"pauses as tagged");
+  if (plan.NarrationPausesMs > 0)
+    line += u", " + DurationText(plan.NarrationPausesMs) + u" of them between paragraphs and at chapters";
   if (plan.AudioInserts > 0)
     line += u", " + Number(int64_t(plan.AudioInserts)) + u" audio inserts not counted";
   return line + u")";
@@ -134,8 +136,24 @@ void AddChapterLines(const TDryRunPlan& plan, std::vector<std::u16string>& lines
     const TPlannedChapter& chapter = plan.Chapters[i];
     std::u16string line = u"Chapter " + Number(int64_t(i) + 1) + u": " + DurationText(chapter.StartMs);
     if (!chapter.Title.empty()) line += u" " + chapter.Title;
+    if (chapter.LineNumber > 0) line += u" (line " + Number(int64_t(chapter.LineNumber)) + u")";
     lines.push_back(std::move(line));
   }
+}
+
+// "Left out of novel.epub: Imprint (imprint, 321 characters)" for each part of a book left out,
+// then "Cover: ..." for a book's cover that cannot be stored.
+void AddBookLines(const TBookNotes& books, std::vector<std::u16string>& lines) {
+  for (const TBookNotes::TLeftOut& leftOut : books.LeftOut) {
+    const TBookLeftOut& part = leftOut.Part;
+    std::u16string line = u"Left out of " + leftOut.Book + u": ";
+    if (!part.Title.empty()) line += part.Title + u" ";
+    line += u"(" + part.Kind + u", " + Number(int64_t(part.Characters)) +
+            (part.Characters == 1 ? u" character)" : u" characters)");
+    lines.push_back(std::move(line));
+  }
+  if (!books.CoverLeftOut.empty())
+    lines.push_back(u"Cover: the book's cover is left out, " + books.CoverLeftOut);
 }
 
 }  // namespace
@@ -154,10 +172,12 @@ std::u16string_view InterfaceName(TServiceInterface route) {
   return u"none";
 }
 
-std::vector<std::u16string> DryRunSummary(const TDryRunPlan& plan, const TSettings& settings) {
+std::vector<std::u16string> DryRunSummary(const TDryRunPlan& plan, const TSettings& settings,
+                                          const TBookNotes& books) {
   std::vector<std::u16string> lines = {u"Dry run: nothing was sent", RequestsLine(plan, settings),
                                        CharactersLine(plan), VoicesLine(plan), LengthLine(plan, settings)};
   AddChapterLines(plan, lines);
+  AddBookLines(books, lines);
   AddOutputLines(settings, lines);
   return lines;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/dry_run_plan.h"
+#include "main/book_input.h"
 #include "settings/settings.h"
 
 namespace sonacli {
@@ -19,8 +20,12 @@ std::u16string_view InterfaceName(TServiceInterface route);
 // answers when a cache is used), the characters billed in all and per interface (the texts to send,
 // after the dictionaries), the voices with their languages and requests, the estimated length and
 // how it is estimated, the chapters when there are any ("Chapters: N", then "Chapter K: H:MM:SS
-// Title" at each one's estimated start), and where the output goes (with the chapter file).
-std::vector<std::u16string> DryRunSummary(const TDryRunPlan& plan, const TSettings& settings);
+// Title" at each one's estimated start, with "(line N)", the -ln number of its first line, for a
+// book's), the parts of books left out ("Left out of novel.epub: Imprint (imprint, 321
+// characters)"), a book's cover that cannot be stored, and where the output goes (with the chapter
+// file).
+std::vector<std::u16string> DryRunSummary(const TDryRunPlan& plan, const TSettings& settings,
+                                          const TBookNotes& books = {});
 
 // One request as one line of JSON (no line break inside, whatever the text holds):
 // {"n":1,"interface":"v1","voice":"oksana","language":"ru-RU","rate":"1.0","tone":"","cached":false,

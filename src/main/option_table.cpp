@@ -73,6 +73,13 @@ void SetJobs(TRunOptions& options, Value value) {
   if (jobs && *jobs >= 1 && *jobs <= kMaxJobs) options.Jobs = *jobs;
 }
 
+// A pause in ms, from 0 to kMaxPauseMs; anything else changes nothing here, the resolve step
+// reports it.
+void SetPause(int32_t& target, Value value) {
+  const std::optional<int32_t> ms = ParseInteger(value);
+  if (ms && *ms >= 0 && *ms <= kMaxPauseMs) target = *ms;
+}
+
 // Options that only switch a setting on.
 template <bool TRunOptions::*Flag>
 void SwitchOn(TRunOptions& options, Value, Source) {
@@ -190,6 +197,11 @@ constexpr TOption kOptions[] = {
     {u"--cover", true, [](TRunOptions& o, Value v, Source) { o.CoverFileName = v; }},
     {u"--split-chapters", true, [](TRunOptions& o, Value v, Source) { o.SplitChaptersFolder = v; }},
     {u"--chapters", true, [](TRunOptions& o, Value v, Source) { o.ChapterFileName = v; }},
+    {u"--paragraph-pause", true, [](TRunOptions& o, Value v, Source) { SetPause(o.ParagraphPauseMs, v); }},
+    {u"--chapter-pause", true, [](TRunOptions& o, Value v, Source) { SetPause(o.ChapterPauseMs, v); }},
+    {u"--book-parts", true, [](TRunOptions& o, Value v, Source) { o.BookPartsText = LowerCase(v); }},
+    {u"--chapter-titles", true, [](TRunOptions& o, Value v, Source) { o.ChapterTitlesText = LowerCase(v); }},
+    {u"--list-lines", false, SwitchOn<&TRunOptions::ListLines>},
     {u"--dry-run", false, SwitchOn<&TRunOptions::DryRun>},
     {u"--list-requests", false,
      [](TRunOptions& o, Value, Source) {

@@ -14,6 +14,8 @@ namespace sonacli {
 
 // More requests at once than this gain little and strain the service.
 inline constexpr int32_t kMaxJobs = 8;
+// A narrator's pause longer than a minute is no pause but a gap in the audio.
+inline constexpr int32_t kMaxPauseMs = 60000;
 
 // Applies an option's value (empty for options without argument). Values are as written; an
 // action lowers them itself where the option asks for it. Unusable values change nothing.

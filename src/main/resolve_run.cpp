@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <optional>
 
 #include "catalogue/speech_rate.h"
@@ -77,11 +78,37 @@ void TakeGivenValues(const TRunOptions& options, TSettings& settings) {
   settings.IgnoreUrls = options.IgnoreUrls;
   settings.IgnoreComments = options.IgnoreComments;
   settings.DictionaryFiles = options.DictionaryFiles;
+  // A pause asked for applies to the user's text as well as to books.
+  if (options.ParagraphPauseMs >= 0)
+    settings.BookParagraphPauseMs = settings.TextParagraphPauseMs = options.ParagraphPauseMs;
+  if (options.ChapterPauseMs >= 0)
+    settings.BookChapterPauseMs = settings.TextChapterPauseMs = options.ChapterPauseMs;
   settings.LineSelections = options.LineSelections;
   settings.CacheFolder = options.CacheFolder;
   settings.Jobs = options.Jobs;
   settings.DryRun = options.DryRun;
+  settings.BookAllParts = options.BookPartsText == u"all";
+  settings.BareChapterTitles = options.ChapterTitlesText == u"bare";
+  settings.ListLines = options.ListLines;
   settings.ListRequests = options.ListRequests;
+}
+
+// Whether the value, in any case, is one of the names.
+bool IsOneOf(std::u16string_view value, std::initializer_list<std::u16string_view> names) {
+  const std::u16string lowered = LowerCase(value);
+  return std::find(names.begin(), names.end(), lowered) != names.end();
+}
+
+// The message for a value of --paragraph-pause or --chapter-pause that cannot be used.
+std::optional<std::u16string> CheckPauseValue(std::u16string_view name, const std::u16string& value) {
+  const bool paragraph = name == u"--paragraph-pause";
+  const std::optional<int32_t> ms = ParseDecimal32(value);
+  if (!ms) return (paragraph ? u"Wrong paragraph pause value: " : u"Wrong chapter pause value: ") + value;
+  if (*ms < 0 || *ms > kMaxPauseMs) {
+    return (paragraph ? u"Paragraph" : u"Chapter") +
+           (u" pause value out of range (0 to " + ToUtf16(std::to_string(kMaxPauseMs)) + u" ms): " + value);
+  }
+  return std::nullopt;
 }
 
 // The values of the options that the program has beyond the classic ones: unlike those, a value
@@ -97,6 +124,13 @@ std::optional<std::u16string> CheckAddedOptionValues(const TRunOptions& options)
         return u"Jobs value out of range (1 to " + ToUtf16(std::to_string(kMaxJobs)) + u"): " + given.Value;
     }
     if (given.Name == u"--cache" && given.Value.empty()) return u"Cache folder not defined";
+    if (given.Name == u"--book-parts" && !IsOneOf(given.Value, {u"all", u"text"}))
+      return u"Unknown book parts: " + given.Value + u" (known: all, text)";
+    if (given.Name == u"--chapter-titles" && !IsOneOf(given.Value, {u"full", u"bare"}))
+      return u"Unknown chapter titles: " + given.Value + u" (known: full, bare)";
+    if (given.Name == u"--paragraph-pause" || given.Name == u"--chapter-pause") {
+      if (std::optional<std::u16string> failed = CheckPauseValue(given.Name, given.Value)) return failed;
+    }
   }
   return std::nullopt;
 }
@@ -108,6 +142,7 @@ std::optional<std::u16string> ResolveVoice(const TRunOptions& options, TSettings
   if (settings.LanguageCode.empty()) return u"Not supported language";
   if (!FindVoice(options.VoiceText)) return u"Unknown voice name";
   settings.VoiceName = options.VoiceText;
+  settings.VoiceNamed = options.LanguageGiven || options.VoiceGiven;
   // A language asked for without a voice is spoken by a voice of that language.
   if (options.LanguageGiven && !options.VoiceGiven)
     settings.VoiceName =
@@ -146,6 +181,8 @@ std::u16string FirstFailedCheck(const TRunOptions& options, TSettings& settings)
   if (std::optional<std::u16string> failed = CheckAddedOptionValues(options)) return *failed;
   if (std::optional<std::u16string> failed = ResolveVoice(options, settings)) return *failed;
   if (std::optional<std::u16string> failed = CheckChapterFileName(options)) return *failed;
+  // Listing the lines writes nothing and sends nothing.
+  if (settings.ListLines) return {};
   if (!settings.ToStdout && settings.OutputFileName.empty()) return u"Output file name not defined";
   // A dry run sends nothing and needs no key.
   if (settings.ApiKey.empty() && !settings.DryRun) return u"API-key not defined";

@@ -57,6 +57,9 @@ struct TRunOptions {
   bool IgnoreUrls = false;
   bool IgnoreComments = false;
   std::vector<std::u16string> DictionaryFiles;
+  // The pauses of a narrator (--paragraph-pause, --chapter-pause), in ms; -1 when not given.
+  int32_t ParagraphPauseMs = -1;
+  int32_t ChapterPauseMs = -1;
 
   // The voice; the texts are lowered, as the checks compare them.
   std::u16string ApiKey;
@@ -106,6 +109,11 @@ struct TRunOptions {
   int32_t RequestDelayMs = 0;
   std::u16string CacheFolder;
   int32_t Jobs = 1;
+
+  // How books are read, as written (--book-parts, --chapter-titles); empty when not given.
+  std::u16string BookPartsText;
+  std::u16string ChapterTitlesText;
+  bool ListLines = false;  // --list-lines
 
   // The dry run: the plan printed, nothing sent.
   bool DryRun = false;

@@ -5,7 +5,9 @@
 
 #include "book/book_reader.h"
 #include "catalogue/value_list.h"
+#include "catalogue/voice_catalogue.h"
 #include "common/trim.h"
+#include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
 #include "encode/cover_image.h"
 #include "encode/output_format.h"
@@ -52,7 +54,7 @@ class TRun {
     if (!CheckSyncPaths()) return errors_.ExitCode();
     if (!settings_.ChapterFileName.empty() && !CheckTargetPath(settings_.ChapterFileName, u"Chapter file"))
       return errors_.ExitCode();
-    if (const std::optional<std::u16string> overwritten = OverwrittenInput(plan_, lines_)) {
+    if (const std::optional<std::u16string> overwritten = OverwrittenInput(plan_, UserLines(input_))) {
       errors_.ReportError(*overwritten);
       return errors_.ExitCode();
     }
@@ -70,7 +72,10 @@ class TRun {
     }
     // The clipboard is read before the usage text or the value list is printed, whether the run
     // ends with them or not.
-    if (plan_.Input.Kind == TSourceKind::Clipboard) clipboardRead_ = ReadClipboard(lines_);
+    if (plan_.Input.Kind == TSourceKind::Clipboard) {
+      BeginUserText(input_);
+      clipboardRead_ = ReadClipboard(input_.Lines);
+    }
     switch (plan_.Start) {
       case TRunStart::Usage:
         PrintUsage();
@@ -120,13 +125,14 @@ class TRun {
       const std::u16string& name = names[i];
       if (name.empty()) continue;
       if (plan_.Input.FirstFileOnly && i > 0) break;
-      if (!lines_.empty()) lines_.insert(lines_.end(), 2, std::u16string());
+      std::vector<std::u16string>& lines = input_.Lines;
+      if (!lines.empty()) lines.insert(lines.end(), 2, std::u16string());
       std::string bytes;
       if (!ReadInputFile(name, bytes)) return Fail(u"File reading error");
       const std::u16string shortName = FileNameOnly(name);
       // A book carries its own chapters, the first at its first line, in place of the chapter of
       // a listed file.
-      switch (ReadBookInput(bytes, u"the book " + shortName, lines_)) {
+      switch (ReadBookInput(bytes, shortName)) {
         case BookRead::Read:
           continue;
         case BookRead::Failed:
@@ -134,8 +140,9 @@ class TRun {
         case BookRead::NoBook:
           break;
       }
-      const size_t firstLine = lines_.size();
-      const TInputContent content = AddFileText(bytes, plan_.Input.Decode, lines_);
+      BeginUserText(input_);
+      const size_t firstLine = lines.size();
+      const TInputContent content = AddFileText(bytes, plan_.Input.Decode, lines);
       if (content != TInputContent::Text)
         return Fail(u"Input file is not text (" + std::u16string(InputContentName(content)) + u"): " +
                     shortName);
@@ -145,13 +152,14 @@ class TRun {
     return true;
   }
 
-  // The file whose lines begin at `firstLine` is a chapter titled by its first line with text; its
-  // tag goes in front of that line, so that line numbers (-ln) stay the text's own. A file without
-  // text has no chapter.
+  // The text file whose lines begin at `firstLine` is a chapter titled by its first line with
+  // text; its tag goes in front of that line, so that line numbers (-ln) stay the text's own. A
+  // file without text has no chapter.
   void StartChapter(size_t firstLine) {
-    for (size_t k = firstLine; k < lines_.size(); ++k) {
-      if (Trim(lines_[k]).empty()) continue;
-      lines_[k].insert(0, ChapterTag(ChapterTitleOfLine(lines_[k])));
+    std::vector<std::u16string>& lines = input_.Lines;
+    for (size_t k = firstLine; k < lines.size(); ++k) {
+      if (Trim(lines[k]).empty()) continue;
+      lines[k].insert(0, ChapterTag(ChapterTitleOfLine(lines[k])));
       return;
     }
   }
@@ -159,7 +167,7 @@ class TRun {
   bool ReadStandardInputText() {
     std::string bytes;
     if (!ReadStandardInputBytes(bytes)) return Fail(u"STDIN reading error");
-    switch (ReadBookInput(bytes, u"the book on standard input", lines_)) {
+    switch (ReadBookInput(bytes, {})) {
       case BookRead::Read:
         return true;
       case BookRead::Failed:
@@ -167,7 +175,8 @@ class TRun {
       case BookRead::NoBook:
         break;
     }
-    const TInputContent content = TakeStandardInputText(bytes, plan_.Input.Decode, lines_);
+    BeginUserText(input_);
+    const TInputContent content = TakeStandardInputText(bytes, plan_.Input.Decode, input_.Lines);
     return content == TInputContent::Text ||
            Fail(u"Standard input is not text (" + std::u16string(InputContentName(content)) + u")");
   }
@@ -176,9 +185,11 @@ class TRun {
 
   // A book is told by its content, before the check for input that is no text (an EPUB is a ZIP)
   // and before decoding as text (an FB2 book is XML that declares its own encoding). Its lines are
-  // appended; a book that cannot be read is reported (`what` names it) and ends the run.
-  BookRead ReadBookInput(std::string_view bytes, std::u16string_view what,
-                         std::vector<std::u16string>& lines) {
+  // appended with its chapters, and what was left out of it noted; a book that cannot be read is
+  // reported (with the name of its file; empty for standard input) and ends the run.
+  BookRead ReadBookInput(std::string_view bytes, std::u16string_view fileName) {
+    const std::u16string what =
+        fileName.empty() ? u"the book on standard input" : u"the book " + std::u16string(fileName);
     TBookFormat format = DetectBookFormat(bytes);
     // An EPUB too damaged to be opened still names itself in its first entry; its reader tells
     // what is wrong with it.
@@ -187,15 +198,25 @@ class TRun {
     if (format == TBookFormat::None) return BookRead::NoBook;
     TBook book;
     std::u16string error;
-    if (!ReadBook(bytes, format, book, error)) {
+    if (!ReadBook(bytes, format, book, error, {}, {settings_.BookAllParts, settings_.BareChapterTitles})) {
       Fail(u"Cannot read " + std::u16string(what) + u": " + error);
       return BookRead::Failed;
     }
-    std::vector<std::u16string> bookLines = TakeBookLines(book);
-    lines.insert(lines.end(), std::make_move_iterator(bookLines.begin()),
-                 std::make_move_iterator(bookLines.end()));
+    WarnOfLanguageWithoutVoice(book.Language, what);
+    NoteLeftOut(book, fileName.empty() ? u"standard input" : fileName, bookNotes_);
+    AppendBook(book, booksRead_++, input_);
     if (!firstBook_) firstBook_ = std::move(book);
     return BookRead::Read;
+  }
+
+  // A book is read in its own language when the user named no language or voice; one in a
+  // language the service lacks is read by the run's voice, and the user is told.
+  void WarnOfLanguageWithoutVoice(std::u16string_view language, std::u16string_view what) {
+    if (settings_.VoiceNamed || settings_.SubtitleMode || Trim(language).empty()) return;
+    if (!LanguageOfTag(language).empty()) return;
+    ReportWarning(u"The service has no voice for the language " + Trim(language) + u" of " +
+                  std::u16string(what) + u"; it is read by " + settings_.VoiceName + u" (" +
+                  settings_.LanguageCode + u")");
   }
 
   bool AcquireInput() {
@@ -211,7 +232,7 @@ class TRun {
       case TSourceKind::CommandText:
         break;
     }
-    lines_ = plan_.Input.CommandTextLines;
+    input_ = UserText(plan_.Input.CommandTextLines);
     return true;
   }
 
@@ -219,22 +240,32 @@ class TRun {
   // ends silently, but for subtitles, which the subtitle step reports; one whose text the
   // selection or the filters took away is reported.
   bool PrepareText() {
-    const bool hadText = std::any_of(lines_.begin(), lines_.end(),
+    const bool hadText = std::any_of(input_.Lines.begin(), input_.Lines.end(),
                                      [](const std::u16string& line) { return !Trim(line).empty(); });
     if (!settings_.LineSelections.empty()) {
-      lines_ = SelectLines(lines_, settings_.LineSelections);
-      if (lines_.empty()) return Fail(u"No lines selected");
+      input_ = SelectLines(input_, settings_.LineSelections);
+      if (input_.Lines.empty()) return Fail(u"No lines selected");
+    }
+    if (settings_.ListLines) {
+      PrintNumberedLines();
+      return false;
     }
     TFilterFlags flags{settings_.IgnoreSquareBrackets, settings_.IgnoreCurlyBrackets,
                        settings_.IgnoreAngleBrackets,  settings_.IgnoreRoundBrackets,
                        settings_.IgnoreUrls,           settings_.IgnoreComments};
-    lines_ = FilterInputText(lines_, flags);
-    if (!lines_.empty() || (settings_.SubtitleMode && !hadText)) return true;
+    input_ = FilterInputText(std::move(input_), flags);
+    if (!input_.Lines.empty() || (settings_.SubtitleMode && !hadText)) return true;
     return hadText && Fail(u"No text to speak");
   }
 
+  // --list-lines: every line as line selection counts it, "12<TAB>text".
+  void PrintNumberedLines() const {
+    for (size_t line = 0; line < input_.Lines.size(); ++line)
+      PrintLine(ToUtf16(std::to_string(LineNumber(input_, line))) + u"\t" + input_.Lines[line]);
+  }
+
   bool ReadSubtitles() {
-    TSubtitleLoading loading = LoadSubtitles(lines_, settings_.SubtitleFormat, settings_.SmiClass);
+    TSubtitleLoading loading = LoadSubtitles(input_.Lines, settings_.SubtitleFormat, settings_.SmiClass);
     if (!loading.Error.empty()) return Fail(loading.Error);
     subtitles_ = std::move(loading.Subtitles);
     return true;
@@ -263,6 +294,7 @@ class TRun {
     tags_ = plan_.Tags;
     if (!plan_.CoverFileName.empty() && !ReadCover()) return false;
     if (firstBook_) {
+      if (tags_.Cover.empty()) bookNotes_.CoverLeftOut = CoverLeftOut(*firstBook_);
       std::u16string coverLeftOut;
       FillMediaTagsFromBook(*firstBook_, tags_, coverLeftOut);
       // Only an encoded output carries a cover.
@@ -304,7 +336,8 @@ class TRun {
 
   void Synthesize(const TSynthesisDriver& driver) {
     if (settings_.ShowProgress) SetCursorVisible(false);
-    driver(TSynthesisInput{settings_, lines_, dictionaries_, errors_, subtitles_, plan_.Output, tags_});
+    driver(TSynthesisInput{settings_, input_, dictionaries_, errors_, subtitles_, plan_.Output, tags_,
+                           bookNotes_});
     if (settings_.ShowProgress) SetCursorVisible(true);
   }
 
@@ -312,15 +345,18 @@ class TRun {
   const TRunPlan& plan_;
   const TSettings& settings_ = plan_.Settings;
   TClipboardRead clipboardRead_ = TClipboardRead::NoText;
-  // The whole input text, one entry per line without line ends: filled by the input step, then read
-  // by the driver.
-  std::vector<std::u16string> lines_;
+  // The whole input text, its lines with their sources and the books' chapters: filled by the
+  // input step, then read by the driver.
+  TInputText input_;
+  size_t booksRead_ = 0;
   TDictionarySet dictionaries_;
   // Subtitle mode: the entries read from the lines, joined and widened, for the driver.
   SubtitleList subtitles_;
   // The first book of the input, its text taken: its title, authors and cover.
   std::optional<TBook> firstBook_;
   TMediaTags tags_;
+  // What the dry run says of the books: the parts left out, a cover that cannot be stored.
+  TBookNotes bookNotes_;
 };
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include "dict/dictionary_set.h"
 #include "encode/media_tags.h"
 #include "encode/output_choice.h"
+#include "input/input_text.h"
+#include "main/book_input.h"
 #include "main/report_error.h"
 #include "main/run_options.h"
 #include "settings/settings.h"
@@ -18,13 +20,14 @@ namespace sonacli {
 
 // What the synthesis step is handed; all of it belongs to the run.
 struct TSynthesisInput {
-  const TSettings& Settings;                 // settled
-  const std::vector<std::u16string>& Lines;  // the input text, one entry per line
-  const TDictionarySet& Dictionaries;        // loaded
+  const TSettings& Settings;           // settled
+  const TInputText& Text;              // the input: its lines, their sources, the books' chapters
+  const TDictionarySet& Dictionaries;  // loaded
   TErrorReport& Errors;
   const SubtitleList& Subtitles;  // subtitle mode: read, joined and widened; else empty
   const TOutputChoice& Output;    // the output's format, bitrate and folder of chapter files
   const TMediaTags& Tags;         // resolved: the options', the cover read, the default title
+  const TBookNotes& Books;        // what the dry run says of the books of the input
 };
 
 // The synthesis step.

@@ -30,13 +30,13 @@ class TNoService final : public TSynthesisService {
   }
 };
 
-void PrintDryRun(const TDryRunPlan& plan, const TSettings& settings) {
+void PrintDryRun(const TDryRunPlan& plan, const TSettings& settings, const TBookNotes& books) {
   if (settings.ListRequests) {
     for (size_t i = 0; i < plan.Requests.size(); ++i)
       PrintLine(RequestLine(i + 1, plan.Requests[i], settings.SubtitleMode));
     return;
   }
-  for (const std::u16string& line : DryRunSummary(plan, settings)) PrintLine(line);
+  for (const std::u16string& line : DryRunSummary(plan, settings, books)) PrintLine(line);
 }
 
 }  // namespace
@@ -57,8 +57,8 @@ void RunDryRun(const TSynthesisInput& input) {
                     settings.ToStdout};
   TDriverContext context{settings, input.Dictionaries, service, SystemTickClock(), ProcessRandom(), result};
   const TDryRunPlan plan =
-      settings.SubtitleMode ? PlanSubtitles(context, input.Subtitles) : PlanText(context, input.Lines);
-  if (!result.ErrorReported) PrintDryRun(plan, settings);
+      settings.SubtitleMode ? PlanSubtitles(context, input.Subtitles) : PlanText(context, input.Text);
+  if (!result.ErrorReported) PrintDryRun(plan, settings, input.Books);
 }
 
 void RunSynthesis(const TSynthesisInput& input) {
@@ -86,7 +86,7 @@ void RunSynthesis(const TSynthesisInput& input) {
   if (input.Settings.SubtitleMode) {
     SpeakSubtitles(context, input.Subtitles);
   } else {
-    SpeakText(context, input.Lines);
+    SpeakText(context, input.Text);
   }
   if (cache) {
     for (const std::u16string& line : cache->EndOfRunWarnings()) ReportWarning(line);

@@ -69,7 +69,7 @@ std::string LegacyQuery(const TSynthesisRequest& request) {
 }
 
 std::string CloudV1Body(const TSynthesisRequest& request) {
-  std::string body = IsSsmlText(request.Text) ? "ssml=" : "text=";
+  std::string body = !request.PlainText && IsSsmlText(request.Text) ? "ssml=" : "text=";
   body += EncodedText(request.Text);
   body += "&format=oggopus&lang=" + ToUtf8(VoiceLanguage(request.Voice));
   body += "&voice=" + SentVoice(request);

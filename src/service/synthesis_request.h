@@ -18,6 +18,8 @@ struct TSynthesisRequest {
   std::u16string ChannelMode = u"MonoToBoth";
   int32_t VolumeDelta = 0;  // percent, 0 unchanged
   std::u16string ApiKey;
+  // Sent as text whatever it looks like, never as SSML: text that is no command (a book's).
+  bool PlainText = false;
   // When set and true, the request is no longer wanted: a transfer stops at once, no retry follows.
   const std::atomic<bool>* Abandoned = nullptr;
 };

@@ -49,6 +49,9 @@ struct TSettings {
   std::u16string LanguageCode;
   std::u16string VoiceName;
   std::u16string EmotionName;
+  // -l or -n was given (on the command line or in a configuration file): a book's language then
+  // chooses no voice.
+  bool VoiceNamed = false;
   std::u16string SpeechRate;
   int32_t VolumeDelta = 0;
   std::u16string OutputFileName;
@@ -74,6 +77,13 @@ struct TSettings {
   // CUE sheet by its extension; empty: none.
   std::u16string ChapterFileName;
   TProxySettings ProxySettings;
+  // The pauses of a narrator, in ms (--paragraph-pause, --chapter-pause): between a book's
+  // paragraphs, and at the end of a chapter (a quarter of it before a chapter's heading, half of it
+  // after). The user's own text gets them only when the options are given.
+  int32_t BookParagraphPauseMs = 700;
+  int32_t BookChapterPauseMs = 2000;
+  int32_t TextParagraphPauseMs = 0;
+  int32_t TextChapterPauseMs = 0;
   bool IgnoreSquareBrackets = false;
   bool IgnoreCurlyBrackets = false;
   bool IgnoreAngleBrackets = false;
@@ -85,8 +95,13 @@ struct TSettings {
   TRetrySettings RetrySettings;
   std::u16string CacheFolder;  // the answer cache; empty: none
   int32_t Jobs = 1;            // requests in flight at once, 1 to 8
-  bool DryRun = false;         // everything up to the requests, then their plan printed in place of them
-  bool ListRequests = false;   // the dry run prints one line per request in place of its summary
+  // How books are read: every part, boilerplate too (--book-parts all); chapter titles without the
+  // titles of the parts they are nested in (--chapter-titles bare).
+  bool BookAllParts = false;
+  bool BareChapterTitles = false;
+  bool ListLines = false;     // the input's lines printed with their -ln numbers; nothing sent
+  bool DryRun = false;        // everything up to the requests, then their plan printed in place of them
+  bool ListRequests = false;  // the dry run prints one line per request in place of its summary
 };
 
 }  // namespace sonacli

@@ -17,6 +17,17 @@ TPiece TPiece::Of(const TTextPart& part) {
   return piece;
 }
 
+TPiece TPiece::Of(const TPartSettings& settings) {
+  TPiece piece;
+  piece.Language = settings.Language;
+  piece.Voice = settings.Voice;
+  piece.Rate = settings.Rate;
+  piece.Emotion = settings.Emotion;
+  piece.ChannelMode = ChannelModeOf(settings.ChannelMode);
+  piece.Volume = settings.Volume;
+  return piece;
+}
+
 TPieceKind PieceKindOf(std::u16string_view partKind) {
   if (partKind == kAudioPart) return TPieceKind::Audio;
   if (partKind == kPausePart) return TPieceKind::Pause;

@@ -2,6 +2,7 @@
 // spoken with, an audio insert or a pause, and where it stands for the LRC and SRT writer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 namespace sonacli {
 
 class TTextPart;
+struct TPartSettings;
 
 // PausePara ends a paragraph; Chapter starts a chapter and makes no audio.
 enum class TPieceKind : uint8_t { Speech, Audio, Pause, PausePara, Chapter };
@@ -37,9 +39,18 @@ struct TPiece {
   int32_t Volume = 0;   // volume delta: percent minus 100
   int64_t PauseMs = 0;  // pauses: the length in ms
   TPieceMarker Marker = TPieceMarker::None;
+  // Speech: sent as text whatever it looks like, never as SSML (a book's text, which is no command).
+  bool PlainText = false;
+  // Chapter: the -ln number of its first line, when a book's chapter mark gave it; 0 otherwise.
+  size_t LineNumber = 0;
+  // Pause: one that the run adds where a narrator pauses (TNarrationPauses), not a tag's. It is no
+  // request, so no wait is drawn before it.
+  bool Narration = false;
 
   // What every piece of the part is spoken with (the text is left empty).
   static TPiece Of(const TTextPart& part);
+  // A speech piece with these settings (the text is left empty).
+  static TPiece Of(const TPartSettings& settings);
 };
 
 using TPieceList = std::vector<TPiece>;

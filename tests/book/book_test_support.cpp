@@ -66,7 +66,8 @@ std::string Fb2(std::string_view titleInfo, std::string_view rest, std::string_v
 }
 
 std::string ChapterEpub(std::string_view title, std::string_view author,
-                        const std::vector<TBookChapterText>& chapters, std::string_view jpegCover) {
+                        const std::vector<TBookChapterText>& chapters, std::string_view jpegCover,
+                        std::string_view language) {
   std::string manifest =
       "<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" "
       "properties=\"nav\"/>";
@@ -88,7 +89,8 @@ std::string ChapterEpub(std::string_view title, std::string_view author,
     files.push_back({"OEBPS/cover.jpg", std::string(jpegCover)});
   }
   const std::string metadata =
-      "<dc:title>" + std::string(title) + "</dc:title><dc:creator>" + std::string(author) + "</dc:creator>";
+      "<dc:title>" + std::string(title) + "</dc:title><dc:creator>" + std::string(author) + "</dc:creator>" +
+      (language.empty() ? std::string() : "<dc:language>" + std::string(language) + "</dc:language>");
   files.push_back({"OEBPS/nav.xhtml", NavDocument("<ol>" + toc + "</ol>")});
   files.push_back({"OEBPS/content.opf", Package(metadata, manifest, spine)});
   return Epub(files);

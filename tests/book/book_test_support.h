@@ -31,14 +31,15 @@ std::string Fb2(std::string_view titleInfo, std::string_view rest,
                 std::string_view declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
 
 // A whole EPUB 3 of chapters, each a document of a heading and its paragraphs, listed in the
-// navigation under the headings' titles; with the title and author, and the cover image when
-// one is given (a JPEG, the manifest's cover-image).
+// navigation under the headings' titles; with the title and author, the cover image when one is
+// given (a JPEG, the manifest's cover-image), and the language (dc:language) when one is given.
 struct TBookChapterText {
   std::string Title;
   std::vector<std::string> Paragraphs;
 };
 std::string ChapterEpub(std::string_view title, std::string_view author,
-                        const std::vector<TBookChapterText>& chapters, std::string_view jpegCover = {});
+                        const std::vector<TBookChapterText>& chapters, std::string_view jpegCover = {},
+                        std::string_view language = {});
 
 // What a book gave, as the tables write it: its lines, and its chapters as "title@line".
 std::vector<std::string> Utf8Lines(const TBook& book);

@@ -32,6 +32,19 @@ TEST(VoiceCatalogue, LookupLanguageTakesLowerCaseCodes) {
   EXPECT_EQ(LookupLanguage(u""), u"");
 }
 
+// Books name their language as they please: a bare language, another region, "_", upper case, a
+// three-letter code. Each is the service's language of that primary language, or none.
+TEST(VoiceCatalogue, LanguageOfTagFindsTheLanguageABookNames) {
+  const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+      {u"en", u"en-US"},    {u"en-US", u"en-US"}, {u"EN_us", u"en-US"}, {u"en-GB", u"en-US"},
+      {u"eng", u"en-US"},   {u"ru", u"ru-RU"},    {u"rus", u"ru-RU"},   {u"ru-UA", u"ru-RU"},
+      {u"de-AT", u"de-DE"}, {u"ger", u"de-DE"},   {u"kk", u"kk-KZ"},    {u"uz-Latn-UZ", u"uz-UZ"},
+      {u"tr", u"tr-TR"},    {u"fr", u""},         {u"uk", u""},         {u"e", u""},
+      {u"", u""},           {u"-", u""},          {u"english", u""},
+  };
+  for (const auto& [tag, code] : cases) EXPECT_EQ(LanguageOfTag(tag), code) << ToUtf8(tag);
+}
+
 TEST(VoiceCatalogue, VoiceProperties) {
   struct Case {
     std::u16string_view name;

@@ -60,8 +60,8 @@ class DryRunPlanTest : public ::testing::Test {
 TEST_F(DryRunPlanTest, TextPlansTheRequestsWithTheirCacheAndSendsOrMakesNothing) {
   service_.Cached = {u"Two."};
   TDriverContext context = Context();
-  const TDryRunPlan plan =
-      PlanText(context, {u"One.{{pause=400}}Two.{{audio=chime.wav}}", u"{{lang=en-us;john;2}}Three."});
+  const TDryRunPlan plan = PlanText(
+      context, UserText({u"One.{{pause=400}}Two.{{audio=chime.wav}}", u"{{lang=en-us;john;2}}Three."}));
   EXPECT_EQ(Texts(plan), (std::vector<std::u16string>{u"One.", u"Two.", u"Three."}));
   ASSERT_EQ(plan.Requests.size(), 3u);
   EXPECT_FALSE(plan.Requests[0].Cached);
@@ -81,8 +81,8 @@ TEST_F(DryRunPlanTest, TextPlansTheRequestsWithTheirCacheAndSendsOrMakesNothing)
 TEST_F(DryRunPlanTest, ChaptersStartWhereTheSpeechAndPausesBeforeThemEnd) {
   TDriverContext context = Context();
   const TDryRunPlan plan =
-      PlanText(context, {u"{{chapter=One}}" + std::u16string(30, u'a') + u".{{pause=600}}",
-                         u"{{chapter=}}Два.{{chapter=Три}}"});
+      PlanText(context, UserText({u"{{chapter=One}}" + std::u16string(30, u'a') + u".{{pause=600}}",
+                                  u"{{chapter=}}Два.{{chapter=Три}}"}));
   ASSERT_EQ(plan.Chapters.size(), 3u);
   EXPECT_EQ(plan.Chapters[0].Title, u"One");
   EXPECT_EQ(plan.Chapters[0].StartMs, 0);
@@ -95,7 +95,7 @@ TEST_F(DryRunPlanTest, ChaptersStartWhereTheSpeechAndPausesBeforeThemEnd) {
 
 TEST_F(DryRunPlanTest, TextWithNothingToSayIsReportedAsARealRunReportsIt) {
   TDriverContext context = Context();
-  EXPECT_TRUE(PlanText(context, {u"{{lang=en-us;john}}"}).Requests.empty());
+  EXPECT_TRUE(PlanText(context, UserText({u"{{lang=en-us;john}}"})).Requests.empty());
   EXPECT_TRUE(result_.ErrorReported);
 }
 

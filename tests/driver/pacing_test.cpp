@@ -201,7 +201,7 @@ TEST(Pacing, TimelineOfOneRequestAtATime) {
       if (row.subtitles) {
         SpeakSubtitles(context, subtitles);
       } else {
-        SpeakText(context, {text});
+        SpeakText(context, UserText({text}));
       }
       EXPECT_FALSE(result.ErrorReported);
       const std::vector<std::string> timeline = Timeline(clock, service, row.legacyKey ? legacy : cloud);

@@ -46,7 +46,7 @@ class TextDriverTest : public TStandinTest {
     TRandom random(1);
     result_ = TRunResult{RecordError, settings_.ToStdout};
     TDriverContext context{settings_, dictionaries_, service, clock, random, result_};
-    SpeakText(context, lines);
+    SpeakText(context, UserText(lines));
     for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {
       if (entry.path().filename().string().front() == '.') return false;
     }
@@ -164,7 +164,7 @@ class TextDriverFakeTest : public ::testing::Test {
     result_ = TRunResult{RecordError, settings_.ToStdout};
     TDriverContext context{settings_, dictionaries_, service_, clock, random, result_};
     g_errors.clear();
-    SpeakText(context, lines);
+    SpeakText(context, UserText(lines));
   }
   size_t OutputBytes() const { return testing::ReadFile(dir_.File("out.wav")).size(); }
 

@@ -19,7 +19,7 @@ TEST(SelectLines, SelectionsPastTheEndOrReversedGiveNothing) {
   const Lines five = {u"1", u"2", u"3", u"4", u"5"};
   EXPECT_TRUE(SelectLines(five, {u"9"}).empty());
   EXPECT_TRUE(SelectLines(five, {u"6-9", u"4-2"}).empty());
-  EXPECT_TRUE(SelectLines({}, {u"1"}).empty());
+  EXPECT_TRUE(SelectLines(std::vector<std::u16string>{}, {u"1"}).empty());
 }
 
 }  // namespace

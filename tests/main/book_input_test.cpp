@@ -15,37 +15,40 @@ const std::string kPng = std::string(
     "\0\0\0\x0AIDAT\x78\x9C\x63\0\x01\0\0\x05\0\x01\x0D\x0A\x2D\xB4\0\0\0\0IEND\xAE\x42\x60\x82",
     67);
 
-TEST(TakeBookLines, PutsEachChapterTagAtTheStartOfItsFirstLine) {
+// The book's lines go to the end of the input text as a run of their own; its chapters become marks
+// beside them, and the lines before its first chapter are a chapter too.
+TEST(AppendBook, MovesTheLinesAndMarksEachChapterAtItsFirstLine) {
   const Lines text = {u"Chapter One", u"It began.", u"Chapter Two", u"It ended."};
   const struct {
     const char* name;
     std::u16string title;
     std::vector<TBookChapter> chapters;
-    Lines expected;
+    std::vector<TLineChapter> expected;
   } cases[] = {
-      {"chapters from the first line on",
-       u"Book",
-       {{u"One", 0}, {u"Two", 2}},
-       {u"{{chapter=One}}Chapter One", u"It began.", u"{{chapter=Two}}Chapter Two", u"It ended."}},
+      {"chapters from the first line on", u"Book", {{u"One", 0}, {u"Two", 2}}, {{2, u"One"}, {4, u"Two"}}},
       {"a title page before the first chapter is a chapter of the book's title",
        u"The Book",
        {{u"Two", 2}},
-       {u"{{chapter=The Book}}Chapter One", u"It began.", u"{{chapter=Two}}Chapter Two", u"It ended."}},
-      {"without chapters the book is one",
-       u"The Book",
-       {},
-       {u"{{chapter=The Book}}Chapter One", u"It began.", u"Chapter Two", u"It ended."}},
-      {"without title nor chapters its first line titles it",
-       u"",
-       {},
-       {u"{{chapter=Chapter One}}Chapter One", u"It began.", u"Chapter Two", u"It ended."}},
+       {{2, u"The Book"}, {4, u"Two"}}},
+      {"without chapters the book is one", u"The Book", {}, {{2, u"The Book"}}},
+      {"without title nor chapters its first line titles it", u"", {}, {{2, u"Chapter One"}}},
+      {"titles are one line", u"Book", {{u" Part\n  {{One}} ", 0}}, {{2, u"Part {{One}}"}}},
   };
   for (const auto& c : cases) {
     TBook book;
     book.Lines = text;
     book.Title = c.title;
     book.Chapters = c.chapters;
-    EXPECT_EQ(TakeBookLines(book), c.expected) << c.name;
+    book.Language = u"en-GB";
+    TInputText input = UserText({u"Before.", u""});
+    AppendBook(book, 3, input);
+    Lines expected = {u"Before.", u""};
+    expected.insert(expected.end(), text.begin(), text.end());
+    EXPECT_EQ(input.Lines, expected) << c.name;
+    EXPECT_EQ(input.Chapters, c.expected) << c.name;
+    EXPECT_EQ(input.Runs, (std::vector<TInputRun>{{TLineSource::UserText, 0, {}, 0, 1},
+                                                  {TLineSource::Book, 3, u"en-GB", 2, 3}}))
+        << c.name;
     EXPECT_TRUE(book.Lines.empty() && book.Chapters.empty()) << c.name;
     EXPECT_EQ(book.Title, c.title) << c.name;
   }

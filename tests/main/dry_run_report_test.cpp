@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/unicode_text.h"
+#include "testing/test_support.h"
 
 namespace sonacli {
 namespace {
@@ -73,6 +74,51 @@ TEST(DryRunSummary, CountsTheCachedApartAndBillsPerInterface) {
   EXPECT_EQ(ToUtf8(summary[1]), "Requests: would send 3 of 4");
   EXPECT_EQ(ToUtf8(summary.back()), "SRT file: out.srt");
   EXPECT_EQ(ToUtf8(summary[summary.size() - 3]), "Output: standard output (raw PCM, 24000 Hz, stereo)");
+}
+
+// A run of books: its chapters with the -ln numbers of their first lines, what its reader left out
+// of each book, the narrator's pauses, and a cover no output can store.
+TEST(DryRunSummary, NamesWhatWasLeftOutOfTheBooks) {
+  TDryRunPlan plan;
+  plan.Requests = {Planned(std::u16string(30, u'a'), u"john")};
+  plan.PausesMs = 4500;
+  plan.NarrationPausesMs = 4000;
+  plan.Chapters = {{u"Title page", 0, 1}, {u"Book I, Part I: 1805, I", 2'500, 12}, {u"Tagged", 3'000, 0}};
+  TBook novel;
+  novel.LeftOut = {{u"Imprint", u"imprint", 321}, {u"", u"colophon", 1}};
+  novel.Cover = {"<svg xmlns=\"http://www.w3.org/2000/svg\"/>", "image/svg+xml"};
+  TBook plain;  // nothing left out, a cover that can be stored
+  plain.Cover = {testing::SmallPng(), ""};
+  TBook rules;
+  rules.LeftOut = {{u"Licence", u"copyright-page", 2048}};
+  TBookNotes notes;
+  NoteLeftOut(novel, u"novel.epub", notes);
+  NoteLeftOut(plain, u"plain.fb2", notes);
+  NoteLeftOut(rules, u"standard input", notes);
+  notes.CoverLeftOut = CoverLeftOut(novel);
+  EXPECT_EQ(CoverLeftOut(plain), u"");
+  EXPECT_EQ(CoverLeftOut(rules), u"") << "no cover";
+  TSettings settings;
+  settings.OutputFileName = u"novel.wav";
+  const std::vector<std::u16string> expected = {
+      u"Dry run: nothing was sent",
+      u"Requests: would send 1 of 1",
+      u"Characters billed: 30 (v1 30)",
+      u"Voices: john (ru-RU, 1 request)",
+      u"Estimated length: 0:00:07 (speech at 15 characters a second at rate 1, pauses as tagged, 0:00:04 of "
+      u"them between paragraphs and at chapters)",
+      u"Chapters: 3",
+      u"Chapter 1: 0:00:00 Title page (line 1)",
+      u"Chapter 2: 0:00:03 Book I, Part I: 1805, I (line 12)",
+      u"Chapter 3: 0:00:03 Tagged",
+      u"Left out of novel.epub: Imprint (imprint, 321 characters)",
+      u"Left out of novel.epub: (colophon, 1 character)",
+      u"Left out of standard input: Licence (copyright-page, 2048 characters)",
+      u"Cover: the book's cover is left out, not a JPEG or PNG image (image/svg+xml)",
+      u"Output: novel.wav (WAV, 24000 Hz, mono)"};
+  const std::vector<std::u16string> summary = DryRunSummary(plan, settings, notes);
+  ASSERT_EQ(summary.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(ToUtf8(summary[i]), ToUtf8(expected[i]));
 }
 
 }  // namespace

@@ -124,6 +124,20 @@ TEST(ResolveRun, EarlyExitsAndTheFirstFailedCheckInTheirOrder) {
       {Valid({u"-t", u"x", u"--jobs", u"9", u"-l", u"xx"}), Run, u"Jobs value out of range (1 to 8): 9"},
       {Valid({u"-t", u"x", u"--cache", u""}), Run, u"Cache folder not defined"},
       {Valid({u"-t", u"x", u"--cache", u"c"}), Run, u""},
+      {Valid({u"-t", u"x", u"--paragraph-pause", u"abc"}), Run, u"Wrong paragraph pause value: abc"},
+      {Valid({u"-t", u"x", u"--paragraph-pause", u""}), Run, u"Wrong paragraph pause value: "},
+      {Valid({u"-t", u"x", u"--chapter-pause", u"99999999999"}), Run,
+       u"Wrong chapter pause value: 99999999999"},
+      {Valid({u"-t", u"x", u"--chapter-pause", u"-1"}), Run,
+       u"Chapter pause value out of range (0 to 60000 ms): -1"},
+      {Valid({u"-t", u"x", u"--paragraph-pause", u"60001"}), Run,
+       u"Paragraph pause value out of range (0 to 60000 ms): 60001"},
+      {Valid({u"-t", u"x", u"--paragraph-pause", u"0", u"--chapter-pause", u"60000"}), Run, u""},
+      {Valid({u"-t", u"x", u"--book-parts", u"some"}), Run, u"Unknown book parts: some (known: all, text)"},
+      {Valid({u"-t", u"x", u"--chapter-titles", u""}), Run, u"Unknown chapter titles:  (known: full, bare)"},
+      {Valid({u"-t", u"x", u"--book-parts", u"ALL", u"--chapter-titles", u"Bare"}), Run, u""},
+      // Listing the lines sends and writes nothing.
+      {{u"-t", u"x", u"--list-lines"}, Run, u""},
   };
   for (const StartRow& row : rows) {
     std::string trace;
@@ -209,7 +223,36 @@ const SettingsRow kSettingsRows[] = {
      [](const TRunPlan& p) {
        const TSettings& s = p.Settings;
        return s.LanguageCode == u"ru-RU" && s.VoiceName == u"oksana" && s.EmotionName == u"neutral" &&
-              s.SpeechRate == u"1.0" && s.VolumeDelta == 0 && s.SampleRate == 24000 && s.Jobs == 1;
+              s.SpeechRate == u"1.0" && s.VolumeDelta == 0 && s.SampleRate == 24000 && s.Jobs == 1 &&
+              !s.VoiceNamed;
+     }},
+    // A language or voice named, even the default one, reads books too.
+    {"-l names the voice", Valid({u"-t", u"x", u"-l", u"ru-ru"}),
+     [](const TRunPlan& p) { return p.Settings.VoiceNamed; }},
+    {"-n names the voice", Valid({u"-t", u"x", u"-n", u"oksana"}),
+     [](const TRunPlan& p) { return p.Settings.VoiceNamed; }},
+    {"how books are read", Valid({u"-t", u"x", u"--book-parts", u"All", u"--chapter-titles", u"BARE"}),
+     [](const TRunPlan& p) { return p.Settings.BookAllParts && p.Settings.BareChapterTitles; }},
+    {"books read as by default", Valid({u"-t", u"x", u"--book-parts", u"text", u"--chapter-titles", u"full"}),
+     [](const TRunPlan& p) { return !p.Settings.BookAllParts && !p.Settings.BareChapterTitles; }},
+    // The pauses of a narrator: a book's by default, the user's text's only when asked for.
+    {"pauses by default", Valid({u"-t", u"x"}),
+     [](const TRunPlan& p) {
+       const TSettings& s = p.Settings;
+       return s.BookParagraphPauseMs == 700 && s.BookChapterPauseMs == 2000 && s.TextParagraphPauseMs == 0 &&
+              s.TextChapterPauseMs == 0;
+     }},
+    {"pauses asked for", Valid({u"-t", u"x", u"--paragraph-pause", u"0", u"--chapter-pause", u"3000"}),
+     [](const TRunPlan& p) {
+       const TSettings& s = p.Settings;
+       return s.BookParagraphPauseMs == 0 && s.BookChapterPauseMs == 3000 && s.TextParagraphPauseMs == 0 &&
+              s.TextChapterPauseMs == 3000;
+     }},
+    {"one pause asked for", Valid({u"-t", u"x", u"--paragraph-pause", u"250"}),
+     [](const TRunPlan& p) {
+       const TSettings& s = p.Settings;
+       return s.BookParagraphPauseMs == 250 && s.BookChapterPauseMs == 2000 && s.TextParagraphPauseMs == 250 &&
+              s.TextChapterPauseMs == 0;
      }},
     {"a language without a voice", Valid({u"-t", u"x", u"-l", u"de-de"}),
      [](const TRunPlan& p) { return p.Settings.VoiceName == u"lea"; }},

@@ -13,10 +13,13 @@
 #include "catalogue/value_list.h"
 #include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
+#include "driver/piece_request.h"
 #include "main/usage_text.h"
 #include "platform/console.h"
 #include "platform/text_codec.h"
+#include "service/request_builders.h"
 #include "testing/test_support.h"
+#include "text/input_pieces.h"
 
 namespace sonacli {
 namespace {
@@ -29,8 +32,13 @@ struct RunResult {
   std::string output;
   bool synthesized = false;
   Lines lines;  // the input text as the driver saw it
+  // The books' chapters as "title@line" (the line an index of `lines`), and the runs of lines as
+  // "text@line#number" or "book<index>:<language>@line#number".
+  std::vector<std::string> chapters;
+  std::vector<std::string> runs;
   SubtitleList subtitles;
   TSettings settings;  // the settings the driver was handed
+  TMediaTags tags;
 };
 
 // Sets an environment variable, or unsets it for nullptr, for its lifetime.
@@ -79,9 +87,17 @@ class RunSequenceTest : public ::testing::Test {
     TErrorReport errors;
     const auto driver = [&result](const TSynthesisInput& input) {
       result.synthesized = true;
-      result.lines = input.Lines;
+      result.lines = input.Text.Lines;
+      for (const TLineChapter& chapter : input.Text.Chapters)
+        result.chapters.push_back(ToUtf8(chapter.Title) + "@" + std::to_string(chapter.Line));
+      for (const TInputRun& run : input.Text.Runs)
+        result.runs.push_back((run.Source == TLineSource::Book
+                                   ? "book" + std::to_string(run.Book) + ":" + ToUtf8(run.Language)
+                                   : std::string("text")) +
+                              "@" + std::to_string(run.FirstLine) + "#" + std::to_string(run.FirstNumber));
       result.subtitles = input.Subtitles;
       result.settings = input.Settings;
+      result.tags = input.Tags;
     };
     result.exitCode = RunSequence(args, File("sonacli"), driver, errors);
     result.output = capture.Text();
@@ -277,7 +293,7 @@ TEST_F(RunSequenceTest, SecondRunInOneProcessGivesTheSameResult) {
   TConsoleCapture quiet;
   for (int run = 0; run < 2; ++run) {
     RunSequence(args, File("sonacli"), [&](const TSynthesisInput& input) {
-      applied.push_back(input.Dictionaries.Apply(input.Lines.front()));
+      applied.push_back(input.Dictionaries.Apply(input.Text.Lines.front()));
       settled.push_back(input.Settings);
     });
   }
@@ -350,43 +366,54 @@ TEST_F(RunSequenceTest, StandardInputIsDecoded) {
 }
 
 // A book is told by its content, whatever its name; it becomes the run's text, a line per block,
-// each chapter's tag at the start of its first line.
+// its chapters beside its lines.
 TEST_F(RunSequenceTest, BooksAreReadByTheirContentAsTheRunsText) {
   const std::string epub = testing::ChapterEpub(
-      "Book", "Author", {{"One", {"First text.", "More text."}}, {"Two", {"Second text."}}});
-  const Lines epubLines = {u"{{chapter=One}}One", u"First text.", u"More text.", u"{{chapter=Two}}Two",
-                           u"Second text."};
-  const std::u16string fb2Text =
-      u"<title-info><book-title>Книга</book-title><lang>ru</lang></title-info>"
-      u"<body><section><title><p>Глава</p></title><p>Текст главы.</p></section></body>";
+      "Book", "Author", {{"One", {"First text.", "More text."}}, {"Two", {"Second text."}}}, {}, "en");
+  const Lines epubLines = {u"One", u"First text.", u"More text.", u"Two", u"Second text."};
   const std::string fb2 = EncodeCodePage(
-      ToUtf16(testing::Fb2("", ToUtf8(fb2Text), "<?xml version=\"1.0\" encoding=\"windows-1251\"?>")), 1251);
-  const Lines fb2Lines = {u"{{chapter=Глава}}Глава", u"Текст главы."};
+      ToUtf16(testing::Fb2("<book-title>Книга</book-title><lang>ru</lang>",
+                           "<body><section><title><p>Глава</p></title><p>Текст главы.</p></section></body>",
+                           "<?xml version=\"1.0\" encoding=\"windows-1251\"?>")),
+      1251);
+  const Lines fb2Lines = {u"Глава", u"Текст главы."};
+  using Marks = std::vector<std::string>;
   const struct {
     const char* name;
     std::string bytes;
     Lines lines;
+    Marks chapters;
+    Marks runs;
   } cases[] = {
-      {"book.epub", epub, epubLines},
-      {"named-as-text.txt", epub, epubLines},
-      {"book.fb2", fb2, fb2Lines},
-      {"book.fb2.zip", MakeZip({{"book.fb2", fb2}}), fb2Lines},
-      {"archive.zip", MakeZip({{"readme", "not a book"}, {"content", fb2}}), fb2Lines},
+      {"book.epub", epub, epubLines, {"One@0", "Two@3"}, {"book0:en@0#1"}},
+      {"named-as-text.txt", epub, epubLines, {"One@0", "Two@3"}, {"book0:en@0#1"}},
+      {"book.fb2", fb2, fb2Lines, {"Глава@0"}, {"book0:ru@0#1"}},
+      {"book.fb2.zip", MakeZip({{"book.fb2", fb2}}), fb2Lines, {"Глава@0"}, {"book0:ru@0#1"}},
+      {"archive.zip",
+       MakeZip({{"readme", "not a book"}, {"content", fb2}}),
+       fb2Lines,
+       {"Глава@0"},
+       {"book0:ru@0#1"}},
   };
   for (const auto& c : cases) {
     RunResult result = Run(Valid({u"-f", Write(c.name, c.bytes)}));
     EXPECT_EQ(result.exitCode, 0) << c.name << result.output;
     EXPECT_EQ(result.lines, c.lines) << c.name;
+    EXPECT_EQ(result.chapters, c.chapters) << c.name;
+    EXPECT_EQ(result.runs, c.runs) << c.name;
   }
-  // Several books, and a book among text files, keep the two empty lines between files. A listed
-  // text file is a chapter; a listed book keeps its own chapters instead.
+  // Several books, and a book among text files, keep the two empty lines between files (the ends of
+  // the runs of the user's text lose them to the filters' trimming, as the ends of a text always
+  // did). A listed text file is a chapter; a listed book keeps its own chapters instead.
   const std::u16string text = Write("a.txt", "Plain.\n");
   RunResult list = Run(Valid({u"-fl", Write("list.txt", dir_.File("book.fb2") + "\n" + dir_.File("a.txt") +
                                                             "\n" + dir_.File("book.epub") + "\n")}));
   Lines expected = fb2Lines;
-  expected.insert(expected.end(), {u"", u"", u"{{chapter=Plain.}}Plain.", u"", u""});
+  expected.insert(expected.end(), u"{{chapter=Plain.}}Plain.");
   expected.insert(expected.end(), epubLines.begin(), epubLines.end());
   EXPECT_EQ(list.lines, expected);
+  EXPECT_EQ(list.chapters, (Marks{"Глава@0", "One@3", "Two@6"}));
+  EXPECT_EQ(list.runs, (Marks{"book0:ru@0#1", "text@2#0", "book1:en@3#8"}));
   // Files that are no text nor book are still refused.
   const std::u16string pdf = Write("paper.pdf", "%PDF-1.5\n%\xD0\xD4\xC5\xD8\n1 0 obj\n");
   RunResult refused = Run(Valid({u"-f", File("book.epub"), u"-f", pdf}));
@@ -400,7 +427,133 @@ TEST_F(RunSequenceTest, LineSelectionAndFiltersCountABooksOwnLines) {
             testing::ChapterEpub("Book", "Author",
                                  {{"One", {"First [note] text.", "More text."}}, {"Two", {"Second."}}}));
   RunResult result = Run(Valid({u"-f", book, u"-ln", u"2-4", u"-isb"}));
-  EXPECT_EQ(result.lines, (Lines{u"First text.", u"More text.", u"{{chapter=Two}}Two"}));
+  EXPECT_EQ(result.lines, (Lines{u"First text.", u"More text.", u"Two"}));
+  // The chapter whose heading was left out starts at its first line selected.
+  EXPECT_EQ(result.chapters, (std::vector<std::string>{"One@0", "Two@2"}));
+  EXPECT_EQ(result.runs, (std::vector<std::string>{"book0:@0#2"}));
+}
+
+// Each piece as "<kind> <what>"; a speech piece with "plain" when it never goes out as SSML, a
+// chapter with the -ln number of its first line.
+std::vector<std::string> DescribePieces(const TPieceList& pieces) {
+  std::vector<std::string> out;
+  for (const TPiece& piece : pieces) {
+    if (piece.Kind == TPieceKind::Chapter) {
+      out.push_back("chapter " + ToUtf8(piece.Text) + " @" + std::to_string(piece.LineNumber));
+    } else if (piece.Kind == TPieceKind::Speech) {
+      out.push_back((piece.PlainText ? "plain " : "speech ") + ToUtf8(piece.Text));
+    } else {
+      out.push_back("insert " + ToUtf8(piece.Text));
+    }
+  }
+  return out;
+}
+
+// A book is input from strangers: whatever its text holds, in an EPUB or an FB2 book, with or
+// without the filters and line selection, it is spoken as text; no pause, sound file, language
+// switch, chapter or SSML document is ever made of it. Its chapters are its own.
+TEST_F(RunSequenceTest, ABooksTextIsNeverTakenForACommand) {
+  const std::string wav = dir_.File("tone.wav");
+  testing::WriteFile(wav, "RIFF");
+  const std::vector<std::string> first = {
+      "{{pause=2000000000}}",     "Say {{PAUSE=5}} it.", "{{audio=" + wav + "}}",
+      "{{Lang=en-US;john}}Hello", "{{pause=5",           "<speak>Hi</speak>"};
+  const auto escaped = [](std::string text) {
+    for (size_t at = 0; (at = text.find_first_of("<>", at)) != std::string::npos;)
+      text.replace(at, 1, text[at] == '<' ? "&lt;" : "&gt;");
+    return text;
+  };
+  std::vector<std::string> firstMarkup;
+  for (const std::string& paragraph : first) firstMarkup.push_back(escaped(paragraph));
+  const std::string epub = testing::ChapterEpub(
+      "Tags", "Me", {{"Start {{chapter=Forged}}", firstMarkup}, {"End", {"Bye {{CHAPTER=}}"}}});
+  std::string sections = "<section><title><p>Start {{chapter=Forged}}</p></title>";
+  for (const std::string& paragraph : firstMarkup) sections += "<p>" + paragraph + "</p>";
+  sections += "</section><section><title><p>End</p></title><p>Bye {{CHAPTER=}}</p></section>";
+  const std::string fb2 = testing::Fb2("<book-title>Tags</book-title>", "<body>" + sections + "</body>");
+  using Pieces = std::vector<std::string>;
+  Pieces whole = {"chapter Start {{chapter=Forged}} @1", "plain Start {{chapter=Forged}}"};
+  for (const std::string& paragraph : first) whole.push_back("plain " + paragraph);
+  whole.insert(whole.end(), {"chapter End @8", "plain End", "plain Bye {{CHAPTER=}}"});
+  const struct {
+    const char* name;
+    std::string book;
+    Args options;
+    Pieces expected;
+  } cases[] = {
+      {"EPUB", epub, {}, whole},
+      {"FB2", fb2, {}, whole},
+      // Curly brackets go line by line: a line they empty goes, an unclosed one stays.
+      {"EPUB -icb",
+       epub,
+       {u"-icb"},
+       {"chapter Start {{chapter=Forged}} @1", "plain Start", "plain Say it.", "plain Hello",
+        "plain {{pause=5", "plain <speak>Hi</speak>", "chapter End @8", "plain End", "plain Bye"}},
+      {"FB2 -ln 3-5 -ln 9",
+       fb2,
+       {u"-ln", u"3-5", u"-ln", u"9"},
+       {"chapter Start {{chapter=Forged}} @3", "plain Say {{PAUSE=5}} it.", "plain {{audio=" + wav + "}}",
+        "plain {{Lang=en-US;john}}Hello", "chapter End @9", "plain Bye {{CHAPTER=}}"}},
+  };
+  for (const auto& c : cases) {
+    Args args = Valid({u"-f", Write("book", c.book), u"--paragraph-pause", u"0", u"--chapter-pause", u"0"});
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    TPieceList pieces;
+    TErrorReport errors;
+    RunSequence(
+        args, File("sonacli"),
+        [&](const TSynthesisInput& input) {
+          pieces = BuildInputPieces(input.Text, TPieceRules::FromSettings(input.Settings, false));
+        },
+        errors);
+    EXPECT_EQ(DescribePieces(pieces), c.expected) << c.name;
+    for (const TPiece& piece : pieces) {
+      if (piece.Kind != TPieceKind::Speech) continue;
+      EXPECT_EQ(piece.Voice, u"oksana") << c.name;
+      EXPECT_TRUE(CloudV1Body(PieceRequest(piece, piece.Text, u"key")).starts_with("text=")) << c.name;
+    }
+  }
+}
+
+// With several books the first one's title, authors and cover are the output's, each where the
+// options give none; a later book's never are, not even where the first has none.
+TEST_F(RunSequenceTest, TheFirstBooksTitleAuthorAndCoverWin) {
+  const std::string cover = testing::SmallPng();
+  const std::u16string first =
+      Write("first.epub", testing::ChapterEpub("First", "Ann", {{"One", {"Text."}}}));
+  const std::u16string second =
+      Write("second.epub", testing::ChapterEpub("Second", "Bob", {{"Two", {"Text."}}}, cover));
+  const RunResult both = Run(Valid({u"-f", first, u"-f", second}));
+  EXPECT_EQ(both.tags.Title, u"First");
+  EXPECT_EQ(both.tags.Author, u"Ann");
+  EXPECT_TRUE(both.tags.Cover.empty());
+  const RunResult reversed = Run(Valid({u"-f", second, u"-f", first, u"--title", u"Mine"}));
+  EXPECT_EQ(reversed.tags.Title, u"Mine");
+  EXPECT_EQ(reversed.tags.Author, u"Bob");
+  EXPECT_EQ(reversed.tags.Cover, cover);
+}
+
+// --list-lines prints the lines as -ln counts them, after -ln and before the filters, and ends
+// the run before anything else: no key, no output file, no driver.
+TEST_F(RunSequenceTest, ListLinesPrintsTheLinesNumberedAsLineSelectionCountsThem) {
+  const std::u16string book = Write(
+      "book.epub", testing::ChapterEpub("Book", "Author", {{"One", {"First [1] text."}}, {"Two", {"End."}}}));
+  const std::u16string text = Write("a.txt", "Text [2].\n");
+  const struct {
+    Args args;
+    std::string output;
+  } cases[] = {
+      {{u"-f", book, u"-f", text, u"--list-lines", u"-isb"},
+       "1\tOne\n2\tFirst [1] text.\n3\tTwo\n4\tEnd.\n5\t\n6\t\n7\tText [2].\n"},
+      {{u"-f", book, u"-f", text, u"--list-lines", u"-ln", u"7", u"-ln", u"2-3"},
+       "7\tText [2].\n2\tFirst [1] text.\n3\tTwo\n"},
+  };
+  for (const auto& c : cases) {
+    const RunResult result = Run(c.args);
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(result.output, c.output);
+    EXPECT_FALSE(result.synthesized);
+  }
 }
 
 TEST_F(RunSequenceTest, BookThatCannotBeReadIsNamedAndEndsTheRun) {
@@ -443,8 +596,9 @@ TEST_F(RunSequenceTest, StandardInputIsReadAsABookWhenItHoldsOne) {
   const auto fromStdin = [this](const std::string& bytes) {
     return RunWithStandardInput(Valid({u"-i"}), bytes);
   };
-  EXPECT_EQ(fromStdin(testing::ChapterEpub("Book", "Author", {{"One", {"Text."}}})).lines,
-            (Lines{u"{{chapter=One}}One", u"Text."}));
+  const RunResult book = fromStdin(testing::ChapterEpub("Book", "Author", {{"One", {"Text."}}}));
+  EXPECT_EQ(book.lines, (Lines{u"One", u"Text."}));
+  EXPECT_EQ(book.chapters, std::vector<std::string>{"One@0"});
   RunResult broken = fromStdin(testing::Fb2("", "<body></body>"));
   EXPECT_EQ(broken.output, "\n[Error] Cannot read the book on standard input: the book holds no text\n");
   EXPECT_FALSE(broken.synthesized);

@@ -88,6 +88,19 @@ TEST(CompletionScripts, EveryOfferedValueIsOneTheProgramAccepts) {
   for (const std::string& format : Completed(options, "--sub-format").Values) {
     EXPECT_NE(SubtitleFormatFromFileName(ToUtf16("x." + format)), kSubtitleNone) << format;
   }
+  // The ways a book is read, each one the resolve step accepts and the default among them.
+  for (const std::string name : {"--book-parts", "--chapter-titles"}) {
+    const std::vector<std::string> values = Completed(options, name).Values;
+    EXPECT_EQ(values.size(), 2u) << name;
+    for (const std::string& value : values) {
+      TRunOptions given;
+      ApplyOption(*FindOption(ToUtf16(name)), ToUtf16(value), TOptionSource::CommandLine, given);
+      given.CommandText = u"x";
+      given.OutputFileName = u"x.wav";
+      given.ApiKey = u"key";
+      EXPECT_EQ(ResolveRun(given).Error, u"") << name << " " << value;
+    }
+  }
   // One kHz value for each output rate there is.
   std::set<int32_t> offeredRates, allRates;
   for (const std::string& kiloHertz : Completed(options, "-fr").Values) {

@@ -62,4 +62,7 @@ std::string WriteFile(const std::string& name, const std::string& bytes);
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& name);
 
+// A 16x16 PNG picture that decodes whole: the smallest cover a run accepts.
+std::string SmallPng();
+
 }  // namespace sonacli::testing

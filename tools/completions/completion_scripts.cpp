@@ -31,7 +31,9 @@ enum class ValueKind {
   OutputFormat,
   Picture,
   Frequency,
-  Folder
+  Folder,
+  BookParts,
+  ChapterTitles
 };
 
 // What the value of an option is, where more can be offered than free text. An option missing
@@ -58,6 +60,8 @@ const std::map<std::string_view, ValueKind> kValueKinds = {
     {"--cover", ValueKind::Picture},
     {"--split-chapters", ValueKind::Folder},
     {"--chapters", ValueKind::ChapterFile},
+    {"--book-parts", ValueKind::BookParts},
+    {"--chapter-titles", ValueKind::ChapterTitles},
 };
 
 // Options that the usage text does not list, and the listed option each one stands for.
@@ -184,6 +188,12 @@ void SetValues(TCompletedOption& option, ValueKind kind) {
     case ValueKind::Folder:
       // Folders are offered with the files; the user walks down to the one wanted.
       files({});
+      break;
+    case ValueKind::BookParts:
+      option.Values = {"text", "all"};
+      break;
+    case ValueKind::ChapterTitles:
+      option.Values = {"full", "bare"};
       break;
   }
 }
