@@ -1,15 +1,20 @@
 #include "book/epub_package.h"
 
+#include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "book/book_path.h"
 #include "book/book_text.h"
+#include "book/description_text.h"
 #include "book/xml_parser.h"
 
 namespace sonacli {
 namespace {
 
 constexpr std::string_view kPackageMediaType = "application/oebps-package+xml";
+// calibre writes this date for a book whose date it does not know.
+constexpr std::string_view kUnknownDate = "0101-01-01";
 
 class ContainerReader : public TXmlHandler {
  public:
@@ -28,15 +33,60 @@ class ContainerReader : public TXmlHandler {
   std::string Package;
 };
 
-// A dc:title, dc:creator or dc:language, or an EPUB 3 <meta> that refines one.
+// A property an EPUB 3 <meta refines="#id"> gives the element of that id.
+struct Refinement {
+  std::string Property;
+  std::string Value;
+};
+
+// An element of the metadata (dc:title, dc:creator ..., or a <meta>).
 struct MetadataEntry {
   std::string Name;
   std::string Id;
   std::string Role;      // opf:role of a creator
+  std::string Event;     // opf:event of a date
   std::string Refines;   // a meta's refines, without its "#"
-  std::string Property;  // a meta's property
+  std::string Property;  // an EPUB 3 meta's property
+  std::string MetaName;  // an EPUB 2 meta's name and content
+  std::string Content;
   std::string Text;
+  std::vector<Refinement> Refinements;  // the metas that refine it, in their order
 };
+
+std::string Trimmed(std::string_view text) {
+  const size_t start = text.find_first_not_of(" \t\r\n");
+  if (start == std::string_view::npos) return {};
+  return std::string(text.substr(start, text.find_last_not_of(" \t\r\n") + 1 - start));
+}
+
+// The first value of the property among the entry's refinements; empty when none gives it.
+std::string Refined(const MetadataEntry& entry, std::string_view property) {
+  for (const Refinement& refinement : entry.Refinements) {
+    if (refinement.Property == property) return Trimmed(refinement.Value);
+  }
+  return {};
+}
+
+bool HasRole(const MetadataEntry& creator, std::string_view role) {
+  if (LowerAscii(Trimmed(creator.Role)) == role) return true;
+  for (const Refinement& refinement : creator.Refinements) {
+    if (refinement.Property == "role" && LowerAscii(Trimmed(refinement.Value)) == role) return true;
+  }
+  return false;
+}
+
+bool HasNoRole(const MetadataEntry& creator) {
+  if (!Trimmed(creator.Role).empty()) return false;
+  return std::none_of(creator.Refinements.begin(), creator.Refinements.end(),
+                      [](const Refinement& refinement) { return refinement.Property == "role"; });
+}
+
+// calibre writes a series index as a decimal number: "2.0" is the second book.
+std::string SeriesIndex(std::string index) {
+  index = Trimmed(index);
+  if (index.ends_with(".0")) index.resize(index.size() - 2);
+  return index;
+}
 
 class PackageReader : public TXmlHandler {
  public:
@@ -53,12 +103,10 @@ class PackageReader : public TXmlHandler {
           {std::string(AttributeValue(attributes, "idref")), AttributeValue(attributes, "linear") != "no"});
     } else if (name == "spine") {
       package_.NcxId = AttributeValue(attributes, "toc");
-    } else if (name == "reference" && AttributeValue(attributes, "type") == "toc") {
-      if (std::optional<TBookLink> link = ResolveLink(packagePath_, AttributeValue(attributes, "href")))
-        package_.TocPages.insert(link->Path);
-    } else if (name == "meta" && AttributeValue(attributes, "name") == "cover") {
-      package_.CoverId = AttributeValue(attributes, "content");
-    } else if (name == "title" || name == "creator" || name == "language" || name == "meta") {
+    } else if (name == "reference") {
+      AddReference(attributes);
+    } else if (name == "title" || name == "creator" || name == "language" || name == "meta" ||
+               name == "description" || name == "date" || name == "subject") {
       OpenEntry(name, attributes);
     }
   }
@@ -85,27 +133,46 @@ class PackageReader : public TXmlHandler {
     package_.Manifest.push_back(std::move(item));
   }
 
+  void AddReference(std::span<const TXmlAttribute> attributes) {
+    const std::optional<TBookLink> link = ResolveLink(packagePath_, AttributeValue(attributes, "href"));
+    if (!link) return;
+    package_.Guide.push_back({LowerAscii(Trimmed(AttributeValue(attributes, "type"))), link->Path,
+                              link->Fragment, CollapsedText(AttributeValue(attributes, "title"))});
+  }
+
   void OpenEntry(std::string_view name, std::span<const TXmlAttribute> attributes) {
     MetadataEntry& entry = entries_.emplace_back();
     entry.Name = name;
     entry.Id = AttributeValue(attributes, "id");
     entry.Role = AttributeValue(attributes, "role");
+    entry.Event = AttributeValue(attributes, "event");
     entry.Refines = AttributeValue(attributes, "refines");
     if (!entry.Refines.empty() && entry.Refines.front() == '#') entry.Refines.erase(0, 1);
-    entry.Property = AttributeValue(attributes, "property");
+    entry.Property = Trimmed(AttributeValue(attributes, "property"));
+    entry.MetaName = Trimmed(AttributeValue(attributes, "name"));
+    entry.Content = AttributeValue(attributes, "content");
+    if (entry.Name == "meta" && entry.MetaName == "cover") package_.CoverId = entry.Content;
     entryDepth_ = depth_;
   }
 
-  // The value that an EPUB 3 meta gives the entry for the property; empty when none does.
-  std::string Refinement(const MetadataEntry& entry, std::string_view property) const {
-    if (entry.Id.empty()) return {};
-    for (const MetadataEntry& meta : entries_) {
-      if (meta.Name == "meta" && meta.Refines == entry.Id && meta.Property == property) {
-        return meta.Text;
-      }
+  // Hands every meta that refines an element to that element (the first of its id), once: the
+  // lookups that follow go through an element's own refinements only.
+  void IndexRefinements() {
+    std::unordered_map<std::string_view, size_t> byId;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+      if (!entries_[i].Id.empty()) byId.try_emplace(entries_[i].Id, i);
     }
-    return {};
+    for (const MetadataEntry& meta : entries_) {
+      if (meta.Name != "meta" || meta.Refines.empty()) continue;
+      const auto target = byId.find(meta.Refines);
+      if (target != byId.end()) entries_[target->second].Refinements.push_back({meta.Property, meta.Text});
+    }
   }
+
+  void FindTitle();
+  void FindAuthors();
+  void FindDetails();
+  void FindSeries();
 
   std::string_view packagePath_;
   TEpubPackage& package_;
@@ -114,32 +181,87 @@ class PackageReader : public TXmlHandler {
   size_t entryDepth_ = 0;  // the depth of the entry whose text is being read; 0 for none
 };
 
-std::string Trimmed(std::string text) {
-  const size_t start = text.find_first_not_of(" \t\r\n");
-  if (start == std::string::npos) return {};
-  return text.substr(start, text.find_last_not_of(" \t\r\n") + 1 - start);
-}
-
-void PackageReader::Finish() {
+void PackageReader::FindTitle() {
   const MetadataEntry* title = nullptr;
   for (const MetadataEntry& entry : entries_) {
     if (entry.Name != "title" || CollapsedText(entry.Text).empty()) continue;
-    if (Trimmed(Refinement(entry, "title-type")) == "main") {
+    if (Refined(entry, "title-type") == "main") {
       title = &entry;
       break;
     }
     if (title == nullptr) title = &entry;
   }
   if (title != nullptr) package_.Title = CollapsedText(title->Text);
+}
+
+void PackageReader::FindAuthors() {
+  const bool anyAuthor = std::any_of(entries_.begin(), entries_.end(), [](const MetadataEntry& entry) {
+    return entry.Name == "creator" && HasRole(entry, "aut");
+  });
   for (const MetadataEntry& entry : entries_) {
-    if (entry.Name == "creator") {
-      const std::string role = Trimmed(entry.Role.empty() ? Refinement(entry, "role") : entry.Role);
-      std::u16string name = CollapsedText(entry.Text);
-      if ((role.empty() || role == "aut") && !name.empty()) package_.Authors.push_back(std::move(name));
-    } else if (entry.Name == "language" && package_.Language.empty()) {
+    if (entry.Name != "creator" || !(anyAuthor ? HasRole(entry, "aut") : HasNoRole(entry))) continue;
+    std::u16string name = CollapsedText(entry.Text);
+    if (!name.empty()) package_.Authors.push_back(std::move(name));
+  }
+}
+
+void PackageReader::FindDetails() {
+  TBookDetails& details = package_.Details;
+  const MetadataEntry* date = nullptr;
+  for (const MetadataEntry& entry : entries_) {
+    if (entry.Name == "language" && package_.Language.empty()) {
       package_.Language = CollapsedText(entry.Text);
+    } else if (entry.Name == "description" && details.Description.empty()) {
+      details.Description = DescriptionText(entry.Text);
+    } else if (entry.Name == "subject") {
+      std::u16string subject = CollapsedText(entry.Text);
+      if (!subject.empty() &&
+          std::find(details.Subjects.begin(), details.Subjects.end(), subject) == details.Subjects.end())
+        details.Subjects.push_back(std::move(subject));
+    } else if (entry.Name == "date" && !Trimmed(entry.Text).empty() &&
+               !Trimmed(entry.Text).starts_with(kUnknownDate)) {
+      if (date == nullptr ||
+          (LowerAscii(entry.Event) == "publication" && LowerAscii(date->Event) != "publication"))
+        date = &entry;
     }
   }
+  if (date != nullptr) details.Date = CollapsedText(date->Text);
+  FindSeries();
+}
+
+void PackageReader::FindSeries() {
+  TBookDetails& details = package_.Details;
+  const MetadataEntry* collection = nullptr;
+  for (const MetadataEntry& entry : entries_) {
+    if (entry.Name != "meta" || entry.Property != "belongs-to-collection" ||
+        CollapsedText(entry.Text).empty())
+      continue;
+    if (Refined(entry, "collection-type") == "series") {
+      collection = &entry;
+      break;
+    }
+    if (collection == nullptr) collection = &entry;
+  }
+  if (collection != nullptr) {
+    details.Series = CollapsedText(collection->Text);
+    details.SeriesPart = CollapsedText(Refined(*collection, "group-position"));
+    return;
+  }
+  for (const MetadataEntry& entry : entries_) {
+    if (entry.Name != "meta") continue;
+    if (entry.MetaName == "calibre:series" && details.Series.empty())
+      details.Series = CollapsedText(entry.Content);
+    if (entry.MetaName == "calibre:series_index" && details.SeriesPart.empty())
+      details.SeriesPart = CollapsedText(SeriesIndex(entry.Content));
+  }
+  if (details.Series.empty()) details.SeriesPart.clear();
+}
+
+void PackageReader::Finish() {
+  IndexRefinements();
+  FindTitle();
+  FindAuthors();
+  FindDetails();
 }
 
 }  // namespace

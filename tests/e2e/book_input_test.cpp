@@ -180,7 +180,8 @@ TEST_F(BookOutputE2e, Fb2InWindows1251BecomesAnOpusFileWithItsChaptersTitleAutho
   const TChildResult run = Run({"-k", kCloudKey, "-f", book, "-w", File("voina.opus")});
   ASSERT_EQ(run.ExitCode, 0) << run.Stdout;
   // The body's title comes before the first section: a chapter of the book's title. Each
-  // section, nested ones too, is a chapter; the notes body is not read.
+  // section, nested ones too, is a chapter that names its place, and a part of nothing but its
+  // title is one with its first chapter; the notes body is not read.
   std::vector<std::string> texts = RequestTexts();
   ASSERT_FALSE(texts.empty());
   texts.erase(texts.begin());
@@ -188,9 +189,8 @@ TEST_F(BookOutputE2e, Fb2InWindows1251BecomesAnOpusFileWithItsChaptersTitleAutho
                                              "Глава II", "Анна Павловна."}));
   const TProbedBook probed = Probe(File("voina.opus"));
   EXPECT_EQ(probed.Chapters,
-            (std::vector<std::string>{At("Война и мир", 0), At("Часть первая", SpeechSeconds({11})),
-                                      At("Глава I", SpeechSeconds({11, 12})),
-                                      At("Глава II", SpeechSeconds({11, 12, 7, 10}))}));
+            (std::vector<std::string>{At("Война и мир", 0), At("Часть первая, Глава I", SpeechSeconds({11})),
+                                      At("Часть первая, Глава II", SpeechSeconds({11, 12, 7, 10}))}));
   EXPECT_EQ(probed.Tag("title"), "Война и мир");
   EXPECT_EQ(probed.Tag("artist"), "Лев Толстой");
   EXPECT_EQ(probed.Cover, cover);
