@@ -1,5 +1,7 @@
 #include "book/book_text.h"
 
+#include <array>
+
 #include "book/book_limits.h"
 #include "common/char_classes.h"
 #include "common/unicode_text.h"
@@ -15,33 +17,50 @@ struct Character {
   size_t Bytes = 1;
 };
 
-bool Is(std::string_view text, std::string_view sequence) {
-  return text.starts_with(sequence);
-}
-
 // White space and control characters (C0, DEL, C1), the other spaces of Unicode (no-break,
 // ogham, en quad to hair space, line and paragraph separators, narrow no-break, medium
 // mathematical, ideographic), and the invisible characters that are dropped (soft hyphen,
-// zero-width space, word joiner, byte-order mark).
-Character Classify(std::string_view text) {
-  const auto lead = static_cast<unsigned char>(text.front());
+// zero-width space, word joiner, byte-order mark). Only bytes that can start one of them are
+// looked at (IsSpecialLead).
+Character Classify(const unsigned char* text, size_t size) {
+  const unsigned char lead = text[0];
   if (lead <= 0x20 || lead == 0x7F) return {Kind::Space, 1};
-  if (lead < 0xC2 || text.size() < 2) return {};
-  const auto second = static_cast<unsigned char>(text[1]);
+  if (size < 2) return {};
   if (lead == 0xC2) {
-    if (second <= 0xA0) return {Kind::Space, 2};
-    return second == 0xAD ? Character{Kind::Dropped, 2} : Character{};
+    if (text[1] <= 0xA0) return {Kind::Space, 2};
+    return text[1] == 0xAD ? Character{Kind::Dropped, 2} : Character{};
   }
-  if (text.size() < 3) return {};
-  const auto third = static_cast<unsigned char>(text[2]);
-  if (lead == 0xE2 && second == 0x80) {
-    if (third <= 0x8A || third == 0xA8 || third == 0xA9 || third == 0xAF) return {Kind::Space, 3};
-    return third == 0x8B ? Character{Kind::Dropped, 3} : Character{};
+  if (size < 3) return {};
+  const unsigned second = text[1];
+  const unsigned third = text[2];
+  switch (lead) {
+    case 0xE1:
+      return second == 0x9A && third == 0x80 ? Character{Kind::Space, 3} : Character{};
+    case 0xE2:
+      if (second == 0x80) {
+        if (third <= 0x8A || third == 0xA8 || third == 0xA9 || third == 0xAF) return {Kind::Space, 3};
+        return third == 0x8B ? Character{Kind::Dropped, 3} : Character{};
+      }
+      if (second == 0x81 && third == 0x9F) return {Kind::Space, 3};
+      return second == 0x81 && third == 0xA0 ? Character{Kind::Dropped, 3} : Character{};
+    case 0xE3:
+      return second == 0x80 && third == 0x80 ? Character{Kind::Space, 3} : Character{};
+    case 0xEF:
+      return second == 0xBB && third == 0xBF ? Character{Kind::Dropped, 3} : Character{};
+    default:
+      return {};
   }
-  if (Is(text, "\xE2\x81\x9F") || Is(text, "\xE1\x9A\x80") || Is(text, "\xE3\x80\x80"))
-    return {Kind::Space, 3};
-  if (Is(text, "\xE2\x81\xA0") || Is(text, "\xEF\xBB\xBF")) return {Kind::Dropped, 3};
-  return {};
+}
+
+constexpr std::array<bool, 256> kSpecialLeads = [] {
+  std::array<bool, 256> leads{};
+  for (unsigned c = 0; c <= 0x20; ++c) leads[c] = true;
+  for (const unsigned c : {0x7Fu, 0xC2u, 0xE1u, 0xE2u, 0xE3u, 0xEFu}) leads[c] = true;
+  return leads;
+}();
+
+bool IsSpecialLead(unsigned char c) {
+  return kSpecialLeads[c];
 }
 
 // The word holds a letter (or any character beyond ASCII but the punctuation of Latin-1 and the
@@ -89,10 +108,15 @@ void TBookText::Add(std::string_view text) {
     full_ = true;
     return;
   }
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   size_t word = 0;  // where the word being scanned starts
   size_t i = 0;
   while (i < text.size()) {
-    const Character character = Classify(text.substr(i));
+    if (!IsSpecialLead(bytes[i])) {
+      ++i;
+      continue;
+    }
+    const Character character = Classify(bytes + i, text.size() - i);
     if (character.Type == Kind::Ordinary) {
       i += character.Bytes;
       continue;
@@ -111,7 +135,8 @@ void TBookText::AddWord(std::string_view word) {
   space_ = false;
   current_ += word;
   if (headingDepth_ == 0) textOutsideHeadings_ = true;
-  if (HasLetter(word)) (linkDepth_ > 0 ? lettersInLinks_ : lettersOutsideLinks_) = true;
+  bool& letters = linkDepth_ > 0 ? lettersInLinks_ : lettersOutsideLinks_;
+  if (!letters) letters = HasLetter(word);
 }
 
 void TBookText::EndHeading() {
@@ -137,6 +162,8 @@ void TBookText::EndLine() {
   current_.clear();
   textOutsideHeadings_ = lettersInLinks_ = lettersOutsideLinks_ = false;
   if (!kept) return;
+  // The conversion leaves room for every byte of the UTF-8: a book's text is held as it is.
+  line.shrink_to_fit();
   lines_.push_back(std::move(line));
   flags_.push_back(flags);
 }

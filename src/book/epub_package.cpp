@@ -33,25 +33,30 @@ class ContainerReader : public TXmlHandler {
   std::string Package;
 };
 
-// A property an EPUB 3 <meta refines="#id"> gives the element of that id.
-struct Refinement {
-  std::string Property;
-  std::string Value;
+enum class Element { Title, Creator, Language, Description, Date, Subject, Meta };
+
+// An element of the metadata (dc:title, dc:creator ..., or an EPUB 3 <meta>), kept small: a
+// package may hold a great many.
+struct MetadataEntry {
+  Element Name = Element::Meta;
+  std::string Id;
+  std::string Role;      // opf:role of a creator, opf:event of a date
+  std::string Refines;   // a meta's refines, without its "#"
+  std::string Property;  // a meta's property
+  std::string Text;
+  std::vector<const MetadataEntry*> Refinements;  // the metas that refine it, in their order
 };
 
-// An element of the metadata (dc:title, dc:creator ..., or a <meta>).
-struct MetadataEntry {
-  std::string Name;
-  std::string Id;
-  std::string Role;      // opf:role of a creator
-  std::string Event;     // opf:event of a date
-  std::string Refines;   // a meta's refines, without its "#"
-  std::string Property;  // an EPUB 3 meta's property
-  std::string MetaName;  // an EPUB 2 meta's name and content
-  std::string Content;
-  std::string Text;
-  std::vector<Refinement> Refinements;  // the metas that refine it, in their order
-};
+// The metadata elements read, by their local names.
+constexpr std::pair<std::string_view, Element> kElements[] = {
+    {"title", Element::Title},       {"creator", Element::Creator},
+    {"language", Element::Language}, {"description", Element::Description},
+    {"date", Element::Date},         {"subject", Element::Subject},
+    {"meta", Element::Meta}};
+
+// The properties of EPUB 3 metas that are read; a meta of any other is not kept.
+constexpr std::string_view kProperties[] = {"role", "title-type", "belongs-to-collection", "collection-type",
+                                            "group-position"};
 
 std::string Trimmed(std::string_view text) {
   const size_t start = text.find_first_not_of(" \t\r\n");
@@ -61,16 +66,16 @@ std::string Trimmed(std::string_view text) {
 
 // The first value of the property among the entry's refinements; empty when none gives it.
 std::string Refined(const MetadataEntry& entry, std::string_view property) {
-  for (const Refinement& refinement : entry.Refinements) {
-    if (refinement.Property == property) return Trimmed(refinement.Value);
+  for (const MetadataEntry* meta : entry.Refinements) {
+    if (meta->Property == property) return Trimmed(meta->Text);
   }
   return {};
 }
 
 bool HasRole(const MetadataEntry& creator, std::string_view role) {
   if (LowerAscii(Trimmed(creator.Role)) == role) return true;
-  for (const Refinement& refinement : creator.Refinements) {
-    if (refinement.Property == "role" && LowerAscii(Trimmed(refinement.Value)) == role) return true;
+  for (const MetadataEntry* meta : creator.Refinements) {
+    if (meta->Property == "role" && LowerAscii(Trimmed(meta->Text)) == role) return true;
   }
   return false;
 }
@@ -78,7 +83,7 @@ bool HasRole(const MetadataEntry& creator, std::string_view role) {
 bool HasNoRole(const MetadataEntry& creator) {
   if (!Trimmed(creator.Role).empty()) return false;
   return std::none_of(creator.Refinements.begin(), creator.Refinements.end(),
-                      [](const Refinement& refinement) { return refinement.Property == "role"; });
+                      [](const MetadataEntry* meta) { return meta->Property == "role"; });
 }
 
 // calibre writes a series index as a decimal number: "2.0" is the second book.
@@ -105,9 +110,10 @@ class PackageReader : public TXmlHandler {
       package_.NcxId = AttributeValue(attributes, "toc");
     } else if (name == "reference") {
       AddReference(attributes);
-    } else if (name == "title" || name == "creator" || name == "language" || name == "meta" ||
-               name == "description" || name == "date" || name == "subject") {
-      OpenEntry(name, attributes);
+    } else {
+      for (const auto& [elementName, element] : kElements) {
+        if (name == elementName) OpenEntry(element, attributes);
+      }
     }
   }
 
@@ -140,32 +146,58 @@ class PackageReader : public TXmlHandler {
                               link->Fragment, CollapsedText(AttributeValue(attributes, "title"))});
   }
 
-  void OpenEntry(std::string_view name, std::span<const TXmlAttribute> attributes) {
+  void OpenEntry(Element name, std::span<const TXmlAttribute> attributes) {
+    // An EPUB 2 meta says all in its attributes: the cover's id, calibre's series.
+    const std::string metaName = Trimmed(AttributeValue(attributes, "name"));
+    if (name == Element::Meta && !metaName.empty()) {
+      const std::string_view content = AttributeValue(attributes, "content");
+      if (metaName == "cover") package_.CoverId = content;
+      if (metaName == "calibre:series" && calibreSeries_.empty()) calibreSeries_ = content;
+      if (metaName == "calibre:series_index" && calibreIndex_.empty()) calibreIndex_ = content;
+      return;
+    }
     MetadataEntry& entry = entries_.emplace_back();
     entry.Name = name;
     entry.Id = AttributeValue(attributes, "id");
-    entry.Role = AttributeValue(attributes, "role");
-    entry.Event = AttributeValue(attributes, "event");
-    entry.Refines = AttributeValue(attributes, "refines");
-    if (!entry.Refines.empty() && entry.Refines.front() == '#') entry.Refines.erase(0, 1);
-    entry.Property = Trimmed(AttributeValue(attributes, "property"));
-    entry.MetaName = Trimmed(AttributeValue(attributes, "name"));
-    entry.Content = AttributeValue(attributes, "content");
-    if (entry.Name == "meta" && entry.MetaName == "cover") package_.CoverId = entry.Content;
+    entry.Role = AttributeValue(attributes, name == Element::Date ? "event" : "role");
+    if (name == Element::Meta) {
+      entry.Property = Trimmed(AttributeValue(attributes, "property"));
+      if (std::find(std::begin(kProperties), std::end(kProperties), entry.Property) ==
+          std::end(kProperties)) {
+        entries_.pop_back();
+        return;
+      }
+      entry.Refines = AttributeValue(attributes, "refines");
+      if (!entry.Refines.empty() && entry.Refines.front() == '#') entry.Refines.erase(0, 1);
+    }
     entryDepth_ = depth_;
   }
 
   // Hands every meta that refines an element to that element (the first of its id), once: the
   // lookups that follow go through an element's own refinements only.
+  // A meta mostly refines the element just before it: that one is tried before the lookup.
   void IndexRefinements() {
-    std::unordered_map<std::string_view, size_t> byId;
-    for (size_t i = 0; i < entries_.size(); ++i) {
-      if (!entries_[i].Id.empty()) byId.try_emplace(entries_[i].Id, i);
+    std::unordered_map<std::string_view, MetadataEntry*> byId;
+    byId.reserve(entries_.size());
+    std::vector<const MetadataEntry*> forward;  // metas whose element was not seen before them
+    MetadataEntry* recent = nullptr;
+    for (MetadataEntry& entry : entries_) {
+      if (!entry.Id.empty() && byId.try_emplace(entry.Id, &entry).second) recent = &entry;
+      if (entry.Name != Element::Meta || entry.Refines.empty()) continue;
+      if (recent != nullptr && recent->Id == entry.Refines) {
+        recent->Refinements.push_back(&entry);
+        continue;
+      }
+      const auto target = byId.find(entry.Refines);
+      if (target != byId.end()) {
+        target->second->Refinements.push_back(&entry);
+      } else {
+        forward.push_back(&entry);
+      }
     }
-    for (const MetadataEntry& meta : entries_) {
-      if (meta.Name != "meta" || meta.Refines.empty()) continue;
-      const auto target = byId.find(meta.Refines);
-      if (target != byId.end()) entries_[target->second].Refinements.push_back({meta.Property, meta.Text});
+    for (const MetadataEntry* meta : forward) {
+      const auto target = byId.find(meta->Refines);
+      if (target != byId.end()) target->second->Refinements.push_back(meta);
     }
   }
 
@@ -176,7 +208,9 @@ class PackageReader : public TXmlHandler {
 
   std::string_view packagePath_;
   TEpubPackage& package_;
-  std::vector<MetadataEntry> entries_;
+  std::vector<MetadataEntry> entries_;  // complete before refinements point into it
+  std::string calibreSeries_;
+  std::string calibreIndex_;
   size_t depth_ = 0;
   size_t entryDepth_ = 0;  // the depth of the entry whose text is being read; 0 for none
 };
@@ -184,7 +218,7 @@ class PackageReader : public TXmlHandler {
 void PackageReader::FindTitle() {
   const MetadataEntry* title = nullptr;
   for (const MetadataEntry& entry : entries_) {
-    if (entry.Name != "title" || CollapsedText(entry.Text).empty()) continue;
+    if (entry.Name != Element::Title || CollapsedText(entry.Text).empty()) continue;
     if (Refined(entry, "title-type") == "main") {
       title = &entry;
       break;
@@ -196,10 +230,10 @@ void PackageReader::FindTitle() {
 
 void PackageReader::FindAuthors() {
   const bool anyAuthor = std::any_of(entries_.begin(), entries_.end(), [](const MetadataEntry& entry) {
-    return entry.Name == "creator" && HasRole(entry, "aut");
+    return entry.Name == Element::Creator && HasRole(entry, "aut");
   });
   for (const MetadataEntry& entry : entries_) {
-    if (entry.Name != "creator" || !(anyAuthor ? HasRole(entry, "aut") : HasNoRole(entry))) continue;
+    if (entry.Name != Element::Creator || !(anyAuthor ? HasRole(entry, "aut") : HasNoRole(entry))) continue;
     std::u16string name = CollapsedText(entry.Text);
     if (!name.empty()) package_.Authors.push_back(std::move(name));
   }
@@ -209,19 +243,19 @@ void PackageReader::FindDetails() {
   TBookDetails& details = package_.Details;
   const MetadataEntry* date = nullptr;
   for (const MetadataEntry& entry : entries_) {
-    if (entry.Name == "language" && package_.Language.empty()) {
+    if (entry.Name == Element::Language && package_.Language.empty()) {
       package_.Language = CollapsedText(entry.Text);
-    } else if (entry.Name == "description" && details.Description.empty()) {
+    } else if (entry.Name == Element::Description && details.Description.empty()) {
       details.Description = DescriptionText(entry.Text);
-    } else if (entry.Name == "subject") {
+    } else if (entry.Name == Element::Subject) {
       std::u16string subject = CollapsedText(entry.Text);
       if (!subject.empty() &&
           std::find(details.Subjects.begin(), details.Subjects.end(), subject) == details.Subjects.end())
         details.Subjects.push_back(std::move(subject));
-    } else if (entry.Name == "date" && !Trimmed(entry.Text).empty() &&
+    } else if (entry.Name == Element::Date && !Trimmed(entry.Text).empty() &&
                !Trimmed(entry.Text).starts_with(kUnknownDate)) {
       if (date == nullptr ||
-          (LowerAscii(entry.Event) == "publication" && LowerAscii(date->Event) != "publication"))
+          (LowerAscii(entry.Role) == "publication" && LowerAscii(date->Role) != "publication"))
         date = &entry;
     }
   }
@@ -233,7 +267,7 @@ void PackageReader::FindSeries() {
   TBookDetails& details = package_.Details;
   const MetadataEntry* collection = nullptr;
   for (const MetadataEntry& entry : entries_) {
-    if (entry.Name != "meta" || entry.Property != "belongs-to-collection" ||
+    if (entry.Name != Element::Meta || entry.Property != "belongs-to-collection" ||
         CollapsedText(entry.Text).empty())
       continue;
     if (Refined(entry, "collection-type") == "series") {
@@ -247,13 +281,8 @@ void PackageReader::FindSeries() {
     details.SeriesPart = CollapsedText(Refined(*collection, "group-position"));
     return;
   }
-  for (const MetadataEntry& entry : entries_) {
-    if (entry.Name != "meta") continue;
-    if (entry.MetaName == "calibre:series" && details.Series.empty())
-      details.Series = CollapsedText(entry.Content);
-    if (entry.MetaName == "calibre:series_index" && details.SeriesPart.empty())
-      details.SeriesPart = CollapsedText(SeriesIndex(entry.Content));
-  }
+  details.Series = CollapsedText(calibreSeries_);
+  details.SeriesPart = CollapsedText(SeriesIndex(calibreIndex_));
   if (details.Series.empty()) details.SeriesPart.clear();
 }
 
