@@ -261,4 +261,12 @@ std::u16string CollapsedText(std::string_view text) {
   return collapsed.Lines().empty() ? std::u16string() : collapsed.Lines().front();
 }
 
+std::u16string MessageLine(std::string_view utf8) {
+  std::u16string line = ToUtf16(utf8);
+  for (char16_t& c : line) {
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029) c = u'?';
+  }
+  return line;
+}
+
 }  // namespace sonacli

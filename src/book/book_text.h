@@ -110,4 +110,8 @@ std::string LowerAscii(std::string_view text);
 // and other short texts.
 std::u16string CollapsedText(std::string_view text);
 
+// A message of the readers as one line: the names it holds come from the book and may hold line
+// breaks and other control characters, which become "?".
+std::u16string MessageLine(std::string_view utf8);
+
 }  // namespace sonacli

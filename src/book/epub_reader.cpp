@@ -402,7 +402,7 @@ bool ReadEpub(std::string_view bytes, TBook& book, std::u16string& error, const 
   std::string message;
   if (reader.Read(book, message)) return true;
   book = TBook();
-  error = ToUtf16(message);
+  error = MessageLine(message);
   return false;
 }
 

@@ -432,7 +432,7 @@ void FillBook(Fb2Description& description, Fb2Reader& reader, TBookText& text, T
 }
 
 bool Fail(std::u16string& error, std::string_view message) {
-  error = ToUtf16(message);
+  error = MessageLine(message);
   return false;
 }
 
@@ -476,7 +476,7 @@ bool ReadFb2Zip(std::string_view bytes, TBook& book, std::u16string& error, cons
                            " FB2 books: unpack it and give each book with -f, or list them with -fl");
   std::string fb2;
   if (!archive.Read(entries.front(), fb2, message)) return Fail(error, message);
-  const std::u16string name = ToUtf16(archive.Name(entries.front()));
+  const std::u16string name = MessageLine(archive.Name(entries.front()));
   if (ReadFb2(fb2, book, error, limits, options)) return true;
   error = name + u": " + error;
   return false;
