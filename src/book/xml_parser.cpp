@@ -45,6 +45,12 @@ struct FreeDocument {
 // An entity that the document uses without declaring it, as the lookup hook hands it to libxml2:
 // one of HTML's decoded, any other as nothing.
 struct UndeclaredEntity {
+  UndeclaredEntity() = default;
+  UndeclaredEntity(const UndeclaredEntity&) = delete;
+  UndeclaredEntity& operator=(const UndeclaredEntity&) = delete;
+  // libxml2 may hang the raw text of a declaration on an entity it looked up.
+  ~UndeclaredEntity() { xmlFree(Entity.orig); }
+
   std::string Name;
   std::string Text;
   xmlEntity Entity{};
@@ -149,13 +155,16 @@ UndeclaredEntity& MakeUndeclared(Parse& parse, std::string_view name, xmlEntityT
 
 // The entity lookup: declared entities as libxml2 keeps them (an external one is never loaded);
 // an undeclared one, which without a DTD would end the parse, stands for its HTML character
-// (&nbsp; &mdash; ...) or for nothing. In text it is handed over as a predefined entity, whose
+// (&nbsp; &mdash; ...) or for nothing, outside the document type's declarations. In text it is
+// handed over as a predefined entity, whose
 // content libxml2 passes on as characters; in an attribute value, where libxml2 2.9 copies only
 // the first byte of a predefined one, as an internal entity, which the value then keeps as its
 // reference ("&mdash;") for AttributeText to decode.
 xmlEntityPtr OnGetEntity(void* context, const xmlChar* name) {
   if (xmlEntityPtr declared = xmlSAX2GetEntity(context, name)) return declared;
   const auto* parser = static_cast<xmlParserCtxtPtr>(context);
+  // In the document type's declarations an entity is what they declare, and nothing else.
+  if (parser->inSubset != 0) return nullptr;
   const xmlEntityType type = parser->instate == XML_PARSER_ATTRIBUTE_VALUE ? XML_INTERNAL_GENERAL_ENTITY
                                                                            : XML_INTERNAL_PREDEFINED_ENTITY;
   return &MakeUndeclared(ParseOf(context), View(name), type).Entity;
