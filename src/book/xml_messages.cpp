@@ -3,6 +3,7 @@
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
+#include <cctype>
 
 namespace sonacli {
 namespace {
@@ -29,6 +30,16 @@ std::string After(const std::string& message, std::string_view marker) {
   return at == std::string::npos ? std::string() : OneLine(message.substr(at + marker.size()));
 }
 
+// libxml2 starts some messages with the name of its function: "xmlParseCharRef: ...".
+std::string WithoutFunctionName(const std::string& message) {
+  if (!message.starts_with("xml")) return message;
+  const size_t colon = message.find(": ");
+  const bool function = colon != std::string::npos &&
+                        std::all_of(message.begin(), message.begin() + static_cast<ptrdiff_t>(colon),
+                                    [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+  return function ? message.substr(colon + 2) : message;
+}
+
 std::string AtLine(int line, const std::string& message) {
   return "line " + std::to_string(std::max(line, 1)) + ": " + message;
 }
@@ -49,6 +60,12 @@ std::string Reworded(const TXmlError& error, const std::string& message) {
                                   (bytes.empty() ? std::string() : " (bytes " + bytes + ")"));
   }
   if (error.Code == XML_ERR_ENTITY_LOOP) return std::string(kEntityBombMessage);
+  if (error.Code == XML_ERR_INVALID_CHAR) {
+    // "PCDATA invalid Char value 1", "xmlParseCharRef: invalid xmlChar value 55296"
+    const std::string value = After(message, "Char value ");
+    return AtLine(error.Line, "the text holds a character that XML does not allow" +
+                                  (value.empty() ? std::string() : " (code " + value + ")"));
+  }
   if (error.Code == XML_ERR_DOCUMENT_EMPTY && message == "Document is empty") return "the document is empty";
   const std::string depth = After(message, "Excessive depth in document: ");
   if (!depth.empty())
@@ -63,7 +80,7 @@ std::string Reworded(const TXmlError& error, const std::string& message) {
     while (!cut.empty() && (cut.back() == ' ' || cut.back() == ',' || cut.back() == ':')) cut.pop_back();
     return AtLine(error.Line, cut);
   }
-  return AtLine(error.Line, message);
+  return AtLine(error.Line, WithoutFunctionName(message));
 }
 
 }  // namespace

@@ -99,6 +99,10 @@ TEST(XmlParser, KeepsLibxml2OffTheConsoleAndSaysWhatFailedOnOneLine) {
       {"an entity that refers to itself", "<!DOCTYPE a [<!ENTITY x \"&y;\"><!ENTITY y \"&x;\">]><a>&x;</a>",
        "its entities expand to far more text than it holds (an entity bomb)"},
       {"mismatched tags", "<a><b></a>", "line 1: Opening and ending tag mismatch: b line 1 and a"},
+      {"a character XML does not allow, as a reference and as itself", "<a>\n&#1;</a>",
+       "line 2: the text holds a character that XML does not allow (code 1)"},
+      {"a control character", "<a>x\x02</a>",
+       "line 1: the text holds a character that XML does not allow (code 2)"},
       {"an empty document", "", "the document is empty"},
       {"an undeclared entity without a DTD", "<a>&nbsp;</a>", ""},
   };
