@@ -2,6 +2,7 @@
 // as the bytes of an archive as they stand (libzip and the limits of the reader); even, as the
 // files of an archive, a NUL after each name and after each content, zipped here without
 // compression so that mutations reach the XML of the container, package, navigation and documents.
+// Its next two bits say how the book is read (all parts, bare chapter titles).
 #include <string>
 #include <vector>
 
@@ -32,9 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t mode = fuzz::TakeByte(bytes);
   const std::string archive = (mode & 1) != 0 ? std::string(bytes) : Archive(bytes);
   DetectBookFormat(archive);
+  const TBookReadOptions options = fuzz::ReadOptions(mode >> 1);
   TBook book;
   std::u16string error;
-  const bool read = ReadEpub(archive, book, error);
-  fuzz::CheckBook(read, book, error);
+  const bool read = ReadEpub(archive, book, error, {}, options);
+  fuzz::CheckBook(read, book, error, options);
   return 0;
 }

@@ -3,7 +3,8 @@
 //
 // The text is one line per block: a paragraph, a heading, a list item, a table cell, a verse line
 // of a poem; a line break inside a block (<br>) starts a new line too. Lines never hold line
-// breaks, never begin or end with white space, and the text has no empty lines, so that line N
+// breaks, never begin or end with white space, and each holds a letter or digit (the text has
+// no empty lines, nor lines of mere punctuation or spaces), so that line N
 // (counted from 1 by line selection) is the Nth block of text and every line is cut into pieces
 // on its own, at its sentence ends.
 #pragma once

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "book/zip_archive.h"
 
@@ -26,10 +27,14 @@ inline constexpr size_t kRootSniffBytes = size_t{64} << 10;
 // How many files of an archive without a ".fb2" entry are looked into for an FB2 book.
 inline constexpr uint64_t kMaxEntriesSniffed = 8;
 
-// The start of an XML document (in any encoding it declares) opens the root element FictionBook.
+// The start of an XML document opens the root element FictionBook: in any encoding it declares,
+// and also when that encoding cannot be used (unknown, or UTF-16 declared over bytes of one byte
+// a character), as long as the bytes before the root are ASCII: such a file is a book that
+// cannot be read, not a text.
 bool StartsFb2(std::string_view bytes);
-// The entry of the archive that holds an FB2 book: the first whose name ends in ".fb2" (in any
-// case), else the first of the first kMaxEntriesSniffed files that StartsFb2; nullopt for none.
-std::optional<uint64_t> FindFb2Entry(TZipArchive& archive);
+// The entries of the archive that hold FB2 books: those whose names end in ".fb2" (in any case),
+// else those of the first kMaxEntriesSniffed files that StartsFb2; the copies of macOS's resource
+// forks ("__MACOSX/", "._" names) are none.
+std::vector<uint64_t> FindFb2Entries(TZipArchive& archive);
 
 }  // namespace sonacli

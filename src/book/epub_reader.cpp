@@ -3,9 +3,11 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <unordered_set>
 #include <vector>
 
 #include "book/book_chapters.h"
+#include "book/book_left_out.h"
 #include "book/book_path.h"
 #include "book/book_text.h"
 #include "book/epub_navigation.h"
@@ -23,6 +25,9 @@ constexpr std::string_view kEncryptionPath = "META-INF/encryption.xml";
 constexpr std::string_view kRightsPath = "META-INF/rights.xml";
 constexpr std::string_view kEncrypted = "encrypted books cannot be read";
 constexpr std::string_view kNcxMediaType = "application/x-dtbncx+xml";
+// A document of nothing but links into the book, on at least this many lines, is a table of
+// contents.
+constexpr size_t kMinContentsLines = 2;
 
 bool IsTextDocument(std::string_view mediaType) {
   return mediaType.empty() || mediaType == "application/xhtml+xml" || mediaType == "text/html" ||
@@ -48,23 +53,29 @@ class EncryptionReader : public TXmlHandler {
   std::set<std::string> Paths;
 };
 
-// A chapter of the navigation where its link leads.
+// An entry of the navigation where its link leads: the archive's entry and the fragment there.
 struct Target {
   std::u16string Title;
-  uint64_t Entry = 0;
+  size_t Parent = kNoParent;
+  std::optional<uint64_t> Entry;  // none for a heading without a link, or a link out of the book
   std::string Fragment;
 };
 
-// Where a document's text went: its first line and the lines of the fragments asked for.
+// Where a document's text went: its lines [Start, End), and the fragments asked for.
 struct Placed {
   size_t Start = 0;
+  size_t End = 0;
   std::map<std::string, size_t> Anchors;
+  std::set<std::string> Unread;
 };
+
+// A place in the book: an entry of the archive and an id in it (empty for the document itself).
+using Place = std::pair<uint64_t, std::string>;
 
 class EpubReader {
  public:
-  EpubReader(std::string_view bytes, const TBookLimits& limits)
-      : bytes_(bytes), archive_(limits), text_(limits.MaxTextBytes) {}
+  EpubReader(std::string_view bytes, const TBookLimits& limits, const TBookReadOptions& options)
+      : bytes_(bytes), options_(options), archive_(limits), text_(limits.MaxTextBytes) {}
 
   bool Read(TBook& book, std::string& error) {
     if (!archive_.Open(bytes_, error)) return false;
@@ -80,14 +91,20 @@ class EpubReader {
       if (encrypted.count(document->Path) != 0) return Fail(error, std::string(kEncrypted));
     }
     const std::vector<Target> targets = Navigation(encrypted);
+    MarkGuide();
     if (!ReadDocuments(documents, targets, error)) return false;
-    std::vector<std::u16string> lines = text_.TakeLines();
-    if (lines.empty()) return Fail(error, "the book holds no text");
-    book.Chapters = FinishChapters(Chapters(targets), lines);
-    book.Lines = std::move(lines);
+    DropNoteNumbers();
+    if (text_.Lines().empty())
+      return Fail(error, leftOut_.empty() ? "the book holds no text" : NothingButLeftOutMessage(leftOut_));
+    book.Chapters = FinishChapters(
+        Chapters(targets), text_.Lines(), [this](size_t line) { return text_.IsHeading(line); },
+        options_.BareChapterTitles);
+    book.Lines = text_.TakeLines();
     book.Title = std::move(package_.Title);
     book.Authors = std::move(package_.Authors);
     book.Language = std::move(package_.Language);
+    book.Details = std::move(package_.Details);
+    book.LeftOut = std::move(leftOut_);
     book.Cover = Cover();
     return true;
   }
@@ -143,21 +160,37 @@ class EpubReader {
     return true;
   }
 
-  bool IsSkipped(const TManifestItem& item) const {
-    return HasToken(item.Properties, "nav") || !IsTextDocument(item.MediaType) ||
-           package_.TocPages.count(item.Path) != 0;
+  void MarkGuide() {
+    for (const TGuideReference& reference : package_.Guide)
+      MarkLeftOut(reference.Path, reference.Fragment, LeftOutKind(reference.Type), reference.Title);
+  }
+
+  // Records a part to leave out that the guide or the landmarks name, and what they call it (the
+  // navigation's title for a place comes first, then the landmarks', then the guide's).
+  void MarkLeftOut(const std::string& path, const std::string& fragment, const std::string& kind,
+                   const std::u16string& title) {
+    const std::optional<uint64_t> entry = archive_.Find(path);
+    if (!entry || kind.empty()) return;
+    if (fragment.empty()) {
+      documentKinds_.try_emplace(*entry, kind);
+    } else {
+      idKinds_[*entry].try_emplace(fragment, kind);
+    }
+    if (!title.empty()) titles_.try_emplace(Place{*entry, fragment}, title);
   }
 
   // The documents to read: the linear ones in spine order, then those marked linear="no".
-  bool ReadingOrder(std::vector<const TManifestItem*>& documents, std::string& error) const {
+  bool ReadingOrder(std::vector<const TManifestItem*>& documents, std::string& error) {
     std::vector<const TManifestItem*> offLine;
     for (const TSpineItem& spineItem : package_.Spine) {
       const TManifestItem* item = package_.Item(spineItem.IdRef);
       if (item == nullptr)
         return Fail(error, "the spine names \"" + spineItem.IdRef + "\", which the manifest does not list");
-      if (IsSkipped(*item)) continue;
+      if (!IsTextDocument(item->MediaType)) continue;
       if (item->Path.empty())
         return Fail(error, "the spine item \"" + spineItem.IdRef + "\" leads out of the book");
+      // The navigation document is a table of contents.
+      if (HasToken(item->Properties, "nav")) MarkLeftOut(item->Path, "", "toc", u"");
       (spineItem.Linear ? documents : offLine).push_back(item);
     }
     documents.insert(documents.end(), offLine.begin(), offLine.end());
@@ -165,7 +198,7 @@ class EpubReader {
   }
 
   // The navigation's entries where they lead; a navigation that is missing, encrypted or broken
-  // gives none (the headings stand in for it).
+  // gives none (the headings stand in for it). The landmarks mark the parts to leave out.
   std::vector<Target> Navigation(const std::set<std::string>& encrypted) {
     const TManifestItem* nav = package_.ItemWithProperty("nav");
     const bool isNav = nav != nullptr;
@@ -177,15 +210,26 @@ class EpubReader {
     const std::optional<uint64_t> entry = archive_.Find(nav->Path);
     std::string xml;
     std::string error;
-    std::vector<TNavigationEntry> entries;
+    TNavigation navigation;
     if (!entry || !archive_.Read(*entry, xml, error) ||
-        !(isNav ? ReadNavDocument(xml, entries, error) : ReadNcx(xml, entries, error)))
+        !(isNav ? ReadNavDocument(xml, navigation, error) : ReadNcx(xml, navigation.Toc, error)))
       return {};
     std::vector<Target> targets;
-    for (TNavigationEntry& navEntry : entries) {
-      const std::optional<TBookLink> link = ResolveLink(nav->Path, navEntry.Href);
-      const std::optional<uint64_t> target = link ? archive_.Find(link->Path) : std::nullopt;
-      if (target) targets.push_back({std::move(navEntry.Title), *target, link->Fragment});
+    targets.reserve(navigation.Toc.size());
+    for (TNavigationEntry& navEntry : navigation.Toc) {
+      Target& target = targets.emplace_back();
+      target.Title = std::move(navEntry.Title);
+      target.Parent = navEntry.Parent;
+      if (const std::optional<TBookLink> link = ResolveLink(nav->Path, navEntry.Href)) {
+        target.Entry = archive_.Find(link->Path);
+        target.Fragment = link->Fragment;
+        if (target.Entry && !target.Title.empty())
+          titles_.try_emplace(Place{*target.Entry, link->Fragment}, target.Title);
+      }
+    }
+    for (const TLandmark& landmark : navigation.Landmarks) {
+      if (const std::optional<TBookLink> link = ResolveLink(nav->Path, landmark.Href))
+        MarkLeftOut(link->Path, link->Fragment, LeftOutKind(landmark.Type), landmark.Title);
     }
     return targets;
   }
@@ -195,36 +239,116 @@ class EpubReader {
                      std::string& error) {
     std::map<uint64_t, std::set<std::string>> wanted;
     for (const Target& target : targets) {
-      if (!target.Fragment.empty()) wanted[target.Entry].insert(target.Fragment);
+      if (target.Entry && !target.Fragment.empty()) wanted[*target.Entry].insert(target.Fragment);
     }
-    const std::set<std::string> none;
     for (const TManifestItem* document : documents) {
       const std::optional<uint64_t> entry = archive_.Find(document->Path);
       if (!entry) return Fail(error, "the spine item " + document->Path + " is not in the book");
       if (placed_.count(*entry) != 0) continue;
-      std::string xhtml;
-      if (!archive_.Read(*entry, xhtml, error)) return false;
-      const auto found = wanted.find(*entry);
-      TXhtmlMarks marks;
-      const size_t start = text_.Position();
-      if (!ReadXhtmlText(xhtml, found != wanted.end() ? found->second : none, text_, marks, error))
-        return Fail(error, text_.Full() ? error : document->Path + ": " + error);
-      placed_[*entry] = Placed{start, std::move(marks.Anchors)};
-      headings_.insert(headings_.end(), marks.Headings.begin(), marks.Headings.end());
+      TXhtmlReadOptions options;
+      options.WantedIds = std::move(wanted[*entry]);
+      if (!ReadDocument(*entry, document->Path, options, error)) return false;
     }
     return true;
   }
 
-  std::vector<TBookChapter> Chapters(const std::vector<Target>& targets) const {
-    std::vector<TBookChapter> chapters;
-    for (const Target& target : targets) {
-      const auto placed = placed_.find(target.Entry);
-      if (placed == placed_.end()) continue;
-      const auto anchor = placed->second.Anchors.find(target.Fragment);
-      chapters.push_back(
-          {target.Title, anchor != placed->second.Anchors.end() ? anchor->second : placed->second.Start});
+  bool ReadDocument(uint64_t entry, const std::string& path, TXhtmlReadOptions& options, std::string& error) {
+    std::string xhtml;
+    if (!archive_.Read(entry, xhtml, error)) return false;
+    const auto documentKind = documentKinds_.find(entry);
+    const bool leftOut = !options_.AllParts && documentKind != documentKinds_.end();
+    options.AllParts = options_.AllParts || leftOut;
+    if (!options.AllParts) options.LeftOutIds = idKinds_[entry];
+    TXhtmlMarks marks;
+    const size_t start = text_.Position();
+    if (!ReadXhtmlText(xhtml, options, text_, marks, error))
+      return Fail(error, text_.Full() ? error : path + ": " + error);
+    for (const std::string& id : marks.NoteIds) notes_.insert(Place{entry, id});
+    Placed& placed = placed_[entry];
+    placed.Start = start;
+    if (leftOut) return LeaveOutDocument(entry, start, documentKind->second, placed);
+    if (!options_.AllParts && IsContentsPage(start)) return LeaveOutDocument(entry, start, "toc", placed);
+    placed.End = text_.Position();
+    placed.Anchors = std::move(marks.Anchors);
+    placed.Unread = std::move(marks.Unread);
+    headings_.insert(headings_.end(), marks.Headings.begin(), marks.Headings.end());
+    for (TXhtmlLeftOut& part : marks.LeftOut)
+      AddLeftOut(entry, part.Id, part.Kind, std::move(part.Title), part.Characters);
+    for (const TGluedNumber& number : marks.GluedNumbers) {
+      const std::optional<TBookLink> link = ResolveLink(path, number.Href);
+      const std::optional<uint64_t> target = link ? archive_.Find(link->Path) : std::nullopt;
+      if (target) glued_.emplace_back(number.Passage, Place{*target, link->Fragment});
     }
-    return chapters.empty() ? headings_ : chapters;
+    return true;
+  }
+
+  // A document of nothing but links into the book, besides its headings.
+  bool IsContentsPage(size_t start) const {
+    size_t links = 0;
+    for (size_t line = start; line < text_.Position(); ++line) {
+      if (text_.IsHeading(line)) continue;
+      if (!text_.IsLinkOnly(line)) return false;
+      ++links;
+    }
+    return links >= kMinContentsLines;
+  }
+
+  // Takes the document's text out again: it is a part left out as a whole, titled by its first
+  // heading. The entries that lead into it lead to no text.
+  bool LeaveOutDocument(uint64_t entry, size_t start, const std::string& kind, Placed& placed) {
+    std::u16string title;
+    for (size_t line = start; line < text_.Position() && title.empty(); ++line) {
+      if (text_.IsHeading(line)) title = text_.Lines()[line];
+    }
+    size_t characters = 0;
+    for (const std::u16string& line : text_.TakeLinesFrom(start)) characters += line.size();
+    placed.End = start;
+    AddLeftOut(entry, "", kind, std::move(title), characters);
+    return true;
+  }
+
+  void AddLeftOut(uint64_t entry, const std::string& id, const std::string& kind, std::u16string title,
+                  size_t characters) {
+    if (title.empty()) {
+      const auto named = titles_.find(Place{entry, id});
+      if (named != titles_.end()) title = named->second;
+    }
+    leftOut_.push_back({std::move(title), ToUtf16(kind), characters});
+  }
+
+  // Numbers glued to words whose links lead to notes are the notes' marks: taken out.
+  void DropNoteNumbers() {
+    std::unordered_set<size_t> marks;
+    for (const auto& [passage, target] : glued_) {
+      if (notes_.count(target) != 0) marks.insert(passage);
+    }
+    if (!marks.empty()) text_.DropPassages([&](size_t passage) { return marks.count(passage) != 0; });
+  }
+
+  // The chapters the navigation's entries give: an entry leading to no text read (a picture, a
+  // part left out, a note, a document not in the book) gives none. Without any that leads to
+  // text, the h1 and h2 headings stand in.
+  std::vector<TFoundChapter> Chapters(const std::vector<Target>& targets) const {
+    std::vector<TFoundChapter> found;
+    found.reserve(targets.size());
+    bool anyPlaced = false;
+    for (const Target& target : targets) {
+      TFoundChapter& chapter = found.emplace_back();
+      chapter.Title = target.Title;
+      chapter.Parent = target.Parent;
+      chapter.Placed = false;
+      const auto placed = target.Entry ? placed_.find(*target.Entry) : placed_.end();
+      if (placed == placed_.end() || placed->second.Unread.count(target.Fragment) != 0) continue;
+      const auto anchor = placed->second.Anchors.find(target.Fragment);
+      chapter.Line = anchor != placed->second.Anchors.end() ? anchor->second : placed->second.Start;
+      chapter.Placed = chapter.Line < placed->second.End;
+      anyPlaced = anyPlaced || chapter.Placed;
+    }
+    if (anyPlaced) return found;
+    found.clear();
+    for (const TBookChapter& heading : headings_)
+      found.push_back({heading.Title, heading.Line, kNoParent, true});
+    return found;
   }
 
   TBookCover Cover() {
@@ -248,27 +372,37 @@ class EpubReader {
   }
 
   std::string_view bytes_;
+  const TBookReadOptions& options_;
   TZipArchive archive_;
   TBookText text_;
   std::string packagePath_;
   TEpubPackage package_;
   std::map<uint64_t, Placed> placed_;
   std::vector<TBookChapter> headings_;
+  // The parts to leave out as the guide and the landmarks name them: whole documents, and
+  // elements by their ids; and the titles the navigation, landmarks and guide give places.
+  std::map<uint64_t, std::string> documentKinds_;
+  std::map<uint64_t, std::map<std::string, std::string>> idKinds_;
+  std::map<Place, std::u16string> titles_;
+  std::vector<TBookLeftOut> leftOut_;
+  std::set<Place> notes_;
+  std::vector<std::pair<size_t, Place>> glued_;
 };
 
 }  // namespace
 
-bool ReadEpub(std::string_view bytes, TBook& book, std::u16string& error, const TBookLimits& limits) {
+bool ReadEpub(std::string_view bytes, TBook& book, std::u16string& error, const TBookLimits& limits,
+              const TBookReadOptions& options) {
   book = TBook();
   if (bytes.size() > limits.MaxBookBytes) {
     error = ToUtf16("the book is larger than " + SizeText(limits.MaxBookBytes));
     return false;
   }
-  EpubReader reader(bytes, limits);
+  EpubReader reader(bytes, limits, options);
   std::string message;
   if (reader.Read(book, message)) return true;
   book = TBook();
-  error = ToUtf16(message);
+  error = MessageLine(message);
   return false;
 }
 

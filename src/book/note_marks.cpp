@@ -99,17 +99,30 @@ bool IsNoteMark(std::string_view text, bool superscript) {
   return InRange(RepeatCount(text, kDigits)) && (superscript || bracketed);
 }
 
+bool IsGluedNumber(std::string_view linkText, bool glued) {
+  return glued && InRange(RepeatCount(linkText, kDigits));
+}
+
 bool TNoteLinks::StartLink(bool toFragment) {
   if (!toFragment || link_) return false;
   link_ = Link{text_.Mark(), superscripts_ > 0};
   return true;
 }
 
-void TNoteLinks::EndLink() {
-  if (!link_) return;
-  const std::optional<std::string_view> linkText = text_.TextSince(link_->Mark);
-  if (linkText && IsNoteMark(*linkText, link_->Superscript)) text_.DropSince(link_->Mark);
+std::optional<size_t> TNoteLinks::EndLink() {
+  if (!link_) return std::nullopt;
+  const TBookText::Place mark = link_->Mark;
+  const bool superscript = link_->Superscript;
   link_.reset();
+  const std::optional<std::string_view> linkText = text_.TextSince(mark);
+  if (!linkText) return std::nullopt;
+  if (IsNoteMark(*linkText, superscript)) {
+    text_.DropSince(mark);
+    return std::nullopt;
+  }
+  // Glued: the link's text follows the text before it without a space between them.
+  if (IsGluedNumber(*linkText, mark.Bytes > 0 && !mark.Space)) return text_.KeepTentatively(mark);
+  return std::nullopt;
 }
 
 void TNoteLinks::StartSuperscript() {

@@ -24,15 +24,22 @@ bool LeadsToFragment(std::string_view href);
 // when set as superscript. White space around the mark does not count.
 bool IsNoteMark(std::string_view text, bool superscript);
 
+// The text of a link is a number of one to three digits glued to the word before it ("word12"):
+// the mark of a note that has lost its superscript, when the link leads to a note.
+bool IsGluedNumber(std::string_view linkText, bool glued);
+
 // Takes the marks of notes out of a text as it is built: a link to a fragment whose text turns
-// out to be a note mark (IsNoteMark) is dropped at its end. Links inside such a link are plain.
+// out to be a note mark (IsNoteMark) is dropped at its end; one whose text is a number glued to
+// the word before it is kept tentatively (TBookText::KeepTentatively), to be dropped once the
+// book is read if the link leads to a note. Links inside such a link are plain.
 class TNoteLinks {
  public:
   explicit TNoteLinks(TBookText& text) : text_(text) {}
 
   // A link starts; true when it is watched, and then EndLink must follow at its end.
   bool StartLink(bool toFragment);
-  void EndLink();
+  // The watched link ends; the number of the passage kept tentatively, if it is one.
+  std::optional<size_t> EndLink();
   // A superscript (sup) starts or ends.
   void StartSuperscript();
   void EndSuperscript();

@@ -2,27 +2,58 @@
 
 #include <libxml/HTMLparser.h>
 #include <libxml/SAX2.h>
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
+#include <libxml/xmlversion.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <exception>
+#include <map>
 #include <memory>
 #include <vector>
+
+#include "book/xml_messages.h"
 
 namespace sonacli {
 namespace {
 
 constexpr int kOptions = XML_PARSE_NONET;
+constexpr int kHtmlOptions =
+    HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NOIMPLIED;
+
+// libxml2 2.12 hands the structured error handler a const error.
+#if LIBXML_VERSION >= 21200
+using ErrorPointer = const xmlError*;
+#else
+using ErrorPointer = xmlErrorPtr;
+#endif
 
 struct FreeContext {
   void operator()(xmlParserCtxtPtr context) const { xmlFreeParserCtxt(context); }
 };
+struct FreeHtmlContext {
+  void operator()(htmlParserCtxtPtr context) const { htmlFreeParserCtxt(context); }
+};
 struct FreeDocument {
   void operator()(xmlDocPtr document) const { xmlFreeDoc(document); }
+};
+
+// An entity that the document uses without declaring it, as the lookup hook hands it to libxml2:
+// one of HTML's decoded, any other as nothing.
+struct UndeclaredEntity {
+  UndeclaredEntity() = default;
+  UndeclaredEntity(const UndeclaredEntity&) = delete;
+  UndeclaredEntity& operator=(const UndeclaredEntity&) = delete;
+  // libxml2 may hang the raw text of a declaration on an entity it looked up.
+  ~UndeclaredEntity() { xmlFree(Entity.orig); }
+
+  std::string Name;
+  std::string Text;
+  xmlEntity Entity{};
 };
 
 // One parse: the handler and what the callbacks keep between calls.
@@ -32,11 +63,15 @@ struct Parse {
   TXmlHandler& Handler;
   size_t MaxTextBytes;
   size_t TextBytes = 0;
-  std::string FirstError;    // libxml2's first error
+  TXmlError FirstError;      // libxml2's first error
   std::string GenericError;  // what libxml2 said outside the parser (a failed conversion)
   std::string OwnError;      // why the parse was stopped here
   std::vector<TXmlAttribute> Attributes;
   std::vector<std::string> DecodedValues;
+  // Undeclared entities by name, as handed over in text and in attribute values; libxml2 holds
+  // pointers to them until the parse ends.
+  std::map<std::string, UndeclaredEntity, std::less<>> InText;
+  std::map<std::string, UndeclaredEntity, std::less<>> InAttributes;
 };
 
 // libxml2 hands every callback its parser context, whose _private field holds the parse.
@@ -65,7 +100,7 @@ void Guarded(void* context, Call call) {
 void DeliverText(Parse& parse, std::string_view text) {
   parse.TextBytes += text.size();
   if (parse.TextBytes > parse.MaxTextBytes) {
-    parse.OwnError = "its entities expand to far more text than it holds (an entity bomb)";
+    parse.OwnError = std::string(kEntityBombMessage);
     return;
   }
   parse.Handler.Text(text);
@@ -95,38 +130,59 @@ void AppendUtf8(std::string& out, unsigned code) {
   }
 }
 
-// Called for every entity reference after the content of a declared entity has come as text (an
-// external one is never loaded), and for an undeclared one: that is decoded when HTML has it.
-void OnReference(void* context, const xmlChar* name) {
-  if (xmlSAX2GetEntity(context, name) != nullptr) return;
-  const htmlEntityDesc* entity = htmlEntityLookup(name);
-  if (entity == nullptr) return;
-  Guarded(context, [&](Parse& parse) {
-    std::string text;
+// The character of an HTML entity in UTF-8; empty when HTML has no entity of that name.
+std::string HtmlEntityText(const std::string& name) {
+  std::string text;
+  if (const htmlEntityDesc* entity = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name.c_str())))
     AppendUtf8(text, entity->value);
-    DeliverText(parse, text);
-  });
+  return text;
 }
 
-// Without a DTD, an undeclared entity would be a fatal error; a document whose internal subset
-// refers to parameter entities may lack declarations, and there libxml2 only warns and reports
-// the reference. That is how XHTML's entities get through without loading its DTD.
-void OnStartDocument(void* context) {
-  xmlSAX2StartDocument(context);
-  static_cast<xmlParserCtxtPtr>(context)->hasPErefs = 1;
+UndeclaredEntity& MakeUndeclared(Parse& parse, std::string_view name, xmlEntityType type) {
+  auto& entities = type == XML_INTERNAL_PREDEFINED_ENTITY ? parse.InText : parse.InAttributes;
+  const auto [found, added] = entities.try_emplace(std::string(name));
+  UndeclaredEntity& entity = found->second;
+  if (!added) return entity;
+  entity.Name = name;
+  entity.Text = HtmlEntityText(entity.Name);
+  entity.Entity.type = XML_ENTITY_DECL;
+  entity.Entity.etype = type;
+  entity.Entity.name = reinterpret_cast<const xmlChar*>(entity.Name.c_str());
+  entity.Entity.content = reinterpret_cast<xmlChar*>(entity.Text.data());
+  entity.Entity.length = static_cast<int>(entity.Text.size());
+  return entity;
 }
 
-// libxml2 writes "&" in attribute values as "&#38;" when it does not replace entities.
+// The entity lookup: declared entities as libxml2 keeps them (an external one is never loaded);
+// an undeclared one, which without a DTD would end the parse, stands for its HTML character
+// (&nbsp; &mdash; ...) or for nothing, outside the document type's declarations. In text it is
+// handed over as a predefined entity, whose
+// content libxml2 passes on as characters; in an attribute value, where libxml2 2.9 copies only
+// the first byte of a predefined one, as an internal entity, which the value then keeps as its
+// reference ("&mdash;") for AttributeText to decode.
+xmlEntityPtr OnGetEntity(void* context, const xmlChar* name) {
+  if (xmlEntityPtr declared = xmlSAX2GetEntity(context, name)) return declared;
+  const auto* parser = static_cast<xmlParserCtxtPtr>(context);
+  // In the document type's declarations an entity is what they declare, and nothing else.
+  if (parser->inSubset != 0) return nullptr;
+  const xmlEntityType type = parser->instate == XML_PARSER_ATTRIBUTE_VALUE ? XML_INTERNAL_GENERAL_ENTITY
+                                                                           : XML_INTERNAL_PREDEFINED_ENTITY;
+  return &MakeUndeclared(ParseOf(context), View(name), type).Entity;
+}
+
+// libxml2 leaves "&" in attribute values as "&#38;", and an undeclared entity as its reference.
 std::string_view AttributeText(Parse& parse, std::string_view value) {
   if (value.find('&') == std::string_view::npos) return value;
   std::string& decoded = parse.DecodedValues.emplace_back();
   for (size_t i = 0; i < value.size(); ++i) {
-    if (value.compare(i, 5, "&#38;") == 0) {
-      decoded += '&';
-      i += 4;
-    } else {
+    const size_t end = value[i] == '&' ? value.find(';', i) : std::string_view::npos;
+    if (end == std::string_view::npos) {
       decoded += value[i];
+      continue;
     }
+    const std::string name(value.substr(i + 1, end - i - 1));
+    decoded += name == "#38" ? "&" : HtmlEntityText(name);
+    i = end;
   }
   return decoded;
 }
@@ -153,12 +209,12 @@ void OnEndElement(void* context, const xmlChar* /*name*/, const xmlChar* /*prefi
   Guarded(context, [](Parse& parse) { parse.Handler.EndElement(); });
 }
 
-void OnError(void* context, xmlErrorPtr error) {
+void OnError(void* context, ErrorPointer error) {
   Parse& parse = ParseOf(context);
-  if (error == nullptr || error->level < XML_ERR_ERROR || !parse.FirstError.empty()) return;
-  std::string message = error->message != nullptr ? error->message : "not well-formed";
-  while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ') message.pop_back();
-  parse.FirstError = "line " + std::to_string(std::max(error->line, 1)) + ": " + message;
+  if (error == nullptr || error->level < XML_ERR_ERROR || parse.FirstError.Code != 0) return;
+  parse.FirstError.Code = error->code != 0 ? error->code : -1;
+  parse.FirstError.Line = error->line;
+  parse.FirstError.Message = error->message != nullptr ? error->message : "";
 }
 
 // External entities and DTDs are never loaded, whatever asks for them.
@@ -169,7 +225,6 @@ xmlParserInputPtr RefuseEntity(void* /*context*/, const xmlChar* /*publicId*/, c
 xmlSAXHandler Handlers() {
   xmlSAXHandler sax{};
   xmlSAXVersion(&sax, 2);
-  sax.startDocument = OnStartDocument;
   sax.startElementNs = OnStartElement;
   sax.endElementNs = OnEndElement;
   sax.startElement = nullptr;
@@ -177,9 +232,44 @@ xmlSAXHandler Handlers() {
   sax.characters = OnText;
   sax.ignorableWhitespace = OnText;
   sax.cdataBlock = OnText;
-  sax.reference = OnReference;
+  sax.getEntity = OnGetEntity;
+  sax.reference = nullptr;
   sax.comment = nullptr;
   sax.processingInstruction = nullptr;
+  sax.externalSubset = nullptr;
+  sax.resolveEntity = RefuseEntity;
+  sax.warning = nullptr;
+  sax.error = nullptr;
+  sax.fatalError = nullptr;
+  sax.serror = OnError;
+  return sax;
+}
+
+// HTML comes through libxml2's first SAX interface: names and attribute pairs, no namespaces.
+void OnHtmlStartElement(void* context, const xmlChar* name, const xmlChar** attributes) {
+  Guarded(context, [&](Parse& parse) {
+    parse.Attributes.clear();
+    for (const xmlChar** pair = attributes; pair != nullptr && pair[0] != nullptr; pair += 2)
+      parse.Attributes.push_back({View(pair[0]), {}, View(pair[1])});
+    parse.Handler.StartElement(View(name), {}, parse.Attributes);
+  });
+}
+
+void OnHtmlEndElement(void* context, const xmlChar* /*name*/) {
+  Guarded(context, [](Parse& parse) { parse.Handler.EndElement(); });
+}
+
+xmlSAXHandler HtmlHandlers() {
+  xmlSAXHandler sax{};
+  xmlSAXVersion(&sax, 1);
+  sax.startElement = OnHtmlStartElement;
+  sax.endElement = OnHtmlEndElement;
+  sax.characters = OnText;
+  sax.ignorableWhitespace = OnText;
+  sax.cdataBlock = OnText;
+  sax.comment = nullptr;
+  sax.processingInstruction = nullptr;
+  sax.internalSubset = nullptr;
   sax.externalSubset = nullptr;
   sax.resolveEntity = RefuseEntity;
   sax.warning = nullptr;
@@ -201,13 +291,6 @@ void CollectGenericError(void* context, const char* format, ...) {
   message += piece;
 }
 
-// What the generic error says, without its kind and line end: "input conversion failed ...".
-std::string GenericMessage(std::string message) {
-  message = message.substr(0, message.find('\n'));
-  const size_t colon = message.find(" : ");
-  return colon == std::string::npos ? message : message.substr(colon + 3);
-}
-
 // Errors that libxml2 raises outside a parser context (a failed character conversion, say) go to
 // the thread's generic error function, which prints them; while a parse runs they are collected.
 class QuietGenericErrors {
@@ -223,6 +306,12 @@ class QuietGenericErrors {
   xmlGenericErrorFunc function_;
   void* context_;
 };
+
+bool TooLarge(std::string_view bytes, std::string& error) {
+  if (bytes.size() <= static_cast<size_t>(INT_MAX)) return false;
+  error = "the document is too large";
+  return true;
+}
 
 }  // namespace
 
@@ -252,10 +341,7 @@ bool HasToken(std::string_view value, std::string_view token) {
 }
 
 bool ParseXml(std::string_view bytes, TXmlHandler& handler, std::string& error) {
-  if (bytes.size() > static_cast<size_t>(INT_MAX)) {
-    error = "the document is too large";
-    return false;
-  }
+  if (TooLarge(bytes, error)) return false;
   xmlInitParser();
   Parse parse(handler, bytes.size() * kMaxTextGrowth + kTextGrowthSlack);
   QuietGenericErrors quiet(parse);
@@ -273,14 +359,28 @@ bool ParseXml(std::string_view bytes, TXmlHandler& handler, std::string& error) 
     return false;
   }
   if (handler.Stopped()) return true;
-  if (context->wellFormed == 0) {
-    error = parse.FirstError.empty() ? "line 1: not well-formed XML" : parse.FirstError;
-    // A failed conversion surfaces in the parser as the end of the data: say what it was.
-    if (!parse.GenericError.empty())
-      error = error.substr(0, error.find(": ") + 2) + GenericMessage(parse.GenericError);
+  if (context->wellFormed != 0) return true;
+  error = XmlErrorMessage(parse.FirstError, parse.GenericError);
+  return false;
+}
+
+bool ParseHtml(std::string_view bytes, TXmlHandler& handler, std::string& error) {
+  if (TooLarge(bytes, error)) return false;
+  xmlInitParser();
+  Parse parse(handler, bytes.size() * kMaxTextGrowth + kTextGrowthSlack);
+  QuietGenericErrors quiet(parse);
+  const std::unique_ptr<htmlParserCtxt, FreeHtmlContext> context(htmlNewParserCtxt());
+  if (context == nullptr) {
+    error = "out of memory";
     return false;
   }
-  return true;
+  *context->sax = HtmlHandlers();
+  context->_private = &parse;
+  const std::unique_ptr<xmlDoc, FreeDocument> document(htmlCtxtReadMemory(
+      context.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, "UTF-8", kHtmlOptions));
+  if (parse.OwnError.empty()) return true;
+  error = parse.OwnError;
+  return false;
 }
 
 }  // namespace sonacli

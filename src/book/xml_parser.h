@@ -2,8 +2,9 @@
 // fetched from the network or from files (no external entity, no external DTD), entities declared
 // in the document are expanded but may not swell its text beyond kMaxTextGrowth times its size,
 // and libxml2's own size limits stay in force. Entities of HTML (&nbsp; &mdash; ...) that the
-// document uses without declaring them are decoded. Nothing is printed: the first error comes
-// back as a message.
+// document uses without declaring them are decoded, in text and in attribute values; any other
+// undeclared entity stands for nothing. Nothing is printed: the first error comes back as one
+// line in the program's words (xml_messages.h).
 #pragma once
 
 #include <cstddef>
@@ -63,5 +64,10 @@ class TXmlHandler {
 // or the handler stopped it; otherwise false with the first error: "line 3: Opening and ending
 // tag mismatch: p line 2 and body".
 bool ParseXml(std::string_view bytes, TXmlHandler& handler, std::string& error);
+
+// Parses UTF-8 bytes as HTML as a browser would take them (tag soup: unclosed and stray tags,
+// HTML's entities), for the markup that books carry inside their metadata. Elements come without
+// namespace; nothing is an error but a handler's own failure.
+bool ParseHtml(std::string_view bytes, TXmlHandler& handler, std::string& error);
 
 }  // namespace sonacli

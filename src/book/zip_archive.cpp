@@ -18,28 +18,72 @@ class ZipError {
   ZipError& operator=(const ZipError&) = delete;
 
   zip_error_t* Get() { return &error_; }
-  std::string Text() { return zip_error_strerror(&error_); }
+  int Code() const { return zip_error_code_zip(&error_); }
 
  private:
   zip_error_t error_;
 };
 
+// What is wrong with an archive that libzip cannot open, in the user's words.
+std::string ArchiveProblem(int code, std::string_view bytes) {
+  switch (code) {
+    case ZIP_ER_NOZIP:
+      // The list of files sits at the end: a ZIP that starts as one lost it, most likely cut short.
+      return bytes.starts_with("PK\x03\x04")
+                 ? "the ZIP archive is cut short or damaged: its list of files is missing"
+                 : "not a ZIP archive";
+    case ZIP_ER_MULTIDISK:
+      return "the ZIP archive is split into several parts";
+    case ZIP_ER_MEMORY:
+      return "out of memory";
+    case ZIP_ER_EOF:
+    case ZIP_ER_READ:
+    case ZIP_ER_SEEK:
+      return "the ZIP archive is cut short";
+    default:
+      return "the ZIP archive is damaged: its list of files does not match its content";
+  }
+}
+
 }  // namespace
+
+std::string ZipEntryProblem(int code, const std::string& name) {
+  switch (code) {
+    case ZIP_ER_CRC:
+      return name + " is damaged: its checksum does not match its content";
+    case ZIP_ER_ZLIB:
+    case ZIP_ER_INCONS:
+    case ZIP_ER_INVAL:
+    case ZIP_ER_EOF:
+    case ZIP_ER_READ:
+    case ZIP_ER_SEEK:
+    case ZIP_ER_NOENT:
+      return name + " is damaged: its packed data cannot be unpacked";
+    case ZIP_ER_COMPNOTSUPP:
+      return name + " is packed in a way that cannot be unpacked";
+    case ZIP_ER_ENCRNOTSUPP:
+    case ZIP_ER_NOPASSWD:
+    case ZIP_ER_WRONGPASSWD:
+      return "encrypted books cannot be read";
+    case ZIP_ER_MEMORY:
+      return "out of memory";
+    default:
+      return name + " cannot be unpacked";
+  }
+}
 
 bool TZipArchive::Open(std::string_view bytes, std::string& error) {
   ZipError zipError;
   zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, zipError.Get());
   if (source == nullptr) {
-    error = "the ZIP archive cannot be read: " + zipError.Text();
+    error = ArchiveProblem(zipError.Code(), bytes);
     return false;
   }
   zip_.reset(zip_open_from_source(source, ZIP_RDONLY, zipError.Get()));
   if (zip_ == nullptr) {
     // The archive takes the source over only when it opens.
     zip_source_free(source);
-    error = zip_error_code_zip(zipError.Get()) == ZIP_ER_NOZIP
-                ? "not a ZIP archive"
-                : "the ZIP archive is damaged: " + zipError.Text();
+    error = ArchiveProblem(zipError.Code(), bytes);
     return false;
   }
   return true;
@@ -106,13 +150,13 @@ bool TZipArchive::Read(uint64_t index, std::string& bytes, std::string& error) {
   const std::string name = Name(index);
   zip_stat_t stat;
   if (zip_stat_index(zip_.get(), index, 0, &stat) != 0) {
-    error = "the ZIP archive is damaged: " + std::string(zip_strerror(zip_.get()));
+    error = ZipEntryProblem(zip_error_code_zip(zip_get_error(zip_.get())), name);
     return false;
   }
   if (!CheckEntry(stat, name, error)) return false;
   File file(zip_fopen_index(zip_.get(), index, 0));
   if (file == nullptr) {
-    error = name + " cannot be unpacked: " + zip_strerror(zip_.get());
+    error = ZipEntryProblem(zip_error_code_zip(zip_get_error(zip_.get())), name);
     return false;
   }
   if ((stat.valid & ZIP_STAT_SIZE) != 0) bytes.reserve(stat.size);
@@ -121,7 +165,7 @@ bool TZipArchive::Read(uint64_t index, std::string& bytes, std::string& error) {
     bytes.resize(size + kReadBlock);
     const zip_int64_t count = zip_fread(file.get(), bytes.data() + size, kReadBlock);
     if (count < 0) {
-      error = name + " cannot be unpacked: " + zip_file_strerror(file.get());
+      error = ZipEntryProblem(zip_error_code_zip(zip_file_get_error(file.get())), name);
       bytes.clear();
       return false;
     }

@@ -16,12 +16,17 @@
 
 namespace sonacli {
 
+// What is wrong with an entry that libzip cannot unpack (its error code), in the user's words:
+// "OEBPS/a.xhtml is damaged: its checksum does not match its content".
+std::string ZipEntryProblem(int code, const std::string& name);
+
 class TZipArchive {
  public:
   explicit TZipArchive(const TBookLimits& limits) : limits_(limits) {}
 
   // Opens the archive held in the bytes, which must outlive the object; false with the message
-  // when they hold none.
+  // when they hold none, or a damaged one ("the ZIP archive is cut short or damaged: its list of
+  // files is missing").
   bool Open(std::string_view bytes, std::string& error);
 
   uint64_t Count() const;

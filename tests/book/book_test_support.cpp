@@ -109,4 +109,11 @@ std::vector<std::string> ChapterMarks(const TBook& book) {
   return marks;
 }
 
+std::vector<std::string> LeftOutMarks(const TBook& book) {
+  std::vector<std::string> marks;
+  for (const TBookLeftOut& part : book.LeftOut)
+    marks.push_back(ToUtf8(part.Title) + "|" + ToUtf8(part.Kind) + "|" + std::to_string(part.Characters));
+  return marks;
+}
+
 }  // namespace sonacli::testing

@@ -41,8 +41,10 @@ std::string ChapterEpub(std::string_view title, std::string_view author,
                         const std::vector<TBookChapterText>& chapters, std::string_view jpegCover = {},
                         std::string_view language = {});
 
-// What a book gave, as the tables write it: its lines, and its chapters as "title@line".
+// What a book gave, as the tables write it: its lines, its chapters as "title@line", the parts
+// left out as "title|kind|characters".
 std::vector<std::string> Utf8Lines(const TBook& book);
 std::vector<std::string> ChapterMarks(const TBook& book);
+std::vector<std::string> LeftOutMarks(const TBook& book);
 
 }  // namespace sonacli::testing

@@ -37,9 +37,9 @@ TEST(Fb2Reader, ReadsTheMainBodyByBlocksWithSectionsAsChapters) {
        "<strong>.</strong></p><empty-line/><p>Second.</p><subtitle>* * *</subtitle><cite><p>Quoted.</p>"
        "<text-author>Author</text-author></cite></section><section><title><p>Chapter 2.</p><p>End</p></title>"
        "<p>Last.</p></section></body>",
-       {"The Book", "To be.", "Someone", "Chapter 1", "The Start", "First paragraph.", "Second.", "* * *",
-        "Quoted.", "Author", "Chapter 2.", "End", "Last."},
-       {"Chapter 1. The Start@3", "Chapter 2. End@10"}},
+       {"The Book", "To be.", "Someone", "Chapter 1", "The Start", "First paragraph.", "Second.", "Quoted.",
+        "Author", "Chapter 2.", "End", "Last."},
+       {"Chapter 1. The Start@3", "Chapter 2. End@9"}},
       {"poems: every verse line is a line; a poem's title is no chapter",
        "<body><section><title><p>Poems</p></title><poem><title><p>Autumn</p></title><epigraph><p>Epi.</p>"
        "</epigraph><stanza><v>Line one,</v><v>line "
@@ -48,8 +48,8 @@ TEST(Fb2Reader, ReadsTheMainBodyByBlocksWithSectionsAsChapters) {
        "three</v></stanza><text-author>Poet</text-author><date>1830</date></poem></section></body>",
        {"Poems", "Autumn", "Epi.", "Line one,", "line two.", "II", "Line three", "Poet", "1830"},
        {"Poems@0"}},
-      {"nested sections flattened; an untitled section starts no chapter; an empty title takes the first "
-       "line",
+      {"nested sections name their place; a part of nothing but its title merges into its first chapter; an "
+       "untitled section, or one whose title is empty, is titled by its first line; one without text is none",
        "<body><section><title><p>Part I</p></title><section><title><p>Chapter "
        "1</p></title><p>A.</p></section>"
        "<section><p>Untitled text.</p></section><section><title><p> </p></title><p>Nameless chapter text.</p>"
@@ -57,25 +57,35 @@ TEST(Fb2Reader, ReadsTheMainBodyByBlocksWithSectionsAsChapters) {
        "section.</p></section><section><title><empty-line/></title>"
        "</section></body>",
        {"Part I", "Chapter 1", "A.", "Untitled text.", "Nameless chapter text.", "Untitled top section."},
-       {"Part I@0", "Chapter 1@1", "Nameless chapter text.@4"}},
-      {"the bodies of notes and comments are not read, nor the links to notes",
+       {"Part I, Chapter 1@0", "Part I, Untitled text.@3", "Part I, Nameless chapter text.@4",
+        "Untitled top section.@5"}},
+      {"the bodies of notes and comments are not read, nor the links to notes, nor numbers glued to words "
+       "that "
+       "link to notes",
        "<body><section><title><p>One</p></title><p>Text<a l:href=\"#n1\" type=\"note\">[1]</a> and more"
-       "<a l:href=\"#n2\"><sup>2</sup></a>, then <a l:href=\"#c1\">a link</a>.</p></section></body>"
+       "<a l:href=\"#n2\"><sup>2</sup></a>, then <a l:href=\"#c1\">a link</a>, here<a l:href=\"#n3\">3</a> "
+       "and "
+       "in part<a l:href=\"#s2\">2</a>.</p></section><section id=\"s2\"><p>Two.</p></section></body>"
        "<body name=\"notes\"><title><p>Notes</p></title><section id=\"n1\"><title><p>1</p></title><p>Note "
-       "one.</p>"
-       "</section></body><body name=\"Comments\"><section id=\"c1\"><p>Comment.</p></section></body>"
+       "one.</p></section><section id=\"n3\"><p>Three.</p></section></body>"
+       "<body name=\"Comments\"><section id=\"c1\"><p>Comment.</p></section></body>"
        "<body><p>A later body.</p></body>",
-       {"One", "Text and more, then a link."},
-       {"One@0"}},
+       {"One", "Text and more, then a link, here and in part2.", "Two."},
+       {"One@0", "Two.@2"}},
       {"the main body is the first that holds no notes",
        "<body "
        "name=\"notes\"><section><p>Note.</p></section></body><body><section><p>Main.</p></section></body>",
        {"Main."},
-       {}},
+       {"Main.@0"}},
       {"table cells are lines; pictures are not read",
        "<body><section><image l:href=\"#p1\"/><table><tr><th>Head</th><td>Cell</td></tr></table>"
        "<p>Before <image l:href=\"#p2\"/>after</p></section></body>",
        {"Head", "Cell", "Before after"},
+       {"Head@0"}},
+      {"every tag form of the program stays text",
+       "<body><p>{{pause=2000000000}} {{audio=/etc/passwd.wav}} {{lang=en}} {{chapter=Forged}} "
+       "{{pause=</p></body>",
+       {"{{pause=2000000000}} {{audio=/etc/passwd.wav}} {{lang=en}} {{chapter=Forged}} {{pause="},
        {}},
   };
   for (const auto& c : cases) {
@@ -133,13 +143,15 @@ TEST(Fb2Reader, ReadsTheEncodingItDeclares) {
   }
 }
 
-TEST(Fb2Reader, ReadsAuthorsTitleLanguageAndCover) {
+TEST(Fb2Reader, ReadsAuthorsTitleLanguageDetailsAndCover) {
   const std::string info =
-      "<genre>prose</genre><author><first-name> Anna </first-name><middle-name>B.</middle-name>"
-      "<last-name>Writer</last-name><email>a@b.c</email></author><author><nickname>Nick</nickname></author>"
-      "<author><first-name></first-name></author><book-title>A  Title</book-title>"
-      "<annotation><p>Not read.</p></annotation><coverpage><image "
-      "l:href=\"#cover.jpg\"/></coverpage><lang>en</lang>";
+      "<genre>prose_classic</genre><genre>sf</genre><genre>prose_classic</genre><author><first-name> Anna "
+      "</first-name><middle-name>B.</middle-name><last-name>Writer</last-name><email>a@b.c</email></author>"
+      "<author><nickname>Nick</nickname></author><author><first-name></first-name></author>"
+      "<book-title>A  Title</book-title><annotation><p>A <strong>great</strong>\n novel.</p><empty-line/>"
+      "<p>In two parts.</p></annotation><date value=\"1869-01-01\">1869</date><coverpage><image "
+      "l:href=\"#cover.jpg\"/></coverpage><lang>en</lang><sequence name=\"Saga\" number=\"3\"/>"
+      "<sequence name=\"Other\" number=\"1\"/>";
   const TBook book =
       ReadOrFail(Fb2(info,
                      "<body><section><p>Text.</p></section></body>"
@@ -149,8 +161,45 @@ TEST(Fb2Reader, ReadsAuthorsTitleLanguageAndCover) {
   EXPECT_EQ(book.Title, u"A Title");
   EXPECT_EQ(book.Authors, (std::vector<std::u16string>{u"Anna B. Writer", u"Nick"}));
   EXPECT_EQ(book.Language, u"en");
+  const TBookDetails details = {
+      u"A great novel.\nIn two parts.", u"1869", {u"prose_classic", u"sf"}, u"Saga", u"3"};
+  EXPECT_EQ(book.Details, details);
   EXPECT_EQ(book.Cover.Bytes, std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10));
   EXPECT_EQ(book.Cover.MediaType, "image/jpeg");
+
+  // The date's value when it has no text; the sequence of publish-info when title-info has none; no
+  // language.
+  const TBook other = ReadOrFail(
+      "<?xml version=\"1.0\"?><FictionBook xmlns:l=\"http://www.w3.org/1999/xlink\"><description><title-info>"
+      "<date value=\"2001-05-03\"/></title-info><publish-info><sequence name=\"Printed\" number=\"1.5\"/>"
+      "</publish-info></description><body><p>Text.</p></body></FictionBook>");
+  const TBookDetails otherDetails = {u"", u"2001-05-03", {}, u"Printed", u"1.5"};
+  EXPECT_EQ(other.Details, otherDetails);
+  EXPECT_EQ(other.Language, u"");
+}
+
+TEST(Fb2Reader, LeavesOutATableOfContentsUnlessAllPartsAreRead) {
+  const std::string fb2 = Fb2(
+      kInfo,
+      "<body><section><title><p>Contents</p></title><p><a l:href=\"#c1\">Chapter One</a> .... 3</p>"
+      "<p><a l:href=\"#c2\">Chapter Two</a></p></section><section id=\"c1\"><title><p>Chapter One</p></title>"
+      "<p>See <a l:href=\"#c2\">the next</a>.</p></section><section id=\"c2\"><title><p>Chapter "
+      "Two</p></title>"
+      "<p><a l:href=\"#c1\">Back</a></p></section></body>");
+  const TBook book = ReadOrFail(fb2);
+  EXPECT_EQ(Utf8Lines(book),
+            (std::vector<std::string>{"Chapter One", "See the next.", "Chapter Two", "Back"}));
+  EXPECT_EQ(ChapterMarks(book), (std::vector<std::string>{"Chapter One@0", "Chapter Two@2"}));
+  EXPECT_EQ(testing::LeftOutMarks(book), std::vector<std::string>{"Contents|toc|37"});
+
+  TBook all;
+  std::u16string error;
+  TBookReadOptions options;
+  options.AllParts = true;
+  ASSERT_TRUE(ReadFb2(fb2, all, error, {}, options)) << ToUtf8(error);
+  EXPECT_EQ(Utf8Lines(all).size(), 7u);
+  EXPECT_EQ(ChapterMarks(all), (std::vector<std::string>{"Contents@0", "Chapter One@3", "Chapter Two@5"}));
+  EXPECT_TRUE(all.LeftOut.empty());
 }
 
 TEST(Fb2Reader, ReadsAnFb2InAZipArchive) {
@@ -158,7 +207,11 @@ TEST(Fb2Reader, ReadsAnFb2InAZipArchive) {
       Fb2(kInfo, "<body><section><title><p>Zipped</p></title><p>Text.</p></section></body>");
   for (const char* name : {"book.fb2", "Folder/BOOK.FB2", "book.xml"}) {
     SCOPED_TRACE(name);
-    const std::string zip = MakeZip({{"readme.txt", "Not the book."}, {name, fb2}});
+    // The copy of a resource fork that macOS adds is no second book.
+    const std::string zip = MakeZip({{"readme.txt", "Not the book."},
+                                     {name, fb2},
+                                     {"__MACOSX/._book.fb2", "Mac OS X resource fork"},
+                                     {"._book.fb2", "Mac OS X resource fork"}});
     TBook book;
     std::u16string error;
     ASSERT_TRUE(ReadFb2Zip(zip, book, error)) << ToUtf8(error);
@@ -195,7 +248,7 @@ TEST(Fb2Reader, RefusesBadBooksWithAClearMessage) {
        "not an FB2 book: its root element is html",
        {}},
       {"no XML at all", "Just text.", false, "line 1: Start tag expected, '<' not found", {}},
-      {"an empty file", "", false, "line 1: Document is empty", {}},
+      {"an empty file", "", false, "the document is empty", {}},
       {"not well-formed",
        Fb2(kInfo, "<body><p>Text</body>"),
        false,
@@ -203,9 +256,19 @@ TEST(Fb2Reader, RefusesBadBooksWithAClearMessage) {
        {}},
       {"cut short", cut.substr(0, cut.find("Te")), false, "line 4: Premature end of data in tag p", {}},
       {"an encoding nobody knows",
-       Fb2(kInfo, "<body><p>Text</p></body>", "<?xml version=\"1.0\" encoding=\"x-nobody\"?>"),
+       Fb2(kInfo, "<body><p>Text</p></body>", "<?xml version=\"1.0\" encoding=\"x-bogus-encoding\"?>"),
        false,
-       "line 1: Unsupported encoding x-nobody",
+       "its declared encoding \"x-bogus-encoding\" is not known",
+       {}},
+      {"UTF-16 declared over bytes of one byte a character",
+       Fb2(kInfo, "<body><p>Text</p></body>", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>"),
+       false,
+       "it declares the encoding UTF-16, but its bytes are not in it",
+       {}},
+      {"windows-1251 text that declares no encoding",
+       "<FictionBook><body><p>\xCA\xED\xE8\xE3\xE0</p></body></FictionBook>",
+       false,
+       "line 1: the text is not UTF-8 and declares no other encoding (bytes 0xCA 0xED 0xE8 0xE3)",
        {}},
       {"an entity bomb",
        "<?xml version=\"1.0\"?><!DOCTYPE FictionBook [<!ENTITY a \"" + std::string(5000, 'a') +
@@ -214,7 +277,7 @@ TEST(Fb2Reader, RefusesBadBooksWithAClearMessage) {
            Fb2(kInfo, "<body><p>&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;</p></body>", "")
                .substr(1),
        false,
-       "line 1: Detected an entity reference loop",
+       "its entities expand to far more text than it holds (an entity bomb)",
        {}},
       {"no text: a description only", Fb2(kInfo, ""), false, "the book holds no text", {}},
       {"no text: notes and pictures only",
@@ -230,14 +293,37 @@ TEST(Fb2Reader, RefusesBadBooksWithAClearMessage) {
        true,
        "the ZIP archive holds no FB2 book",
        {}},
-      {"an FB2 in a ZIP archive that is not well-formed",
-       MakeZip({{"b.fb2", Fb2(kInfo, "<body><p>x</body>")}}),
+      {"a ZIP archive of three FB2 books",
+       MakeZip({{"a.fb2", cut}, {"b.fb2", cut}, {"c/C.FB2", cut}}),
        true,
-       "b.fb2: line 4: Opening and ending tag mismatch",
+       "the ZIP archive holds 3 FB2 books: unpack it and give each book with -f, or list them with -fl",
+       {}},
+      {"an FB2 in a ZIP archive whose encoding cannot be used",
+       MakeZip(
+           {{"b.fb2", Fb2(kInfo, "<body><p>x</p></body>", "<?xml version=\"1.0\" encoding=\"x-bogus\"?>")}}),
+       true,
+       "b.fb2: its declared encoding \"x-bogus\" is not known",
+       {}},
+      {"a book of nothing but a table of contents",
+       Fb2(kInfo,
+           "<body><section><title><p>Contents</p></title><p><a l:href=\"#a\">One</a></p>"
+           "<p><a l:href=\"#b\">Two</a></p></section></body>"),
+       false,
+       "the book holds no text but the parts left out: Contents (toc); --book-parts all reads them",
+       {}},
+      {"an FB2 in a ZIP archive that is not well-formed, its name of two lines on one",
+       MakeZip({{"b\n.fb2", Fb2(kInfo, "<body><p>x</body>")}}),
+       true,
+       "b?.fb2: line 4: Opening and ending tag mismatch",
        {}},
       {"an FB2 in a ZIP archive beyond the entry limit", MakeZip({{"b.fb2", big}}), true,
        "b.fb2 unpacks to more than 1000 bytes", small},
-      {"no ZIP archive", "PK\x03\x04 but no more", true, "not a ZIP archive", {}},
+      {"a ZIP archive cut short after its first entry's header",
+       "PK\x03\x04 but no more",
+       true,
+       "the ZIP archive is cut short or damaged: its list of files is missing",
+       {}},
+      {"no ZIP archive", "PK\x05\x06 no more", true, "not a ZIP archive", {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

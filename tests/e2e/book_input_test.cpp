@@ -197,18 +197,18 @@ TEST_F(BookOutputE2e, Fb2InWindows1251BecomesAnOpusFileWithItsChaptersTitleAutho
   const TChildResult run = Run({"-k", kCloudKey, "-f", book, "-w", File("voina.opus")});
   ASSERT_EQ(run.ExitCode, 0) << run.Stdout;
   // The body's title comes before the first section: a chapter of the book's title. Each
-  // section, nested ones too, is a chapter; the notes body is not read. A chapter of a heading
-  // alone ends as every chapter does, 2 s after it.
+  // section, nested ones too, is a chapter that names its place, and a part of nothing but its
+  // title is one with its first chapter; the notes body is not read. A chapter ends as every
+  // chapter does, 2 s after it, and starts half a second before its heading.
   std::vector<std::string> texts = RequestTexts();
   ASSERT_FALSE(texts.empty());
   texts.erase(texts.begin());
   EXPECT_EQ(texts, (std::vector<std::string>{"Война и мир", "Часть первая", "Глава I", "Ну, князь.",
                                              "Глава II", "Анна Павловна."}));
   const TProbedBook probed = Probe(File("voina.opus"));
-  EXPECT_EQ(probed.Chapters,
-            (std::vector<std::string>{At("Война и мир", 0), At("Часть первая", SpeechSeconds({11}) + 2.5),
-                                      At("Глава I", SpeechSeconds({11, 12}) + 5.0),
-                                      At("Глава II", SpeechSeconds({11, 12, 7, 10}) + 8.5)}));
+  EXPECT_EQ(probed.Chapters, (std::vector<std::string>{
+                                 At("Война и мир", 0), At("Часть первая, Глава I", SpeechSeconds({11}) + 2.5),
+                                 At("Часть первая, Глава II", SpeechSeconds({11, 12, 7, 10}) + 6.7)}));
   EXPECT_EQ(probed.Tag("title"), "Война и мир");
   EXPECT_EQ(probed.Tag("artist"), "Лев Толстой");
   EXPECT_EQ(probed.Cover, cover);

@@ -578,11 +578,24 @@ TEST_F(RunSequenceTest, BookThatCannotBeReadIsNamedAndEndsTheRun) {
        "Cannot read the book locked.epub: encrypted books cannot be read"},
       {"broken.fb2", testing::Fb2("", "<body><p>Text</body>"),
        "Cannot read the book broken.fb2: line 4: Opening and ending tag mismatch: p line 4 and body"},
-      {"cut.epub", good.substr(0, 200), "Cannot read the book cut.epub: not a ZIP archive"},
+      {"cut.epub", good.substr(0, 200),
+       "Cannot read the book cut.epub: the ZIP archive is cut short or damaged: its list of files is "
+       "missing"},
       {"empty.fb2", testing::Fb2("<book-title>T</book-title>", ""),
        "Cannot read the book empty.fb2: the book holds no text"},
       {"empty.fb2.zip", MakeZip({{"readme.txt", "text"}, {"book.fb2", ""}}),
-       "Cannot read the book empty.fb2.zip: book.fb2: line 1: Document is empty"},
+       "Cannot read the book empty.fb2.zip: book.fb2: the document is empty"},
+      // A book by its content whose encoding cannot be used is no text to bill.
+      {"bogus.fb2",
+       testing::Fb2("", "<body><p>Text</p></body>", "<?xml version=\"1.0\" encoding=\"x-bogus-encoding\"?>"),
+       "Cannot read the book bogus.fb2: its declared encoding \"x-bogus-encoding\" is not known"},
+      {"wide.fb2",
+       testing::Fb2("", "<body><p>Text</p></body>", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>"),
+       "Cannot read the book wide.fb2: it declares the encoding UTF-16, but its bytes are not in it"},
+      {"bogus.zip",
+       MakeZip({{"book", testing::Fb2("", "<body><p>Text</p></body>",
+                                      "<?xml version=\"1.0\" encoding=\"x-bogus\"?>")}}),
+       "Cannot read the book bogus.zip: book: its declared encoding \"x-bogus\" is not known"},
   };
   for (const auto& c : cases) {
     RunResult result = Run(Valid({u"-f", Write("good.epub", good), u"-f", Write(c.name, c.bytes)}));
