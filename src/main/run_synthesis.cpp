@@ -25,7 +25,7 @@ namespace {
 // sent to it.
 class TNoService final : public TSynthesisService {
  public:
-  TSynthesisAnswer Synthesize(const TSynthesisRequest&) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest&, const TAnswerUse&, std::stop_token) override {
     throw std::logic_error("dry run: a request was about to be sent");
   }
 };
@@ -48,7 +48,7 @@ void RunDryRun(const TSynthesisInput& input) {
   std::optional<TAnswerCache> cache;
   if (!settings.CacheFolder.empty() && FolderExists(settings.CacheFolder)) {
     std::u16string warning;
-    cache.emplace(none, settings, settings.CacheFolder, warning);
+    cache.emplace(none, settings.CacheFolder, warning);
     if (!cache->Usable()) cache.reset();
   }
   TSynthesisService& service = cache ? static_cast<TSynthesisService&>(*cache) : none;
@@ -72,7 +72,7 @@ void RunSynthesis(const TSynthesisInput& input) {
   std::optional<TAnswerCache> cache;
   if (!input.Settings.CacheFolder.empty()) {
     std::u16string warning;
-    cache.emplace(yandex, input.Settings, input.Settings.CacheFolder, warning);
+    cache.emplace(yandex, input.Settings.CacheFolder, warning);
     if (!warning.empty()) ReportWarning(warning);
     if (!cache->Usable()) cache.reset();
   }

@@ -45,8 +45,7 @@ std::string CloudServiceUrl() {
   return EnvironmentOr("SONACLI_CLOUD_URL", "https://tts.api.cloud.yandex.net");
 }
 
-void ConfigureHttpClient(THttpClient& client, const TProxySettings& proxy,
-                         const std::atomic<bool>* abandoned) {
+void ConfigureHttpClient(THttpClient& client, const TProxySettings& proxy, std::stop_token stop) {
   if (!proxy.Host.empty()) {
     client.SetProxy(ToUtf8(proxy.Host), ParsePort(ToUtf8(proxy.Port)).value_or(kDefaultProxyPort));
   }
@@ -54,7 +53,7 @@ void ConfigureHttpClient(THttpClient& client, const TProxySettings& proxy,
   client.SetTimeoutMs(TimeoutMs());
   client.SetUserAgent("sonacli/" SONACLI_VERSION);
   // Ctrl-C must not wait for an answer that may take minutes.
-  client.SetAbortCheck([abandoned] { return InterruptRequested() || (abandoned != nullptr && *abandoned); });
+  client.SetAbortCheck([stop] { return InterruptRequested() || stop.stop_requested(); });
   const std::string caBundle = EnvironmentOr("SONACLI_CA_BUNDLE", "");
   if (!caBundle.empty()) client.AddTrustedCaFile(caBundle);
 }

@@ -1,7 +1,7 @@
 // Where the speech service is and how the HTTP client for one attempt is set up.
 #pragma once
 
-#include <atomic>
+#include <stop_token>
 #include <string>
 
 #include "http/http_client.h"
@@ -19,8 +19,7 @@ constexpr int32_t kDefaultProxyPort = 8080;
 
 // The proxy (host, and the port when it parses as an integer), keep-alive, a time-out of
 // 360000 ms, the User-Agent, and the CA file named by $SONACLI_CA_BUNDLE trusted in addition to
-// the system's. The transfer stops when the run is interrupted or `abandoned` (when given) turns true.
-void ConfigureHttpClient(THttpClient& client, const TProxySettings& proxy,
-                         const std::atomic<bool>* abandoned = nullptr);
+// the system's. The transfer stops when the run is interrupted or a stop is requested on `stop`.
+void ConfigureHttpClient(THttpClient& client, const TProxySettings& proxy, std::stop_token stop = {});
 
 }  // namespace sonacli

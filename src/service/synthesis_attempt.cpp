@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "audio/opus_decoder.h"
 #include "common/unicode_text.h"
 #include "http/http_client.h"
 #include "service/answer_cache.h"
@@ -82,12 +81,12 @@ TSynthesisAnswer Received(std::string bytes) {
 
 // The exchange of one attempt: the request sent as the row says, the status checked; a spoken
 // answer carries the Ogg Opus bytes received, not yet decoded.
-TSynthesisAnswer Exchange(const TInterfaceRow& row, const TSynthesisRequest& request,
+TSynthesisAnswer Exchange(const TInterfaceRow& row, const TSynthesisRequest& request, std::stop_token stop,
                           const TProxySettings& proxy, THttpShare* share) {
   THttpAnswer reply;
   try {
     THttpClient client(share);
-    ConfigureHttpClient(client, proxy, request.Abandoned);
+    ConfigureHttpClient(client, proxy, stop);
     const std::string url = row.BaseUrl() + row.Path;
     if (row.ContentType == nullptr) {
       reply = client.Get(url + "?" + row.Payload(request));
@@ -111,12 +110,6 @@ TSynthesisAnswer Exchange(const TInterfaceRow& row, const TSynthesisRequest& req
 
 }  // namespace
 
-bool DecodeAnswer(const std::string& received, const TSynthesisRequest& request, const TSettings& settings,
-                  std::string& wav) {
-  return DecodeOpusAnswer(received, wav, request.VolumeDelta, settings.SampleRate, request.ChannelMode,
-                          settings.Stereo);
-}
-
 std::string AnswerKeyOf(const TSynthesisRequest& request) {
   const TInterfaceRow* row = RowOf(request);
   if (row == nullptr) return {};
@@ -126,15 +119,15 @@ std::string AnswerKeyOf(const TSynthesisRequest& request) {
   return AnswerKey(row->Name, row->BaseUrl() + row->Path, row->Payload(withoutKey));
 }
 
-TSynthesisAnswer SendSynthesisRequest(const TSynthesisRequest& request, const TSettings& settings,
-                                      THttpShare* share) {
+TSynthesisAnswer SendSynthesisRequest(const TSynthesisRequest& request, const TAnswerUse& use,
+                                      std::stop_token stop, const TSettings& settings, THttpShare* share) {
   const TInterfaceRow* row = RowOf(request);
   if (row == nullptr) return Failure(TSynthesisOutcome::Rejected, kPremiumVoiceNeedsCloudKey);
-  TSynthesisAnswer answer = Exchange(*row, request, settings.ProxySettings, share);
+  TSynthesisAnswer answer = Exchange(*row, request, stop, settings.ProxySettings, share);
   if (!answer.Spoken()) return answer;
   // Every request has something to say: an answer without audio would silently drop it.
   if (answer.Received.empty()) return Failure(TSynthesisOutcome::Failed, kNoAudioData);
-  if (!DecodeAnswer(answer.Received, request, settings, answer.Audio)) {
+  if (!use(answer.Received)) {
     return Failure(TSynthesisOutcome::Failed,
                    std::u16string(kInternalError) + u" (the answer is not Ogg Opus audio)");
   }

@@ -19,19 +19,20 @@ class TYandexTTSObject final : public TSynthesisService {
 
   // One piece with the retry rule of RetrySettings: a failed attempt that the service did not
   // refuse is repeated every IntervalMs (waiting in 50 ms steps) until one succeeds or WindowMs
-  // has passed since the first failure, or the request is abandoned. After a 429 or 503 with
+  // has passed since the first failure, or a stop is requested. After a 429 or 503 with
   // Retry-After the next attempt waits as long as the service asked (never less than IntervalMs,
   // at most 60 s), and the wait counts in the window: once that has passed, no attempt follows. A
   // failure carries the first attempt's message.
-  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override;
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request, const TAnswerUse& use,
+                              std::stop_token stop = {}) override;
 
  private:
-  // The usual interval before the next attempt; false when the window closed or the request was
-  // abandoned meanwhile.
-  bool WaitInterval(const TSynthesisRequest& request, int64_t windowStart);
-  // The wait the service asked for; false when the window had closed before it or the request was
-  // abandoned meanwhile.
-  bool WaitAsAsked(const TSynthesisRequest& request, int64_t windowStart, int64_t retryAfterSeconds);
+  // The usual interval before the next attempt; false when the window closed or a stop was
+  // requested meanwhile.
+  bool WaitInterval(const std::stop_token& stop, int64_t windowStart);
+  // The wait the service asked for; false when the window had closed before it or a stop was
+  // requested meanwhile.
+  bool WaitAsAsked(const std::stop_token& stop, int64_t windowStart, int64_t retryAfterSeconds);
 
   const TSettings& settings_;
   TTickClock& clock_;

@@ -30,4 +30,13 @@ TSynthesisRequest TStandinTest::Request(std::u16string text, std::u16string voic
   return request;
 }
 
+TAnswerUse TStandinTest::DecodeInto(std::optional<TDecodedSpeech>& speech) {
+  return [&speech](const std::string& received) {
+    TDecodedSpeech decoded;
+    if (!DecodeOpusAnswer(received, {48000, false}, {}, decoded)) return false;
+    speech = std::move(decoded);
+    return true;
+  };
+}
+
 }  // namespace sonacli
