@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/dry_run_plan.h"
+#include "settings/run_environment.h"
 #include "settings/settings.h"
 
 namespace sonacli {
@@ -19,8 +20,12 @@ std::u16string_view InterfaceName(TServiceInterface route);
 // answers when a cache is used), the characters billed in all and per interface (the texts to send,
 // after the dictionaries), the voices with their languages and requests, the estimated length and
 // how it is estimated, the chapters when there are any ("Chapters: N", then "Chapter K: H:MM:SS
-// Title" at each one's estimated start), and where the output goes (with the chapter file).
-std::vector<std::u16string> DryRunSummary(const TDryRunPlan& plan, const TSettings& settings);
+// Title" at each one's estimated start), where the output goes (with the chapter file), and what the
+// run's environment changes of the program's own choices, each with its variable ("Service:
+// https://127.0.0.1:8443 (SONACLI_CLOUD_URL)", "Trusted certificates: ...", "ANSI code page: ...",
+// "Request time-out: ...", "WAV data beyond N bytes: RF64 (...)").
+std::vector<std::u16string> DryRunSummary(const TDryRunPlan& plan, const TSettings& settings,
+                                          const TRunEnvironment& environment);
 
 // One request as one line of JSON (no line break inside, whatever the text holds):
 // {"n":1,"interface":"v1","voice":"oksana","language":"ru-RU","rate":"1.0","tone":"","cached":false,

@@ -247,7 +247,7 @@ void AddLineSelection(std::u16string_view text, std::vector<std::u16string>& lin
 
 void ReadListFile(std::u16string_view fileName, TRunOptions& options) {
   std::vector<std::u16string> lines;
-  if (!FileExists(fileName) || !ReadTextLines(fileName, lines)) {
+  if (!FileExists(fileName) || !ReadTextLines(fileName, lines, options.Environment.AnsiCodePage)) {
     NoteListFileError(options, u"List file not found: ", fileName);
     return;
   }

@@ -82,6 +82,8 @@ void TakeGivenValues(const TRunOptions& options, TSettings& settings) {
   settings.Jobs = options.Jobs;
   settings.DryRun = options.DryRun;
   settings.ListRequests = options.ListRequests;
+  settings.AnsiCodePage = options.Environment.AnsiCodePage;
+  if (options.Environment.PlainWavLimit) settings.PlainWavLimit = *options.Environment.PlainWavLimit;
 }
 
 // The values of the options that the program has beyond the classic ones: unlike those, a value
@@ -289,7 +291,7 @@ TInputPlan InputPlanOf(const TRunOptions& options, const TSettings& settings) {
         redecode ? RedecodeCommandText(options.CommandText) : SplitIntoLines(options.CommandText);
   }
   input.Decode = {options.ForceEncoding, options.ForcedEncoding,
-                  settings.SubtitleMode && settings.SubtitleFormat == kSubtitleVtt};
+                  settings.SubtitleMode && settings.SubtitleFormat == kSubtitleVtt, settings.AnsiCodePage};
   return input;
 }
 
@@ -316,6 +318,7 @@ TRunPlan ResolveRun(const TRunOptions& options) {
   ResolveSubtitles(options, settings);
   ResolveSyncFiles(options, settings);
   plan.Input = InputPlanOf(options, settings);
+  plan.Environment = options.Environment;
   plan.Warnings = WarningsOf(options, plan);
   return plan;
 }

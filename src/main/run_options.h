@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "input/encoding_detection.h"
+#include "settings/run_environment.h"
 #include "settings/settings.h"
 
 namespace sonacli {
@@ -32,6 +33,7 @@ struct TRunOptions {
   std::u16string UserConfigFileName;  // read first when it exists
   std::u16string ConfigFileName;      // beside the program, or -cfg's; read second
   std::u16string EnvironmentApiKey;   // SONACLI_API_KEY, read when no option gives a key
+  TRunEnvironment Environment;        // read before the files: their code page comes from it
 
   bool UsageRequested = false;
   bool ListRequested = false;

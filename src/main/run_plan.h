@@ -10,6 +10,7 @@
 #include "encode/output_choice.h"
 #include "input/input_reader.h"
 #include "main/run_options.h"
+#include "settings/run_environment.h"
 #include "settings/settings.h"
 
 namespace sonacli {
@@ -49,6 +50,8 @@ struct TRunPlan {
   TMediaTags Tags;
   std::u16string CoverFileName;
   std::u16string DefaultTitle;  // the first input file's name without its extension
+  // The run's environment, as each layer takes its fields from it; the dry run prints it.
+  TRunEnvironment Environment;
   // What the run goes on without, one line each, for standard error.
   std::vector<std::u16string> Warnings;
 };

@@ -16,6 +16,7 @@
 #include "main/config_file.h"
 #include "main/report_error.h"
 #include "main/resolve_run.h"
+#include "main/run_environment.h"
 #include "main/usage_text.h"
 #include "main/version_text.h"
 #include "platform/console.h"
@@ -43,7 +44,7 @@ class TRun {
     errors_.SetToStandardError(settings_.ToStdout);
     if (!Begin()) return errors_.ExitCode();
     if (!AcquireInput() || !PrepareText()) return errors_.ExitCode();
-    dictionaries_.Load(settings_.DictionaryFiles);
+    dictionaries_.Load(settings_.DictionaryFiles, settings_.AnsiCodePage);
     if (settings_.SubtitleMode && !ReadSubtitles()) return errors_.ExitCode();
     if (!settings_.ToStdout && !CheckTargetPath(settings_.OutputFileName, u"Output"))
       return errors_.ExitCode();
@@ -288,7 +289,8 @@ class TRun {
 
   void Synthesize(const TSynthesisDriver& driver) {
     if (settings_.ShowProgress) SetCursorVisible(false);
-    driver(TSynthesisInput{settings_, lines_, dictionaries_, errors_, subtitles_, plan_.Output, tags_});
+    driver(TSynthesisInput{settings_, lines_, dictionaries_, errors_, subtitles_, plan_.Output, tags_,
+                           plan_.Environment});
     if (settings_.ShowProgress) SetCursorVisible(true);
   }
 
@@ -311,6 +313,7 @@ class TRun {
 
 TRunOptions ReadRunOptions(const std::vector<std::u16string>& arguments, std::u16string_view executablePath) {
   TRunOptions options;
+  options.Environment = ReadRunEnvironment(ProcessEnvironmentVariable);
   options.ConfigFileName = FindConfigFile(arguments, executablePath);
   // The user's own file first, so that the one beside the program (or -cfg's) wins over it; a file
   // named twice is read once, or its lists (-t, -d, -f) would hold everything twice.

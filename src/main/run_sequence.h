@@ -11,6 +11,7 @@
 #include "encode/output_choice.h"
 #include "main/report_error.h"
 #include "main/run_options.h"
+#include "settings/run_environment.h"
 #include "settings/settings.h"
 #include "subtitles/subtitle.h"
 
@@ -25,6 +26,7 @@ struct TSynthesisInput {
   const SubtitleList& Subtitles;  // subtitle mode: read, joined and widened; else empty
   const TOutputChoice& Output;    // the output's format, bitrate and folder of chapter files
   const TMediaTags& Tags;         // resolved: the options', the cover read, the default title
+  const TRunEnvironment& Environment;
 };
 
 // The synthesis step.
@@ -41,9 +43,9 @@ int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_vie
 int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
                 const TSynthesisDriver& driver);
 
-// The options of a run as given: the per-user configuration file (UserConfigFile) and then the one
-// beside the program (or -cfg's), each when it exists, then the command line, then the
-// environment's key.
+// The options of a run as given: the run's environment first (ReadRunEnvironment), then the
+// per-user configuration file (UserConfigFile) and the one beside the program (or -cfg's), each
+// when it exists, then the command line, then the environment's key.
 TRunOptions ReadRunOptions(const std::vector<std::u16string>& arguments, std::u16string_view executablePath);
 
 }  // namespace sonacli

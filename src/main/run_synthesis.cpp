@@ -15,6 +15,7 @@
 #include "platform/interrupt.h"
 #include "platform/random.h"
 #include "service/answer_cache.h"
+#include "service/service_settings.h"
 #include "service/yandex_tts_object.h"
 
 namespace sonacli {
@@ -30,13 +31,14 @@ class TNoService final : public TSynthesisService {
   }
 };
 
-void PrintDryRun(const TDryRunPlan& plan, const TSettings& settings) {
+void PrintDryRun(const TDryRunPlan& plan, const TSynthesisInput& input) {
+  const TSettings& settings = input.Settings;
   if (settings.ListRequests) {
     for (size_t i = 0; i < plan.Requests.size(); ++i)
       PrintLine(RequestLine(i + 1, plan.Requests[i], settings.SubtitleMode));
     return;
   }
-  for (const std::u16string& line : DryRunSummary(plan, settings)) PrintLine(line);
+  for (const std::u16string& line : DryRunSummary(plan, settings, input.Environment)) PrintLine(line);
 }
 
 }  // namespace
@@ -48,7 +50,8 @@ void RunDryRun(const TSynthesisInput& input) {
   std::optional<TAnswerCache> cache;
   if (!settings.CacheFolder.empty() && FolderExists(settings.CacheFolder)) {
     std::u16string warning;
-    cache.emplace(none, settings.CacheFolder, warning);
+    cache.emplace(none, ServiceSettingsOf(settings, input.Environment).Endpoints, settings.CacheFolder,
+                  warning);
     if (!cache->Usable()) cache.reset();
   }
   TSynthesisService& service = cache ? static_cast<TSynthesisService&>(*cache) : none;
@@ -58,7 +61,7 @@ void RunDryRun(const TSynthesisInput& input) {
   TDriverContext context{settings, input.Dictionaries, service, SystemTickClock(), ProcessRandom(), result};
   const TDryRunPlan plan =
       settings.SubtitleMode ? PlanSubtitles(context, input.Subtitles) : PlanText(context, input.Lines);
-  if (!result.ErrorReported) PrintDryRun(plan, settings);
+  if (!result.ErrorReported) PrintDryRun(plan, input);
 }
 
 void RunSynthesis(const TSynthesisInput& input) {
@@ -68,11 +71,12 @@ void RunSynthesis(const TSynthesisInput& input) {
   }
   TInterruptGuard interruptGuard;
   TInterruptibleClock clock(SystemTickClock());
-  TYandexTTSObject yandex(input.Settings, clock);
+  const TServiceSettings serviceSettings = ServiceSettingsOf(input.Settings, input.Environment);
+  TYandexTTSObject yandex(serviceSettings, clock);
   std::optional<TAnswerCache> cache;
   if (!input.Settings.CacheFolder.empty()) {
     std::u16string warning;
-    cache.emplace(yandex, input.Settings.CacheFolder, warning);
+    cache.emplace(yandex, serviceSettings.Endpoints, input.Settings.CacheFolder, warning);
     if (!warning.empty()) ReportWarning(warning);
     if (!cache->Usable()) cache.reset();
   }

@@ -16,11 +16,12 @@ std::string AnswerKey(std::string_view interfaceName, std::string_view url,
   return sha.HexDigest();
 }
 
-TAnswerCache::TAnswerCache(TSynthesisService& service, const std::u16string& folder, std::u16string& warning)
-    : service_(service), store_(folder, warning) {}
+TAnswerCache::TAnswerCache(TSynthesisService& service, TServiceEndpoints endpoints,
+                           const std::u16string& folder, std::u16string& warning)
+    : service_(service), endpoints_(std::move(endpoints)), store_(folder, warning) {}
 
 std::string TAnswerCache::KeyOf(const TSynthesisRequest& request) const {
-  return store_.Usable() ? AnswerKeyOf(request) : std::string();
+  return store_.Usable() ? AnswerKeyOf(request, endpoints_) : std::string();
 }
 
 TSynthesisAnswer TAnswerCache::Synthesize(const TSynthesisRequest& request, const TAnswerUse& use,

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "service/answer_store.h"
+#include "service/service_settings.h"
 #include "service/synthesis_service.h"
 
 namespace sonacli {
@@ -29,9 +30,11 @@ std::string AnswerKey(std::string_view interfaceName, std::string_view url,
 // request sent as if it were missing. This is the one place that reads and writes the entries.
 class TAnswerCache final : public TSynthesisService {
  public:
-  // `service` must outlive the cache. The folder as TAnswerStore takes it: `warning` says when it
-  // cannot be used (the cache is then unusable) or only read.
-  TAnswerCache(TSynthesisService& service, const std::u16string& folder, std::u16string& warning);
+  // `service` must outlive the cache; its requests go to `endpoints`, which shape their keys. The
+  // folder as TAnswerStore takes it: `warning` says when it cannot be used (the cache is then
+  // unusable) or only read.
+  TAnswerCache(TSynthesisService& service, TServiceEndpoints endpoints, const std::u16string& folder,
+               std::u16string& warning);
 
   bool Usable() const { return store_.Usable(); }
   TSynthesisAnswer Synthesize(const TSynthesisRequest& request, const TAnswerUse& use,
@@ -50,6 +53,7 @@ class TAnswerCache final : public TSynthesisService {
   std::string KeyOf(const TSynthesisRequest& request) const;
 
   TSynthesisService& service_;
+  const TServiceEndpoints endpoints_;
   TAnswerStore store_;
 };
 

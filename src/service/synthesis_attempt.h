@@ -6,10 +6,10 @@
 #include <string>
 
 #include "http/http_share.h"
+#include "service/service_settings.h"
 #include "service/synthesis_answer.h"
 #include "service/synthesis_request.h"
 #include "service/synthesis_service.h"
-#include "settings/settings.h"
 
 namespace sonacli {
 
@@ -25,14 +25,14 @@ inline constexpr char16_t kPremiumVoiceNeedsCloudKey[] =
 // "No audio data" for an empty answer or a v3 answer without audio, and "HTTP 500 - Internal error"
 // followed by the cause in parentheses for a transport failure or an answer that `use` did not take
 // ("the answer is not Ogg Opus audio"). What `use` raises is not caught. A stop requested on `stop`
-// ends the transfer. The proxy comes from `settings`; with a `share`, the HTTP client takes what it
-// can from there.
+// ends the transfer. Where the service is, the proxy, the time-out and the certificates trusted come
+// from `service`; with a `share`, the HTTP client takes what it can from there.
 TSynthesisAnswer SendSynthesisRequest(const TSynthesisRequest& request, const TAnswerUse& use,
-                                      std::stop_token stop, const TSettings& settings,
+                                      std::stop_token stop, const TServiceSettings& service,
                                       THttpShare* share = nullptr);
 
-// The answer cache's key of the request as it would be sent, without the API key; empty when no
-// interface serves it.
-std::string AnswerKeyOf(const TSynthesisRequest& request);
+// The answer cache's key of the request as it would be sent to `endpoints`, without the API key;
+// empty when no interface serves it.
+std::string AnswerKeyOf(const TSynthesisRequest& request, const TServiceEndpoints& endpoints);
 
 }  // namespace sonacli

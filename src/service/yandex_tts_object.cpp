@@ -19,7 +19,7 @@ int32_t Elapsed(int64_t from, int64_t to) {
 }  // namespace
 
 bool TYandexTTSObject::WaitInterval(const std::stop_token& stop, int64_t windowStart) {
-  const TRetrySettings& retry = settings_.RetrySettings;
+  const TRetrySettings& retry = service_.Retry;
   const int64_t intervalStart = clock_.TickCountMs();
   int64_t now;
   do {
@@ -32,7 +32,7 @@ bool TYandexTTSObject::WaitInterval(const std::stop_token& stop, int64_t windowS
 
 bool TYandexTTSObject::WaitAsAsked(const std::stop_token& stop, int64_t windowStart,
                                    int64_t retryAfterSeconds) {
-  const TRetrySettings& retry = settings_.RetrySettings;
+  const TRetrySettings& retry = service_.Retry;
   const int64_t waitStart = clock_.TickCountMs();
   // The waits count in the window: after a long one, no burst of retries follows.
   if (Elapsed(windowStart, waitStart) > retry.WindowMs) return false;
@@ -48,8 +48,8 @@ bool TYandexTTSObject::WaitAsAsked(const std::stop_token& stop, int64_t windowSt
 
 TSynthesisAnswer TYandexTTSObject::Synthesize(const TSynthesisRequest& request, const TAnswerUse& use,
                                               std::stop_token stop) {
-  const TRetrySettings& retry = settings_.RetrySettings;
-  TSynthesisAnswer first = SendSynthesisRequest(request, use, stop, settings_, &share_);
+  const TRetrySettings& retry = service_.Retry;
+  TSynthesisAnswer first = SendSynthesisRequest(request, use, stop, service_, &share_);
   if (first.Outcome != TSynthesisOutcome::Failed || !retry.Enabled) return first;
   const int64_t windowStart = clock_.TickCountMs();
   int64_t retryAfterSeconds = first.RetryAfterSeconds;
@@ -57,7 +57,7 @@ TSynthesisAnswer TYandexTTSObject::Synthesize(const TSynthesisRequest& request, 
     const bool due = retryAfterSeconds > 0 ? WaitAsAsked(stop, windowStart, retryAfterSeconds)
                                            : WaitInterval(stop, windowStart);
     if (!due) return first;
-    TSynthesisAnswer later = SendSynthesisRequest(request, use, stop, settings_, &share_);
+    TSynthesisAnswer later = SendSynthesisRequest(request, use, stop, service_, &share_);
     if (later.Spoken()) return later;
     if (later.Outcome == TSynthesisOutcome::Rejected) {
       // Only the first attempt's message is reported.

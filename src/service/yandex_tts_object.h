@@ -5,17 +5,18 @@
 
 #include "http/http_share.h"
 #include "platform/tick_clock.h"
+#include "service/service_settings.h"
 #include "service/synthesis_service.h"
-#include "settings/settings.h"
 
 namespace sonacli {
 
 class TYandexTTSObject final : public TSynthesisService {
  public:
-  // Reads the proxy, the retry rule and the output format from `settings`, which must outlive the
-  // object; waits are slept on `clock`. Synthesize may run on several threads at once when the
-  // clock's sleeps may.
-  TYandexTTSObject(const TSettings& settings, TTickClock& clock) : settings_(settings), clock_(clock) {}
+  // Where the service is, the proxy, the time-out, the certificates trusted and the retry rule
+  // come from `service`; waits are slept on `clock`. Synthesize may run on several threads at once
+  // when the clock's sleeps may.
+  TYandexTTSObject(TServiceSettings service, TTickClock& clock)
+      : service_(std::move(service)), clock_(clock) {}
 
   // One piece with the retry rule of RetrySettings: a failed attempt that the service did not
   // refuse is repeated every IntervalMs (waiting in 50 ms steps) until one succeeds or WindowMs
@@ -34,7 +35,7 @@ class TYandexTTSObject final : public TSynthesisService {
   // requested meanwhile.
   bool WaitAsAsked(const std::stop_token& stop, int64_t windowStart, int64_t retryAfterSeconds);
 
-  const TSettings& settings_;
+  const TServiceSettings service_;
   TTickClock& clock_;
   THttpShare share_;  // the trusted certificates, TLS sessions and DNS answers of the run's requests
 };

@@ -85,8 +85,14 @@ struct TSettings {
   TRetrySettings RetrySettings;
   std::u16string CacheFolder;  // the answer cache; empty: none
   int32_t Jobs = 1;            // requests in flight at once, 1 to 8
-  bool DryRun = false;         // everything up to the requests, then their plan printed in place of them
-  bool ListRequests = false;   // the dry run prints one line per request in place of its summary
+  // The Windows code page of the files read and written without byte-order mark (dictionaries,
+  // LRC and SRT files in the ANSI encoding), from the run's environment.
+  int32_t AnsiCodePage = 1252;
+  // The size of a WAV's data beyond which the output becomes RF64: the most that the plain format's
+  // 32-bit sizes hold, unless the run's environment (a test) lowers it.
+  uint64_t PlainWavLimit = 0xFFFFFFFFull - 36;
+  bool DryRun = false;        // everything up to the requests, then their plan printed in place of them
+  bool ListRequests = false;  // the dry run prints one line per request in place of its summary
 };
 
 }  // namespace sonacli

@@ -37,9 +37,9 @@ bool Claim(std::u16string_view fileName, std::u16string_view kind, std::unique_p
 
 // The lines into the sync file's temporary, put in place; the temporary goes either way.
 bool CommitSyncFile(std::unique_ptr<TReplacingFile>& file, const std::vector<std::u16string>& lines,
-                    uint8_t encoding) {
+                    uint8_t encoding, int ansiCodePage) {
   const std::unique_ptr<TReplacingFile> taken = std::move(file);
-  return taken && taken->Write(EncodeSyncFile(lines, encoding, AnsiCodePage())) && taken->Commit();
+  return taken && taken->Write(EncodeSyncFile(lines, encoding, ansiCodePage)) && taken->Commit();
 }
 
 }  // namespace
@@ -84,7 +84,7 @@ bool FinishOutput(const TSettings& settings, TOutputFiles& files, bool errorRepo
   if (saved && writeSyncFiles) {
     const auto write = [&](std::unique_ptr<TReplacingFile>& file, const std::vector<std::u16string>& lines,
                            uint8_t encoding, std::u16string_view failure) {
-      if (!CommitSyncFile(file, lines, encoding) && syncFailures != nullptr)
+      if (!CommitSyncFile(file, lines, encoding, settings.AnsiCodePage) && syncFailures != nullptr)
         syncFailures->emplace_back(failure);
     };
     if (settings.LrcEnabled)

@@ -43,7 +43,7 @@ class TextDriverTest : public TStandinTest {
   // Runs the driver; true when no temporary file is left beside the output.
   bool Speak(const std::vector<std::u16string>& lines) {
     TFakeClock clock;
-    TYandexTTSObject service(settings_, clock);
+    TYandexTTSObject service(ServiceSettings(), clock);
     TRandom random(1);
     result_ = TRunResult{RecordError, settings_.ToStdout};
     TDriverContext context{settings_, dictionaries_, service, clock, random, result_};
@@ -192,7 +192,7 @@ class TextDriverFakeTest : public ::testing::Test {
 };
 
 TEST_F(TextDriverFakeTest, PiecesGoOutWithTheirVoiceAndDictionariesAndJoinWithPauses) {
-  dictionaries_.Load({ToUtf16(testing::WriteFile(dir_.File("a.dic"), "cat=dog\n"))});
+  dictionaries_.Load({ToUtf16(testing::WriteFile(dir_.File("a.dic"), "cat=dog\n"))}, 1251);
   Speak({u"A cat.", u"{{lang=en-US;john;1.5;70;g;l}}Hi{{pause=250}} there."});
   EXPECT_FALSE(result_.ErrorReported);
   // Language, voice, rate, tone, the text after the dictionaries, the key.

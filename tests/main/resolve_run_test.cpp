@@ -371,6 +371,23 @@ TEST(ResolveRun, SettingsFollowFromTheOptions) {
   }
 }
 
+// The plan carries the environment as it was read, and the settings take from it the fields that
+// the layers below need.
+TEST(ResolveRun, ThePlanCarriesTheEnvironment) {
+  TRunOptions options = Options(Valid({u"-t", u"x"}));
+  options.Environment.CloudServiceUrl = "http://127.0.0.1:8443";
+  options.Environment.AnsiCodePage = 866;
+  options.Environment.PlainWavLimit = 1000;
+  TRunPlan plan = ResolveRun(options);
+  EXPECT_EQ(plan.Environment.CloudServiceUrl, "http://127.0.0.1:8443");
+  EXPECT_EQ(plan.Settings.AnsiCodePage, 866);
+  EXPECT_EQ(plan.Input.Decode.AnsiCodePage, 866);
+  EXPECT_EQ(plan.Settings.PlainWavLimit, 1000u);
+  options.Environment.PlainWavLimit.reset();
+  plan = ResolveRun(options);
+  EXPECT_EQ(plan.Settings.PlainWavLimit, 0xFFFFFFFFu - 36);
+}
+
 TEST(SampleRateForFrequency, MapsKilohertzToTheNextSupportedRate) {
   const std::pair<int32_t, int32_t> cases[] = {
       {-1, 24000}, {0, 8000},   {8, 8000},   {10, 8000},  {11, 11025}, {15, 11025}, {16, 16000},

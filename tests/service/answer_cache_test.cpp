@@ -57,9 +57,9 @@ class TAnswerCacheTest : public TStandinTest {
 
 TEST_F(TAnswerCacheTest, AnswersFromItsFolderWhatItHoldsAndKeepsWhatDecodes) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   std::u16string warning;
-  TAnswerCache cache(tts, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
   ASSERT_TRUE(cache.Usable());
   EXPECT_EQ(warning, u"");
   struct stat status {};
@@ -101,9 +101,9 @@ TEST_F(TAnswerCacheTest, AnswersFromItsFolderWhatItHoldsAndKeepsWhatDecodes) {
 TEST_F(TAnswerCacheTest, KeepsNoFailure) {
   TFakeClock clock;
   settings_.RetrySettings.Enabled = false;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   std::u16string warning;
-  TAnswerCache cache(tts, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
   standin_->SetScript(R"({"rules":[{"text_contains":"Empty","answer":"empty"},)"
                       R"({"text_contains":"Refused","status":403}]})");
   std::optional<TDecodedSpeech> speech;
@@ -122,13 +122,14 @@ TEST_F(TAnswerCacheTest, KeepsNoFailure) {
 
 TEST_F(TAnswerCacheTest, DamagedEntriesAreRequestedAgainReplacedAndCountedOnce) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   std::u16string warning;
-  TAnswerCache cache(tts, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
   std::optional<TDecodedSpeech> speech;
   const TSynthesisRequest other = Request(u"Another entry", u"kirill");
   ASSERT_TRUE(cache.Synthesize(other, DecodeInto(speech)).Spoken());
-  const std::string otherEntry = ReadFile(Folder() + "/" + AnswerKeyOf(other) + ".answer");
+  const std::string otherEntry =
+      ReadFile(Folder() + "/" + AnswerKeyOf(other, ServiceSettings().Endpoints) + ".answer");
   ASSERT_FALSE(otherEntry.empty());
   auto cut = [](double share) {
     return [share](const std::string& entry, const std::string&) {
@@ -164,9 +165,9 @@ TEST_F(TAnswerCacheTest, DamagedEntriesAreRequestedAgainReplacedAndCountedOnce) 
     std::optional<TDecodedSpeech> clean;
     ASSERT_TRUE(cache.Synthesize(request, DecodeInto(clean)).Spoken());
     ASSERT_TRUE(clean);
-    const std::string file = Folder() + "/" + AnswerKeyOf(request) + ".answer";
+    const std::string file = Folder() + "/" + AnswerKeyOf(request, ServiceSettings().Endpoints) + ".answer";
     const std::string entry = ReadFile(file);
-    WriteFile(file, rows[i].damage(entry, AnswerKeyOf(request)));
+    WriteFile(file, rows[i].damage(entry, AnswerKeyOf(request, ServiceSettings().Endpoints)));
     requests += 1;
     // Planning does not read the entry; the damage is found when it is read, as a cached answer
     // (every other row) or as the answer to the request.
@@ -194,14 +195,14 @@ TEST_F(TAnswerCacheTest, DamagedEntriesAreRequestedAgainReplacedAndCountedOnce) 
 // caller sends the request, which keeps its answer anew.
 TEST_F(TAnswerCacheTest, AnEntryThatVanishedAfterPlanningIsRequested) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   std::u16string warning;
-  TAnswerCache cache(tts, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
   const TSynthesisRequest request = Request(u"Vanishing", u"oksana");
   std::optional<TDecodedSpeech> speech;
   ASSERT_TRUE(cache.Synthesize(request, DecodeInto(speech)).Spoken());
   ASSERT_TRUE(cache.HasCachedAnswer(request));
-  std::filesystem::remove(Folder() + "/" + AnswerKeyOf(request) + ".answer");
+  std::filesystem::remove(Folder() + "/" + AnswerKeyOf(request, ServiceSettings().Endpoints) + ".answer");
   speech.reset();
   EXPECT_FALSE(cache.CachedAnswer(request, DecodeInto(speech)).has_value());
   EXPECT_FALSE(speech);
@@ -216,15 +217,16 @@ TEST_F(TAnswerCacheTest, AnEntryThatVanishedAfterPlanningIsRequested) {
 
 TEST_F(TAnswerCacheTest, EntriesOfEarlierVersionsAreNotReadAndGoWhenReplaced) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   std::u16string warning;
-  TAnswerCache cache(tts, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
   const TSynthesisRequest request = Request(u"Hello", u"kirill");
   // The bare Ogg bytes of this very answer, cut short as nothing could tell then.
   std::optional<TDecodedSpeech> speech;
-  const std::string ogg = SendSynthesisRequest(request, DecodeInto(speech), {}, settings_).Received;
+  const std::string ogg = SendSynthesisRequest(request, DecodeInto(speech), {}, ServiceSettings()).Received;
   const std::string old =
-      WriteFile(Folder() + "/" + AnswerKeyOf(request) + ".ogg", ogg.substr(0, ogg.size() / 2));
+      WriteFile(Folder() + "/" + AnswerKeyOf(request, ServiceSettings().Endpoints) + ".ogg",
+                ogg.substr(0, ogg.size() / 2));
   EXPECT_FALSE(cache.HasCachedAnswer(request));
   speech.reset();
   const TSynthesisAnswer answer = cache.Synthesize(request, DecodeInto(speech));
@@ -240,13 +242,13 @@ TEST_F(TAnswerCacheTest, EntriesOfEarlierVersionsAreNotReadAndGoWhenReplaced) {
 
 TEST_F(TAnswerCacheTest, ReadOnlyFolderIsStillReadButStoresNothing) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   const TSynthesisRequest kept = Request(u"Kept", u"kirill");
   const TSynthesisRequest missing = Request(u"Missing", u"kirill");
   std::optional<TDecodedSpeech> speech;
   {
     std::u16string warning;
-    TAnswerCache cache(tts, ToUtf16(Folder()), warning);
+    TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
     ASSERT_TRUE(cache.Synthesize(kept, DecodeInto(speech)).Spoken());
   }
   ASSERT_TRUE(speech);
@@ -254,7 +256,7 @@ TEST_F(TAnswerCacheTest, ReadOnlyFolderIsStillReadButStoresNothing) {
   const testing::ScopedReadOnlyFolder readOnly(Folder());
   if (!readOnly.Ok()) GTEST_SKIP() << "no folder can be made read-only here";
   std::u16string warning;
-  TAnswerCache cache(tts, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
   EXPECT_TRUE(cache.Usable());
   EXPECT_EQ(warning, u"Cache folder is read-only, new answers are not stored: " + ToUtf16(Folder()));
   EXPECT_TRUE(cache.HasCachedAnswer(kept));
@@ -273,9 +275,9 @@ TEST_F(TAnswerCacheTest, ReadOnlyFolderIsStillReadButStoresNothing) {
 
 TEST_F(TAnswerCacheTest, AnswersThatCannotBeStoredAreCounted) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   std::u16string warning;
-  TAnswerCache cache(tts, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
   std::optional<TDecodedSpeech> speech;
   {
     // A disk full after a few bytes.
@@ -307,12 +309,12 @@ TEST(TAnswerCache, WritersAtOnceLeaveOnlyWholeEntries) {
   ScopedTempDir dir;
   TLetterService letters;
   std::u16string warning;
-  TAnswerCache cache(letters, ToUtf16(dir.File("cache")), warning);
+  TAnswerCache cache(letters, TServiceEndpoints(), ToUtf16(dir.File("cache")), warning);
   TSynthesisRequest request;
   request.Text = u"a long text";
   request.Voice = u"oksana";
   request.ApiKey = u"AQVN-unit-test-key";
-  const std::string key = AnswerKeyOf(request);
+  const std::string key = AnswerKeyOf(request, TServiceEndpoints());
   std::vector<std::thread> writers;
   for (int i = 0; i < 8; ++i) {
     writers.emplace_back([&cache, &request] {
@@ -346,7 +348,7 @@ TEST(TAnswerCache, AFolderThatCannotBeUsedIsReportedAndLeftAlone) {
   request.Voice = u"oksana";
   for (const std::string& folder : {file, file + "/below", std::string()}) {
     std::u16string warning;
-    TAnswerCache cache(letters, ToUtf16(folder), warning);
+    TAnswerCache cache(letters, TServiceEndpoints(), ToUtf16(folder), warning);
     EXPECT_FALSE(cache.Usable()) << folder;
     EXPECT_EQ(warning, u"Cache folder cannot be used, the run goes on without it: " + ToUtf16(folder));
     EXPECT_TRUE(cache.Synthesize(request, [](const std::string&) { return true; }).Spoken());

@@ -82,7 +82,7 @@ TEST_F(TProxyRequests, GoThroughTheProxyAsATunnelThatHidesTheKey) {
     for (const char16_t* voice : {u"oksana", u"kirill"}) {
       std::optional<TDecodedSpeech> speech;
       const TSynthesisAnswer answer =
-          SendSynthesisRequest(Request(u"Hello", voice), DecodeInto(speech), {}, settings_);
+          SendSynthesisRequest(Request(u"Hello", voice), DecodeInto(speech), {}, ServiceSettings());
       EXPECT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
     }
   }
@@ -102,7 +102,7 @@ TEST_F(TProxyRequests, UnreachableProxyIsATransportFailure) {
   settings_.ProxySettings.Port = ToUtf16(std::to_string(FreePort()));
   std::optional<TDecodedSpeech> speech;
   const TSynthesisAnswer answer =
-      SendSynthesisRequest(Request(u"Hello", u"oksana"), DecodeInto(speech), {}, settings_);
+      SendSynthesisRequest(Request(u"Hello", u"oksana"), DecodeInto(speech), {}, ServiceSettings());
   EXPECT_EQ(answer.Outcome, TSynthesisOutcome::Failed);
   EXPECT_EQ(ToUtf8(answer.ErrorText), "HTTP 500 - Internal error (could not connect to the proxy 127.0.0.1)");
   EXPECT_TRUE(standin_->Requests().empty());

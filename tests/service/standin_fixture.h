@@ -1,5 +1,5 @@
 // A test with its own temporary folder and stand-in service, which the speech client reaches
-// through SONACLI_LEGACY_URL, SONACLI_CLOUD_URL and SONACLI_CA_BUNDLE.
+// through the URLs and the certificate of the test's environment.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,8 +9,10 @@
 #include <string>
 
 #include "audio/opus_decoder.h"
+#include "service/service_settings.h"
 #include "service/synthesis_request.h"
 #include "service/synthesis_service.h"
+#include "settings/run_environment.h"
 #include "settings/settings.h"
 #include "standin/standin_process.h"
 #include "testing/fake_clock.h"
@@ -37,9 +39,13 @@ class TStandinTest : public ::testing::Test {
   // The decode step of a 48000 Hz mono run as the use of an answer: what it decodes goes to `speech`.
   static TAnswerUse DecodeInto(std::optional<TDecodedSpeech>& speech);
 
+  // The service settings of settings_ in environment_.
+  TServiceSettings ServiceSettings() const { return ServiceSettingsOf(settings_, environment_); }
+
   testing::ScopedTempDir dir_;
   std::unique_ptr<TStandinProcess> standin_;
-  TSettings settings_;  // 48000 Hz mono output
+  TSettings settings_;           // 48000 Hz mono output
+  TRunEnvironment environment_;  // the stand-in's URL for both interfaces, and its certificate
 };
 
 }  // namespace sonacli

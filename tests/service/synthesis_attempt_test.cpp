@@ -20,7 +20,7 @@ TEST_F(TSynthesisAttempt, LegacyRequestGoesOutAsGetQueryWithoutAuthorization) {
   request.Rate = u"1.5";
   request.Emotion = u"evil";
   std::optional<TDecodedSpeech> speech;
-  const TSynthesisAnswer answer = SendSynthesisRequest(request, DecodeInto(speech), {}, settings_);
+  const TSynthesisAnswer answer = SendSynthesisRequest(request, DecodeInto(speech), {}, ServiceSettings());
   ASSERT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
   ASSERT_TRUE(speech);
 
@@ -42,7 +42,7 @@ TEST_F(TSynthesisAttempt, CloudV1RequestIsAFormWithTheKeyInTheAuthorizationHeade
   TSynthesisRequest request = Request(u"\u041F\u0440\u0438\u043C\u0435\u0440", u"omazh");
   request.Emotion = u"evil";
   std::optional<TDecodedSpeech> speech;
-  const TSynthesisAnswer answer = SendSynthesisRequest(request, DecodeInto(speech), {}, settings_);
+  const TSynthesisAnswer answer = SendSynthesisRequest(request, DecodeInto(speech), {}, ServiceSettings());
   ASSERT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
   ASSERT_TRUE(speech);
 
@@ -63,7 +63,7 @@ TEST_F(TSynthesisAttempt, CloudV3RequestIsOneLineOfJson) {
   request.Rate = u"1.5";
   request.Emotion = u"good";
   std::optional<TDecodedSpeech> speech;
-  const TSynthesisAnswer answer = SendSynthesisRequest(request, DecodeInto(speech), {}, settings_);
+  const TSynthesisAnswer answer = SendSynthesisRequest(request, DecodeInto(speech), {}, ServiceSettings());
   ASSERT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
   ASSERT_TRUE(speech);
 
@@ -85,7 +85,7 @@ TEST_F(TSynthesisAttempt, LongV3AnswerKeepsTheAudioOfEveryChunk) {
   const std::u16string text(240, u'a');
   TSynthesisRequest request = Request(text, u"kirill");
   std::optional<TDecodedSpeech> speech;
-  const TSynthesisAnswer answer = SendSynthesisRequest(request, DecodeInto(speech), {}, settings_);
+  const TSynthesisAnswer answer = SendSynthesisRequest(request, DecodeInto(speech), {}, ServiceSettings());
   ASSERT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
   ASSERT_TRUE(speech);
   EXPECT_EQ(speech->Pcm.size(), StandinPcmBytes(240));
@@ -94,7 +94,7 @@ TEST_F(TSynthesisAttempt, LongV3AnswerKeepsTheAudioOfEveryChunk) {
 TEST_F(TSynthesisAttempt, LegacyKeyWithPremiumVoiceFailsWithoutARequest) {
   std::optional<TDecodedSpeech> speech;
   const TSynthesisAnswer answer =
-      SendSynthesisRequest(Request(u"Hello", u"jane", kLegacyKey), DecodeInto(speech), {}, settings_);
+      SendSynthesisRequest(Request(u"Hello", u"jane", kLegacyKey), DecodeInto(speech), {}, ServiceSettings());
   EXPECT_EQ(answer.Outcome, TSynthesisOutcome::Rejected);
   EXPECT_EQ(answer.ErrorText, kPremiumVoiceNeedsCloudKey);
   EXPECT_TRUE(standin_->Requests().empty());
@@ -136,7 +136,7 @@ TEST_F(TSynthesisAttempt, StatusesAndAnswersBecomeResultsAndMessages) {
     const std::u16string text = std::u16string(c.text) == u"251" ? std::u16string(251, u'a') : c.text;
     std::optional<TDecodedSpeech> speech;
     const TSynthesisAnswer answer =
-        SendSynthesisRequest(Request(text, c.voice), DecodeInto(speech), {}, settings_);
+        SendSynthesisRequest(Request(text, c.voice), DecodeInto(speech), {}, ServiceSettings());
     EXPECT_EQ(answer.Outcome, c.outcome);
     EXPECT_EQ(ToUtf8(answer.ErrorText), c.message);
     EXPECT_EQ(answer.Received, "");
@@ -147,7 +147,7 @@ TEST_F(TSynthesisAttempt, StatusesAndAnswersBecomeResultsAndMessages) {
 TEST_F(TSynthesisAttempt, CloudRequestWithoutKeyIsRefused) {
   std::optional<TDecodedSpeech> speech;
   const TSynthesisAnswer answer =
-      SendSynthesisRequest(Request(u"Hi", u"oksana", u""), DecodeInto(speech), {}, settings_);
+      SendSynthesisRequest(Request(u"Hi", u"oksana", u""), DecodeInto(speech), {}, ServiceSettings());
   EXPECT_EQ(answer.Outcome, TSynthesisOutcome::Rejected);
   EXPECT_EQ(ToUtf8(answer.ErrorText), "HTTP 401 - Unauthorized");
 }

@@ -60,11 +60,11 @@ TEST_F(TSynthesizeRetry, RetriesEveryIntervalWithinTheWindowAndReportsTheFirstMe
     testing::ScopedTempDir folder;
     TStandinProcess standin(folder.Path());
     standin.SetScript(c.script);
-    setenv("SONACLI_CLOUD_URL", standin.BaseUrl().c_str(), 1);
-    setenv("SONACLI_CA_BUNDLE", standin.CaFile().c_str(), 1);
+    environment_.CloudServiceUrl = standin.BaseUrl();
+    environment_.CaBundle = standin.CaFile();
     settings_.RetrySettings.Enabled = c.enabled;
     TFakeClock clock;
-    TYandexTTSObject tts(settings_, clock);
+    TYandexTTSObject tts(ServiceSettings(), clock);
     std::optional<TDecodedSpeech> speech;
     const TSynthesisAnswer answer = tts.Synthesize(Request(u"Hello", u"kirill"), DecodeInto(speech));
     EXPECT_EQ(answer.Spoken(), c.ok);
@@ -77,16 +77,16 @@ TEST_F(TSynthesizeRetry, RetriesEveryIntervalWithinTheWindowAndReportsTheFirstMe
 }
 
 TEST_F(TSynthesizeRetry, EveryRequestIsVerifiedByWhatItTrustsAsIfAlone) {
-  // The requests of one object share the certificates read and the TLS sessions made; a session
-  // made under one trust must not let in a request that trusts something else, and every request
-  // fails or succeeds as one sent on its own does.
+  // The requests of one object share the certificates read and the TLS sessions made (a share); a
+  // session made under one trust must not let in a request that trusts something else, and every
+  // request fails or succeeds as one sent on its own does.
   testing::ScopedTempDir otherFolder;
   const TStandinProcess other(otherFolder.Path());  // its CA did not sign the service's certificate
   const std::string unverified =
       "HTTP 500 - Internal error (the certificate of 127.0.0.1 could not be verified)";
   struct {
     const char* name;
-    std::string caFile;  // empty: SONACLI_CA_BUNDLE unset
+    std::string caFile;  // empty: none besides the system's
     const char* message;
   } const cases[] = {
       {"trusted", standin_->CaFile(), nullptr},
@@ -96,21 +96,16 @@ TEST_F(TSynthesizeRetry, EveryRequestIsVerifiedByWhatItTrustsAsIfAlone) {
       {"unreadable CA file", (dir_.Path() / "missing.pem").string(), nullptr},
       {"trusted once more", standin_->CaFile(), nullptr},
   };
-  settings_.RetrySettings.Enabled = false;
-  TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  THttpShare share;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.caFile.empty()) {
-      unsetenv("SONACLI_CA_BUNDLE");
-    } else {
-      setenv("SONACLI_CA_BUNDLE", c.caFile.c_str(), 1);
-    }
+    environment_.CaBundle = c.caFile;
     std::optional<TDecodedSpeech> speech;
-    const TSynthesisAnswer shared = tts.Synthesize(Request(u"Hello", u"kirill"), DecodeInto(speech));
+    const TSynthesisAnswer shared =
+        SendSynthesisRequest(Request(u"Hello", u"kirill"), DecodeInto(speech), {}, ServiceSettings(), &share);
     std::optional<TDecodedSpeech> speechAlone;
     const TSynthesisAnswer alone =
-        SendSynthesisRequest(Request(u"Hello", u"kirill"), DecodeInto(speechAlone), {}, settings_);
+        SendSynthesisRequest(Request(u"Hello", u"kirill"), DecodeInto(speechAlone), {}, ServiceSettings());
     EXPECT_EQ(shared.Outcome, alone.Outcome);
     EXPECT_EQ(shared.ErrorText, alone.ErrorText);
     if (c.message != nullptr) {
@@ -123,7 +118,7 @@ TEST_F(TSynthesizeRetry, EveryRequestIsVerifiedByWhatItTrustsAsIfAlone) {
 
 TEST_F(TSynthesizeRetry, LegacyKeyWithPremiumVoiceIsNotRetried) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   std::optional<TDecodedSpeech> speech;
   const TSynthesisAnswer answer = tts.Synthesize(Request(u"Hello", u"alena", kLegacyKey), DecodeInto(speech));
   EXPECT_EQ(answer.Outcome, TSynthesisOutcome::Rejected);
@@ -134,7 +129,7 @@ TEST_F(TSynthesizeRetry, LegacyKeyWithPremiumVoiceIsNotRetried) {
 
 TEST_F(TSynthesizeRetry, WaitsOnTheRealClockBeforeTheRetry) {
   standin_->SetScript(R"({"rules":[{"status":502,"times":1}]})");
-  TYandexTTSObject tts(settings_, SystemTickClock());
+  TYandexTTSObject tts(ServiceSettings(), SystemTickClock());
   const auto start = std::chrono::steady_clock::now();
   std::optional<TDecodedSpeech> speech;
   const TSynthesisAnswer answer = tts.Synthesize(Request(u"Hello", u"oksana"), DecodeInto(speech));
@@ -152,7 +147,7 @@ TEST_F(TSynthesizeRetry, AnswersTheUseDoesNotTakeAreRetried) {
   for (const int refusals : {1, 100}) {
     SCOPED_TRACE(refusals);
     TFakeClock clock;
-    TYandexTTSObject tts(settings_, clock);
+    TYandexTTSObject tts(ServiceSettings(), clock);
     int calls = 0;
     const TSynthesisAnswer answer =
         tts.Synthesize(Request(u"Hello", u"oksana"), [&](const std::string& received) {
@@ -180,7 +175,7 @@ TEST_F(TSynthesizeRetry, AStopEndsTheTransferAndTheRetries) {
     SCOPED_TRACE(row.name);
     standin_->SetScript(row.script);
     const size_t requestsBefore = standin_->Requests().size();
-    TYandexTTSObject tts(settings_, SystemTickClock());
+    TYandexTTSObject tts(ServiceSettings(), SystemTickClock());
     std::stop_source stop;
     std::thread stopper([&stop] {
       std::this_thread::sleep_for(std::chrono::milliseconds(300));

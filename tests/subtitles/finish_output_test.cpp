@@ -144,7 +144,7 @@ TEST_F(FinishOutputTest, FolderThatCannotBeWrittenIsNamed) {
 }
 
 TEST_F(FinishOutputTest, AnsiFileUsesTheSystemCodePage) {
-  // The tests run with the Cyrillic code page 1251.
+  settings_.AnsiCodePage = 1251;
   settings_.SrtData.Encoding = kSyncEncodingAnsi;
   Claim("RIFF");
   EXPECT_TRUE(FinishOutput(settings_, files_, false, true, kLrc, kSrt));
