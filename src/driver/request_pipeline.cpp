@@ -26,6 +26,18 @@ class OnItsWay {
   std::condition_variable& changed_;
 };
 
+// Releases the lock for as long as it lives.
+class Unlocked {
+ public:
+  explicit Unlocked(std::unique_lock<std::mutex>& lock) : lock_(lock) { lock_.unlock(); }
+  ~Unlocked() { lock_.lock(); }
+  Unlocked(const Unlocked&) = delete;
+  Unlocked& operator=(const Unlocked&) = delete;
+
+ private:
+  std::unique_lock<std::mutex>& lock_;
+};
+
 }  // namespace
 
 TRequestPipeline::TRequestPipeline(TSynthesisService& service, TTickClock& clock, int32_t width,
@@ -183,16 +195,15 @@ TPieceAnswer TRequestPipeline::SendInstead(TSlot& slot, std::unique_lock<std::mu
   {
     const OnItsWay onItsWay(onTheirWay_, changed_);
     if (!SleepWaits(slot.Job.WaitsMs, lock)) throw TInterrupted();
-    lock.unlock();
-    try {
-      answer = Send(slot.Job);
-    } catch (...) {
-      lock.lock();
-      throw;
-    }
-    lock.lock();
+    // Locked again before the request stops counting, whatever the request raises.
+    const Unlocked unlocked(lock);
+    answer = Send(slot.Job);
   }
-  SleepWaits(slot.Job.WaitsAfterMs, lock);
+  try {
+    SleepWaits(slot.Job.WaitsAfterMs, lock);
+  } catch (const TInterrupted&) {
+    // The answer is there and is used; the flag stays set, so the run ends after it.
+  }
   return answer;
 }
 

@@ -181,7 +181,7 @@ void ResolveSubtitles(const TRunOptions& options, TSettings& settings) {
   const std::u16string_view first = fromFiles ? options.InputFileNames.front() : std::u16string_view();
   settings.SubtitleMode = options.SubtitleMode || (fromFiles && IsSubtitleFileName(first));
   settings.SubtitleFormat = options.SubtitleFormat;
-  if (settings.SubtitleMode && settings.SubtitleFormat == kSubtitleNone && fromFiles)
+  if (settings.SubtitleMode && settings.SubtitleFormat == TSubtitleFormat::Unknown && fromFiles)
     settings.SubtitleFormat = SubtitleFormatFromFileName(first);
   if (settings.SubtitleMode && settings.SubFit)
     settings.SubMaxRate = static_cast<uint8_t>(std::clamp(options.SubMaxPercent, 110, 200));
@@ -291,7 +291,8 @@ TInputPlan InputPlanOf(const TRunOptions& options, const TSettings& settings) {
         redecode ? RedecodeCommandText(options.CommandText) : SplitIntoLines(options.CommandText);
   }
   input.Decode = {options.ForceEncoding, options.ForcedEncoding,
-                  settings.SubtitleMode && settings.SubtitleFormat == kSubtitleVtt, settings.AnsiCodePage};
+                  settings.SubtitleMode && settings.SubtitleFormat == TSubtitleFormat::Vtt,
+                  settings.AnsiCodePage};
   return input;
 }
 

@@ -88,8 +88,8 @@ struct TRunOptions {
   std::u16string SplitChaptersFolder;
 
   // Subtitles.
-  bool SubtitleMode = false;   // -sub
-  uint8_t SubtitleFormat = 0;  // --sub-format: 1 srt, 2 ssa, 3 ass, 4 smi, 5 vtt, 6 lrc; 0 none
+  bool SubtitleMode = false;                                  // -sub
+  TSubtitleFormat SubtitleFormat = TSubtitleFormat::Unknown;  // --sub-format
   bool SubFit = false;
   int32_t SubMaxPercent = 200;  // --sub-max before clamping
   std::u16string SmiClass;
@@ -97,7 +97,7 @@ struct TRunOptions {
   // LRC and SRT files.
   bool LrcEnabled = false;
   bool SrtEnabled = false;
-  uint8_t LrcBlankLines = 0;
+  TLrcBlankLines LrcBlankLines = TLrcBlankLines::None;
   TLRCData LrcData;
   TSRTData SrtData;
   std::u16string ChapterFileName;  // --chapters

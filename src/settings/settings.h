@@ -9,12 +9,23 @@
 
 namespace sonacli {
 
-// LRC output settings; Encoding is 0 for the system ANSI code page, 1 UTF-8, 2 UTF-16LE.
+// The encoding of an LRC or SRT file: the ANSI code page (without byte-order mark), UTF-8 or
+// UTF-16LE (each with its mark).
+enum class TSyncEncoding : uint8_t { Ansi, Utf8, Utf16LE };
+
+// The format of a subtitle file; Unknown when neither an option nor the file's extension says.
+enum class TSubtitleFormat : uint8_t { Unknown, Srt, Ssa, Ass, Smi, Vtt, Lrc };
+
+// Where the LRC file gets blank lines: nowhere, after every sentence (--lrc-sent), after
+// paragraphs only (--lrc-para).
+enum class TLrcBlankLines : uint8_t { None, AfterSentences, AfterParagraphs };
+
+// LRC output settings.
 struct TLRCData {
   bool LimitLength = false;
   int32_t MaxLength = 0;  // characters per LRC line
   int32_t Offset = 0;     // ms, written only into the "[offset:" tag
-  uint8_t Encoding = 0;
+  TSyncEncoding Encoding = TSyncEncoding::Ansi;
   std::u16string FileName;
   std::u16string Artist;
   std::u16string Album;
@@ -23,11 +34,11 @@ struct TLRCData {
   std::u16string Creator;
 };
 
-// SRT output settings; Encoding as in TLRCData.
+// SRT output settings.
 struct TSRTData {
   bool LimitLength = false;
   int32_t MaxLength = 0;
-  uint8_t Encoding = 0;
+  TSyncEncoding Encoding = TSyncEncoding::Ansi;
   std::u16string FileName;
 };
 
@@ -60,14 +71,14 @@ struct TSettings {
   int32_t RequestDelayMs = 0;
   bool ShowProgress = false;
   bool SubtitleMode = false;
-  uint8_t SubtitleFormat = 0;  // 1 srt, 2 ssa, 3 ass, 4 smi, 5 vtt, 6 lrc; 0 unknown
+  TSubtitleFormat SubtitleFormat = TSubtitleFormat::Unknown;
   bool SubFit = false;
   uint8_t SubMaxRate = 200;  // percent
   std::u16string SmiClass;   // the class of a SAMI file's paragraphs to read; empty: its first
   bool LrcEnabled = false;
   bool SrtEnabled = false;
-  bool SyncOutput = false;    // LrcEnabled or SrtEnabled
-  uint8_t LrcBlankLines = 0;  // 0 none, 1 after sentences, 2 after paragraphs
+  bool SyncOutput = false;  // LrcEnabled or SrtEnabled
+  TLrcBlankLines LrcBlankLines = TLrcBlankLines::None;
   TLRCData LrcData;
   TSRTData SrtData;
   // The chapter list written beside a WAV or raw output (--chapters): an FFmpeg metadata file or a
