@@ -10,6 +10,7 @@
 #include "common/unicode_text.h"
 #include "service/synthesis_attempt.h"
 #include "standin_fixture.h"
+#include "support/wait_until.h"
 
 namespace sonacli {
 namespace {
@@ -177,8 +178,10 @@ TEST_F(TSynthesizeRetry, AStopEndsTheTransferAndTheRetries) {
     const size_t requestsBefore = standin_->Requests().size();
     TYandexTTSObject tts(ServiceSettings(), SystemTickClock());
     std::stop_source stop;
-    std::thread stopper([&stop] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Once the request reached the service (a slow machine takes its time to connect).
+    std::thread stopper([&] {
+      WaitUntil([&] { return standin_->Requests().size() > requestsBefore; });
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
       stop.request_stop();
     });
     const auto start = std::chrono::steady_clock::now();
