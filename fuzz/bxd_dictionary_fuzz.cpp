@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto [dictionary, text] = fuzz::SplitAtNul(fuzz::Bytes(data, size));
   const fuzz::TFuzzFile file(dictionary, ".bxd");
   TDictionarySet set;
-  set.Load({file.Name16()});
+  set.Load({file.Name16()}, 1251);
   set.Apply(ToUtf16(text));
   return 0;
 }

@@ -50,8 +50,3 @@ TFuzzFile::~TFuzzFile() {
 }
 
 }  // namespace sonacli::fuzz
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  setenv("SONACLI_ANSI_CODEPAGE", "1251", 1);
-  return 0;
-}

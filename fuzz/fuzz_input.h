@@ -38,8 +38,3 @@ class TFuzzFile {
 };
 
 }  // namespace sonacli::fuzz
-
-// Called once before the first input (by libFuzzer and by the replay driver): fixes the ANSI code
-// page that the parsers read from the environment (Cyrillic, as the tests use), so that every run
-// decodes alike.
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);

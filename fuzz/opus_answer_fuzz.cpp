@@ -11,7 +11,9 @@
 namespace {
 
 constexpr int32_t kSampleRates[] = {48000, 8000, 16000, 22050, 24000, 44100};
-constexpr std::u16string_view kChannelModes[] = {u"MonoToBoth", u"MonoToLeft", u"MonoToRight"};
+constexpr sonacli::TMSConverterMode kChannelModes[] = {sonacli::TMSConverterMode::msmMonoToBoth,
+                                                       sonacli::TMSConverterMode::msmMonoToLeft,
+                                                       sonacli::TMSConverterMode::msmMonoToRight};
 
 }  // namespace
 
@@ -21,11 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t volumeDelta = static_cast<int8_t>(fuzz::TakeByte(bytes));
   const uint8_t choice = fuzz::TakeByte(bytes);
   const int32_t sampleRate = kSampleRates[choice % std::size(kSampleRates)];
-  const std::u16string channelMode(kChannelModes[(choice >> 3) % std::size(kChannelModes)]);
+  const TMSConverterMode channelMode = kChannelModes[(choice >> 3) % std::size(kChannelModes)];
   const bool stereo = choice & 0x80;
-  std::string out;
+  TDecodedSpeech speech;
   try {
-    DecodeOpusAnswer(std::string(bytes), out, volumeDelta, sampleRate, channelMode, stereo);
+    DecodeOpusAnswer(std::string(bytes), {sampleRate, stereo}, {volumeDelta, channelMode}, speech);
   } catch (const TAudioError&) {
     // The caller reports conversion errors.
   }

@@ -32,7 +32,6 @@ std::vector<std::filesystem::path> InputFiles(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  LLVMFuzzerInitialize(&argc, &argv);
   const std::vector<std::filesystem::path> files = InputFiles(argc, argv);
   for (const std::filesystem::path& file : files) {
     std::ifstream in(file, std::ios::binary);

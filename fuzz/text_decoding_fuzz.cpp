@@ -24,9 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.ForceEncoding = choice & 1;
   options.ForcedEncoding = static_cast<TEncoding>((choice >> 1) % 3);
   options.SubtitleVtt = choice & 8;
+  options.AnsiCodePage = 1251;
   DecodeFileBytes(bytes, options);
   DecodeStreamBytes(bytes, options);
-  DecodeTextFile(bytes);
+  DecodeTextFile(bytes, 1251);
   const int codePage = kCodePages[(choice >> 3) % std::size(kCodePages)];
   DecodeByByteOrderMark(bytes, codePage);
   if (const auto text = DecodeCodePage(bytes, codePage)) EncodeCodePage(*text, codePage);

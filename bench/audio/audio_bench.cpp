@@ -91,10 +91,10 @@ void WriteFileOutput(double minutes) {
   std::filesystem::create_directories(folder);
   TOutputData format{(folder / "out.wav").u16string(), 1, 24000, 16};
   auto output = OpenOutput(format, TOutputSettings{});
-  std::string wav;
+  TDecodedSpeech speech;
   for (int i = 0; i < static_cast<int>(minutes * 60 / kPieceSeconds); ++i) {
-    DecodeOpusAnswer(piece, wav, 0, 24000, u"MonoToBoth", false);
-    output->Append(WavSamples(wav));
+    DecodeOpusAnswer(piece, {24000, false}, {}, speech);
+    output->Append(speech.Pcm);
   }
   output->Finish();
   std::filesystem::remove_all(folder);
@@ -178,9 +178,9 @@ void BM_DecodeOpusAnswer(benchmark::State& state) {
   const auto rate = static_cast<int32_t>(state.range(0));
   const bool stereo = state.range(1) != 0;
   for (auto _ : state) {
-    std::string out;
-    DecodeOpusAnswer(Speech(), out, 0, rate, u"MonoToBoth", stereo);
-    benchmark::DoNotOptimize(out.data());
+    TDecodedSpeech speech;
+    DecodeOpusAnswer(Speech(), {rate, stereo}, {}, speech);
+    benchmark::DoNotOptimize(speech.Pcm.data());
   }
   SetRealTime(state, kSpeechSeconds);
 }
@@ -200,9 +200,9 @@ void BM_ShortAnswers(benchmark::State& state) {
   const int answers = static_cast<int>(kSpeechSeconds / kAnswerSeconds);
   for (auto _ : state) {
     for (int i = 0; i < answers; ++i) {
-      std::string out;
-      DecodeOpusAnswer(answer, out, 0, rate, u"MonoToBoth", stereo);
-      benchmark::DoNotOptimize(out.data());
+      TDecodedSpeech speech;
+      DecodeOpusAnswer(answer, {rate, stereo}, {}, speech);
+      benchmark::DoNotOptimize(speech.Pcm.data());
     }
   }
   SetRealTime(state, kSpeechSeconds);

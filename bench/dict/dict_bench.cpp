@@ -218,7 +218,7 @@ class Sets {
       names.push_back(ToUtf16((folder_ / name.append(extension)).string()));
     }
     TDictionarySet& set = sets_[key];
-    set.Load(names);
+    set.Load(names, 1251);
     return set;
   }
   const Workload& Text(const std::string& language) const { return workloads_.at(language); }

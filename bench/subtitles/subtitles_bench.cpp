@@ -62,14 +62,14 @@ std::u16string LrcLine(int64_t ms, std::u16string_view text) {
   return line;
 }
 
-Lines MakeFile(uint8_t format, int entries) {
+Lines MakeFile(TSubtitleFormat format, int entries) {
   Lines lines;
   switch (format) {
-    case kSubtitleVtt:
+    case TSubtitleFormat::Vtt:
       lines.push_back(u"WEBVTT");
       lines.push_back(u"");
       break;
-    case kSubtitleSsa:
+    case TSubtitleFormat::Ssa:
       lines = {u"[Script Info]", u"", u"[Events]",
                u"Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text"};
       break;
@@ -81,23 +81,23 @@ Lines MakeFile(uint8_t format, int entries) {
     const int64_t end = start + 1500;
     const std::u16string text = kTexts[i % 6];
     switch (format) {
-      case kSubtitleSrt:
+      case TSubtitleFormat::Srt:
         lines.insert(lines.end(), {ToUtf16(std::to_string(i + 1)),
                                    Clock(start, u',') + u" --> " + Clock(end, u','), text, u""});
         break;
-      case kSubtitleVtt:
+      case TSubtitleFormat::Vtt:
         lines.insert(lines.end(),
                      {Clock(start, u'.') + u" --> " + Clock(end, u'.') + u" align:start", text, u""});
         break;
-      case kSubtitleSsa:
+      case TSubtitleFormat::Ssa:
         lines.push_back(u"Dialogue: 0," + Clock(start, u'.') + u"," + Clock(end, u'.') +
                         u",Default,,0,0,0,,{\\i1}" + text);
         break;
-      case kSubtitleSmi:
+      case TSubtitleFormat::Smi:
         lines.push_back(u"<SYNC Start=" + ToUtf16(std::to_string(start)) + u"><P Class=ENCC>" + text);
         lines.push_back(u"<SYNC Start=" + ToUtf16(std::to_string(end)) + u"><P Class=ENCC>&nbsp;");
         break;
-      case kSubtitleLrc:
+      case TSubtitleFormat::Lrc:
         // LRC minutes have at most three digits: a million lines need short lines.
         lines.push_back(LrcLine(int64_t{i} * kLrcStepMs, text));
         lines.push_back(LrcLine(int64_t{i} * kLrcStepMs + kLrcStepMs / 2, u""));
@@ -109,16 +109,16 @@ Lines MakeFile(uint8_t format, int entries) {
   return lines;
 }
 
-const Lines& CachedFile(uint8_t format, int entries) {
-  static std::map<std::pair<uint8_t, int>, Lines> files;
+const Lines& CachedFile(TSubtitleFormat format, int entries) {
+  static std::map<std::pair<TSubtitleFormat, int>, Lines> files;
   auto [it, added] = files.try_emplace({format, entries});
   if (added) it->second = MakeFile(format, entries);
   return it->second;
 }
 
-// Arguments: format code, number of entries.
+// Arguments: format (its value in TSubtitleFormat), number of entries.
 void BM_LoadSubtitles(benchmark::State& state) {
-  const auto format = static_cast<uint8_t>(state.range(0));
+  const auto format = static_cast<TSubtitleFormat>(state.range(0));
   const Lines& lines = CachedFile(format, static_cast<int>(state.range(1)));
   size_t count = 0;
   for (auto _ : state) {
@@ -130,7 +130,10 @@ void BM_LoadSubtitles(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(1));
 }
 BENCHMARK(BM_LoadSubtitles)
-    ->ArgsProduct({{kSubtitleSrt, kSubtitleSsa, kSubtitleSmi, kSubtitleVtt, kSubtitleLrc}, {100000, 1000000}})
+    ->ArgsProduct({{int64_t(TSubtitleFormat::Srt), int64_t(TSubtitleFormat::Ssa),
+                    int64_t(TSubtitleFormat::Smi), int64_t(TSubtitleFormat::Vtt),
+                    int64_t(TSubtitleFormat::Lrc)},
+                   {100000, 1000000}})
     ->ArgNames({"format", "entries"})
     ->Unit(benchmark::kMillisecond);
 
@@ -142,7 +145,7 @@ std::string Repeat(std::string_view piece, size_t bytes) {
   return out;
 }
 
-void RunBytes(benchmark::State& state, const std::string& bytes, uint8_t format) {
+void RunBytes(benchmark::State& state, const std::string& bytes, TSubtitleFormat format) {
   for (auto _ : state) benchmark::DoNotOptimize(LoadSubtitlesFromBytes(bytes, format));
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
 }
@@ -151,7 +154,7 @@ void BM_SrtOf100MB(benchmark::State& state) {
   static const std::string srt = Repeat(
       "12\r\n00:01:02,500 --> 00:01:04,000 X1:10 X2:20\r\nSome words <i>in italics</i>\r\nand more\r\n\r\n",
       100u << 20);
-  RunBytes(state, srt, kSubtitleSrt);
+  RunBytes(state, srt, TSubtitleFormat::Srt);
 }
 BENCHMARK(BM_SrtOf100MB)->Unit(benchmark::kMillisecond)->Iterations(2);
 
@@ -159,34 +162,35 @@ void BM_BadInput(benchmark::State& state) {
   struct Bad {
     const char* name;
     std::string_view piece;  // repeated to 8 MB
-    uint8_t format;
+    TSubtitleFormat format;
     std::string_view prefix = {};
   };
   constexpr std::string_view kSrtCue = "1\n0:0:1,0 --> 0:0:2,0\n";
   constexpr std::string_view kAssEvents = "[Events]\nFormat: Start, End, Text\nDialogue: 1,2,";
   static const Bad kBad[] = {
-      {"smi_sync_without_close", "<sync start=1 ", kSubtitleSmi},
-      {"smi_sync_run", "<SYNC Start=5>a<sync start=<sync start=x>", kSubtitleSmi},
-      {"srt_one_entry_of_nested_tags", "<<i>{{{{lang=x}}<b", kSubtitleSrt, kSrtCue},
-      {"srt_numbers_only", "1\n\n", kSubtitleSrt},
-      {"vtt_blank_lines_and_numbers", "WEBVTT\n\n7\n\n\n", kSubtitleVtt},
-      {"ass_without_events", "Dialogue: 0,0:00:01.00,0:00:02.00,x\n", kSubtitleAss},
+      {"smi_sync_without_close", "<sync start=1 ", TSubtitleFormat::Smi},
+      {"smi_sync_run", "<SYNC Start=5>a<sync start=<sync start=x>", TSubtitleFormat::Smi},
+      {"srt_one_entry_of_nested_tags", "<<i>{{{{lang=x}}<b", TSubtitleFormat::Srt, kSrtCue},
+      {"srt_numbers_only", "1\n\n", TSubtitleFormat::Srt},
+      {"vtt_blank_lines_and_numbers", "WEBVTT\n\n7\n\n\n", TSubtitleFormat::Vtt},
+      {"ass_without_events", "Dialogue: 0,0:00:01.00,0:00:02.00,x\n", TSubtitleFormat::Ass},
       {"ass_override_braces", "[Events]\nFormat: Start, End, Text\nDialogue: 1,2,{{a}{b{c}}}{\n",
-       kSubtitleAss},
-      {"lrc_tags_on_one_line", "[00:01.00]", kSubtitleLrc},
-      {"srt_tag_starts_without_end", "<a <b x 2<3 {\\an8 {\\p1}", kSubtitleSrt, kSrtCue},
-      {"vtt_references_without_end", "&&#x&amp&#123456789;&lt", kSubtitleVtt,
+       TSubtitleFormat::Ass},
+      {"lrc_tags_on_one_line", "[00:01.00]", TSubtitleFormat::Lrc},
+      {"srt_tag_starts_without_end", "<a <b x 2<3 {\\an8 {\\p1}", TSubtitleFormat::Srt, kSrtCue},
+      {"vtt_references_without_end", "&&#x&amp&#123456789;&lt", TSubtitleFormat::Vtt,
        "WEBVTT\n\n00:01.000 --> 00:02.000\n"},
-      {"smi_paragraphs_without_close", "<p class=a <P class='b' &nbsp", kSubtitleSmi, "<SYNC Start=1>"},
-      {"ass_drawing_switches", "{\\p1}m 0 0 l 1 1{\\p0}x{\\pos(1,2)\\p", kSubtitleAss, kAssEvents},
-      {"lrc_word_time_starts", "<00:1<0:<12:34.5<", kSubtitleLrc, "[00:01.00]"},
+      {"smi_paragraphs_without_close", "<p class=a <P class='b' &nbsp", TSubtitleFormat::Smi,
+       "<SYNC Start=1>"},
+      {"ass_drawing_switches", "{\\p1}m 0 0 l 1 1{\\p0}x{\\pos(1,2)\\p", TSubtitleFormat::Ass, kAssEvents},
+      {"lrc_word_time_starts", "<00:1<0:<12:34.5<", TSubtitleFormat::Lrc, "[00:01.00]"},
   };
   const Bad& bad = kBad[state.range(0)];
   static std::map<int64_t, std::string> inputs;
   auto [it, added] = inputs.try_emplace(state.range(0));
   if (added) {
     it->second = std::string(bad.prefix) + Repeat(bad.piece, 8u << 20);
-    if (bad.format == kSubtitleLrc) it->second += std::string(1000, 'x');
+    if (bad.format == TSubtitleFormat::Lrc) it->second += std::string(1000, 'x');
   }
   state.SetLabel(bad.name);
   RunBytes(state, it->second, bad.format);

@@ -25,12 +25,6 @@ void WriteSigned(int64_t value, uint8_t* sample, int bytes) {
 
 }  // namespace
 
-TMSConverterMode ChannelModeFromText(const std::u16string& mode) {
-  if (mode == u"MonoToLeft") return TMSConverterMode::msmMonoToLeft;
-  if (mode == u"MonoToRight") return TMSConverterMode::msmMonoToRight;
-  return TMSConverterMode::msmMonoToBoth;
-}
-
 float SampleToFloat(const uint8_t* sample, int32_t bits) {
   switch (bits) {
     case 8:

@@ -12,9 +12,6 @@ namespace sonacli {
 
 enum class TMSConverterMode { msmMonoToBoth, msmMonoToLeft, msmMonoToRight };
 
-// "MonoToLeft" and "MonoToRight" (exact case) select their modes; every other text mono-to-both.
-TMSConverterMode ChannelModeFromText(const std::u16string& mode);
-
 // One little-endian sample of the given width to -1..1: 8-bit unsigned v / 128 - 1, 16-bit s / 32768,
 // 24-bit s / 8388608, 32-bit s / 2147483648.
 float SampleToFloat(const uint8_t* sample, int32_t bits);

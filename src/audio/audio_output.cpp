@@ -1,7 +1,6 @@
 #include "audio/audio_output.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "audio/raw_stream_sink.h"
 #include "audio/wav_file_sink.h"
@@ -11,19 +10,8 @@
 
 namespace sonacli {
 
-namespace {
-
-// Tests lower the limit through the environment, so that the switch to RF64 can be seen without
-// writing 4 GiB.
-uint64_t PlainWavLimitFromEnvironment() {
-  const char* text = std::getenv("SONACLI_TEST_PLAIN_WAV_LIMIT");
-  if (text == nullptr || *text == '\0') return kMaxPlainWavDataSize;
-  char* end = nullptr;
-  const unsigned long long value = std::strtoull(text, &end, 10);
-  return *end == '\0' ? std::min<uint64_t>(value, kMaxPlainWavDataSize) : kMaxPlainWavDataSize;
-}
-
-}  // namespace
+static_assert(TSettings().PlainWavLimit == kMaxPlainWavDataSize,
+              "the settings' default is the format's limit");
 
 TOutputSettings OutputSettingsFrom(const TSettings& options) {
   TOutputSettings settings;
@@ -32,7 +20,7 @@ TOutputSettings OutputSettingsFrom(const TSettings& options) {
   // standard output.
   settings.RawOutput = options.RawOutput;
   settings.OmitDataLength = options.OmitDataLength;
-  settings.PlainWavLimit = PlainWavLimitFromEnvironment();
+  settings.PlainWavLimit = std::min(options.PlainWavLimit, kMaxPlainWavDataSize);
   return settings;
 }
 

@@ -46,9 +46,12 @@ void LoadInFormat(TWaveIn& reader, const std::u16string& fileName, std::string& 
 
 }  // namespace
 
-void ConvertWav(TAudioSource& reader, std::string& out, int32_t sampleRate, int32_t outChannels,
-                int32_t outBits, TMSConverterMode mode) {
-  out.clear();
+namespace {
+
+// Builds the chain on the reader and hands its last stage to `write`.
+template <typename Write>
+void RunChain(TAudioSource& reader, int32_t sampleRate, int32_t outChannels, int32_t outBits,
+              TMSConverterMode mode, Write&& write) {
   TResampler resampler(&reader);
   resampler.SetQuality(TResamplerQuality::rqBest);
   resampler.SetOutSampleRate(sampleRate);
@@ -61,7 +64,25 @@ void ConvertWav(TAudioSource& reader, std::string& out, int32_t sampleRate, int3
     converter->SetOutBitsPerSample(outBits);
     last = &*converter;
   }
-  TWaveOut(out).Run(*last);
+  write(*last);
+}
+
+}  // namespace
+
+void ConvertWav(TAudioSource& reader, std::string& out, int32_t sampleRate, int32_t outChannels,
+                int32_t outBits, TMSConverterMode mode) {
+  out.clear();
+  RunChain(reader, sampleRate, outChannels, outBits, mode,
+           [&](TAudioSource& last) { TWaveOut(out).Run(last); });
+}
+
+TAudioFormat ConvertPcm(TAudioSource& reader, std::string& out, int32_t sampleRate, int32_t outChannels,
+                        TMSConverterMode mode) {
+  out.clear();
+  TAudioFormat format;
+  RunChain(reader, sampleRate, outChannels, 0, mode,
+           [&](TAudioSource& last) { format = AppendSamples(last, out); });
+  return format;
 }
 
 bool LoadAudioInsert(const std::u16string& fileName, std::string& out, int32_t sampleRate,

@@ -61,69 +61,69 @@ int DecodePacket(void* context, OpusMSDecoder*, void* pcm, const ogg_packet* pac
   return decoded == samples ? 0 : OPUS_INVALID_PACKET;
 }
 
-// Decodes into `out` (appending); the result as OpusToWav describes it.
-bool DecodeInto(const std::string& answer, std::string& out) {
+// What ReadOpus made of an answer.
+enum class OpusRead {
+  Rejected,  // libopusfile did not take the bytes
+  NoStream,  // taken, but no single stream to decode (not openable, chained)
+  Decoded,
+};
+
+// Decodes the answer's samples (48000 Hz, 16-bit, `channels`) and appends them to `pcm`;
+// `announcedBytes` is the length the stream states: its total samples per channel times the
+// channels and 2, low 32 bits. Damaged data ends the decoding, keeping what was decoded before it.
+OpusRead ReadOpus(const std::string& answer, std::string& pcm, int& channels, uint32_t& announcedBytes) {
   try {
     int error = 0;
     // The decoder only reads the answer, which outlives it.
     OpusFilePtr file(
         op_test_memory(reinterpret_cast<const unsigned char*>(answer.data()), answer.size(), &error));
-    if (error != 0 || !file) return false;
-    if (op_test_open(file.get()) != 0) return true;
-    if (op_link_count(file.get()) != 1) return true;
+    if (error != 0 || !file) return OpusRead::Rejected;
+    if (op_test_open(file.get()) != 0) return OpusRead::NoStream;
+    if (op_link_count(file.get()) != 1) return OpusRead::NoStream;
     const OpusDecoderPtr decoder = MakeSingleStreamDecoder(file.get());
     if (decoder) op_set_decode_callback(file.get(), DecodePacket, decoder.get());
-    const int channels = op_channel_count(file.get(), 0);
+    channels = op_channel_count(file.get(), 0);
     const ogg_int64_t total = op_pcm_total(file.get(), 0);
-    const auto dataBytes = static_cast<uint32_t>(static_cast<uint64_t>(total < 0 ? 0 : total) * channels * 2);
-    const size_t headerAt = out.size();
-    out.resize(headerAt + kWavHeaderSize);
-    out.replace(headerAt, kWavHeaderSize, MakeWavHeader(kOpusRate, channels, 16, dataBytes));
-    out.reserve(out.size() + dataBytes);
+    announcedBytes = static_cast<uint32_t>(static_cast<uint64_t>(total < 0 ? 0 : total) * channels * 2);
+    pcm.reserve(pcm.size() + announcedBytes);
     std::vector<opus_int16> buffer(static_cast<size_t>(channels) * kMaxPacketSamples);
     for (;;) {
       const int samples = op_read(file.get(), buffer.data(), static_cast<int>(buffer.size()), nullptr);
       if (samples <= 0) break;  // the end, or damaged data: keep what was decoded
       const size_t bytes = static_cast<size_t>(samples) * static_cast<size_t>(channels) * 2;
-      const size_t at = out.size();
-      out.resize(at + bytes);
-      std::memcpy(out.data() + at, buffer.data(), bytes);  // little-endian host, as WAV
+      const size_t at = pcm.size();
+      pcm.resize(at + bytes);
+      std::memcpy(pcm.data() + at, buffer.data(), bytes);  // little-endian host, as WAV
     }
-    return true;
+    return OpusRead::Decoded;
   } catch (const std::exception&) {
-    return false;
+    return OpusRead::Rejected;
   }
 }
 
-// The decoded answer, read in place as the first stage of the conversion chain: its samples go
-// straight to the resampler, without a WAV reader copying and converting them on the way. Reads
-// what the decoder wrote, as the WAV reader would.
-class DecodedWav final : public TAudioSource {
+// The decoded samples, read in place as the first stage of the conversion chain: they go straight
+// to the resampler, without a WAV reader copying and converting them on the way.
+class DecodedPcm final : public TAudioSource {
  public:
-  explicit DecodedWav(const std::string& wav) : wav_(wav) {}
-  void Start() override { position_ = kWavHeaderSize; }
-  TAudioFormat Format() const override { return {kOpusRate, GetUint16(wav_, 22), 16}; }
+  DecodedPcm(const std::string& pcm, int channels) : pcm_(pcm), format_{kOpusRate, channels, 16} {}
+  void Start() override { position_ = 0; }
+  TAudioFormat Format() const override { return format_; }
   int64_t Length() const override {
-    const size_t bytes = wav_.size() - kWavHeaderSize;
-    return static_cast<int64_t>(bytes - bytes % static_cast<size_t>(Format().BlockAlign()));
+    return static_cast<int64_t>(pcm_.size() - pcm_.size() % static_cast<size_t>(format_.BlockAlign()));
   }
   size_t Read(uint8_t* buffer, size_t count) override {
-    const size_t blockAlign = static_cast<size_t>(Format().BlockAlign());
-    const size_t end = kWavHeaderSize + static_cast<size_t>(Length());
-    const size_t n = std::min(count - count % blockAlign, end - position_);
-    std::memcpy(buffer, wav_.data() + position_, n);
+    const size_t blockAlign = static_cast<size_t>(format_.BlockAlign());
+    const size_t n = std::min(count - count % blockAlign, static_cast<size_t>(Length()) - position_);
+    std::memcpy(buffer, pcm_.data() + position_, n);
     position_ += n;
     return n;
   }
 
  private:
-  const std::string& wav_;
-  size_t position_ = kWavHeaderSize;
+  const std::string& pcm_;
+  TAudioFormat format_;
+  size_t position_ = 0;
 };
-
-bool Decode(const std::string& answer, std::string& out, int32_t volumeDelta) {
-  return volumeDelta == 0 ? OpusToWav(answer, out) : OpusToWavWithVolume(answer, out, volumeDelta);
-}
 
 }  // namespace
 
@@ -133,12 +133,22 @@ void WriteOpusWavHeader(std::string& stream, int32_t sampleRate, int32_t channel
 }
 
 bool OpusToWav(const std::string& answer, std::string& out) {
-  return DecodeInto(answer, out);
+  const size_t headerAt = out.size();
+  out.resize(headerAt + kWavHeaderSize);
+  int channels = 0;
+  uint32_t announcedBytes = 0;
+  const OpusRead read = ReadOpus(answer, out, channels, announcedBytes);
+  if (read != OpusRead::Decoded) {
+    out.resize(headerAt);
+    return read == OpusRead::NoStream;
+  }
+  out.replace(headerAt, kWavHeaderSize, MakeWavHeader(kOpusRate, channels, 16, announcedBytes));
+  return true;
 }
 
 bool OpusToWavWithVolume(const std::string& answer, std::string& out, int32_t volumeDelta) {
   std::string scratch;
-  if (!DecodeInto(answer, scratch)) return false;
+  if (!OpusToWav(answer, scratch)) return false;
   if (scratch.empty()) return true;
   TWave wave;
   wave.LoadFromStream(scratch);
@@ -147,17 +157,27 @@ bool OpusToWavWithVolume(const std::string& answer, std::string& out, int32_t vo
   return true;
 }
 
-bool DecodeOpusAnswer(const std::string& answer, std::string& out, int32_t volumeDelta, int32_t sampleRate,
-                      const std::u16string& channelMode, bool stereo) {
-  out.clear();
-  // An answer that opens as Ogg but holds no stream this can decode (chained, unreadable) gives no
-  // WAV: a failure at every rate, not silence at one of them.
-  if (sampleRate == kOpusRate && !stereo) return Decode(answer, out, volumeDelta) && !out.empty();
+bool DecodeOpusAnswer(const std::string& answer, const TSpeechTarget& target, const TVolumeAndChannel& piece,
+                      TDecodedSpeech& speech) {
+  speech = TDecodedSpeech();
+  int channels = 0;
+  uint32_t announcedBytes = 0;
   std::string decoded;
-  if (!Decode(answer, decoded, volumeDelta)) return false;
-  if (decoded.size() < kWavHeaderSize) return false;  // nothing decoded: no WAV to convert
-  DecodedWav reader(decoded);
-  ConvertWav(reader, out, sampleRate, stereo ? 2 : 0, 0, ChannelModeFromText(channelMode));
+  // An answer that opens as Ogg but holds no stream this can decode (chained, unreadable) gives no
+  // speech: a failure at every rate, not silence at one of them.
+  if (ReadOpus(answer, decoded, channels, announcedBytes) != OpusRead::Decoded) return false;
+  // As the WAV model changes it: the samples of the length the stream states.
+  if (piece.VolumeDelta != 0) {
+    ChangeVolumeOf16BitSamples(reinterpret_cast<uint8_t*>(decoded.data()),
+                               std::min<size_t>(announcedBytes, decoded.size()), piece.VolumeDelta);
+  }
+  if (target.SampleRate == kOpusRate && !target.Stereo) {
+    speech.Format = {kOpusRate, channels, 16};
+    speech.Pcm = std::move(decoded);
+    return true;
+  }
+  DecodedPcm reader(decoded, channels);
+  speech.Format = ConvertPcm(reader, speech.Pcm, target.SampleRate, target.Stereo ? 2 : 0, piece.ChannelMode);
   return true;
 }
 

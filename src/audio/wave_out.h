@@ -19,4 +19,8 @@ class TWaveOut {
   std::string& target_;
 };
 
+// TWaveOut without the header: starts the chain and appends its samples to `target`, padded with
+// zero bytes up to the announced length. Returns the chain's format.
+TAudioFormat AppendSamples(TAudioSource& input, std::string& target);
+
 }  // namespace sonacli

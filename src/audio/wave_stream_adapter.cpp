@@ -129,14 +129,18 @@ bool TWaveStreamAdapter::ChangeVolume(int32_t percent) {
   uint32_t size = 0;
   if (!LockData(data, size, false)) return false;
   if (format_.FormatTag != 1 || format_.BitsPerSample != 16) return false;
-  for (uint32_t i = 0; i + 1 < size; i += 2) {
+  ChangeVolumeOf16BitSamples(data, size, percent);
+  return true;
+}
+
+void ChangeVolumeOf16BitSamples(uint8_t* data, size_t size, int32_t percent) {
+  for (size_t i = 0; i + 1 < size; i += 2) {
     const int32_t s = static_cast<int16_t>(data[i] | (data[i + 1] << 8));
     const int64_t changed = std::clamp<int64_t>(s + int64_t{s} * percent / 100, -32767, 32767);
     const auto out = static_cast<uint16_t>(static_cast<int16_t>(changed));
     data[i] = static_cast<uint8_t>(out & 0xFF);
     data[i + 1] = static_cast<uint8_t>(out >> 8);
   }
-  return true;
 }
 
 TWave::TWave() : TWaveStreamAdapter(std::make_unique<std::string>()) {}

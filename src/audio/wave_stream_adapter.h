@@ -72,6 +72,10 @@ class TWaveStreamAdapter {
   std::vector<uint8_t> copy_;
 };
 
+// The volume change of 16-bit PCM samples in place, as TWaveStreamAdapter::ChangeVolume makes it:
+// s + trunc(s x percent / 100), limited to -32767..32767; an odd last byte is left alone.
+void ChangeVolumeOf16BitSamples(uint8_t* data, size_t size, int32_t percent);
+
 // A WAV in a memory stream of its own.
 class TWave : public TWaveStreamAdapter {
  public:

@@ -32,14 +32,14 @@ void TBXDList::Add(TBXDRule rule) {
   prepared_.push_back(std::move(prepared));
 }
 
-void LoadBxdFile(TBXDList& list, std::u16string_view fileName) {
+void LoadBxdFile(TBXDList& list, std::u16string_view fileName, int ansiCodePage) {
   std::vector<std::u16string> lines;
-  if (!ReadDictionaryLines(fileName, lines) || lines.size() <= kFirstRuleLine) return;
+  if (!ReadDictionaryLines(fileName, lines, ansiCodePage) || lines.size() <= kFirstRuleLine) return;
   const std::u16string& header = lines[1];
   if (header.size() == 11 && LowerCase(header.substr(0, 10)) == u"delimiter=") list.Delimiter = header[10];
   for (size_t i = kFirstRuleLine; i < lines.size(); ++i) {
     if (lines[i].empty() || !UsableDictionaryLine(lines[i])) continue;
-    list.Add(ParseBxdRule(lines[i], list.Delimiter));
+    list.Add(ParseBxdRule(lines[i], list.Delimiter, ansiCodePage));
   }
 }
 

@@ -37,8 +37,9 @@ class TBXDList {
 
 // Reads one file and appends its rules: line 2 may set the delimiter ("delimiter=" and one
 // character), line 3 is skipped, every non-empty line from line 4 on is a rule. A file with fewer
-// than four lines, or one that cannot be read, changes nothing.
-void LoadBxdFile(TBXDList& list, std::u16string_view fileName);
+// than four lines, or one that cannot be read, changes nothing. The ANSI code page as ParseBxdRule
+// takes it, and for a file without byte-order mark that is not UTF-8.
+void LoadBxdFile(TBXDList& list, std::u16string_view fileName, int ansiCodePage);
 
 // Applies the enabled rules in list order, each over the whole text as changed by those before.
 std::u16string ApplyBxd(const TBXDList& list, std::u16string text);

@@ -44,13 +44,13 @@ int32_t IntegerOr(std::u16string_view text, int32_t fallback) {
 
 }  // namespace
 
-TBXDRule ParseBxdRule(std::u16string_view line, char16_t delimiter) {
+TBXDRule ParseBxdRule(std::u16string_view line, char16_t delimiter, int ansiCodePage) {
   const std::vector<std::u16string_view> fields = SplitFields(line, delimiter);
   auto field = [&fields](size_t number) -> const std::u16string_view* {
     return number <= fields.size() ? &fields[number - 1] : nullptr;
   };
   TBXDRule rule;
-  if (auto f = field(1)) rule.Id = EncodeCodePage(*f, AnsiCodePage());
+  if (auto f = field(1)) rule.Id = EncodeCodePage(*f, ansiCodePage);
   if (auto f = field(2)) rule.Number = IntegerOr(*f, 0);
   if (auto f = field(3)) rule.Enabled = *f != u"0";
   if (auto f = field(4)) rule.CaseSensitive = *f == u"1";
@@ -64,7 +64,7 @@ TBXDRule ParseBxdRule(std::u16string_view line, char16_t delimiter) {
   if (auto f = field(9)) {
     rule.ReplacementText = *f;
     if (rule.Kind != 0) {
-      rule.PreparedReplacement = DecodeRexEscapes(rule.ReplacementText);
+      rule.PreparedReplacement = DecodeRexEscapes(rule.ReplacementText, ansiCodePage);
       rule.HasCaseOperators = PrepareRexReplacement(rule.PreparedReplacement);
     }
   }

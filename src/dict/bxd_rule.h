@@ -27,8 +27,9 @@ class TBXDRule {
 };
 
 // Cuts the line at each delimiter; missing fields keep their defaults, text after a tenth
-// delimiter is ignored, and numbers that are not integers leave 0.
-TBXDRule ParseBxdRule(std::u16string_view line, char16_t delimiter);
+// delimiter is ignored, and numbers that are not integers leave 0. The identifier is kept in the
+// ANSI code page, and the replacement's escapes decoded with it.
+TBXDRule ParseBxdRule(std::u16string_view line, char16_t delimiter, int ansiCodePage);
 
 // The text a rule inserts: its replacement, or the replacement wrapped in the rule's tag.
 std::u16string BxdReplacementFor(const TBXDRule& rule);

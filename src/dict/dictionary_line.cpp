@@ -6,9 +6,9 @@
 
 namespace sonacli {
 
-bool ReadDictionaryLines(std::u16string_view fileName, std::vector<std::u16string>& lines) {
+bool ReadDictionaryLines(std::u16string_view fileName, std::vector<std::u16string>& lines, int ansiCodePage) {
   lines.clear();
-  if (!ReadTextLines(fileName, lines)) return false;
+  if (!ReadTextLines(fileName, lines, ansiCodePage)) return false;
   const bool binary = std::any_of(lines.begin(), lines.end(), [](const std::u16string& line) {
     return line.find(u'\0') != std::u16string::npos;
   });

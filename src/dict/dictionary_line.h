@@ -11,9 +11,9 @@ namespace sonacli {
 // Far longer than any piece of text sent to the service, so a longer line could never apply.
 constexpr size_t kMaxDictionaryLineLength = 65536;
 
-// Reads a dictionary file as lines (by its byte-order mark, else the ANSI code page). False, with
-// no lines, when it cannot be read or is binary (it holds a NUL character).
-bool ReadDictionaryLines(std::u16string_view fileName, std::vector<std::u16string>& lines);
+// Reads a dictionary file as lines (as ReadTextLines decodes them). False, with no lines, when it
+// cannot be read or is binary (it holds a NUL character).
+bool ReadDictionaryLines(std::u16string_view fileName, std::vector<std::u16string>& lines, int ansiCodePage);
 
 // False for a line too long to be a rule.
 inline bool UsableDictionaryLine(std::u16string_view line) {

@@ -24,26 +24,26 @@ std::u16string ReduceSpaces(std::u16string text) {
   return CollapseSpaces(text);
 }
 
-void TDictionarySet::Load(const std::vector<std::u16string>& fileNames) {
+void TDictionarySet::Load(const std::vector<std::u16string>& fileNames, int ansiCodePage) {
   for (const std::u16string& name : fileNames) {
     if (name.empty() || !FileExists(name)) continue;
     const std::u16string extension = LowerCase(ExtensionOf(name));
     if (extension == u".bxd") {
-      LoadBxdFile(BxdList, name);
+      LoadBxdFile(BxdList, name, ansiCodePage);
     } else if (extension == u".dic" || extension == u".rex") {
-      LoadLines(name, extension == u".rex");
+      LoadLines(name, extension == u".rex", ansiCodePage);
     }
   }
   Prepare();
 }
 
-void TDictionarySet::LoadLines(std::u16string_view fileName, bool rex) {
+void TDictionarySet::LoadLines(std::u16string_view fileName, bool rex, int ansiCodePage) {
   std::vector<std::u16string> lines;
-  if (!ReadDictionaryLines(fileName, lines)) return;
+  if (!ReadDictionaryLines(fileName, lines, ansiCodePage)) return;
   for (const std::u16string& line : lines) {
     if (!UsableDictionaryLine(line)) continue;
     if (rex) {
-      if (auto rule = ParseRexLine(line)) RexRules.push_back(std::move(*rule));
+      if (auto rule = ParseRexLine(line, ansiCodePage)) RexRules.push_back(std::move(*rule));
     } else if (auto entry = ParseDicLine(line)) {
       entry->Order = static_cast<int32_t>(DicEntries.size());
       DicEntries.push_back(std::move(*entry));

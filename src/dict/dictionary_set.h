@@ -19,8 +19,9 @@ class TDictionarySet {
  public:
   // Loads the files in order (a name given twice loads twice) by their extension: ".dic", ".rex",
   // ".bxd"; other extensions, missing files and unreadable lines are passed over. Then sorts the
-  // entries and compiles the rules.
-  void Load(const std::vector<std::u16string>& fileNames);
+  // entries and compiles the rules. Files and escapes without byte-order mark that are not UTF-8 are
+  // read in the ANSI code page.
+  void Load(const std::vector<std::u16string>& fileNames, int ansiCodePage);
 
   // Reduces runs of spaces, then applies the ".bxd" rules, the ".rex" rules and the ".dic" entries.
   // Unchanged when nothing is loaded or the text is empty.
@@ -33,7 +34,7 @@ class TDictionarySet {
   TBXDList BxdList;
 
  private:
-  void LoadLines(std::u16string_view fileName, bool rex);
+  void LoadLines(std::u16string_view fileName, bool rex, int ansiCodePage);
   void Prepare();
 
   std::vector<TPlainKey> dicKeys_;                    // parallel to DicEntries

@@ -91,10 +91,6 @@ std::u16string DecodeRexEscapes(std::u16string_view text, int ansiCodePage) {
   return out;
 }
 
-std::u16string DecodeRexEscapes(std::u16string_view text) {
-  return DecodeRexEscapes(text, AnsiCodePage());
-}
-
 bool PrepareRexReplacement(std::u16string& replacement) {
   if (!Contains(replacement, u"\\")) return false;
   const bool hasOperators = Contains(replacement, u"\\L") || Contains(replacement, u"\\U") ||
@@ -120,7 +116,7 @@ bool PrepareRexReplacement(std::u16string& replacement) {
   return true;
 }
 
-std::optional<TREXItem> ParseRexLine(std::u16string_view line) {
+std::optional<TREXItem> ParseRexLine(std::u16string_view line, int ansiCodePage) {
   if (line.empty() || line[0] == u'#') return std::nullopt;
   const size_t separator = FreeSeparatorOf(line);
   if (separator == std::u16string_view::npos || separator == 0) return std::nullopt;
@@ -130,7 +126,7 @@ std::optional<TREXItem> ParseRexLine(std::u16string_view line) {
     item.CaseSensitive = true;
     item.Pattern.erase(0, 1);
   }
-  item.Replacement = DecodeRexEscapes(line.substr(separator + 1));
+  item.Replacement = DecodeRexEscapes(line.substr(separator + 1), ansiCodePage);
   item.HasCaseOperators = PrepareRexReplacement(item.Replacement);
   return item;
 }

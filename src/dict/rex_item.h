@@ -15,13 +15,13 @@ struct TREXItem {
 };
 
 // Parses one line as written in the file. Nothing for empty lines, comments ("#"), lines without an
-// "=" that is not preceded by a backslash, and lines whose pattern part is empty.
-std::optional<TREXItem> ParseRexLine(std::u16string_view line);
+// "=" that is not preceded by a backslash, and lines whose pattern part is empty. The replacement's
+// escapes are decoded with the ANSI code page.
+std::optional<TREXItem> ParseRexLine(std::u16string_view line, int ansiCodePage);
 
 // Decodes \xHH (a byte of the ANSI code page), \uHHHH and \x{H...} (one to four digits, a UTF-16
 // code unit); any other backslash is an ordinary character.
 std::u16string DecodeRexEscapes(std::u16string_view text, int ansiCodePage);
-std::u16string DecodeRexEscapes(std::u16string_view text);
 
 // Makes a decoded replacement ready for expansion: a range opened by \U or \L and never closed gets
 // a closing \E, and the backslashes of the case operators are doubled so that the escape decoding

@@ -11,12 +11,12 @@ bool ProbeAndOpenOutput(TDriverContext& context, TPacer& pacer, TRunOutput& outp
   return output.Open(format);
 }
 
-bool AnswerWithAudio(TRunResult& result, const TSynthesisAnswer& answer) {
-  if (!answer.Spoken()) {
-    if (!InterruptRequested()) ReportDriverError(result, answer.ErrorText);
+bool AnswerWithAudio(TRunResult& result, const TPieceAnswer& piece) {
+  if (!piece.Answer.Spoken()) {
+    if (!InterruptRequested()) ReportDriverError(result, piece.Answer.ErrorText);
     return false;
   }
-  if (answer.Audio.empty()) {
+  if (!piece.Speech) {
     // The service's contract; an answer without audio must not become a missing piece.
     ReportDriverError(result, u"No audio data");
     return false;

@@ -17,7 +17,6 @@
 #include "driver/request_sender.h"
 #include "driver/run_output.h"
 #include "platform/interrupt.h"
-#include "service/synthesis_answer.h"
 
 namespace sonacli {
 
@@ -57,10 +56,11 @@ TStepOutcome GuardStep(TRunResult& result, Step&& step) {
 // The probe (ProbeOutputFormat), then the output opened in its format; false when either fails.
 bool ProbeAndOpenOutput(TDriverContext& context, TPacer& pacer, TRunOutput& output);
 
-// Whether a piece's answer can be appended: spoken, with audio. Otherwise the failure is reported
-// (the request's message, or "No audio data" for an answer without audio; a request cut short by
-// Ctrl-C is no failure of the service and is not reported) and the caller ends its loop.
-bool AnswerWithAudio(TRunResult& result, const TSynthesisAnswer& answer);
+// Whether a piece's answer can be appended: spoken, with its speech decoded. Otherwise the failure
+// is reported (the request's message, or "No audio data" for an answer without speech; a request
+// cut short by Ctrl-C is no failure of the service and is not reported) and the caller ends its
+// loop.
+bool AnswerWithAudio(TRunResult& result, const TPieceAnswer& piece);
 
 // Completes the output and puts it in place; an interrupted run saves what it has, as after a
 // reported error. Reports "Error saving audio file" when a file output was not saved although it

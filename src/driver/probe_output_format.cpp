@@ -1,6 +1,9 @@
 #include "driver/probe_output_format.h"
 
+#include <optional>
+
 #include "driver/driver_error.h"
+#include "driver/piece_request.h"
 #include "platform/interrupt.h"
 
 namespace sonacli {
@@ -22,19 +25,28 @@ bool ProbeOutputFormat(TDriverContext& context, TPacer& pacer, TOutputData& form
   request.Voice = settings.VoiceName;
   request.Rate = settings.SpeechRate;
   request.Emotion = u"neutral";
-  request.ChannelMode = u"MonoToBoth";
-  request.VolumeDelta = 0;
   request.ApiKey = settings.ApiKey;
-  const TSynthesisAnswer answer = context.Service.Synthesize(request);
+  // No volume change, both channels.
+  std::optional<TAudioFormat> decoded;
+  const TAnswerUse use = [&](const std::string& received) {
+    TDecodedSpeech speech;
+    if (!context.Decode(received, SpeechTargetOf(settings), TVolumeAndChannel(), speech)) return false;
+    decoded = speech.Format;
+    return true;
+  };
+  const TSynthesisAnswer answer = context.Service.Synthesize(request, use);
   if (!answer.Spoken()) {
     if (!InterruptRequested()) ReportDriverError(context.Result, answer.ErrorText);
     return false;
   }
   if (!answer.FromCache) pacer.PauseAfterRequest(false);
-  if (!ReadWavFormat(answer.Audio, format)) {
+  if (!decoded) {
     ReportDriverError(context.Result, u"No audio data");
     return false;
   }
+  format.SampleRate = decoded->SampleRate;
+  format.Channels = decoded->Channels;
+  format.BitsPerSample = decoded->BitsPerSample;
   return true;
 }
 

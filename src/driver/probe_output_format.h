@@ -14,8 +14,8 @@ inline constexpr char16_t kCachedProbeText[] = u"100";
 
 // Sends the probe (the run's language, voice and rate, neutral tone, no volume change) and takes
 // its sample rate, channels and bits per sample into `format`; the probe's audio is discarded.
-// On failure reports the request's message (not after an interruption), or "No audio data" for an
-// answer that is no WAV. A wait cut short by an interruption raises TInterrupted.
+// On failure reports the request's message (not after an interruption), or "No audio data" for a
+// spoken answer without decoded speech. A wait cut short by an interruption raises TInterrupted.
 bool ProbeOutputFormat(TDriverContext& context, TPacer& pacer, TOutputData& format);
 
 }  // namespace sonacli

@@ -13,14 +13,21 @@ TRequestSender::TNeed TRequestSender::Prepare(size_t index, const TPiece& piece)
   prepared_.reset();
   const std::u16string& spoken = spoken_[index];
   if (spoken.empty() || IsNothingToSay(spoken)) return TNeed::Nothing;
-  prepared_ = TRequestPipeline::TJob{index, PieceRequest(piece, spoken, context_.Settings.ApiKey), {}, false};
+  prepared_ = TRequestPipeline::TJob();
+  prepared_->Piece = index;
+  prepared_->Request = PieceRequest(piece, spoken, context_.Settings.ApiKey);
+  prepared_->Sound = VolumeAndChannelOf(piece);
   prepared_->Cached = context_.Service.HasCachedAnswer(prepared_->Request);
   return prepared_->Cached ? TNeed::CachedAnswer : TNeed::Request;
 }
 
-void TRequestSender::PlanRequest(size_t index) {
+void TRequestSender::PlanRequest(size_t index, std::vector<int32_t> waitsIfSentMs,
+                                 std::vector<int32_t> waitsAfterIfSentMs) {
   if (!prepared_ || prepared_->Piece != index) throw std::logic_error("request sender: piece not prepared");
-  if (!prepared_->Cached) {
+  if (prepared_->Cached) {
+    prepared_->WaitsMs = std::move(waitsIfSentMs);
+    prepared_->WaitsAfterMs = std::move(waitsAfterIfSentMs);
+  } else {
     prepared_->WaitsMs = std::move(waitsMs_);
     waitsMs_.clear();
   }
@@ -29,8 +36,14 @@ void TRequestSender::PlanRequest(size_t index) {
 }
 
 void TRequestSender::Start() {
-  pipeline_ = std::make_unique<TRequestPipeline>(context_.Service, context_.Clock, context_.Settings.Jobs,
-                                                 std::move(jobs_), std::move(waitsMs_));
+  const TSpeechDecoder decode = context_.Decode;
+  const TSpeechTarget target = SpeechTargetOf(context_.Settings);
+  pipeline_ = std::make_unique<TRequestPipeline>(
+      context_.Service, context_.Clock, context_.Settings.Jobs,
+      [decode, target](const std::string& received, const TVolumeAndChannel& sound, TDecodedSpeech& speech) {
+        return decode(received, target, sound, speech);
+      },
+      std::move(jobs_), std::move(waitsMs_));
   jobs_.clear();
   waitsMs_.clear();
 }
@@ -40,7 +53,7 @@ const std::u16string& TRequestSender::SpokenText(size_t index) const {
   return index < spoken_.size() ? spoken_[index] : kNone;
 }
 
-TSynthesisAnswer TRequestSender::Take(size_t index) {
+TPieceAnswer TRequestSender::Take(size_t index) {
   if (!pipeline_) throw std::logic_error("request sender: not started");
   return pipeline_->Take(index);
 }

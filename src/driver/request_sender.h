@@ -25,7 +25,8 @@ class TRequestSender {
     CachedAnswer,  // an answer that the service has in its cache: nothing is sent
   };
 
-  // The context's service, clock, dictionaries, API key and number of jobs; it must outlive this.
+  // The context's service, clock, dictionaries, decode step, API key, output format and number of
+  // jobs; it must outlive this.
   explicit TRequestSender(TDriverContext& context) : context_(context) {}
 
   // Planning, in the order of the run, before Start. Applies the dictionaries to the speech piece
@@ -34,8 +35,11 @@ class TRequestSender {
   // A wait that one thread would sleep at this point of the run.
   void PlanWait(int32_t ms) { waitsMs_.push_back(ms); }
   // The request of the piece just prepared, when it needs one: it leaves after the waits planned
-  // since the request before it (an answer from the cache leaves nothing and takes no waits).
-  void PlanRequest(size_t index);
+  // since the request before it. An answer from the cache leaves nothing and takes none of them:
+  // `waitsIfSentMs` and `waitsAfterIfSentMs` are the waits its request would have had before and
+  // after it, slept only when its entry is gone by the time it is used.
+  void PlanRequest(size_t index, std::vector<int32_t> waitsIfSentMs = {},
+                   std::vector<int32_t> waitsAfterIfSentMs = {});
   // Starts sending the planned requests; the waits planned after the last one come after it.
   void Start();
   // Before Start: the requests planned so far, in the order they would leave.
@@ -43,9 +47,9 @@ class TRequestSender {
 
   // The piece's text after the dictionaries; empty for a piece that was not prepared.
   const std::u16string& SpokenText(size_t index) const;
-  // The answer of the piece at `index`, as TSynthesisService::Synthesize; one that is missing at
-  // an interruption raises TInterrupted.
-  TSynthesisAnswer Take(size_t index);
+  // The answer of the piece at `index`, decoded for the output; one that is missing at an
+  // interruption raises TInterrupted.
+  TPieceAnswer Take(size_t index);
   // After every answer was taken: the waits after the last request. Raises TInterrupted when they
   // are cut short.
   void Finish();

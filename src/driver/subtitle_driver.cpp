@@ -93,9 +93,15 @@ void TSubtitleDriver::PlanRequests(size_t first) {
       if (piece.Kind != TPieceKind::Speech || piece.Text.empty()) continue;
       const TRequestSender::TNeed need = sender_.Prepare(k, piece);
       if (need == TRequestSender::TNeed::Nothing) continue;
+      // The last piece of a subtitle waits as the last piece of a text does. An answer in the cache
+      // takes no wait, but has it drawn for its request should the entry be gone when it is used.
+      const int32_t afterMs = pacer_.AfterRequestMs(k + 1 == end);
+      if (need == TRequestSender::TNeed::CachedAnswer) {
+        sender_.PlanRequest(k, {}, {afterMs});
+        continue;
+      }
       sender_.PlanRequest(k);
-      // The last piece of a subtitle waits as the last piece of a text does.
-      if (need == TRequestSender::TNeed::Request) sender_.PlanWait(pacer_.AfterRequestMs(k + 1 == end));
+      sender_.PlanWait(afterMs);
     }
   }
 }
@@ -156,11 +162,11 @@ TStepOutcome TSubtitleDriver::AddPiece(size_t index, SubtitleSpeech& speech) {
   const std::u16string& spoken = sender_.SpokenText(index);
   // Unlike running text, a piece with nothing to say adds nothing, not even silence.
   if (spoken.empty() || IsNothingToSay(spoken)) return TStepOutcome::Continue;
-  const TSynthesisAnswer answer = sender_.Take(index);
+  const TPieceAnswer answer = sender_.Take(index);
   // On failure the rest of the subtitle is dropped and the subtitle is not appended.
   if (!AnswerWithAudio(context_.Result, answer)) return TStepOutcome::EndLoop;
   speech.Voiced = true;
-  speech.Pcm.append(WavSamples(answer.Audio));
+  speech.Pcm.append(answer.Speech->Pcm);
   TrimSilence(speech.Pcm, output_.Format().Format(), kTrailingTrimFactor, kLeadingTrimFactor);
   return TStepOutcome::Continue;
 }

@@ -104,13 +104,20 @@ void TTextDriver::PlanRequests(size_t first) {
       if (!piece.Narration) sender_.PlanWait(pacer_.BetweenPiecesMs());
       continue;
     }
+    const bool isLast = i + 1 == pieces_.size();
     const TRequestSender::TNeed need = sender_.Prepare(i, piece);
-    // An answer already in the cache needs no pacing: nothing is sent.
-    if (need != TRequestSender::TNeed::CachedAnswer) sender_.PlanWait(pacer_.BetweenPiecesMs());
+    if (need == TRequestSender::TNeed::CachedAnswer) {
+      // An answer already in the cache needs no pacing: nothing is sent. Its waits are drawn all
+      // the same, for its request should the entry be gone by the time it is used.
+      const int32_t beforeMs = pacer_.BetweenPiecesMs();
+      const int32_t afterMs = pacer_.AfterRequestMs(isLast);
+      sender_.PlanRequest(i, {beforeMs}, {afterMs});
+      continue;
+    }
+    sender_.PlanWait(pacer_.BetweenPiecesMs());
     if (need == TRequestSender::TNeed::Nothing) continue;
     sender_.PlanRequest(i);
-    if (need == TRequestSender::TNeed::Request)
-      sender_.PlanWait(pacer_.AfterRequestMs(i + 1 == pieces_.size()));
+    sender_.PlanWait(pacer_.AfterRequestMs(isLast));
   }
 }
 
@@ -153,10 +160,10 @@ TTextDriver::TNext TTextDriver::HandleTextPiece(size_t index) {
     SyncEntry(syncText, false);
     return TNext::Continue;
   }
-  const TSynthesisAnswer answer = sender_.Take(index);
+  const TPieceAnswer answer = sender_.Take(index);
   if (!AnswerWithAudio(context_.Result, answer)) return TNext::EndLoop;
   const bool isLast = index + 1 == pieces_.size();
-  if (!output_.AppendWav(answer.Audio)) return TNext::EndLoop;
+  if (!output_.AppendPcm(answer.Speech->Pcm)) return TNext::EndLoop;
   SyncEntry(syncText, false);
   if (settings_.ShowProgress && isLast) progress_.Draw(int64_t(pieces_.size()), int64_t(pieces_.size()));
   return TNext::Continue;

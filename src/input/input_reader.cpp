@@ -25,7 +25,7 @@ std::u16string DecodeIn(std::string_view bytes, int codePage) {
   return text ? *std::move(text) : ToUtf16(bytes);
 }
 
-std::u16string DecodeSkippingMark(std::string_view bytes, TEncoding encoding) {
+std::u16string DecodeSkippingMark(std::string_view bytes, TEncoding encoding, int ansiCodePage) {
   if (encoding != TEncoding::Ansi && ByteOrderMarkOf(bytes) == encoding)
     bytes.remove_prefix(encoding == TEncoding::Utf8 ? 3 : 2);
   switch (encoding) {
@@ -38,7 +38,7 @@ std::u16string DecodeSkippingMark(std::string_view bytes, TEncoding encoding) {
     case TEncoding::Ansi:
       break;
   }
-  return DecodeIn(bytes, AnsiCodePage());
+  return DecodeIn(bytes, ansiCodePage);
 }
 
 // ISO-8859-8-I differs from ISO-8859-8 only in the direction of the text, not in its characters.
@@ -49,8 +49,8 @@ int ConverterCodePage(int codePage) {
 }  // namespace
 
 std::u16string DecodeFileBytes(std::string_view bytes, const TDecodeOptions& options) {
-  if (options.ForceEncoding) return DecodeSkippingMark(bytes, options.ForcedEncoding);
-  if (options.SubtitleVtt) return DecodeSkippingMark(bytes, TEncoding::Utf8);
+  if (options.ForceEncoding) return DecodeSkippingMark(bytes, options.ForcedEncoding, options.AnsiCodePage);
+  if (options.SubtitleVtt) return DecodeSkippingMark(bytes, TEncoding::Utf8, options.AnsiCodePage);
   TDetectedEncoding detected = DetectEncoding(bytes);
   // Text files on this system are UTF-8, and the detector takes a short UTF-8 text with a few
   // accented letters for a single-byte code page ("Café" for cp1250).
@@ -58,7 +58,7 @@ std::u16string DecodeFileBytes(std::string_view bytes, const TDecodeOptions& opt
       IsWellFormedUtf8(bytes))
     detected.Content = TEncoding::Utf8;
   if (detected.ByteOrderMark == TEncoding::Ansi && detected.Content != TEncoding::Ansi) {
-    return DecodeSkippingMark(bytes, detected.Content);
+    return DecodeSkippingMark(bytes, detected.Content, options.AnsiCodePage);
   }
   if (detected.ByteOrderMark == TEncoding::Ansi &&
       std::ranges::find(kCorrectedCodePages, detected.CodePage) != kCorrectedCodePages.end()) {
@@ -66,13 +66,13 @@ std::u16string DecodeFileBytes(std::string_view bytes, const TDecodeOptions& opt
     // bytes that page does not define.
     if (auto text = DecodeCodePage(bytes, ConverterCodePage(detected.CodePage))) return *std::move(text);
   }
-  return DecodeSkippingMark(bytes, detected.ByteOrderMark);
+  return DecodeSkippingMark(bytes, detected.ByteOrderMark, options.AnsiCodePage);
 }
 
 std::u16string DecodeStreamBytes(std::string_view bytes, const TDecodeOptions& options) {
-  if (options.ForceEncoding) return DecodeSkippingMark(bytes, options.ForcedEncoding);
-  if (options.SubtitleVtt) return DecodeSkippingMark(bytes, TEncoding::Utf8);
-  return DecodeTextFile(bytes);
+  if (options.ForceEncoding) return DecodeSkippingMark(bytes, options.ForcedEncoding, options.AnsiCodePage);
+  if (options.SubtitleVtt) return DecodeSkippingMark(bytes, TEncoding::Utf8, options.AnsiCodePage);
+  return DecodeTextFile(bytes, options.AnsiCodePage);
 }
 
 bool ReadInputFile(std::u16string_view fileName, std::string& bytes) {

@@ -16,11 +16,12 @@ struct TDecodeOptions {
   bool ForceEncoding = false;                  // -enc gave a known encoding
   TEncoding ForcedEncoding = TEncoding::Ansi;  // Ansi, Utf8 or Utf16LE
   bool SubtitleVtt = false;                    // WebVTT subtitles: always UTF-8
+  int AnsiCodePage = 1252;                     // of text without byte-order mark that is not UTF-8
 };
 
 // Decodes a file's bytes: the forced encoding (its own byte-order mark skipped), else UTF-8 for
 // WebVTT, else by the content detector and the byte-order mark; text without mark that is
-// well-formed UTF-8 is UTF-8, other text without mark is in the system ANSI code page. Where the detector
+// well-formed UTF-8 is UTF-8, other text without mark is in the ANSI code page. Where the detector
 // names a DOS, KOI8 or ISO code page the text is decoded in that page instead of the ANSI one.
 std::u16string DecodeFileBytes(std::string_view bytes, const TDecodeOptions& options);
 // Decodes standard input: forced encoding, else UTF-8 for WebVTT, else as DecodeTextFile does.

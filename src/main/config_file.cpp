@@ -120,7 +120,7 @@ void ApplyConfigLine(std::u16string_view line, TRunOptions& options) {
 
 void ReadConfigFile(std::u16string_view fileName, TRunOptions& options) {
   std::vector<std::u16string> lines;
-  if (!ReadTextLines(fileName, lines)) return;
+  if (!ReadTextLines(fileName, lines, options.Environment.AnsiCodePage)) return;
   for (const std::u16string& line : lines) {
     if (!line.empty()) ApplyConfigLine(line, options);
   }

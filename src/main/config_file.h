@@ -18,8 +18,8 @@ enum class TConfigMatch {
 // spaces and control characters, then loses a pair of enclosing double quotes. A line that
 // matches nothing is ignored.
 void ApplyConfigLine(std::u16string_view line, TRunOptions& options);
-// Applies every non-empty line of the file (decoded as DecodeTextFile does). A file
-// that cannot be read counts as empty.
+// Applies every non-empty line of the file (decoded as DecodeTextFile does, with the code page of
+// the options' environment). A file that cannot be read counts as empty.
 void ReadConfigFile(std::u16string_view fileName, TRunOptions& options);
 
 }  // namespace sonacli

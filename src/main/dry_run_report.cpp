@@ -156,6 +156,33 @@ void AddBookLines(const TBookNotes& books, std::vector<std::u16string>& lines) {
     lines.push_back(u"Cover: the book's cover is left out, " + books.CoverLeftOut);
 }
 
+// What the run's environment changes of the program's own choices, one line each with the
+// variable that changes it: the service's URL (the one the run's key reaches), the certificates
+// trusted, the ANSI code page, and the hooks of the tests.
+void AddEnvironmentLines(const TSettings& settings, const TRunEnvironment& environment,
+                         std::vector<std::u16string>& lines) {
+  const bool legacyKey = IsLegacyKey(settings.ApiKey);
+  const std::string& url = legacyKey ? environment.LegacyServiceUrl : environment.CloudServiceUrl;
+  if (!url.empty()) {
+    lines.push_back(u"Service: " + ToUtf16(url) +
+                    (legacyKey ? u" (SONACLI_LEGACY_URL)" : u" (SONACLI_CLOUD_URL)"));
+  }
+  if (!environment.CaBundle.empty()) {
+    lines.push_back(u"Trusted certificates: " + ToUtf16(environment.CaBundle) +
+                    u", beside the system's (SONACLI_CA_BUNDLE)");
+  }
+  if (environment.AnsiCodePageGiven)
+    lines.push_back(u"ANSI code page: " + Number(environment.AnsiCodePage) + u" (SONACLI_ANSI_CODEPAGE)");
+  if (environment.RequestTimeoutMs) {
+    lines.push_back(u"Request time-out: " + Number(*environment.RequestTimeoutMs) +
+                    u" ms (SONACLI_TEST_HTTP_TIMEOUT_MS)");
+  }
+  if (environment.PlainWavLimit) {
+    lines.push_back(u"WAV data beyond " + ToUtf16(std::to_string(*environment.PlainWavLimit)) +
+                    u" bytes: RF64 (SONACLI_TEST_PLAIN_WAV_LIMIT)");
+  }
+}
+
 }  // namespace
 
 std::u16string_view InterfaceName(TServiceInterface route) {
@@ -173,12 +200,13 @@ std::u16string_view InterfaceName(TServiceInterface route) {
 }
 
 std::vector<std::u16string> DryRunSummary(const TDryRunPlan& plan, const TSettings& settings,
-                                          const TBookNotes& books) {
+                                          const TRunEnvironment& environment, const TBookNotes& books) {
   std::vector<std::u16string> lines = {u"Dry run: nothing was sent", RequestsLine(plan, settings),
                                        CharactersLine(plan), VoicesLine(plan), LengthLine(plan, settings)};
   AddChapterLines(plan, lines);
   AddBookLines(books, lines);
   AddOutputLines(settings, lines);
+  AddEnvironmentLines(settings, environment, lines);
   return lines;
 }
 

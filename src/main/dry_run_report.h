@@ -8,6 +8,7 @@
 
 #include "driver/dry_run_plan.h"
 #include "main/book_input.h"
+#include "settings/run_environment.h"
 #include "settings/settings.h"
 
 namespace sonacli {
@@ -22,10 +23,12 @@ std::u16string_view InterfaceName(TServiceInterface route);
 // how it is estimated, the chapters when there are any ("Chapters: N", then "Chapter K: H:MM:SS
 // Title" at each one's estimated start, with "(line N)", the -ln number of its first line, for a
 // book's), the parts of books left out ("Left out of novel.epub: Imprint (imprint, 321
-// characters)"), a book's cover that cannot be stored, and where the output goes (with the chapter
-// file).
+// characters)"), a book's cover that cannot be stored, where the output goes (with the chapter
+// file), and what the run's environment changes of the program's own choices, each with its
+// variable ("Service: https://127.0.0.1:8443 (SONACLI_CLOUD_URL)", "Trusted certificates: ...",
+// "ANSI code page: ...", "Request time-out: ...", "WAV data beyond N bytes: RF64 (...)").
 std::vector<std::u16string> DryRunSummary(const TDryRunPlan& plan, const TSettings& settings,
-                                          const TBookNotes& books = {});
+                                          const TRunEnvironment& environment, const TBookNotes& books = {});
 
 // One request as one line of JSON (no line break inside, whatever the text holds):
 // {"n":1,"interface":"v1","voice":"oksana","language":"ru-RU","rate":"1.0","tone":"","cached":false,

@@ -16,20 +16,29 @@ namespace {
 using Value = std::u16string_view;
 using Source = TOptionSource;
 
-// Encoding names of -enc, --lrc-enc and --srt-enc, by their codes 0, 1 and 2.
-std::optional<uint8_t> EncodingCode(Value value) {
+// Encoding names of -enc, --lrc-enc and --srt-enc, in any case: "ansi", "utf8", "unicode" (UTF-16LE).
+std::optional<TEncoding> EncodingOf(Value value) {
   std::u16string lowered = LowerCase(value);
-  if (lowered == u"ansi") return 0;
-  if (lowered == u"utf8") return 1;
-  if (lowered == u"unicode") return 2;
+  if (lowered == u"ansi") return TEncoding::Ansi;
+  if (lowered == u"utf8") return TEncoding::Utf8;
+  if (lowered == u"unicode") return TEncoding::Utf16LE;
   return std::nullopt;
 }
 
-std::optional<uint8_t> SubtitleFormatCode(Value value) {
-  static constexpr std::u16string_view kFormats[] = {u"srt", u"ssa", u"ass", u"smi", u"vtt", u"lrc"};
-  std::u16string lowered = LowerCase(value);
-  for (uint8_t i = 0; i < std::size(kFormats); ++i) {
-    if (lowered == kFormats[i]) return static_cast<uint8_t>(i + 1);
+std::optional<TSyncEncoding> SyncEncodingOf(Value value) {
+  const std::optional<TEncoding> encoding = EncodingOf(value);
+  if (!encoding) return std::nullopt;
+  if (*encoding == TEncoding::Utf8) return TSyncEncoding::Utf8;
+  return *encoding == TEncoding::Utf16LE ? TSyncEncoding::Utf16LE : TSyncEncoding::Ansi;
+}
+
+std::optional<TSubtitleFormat> SubtitleFormatOf(Value value) {
+  static constexpr std::pair<std::u16string_view, TSubtitleFormat> kFormats[] = {
+      {u"srt", TSubtitleFormat::Srt}, {u"ssa", TSubtitleFormat::Ssa}, {u"ass", TSubtitleFormat::Ass},
+      {u"smi", TSubtitleFormat::Smi}, {u"vtt", TSubtitleFormat::Vtt}, {u"lrc", TSubtitleFormat::Lrc}};
+  const std::u16string lowered = LowerCase(value);
+  for (const auto& [name, format] : kFormats) {
+    if (lowered == name) return format;
   }
   return std::nullopt;
 }
@@ -45,9 +54,9 @@ void SetLength(bool& limitLength, int32_t& maxLength, Value value) {
 }
 
 void SetSourceEncoding(TRunOptions& options, Value value) {
-  std::optional<uint8_t> code = EncodingCode(value);
-  options.ForceEncoding = code.has_value();
-  if (code) options.ForcedEncoding = static_cast<TEncoding>(*code);
+  const std::optional<TEncoding> encoding = EncodingOf(value);
+  options.ForceEncoding = encoding.has_value();
+  if (encoding) options.ForcedEncoding = *encoding;
 }
 
 void AddText(TRunOptions& options, Value value, Source source) {
@@ -155,7 +164,7 @@ constexpr TOption kOptions[] = {
     {u"--lrc-fname", true, [](TRunOptions& o, Value v, Source) { o.LrcData.FileName = v; }},
     {u"--lrc-enc", true,
      [](TRunOptions& o, Value v, Source) {
-       if (auto code = EncodingCode(v)) o.LrcData.Encoding = *code;
+       if (auto encoding = SyncEncodingOf(v)) o.LrcData.Encoding = *encoding;
      }},
     {u"--lrc-offset", true, [](TRunOptions& o, Value v, Source) { SetInteger(o.LrcData.Offset, v); }},
     {u"--lrc-artist", true, [](TRunOptions& o, Value v, Source) { o.LrcData.Artist = v; }},
@@ -163,21 +172,23 @@ constexpr TOption kOptions[] = {
     {u"--lrc-title", true, [](TRunOptions& o, Value v, Source) { o.LrcData.Title = v; }},
     {u"--lrc-author", true, [](TRunOptions& o, Value v, Source) { o.LrcData.Author = v; }},
     {u"--lrc-creator", true, [](TRunOptions& o, Value v, Source) { o.LrcData.Creator = v; }},
-    {u"--lrc-sent", false, [](TRunOptions& o, Value, Source) { o.LrcBlankLines = 1; }},
-    {u"--lrc-para", false, [](TRunOptions& o, Value, Source) { o.LrcBlankLines = 2; }},
+    {u"--lrc-sent", false,
+     [](TRunOptions& o, Value, Source) { o.LrcBlankLines = TLrcBlankLines::AfterSentences; }},
+    {u"--lrc-para", false,
+     [](TRunOptions& o, Value, Source) { o.LrcBlankLines = TLrcBlankLines::AfterParagraphs; }},
     {u"--srt-length", true,
      [](TRunOptions& o, Value v, Source) { SetLength(o.SrtData.LimitLength, o.SrtData.MaxLength, v); }},
     {u"--srt-fname", true, [](TRunOptions& o, Value v, Source) { o.SrtData.FileName = v; }},
     {u"--srt-enc", true,
      [](TRunOptions& o, Value v, Source) {
-       if (auto code = EncodingCode(v)) o.SrtData.Encoding = *code;
+       if (auto encoding = SyncEncodingOf(v)) o.SrtData.Encoding = *encoding;
      }},
     {u"--raw", false, SwitchOn<&TRunOptions::RawOutput>},
     {u"--ignore-length", false, SwitchOn<&TRunOptions::OmitDataLength>},
     {u"-il", false, SwitchOn<&TRunOptions::OmitDataLength>},
     {u"--sub-format", true,
      [](TRunOptions& o, Value v, Source) {
-       if (auto code = SubtitleFormatCode(v)) o.SubtitleFormat = *code;
+       if (auto format = SubtitleFormatOf(v)) o.SubtitleFormat = *format;
      }},
     {u"--sub-fit", false, SwitchOn<&TRunOptions::SubFit>},
     {u"-sf", false, SwitchOn<&TRunOptions::SubFit>},
@@ -260,7 +271,7 @@ void AddLineSelection(std::u16string_view text, std::vector<std::u16string>& lin
 
 void ReadListFile(std::u16string_view fileName, TRunOptions& options) {
   std::vector<std::u16string> lines;
-  if (!FileExists(fileName) || !ReadTextLines(fileName, lines)) {
+  if (!FileExists(fileName) || !ReadTextLines(fileName, lines, options.Environment.AnsiCodePage)) {
     NoteListFileError(options, u"List file not found: ", fileName);
     return;
   }

@@ -91,6 +91,8 @@ void TakeGivenValues(const TRunOptions& options, TSettings& settings) {
   settings.BareChapterTitles = options.ChapterTitlesText == u"bare";
   settings.ListLines = options.ListLines;
   settings.ListRequests = options.ListRequests;
+  settings.AnsiCodePage = options.Environment.AnsiCodePage;
+  if (options.Environment.PlainWavLimit) settings.PlainWavLimit = *options.Environment.PlainWavLimit;
 }
 
 // Whether the value, in any case, is one of the names.
@@ -221,7 +223,7 @@ void ResolveSubtitles(const TRunOptions& options, TSettings& settings) {
   const std::u16string_view first = fromFiles ? options.InputFileNames.front() : std::u16string_view();
   settings.SubtitleMode = options.SubtitleMode || (fromFiles && IsSubtitleFileName(first));
   settings.SubtitleFormat = options.SubtitleFormat;
-  if (settings.SubtitleMode && settings.SubtitleFormat == kSubtitleNone && fromFiles)
+  if (settings.SubtitleMode && settings.SubtitleFormat == TSubtitleFormat::Unknown && fromFiles)
     settings.SubtitleFormat = SubtitleFormatFromFileName(first);
   if (settings.SubtitleMode && settings.SubFit)
     settings.SubMaxRate = static_cast<uint8_t>(std::clamp(options.SubMaxPercent, 110, 200));
@@ -331,7 +333,8 @@ TInputPlan InputPlanOf(const TRunOptions& options, const TSettings& settings) {
         redecode ? RedecodeCommandText(options.CommandText) : SplitIntoLines(options.CommandText);
   }
   input.Decode = {options.ForceEncoding, options.ForcedEncoding,
-                  settings.SubtitleMode && settings.SubtitleFormat == kSubtitleVtt};
+                  settings.SubtitleMode && settings.SubtitleFormat == TSubtitleFormat::Vtt,
+                  settings.AnsiCodePage};
   return input;
 }
 
@@ -362,6 +365,7 @@ TRunPlan ResolveRun(const TRunOptions& options) {
   for (const std::u16string& name : {options.UserConfigFileName, options.ConfigFileName}) {
     if (!name.empty()) plan.ConfigFileNames.push_back(name);
   }
+  plan.Environment = options.Environment;
   plan.Warnings = WarningsOf(options, plan);
   return plan;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "input/encoding_detection.h"
+#include "settings/run_environment.h"
 #include "settings/settings.h"
 
 namespace sonacli {
@@ -32,6 +33,7 @@ struct TRunOptions {
   std::u16string UserConfigFileName;  // read first when it exists
   std::u16string ConfigFileName;      // beside the program, or -cfg's; read second
   std::u16string EnvironmentApiKey;   // SONACLI_API_KEY, read when no option gives a key
+  TRunEnvironment Environment;        // read before the files: their code page comes from it
 
   bool UsageRequested = false;
   bool ListRequested = false;
@@ -90,8 +92,8 @@ struct TRunOptions {
   std::u16string SplitChaptersFolder;
 
   // Subtitles.
-  bool SubtitleMode = false;   // -sub
-  uint8_t SubtitleFormat = 0;  // --sub-format: 1 srt, 2 ssa, 3 ass, 4 smi, 5 vtt, 6 lrc; 0 none
+  bool SubtitleMode = false;                                  // -sub
+  TSubtitleFormat SubtitleFormat = TSubtitleFormat::Unknown;  // --sub-format
   bool SubFit = false;
   int32_t SubMaxPercent = 200;  // --sub-max before clamping
   std::u16string SmiClass;
@@ -99,7 +101,7 @@ struct TRunOptions {
   // LRC and SRT files.
   bool LrcEnabled = false;
   bool SrtEnabled = false;
-  uint8_t LrcBlankLines = 0;
+  TLrcBlankLines LrcBlankLines = TLrcBlankLines::None;
   TLRCData LrcData;
   TSRTData SrtData;
   std::u16string ChapterFileName;  // --chapters

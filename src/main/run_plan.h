@@ -10,6 +10,7 @@
 #include "encode/output_choice.h"
 #include "input/input_reader.h"
 #include "main/run_options.h"
+#include "settings/run_environment.h"
 #include "settings/settings.h"
 
 namespace sonacli {
@@ -52,6 +53,8 @@ struct TRunPlan {
   // The other files the run reads, which no output may take the place of.
   std::vector<std::u16string> ListFileNames;    // the -fl files
   std::vector<std::u16string> ConfigFileNames;  // the configuration files looked for
+  // The run's environment, as each layer takes its fields from it; the dry run prints it.
+  TRunEnvironment Environment;
   // What the run goes on without, one line each, for standard error.
   std::vector<std::u16string> Warnings;
 };

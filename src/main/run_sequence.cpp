@@ -20,6 +20,7 @@
 #include "main/overwritten_input.h"
 #include "main/report_error.h"
 #include "main/resolve_run.h"
+#include "main/run_environment.h"
 #include "main/usage_text.h"
 #include "main/version_text.h"
 #include "platform/console.h"
@@ -47,7 +48,7 @@ class TRun {
     errors_.SetToStandardError(settings_.ToStdout);
     if (!Begin()) return errors_.ExitCode();
     if (!AcquireInput() || !PrepareText()) return errors_.ExitCode();
-    dictionaries_.Load(settings_.DictionaryFiles);
+    dictionaries_.Load(settings_.DictionaryFiles, settings_.AnsiCodePage);
     if (settings_.SubtitleMode && !ReadSubtitles()) return errors_.ExitCode();
     if (!settings_.ToStdout && !CheckTargetPath(settings_.OutputFileName, u"Output"))
       return errors_.ExitCode();
@@ -337,7 +338,7 @@ class TRun {
   void Synthesize(const TSynthesisDriver& driver) {
     if (settings_.ShowProgress) SetCursorVisible(false);
     driver(TSynthesisInput{settings_, input_, dictionaries_, errors_, subtitles_, plan_.Output, tags_,
-                           bookNotes_});
+                           bookNotes_, plan_.Environment});
     if (settings_.ShowProgress) SetCursorVisible(true);
   }
 
@@ -363,6 +364,7 @@ class TRun {
 
 TRunOptions ReadRunOptions(const std::vector<std::u16string>& arguments, std::u16string_view executablePath) {
   TRunOptions options;
+  options.Environment = ReadRunEnvironment(ProcessEnvironmentVariable);
   options.ConfigFileName = FindConfigFile(arguments, executablePath);
   // The user's own file first, so that the one beside the program (or -cfg's) wins over it; a file
   // named twice is read once, or its lists (-t, -d, -f) would hold everything twice.

@@ -13,6 +13,7 @@
 #include "main/book_input.h"
 #include "main/report_error.h"
 #include "main/run_options.h"
+#include "settings/run_environment.h"
 #include "settings/settings.h"
 #include "subtitles/subtitle.h"
 
@@ -28,6 +29,7 @@ struct TSynthesisInput {
   const TOutputChoice& Output;    // the output's format, bitrate and folder of chapter files
   const TMediaTags& Tags;         // resolved: the options', the cover read, the default title
   const TBookNotes& Books;        // what the dry run says of the books of the input
+  const TRunEnvironment& Environment;
 };
 
 // The synthesis step.
@@ -44,9 +46,9 @@ int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_vie
 int RunSequence(const std::vector<std::u16string>& arguments, std::u16string_view executablePath,
                 const TSynthesisDriver& driver);
 
-// The options of a run as given: the per-user configuration file (UserConfigFile) and then the one
-// beside the program (or -cfg's), each when it exists, then the command line, then the
-// environment's key.
+// The options of a run as given: the run's environment first (ReadRunEnvironment), then the
+// per-user configuration file (UserConfigFile) and the one beside the program (or -cfg's), each
+// when it exists, then the command line, then the environment's key.
 TRunOptions ReadRunOptions(const std::vector<std::u16string>& arguments, std::u16string_view executablePath);
 
 }  // namespace sonacli

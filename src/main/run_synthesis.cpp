@@ -15,6 +15,7 @@
 #include "platform/interrupt.h"
 #include "platform/random.h"
 #include "service/answer_cache.h"
+#include "service/service_settings.h"
 #include "service/yandex_tts_object.h"
 
 namespace sonacli {
@@ -25,18 +26,20 @@ namespace {
 // sent to it.
 class TNoService final : public TSynthesisService {
  public:
-  TSynthesisAnswer Synthesize(const TSynthesisRequest&) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest&, const TAnswerUse&, std::stop_token) override {
     throw std::logic_error("dry run: a request was about to be sent");
   }
 };
 
-void PrintDryRun(const TDryRunPlan& plan, const TSettings& settings, const TBookNotes& books) {
+void PrintDryRun(const TDryRunPlan& plan, const TSynthesisInput& input) {
+  const TSettings& settings = input.Settings;
   if (settings.ListRequests) {
     for (size_t i = 0; i < plan.Requests.size(); ++i)
       PrintLine(RequestLine(i + 1, plan.Requests[i], settings.SubtitleMode));
     return;
   }
-  for (const std::u16string& line : DryRunSummary(plan, settings, books)) PrintLine(line);
+  for (const std::u16string& line : DryRunSummary(plan, settings, input.Environment, input.Books))
+    PrintLine(line);
 }
 
 }  // namespace
@@ -48,7 +51,8 @@ void RunDryRun(const TSynthesisInput& input) {
   std::optional<TAnswerCache> cache;
   if (!settings.CacheFolder.empty() && FolderExists(settings.CacheFolder)) {
     std::u16string warning;
-    cache.emplace(none, settings, settings.CacheFolder, warning);
+    cache.emplace(none, ServiceSettingsOf(settings, input.Environment).Endpoints, settings.CacheFolder,
+                  warning);
     if (!cache->Usable()) cache.reset();
   }
   TSynthesisService& service = cache ? static_cast<TSynthesisService&>(*cache) : none;
@@ -58,7 +62,7 @@ void RunDryRun(const TSynthesisInput& input) {
   TDriverContext context{settings, input.Dictionaries, service, SystemTickClock(), ProcessRandom(), result};
   const TDryRunPlan plan =
       settings.SubtitleMode ? PlanSubtitles(context, input.Subtitles) : PlanText(context, input.Text);
-  if (!result.ErrorReported) PrintDryRun(plan, settings, input.Books);
+  if (!result.ErrorReported) PrintDryRun(plan, input);
 }
 
 void RunSynthesis(const TSynthesisInput& input) {
@@ -68,11 +72,12 @@ void RunSynthesis(const TSynthesisInput& input) {
   }
   TInterruptGuard interruptGuard;
   TInterruptibleClock clock(SystemTickClock());
-  TYandexTTSObject yandex(input.Settings, clock);
+  const TServiceSettings serviceSettings = ServiceSettingsOf(input.Settings, input.Environment);
+  TYandexTTSObject yandex(serviceSettings, clock);
   std::optional<TAnswerCache> cache;
   if (!input.Settings.CacheFolder.empty()) {
     std::u16string warning;
-    cache.emplace(yandex, input.Settings, input.Settings.CacheFolder, warning);
+    cache.emplace(yandex, serviceSettings.Endpoints, input.Settings.CacheFolder, warning);
     if (!warning.empty()) ReportWarning(warning);
     if (!cache->Usable()) cache.reset();
   }

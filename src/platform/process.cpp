@@ -36,15 +36,18 @@ std::string LocaleVariable() {
 
 }  // namespace
 
-TLocaleName CurrentLocaleName() {
-  std::string value = LocaleVariable();
+TLocaleName LocaleNameOf(std::string_view value) {
   value = value.substr(0, value.find_first_of(".@"));
   if (value == "C" || value == "POSIX") return {};
   TLocaleName locale;
-  size_t underscore = value.find('_');
+  const size_t underscore = value.find('_');
   locale.language = value.substr(0, underscore);
-  if (underscore != std::string::npos) locale.territory = value.substr(underscore + 1);
+  if (underscore != std::string_view::npos) locale.territory = value.substr(underscore + 1);
   return locale;
+}
+
+TLocaleName CurrentLocaleName() {
+  return LocaleNameOf(LocaleVariable());
 }
 
 uint32_t SystemLocaleId() {

@@ -3,16 +3,19 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sonacli {
 
-// The locale of the environment (LC_ALL, else LC_CTYPE, else LANG), split into its parts:
-// "ru_RU.UTF-8" gives language "ru" and territory "RU"; "C", "POSIX" and nothing give empty parts.
+// A locale's name split into its parts: "ru_RU.UTF-8" gives language "ru" and territory "RU";
+// "C", "POSIX" and nothing give empty parts.
 struct TLocaleName {
   std::string language;
   std::string territory;
 };
+TLocaleName LocaleNameOf(std::string_view value);
+// The locale of the environment: LC_ALL, else LC_CTYPE, else LANG.
 TLocaleName CurrentLocaleName();
 
 // The Windows locale identifier of the environment's locale (0x0429 for Persian in Iran);

@@ -1,14 +1,12 @@
 #include "platform/text_codec.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include <unicode/ucnv.h>
 
 #include "common/unicode_text.h"
-#include "platform/process.h"
 
 namespace sonacli {
 
@@ -134,16 +132,6 @@ int AnsiCodePageForLanguage(std::string_view language, std::string_view territor
   return 1252;
 }
 
-int AnsiCodePage() {
-  if (const char* forced = std::getenv("SONACLI_ANSI_CODEPAGE"); forced && *forced) {
-    char* end = nullptr;
-    long value = std::strtol(forced, &end, 10);
-    if (end && *end == '\0' && value > 0 && value < 100000) return static_cast<int>(value);
-  }
-  TLocaleName locale = CurrentLocaleName();
-  return AnsiCodePageForLanguage(locale.language, locale.territory);
-}
-
 std::optional<std::u16string> DecodeCodePage(std::string_view bytes, int codePage) {
   if (codePage == kCodePageUtf8) return ToUtf16(bytes);
   if (codePage == kCodePageUtf16LE) return DecodeUtf16(bytes, false);
@@ -196,11 +184,11 @@ std::u16string DecodeByByteOrderMark(std::string_view bytes, int fallbackCodePag
   return text ? *text : ToUtf16(bytes);
 }
 
-std::u16string DecodeTextFile(std::string_view bytes) {
+std::u16string DecodeTextFile(std::string_view bytes, int ansiCodePage) {
   bool hasMark =
       bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
   if (!hasMark && IsWellFormedUtf8(bytes)) return ToUtf16(bytes);
-  return DecodeByByteOrderMark(bytes, AnsiCodePage());
+  return DecodeByByteOrderMark(bytes, ansiCodePage);
 }
 
 }  // namespace sonacli

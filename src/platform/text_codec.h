@@ -11,10 +11,8 @@ constexpr int kCodePageUtf8 = 65001;
 constexpr int kCodePageUtf16LE = 1200;
 constexpr int kCodePageUtf16BE = 1201;
 
-// The code page Windows would use for text without byte-order mark in the user's locale;
-// SONACLI_ANSI_CODEPAGE (a number) overrides it.
-int AnsiCodePage();
-// The ANSI code page Windows gives a language ("ru", "pl", "ja" ...); 1252 for unknown ones.
+// The ANSI code page Windows gives a language ("ru", "pl", "ja" ...): the one it uses for text
+// without byte-order mark in that locale; 1252 for unknown ones.
 int AnsiCodePageForLanguage(std::string_view language, std::string_view territory);
 
 // Decodes bytes of the given code page; nullopt when the code page is unknown here.
@@ -35,6 +33,6 @@ bool IsWellFormedUtf8(std::string_view bytes);
 // A text file's bytes as the program reads configuration, list and dictionary files: by its
 // byte-order mark; without one, as UTF-8 when it is well-formed UTF-8 (files on this system
 // usually are, and text in a Windows code page almost never is), else in the ANSI code page.
-std::u16string DecodeTextFile(std::string_view bytes);
+std::u16string DecodeTextFile(std::string_view bytes, int ansiCodePage);
 
 }  // namespace sonacli

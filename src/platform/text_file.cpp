@@ -48,10 +48,10 @@ bool WriteFileBytes(std::u16string_view fileName, std::string_view bytes) {
   return ReplaceFileContent(NativePath(fileName), bytes);
 }
 
-bool ReadTextLines(std::u16string_view fileName, std::vector<std::u16string>& lines) {
+bool ReadTextLines(std::u16string_view fileName, std::vector<std::u16string>& lines, int ansiCodePage) {
   std::string bytes;
   if (!ReadFileBytes(fileName, bytes, kMaxSettingsFileBytes)) return false;
-  lines = SplitIntoLines(DecodeTextFile(bytes));
+  lines = SplitIntoLines(DecodeTextFile(bytes, ansiCodePage));
   return true;
 }
 

@@ -28,8 +28,8 @@ bool ReadFileBytes(std::u16string_view fileName, std::string& bytes,
 // old one stays as it was. False on any failure.
 bool WriteFileBytes(std::u16string_view fileName, std::string_view bytes);
 
-// Reads a text file as lines, decoded by DecodeTextFile; lines end at CR LF, CR or LF.
-// False when the file cannot be read; TInputTooLarge above kMaxSettingsFileBytes.
-bool ReadTextLines(std::u16string_view fileName, std::vector<std::u16string>& lines);
+// Reads a text file as lines, decoded by DecodeTextFile with the ANSI code page; lines end at
+// CR LF, CR or LF. False when the file cannot be read; TInputTooLarge above kMaxSettingsFileBytes.
+bool ReadTextLines(std::u16string_view fileName, std::vector<std::u16string>& lines, int ansiCodePage);
 
 }  // namespace sonacli

@@ -1,24 +1,21 @@
-// A folder of the service's answers, so that a run repeated after a failure or an interruption
-// requests only what is missing. One file per answer, "<key>.answer", named by the SHA-256 of
-// everything that shapes the answer (see AnswerKey): the Ogg Opus bytes as received, behind the
-// lines that prove them whole and stored under that key (see CacheEntry). Safe for several threads
-// and several processes at once: entries are written under a temporary name and renamed.
+// The answer cache: the service with a folder of its answers in front of it, so that a run repeated
+// after a failure or an interruption requests only what is missing. The answers are kept as the
+// bytes received, under the SHA-256 of everything that shapes them (see AnswerKey), in a
+// TAnswerStore.
 //
 // Earlier versions kept the bare Ogg bytes as "<key>.ogg", with nothing that tells a whole answer
 // from one cut short: such files are never read; the request is sent, and the file is removed once
 // the new entry is stored.
 #pragma once
 
-#include <atomic>
-#include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "service/answer_store.h"
+#include "service/service_settings.h"
 #include "service/synthesis_service.h"
-#include "settings/settings.h"
 
 namespace sonacli {
 
@@ -27,56 +24,37 @@ namespace sonacli {
 std::string AnswerKey(std::string_view interfaceName, std::string_view url,
                       std::string_view requestWithoutKey);
 
-// The speech service with the folder in front of it: a request whose answer the folder holds is
-// answered from there (decoded for the request and the output format of `settings`); every other
-// goes to `service`, and its answer is kept when it is spoken. An entry that fails its check (cut
-// short, changed, another key's) or does not decode is damaged: it is removed, counted, and the
+// A request whose answer the folder holds is answered from there; every other goes to `service`,
+// and its answer is kept when it is spoken. An entry that fails its check (cut short, changed,
+// another key's) or that the caller's use does not take is damaged: it is removed, counted, and the
 // request sent as if it were missing. This is the one place that reads and writes the entries.
 class TAnswerCache final : public TSynthesisService {
  public:
-  // `service` and `settings` must outlive the cache. Creates the folder (mode 0700: it holds the
-  // user's texts) when it is missing. When it cannot be used, `warning` says why and the cache is
-  // unusable; when it can only be read, `warning` says so and the cache answers from it without
-  // storing anything.
-  TAnswerCache(TSynthesisService& service, const TSettings& settings, const std::u16string& folder,
+  // `service` must outlive the cache; its requests go to `endpoints`, which shape their keys. The
+  // folder as TAnswerStore takes it: `warning` says when it cannot be used (the cache is then
+  // unusable) or only read.
+  TAnswerCache(TSynthesisService& service, TServiceEndpoints endpoints, const std::u16string& folder,
                std::u16string& warning);
 
-  bool Usable() const { return readable_; }
-  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override;
-  // True when the folder holds an entry for the request that passes its check.
+  bool Usable() const { return store_.Usable(); }
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request, const TAnswerUse& use,
+                              std::stop_token stop = {}) override;
+  // True when the folder holds an entry for the request; it is not read.
   bool HasCachedAnswer(const TSynthesisRequest& request) const override;
+  std::optional<TSynthesisAnswer> CachedAnswer(const TSynthesisRequest& request,
+                                               const TAnswerUse& use) override;
 
-  // Said once at the end of the run, one line each: how many damaged entries were found (and not
-  // used), how many answers could not be stored. Empty when there is nothing to say.
-  std::vector<std::u16string> EndOfRunWarnings() const;
+  // The store's warnings, said once at the end of the run.
+  std::vector<std::u16string> EndOfRunWarnings() const { return store_.EndOfRunWarnings(); }
 
  private:
-  // The entry decoded for the request; nullopt when there is none that gives audio.
-  std::optional<TSynthesisAnswer> CachedAnswer(const std::string& key,
-                                               const TSynthesisRequest& request) const;
-  // The answer of the entry stored under `key` when it passes its check; nullopt when there is
-  // none, and for a damaged one (then removed and counted).
-  std::optional<std::string> CheckedAnswer(const std::string& key) const;
-  bool Contains(const std::string& key) const;
-  // The entry's bytes; nullopt when there is none or it cannot be read.
-  std::optional<std::string> Load(const std::string& key) const;
-  // Writes the entry under a temporary name and renames it into place; false when that fails.
-  bool Store(const std::string& key, const std::string& bytes) const;
-  // Keeps a spoken answer; a failure is counted.
-  void Keep(const std::string& key, const TSynthesisAnswer& answer);
-  // Removes an entry that proved damaged, and counts it.
-  void Discard(const std::string& key) const;
-
-  std::string EntryPath(const std::string& key) const;
+  std::optional<TSynthesisAnswer> FromStore(const std::string& key, const TAnswerUse& use);
+  // The request's key; empty when the folder cannot be read or no interface serves the request.
+  std::string KeyOf(const TSynthesisRequest& request) const;
 
   TSynthesisService& service_;
-  const TSettings& settings_;
-  std::string folder_;
-  bool readable_ = false;
-  bool writable_ = false;
-  mutable std::mutex mutex_;
-  mutable std::set<std::string> damaged_;  // the keys of the damaged entries found
-  std::atomic<int> notStored_{0};
+  const TServiceEndpoints endpoints_;
+  TAnswerStore store_;
 };
 
 }  // namespace sonacli

@@ -14,15 +14,14 @@ enum class TSynthesisOutcome {
 
 struct TSynthesisAnswer {
   TSynthesisOutcome Outcome = TSynthesisOutcome::Failed;
-  std::string Audio;         // the decoded WAV, never empty when spoken; empty on failure
+  // Spoken: the Ogg Opus bytes as the service sent them (for v3, joined from its chunks) or as the
+  // cache kept them, never empty, and taken by the caller's use (see TAnswerUse). Empty on failure.
+  std::string Received;
   std::u16string ErrorText;  // why it failed; empty when spoken
   bool FromCache = false;    // taken from the answer cache: no request was sent
   // The wait that the service asked for before the next attempt (a 429 or 503 with Retry-After),
   // in seconds; 0 when it asked for none.
   int64_t RetryAfterSeconds = 0;
-  // The Ogg Opus bytes as the service sent them (for v3, joined from its chunks): what the answer
-  // cache keeps. Empty for an answer that came from the cache.
-  std::string Received;
 
   bool Spoken() const { return Outcome == TSynthesisOutcome::Spoken; }
 };

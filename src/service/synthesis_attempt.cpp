@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "audio/opus_decoder.h"
 #include "common/unicode_text.h"
 #include "http/http_client.h"
 #include "service/answer_cache.h"
@@ -21,7 +20,7 @@ constexpr char16_t kNoAudioData[] = u"No audio data";
 struct TInterfaceRow {
   TServiceInterface Interface;
   const char* Name;  // in the answer cache's key
-  std::string (*BaseUrl)();
+  std::string TServiceEndpoints::*BaseUrl;
   const char* Path;
   std::string (*Payload)(const TSynthesisRequest&);  // the query of a GET, the body of a POST
   const char* ContentType;                           // nullptr: a GET
@@ -31,12 +30,12 @@ struct TInterfaceRow {
 };
 
 constexpr TInterfaceRow kInterfaces[] = {
-    {TServiceInterface::Legacy, "legacy", LegacyServiceUrl, "/generate", LegacyQuery, nullptr, "", false,
-     false},
-    {TServiceInterface::CloudV1, "v1", CloudServiceUrl, "/speech/v1/tts:synthesize", CloudV1Body,
+    {TServiceInterface::Legacy, "legacy", &TServiceEndpoints::LegacyUrl, "/generate", LegacyQuery, nullptr,
+     "", false, false},
+    {TServiceInterface::CloudV1, "v1", &TServiceEndpoints::CloudUrl, "/speech/v1/tts:synthesize", CloudV1Body,
      "application/x-www-form-urlencoded", "", true, false},
-    {TServiceInterface::CloudV3, "v3", CloudServiceUrl, "/tts/v3/utteranceSynthesis", CloudV3Body,
-     "application/json; charset=utf-8", "*/*", true, true},
+    {TServiceInterface::CloudV3, "v3", &TServiceEndpoints::CloudUrl, "/tts/v3/utteranceSynthesis",
+     CloudV3Body, "application/json; charset=utf-8", "*/*", true, true},
 };
 
 const TInterfaceRow* RowOf(const TSynthesisRequest& request) {
@@ -82,13 +81,13 @@ TSynthesisAnswer Received(std::string bytes) {
 
 // The exchange of one attempt: the request sent as the row says, the status checked; a spoken
 // answer carries the Ogg Opus bytes received, not yet decoded.
-TSynthesisAnswer Exchange(const TInterfaceRow& row, const TSynthesisRequest& request,
-                          const TProxySettings& proxy, THttpShare* share) {
+TSynthesisAnswer Exchange(const TInterfaceRow& row, const TSynthesisRequest& request, std::stop_token stop,
+                          const TServiceSettings& service, THttpShare* share) {
   THttpAnswer reply;
   try {
     THttpClient client(share);
-    ConfigureHttpClient(client, proxy, request.Abandoned);
-    const std::string url = row.BaseUrl() + row.Path;
+    ConfigureHttpClient(client, service, stop);
+    const std::string url = service.Endpoints.*row.BaseUrl + row.Path;
     if (row.ContentType == nullptr) {
       reply = client.Get(url + "?" + row.Payload(request));
     } else {
@@ -111,30 +110,25 @@ TSynthesisAnswer Exchange(const TInterfaceRow& row, const TSynthesisRequest& req
 
 }  // namespace
 
-bool DecodeAnswer(const std::string& received, const TSynthesisRequest& request, const TSettings& settings,
-                  std::string& wav) {
-  return DecodeOpusAnswer(received, wav, request.VolumeDelta, settings.SampleRate, request.ChannelMode,
-                          settings.Stereo);
-}
-
-std::string AnswerKeyOf(const TSynthesisRequest& request) {
+std::string AnswerKeyOf(const TSynthesisRequest& request, const TServiceEndpoints& endpoints) {
   const TInterfaceRow* row = RowOf(request);
   if (row == nullptr) return {};
   // The key is left out: any key gets the same answer.
   TSynthesisRequest withoutKey = request;
   withoutKey.ApiKey.clear();
-  return AnswerKey(row->Name, row->BaseUrl() + row->Path, row->Payload(withoutKey));
+  return AnswerKey(row->Name, endpoints.*row->BaseUrl + row->Path, row->Payload(withoutKey));
 }
 
-TSynthesisAnswer SendSynthesisRequest(const TSynthesisRequest& request, const TSettings& settings,
+TSynthesisAnswer SendSynthesisRequest(const TSynthesisRequest& request, const TAnswerUse& use,
+                                      std::stop_token stop, const TServiceSettings& service,
                                       THttpShare* share) {
   const TInterfaceRow* row = RowOf(request);
   if (row == nullptr) return Failure(TSynthesisOutcome::Rejected, kPremiumVoiceNeedsCloudKey);
-  TSynthesisAnswer answer = Exchange(*row, request, settings.ProxySettings, share);
+  TSynthesisAnswer answer = Exchange(*row, request, stop, service, share);
   if (!answer.Spoken()) return answer;
   // Every request has something to say: an answer without audio would silently drop it.
   if (answer.Received.empty()) return Failure(TSynthesisOutcome::Failed, kNoAudioData);
-  if (!DecodeAnswer(answer.Received, request, settings, answer.Audio)) {
+  if (!use(answer.Received)) {
     return Failure(TSynthesisOutcome::Failed,
                    std::u16string(kInternalError) + u" (the answer is not Ogg Opus audio)");
   }

@@ -2,8 +2,6 @@
 // form of the API key and the choice of interface.
 #pragma once
 
-#include <atomic>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,13 +13,9 @@ struct TSynthesisRequest {
   std::u16string Voice;     // as in the voice table, may end in ":old"
   std::u16string Rate;      // as typed; empty for the default rate
   std::u16string Emotion;   // the full tone word
-  std::u16string ChannelMode = u"MonoToBoth";
-  int32_t VolumeDelta = 0;  // percent, 0 unchanged
   std::u16string ApiKey;
   // Sent as text whatever it looks like, never as SSML: text that is no command (a book's).
   bool PlainText = false;
-  // When set and true, the request is no longer wanted: a transfer stops at once, no retry follows.
-  const std::atomic<bool>* Abandoned = nullptr;
 };
 
 // The interfaces of the service; None: no interface serves the key and voice.

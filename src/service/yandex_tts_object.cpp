@@ -16,27 +16,23 @@ int32_t Elapsed(int64_t from, int64_t to) {
   return static_cast<int32_t>(to - from);
 }
 
-bool Abandoned(const TSynthesisRequest& request) {
-  return request.Abandoned != nullptr && *request.Abandoned;
-}
-
 }  // namespace
 
-bool TYandexTTSObject::WaitInterval(const TSynthesisRequest& request, int64_t windowStart) {
-  const TRetrySettings& retry = settings_.RetrySettings;
+bool TYandexTTSObject::WaitInterval(const std::stop_token& stop, int64_t windowStart) {
+  const TRetrySettings& retry = service_.Retry;
   const int64_t intervalStart = clock_.TickCountMs();
   int64_t now;
   do {
     clock_.SleepMs(kRetryStepMs);
     now = clock_.TickCountMs();
-    if (Elapsed(windowStart, now) > retry.WindowMs || Abandoned(request)) return false;
+    if (Elapsed(windowStart, now) > retry.WindowMs || stop.stop_requested()) return false;
   } while (Elapsed(intervalStart, now) <= retry.IntervalMs);
   return true;
 }
 
-bool TYandexTTSObject::WaitAsAsked(const TSynthesisRequest& request, int64_t windowStart,
+bool TYandexTTSObject::WaitAsAsked(const std::stop_token& stop, int64_t windowStart,
                                    int64_t retryAfterSeconds) {
-  const TRetrySettings& retry = settings_.RetrySettings;
+  const TRetrySettings& retry = service_.Retry;
   const int64_t waitStart = clock_.TickCountMs();
   // The waits count in the window: after a long one, no burst of retries follows.
   if (Elapsed(windowStart, waitStart) > retry.WindowMs) return false;
@@ -45,22 +41,23 @@ bool TYandexTTSObject::WaitAsAsked(const TSynthesisRequest& request, int64_t win
       std::max<int64_t>(std::min(retryAfterSeconds, kLongestRetryAfterS) * 1000, retry.IntervalMs);
   do {
     clock_.SleepMs(kRetryStepMs);
-    if (Abandoned(request)) return false;
+    if (stop.stop_requested()) return false;
   } while (Elapsed(waitStart, clock_.TickCountMs()) <= waitMs);
   return true;
 }
 
-TSynthesisAnswer TYandexTTSObject::Synthesize(const TSynthesisRequest& request) {
-  const TRetrySettings& retry = settings_.RetrySettings;
-  TSynthesisAnswer first = SendSynthesisRequest(request, settings_, &share_);
+TSynthesisAnswer TYandexTTSObject::Synthesize(const TSynthesisRequest& request, const TAnswerUse& use,
+                                              std::stop_token stop) {
+  const TRetrySettings& retry = service_.Retry;
+  TSynthesisAnswer first = SendSynthesisRequest(request, use, stop, service_, &share_);
   if (first.Outcome != TSynthesisOutcome::Failed || !retry.Enabled) return first;
   const int64_t windowStart = clock_.TickCountMs();
   int64_t retryAfterSeconds = first.RetryAfterSeconds;
   while (true) {
-    const bool due = retryAfterSeconds > 0 ? WaitAsAsked(request, windowStart, retryAfterSeconds)
-                                           : WaitInterval(request, windowStart);
+    const bool due = retryAfterSeconds > 0 ? WaitAsAsked(stop, windowStart, retryAfterSeconds)
+                                           : WaitInterval(stop, windowStart);
     if (!due) return first;
-    TSynthesisAnswer later = SendSynthesisRequest(request, settings_, &share_);
+    TSynthesisAnswer later = SendSynthesisRequest(request, use, stop, service_, &share_);
     if (later.Spoken()) return later;
     if (later.Outcome == TSynthesisOutcome::Rejected) {
       // Only the first attempt's message is reported.

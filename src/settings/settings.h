@@ -9,12 +9,23 @@
 
 namespace sonacli {
 
-// LRC output settings; Encoding is 0 for the system ANSI code page, 1 UTF-8, 2 UTF-16LE.
+// The encoding of an LRC or SRT file: the ANSI code page (without byte-order mark), UTF-8 or
+// UTF-16LE (each with its mark).
+enum class TSyncEncoding : uint8_t { Ansi, Utf8, Utf16LE };
+
+// The format of a subtitle file; Unknown when neither an option nor the file's extension says.
+enum class TSubtitleFormat : uint8_t { Unknown, Srt, Ssa, Ass, Smi, Vtt, Lrc };
+
+// Where the LRC file gets blank lines: nowhere, after every sentence (--lrc-sent), after
+// paragraphs only (--lrc-para).
+enum class TLrcBlankLines : uint8_t { None, AfterSentences, AfterParagraphs };
+
+// LRC output settings.
 struct TLRCData {
   bool LimitLength = false;
   int32_t MaxLength = 0;  // characters per LRC line
   int32_t Offset = 0;     // ms, written only into the "[offset:" tag
-  uint8_t Encoding = 0;
+  TSyncEncoding Encoding = TSyncEncoding::Ansi;
   std::u16string FileName;
   std::u16string Artist;
   std::u16string Album;
@@ -23,11 +34,11 @@ struct TLRCData {
   std::u16string Creator;
 };
 
-// SRT output settings; Encoding as in TLRCData.
+// SRT output settings.
 struct TSRTData {
   bool LimitLength = false;
   int32_t MaxLength = 0;
-  uint8_t Encoding = 0;
+  TSyncEncoding Encoding = TSyncEncoding::Ansi;
   std::u16string FileName;
 };
 
@@ -63,14 +74,14 @@ struct TSettings {
   int32_t RequestDelayMs = 0;
   bool ShowProgress = false;
   bool SubtitleMode = false;
-  uint8_t SubtitleFormat = 0;  // 1 srt, 2 ssa, 3 ass, 4 smi, 5 vtt, 6 lrc; 0 unknown
+  TSubtitleFormat SubtitleFormat = TSubtitleFormat::Unknown;
   bool SubFit = false;
   uint8_t SubMaxRate = 200;  // percent
   std::u16string SmiClass;   // the class of a SAMI file's paragraphs to read; empty: its first
   bool LrcEnabled = false;
   bool SrtEnabled = false;
-  bool SyncOutput = false;    // LrcEnabled or SrtEnabled
-  uint8_t LrcBlankLines = 0;  // 0 none, 1 after sentences, 2 after paragraphs
+  bool SyncOutput = false;  // LrcEnabled or SrtEnabled
+  TLrcBlankLines LrcBlankLines = TLrcBlankLines::None;
   TLRCData LrcData;
   TSRTData SrtData;
   // The chapter list written beside a WAV or raw output (--chapters): an FFmpeg metadata file or a
@@ -99,7 +110,13 @@ struct TSettings {
   // titles of the parts they are nested in (--chapter-titles bare).
   bool BookAllParts = false;
   bool BareChapterTitles = false;
-  bool ListLines = false;     // the input's lines printed with their -ln numbers; nothing sent
+  bool ListLines = false;  // the input's lines printed with their -ln numbers; nothing sent
+  // The Windows code page of the files read and written without byte-order mark (dictionaries,
+  // LRC and SRT files in the ANSI encoding), from the run's environment.
+  int32_t AnsiCodePage = 1252;
+  // The size of a WAV's data beyond which the output becomes RF64: the most that the plain format's
+  // 32-bit sizes hold, unless the run's environment (a test) lowers it.
+  uint64_t PlainWavLimit = 0xFFFFFFFFull - 36;
   bool DryRun = false;        // everything up to the requests, then their plan printed in place of them
   bool ListRequests = false;  // the dry run prints one line per request in place of its summary
 };

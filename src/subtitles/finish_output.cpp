@@ -37,14 +37,15 @@ bool Claim(std::u16string_view fileName, std::u16string_view kind, std::unique_p
 
 // The lines into the sync file's temporary, put in place; the temporary goes either way.
 bool CommitSyncFile(std::unique_ptr<TReplacingFile>& file, const std::vector<std::u16string>& lines,
-                    uint8_t encoding) {
+                    TSyncEncoding encoding, int ansiCodePage) {
   const std::unique_ptr<TReplacingFile> taken = std::move(file);
-  return taken && taken->Write(EncodeSyncFile(lines, encoding, AnsiCodePage())) && taken->Commit();
+  return taken && taken->Write(EncodeSyncFile(lines, encoding, ansiCodePage)) && taken->Commit();
 }
 
 }  // namespace
 
-std::string EncodeSyncFile(const std::vector<std::u16string>& lines, uint8_t encoding, int ansiCodePage) {
+std::string EncodeSyncFile(const std::vector<std::u16string>& lines, TSyncEncoding encoding,
+                           int ansiCodePage) {
   std::u16string text;
   for (const std::u16string& line : lines) {
     text += line;
@@ -52,17 +53,17 @@ std::string EncodeSyncFile(const std::vector<std::u16string>& lines, uint8_t enc
   }
   std::string bytes;
   switch (encoding) {
-    case kSyncEncodingUtf8:
+    case TSyncEncoding::Utf8:
       bytes = "\xEF\xBB\xBF" + EncodeCodePage(text, kCodePageUtf8);
       break;
-    case kSyncEncodingUtf16LE:
+    case TSyncEncoding::Utf16LE:
       bytes = "\xFF\xFE" + EncodeCodePage(text, kCodePageUtf16LE);
       break;
-    default:
+    case TSyncEncoding::Ansi:
       bytes = EncodeCodePage(text, ansiCodePage);
       // Lines the ANSI code page cannot hold would lose their letters to "?"; UTF-8 keeps them.
       if (DecodeCodePage(bytes, ansiCodePage) != text)
-        return EncodeSyncFile(lines, kSyncEncodingUtf8, ansiCodePage);
+        return EncodeSyncFile(lines, TSyncEncoding::Utf8, ansiCodePage);
       break;
   }
   return bytes;
@@ -83,8 +84,8 @@ bool FinishOutput(const TSettings& settings, TOutputFiles& files, bool errorRepo
   const bool saved = settings.ToStdout ? !errorReported : audio && audio->Commit();
   if (saved && writeSyncFiles) {
     const auto write = [&](std::unique_ptr<TReplacingFile>& file, const std::vector<std::u16string>& lines,
-                           uint8_t encoding, std::u16string_view failure) {
-      if (!CommitSyncFile(file, lines, encoding) && syncFailures != nullptr)
+                           TSyncEncoding encoding, std::u16string_view failure) {
+      if (!CommitSyncFile(file, lines, encoding, settings.AnsiCodePage) && syncFailures != nullptr)
         syncFailures->emplace_back(failure);
     };
     if (settings.LrcEnabled)

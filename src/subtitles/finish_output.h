@@ -12,17 +12,11 @@
 
 namespace sonacli {
 
-// Sync-file encodings, as kept in TLRCData::Encoding and TSRTData::Encoding.
-enum : uint8_t {
-  kSyncEncodingAnsi = 0,     // the system ANSI code page, no byte-order mark
-  kSyncEncodingUtf8 = 1,     // with EF BB BF
-  kSyncEncodingUtf16LE = 2,  // with FF FE
-};
-
-// The bytes of a sync file: every line, the last included, followed by CR LF. An unknown encoding
-// counts as ANSI; a text that the ANSI code page cannot hold whole is written as UTF-8 with its
-// byte-order mark instead.
-std::string EncodeSyncFile(const std::vector<std::u16string>& lines, uint8_t encoding, int ansiCodePage);
+// The bytes of a sync file: every line, the last included, followed by CR LF; UTF-8 with the mark
+// EF BB BF, UTF-16LE with FF FE, the ANSI code page without a mark. A text that the ANSI code page
+// cannot hold whole is written as UTF-8 with its byte-order mark instead.
+std::string EncodeSyncFile(const std::vector<std::u16string>& lines, TSyncEncoding encoding,
+                           int ansiCodePage);
 
 // The files a run writes, each under a temporary name beside its target ("." + the target's name
 // + ".XXXXXX.tmp", or ".sonacli.XXXXXX.tmp" for a name too long for that) from before the first

@@ -11,16 +11,16 @@ namespace {
 
 struct Extension {
   std::u16string_view Text;
-  uint8_t Format;
+  TSubtitleFormat Format;
 };
 
 constexpr std::array<Extension, 6> kExtensions{{
-    {u".srt", kSubtitleSrt},
-    {u".ssa", kSubtitleSsa},
-    {u".ass", kSubtitleAss},
-    {u".smi", kSubtitleSmi},
-    {u".vtt", kSubtitleVtt},
-    {u".lrc", kSubtitleLrc},
+    {u".srt", TSubtitleFormat::Srt},
+    {u".ssa", TSubtitleFormat::Ssa},
+    {u".ass", TSubtitleFormat::Ass},
+    {u".smi", TSubtitleFormat::Smi},
+    {u".vtt", TSubtitleFormat::Vtt},
+    {u".lrc", TSubtitleFormat::Lrc},
 }};
 
 // The lower-cased extension of the file's own name, "." included; a "." in a folder name does
@@ -35,15 +35,15 @@ std::u16string LowerExtension(std::u16string_view fileName) {
 }  // namespace
 
 bool IsSubtitleFileName(std::u16string_view fileName) {
-  return SubtitleFormatFromFileName(fileName) != kSubtitleNone;
+  return SubtitleFormatFromFileName(fileName) != TSubtitleFormat::Unknown;
 }
 
-uint8_t SubtitleFormatFromFileName(std::u16string_view fileName) {
+TSubtitleFormat SubtitleFormatFromFileName(std::u16string_view fileName) {
   std::u16string extension = LowerExtension(fileName);
   for (const Extension& known : kExtensions) {
     if (extension == known.Text) return known.Format;
   }
-  return kSubtitleNone;
+  return TSubtitleFormat::Unknown;
 }
 
 }  // namespace sonacli

@@ -18,29 +18,30 @@ namespace sonacli {
 
 namespace {
 
-// The entries of the file as its format's reader gives them; nullopt for a code without a reader.
-std::optional<SubtitleList> ReadEntries(const std::vector<std::u16string>& lines, uint8_t format,
+// The entries of the file as its format's reader gives them; nullopt for an unknown format.
+std::optional<SubtitleList> ReadEntries(const std::vector<std::u16string>& lines, TSubtitleFormat format,
                                         std::u16string_view smiClass) {
   switch (format) {
-    case kSubtitleSrt:
+    case TSubtitleFormat::Srt:
       return ReadSrt(lines);
-    case kSubtitleSsa:
-    case kSubtitleAss:
+    case TSubtitleFormat::Ssa:
+    case TSubtitleFormat::Ass:
       return ReadSsa(lines);
-    case kSubtitleSmi:
+    case TSubtitleFormat::Smi:
       return ReadSmi(lines, smiClass);
-    case kSubtitleVtt:
+    case TSubtitleFormat::Vtt:
       return ReadVtt(lines);
-    case kSubtitleLrc:
+    case TSubtitleFormat::Lrc:
       return ReadLrc(lines);
-    default:
-      return std::nullopt;
+    case TSubtitleFormat::Unknown:
+      break;
   }
+  return std::nullopt;
 }
 
 }  // namespace
 
-TSubtitleLoading LoadSubtitles(const std::vector<std::u16string>& lines, uint8_t format,
+TSubtitleLoading LoadSubtitles(const std::vector<std::u16string>& lines, TSubtitleFormat format,
                                std::u16string_view smiClass) {
   std::optional<SubtitleList> entries = ReadEntries(lines, format, smiClass);
   if (!entries) return {{}, kUnknownSubtitleFormat};
@@ -55,7 +56,7 @@ TSubtitleLoading LoadSubtitles(const std::vector<std::u16string>& lines, uint8_t
   return loading;
 }
 
-TSubtitleLoading LoadSubtitlesFromBytes(std::string_view bytes, uint8_t format) {
+TSubtitleLoading LoadSubtitlesFromBytes(std::string_view bytes, TSubtitleFormat format) {
   return LoadSubtitles(SplitIntoLines(ToUtf16(bytes)), format);
 }
 

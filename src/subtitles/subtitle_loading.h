@@ -1,11 +1,11 @@
 // The subtitle step of a run: the lines of the subtitle file become the list of entries to voice.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "settings/settings.h"
 #include "subtitles/subtitle.h"
 
 namespace sonacli {
@@ -18,15 +18,15 @@ struct TSubtitleLoading {
   std::u16string_view Error;  // empty on success, else one of the two messages above
 };
 
-// Reads the lines with the reader of the format code (subtitle_format.h), puts the entries in the
-// order of their start times, then joins and widens them. `smiClass` names the class a SAMI file is
-// read in (empty: its first). A code without a reader gives kUnknownSubtitleFormat; a file without
-// entries kNoTextInSubtitles; either way the list is empty.
-TSubtitleLoading LoadSubtitles(const std::vector<std::u16string>& lines, uint8_t format,
+// Reads the lines with the reader of the format, puts the entries in the order of their start times,
+// then joins and widens them. `smiClass` names the class a SAMI file is read in (empty: its first).
+// An unknown format gives kUnknownSubtitleFormat; a file without entries kNoTextInSubtitles; either
+// way the list is empty.
+TSubtitleLoading LoadSubtitles(const std::vector<std::u16string>& lines, TSubtitleFormat format,
                                std::u16string_view smiClass = {});
 
 // LoadSubtitles on raw bytes read as UTF-8 (malformed sequences become U+FFFD) and split into lines:
 // one entry for fuzzing the readers, the join and the widening.
-TSubtitleLoading LoadSubtitlesFromBytes(std::string_view bytes, uint8_t format);
+TSubtitleLoading LoadSubtitlesFromBytes(std::string_view bytes, TSubtitleFormat format);
 
 }  // namespace sonacli

@@ -42,27 +42,16 @@ TChannelMode ChannelModeOf(std::u16string_view name) {
   return TChannelMode::MonoToBoth;
 }
 
-std::u16string_view ChannelModeName(TChannelMode mode) {
-  switch (mode) {
-    case TChannelMode::MonoToLeft:
-      return kChannelLeft;
-    case TChannelMode::MonoToRight:
-      return kChannelRight;
-    case TChannelMode::MonoToBoth:
+bool BlankAfterMarker(TPieceMarker marker, TLrcBlankLines lrcBlankLines, bool current) {
+  switch (lrcBlankLines) {
+    case TLrcBlankLines::AfterSentences:
+      return marker != TPieceMarker::Cut;
+    case TLrcBlankLines::AfterParagraphs:
+      return marker == TPieceMarker::LineEnd;
+    case TLrcBlankLines::None:
       break;
   }
-  return kChannelBoth;
-}
-
-bool BlankAfterMarker(TPieceMarker marker, uint8_t lrcBlankLines, bool current) {
-  switch (lrcBlankLines) {
-    case 1:
-      return marker != TPieceMarker::Cut;
-    case 2:
-      return marker == TPieceMarker::LineEnd;
-    default:
-      return current;
-  }
+  return current;
 }
 
 }  // namespace sonacli

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/settings.h"
+
 namespace sonacli {
 
 class TTextPart;
@@ -58,13 +60,11 @@ using TPieceList = std::vector<TPiece>;
 // The kind of a part's kind text: "audio", "pause", "pause_para", "chapter"; anything else is a
 // language.
 TPieceKind PieceKindOf(std::u16string_view partKind);
-// "MonoToBoth", "MonoToLeft", "MonoToRight" and back; an unknown name is MonoToBoth.
+// "MonoToBoth", "MonoToLeft", "MonoToRight" (exact case); any other name is MonoToBoth.
 TChannelMode ChannelModeOf(std::u16string_view name);
-std::u16string_view ChannelModeName(TChannelMode mode);
 
-// Whether the LRC output wants a blank line after a text piece with this marker, under
-// LrcBlankLines: 1 (--lrc-sent) after any break, 2 (--lrc-para) after line ends only, 0 leaves
-// `current` as it is.
-bool BlankAfterMarker(TPieceMarker marker, uint8_t lrcBlankLines, bool current);
+// Whether the LRC output wants a blank line after a text piece with this marker: after any break
+// (--lrc-sent), after line ends only (--lrc-para); without blank lines `current` stays as it is.
+bool BlankAfterMarker(TPieceMarker marker, TLrcBlankLines lrcBlankLines, bool current);
 
 }  // namespace sonacli

@@ -70,6 +70,26 @@ std::vector<int16_t> OpusfileSamples(const std::string& ogg, int& channels) {
   return samples;
 }
 
+// The answer decoded for a target; fails the test when it does not decode.
+TDecodedSpeech Decode(const std::string& answer, int32_t rate, bool stereo, int32_t volumeDelta = 0,
+                      TMSConverterMode mode = TMSConverterMode::msmMonoToBoth) {
+  TDecodedSpeech speech;
+  EXPECT_TRUE(DecodeOpusAnswer(answer, {rate, stereo}, {volumeDelta, mode}, speech));
+  return speech;
+}
+
+// The speech as a canonical WAV, for the helpers that read one.
+std::string AsWav(const TDecodedSpeech& speech) {
+  return MakeWavHeader(speech.Format.SampleRate, speech.Format.Channels, speech.Format.BitsPerSample,
+                       speech.Pcm.size()) +
+         speech.Pcm;
+}
+
+void ExpectFormat(const TDecodedSpeech& speech, int32_t rate, int32_t channels, size_t pcmBytes) {
+  EXPECT_EQ(speech.Format, (TAudioFormat{rate, channels, 16}));
+  EXPECT_EQ(speech.Pcm.size(), pcmBytes);
+}
+
 void ExpectHeader(const std::string& wav, uint32_t rate, uint16_t channels, uint32_t dataBytes) {
   ASSERT_GE(wav.size(), kWavHeaderSize);
   EXPECT_EQ(wav.substr(0, 4), "RIFF");
@@ -82,10 +102,11 @@ void ExpectHeader(const std::string& wav, uint32_t rate, uint16_t channels, uint
 }
 
 TEST(OpusDecoder, DirectPathGivesEverySampleAt48000Hz) {
-  std::string out = "stale";
-  ASSERT_TRUE(DecodeOpusAnswer(SineAnswer(), out, 0, 48000, u"MonoToBoth", false));
-  ExpectHeader(out, 48000, 1, 96000);
-  const auto samples = ChannelSamples(out, 1, 0);
+  TDecodedSpeech speech;
+  speech.Pcm = "stale";
+  ASSERT_TRUE(DecodeOpusAnswer(SineAnswer(), {48000, false}, {}, speech));
+  ExpectFormat(speech, 48000, 1, 96000);
+  const auto samples = ChannelSamples(AsWav(speech), 1, 0);
   EXPECT_NEAR(MeasureFrequency(samples, 48000), kFrequency, 1.0);
   EXPECT_NEAR(MeasureRms(samples), kAmplitude / std::sqrt(2.0), kAmplitude * 0.03);
 }
@@ -131,8 +152,8 @@ TEST(OpusDecoder, SamplesAreThoseOfLibopusfileForEveryKindOfAnswer) {
 }
 
 TEST(OpusDecoder, ConversionGivesTheBytesOfTheWavReaderChain) {
-  // The decoded answer goes to the resampler in place; the bytes must be those of the chain that
-  // reads it back as a WAV first.
+  // The decoded answer goes to the resampler in place, and its samples come out without a header;
+  // they must be those of the chain that reads it back as a WAV first and writes a WAV.
   const std::string mono = EncodeOpus(MakeVoice(1, 1.3, 8000), 1);
   const std::string stereo = EncodeOpus(MakeVoice(2, 0.7, 8000), 2);
   struct Case {
@@ -154,24 +175,27 @@ TEST(OpusDecoder, ConversionGivesTheBytesOfTheWavReaderChain) {
         const auto reader = TWaveIn::OpenMemory(decoded);
         std::string expected;
         if (reader) ConvertWav(*reader, expected, rate, toStereo ? 2 : 0, 0, TMSConverterMode::msmMonoToBoth);
-        std::string out = "stale";
-        EXPECT_EQ(DecodeOpusAnswer(c.answer, out, 0, rate, u"MonoToBoth", toStereo), reader != nullptr)
+        TDecodedSpeech speech;
+        speech.Pcm = "stale";
+        EXPECT_EQ(DecodeOpusAnswer(c.answer, {rate, toStereo}, {}, speech), reader != nullptr)
             << c.name << " to " << rate;
-        EXPECT_TRUE(out == expected) << c.name << " to " << rate << (toStereo ? " stereo" : "");
+        EXPECT_TRUE(speech.Pcm == WavSamples(expected))
+            << c.name << " to " << rate << (toStereo ? " stereo" : "");
+        if (reader) {
+          EXPECT_EQ(speech.Format, (TAudioFormat{rate, GetUint16(expected, 22), 16})) << c.name;
+        }
       }
     }
   }
 }
 
 TEST(OpusDecoder, VolumeDeltaScalesAndClamps) {
-  std::string plain;
-  ASSERT_TRUE(DecodeOpusAnswer(SineAnswer(), plain, 0, 48000, u"MonoToBoth", false));
-  const auto original = ChannelSamples(plain, 1, 0);
+  const TDecodedSpeech plain = Decode(SineAnswer(), 48000, false);
+  const auto original = ChannelSamples(AsWav(plain), 1, 0);
   for (int32_t delta : {-100, -50, 100, 300}) {
-    std::string out;
-    ASSERT_TRUE(DecodeOpusAnswer(SineAnswer(), out, delta, 48000, u"MonoToBoth", false));
-    EXPECT_EQ(out.substr(0, kWavHeaderSize), plain.substr(0, kWavHeaderSize));
-    const auto changed = ChannelSamples(out, 1, 0);
+    const TDecodedSpeech changedSpeech = Decode(SineAnswer(), 48000, false, delta);
+    EXPECT_EQ(changedSpeech.Format, plain.Format);
+    const auto changed = ChannelSamples(AsWav(changedSpeech), 1, 0);
     ASSERT_EQ(changed.size(), original.size());
     for (size_t i = 0; i < changed.size(); ++i) {
       const int32_t s = original[i];
@@ -189,10 +213,9 @@ TEST(OpusDecoder, ResamplingKeepsFrequencyLevelAndAnnouncedLength) {
   // round(96000 x rate / 48000), whole frames.
   const Case cases[] = {{24000, 48000}, {22050, 44100}, {8000, 16000}, {44100, 88200}};
   for (const Case& c : cases) {
-    std::string out;
-    ASSERT_TRUE(DecodeOpusAnswer(SineAnswer(), out, 0, c.rate, u"MonoToBoth", false));
-    ExpectHeader(out, static_cast<uint32_t>(c.rate), 1, c.dataBytes);
-    const auto samples = ChannelSamples(out, 1, 0);
+    const TDecodedSpeech speech = Decode(SineAnswer(), c.rate, false);
+    ExpectFormat(speech, c.rate, 1, c.dataBytes);
+    const auto samples = ChannelSamples(AsWav(speech), 1, 0);
     EXPECT_NEAR(MeasureFrequency(samples, c.rate), kFrequency, 1.0) << c.rate;
     EXPECT_NEAR(MeasureRms(samples), kAmplitude / std::sqrt(2.0), kAmplitude * 0.03) << c.rate;
   }
@@ -200,23 +223,20 @@ TEST(OpusDecoder, ResamplingKeepsFrequencyLevelAndAnnouncedLength) {
 
 TEST(OpusDecoder, StereoPutsTheQuietSideAtFourTenths) {
   struct Case {
-    std::u16string mode;
+    TMSConverterMode mode;
     double leftShare;
     double rightShare;
   };
-  const Case cases[] = {{u"MonoToBoth", 1, 1},
-                        {u"MonoToLeft", 1, 0.4},
-                        {u"MonoToRight", 0.4, 1},
-                        {u"monotoleft", 1, 1}};  // the mode's name is case-sensitive
+  const Case cases[] = {{TMSConverterMode::msmMonoToBoth, 1, 1},
+                        {TMSConverterMode::msmMonoToLeft, 1, 0.4},
+                        {TMSConverterMode::msmMonoToRight, 0.4, 1}};
+  const auto x = ChannelSamples(AsWav(Decode(SineAnswer(), 48000, false)), 1, 0);
   for (const Case& c : cases) {
-    std::string out;
-    ASSERT_TRUE(DecodeOpusAnswer(SineAnswer(), out, 0, 48000, c.mode, true));
-    ExpectHeader(out, 48000, 2, 192000);
+    const TDecodedSpeech speech = Decode(SineAnswer(), 48000, true, 0, c.mode);
+    ExpectFormat(speech, 48000, 2, 192000);
+    const std::string out = AsWav(speech);
     const auto left = ChannelSamples(out, 2, 0);
     const auto right = ChannelSamples(out, 2, 1);
-    std::string mono;
-    ASSERT_TRUE(DecodeOpusAnswer(SineAnswer(), mono, 0, 48000, u"", false));
-    const auto x = ChannelSamples(mono, 1, 0);
     ASSERT_EQ(left.size(), x.size());
     for (size_t i = 0; i < x.size(); ++i) {
       // Each side is the sample through the float round trip: round(share x s / 32768 x 32767).
@@ -244,28 +264,35 @@ TEST(OpusDecoder, BadAnswersFailWithoutAudio) {
       {"chained", chained},
   };
   for (const Case& c : cases) {
-    std::string out = "stale";
-    EXPECT_FALSE(DecodeOpusAnswer(c.bytes, out, 0, 48000, u"MonoToBoth", false)) << c.name;
-    EXPECT_TRUE(out.empty()) << c.name;
-    out = "stale";
-    EXPECT_FALSE(DecodeOpusAnswer(c.bytes, out, 50, 24000, u"MonoToBoth", true)) << c.name;
-    EXPECT_TRUE(out.empty()) << c.name;
+    TDecodedSpeech speech;
+    speech.Pcm = "stale";
+    EXPECT_FALSE(DecodeOpusAnswer(c.bytes, {48000, false}, {}, speech)) << c.name;
+    EXPECT_TRUE(speech.Pcm.empty()) << c.name;
+    speech.Pcm = "stale";
+    EXPECT_FALSE(DecodeOpusAnswer(c.bytes, {24000, true}, {50, TMSConverterMode::msmMonoToBoth}, speech))
+        << c.name;
+    EXPECT_TRUE(speech.Pcm.empty()) << c.name;
   }
 }
 
 TEST(OpusDecoder, TruncatedStreamsAreRejectedOrDecodedUpToTheLastWholePage) {
   const std::string answer = SineAnswer();
   // Cut inside the data, libopusfile cannot find the stream's end and rejects it.
-  std::string out = "stale";
-  EXPECT_FALSE(DecodeOpusAnswer(answer.substr(0, answer.size() / 2), out, 0, 48000, u"MonoToBoth", false));
-  EXPECT_TRUE(out.empty());
-  // Cut inside the last page, the pages before it are decoded and the header agrees with them.
+  TDecodedSpeech speech;
+  speech.Pcm = "stale";
+  EXPECT_FALSE(DecodeOpusAnswer(answer.substr(0, answer.size() / 2), {48000, false}, {}, speech));
+  EXPECT_TRUE(speech.Pcm.empty());
+  // Cut inside the last page, the pages before it are decoded, whole frames.
   for (int32_t rate : {48000, 24000}) {
-    ASSERT_TRUE(DecodeOpusAnswer(answer.substr(0, answer.size() - 7), out, 0, rate, u"MonoToBoth", false));
-    ASSERT_GT(out.size(), kWavHeaderSize + 1000);
-    EXPECT_LT(out.size(), kWavHeaderSize + 2 * static_cast<size_t>(rate));
-    EXPECT_EQ(GetUint32(out, 40), out.size() - kWavHeaderSize);
+    ASSERT_TRUE(DecodeOpusAnswer(answer.substr(0, answer.size() - 7), {rate, false}, {}, speech));
+    ASSERT_GT(speech.Pcm.size(), 1000u);
+    EXPECT_LT(speech.Pcm.size(), 2 * static_cast<size_t>(rate));
+    EXPECT_EQ(speech.Pcm.size() % 2, 0u);
   }
+  // The WAV of the Opus decoder alone agrees with the pages decoded.
+  std::string wav;
+  ASSERT_TRUE(OpusToWav(answer.substr(0, answer.size() - 7), wav));
+  EXPECT_EQ(GetUint32(wav, 40), wav.size() - kWavHeaderSize);
 }
 
 }  // namespace

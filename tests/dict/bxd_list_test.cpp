@@ -57,9 +57,9 @@ TEST(LoadBxdFile, CarriesTheDelimiterFromFileToFile) {
   const std::string wrongHeader = "h\ndelimiter=||\nh\nid|0|1|0|0|0|0|dog|wolf\n";
   for (const auto& [name, content] :
        {std::pair{"1.bxd", first}, {"2.bxd", second}, {"3.bxd", shortFile}, {"4.bxd", wrongHeader}}) {
-    LoadBxdFile(list, ToUtf16(testing::WriteFile(dir.File(name), content)));
+    LoadBxdFile(list, ToUtf16(testing::WriteFile(dir.File(name), content)), 1251);
   }
-  LoadBxdFile(list, ToUtf16(dir.File("missing.bxd")));
+  LoadBxdFile(list, ToUtf16(dir.File("missing.bxd")), 1251);
   EXPECT_EQ(list.Delimiter, u';');
   ASSERT_EQ(list.Rules().size(), 4u);
   EXPECT_EQ(list.Rules()[2].FindText, u"hen");
@@ -73,7 +73,7 @@ TEST(LoadBxdFile, ReadsUtf16Files) {
   std::string bytes = "\xFF\xFE";
   for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
   TBXDList list;
-  LoadBxdFile(list, ToUtf16(testing::WriteFile(dir.File("le.bxd"), bytes)));
+  LoadBxdFile(list, ToUtf16(testing::WriteFile(dir.File("le.bxd"), bytes)), 1251);
   EXPECT_EQ(ToUtf8(ApplyBxd(list, u"Ёж")), "Ёжик");
 }
 

@@ -32,12 +32,12 @@ TEST(ParseBxdRule, ReadsTheFieldsInOrder) {
       {u"", u"/0/0/0/0/E/////"},
   };
   for (const auto& [line, expected] : cases) {
-    EXPECT_EQ(ToUtf8(Describe(ParseBxdRule(line, u'|'))), ToUtf8(expected)) << ToUtf8(line);
+    EXPECT_EQ(ToUtf8(Describe(ParseBxdRule(line, u'|', 1251))), ToUtf8(expected)) << ToUtf8(line);
   }
   EXPECT_EQ(ParseBxdRule(u"a\x03"
                          u"1\x03"
                          u"0",
-                         u'\x03')
+                         u'\x03', 1251)
                 .Number,
             1);
 }
@@ -55,7 +55,8 @@ TEST(BxdReplacementFor, WrapsTheReplacementInTheRuleTag) {
       {u"||||1|0|1|x|\\u$1", u"<pron sym=\"\\u$1\"/>"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ToUtf8(BxdReplacementFor(ParseBxdRule(c.line, u'|'))), ToUtf8(c.expected)) << ToUtf8(c.line);
+    EXPECT_EQ(ToUtf8(BxdReplacementFor(ParseBxdRule(c.line, u'|', 1251))), ToUtf8(c.expected))
+        << ToUtf8(c.line);
   }
 }
 

@@ -11,12 +11,13 @@
 
 namespace sonacli::testing {
 
-// Writes every (file name, bytes) into the folder, then loads them in this order.
+// Writes every (file name, bytes) into the folder, then loads them in this order (text without
+// byte-order mark that is not UTF-8 in code page 1251).
 inline void LoadFiles(TDictionarySet& set, const ScopedTempDir& dir,
                       const std::vector<std::pair<std::string, std::string>>& files) {
   std::vector<std::u16string> names;
   for (const auto& [name, bytes] : files) names.push_back(ToUtf16(WriteFile(dir.File(name), bytes)));
-  set.Load(names);
+  set.Load(names, 1251);
 }
 
 // The text after a set made of one file with these contents (UTF-8 with byte-order mark).

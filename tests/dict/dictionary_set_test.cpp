@@ -57,7 +57,7 @@ TEST(TDictionarySet, LoadsFilesByExtensionInOrder) {
   TDictionarySet set;
   const std::string upper = testing::WriteFile(dir.File("UPPER.DIC"), kBom + "cat=dog\n");
   const std::string other = testing::WriteFile(dir.File("other.txt"), kBom + "dog=cow\n");
-  set.Load({ToUtf16(upper), u"", ToUtf16(dir.File("missing.dic")), ToUtf16(other), ToUtf16(upper)});
+  set.Load({ToUtf16(upper), u"", ToUtf16(dir.File("missing.dic")), ToUtf16(other), ToUtf16(upper)}, 1251);
   ASSERT_EQ(set.DicEntries.size(), 2u);  // a name given twice loads twice
   EXPECT_EQ(set.DicEntries[0].Order, 0);
   EXPECT_EQ(set.DicEntries[1].Order, 1);
@@ -66,7 +66,6 @@ TEST(TDictionarySet, LoadsFilesByExtensionInOrder) {
 
 TEST(TDictionarySet, ReadsEveryEncoding) {
   ScopedTempDir dir;
-  setenv("SONACLI_ANSI_CODEPAGE", "1251", 1);
   auto utf16 = [](std::u16string_view text, bool bigEndian) {
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (char16_t c : text) {
@@ -105,7 +104,7 @@ TEST(TDictionarySet, SkipsBinaryFilesAndOverlongLines) {
 TEST(DictionarySet, LoadsTheNamedFilesAndCollapsesSpaces) {
   ScopedTempDir dir;
   TDictionarySet set;
-  set.Load({ToUtf16(testing::WriteFile(dir.File("a.dic"), "cat=dog\n"))});
+  set.Load({ToUtf16(testing::WriteFile(dir.File("a.dic"), "cat=dog\n"))}, 1251);
   EXPECT_EQ(set.Apply(u"a  Cat"), u"a Dog");
 }
 

@@ -9,7 +9,7 @@ namespace {
 
 // A rule as "pattern|replacement|flags": C case-sensitive, O case operators; "none" when no rule.
 std::u16string Describe(std::u16string_view line) {
-  const auto rule = ParseRexLine(line);
+  const auto rule = ParseRexLine(line, 1251);
   if (!rule) return u"none";
   std::u16string flags;
   if (rule->CaseSensitive) flags += u'C';

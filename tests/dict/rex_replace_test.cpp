@@ -54,7 +54,7 @@ TEST(ApplyCaseOperators, ChangesCharactersAndRanges) {
 
 // The text after one ".rex" line has been applied, or "failed".
 std::u16string ApplyRexLine(std::u16string_view line, std::u16string text) {
-  const auto rule = ParseRexLine(line);
+  const auto rule = ParseRexLine(line, 1251);
   if (!rule) return u"no rule";
   const auto regex = TRegex::Compile(rule->Pattern, rule->CaseSensitive);
   if (!regex) return u"no pattern";

@@ -15,7 +15,7 @@ namespace {
 // A service that must never be asked, with a cache that holds the answers of some texts.
 class TCacheOnlyService final : public TSynthesisService {
  public:
-  TSynthesisAnswer Synthesize(const TSynthesisRequest&) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest&, const TAnswerUse&, std::stop_token) override {
     ++Sent;
     return {};
   }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "dict/dictionary_set.h"
 #include "driver/subtitle_driver.h"
 #include "driver/text_driver.h"
+#include "raw_pcm_speech.h"
 #include "testing/fake_clock.h"
 #include "testing/test_support.h"
 
@@ -73,23 +75,32 @@ class TTimedService final : public TSynthesisService {
  public:
   explicit TTimedService(TTickClock& clock) : clock_(clock) {}
 
-  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
-    TSynthesisAnswer answer;
-    answer.FromCache = request.Text == Cached;
-    if (!answer.FromCache) {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request, const TAnswerUse& use,
+                              std::stop_token) override {
+    {
       std::lock_guard lock(mutex_);  // with more than one job, requests come from several threads
       Starts.emplace_back(clock_.TickCountMs(), ToUtf8(request.Text));
     }
-    MakeSilence(answer.Audio, {24000, 1, 16}, 10 * int64_t(request.Text.size()));
-    answer.Outcome = TSynthesisOutcome::Spoken;
-    return answer;
+    return Speech(request, use);
   }
   bool HasCachedAnswer(const TSynthesisRequest& request) const override { return request.Text == Cached; }
+  std::optional<TSynthesisAnswer> CachedAnswer(const TSynthesisRequest& request,
+                                               const TAnswerUse& use) override {
+    if (!HasCachedAnswer(request)) return std::nullopt;
+    TSynthesisAnswer answer = Speech(request, use);
+    answer.FromCache = true;
+    return answer;
+  }
 
   std::u16string Cached;
   std::vector<std::pair<int64_t, std::string>> Starts;  // (clock time, text) of every request sent
 
  private:
+  // 10 ms of silence per character.
+  static TSynthesisAnswer Speech(const TSynthesisRequest& request, const TAnswerUse& use) {
+    return SpokenAnswer(std::string(size_t(2 * 240 * request.Text.size()), '\0'), use);
+  }
+
   TTickClock& clock_;
   std::mutex mutex_;
 };
@@ -197,7 +208,8 @@ TEST(Pacing, TimelineOfOneRequestAtATime) {
       TDictionarySet dictionaries;
       TRandom random(7);
       TRunResult result;
-      TDriverContext context{settings, dictionaries, service, clock, random, result};
+      TDriverContext context{settings, dictionaries,     service,      clock,       random,
+                             result,   kWavOutputChoice, kNoMediaTags, DecodeRawPcm};
       if (row.subtitles) {
         SpeakSubtitles(context, subtitles);
       } else {

@@ -8,6 +8,8 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -24,22 +26,23 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Answers every text with "answer to <text>", noting the clock's time when each request left. The
-// first `Batch` requests are held until that many are in flight at once (so the width is reached
-// on a slow machine too) and then answered last first; "held" waits until Release. "fail" fails,
-// "throw" raises as a broken connection does. The cached text is answered without a request.
+// Answers every text with the bytes "answer to <text>", noting the clock's time when each request
+// left. The first `Batch` requests are held until that many are in flight at once (so the width is
+// reached on a slow machine too) and then answered last first; "held" waits until Release. "fail"
+// fails, "throw" raises as a broken connection does. The cached text is answered from the cache
+// without a request, and so would the vanished one be, but its entry is gone when it is read.
 class TScriptedService final : public TSynthesisService {
  public:
   explicit TScriptedService(TTickClock& clock) : clock_(clock) {}
 
-  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request, const TAnswerUse& use,
+                              std::stop_token) override {
     const std::string text = ToUtf8(request.Text);
-    std::unique_lock lock(mutex_);
-    if (text == Cached) {
-      cachedReadOn_ = std::this_thread::get_id();
-    } else {
+    {
+      std::unique_lock lock(mutex_);
       Sent.push_back(text);
       StartsMs.push_back(clock_.TickCountMs());
+      TakerBackAtStart.push_back(TakerBack);
       most_ = std::max(most_, ++inFlight_);
       const int order = started_++;
       changed_.notify_all();
@@ -55,12 +58,28 @@ class TScriptedService final : public TSynthesisService {
     }
     if (text == "throw") throw TAudioError("Failed to initialize the resampler");
     TSynthesisAnswer answer;
-    answer.Outcome = text == "fail" ? TSynthesisOutcome::Failed : TSynthesisOutcome::Spoken;
-    answer.Audio = "answer to " + text;
+    if (text == "fail") return answer;
+    answer.Received = "answer to " + text;
+    if (use(answer.Received)) answer.Outcome = TSynthesisOutcome::Spoken;
     return answer;
   }
   bool HasCachedAnswer(const TSynthesisRequest& request) const override {
-    return ToUtf8(request.Text) == Cached;
+    return ToUtf8(request.Text) == "cached" || ToUtf8(request.Text) == "vanished";
+  }
+  std::optional<TSynthesisAnswer> CachedAnswer(const TSynthesisRequest& request,
+                                               const TAnswerUse& use) override {
+    const std::string text = ToUtf8(request.Text);
+    {
+      std::lock_guard lock(mutex_);
+      cachedReadOn_ = std::this_thread::get_id();
+    }
+    if (text != "cached") return std::nullopt;
+    TSynthesisAnswer answer;
+    answer.Outcome = TSynthesisOutcome::Spoken;
+    answer.FromCache = true;
+    answer.Received = "answer to " + text;
+    if (!use(answer.Received)) return std::nullopt;
+    return answer;
   }
 
   void Release() {
@@ -80,11 +99,20 @@ class TScriptedService final : public TSynthesisService {
     std::lock_guard lock(mutex_);
     return cachedReadOn_;
   }
+  void SetTakerBack() {
+    std::lock_guard lock(mutex_);
+    TakerBack = true;
+  }
+  std::vector<std::string> SentSoFar() {
+    std::lock_guard lock(mutex_);
+    return Sent;
+  }
 
   int Batch = 0;
-  std::string Cached = "cached";
+  bool TakerBack = false;
   std::vector<std::string> Sent;  // in the order the requests left
   std::vector<int64_t> StartsMs;
+  std::vector<bool> TakerBackAtStart;
 
  private:
   TTickClock& clock_;
@@ -99,18 +127,52 @@ class TScriptedService final : public TSynthesisService {
   std::thread::id cachedReadOn_;
 };
 
+// The decode step of the tests: the bytes themselves are the speech; "answer to undecodable" is no
+// audio. Notes the threads it runs on.
+class TDecodeByCopy {
+ public:
+  TRequestPipeline::TDecode Step() {
+    return [this](const std::string& received, const TVolumeAndChannel&, TDecodedSpeech& speech) {
+      {
+        std::lock_guard lock(mutex_);
+        threads_.insert(std::this_thread::get_id());
+      }
+      if (received == "answer to undecodable") return false;
+      speech.Format = {24000, 1, 16};
+      speech.Pcm = received;
+      return true;
+    };
+  }
+  std::set<std::thread::id> Threads() {
+    std::lock_guard lock(mutex_);
+    return threads_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::set<std::thread::id> threads_;
+};
+
 // Jobs for pieces 1, 3, 5, ... (the pieces between them need no request) with these texts; the
-// cached text is marked as answered from the cache.
+// cached and the vanished texts are marked as answered from the cache.
 std::vector<TRequestPipeline::TJob> Jobs(const std::vector<std::string>& texts,
-                                         const std::vector<std::vector<int32_t>>& waitsMs = {}) {
+                                         const std::vector<std::vector<int32_t>>& waitsMs = {},
+                                         const std::vector<int32_t>& waitsAfterMs = {}) {
   std::vector<TRequestPipeline::TJob> jobs;
   for (size_t i = 0; i < texts.size(); ++i) {
-    TSynthesisRequest request;
-    request.Text = ToUtf16(texts[i]);
-    jobs.push_back(
-        {2 * i + 1, request, i < waitsMs.size() ? waitsMs[i] : std::vector<int32_t>{}, texts[i] == "cached"});
+    TRequestPipeline::TJob job;
+    job.Piece = 2 * i + 1;
+    job.Request.Text = ToUtf16(texts[i]);
+    if (i < waitsMs.size()) job.WaitsMs = waitsMs[i];
+    job.Cached = texts[i] == "cached" || texts[i] == "vanished";
+    if (job.Cached) job.WaitsAfterMs = waitsAfterMs;
+    jobs.push_back(std::move(job));
   }
   return jobs;
+}
+
+std::string SpeechOf(const TPieceAnswer& answer) {
+  return answer.Speech ? answer.Speech->Pcm : "(none)";
 }
 
 TEST(TRequestPipeline, AnswersComeInPieceOrderWithAtMostWidthInFlight) {
@@ -118,24 +180,49 @@ TEST(TRequestPipeline, AnswersComeInPieceOrderWithAtMostWidthInFlight) {
   // The first three requests are answered last first; the cached answer takes no place among them.
   service.Batch = 3;
   const std::vector<std::string> texts = {"a", "cached", "b", "c", "d", "e", "f"};
-  TRequestPipeline pipeline(service, SystemTickClock(), 3, Jobs(texts), {});
+  TDecodeByCopy decode;
+  TRequestPipeline pipeline(service, SystemTickClock(), 3, decode.Step(), Jobs(texts), {});
   for (size_t i = 0; i < texts.size(); ++i) {
-    const TSynthesisAnswer answer = pipeline.Take(2 * i + 1);
-    EXPECT_TRUE(answer.Spoken()) << texts[i];
-    EXPECT_EQ(answer.Audio, "answer to " + texts[i]);
+    const TPieceAnswer answer = pipeline.Take(2 * i + 1);
+    EXPECT_TRUE(answer.Answer.Spoken()) << texts[i];
+    EXPECT_EQ(SpeechOf(answer), "answer to " + texts[i]);
+    EXPECT_EQ(answer.Answer.Received, "") << "the bytes are given up once decoded";
   }
   EXPECT_EQ(service.Timeouts(), 0) << "the window never held three requests at once";
   EXPECT_EQ(service.MostInFlight(), 3);
   EXPECT_THROW(pipeline.Take(15), std::logic_error);
+  // The answers were decoded on the sending threads, the cached one on the taker's.
+  EXPECT_EQ(decode.Threads().size(), 4u);
+  EXPECT_TRUE(decode.Threads().contains(std::this_thread::get_id()));
+}
+
+// With a width of 1 the next request leaves only once the taker is done with the answer it took:
+// the answer in use holds its place in the window.
+TEST(TRequestPipeline, TheAnswerInUseHoldsItsPlaceInTheWindow) {
+  TScriptedService service(SystemTickClock());
+  TDecodeByCopy decode;
+  TRequestPipeline pipeline(service, SystemTickClock(), 1, decode.Step(), Jobs({"a", "b"}), {});
+  EXPECT_EQ(SpeechOf(pipeline.Take(1)), "answer to a");
+  // Long enough for a thread that did not count the answer in use to send the next request.
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(service.SentSoFar(), std::vector<std::string>{"a"});
+  service.SetTakerBack();
+  EXPECT_EQ(SpeechOf(pipeline.Take(3)), "answer to b");
+  EXPECT_EQ(service.TakerBackAtStart, (std::vector<bool>{false, true}));
 }
 
 TEST(TRequestPipeline, FailuresAndExceptionsReachTheTakerAtTheirPlace) {
   TScriptedService service(SystemTickClock());
-  TRequestPipeline pipeline(service, SystemTickClock(), 4, Jobs({"a", "fail", "throw", "b"}), {});
-  EXPECT_EQ(pipeline.Take(1).Audio, "answer to a");
-  EXPECT_EQ(pipeline.Take(3).Outcome, TSynthesisOutcome::Failed);
+  TDecodeByCopy decode;
+  TRequestPipeline pipeline(service, SystemTickClock(), 4, decode.Step(),
+                            Jobs({"a", "fail", "throw", "undecodable", "b"}), {});
+  EXPECT_EQ(SpeechOf(pipeline.Take(1)), "answer to a");
+  EXPECT_EQ(pipeline.Take(3).Answer.Outcome, TSynthesisOutcome::Failed);
   EXPECT_THROW(pipeline.Take(5), TAudioError);
-  EXPECT_EQ(pipeline.Take(7).Audio, "answer to b");
+  const TPieceAnswer undecodable = pipeline.Take(7);
+  EXPECT_FALSE(undecodable.Answer.Spoken());
+  EXPECT_FALSE(undecodable.Speech);
+  EXPECT_EQ(SpeechOf(pipeline.Take(9)), "answer to b");
 }
 
 TEST(TRequestPipeline, StartsFollowTheirWaitsOneAfterAnotherAtAnyWidth) {
@@ -146,9 +233,11 @@ TEST(TRequestPipeline, StartsFollowTheirWaitsOneAfterAnotherAtAnyWidth) {
     SCOPED_TRACE(width);
     TFakeClock clock(0);
     TScriptedService service(clock);
+    TDecodeByCopy decode;
     {
-      TRequestPipeline pipeline(service, clock, width, Jobs({"a", "b", "cached", "c"}, waits), {7, 8});
-      for (const size_t piece : {1, 3, 5, 7}) EXPECT_TRUE(pipeline.Take(piece).Spoken());
+      TRequestPipeline pipeline(service, clock, width, decode.Step(), Jobs({"a", "b", "cached", "c"}, waits),
+                                {7, 8});
+      for (const size_t piece : {1, 3, 5, 7}) EXPECT_TRUE(pipeline.Take(piece).Answer.Spoken());
       pipeline.Finish();
       EXPECT_EQ(clock.TickCountMs(), 215);
     }
@@ -163,16 +252,40 @@ TEST(TRequestPipeline, StartsFollowTheirWaitsOneAfterAnotherAtAnyWidth) {
 TEST(TRequestPipeline, CachedAnswersTakeNoSlotAndAreReadWhenTaken) {
   TScriptedService service(SystemTickClock());
   service.Batch = 2;
-  TRequestPipeline pipeline(service, SystemTickClock(), 2, Jobs({"a", "cached", "b"}), {});
-  for (const size_t piece : {1, 3, 5}) EXPECT_TRUE(pipeline.Take(piece).Spoken());
+  TDecodeByCopy decode;
+  TRequestPipeline pipeline(service, SystemTickClock(), 2, decode.Step(), Jobs({"a", "cached", "b"}), {});
+  for (const size_t piece : {1, 3, 5}) EXPECT_TRUE(pipeline.Take(piece).Answer.Spoken());
   // The request behind the cached answer left beside the first one, not after it was taken.
   EXPECT_EQ(service.Timeouts(), 0);
   EXPECT_EQ(service.CachedReadOn(), std::this_thread::get_id());
 }
 
+// A cached answer whose entry vanished (or proved damaged) by the time it is taken is requested
+// after all, by the taker, with the waits planned for it, in the place of the answer taken before.
+TEST(TRequestPipeline, AVanishedCachedAnswerIsRequestedWithItsPlannedWaits) {
+  TFakeClock clock(0);
+  TScriptedService service(clock);
+  TDecodeByCopy decode;
+  {
+    TRequestPipeline pipeline(service, clock, 1, decode.Step(),
+                              Jobs({"a", "vanished", "b"}, {{100}, {40}, {20}}, {9}), {7});
+    EXPECT_EQ(SpeechOf(pipeline.Take(1)), "answer to a");
+    const TPieceAnswer vanished = pipeline.Take(3);
+    EXPECT_EQ(SpeechOf(vanished), "answer to vanished");
+    EXPECT_FALSE(vanished.Answer.FromCache);
+    EXPECT_EQ(SpeechOf(pipeline.Take(5)), "answer to b");
+    pipeline.Finish();
+  }
+  EXPECT_EQ(service.Sent, (std::vector<std::string>{"a", "vanished", "b"}));
+  EXPECT_EQ(service.StartsMs, (std::vector<int64_t>{100, 140, 169}));
+  EXPECT_EQ(clock.SleepLengths(), (std::vector<int32_t>{100, 40, 9, 20, 7}));
+}
+
 TEST(TRequestPipeline, ArrivedBeforeWaitsForEveryEarlierAnswer) {
   TScriptedService service(SystemTickClock());
-  TRequestPipeline pipeline(service, SystemTickClock(), 4, Jobs({"a", "held", "cached", "b"}), {});
+  TDecodeByCopy decode;
+  TRequestPipeline pipeline(service, SystemTickClock(), 4, decode.Step(), Jobs({"a", "held", "cached", "b"}),
+                            {});
   ASSERT_TRUE(WaitUntil([&] { return pipeline.Arrived(1); })) << "the first answer never arrived";
   EXPECT_TRUE(pipeline.ArrivedBefore(2));
   EXPECT_FALSE(pipeline.Arrived(3));
@@ -180,7 +293,7 @@ TEST(TRequestPipeline, ArrivedBeforeWaitsForEveryEarlierAnswer) {
   EXPECT_FALSE(pipeline.ArrivedBefore(8));
   service.Release();
   ASSERT_TRUE(WaitUntil([&] { return pipeline.ArrivedBefore(8); }));
-  ASSERT_TRUE(pipeline.Take(1).Spoken());
+  ASSERT_TRUE(pipeline.Take(1).Answer.Spoken());
   EXPECT_FALSE(pipeline.Arrived(1));  // taken
   EXPECT_TRUE(pipeline.Arrived(3));
 }
@@ -191,8 +304,9 @@ TEST(TRequestPipeline, InterruptedWaitEndsTheStartsAndReachesTheTaker) {
   TInterruptibleClock clock(SystemTickClock());
   {
     TInterruptGuard guard;
-    TRequestPipeline pipeline(service, clock, 1, Jobs({"a", "b", "c"}, {{}, {60000}, {}}), {});
-    EXPECT_TRUE(pipeline.Take(1).Spoken());
+    TDecodeByCopy decode;
+    TRequestPipeline pipeline(service, clock, 1, decode.Step(), Jobs({"a", "b", "c"}, {{}, {60000}, {}}), {});
+    EXPECT_TRUE(pipeline.Take(1).Answer.Spoken());
     const auto start = std::chrono::steady_clock::now();
     raise(SIGINT);
     EXPECT_THROW(pipeline.Take(3), TInterrupted);
@@ -203,22 +317,23 @@ TEST(TRequestPipeline, InterruptedWaitEndsTheStartsAndReachesTheTaker) {
   ClearInterrupt();
 }
 
-// Waits until the request is abandoned, as a transfer that the pipeline stops.
+// Waits until a stop is requested, as a transfer that the pipeline stops.
 class THangingService final : public TSynthesisService {
  public:
-  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
-    WaitUntil([&] { return request.Abandoned != nullptr && *request.Abandoned; }, std::chrono::minutes(1));
+  TSynthesisAnswer Synthesize(const TSynthesisRequest&, const TAnswerUse&, std::stop_token stop) override {
+    WaitUntil([&] { return stop.stop_requested(); }, std::chrono::minutes(1));
     return {};
   }
 };
 
-TEST(TRequestPipeline, EndingItAbandonsTheRequestsInFlightAndTheWaits) {
+TEST(TRequestPipeline, EndingItStopsTheRequestsInFlightAndTheWaits) {
   THangingService service;
+  TDecodeByCopy decode;
   const auto start = std::chrono::steady_clock::now();
   {
     // Two requests hang in flight, the third sleeps a minute before it may leave.
-    TRequestPipeline pipeline(service, SystemTickClock(), 4, Jobs({"a", "b", "c"}, {{}, {}, {60000}}),
-                              {60000});
+    TRequestPipeline pipeline(service, SystemTickClock(), 4, decode.Step(),
+                              Jobs({"a", "b", "c"}, {{}, {}, {60000}}), {60000});
     std::this_thread::sleep_for(50ms);
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);

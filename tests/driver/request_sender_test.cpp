@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 
 #include "common/unicode_text.h"
 #include "support/wait_until.h"
@@ -19,21 +20,42 @@ using TNeed = TRequestSender::TNeed;
 class TEchoService final : public TSynthesisService {
  public:
   explicit TEchoService(TTickClock& clock) : clock_(clock) {}
-  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
-    TSynthesisAnswer answer;
-    answer.FromCache = HasCachedAnswer(request);
-    if (!answer.FromCache) StartsMs.push_back(clock_.TickCountMs());
-    answer.Outcome = TSynthesisOutcome::Spoken;
-    answer.Audio = ToUtf8(request.Text + u"|" + request.Language + u"|" + request.ApiKey);
-    return answer;
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request, const TAnswerUse& use,
+                              std::stop_token) override {
+    StartsMs.push_back(clock_.TickCountMs());
+    return Echo(request, use);
   }
   bool HasCachedAnswer(const TSynthesisRequest& request) const override { return request.Text == u"Gamma"; }
+  std::optional<TSynthesisAnswer> CachedAnswer(const TSynthesisRequest& request,
+                                               const TAnswerUse& use) override {
+    if (!HasCachedAnswer(request)) return std::nullopt;
+    TSynthesisAnswer answer = Echo(request, use);
+    answer.FromCache = true;
+    return answer;
+  }
 
   std::vector<int64_t> StartsMs;
 
  private:
+  static TSynthesisAnswer Echo(const TSynthesisRequest& request, const TAnswerUse& use) {
+    TSynthesisAnswer answer;
+    answer.Received = ToUtf8(request.Text + u"|" + request.Language + u"|" + request.ApiKey);
+    if (use(answer.Received)) answer.Outcome = TSynthesisOutcome::Spoken;
+    return answer;
+  }
+
   TTickClock& clock_;
 };
+
+// The answer's bytes as its speech, in the format the run asks for, with the piece's volume change
+// and channel written after them.
+bool DecodeByCopy(const std::string& answer, const TSpeechTarget& target, const TVolumeAndChannel& piece,
+                  TDecodedSpeech& speech) {
+  speech.Format = {target.SampleRate, target.Stereo ? 2 : 1, 16};
+  speech.Pcm = answer + "|" + std::to_string(piece.VolumeDelta) + "|" +
+               std::to_string(static_cast<int>(piece.ChannelMode));
+  return true;
+}
 
 class RequestSenderTest : public ::testing::Test {
  protected:
@@ -43,6 +65,8 @@ class RequestSenderTest : public ::testing::Test {
     TPiece piece;
     piece.Text = std::move(text);
     piece.Language = u"en-US";
+    piece.Volume = -30;
+    piece.ChannelMode = TChannelMode::MonoToRight;
     return piece;
   }
 
@@ -52,7 +76,8 @@ class RequestSenderTest : public ::testing::Test {
   TDictionarySet dictionaries_;
   TRandom random_{1};
   TRunResult result_;
-  TDriverContext context_{settings_, dictionaries_, service_, clock_, random_, result_};
+  TDriverContext context_{settings_, dictionaries_,    service_,     clock_,      random_,
+                          result_,   kWavOutputChoice, kNoMediaTags, DecodeByCopy};
 };
 
 TEST_F(RequestSenderTest, RequestsLeaveAfterTheWaitsPlannedBeforeThem) {
@@ -79,9 +104,12 @@ TEST_F(RequestSenderTest, RequestsLeaveAfterTheWaitsPlannedBeforeThem) {
   for (int i = 0; i < 2; ++i) EXPECT_EQ(sender.SpokenText(1), u"...");
   EXPECT_EQ(sender.SpokenText(5), u"");
   for (const size_t index : {0, 2, 3, 4}) {
-    const TSynthesisAnswer answer = sender.Take(index);
-    EXPECT_EQ(answer.Audio, ToUtf8(pieces[index].Text) + "|en-US|key");
-    EXPECT_EQ(answer.FromCache, index == 3);
+    const TPieceAnswer answer = sender.Take(index);
+    ASSERT_TRUE(answer.Speech);
+    // The piece's request, and its answer decoded for the run's output with its volume and channel.
+    EXPECT_EQ(answer.Speech->Pcm, ToUtf8(pieces[index].Text) + "|en-US|key|-30|2");
+    EXPECT_EQ(answer.Speech->Format, (TAudioFormat{24000, 1, 16}));
+    EXPECT_EQ(answer.Answer.FromCache, index == 3);
   }
   sender.Finish();
   // One job: each request leaves once the answer before it was taken and its waits have passed.

@@ -13,6 +13,7 @@
 #include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
 #include "driver/driver_error.h"
+#include "raw_pcm_speech.h"
 #include "testing/fake_clock.h"
 #include "testing/test_support.h"
 
@@ -39,7 +40,8 @@ void RecordError(std::u16string_view message) {
 // without audio.
 class TFakeService final : public TSynthesisService {
  public:
-  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request, const TAnswerUse& use,
+                              std::stop_token) override {
     {
       // With more than one job, requests come from several threads.
       std::lock_guard lock(mutex_);
@@ -52,15 +54,17 @@ class TFakeService final : public TSynthesisService {
       return answer;
     }
     if (request.Text == Unconvertible) throw TAudioError("Failed to initialize the resampler");
-    answer.Outcome = TSynthesisOutcome::Spoken;
-    if (request.Text == Silent) return answer;
-    const int64_t frames = kMsPerCharacter * int64_t(request.Text.size()) * kFramesPerMs;
-    MakeSilence(answer.Audio, {kRate, 1, 16}, 0);
-    for (int64_t i = 0; i < frames; ++i) {
-      answer.Audio.push_back(static_cast<char>(kSpeechLevel & 0xFF));
-      answer.Audio.push_back(static_cast<char>(kSpeechLevel >> 8));
+    if (request.Text == Silent) {
+      answer.Outcome = TSynthesisOutcome::Spoken;
+      return answer;
     }
-    return answer;
+    const int64_t frames = kMsPerCharacter * int64_t(request.Text.size()) * kFramesPerMs;
+    std::string pcm;
+    for (int64_t i = 0; i < frames; ++i) {
+      pcm.push_back(static_cast<char>(kSpeechLevel & 0xFF));
+      pcm.push_back(static_cast<char>(kSpeechLevel >> 8));
+    }
+    return SpokenAnswer(std::move(pcm), use);
   }
 
   std::vector<std::string> Texts;  // the probe first
@@ -109,7 +113,8 @@ class SubtitleDriverTest : public ::testing::Test {
     TFakeClock clock;
     result_ = TRunResult{RecordError, settings_.ToStdout};
     TRandom random(1);
-    TDriverContext context{settings_, dictionaries_, service_, clock, random, result_};
+    TDriverContext context{settings_, dictionaries_,    service_,     clock,       random,
+                           result_,   kWavOutputChoice, kNoMediaTags, DecodeRawPcm};
     g_errors.clear();
     SpeakSubtitles(context, subtitles);
     for (const auto& entry : std::filesystem::directory_iterator(dir_.Path())) {

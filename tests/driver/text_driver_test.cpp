@@ -11,6 +11,7 @@
 #include "common/unicode_text.h"
 #include "dict/dictionary_set.h"
 #include "driver/driver_error.h"
+#include "raw_pcm_speech.h"
 #include "service/yandex_tts_object.h"
 #include "standin_fixture.h"
 #include "testing/fake_clock.h"
@@ -42,7 +43,7 @@ class TextDriverTest : public TStandinTest {
   // Runs the driver; true when no temporary file is left beside the output.
   bool Speak(const std::vector<std::u16string>& lines) {
     TFakeClock clock;
-    TYandexTTSObject service(settings_, clock);
+    TYandexTTSObject service(ServiceSettings(), clock);
     TRandom random(1);
     result_ = TRunResult{RecordError, settings_.ToStdout};
     TDriverContext context{settings_, dictionaries_, service, clock, random, result_};
@@ -116,7 +117,8 @@ TEST_F(TextDriverTest, StandardOutputRunStillReportsItsErrors) {
 class TFakeService final : public TSynthesisService {
  public:
   // Called from the sending threads with --jobs above 1.
-  TSynthesisAnswer Synthesize(const TSynthesisRequest& request) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest& request, const TAnswerUse& use,
+                              std::stop_token) override {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       Requests.push_back(request);
@@ -132,10 +134,8 @@ class TFakeService final : public TSynthesisService {
       answer.Outcome = TSynthesisOutcome::Spoken;
       return answer;
     }
-    if (MakeSilence(answer.Audio, {24000, 1, 16}, 10 * int64_t(request.Text.size()))) {
-      answer.Outcome = TSynthesisOutcome::Spoken;
-    }
-    return answer;
+    // 10 ms of silence per character.
+    return SpokenAnswer(std::string(2 * 240 * request.Text.size(), '\0'), use);
   }
 
   std::vector<TSynthesisRequest> Requests;  // read once the run has ended
@@ -146,6 +146,19 @@ class TFakeService final : public TSynthesisService {
  private:
   std::mutex mutex_;
 };
+
+// What the decode step was given of each piece, in the order the answers were decoded: the volume
+// change and the channel.
+std::mutex g_soundsMutex;
+std::vector<std::string> g_sounds;
+bool DecodeNotingTheSound(const std::string& answer, const TSpeechTarget& target,
+                          const TVolumeAndChannel& piece, TDecodedSpeech& speech) {
+  {
+    std::lock_guard lock(g_soundsMutex);
+    g_sounds.push_back(std::to_string(piece.VolumeDelta) + "|" + std::to_string(int(piece.ChannelMode)));
+  }
+  return DecodeRawPcm(answer, target, piece, speech);
+}
 
 // The driver against the fake service, in a temporary folder of its own.
 class TextDriverFakeTest : public ::testing::Test {
@@ -162,8 +175,11 @@ class TextDriverFakeTest : public ::testing::Test {
     TFakeClock clock;
     TRandom random(1);
     result_ = TRunResult{RecordError, settings_.ToStdout};
-    TDriverContext context{settings_, dictionaries_, service_, clock, random, result_};
+    TDriverContext context{
+        settings_,    dictionaries_,       service_, clock, random, result_, kWavOutputChoice,
+        kNoMediaTags, DecodeNotingTheSound};
     g_errors.clear();
+    g_sounds.clear();
     SpeakText(context, UserText(lines));
   }
   size_t OutputBytes() const { return testing::ReadFile(dir_.File("out.wav")).size(); }
@@ -176,24 +192,27 @@ class TextDriverFakeTest : public ::testing::Test {
 };
 
 TEST_F(TextDriverFakeTest, PiecesGoOutWithTheirVoiceAndDictionariesAndJoinWithPauses) {
-  dictionaries_.Load({ToUtf16(testing::WriteFile(dir_.File("a.dic"), "cat=dog\n"))});
+  dictionaries_.Load({ToUtf16(testing::WriteFile(dir_.File("a.dic"), "cat=dog\n"))}, 1251);
   Speak({u"A cat.", u"{{lang=en-US;john;1.5;70;g;l}}Hi{{pause=250}} there."});
   EXPECT_FALSE(result_.ErrorReported);
-  // Language, voice, rate, tone, channel, volume, the text after the dictionaries, the key.
+  // Language, voice, rate, tone, the text after the dictionaries, the key.
   std::vector<std::string> sent;
   for (const TSynthesisRequest& r : service_.Requests) {
     // The probe's text is three random digits.
     const std::u16string text = sent.empty() ? u"probe of " + ToUtf16(std::to_string(r.Text.size())) : r.Text;
-    sent.push_back(ToUtf8(r.Language + u"|" + r.Voice + u"|" + r.Rate + u"|" + r.Emotion + u"|" +
-                          r.ChannelMode + u"|" + ToUtf16(std::to_string(r.VolumeDelta)) + u"|" + text + u"|" +
-                          r.ApiKey));
+    sent.push_back(ToUtf8(r.Language + u"|" + r.Voice + u"|" + r.Rate + u"|" + r.Emotion + u"|" + text +
+                          u"|" + r.ApiKey));
   }
   EXPECT_EQ(sent, (std::vector<std::string>{
-                      "ru-RU|oksana||neutral|MonoToBoth|0|probe of 3|AQVN-test-cloud-key-0042",
-                      "ru-RU|oksana||neutral|MonoToBoth|0|A dog.|AQVN-test-cloud-key-0042",
-                      "en-US|john|1.5|good|MonoToLeft|-30|Hi|AQVN-test-cloud-key-0042",
-                      "en-US|john|1.5|good|MonoToLeft|-30|there.|AQVN-test-cloud-key-0042",
+                      "ru-RU|oksana||neutral|probe of 3|AQVN-test-cloud-key-0042",
+                      "ru-RU|oksana||neutral|A dog.|AQVN-test-cloud-key-0042",
+                      "en-US|john|1.5|good|Hi|AQVN-test-cloud-key-0042",
+                      "en-US|john|1.5|good|there.|AQVN-test-cloud-key-0042",
                   }));
+  // The volume change and the channel go to the decode step: none for the probe.
+  const std::string left = std::to_string(int(TMSConverterMode::msmMonoToLeft));
+  const std::string both = std::to_string(int(TMSConverterMode::msmMonoToBoth));
+  EXPECT_EQ(g_sounds, (std::vector<std::string>{"0|" + both, "0|" + both, "-30|" + left, "-30|" + left}));
   // 60 ms, 20 ms, the 250 ms pause and 60 ms at 24000 Hz, 16-bit mono, under one header.
   EXPECT_EQ(OutputBytes(), 44u + 2 * 24 * (60 + 20 + 250 + 60));
 }

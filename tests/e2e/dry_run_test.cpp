@@ -262,7 +262,12 @@ TEST_F(SonacliE2e, DryRunNeedsNoKeyAndWritesNothing) {
             "Chapter 1: 0:00:00 Intro\n"
             "Chapter 2: 0:00:03 End\n"
             "Output: " +
-                File("out.wav") + " (WAV, 24000 Hz, mono)\nSRT file: " + File("out.srt") + "\n");
+                File("out.wav") + " (WAV, 24000 Hz, mono)\nSRT file: " + File("out.srt") +
+                "\n"
+                // What the test's environment changes: the stand-in in place of the service.
+                "Service: " +
+                standin_->BaseUrl() + " (SONACLI_CLOUD_URL)\nTrusted certificates: " + standin_->CaFile() +
+                ", beside the system's (SONACLI_CA_BUNDLE)\nANSI code page: 1251 (SONACLI_ANSI_CODEPAGE)\n");
   EXPECT_EQ(run.Stderr, "");
   EXPECT_TRUE(standin_->Requests().empty());
   EXPECT_FALSE(std::filesystem::exists(cache));

@@ -21,7 +21,9 @@ const std::u16string kRussian = u"Съешь же ещё этих мягких �
 const std::u16string kRussianText = kRussian + u"\r\n" + kRussian + u"\n" + kRussian;
 const Lines kRussianLines = {kRussian, kRussian, kRussian};
 
-Lines ReadFile(const std::string& name, const TDecodeOptions& options = {}, Lines lines = {}) {
+// Text without byte-order mark that is not UTF-8 is read in code page 1251 here.
+Lines ReadFile(const std::string& name, const TDecodeOptions& options = {.AnsiCodePage = 1251},
+               Lines lines = {}) {
   std::string bytes;
   EXPECT_TRUE(ReadInputFile(ToUtf16(name), bytes)) << name;
   EXPECT_EQ(AddFileText(bytes, options, lines), TInputContent::Text) << name;
@@ -42,12 +44,11 @@ TEST(AddFileText, AppendsToTheLinesAlreadyRead) {
   const std::string name = WriteFile(dir.File("a.txt"),
                                      "\xEF\xBB\xBF"
                                      "b\nc\n");
-  EXPECT_EQ(ReadFile(name, {}, {u"a"}), (Lines{u"a", u"b", u"c"}));
+  EXPECT_EQ(ReadFile(name, {.AnsiCodePage = 1251}, {u"a"}), (Lines{u"a", u"b", u"c"}));
 }
 
 TEST(AddFileText, DetectsEncodingOfFilesWithoutMark) {
   ScopedTempDir dir;
-  // Tests run with the ANSI code page 1251.
   EXPECT_EQ(ReadFile(WriteFile(dir.File("cp1251.txt"), EncodeCodePage(kRussianText, 1251))), kRussianLines);
   EXPECT_EQ(ReadFile(WriteFile(dir.File("utf8.txt"), ToUtf8(kRussianText))), kRussianLines);
   EXPECT_EQ(ReadFile(WriteFile(dir.File("short.txt"), "\xD0\xB4\xD0\xB0")), (Lines{u"да"}));
@@ -66,7 +67,7 @@ TEST(AddFileText, ForcedEncodingWinsOverMarkAndContent) {
   ScopedTempDir dir;
   const TDecodeOptions utf8{.ForceEncoding = true, .ForcedEncoding = TEncoding::Utf8};
   const TDecodeOptions unicode{.ForceEncoding = true, .ForcedEncoding = TEncoding::Utf16LE};
-  const TDecodeOptions ansi{.ForceEncoding = true, .ForcedEncoding = TEncoding::Ansi};
+  const TDecodeOptions ansi{.ForceEncoding = true, .ForcedEncoding = TEncoding::Ansi, .AnsiCodePage = 1251};
   const std::string markedUtf16 = WriteFile(dir.File("le.txt"), "\xFF\xFE" + EncodeCodePage(u"да", 1200));
   EXPECT_EQ(ReadFile(markedUtf16, utf8), (Lines{u"\uFFFD\uFFFD4\u0004"
                                                 u"0\u0004"}));
@@ -106,16 +107,16 @@ TEST(AddFileText, FileThatIsNoTextIsNamedAndNotDecoded) {
 }
 
 TEST(DecodeTextFile, UsesMarkThenUtf8ThenAnsi) {
-  EXPECT_EQ(DecodeTextFile(ToUtf8(u"Привет")), u"Привет");
-  EXPECT_EQ(DecodeTextFile(EncodeCodePage(u"Привет", 1251)), u"Привет");
-  EXPECT_EQ(DecodeTextFile("\xFF\xFE" + EncodeCodePage(u"да", 1200)), u"да");
-  EXPECT_EQ(DecodeTextFile("plain"), u"plain");
+  EXPECT_EQ(DecodeTextFile(ToUtf8(u"Привет"), 1251), u"Привет");
+  EXPECT_EQ(DecodeTextFile(EncodeCodePage(u"Привет", 1251), 1251), u"Привет");
+  EXPECT_EQ(DecodeTextFile("\xFF\xFE" + EncodeCodePage(u"да", 1200), 1251), u"да");
+  EXPECT_EQ(DecodeTextFile("plain", 1251), u"plain");
 }
 
 TEST(DecodeStreamBytes, NeverAsksTheDetector) {
   // KOI8-R text on standard input stays in the ANSI code page (the detector would correct it).
   const std::string koi8 = EncodeCodePage(kRussianText, 20866);
-  EXPECT_EQ(DecodeStreamBytes(koi8, {}), *DecodeCodePage(koi8, 1251));
+  EXPECT_EQ(DecodeStreamBytes(koi8, {.AnsiCodePage = 1251}), *DecodeCodePage(koi8, 1251));
   const std::string utf16 = EncodeCodePage(kRussianText + kRussianText + kRussianText, 1200);
   EXPECT_NE(DecodeStreamBytes(utf16, {}), kRussianText + kRussianText + kRussianText);
   EXPECT_EQ(DecodeStreamBytes(utf16, {.ForceEncoding = true, .ForcedEncoding = TEncoding::Utf16LE}),

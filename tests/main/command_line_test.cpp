@@ -127,12 +127,12 @@ TEST(ReadCommandLine, EncodingAndFormatNames) {
       {u"--encoding", u"Unicode", u"--lrc-enc", u"UTF8", u"--srt-enc", u"unicode", u"--lrc-enc", u"koi8"});
   EXPECT_TRUE(options.ForceEncoding);
   EXPECT_EQ(options.ForcedEncoding, TEncoding::Utf16LE);
-  EXPECT_EQ(Parsed().LrcData.Encoding, 1);
-  EXPECT_EQ(Parsed().SrtData.Encoding, 2);
+  EXPECT_EQ(Parsed().LrcData.Encoding, TSyncEncoding::Utf8);
+  EXPECT_EQ(Parsed().SrtData.Encoding, TSyncEncoding::Utf16LE);
   Parse({u"--sub-format", u"VTT", u"--sub-format", u"mkv"});
-  EXPECT_EQ(Parsed().SubtitleFormat, 5);
+  EXPECT_EQ(Parsed().SubtitleFormat, TSubtitleFormat::Vtt);
   Parse({u"--sub-format", u"ass"});
-  EXPECT_EQ(Parsed().SubtitleFormat, 3);
+  EXPECT_EQ(Parsed().SubtitleFormat, TSubtitleFormat::Ass);
 }
 
 TEST(ReadCommandLine, LineSelectionsAreNormalised) {
@@ -179,9 +179,9 @@ TEST(ReadCommandLine, EverySwitchSetsItsSetting) {
   EXPECT_TRUE(Parse({u"-H"}).UsageRequested);
   EXPECT_TRUE(Parse({u"-M"}).ListRequested);
   Parse({u"--lrc-sent"});
-  EXPECT_EQ(Parsed().LrcBlankLines, 1);
+  EXPECT_EQ(Parsed().LrcBlankLines, TLrcBlankLines::AfterSentences);
   Parse({u"--lrc-sent", u"--lrc-para"});
-  EXPECT_EQ(Parsed().LrcBlankLines, 2);
+  EXPECT_EQ(Parsed().LrcBlankLines, TLrcBlankLines::AfterParagraphs);
 }
 
 TEST(ReadCommandLine, TextOptionsStoreTheirValues) {

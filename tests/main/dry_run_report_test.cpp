@@ -62,7 +62,7 @@ TEST(DryRunSummary, CountsTheCachedApartAndBillsPerInterface) {
       u"Output: out.wav (WAV, 24000 Hz, mono)",
       u"Chapter file: out.cue",
       u"SRT file: out.srt"};
-  std::vector<std::u16string> summary = DryRunSummary(plan, settings);
+  std::vector<std::u16string> summary = DryRunSummary(plan, settings, TRunEnvironment());
   ASSERT_EQ(summary.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(ToUtf8(summary[i]), ToUtf8(expected[i]));
 
@@ -70,7 +70,7 @@ TEST(DryRunSummary, CountsTheCachedApartAndBillsPerInterface) {
   settings.ToStdout = true;
   settings.RawOutput = true;
   settings.Stereo = true;
-  summary = DryRunSummary(plan, settings);
+  summary = DryRunSummary(plan, settings, TRunEnvironment());
   EXPECT_EQ(ToUtf8(summary[1]), "Requests: would send 3 of 4");
   EXPECT_EQ(ToUtf8(summary.back()), "SRT file: out.srt");
   EXPECT_EQ(ToUtf8(summary[summary.size() - 3]), "Output: standard output (raw PCM, 24000 Hz, stereo)");
@@ -116,9 +116,45 @@ TEST(DryRunSummary, NamesWhatWasLeftOutOfTheBooks) {
       u"Left out of standard input: Licence (copyright-page, 2048 characters)",
       u"Cover: the book's cover is left out, not a JPEG or PNG image (image/svg+xml)",
       u"Output: novel.wav (WAV, 24000 Hz, mono)"};
-  const std::vector<std::u16string> summary = DryRunSummary(plan, settings, notes);
+  const std::vector<std::u16string> summary = DryRunSummary(plan, settings, TRunEnvironment(), notes);
   ASSERT_EQ(summary.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(ToUtf8(summary[i]), ToUtf8(expected[i]));
+}
+
+// What the environment changes of the program's own choices is said at the end, with the variable
+// that changes it; the service's URL is the one the run's key reaches.
+TEST(DryRunSummary, EndsWithWhatTheEnvironmentChanges) {
+  TDryRunPlan plan;
+  plan.Requests = {Planned(u"a", u"alena")};
+  TSettings settings;
+  settings.OutputFileName = u"out.wav";
+  TRunEnvironment environment;
+  environment.LegacyServiceUrl = "https://127.0.0.1:9000";
+  environment.CloudServiceUrl = "http://127.0.0.1:8443";
+  environment.CaBundle = "/tmp/ca.pem";
+  environment.AnsiCodePage = 1251;
+  environment.AnsiCodePageGiven = true;
+  environment.RequestTimeoutMs = 1500;
+  environment.PlainWavLimit = 1000;
+  for (const bool legacyKey : {false, true}) {
+    settings.ApiKey = legacyKey ? u"0123abcd-89ab-cdef-0123-456789abcdef" : u"cloud-key";
+    const std::vector<std::u16string> summary = DryRunSummary(plan, settings, environment);
+    const std::vector<std::u16string> tail(summary.end() - 5, summary.end());
+    EXPECT_EQ(tail, (std::vector<std::u16string>{
+                        legacyKey ? u"Service: https://127.0.0.1:9000 (SONACLI_LEGACY_URL)"
+                                  : u"Service: http://127.0.0.1:8443 (SONACLI_CLOUD_URL)",
+                        u"Trusted certificates: /tmp/ca.pem, beside the system's (SONACLI_CA_BUNDLE)",
+                        u"ANSI code page: 1251 (SONACLI_ANSI_CODEPAGE)",
+                        u"Request time-out: 1500 ms (SONACLI_TEST_HTTP_TIMEOUT_MS)",
+                        u"WAV data beyond 1000 bytes: RF64 (SONACLI_TEST_PLAIN_WAV_LIMIT)",
+                    }));
+    EXPECT_EQ(ToUtf8(summary[summary.size() - 6]), "Output: out.wav (WAV, 24000 Hz, mono)");
+  }
+  // The program's own choices say nothing; nor does a code page that the locale gave.
+  environment = TRunEnvironment();
+  environment.AnsiCodePage = 1251;
+  EXPECT_EQ(ToUtf8(DryRunSummary(plan, settings, environment).back()),
+            "Output: out.wav (WAV, 24000 Hz, mono)");
 }
 
 }  // namespace

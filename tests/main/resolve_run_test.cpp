@@ -344,19 +344,24 @@ const SettingsRow kSettingsRows[] = {
     // Subtitles.
     {"a subtitle file switches subtitle mode on", Valid({u"-f", u"a.srt", u"-f", u"b.txt"}),
      [](const TRunPlan& p) {
-       return p.Settings.SubtitleMode && p.Settings.SubtitleFormat == 1 && p.Input.FirstFileOnly &&
-              !p.Input.Decode.SubtitleVtt;
+       return p.Settings.SubtitleMode && p.Settings.SubtitleFormat == TSubtitleFormat::Srt &&
+              p.Input.FirstFileOnly && !p.Input.Decode.SubtitleVtt;
      }},
     {"only the first file decides", Valid({u"-f", u"a.txt", u"-f", u"b.srt"}),
      [](const TRunPlan& p) { return !p.Settings.SubtitleMode && !p.Input.FirstFileOnly; }},
     {"--sub-format over the extension", Valid({u"--sub-format", u"lrc", u"-f", u"b.VTT"}),
-     [](const TRunPlan& p) { return p.Settings.SubtitleFormat == 6 && !p.Input.Decode.SubtitleVtt; }},
+     [](const TRunPlan& p) {
+       return p.Settings.SubtitleFormat == TSubtitleFormat::Lrc && !p.Input.Decode.SubtitleVtt;
+     }},
     {"WebVTT is read as UTF-8", Valid({u"-f", u"b.vtt", u"-enc", u"ansi"}),
      [](const TRunPlan& p) {
-       return p.Settings.SubtitleFormat == 5 && p.Input.Decode.SubtitleVtt && p.Input.Decode.ForceEncoding;
+       return p.Settings.SubtitleFormat == TSubtitleFormat::Vtt && p.Input.Decode.SubtitleVtt &&
+              p.Input.Decode.ForceEncoding;
      }},
     {"-sub with a text names no format", Valid({u"-sub", u"-t", u"x.srt"}),
-     [](const TRunPlan& p) { return p.Settings.SubtitleMode && p.Settings.SubtitleFormat == 0; }},
+     [](const TRunPlan& p) {
+       return p.Settings.SubtitleMode && p.Settings.SubtitleFormat == TSubtitleFormat::Unknown;
+     }},
     {"-sub from standard input", Valid({u"-sub", u"--sub-format", u"vtt", u"-i"}),
      [](const TRunPlan& p) {
        return p.Input.Kind == TSourceKind::StandardInput && p.Input.Decode.SubtitleVtt;
@@ -403,7 +408,8 @@ const SettingsRow kSettingsRows[] = {
        return s.DictionaryFiles == Lines{u"a.dic"} && s.LineSelections == Lines{u"2-3"} &&
               s.IgnoreSquareBrackets && s.IgnoreUrls && !s.IgnoreComments &&
               s.ProxySettings.Host == u"proxy" && s.ProxySettings.Port == u"3128" && s.CacheFolder == u"c" &&
-              s.Jobs == 4 && s.RequestDelayMs == 70 && s.SmiClass == u"ENCC" && s.LrcBlankLines == 2;
+              s.Jobs == 4 && s.RequestDelayMs == 70 && s.SmiClass == u"ENCC" &&
+              s.LrcBlankLines == TLrcBlankLines::AfterParagraphs;
      }},
 };
 
@@ -412,6 +418,23 @@ TEST(ResolveRun, SettingsFollowFromTheOptions) {
     const TRunPlan plan = ResolveRun(Options(row.args, row.environmentKey));
     EXPECT_TRUE(row.holds(plan)) << row.name;
   }
+}
+
+// The plan carries the environment as it was read, and the settings take from it the fields that
+// the layers below need.
+TEST(ResolveRun, ThePlanCarriesTheEnvironment) {
+  TRunOptions options = Options(Valid({u"-t", u"x"}));
+  options.Environment.CloudServiceUrl = "http://127.0.0.1:8443";
+  options.Environment.AnsiCodePage = 866;
+  options.Environment.PlainWavLimit = 1000;
+  TRunPlan plan = ResolveRun(options);
+  EXPECT_EQ(plan.Environment.CloudServiceUrl, "http://127.0.0.1:8443");
+  EXPECT_EQ(plan.Settings.AnsiCodePage, 866);
+  EXPECT_EQ(plan.Input.Decode.AnsiCodePage, 866);
+  EXPECT_EQ(plan.Settings.PlainWavLimit, 1000u);
+  options.Environment.PlainWavLimit.reset();
+  plan = ResolveRun(options);
+  EXPECT_EQ(plan.Settings.PlainWavLimit, 0xFFFFFFFFu - 36);
 }
 
 TEST(SampleRateForFrequency, MapsKilohertzToTheNextSupportedRate) {

@@ -86,7 +86,7 @@ TEST(CompletionScripts, EveryOfferedValueIsOneTheProgramAccepts) {
   EXPECT_EQ(Completed(options, "--lrc-enc").Values, Completed(options, "-enc").Values);
   EXPECT_EQ(Completed(options, "--srt-enc").Values, Completed(options, "-enc").Values);
   for (const std::string& format : Completed(options, "--sub-format").Values) {
-    EXPECT_NE(SubtitleFormatFromFileName(ToUtf16("x." + format)), kSubtitleNone) << format;
+    EXPECT_NE(SubtitleFormatFromFileName(ToUtf16("x." + format)), TSubtitleFormat::Unknown) << format;
   }
   // The ways a book is read, each one the resolve step accepts and the default among them.
   for (const std::string name : {"--book-parts", "--chapter-titles"}) {

@@ -135,8 +135,8 @@ TEST(ManualPage, NamesEveryLanguageVoiceExitStatusAndEnvironmentVariable) {
   }
   EXPECT_EQ(statuses, (std::set<std::string>{"0", "1", "130", "143"}));
 
-  // Every variable the program reads: the system's, and every "SONACLI_..." name in the sources but
-  // the "SONACLI_TEST_..." hooks, which only the tests set.
+  // Every variable the program reads: the system's, and every "SONACLI_..." name in the sources, the
+  // hooks of the tests among them.
   std::set<std::string> variables = {"LC_ALL",    "LC_CTYPE", "LANG",           "https_proxy",
                                      "all_proxy", "no_proxy", "SONACLI_API_KEY"};
   const std::regex ownVariable(R"re("(SONACLI_[A-Z0-9_]+)")re");
@@ -145,7 +145,7 @@ TEST(ManualPage, NamesEveryLanguageVoiceExitStatusAndEnvironmentVariable) {
     std::ifstream file(entry.path());
     const std::string text{std::istreambuf_iterator<char>(file), {}};
     for (std::sregex_iterator match(text.begin(), text.end(), ownVariable), end; match != end; ++match) {
-      if (!(*match)[1].str().starts_with("SONACLI_TEST_")) variables.insert((*match)[1]);
+      variables.insert((*match)[1]);
     }
   }
   std::string environment = "\n";

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -56,9 +57,9 @@ class TAnswerCacheTest : public TStandinTest {
 
 TEST_F(TAnswerCacheTest, AnswersFromItsFolderWhatItHoldsAndKeepsWhatDecodes) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   std::u16string warning;
-  TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
   ASSERT_TRUE(cache.Usable());
   EXPECT_EQ(warning, u"");
   struct stat status {};
@@ -84,10 +85,12 @@ TEST_F(TAnswerCacheTest, AnswersFromItsFolderWhatItHoldsAndKeepsWhatDecodes) {
   for (const auto& step : steps) {
     SCOPED_TRACE(step.name);
     EXPECT_EQ(cache.HasCachedAnswer(step.request), step.fromCache);
-    const TSynthesisAnswer answer = cache.Synthesize(step.request);
+    std::optional<TDecodedSpeech> speech;
+    const TSynthesisAnswer answer = cache.Synthesize(step.request, DecodeInto(speech));
     EXPECT_TRUE(answer.Spoken());
     EXPECT_EQ(answer.FromCache, step.fromCache);
-    EXPECT_EQ(answer.Audio.size(), StandinWavBytes(step.request.Text.size()));
+    ASSERT_TRUE(speech);
+    EXPECT_EQ(speech->Pcm.size(), StandinPcmBytes(step.request.Text.size()));
     EXPECT_EQ(standin_->Requests().size(), step.requestsSent);
     EXPECT_EQ(Entries(Folder()).size(), step.entries);
     EXPECT_TRUE(cache.HasCachedAnswer(step.request));
@@ -98,18 +101,20 @@ TEST_F(TAnswerCacheTest, AnswersFromItsFolderWhatItHoldsAndKeepsWhatDecodes) {
 TEST_F(TAnswerCacheTest, KeepsNoFailure) {
   TFakeClock clock;
   settings_.RetrySettings.Enabled = false;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   std::u16string warning;
-  TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
   standin_->SetScript(R"({"rules":[{"text_contains":"Empty","answer":"empty"},)"
                       R"({"text_contains":"Refused","status":403}]})");
+  std::optional<TDecodedSpeech> speech;
   for (const char16_t* text : {u"Refused", u"Empty"}) {
     SCOPED_TRACE(ToUtf8(text));
     const TSynthesisRequest request = Request(text, u"oksana");
-    EXPECT_FALSE(cache.Synthesize(request).Spoken());
+    EXPECT_FALSE(cache.Synthesize(request, DecodeInto(speech)).Spoken());
     EXPECT_FALSE(cache.HasCachedAnswer(request));
-    EXPECT_FALSE(cache.Synthesize(request).Spoken());
+    EXPECT_FALSE(cache.Synthesize(request, DecodeInto(speech)).Spoken());
   }
+  EXPECT_FALSE(speech);
   EXPECT_TRUE(Entries(Folder()).empty());
   EXPECT_EQ(standin_->Requests().size(), 4u);
   EXPECT_TRUE(cache.EndOfRunWarnings().empty());
@@ -117,73 +122,117 @@ TEST_F(TAnswerCacheTest, KeepsNoFailure) {
 
 TEST_F(TAnswerCacheTest, DamagedEntriesAreRequestedAgainReplacedAndCountedOnce) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   std::u16string warning;
-  TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
+  std::optional<TDecodedSpeech> speech;
   const TSynthesisRequest other = Request(u"Another entry", u"kirill");
-  ASSERT_TRUE(cache.Synthesize(other).Spoken());
-  const std::string otherEntry = ReadFile(Folder() + "/" + AnswerKeyOf(other) + ".answer");
+  ASSERT_TRUE(cache.Synthesize(other, DecodeInto(speech)).Spoken());
+  const std::string otherEntry =
+      ReadFile(Folder() + "/" + AnswerKeyOf(other, ServiceSettings().Endpoints) + ".answer");
   ASSERT_FALSE(otherEntry.empty());
   auto cut = [](double share) {
-    return
-        [share](const std::string& entry) { return entry.substr(0, size_t(double(entry.size()) * share)); };
+    return [share](const std::string& entry, const std::string&) {
+      return entry.substr(0, size_t(double(entry.size()) * share));
+    };
   };
   struct {
     const char* name;
-    std::function<std::string(const std::string&)> damage;
+    std::function<std::string(const std::string& entry, const std::string& key)> damage;
   } const rows[] = {
       {"cut at 10 %", cut(0.1)},
       {"cut at 60 %", cut(0.6)},
       {"cut at 99 %", cut(0.99)},
-      {"emptied", [](const std::string&) { return std::string(); }},
+      {"emptied", [](const std::string&, const std::string&) { return std::string(); }},
       {"one byte flipped",
-       [](std::string entry) {
+       [](std::string entry, const std::string&) {
          entry[entry.size() - 100] ^= 0x20;
          return entry;
        }},
-      {"another entry's file under this key", [&](const std::string&) { return otherEntry; }},
+      {"another entry's file under this key",
+       [&](const std::string&, const std::string&) { return otherEntry; }},
+      // Whole, and its own, but the caller cannot use its bytes.
+      {"bytes that do not decode",
+       [](const std::string&, const std::string& key) {
+         return CacheEntry(key, "these are no Ogg Opus bytes");
+       }},
   };
   size_t requests = standin_->Requests().size();
   for (size_t i = 0; i < std::size(rows); ++i) {
     SCOPED_TRACE(rows[i].name);
     const TSynthesisRequest request =
         Request(u"Damaged entry " + std::u16string(1, char16_t(u'a' + i)), u"kirill");
-    const TSynthesisAnswer clean = cache.Synthesize(request);
-    ASSERT_TRUE(clean.Spoken());
-    const std::string file = Folder() + "/" + AnswerKeyOf(request) + ".answer";
+    std::optional<TDecodedSpeech> clean;
+    ASSERT_TRUE(cache.Synthesize(request, DecodeInto(clean)).Spoken());
+    ASSERT_TRUE(clean);
+    const std::string file = Folder() + "/" + AnswerKeyOf(request, ServiceSettings().Endpoints) + ".answer";
     const std::string entry = ReadFile(file);
-    WriteFile(file, rows[i].damage(entry));
+    WriteFile(file, rows[i].damage(entry, AnswerKeyOf(request, ServiceSettings().Endpoints)));
     requests += 1;
-    // Found when the run plans its requests (every other row) or when the answer is read.
+    // Planning does not read the entry; the damage is found when it is read, as a cached answer
+    // (every other row) or as the answer to the request.
+    EXPECT_TRUE(cache.HasCachedAnswer(request));
+    std::optional<TDecodedSpeech> again;
     if (i % 2 == 0) {
+      EXPECT_FALSE(cache.CachedAnswer(request, DecodeInto(again)).has_value());
       EXPECT_FALSE(cache.HasCachedAnswer(request));
     }
-    const TSynthesisAnswer again = cache.Synthesize(request);
-    EXPECT_TRUE(again.Spoken());
-    EXPECT_FALSE(again.FromCache);
-    EXPECT_EQ(again.Audio, clean.Audio);
+    const TSynthesisAnswer answer = cache.Synthesize(request, DecodeInto(again));
+    EXPECT_TRUE(answer.Spoken());
+    EXPECT_FALSE(answer.FromCache);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->Pcm, clean->Pcm);
     EXPECT_EQ(standin_->Requests().size(), ++requests);
     EXPECT_TRUE(ReadFile(file) == entry) << "not replaced by the whole entry";
-    EXPECT_TRUE(cache.Synthesize(request).FromCache);
+    EXPECT_TRUE(cache.HasCachedAnswer(request));
+    EXPECT_TRUE(cache.CachedAnswer(request, DecodeInto(again)).has_value());
   }
   EXPECT_EQ(Entries(Folder()).size(), std::size(rows) + 1);
-  EXPECT_EQ(cache.EndOfRunWarnings(), std::vector<std::u16string>{u"Damaged cache entries were not used: 6"});
+  EXPECT_EQ(cache.EndOfRunWarnings(), std::vector<std::u16string>{u"Damaged cache entries were not used: 7"});
+}
+
+// An entry that is gone by the time it is used (another run cleared the folder) is no damage: the
+// caller sends the request, which keeps its answer anew.
+TEST_F(TAnswerCacheTest, AnEntryThatVanishedAfterPlanningIsRequested) {
+  TFakeClock clock;
+  TYandexTTSObject tts(ServiceSettings(), clock);
+  std::u16string warning;
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
+  const TSynthesisRequest request = Request(u"Vanishing", u"oksana");
+  std::optional<TDecodedSpeech> speech;
+  ASSERT_TRUE(cache.Synthesize(request, DecodeInto(speech)).Spoken());
+  ASSERT_TRUE(cache.HasCachedAnswer(request));
+  std::filesystem::remove(Folder() + "/" + AnswerKeyOf(request, ServiceSettings().Endpoints) + ".answer");
+  speech.reset();
+  EXPECT_FALSE(cache.CachedAnswer(request, DecodeInto(speech)).has_value());
+  EXPECT_FALSE(speech);
+  const TSynthesisAnswer answer = cache.Synthesize(request, DecodeInto(speech));
+  EXPECT_FALSE(answer.FromCache);
+  ASSERT_TRUE(speech);
+  EXPECT_EQ(speech->Pcm.size(), StandinPcmBytes(9));
+  EXPECT_EQ(standin_->Requests().size(), 2u);
+  EXPECT_TRUE(cache.HasCachedAnswer(request));
+  EXPECT_TRUE(cache.EndOfRunWarnings().empty());
 }
 
 TEST_F(TAnswerCacheTest, EntriesOfEarlierVersionsAreNotReadAndGoWhenReplaced) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   std::u16string warning;
-  TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
   const TSynthesisRequest request = Request(u"Hello", u"kirill");
   // The bare Ogg bytes of this very answer, cut short as nothing could tell then.
-  const std::string ogg = SendSynthesisRequest(request, settings_).Received;
+  std::optional<TDecodedSpeech> speech;
+  const std::string ogg = SendSynthesisRequest(request, DecodeInto(speech), {}, ServiceSettings()).Received;
   const std::string old =
-      WriteFile(Folder() + "/" + AnswerKeyOf(request) + ".ogg", ogg.substr(0, ogg.size() / 2));
+      WriteFile(Folder() + "/" + AnswerKeyOf(request, ServiceSettings().Endpoints) + ".ogg",
+                ogg.substr(0, ogg.size() / 2));
   EXPECT_FALSE(cache.HasCachedAnswer(request));
-  const TSynthesisAnswer answer = cache.Synthesize(request);
+  speech.reset();
+  const TSynthesisAnswer answer = cache.Synthesize(request, DecodeInto(speech));
   EXPECT_FALSE(answer.FromCache);
-  EXPECT_EQ(answer.Audio.size(), StandinWavBytes(5));
+  ASSERT_TRUE(speech);
+  EXPECT_EQ(speech->Pcm.size(), StandinPcmBytes(5));
   EXPECT_FALSE(std::filesystem::exists(old));
   EXPECT_EQ(Entries(Folder()).size(), 1u);
   EXPECT_TRUE(cache.HasCachedAnswer(request));
@@ -193,26 +242,30 @@ TEST_F(TAnswerCacheTest, EntriesOfEarlierVersionsAreNotReadAndGoWhenReplaced) {
 
 TEST_F(TAnswerCacheTest, ReadOnlyFolderIsStillReadButStoresNothing) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   const TSynthesisRequest kept = Request(u"Kept", u"kirill");
   const TSynthesisRequest missing = Request(u"Missing", u"kirill");
-  std::string audio;
+  std::optional<TDecodedSpeech> speech;
   {
     std::u16string warning;
-    TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
-    audio = cache.Synthesize(kept).Audio;
+    TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
+    ASSERT_TRUE(cache.Synthesize(kept, DecodeInto(speech)).Spoken());
   }
+  ASSERT_TRUE(speech);
+  const std::string pcm = speech->Pcm;
   const testing::ScopedReadOnlyFolder readOnly(Folder());
   if (!readOnly.Ok()) GTEST_SKIP() << "no folder can be made read-only here";
   std::u16string warning;
-  TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
   EXPECT_TRUE(cache.Usable());
   EXPECT_EQ(warning, u"Cache folder is read-only, new answers are not stored: " + ToUtf16(Folder()));
   EXPECT_TRUE(cache.HasCachedAnswer(kept));
-  const TSynthesisAnswer fromFolder = cache.Synthesize(kept);
+  speech.reset();
+  const TSynthesisAnswer fromFolder = cache.Synthesize(kept, DecodeInto(speech));
   EXPECT_TRUE(fromFolder.FromCache);
-  EXPECT_EQ(fromFolder.Audio, audio);
-  EXPECT_TRUE(cache.Synthesize(missing).Spoken());
+  ASSERT_TRUE(speech);
+  EXPECT_EQ(speech->Pcm, pcm);
+  EXPECT_TRUE(cache.Synthesize(missing, DecodeInto(speech)).Spoken());
   EXPECT_FALSE(cache.HasCachedAnswer(missing));
   EXPECT_EQ(Entries(Folder()).size(), 1u);
   EXPECT_EQ(standin_->Requests().size(), 2u);
@@ -222,29 +275,29 @@ TEST_F(TAnswerCacheTest, ReadOnlyFolderIsStillReadButStoresNothing) {
 
 TEST_F(TAnswerCacheTest, AnswersThatCannotBeStoredAreCounted) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  TYandexTTSObject tts(ServiceSettings(), clock);
   std::u16string warning;
-  TAnswerCache cache(tts, settings_, ToUtf16(Folder()), warning);
+  TAnswerCache cache(tts, ServiceSettings().Endpoints, ToUtf16(Folder()), warning);
+  std::optional<TDecodedSpeech> speech;
   {
     // A disk full after a few bytes.
     const testing::ScopedFileSizeLimit limit(100);
-    EXPECT_TRUE(cache.Synthesize(Request(u"One", u"kirill")).Spoken());
-    EXPECT_TRUE(cache.Synthesize(Request(u"Two", u"kirill")).Spoken());
+    EXPECT_TRUE(cache.Synthesize(Request(u"One", u"kirill"), DecodeInto(speech)).Spoken());
+    EXPECT_TRUE(cache.Synthesize(Request(u"Two", u"kirill"), DecodeInto(speech)).Spoken());
   }
   EXPECT_TRUE(Entries(Folder()).empty()) << "a temporary entry was left";
   EXPECT_EQ(cache.EndOfRunWarnings(),
             std::vector<std::u16string>{u"Answers that could not be stored in the cache folder: 2"});
 }
 
-// Answers every request with bytes that no decoder takes, a different letter each time, so that
+// Answers every request with a different letter each time; used with a use that takes no bytes,
 // every answer is stored and every entry found is discarded again.
 class TLetterService final : public TSynthesisService {
  public:
-  TSynthesisAnswer Synthesize(const TSynthesisRequest&) override {
+  TSynthesisAnswer Synthesize(const TSynthesisRequest&, const TAnswerUse&, std::stop_token) override {
     TSynthesisAnswer answer;
     answer.Outcome = TSynthesisOutcome::Spoken;
     answer.Received = std::string(200000, static_cast<char>('a' + next_++ % 8));
-    answer.Audio = "decoded";
     return answer;
   }
 
@@ -254,19 +307,18 @@ class TLetterService final : public TSynthesisService {
 
 TEST(TAnswerCache, WritersAtOnceLeaveOnlyWholeEntries) {
   ScopedTempDir dir;
-  TSettings settings;
   TLetterService letters;
   std::u16string warning;
-  TAnswerCache cache(letters, settings, ToUtf16(dir.File("cache")), warning);
+  TAnswerCache cache(letters, TServiceEndpoints(), ToUtf16(dir.File("cache")), warning);
   TSynthesisRequest request;
   request.Text = u"a long text";
   request.Voice = u"oksana";
   request.ApiKey = u"AQVN-unit-test-key";
-  const std::string key = AnswerKeyOf(request);
+  const std::string key = AnswerKeyOf(request, TServiceEndpoints());
   std::vector<std::thread> writers;
   for (int i = 0; i < 8; ++i) {
     writers.emplace_back([&cache, &request] {
-      for (int j = 0; j < 20; ++j) cache.Synthesize(request);
+      for (int j = 0; j < 20; ++j) cache.Synthesize(request, [](const std::string&) { return false; });
     });
   }
   for (int i = 0; i < 200; ++i) {
@@ -290,17 +342,16 @@ TEST(TAnswerCache, WritersAtOnceLeaveOnlyWholeEntries) {
 TEST(TAnswerCache, AFolderThatCannotBeUsedIsReportedAndLeftAlone) {
   ScopedTempDir dir;
   const std::string file = WriteFile(dir.File("plain-file"), "x");
-  TSettings settings;
   TLetterService letters;
   TSynthesisRequest request;
   request.Text = u"Hi";
   request.Voice = u"oksana";
   for (const std::string& folder : {file, file + "/below", std::string()}) {
     std::u16string warning;
-    TAnswerCache cache(letters, settings, ToUtf16(folder), warning);
+    TAnswerCache cache(letters, TServiceEndpoints(), ToUtf16(folder), warning);
     EXPECT_FALSE(cache.Usable()) << folder;
     EXPECT_EQ(warning, u"Cache folder cannot be used, the run goes on without it: " + ToUtf16(folder));
-    EXPECT_TRUE(cache.Synthesize(request).Spoken());
+    EXPECT_TRUE(cache.Synthesize(request, [](const std::string&) { return true; }).Spoken());
     EXPECT_FALSE(cache.HasCachedAnswer(request));
   }
   EXPECT_EQ(ReadFile(file), "x");

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "common/unicode_text.h"
 #include "service/synthesis_attempt.h"
@@ -79,7 +80,9 @@ TEST_F(TProxyRequests, GoThroughTheProxyAsATunnelThatHidesTheKey) {
     settings_.ProxySettings.Host = setting.host;
     settings_.ProxySettings.Port = setting.port;
     for (const char16_t* voice : {u"oksana", u"kirill"}) {
-      const TSynthesisAnswer answer = SendSynthesisRequest(Request(u"Hello", voice), settings_);
+      std::optional<TDecodedSpeech> speech;
+      const TSynthesisAnswer answer =
+          SendSynthesisRequest(Request(u"Hello", voice), DecodeInto(speech), {}, ServiceSettings());
       EXPECT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
     }
   }
@@ -97,7 +100,9 @@ TEST_F(TProxyRequests, GoThroughTheProxyAsATunnelThatHidesTheKey) {
 TEST_F(TProxyRequests, UnreachableProxyIsATransportFailure) {
   settings_.ProxySettings.Host = u"127.0.0.1";
   settings_.ProxySettings.Port = ToUtf16(std::to_string(FreePort()));
-  const TSynthesisAnswer answer = SendSynthesisRequest(Request(u"Hello", u"oksana"), settings_);
+  std::optional<TDecodedSpeech> speech;
+  const TSynthesisAnswer answer =
+      SendSynthesisRequest(Request(u"Hello", u"oksana"), DecodeInto(speech), {}, ServiceSettings());
   EXPECT_EQ(answer.Outcome, TSynthesisOutcome::Failed);
   EXPECT_EQ(ToUtf8(answer.ErrorText), "HTTP 500 - Internal error (could not connect to the proxy 127.0.0.1)");
   EXPECT_TRUE(standin_->Requests().empty());

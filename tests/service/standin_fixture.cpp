@@ -8,15 +8,15 @@ void TStandinTest::SetUp() {
   settings_ = TSettings{};
   settings_.SampleRate = 48000;
   standin_ = std::make_unique<TStandinProcess>(dir_.Path());
-  setenv("SONACLI_LEGACY_URL", standin_->BaseUrl().c_str(), 1);
-  setenv("SONACLI_CLOUD_URL", standin_->BaseUrl().c_str(), 1);
-  setenv("SONACLI_CA_BUNDLE", standin_->CaFile().c_str(), 1);
+  environment_ = TRunEnvironment{};
+  environment_.LegacyServiceUrl = standin_->BaseUrl();
+  environment_.CloudServiceUrl = standin_->BaseUrl();
+  environment_.CaBundle = standin_->CaFile();
   for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
     unsetenv(name);
 }
 
 void TStandinTest::TearDown() {
-  for (const char* name : {"SONACLI_LEGACY_URL", "SONACLI_CLOUD_URL", "SONACLI_CA_BUNDLE"}) unsetenv(name);
   standin_.reset();
 }
 
@@ -28,6 +28,15 @@ TSynthesisRequest TStandinTest::Request(std::u16string text, std::u16string voic
   request.Emotion = u"neutral";
   request.ApiKey = std::move(key);
   return request;
+}
+
+TAnswerUse TStandinTest::DecodeInto(std::optional<TDecodedSpeech>& speech) {
+  return [&speech](const std::string& received) {
+    TDecodedSpeech decoded;
+    if (!DecodeOpusAnswer(received, {48000, false}, {}, decoded)) return false;
+    speech = std::move(decoded);
+    return true;
+  };
 }
 
 }  // namespace sonacli

@@ -19,8 +19,10 @@ TEST_F(TSynthesisAttempt, LegacyRequestGoesOutAsGetQueryWithoutAuthorization) {
   request.Language = u"de-DE";
   request.Rate = u"1.5";
   request.Emotion = u"evil";
-  const TSynthesisAnswer answer = SendSynthesisRequest(request, settings_);
+  std::optional<TDecodedSpeech> speech;
+  const TSynthesisAnswer answer = SendSynthesisRequest(request, DecodeInto(speech), {}, ServiceSettings());
   ASSERT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
+  ASSERT_TRUE(speech);
 
   const auto requests = standin_->Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -32,15 +34,17 @@ TEST_F(TSynthesisAttempt, LegacyRequestGoesOutAsGetQueryWithoutAuthorization) {
   EXPECT_FALSE(requests[0]["headers"].contains("authorization"));
   EXPECT_EQ(requests[0]["headers"]["user-agent"], "sonacli/1.0.0");
   // 10 characters at speed 1.5: 1600 samples each, then 3200 samples of silence.
-  EXPECT_EQ(answer.Audio.size(), 44u + 2 * (10 * 1600 + 3200));
-  EXPECT_EQ(answer.Audio.substr(0, 4), "RIFF");
+  EXPECT_EQ(speech->Pcm.size(), 2u * (10 * 1600 + 3200));
+  EXPECT_EQ(speech->Format, (TAudioFormat{48000, 1, 16}));
 }
 
 TEST_F(TSynthesisAttempt, CloudV1RequestIsAFormWithTheKeyInTheAuthorizationHeader) {
   TSynthesisRequest request = Request(u"\u041F\u0440\u0438\u043C\u0435\u0440", u"omazh");
   request.Emotion = u"evil";
-  const TSynthesisAnswer answer = SendSynthesisRequest(request, settings_);
+  std::optional<TDecodedSpeech> speech;
+  const TSynthesisAnswer answer = SendSynthesisRequest(request, DecodeInto(speech), {}, ServiceSettings());
   ASSERT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
+  ASSERT_TRUE(speech);
 
   const auto requests = standin_->Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -51,15 +55,17 @@ TEST_F(TSynthesisAttempt, CloudV1RequestIsAFormWithTheKeyInTheAuthorizationHeade
             "text=%D0%9F%D1%80%D0%B8%D0%BC%D0%B5%D1%80&format=oggopus&lang=ru-ru&voice=omazh&emotion=evil");
   EXPECT_EQ(requests[0]["headers"]["authorization"], "Api-Key " + ToUtf8(kCloudKey));
   EXPECT_EQ(requests[0]["headers"]["content-type"], "application/x-www-form-urlencoded");
-  EXPECT_EQ(answer.Audio.size(), StandinWavBytes(6));
+  EXPECT_EQ(speech->Pcm.size(), StandinPcmBytes(6));
 }
 
 TEST_F(TSynthesisAttempt, CloudV3RequestIsOneLineOfJson) {
   TSynthesisRequest request = Request(u"\u041F\u0440\u0438\u043C\u0435\u0440", u"anton");
   request.Rate = u"1.5";
   request.Emotion = u"good";
-  const TSynthesisAnswer answer = SendSynthesisRequest(request, settings_);
+  std::optional<TDecodedSpeech> speech;
+  const TSynthesisAnswer answer = SendSynthesisRequest(request, DecodeInto(speech), {}, ServiceSettings());
   ASSERT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
+  ASSERT_TRUE(speech);
 
   const auto requests = standin_->Requests();
   ASSERT_EQ(requests.size(), 1u);
@@ -71,20 +77,24 @@ TEST_F(TSynthesisAttempt, CloudV3RequestIsOneLineOfJson) {
   EXPECT_EQ(requests[0]["headers"]["authorization"], "Api-Key " + ToUtf8(kCloudKey));
   EXPECT_EQ(requests[0]["headers"]["content-type"], "application/json; charset=utf-8");
   EXPECT_EQ(requests[0]["headers"]["accept"], "*/*");
-  EXPECT_EQ(answer.Audio.size(), 44u + 2 * (6 * 1600 + 3200));
+  EXPECT_EQ(speech->Pcm.size(), 2u * (6 * 1600 + 3200));
 }
 
 TEST_F(TSynthesisAttempt, LongV3AnswerKeepsTheAudioOfEveryChunk) {
   // 240 characters make about 12 s of speech, sent as dozens of base64 chunks.
   const std::u16string text(240, u'a');
   TSynthesisRequest request = Request(text, u"kirill");
-  const TSynthesisAnswer answer = SendSynthesisRequest(request, settings_);
+  std::optional<TDecodedSpeech> speech;
+  const TSynthesisAnswer answer = SendSynthesisRequest(request, DecodeInto(speech), {}, ServiceSettings());
   ASSERT_TRUE(answer.Spoken()) << ToUtf8(answer.ErrorText);
-  EXPECT_EQ(answer.Audio.size(), StandinWavBytes(240));
+  ASSERT_TRUE(speech);
+  EXPECT_EQ(speech->Pcm.size(), StandinPcmBytes(240));
 }
 
 TEST_F(TSynthesisAttempt, LegacyKeyWithPremiumVoiceFailsWithoutARequest) {
-  const TSynthesisAnswer answer = SendSynthesisRequest(Request(u"Hello", u"jane", kLegacyKey), settings_);
+  std::optional<TDecodedSpeech> speech;
+  const TSynthesisAnswer answer =
+      SendSynthesisRequest(Request(u"Hello", u"jane", kLegacyKey), DecodeInto(speech), {}, ServiceSettings());
   EXPECT_EQ(answer.Outcome, TSynthesisOutcome::Rejected);
   EXPECT_EQ(answer.ErrorText, kPremiumVoiceNeedsCloudKey);
   EXPECT_TRUE(standin_->Requests().empty());
@@ -124,15 +134,20 @@ TEST_F(TSynthesisAttempt, StatusesAndAnswersBecomeResultsAndMessages) {
     SCOPED_TRACE(c.script);
     standin_->SetScript(c.script);
     const std::u16string text = std::u16string(c.text) == u"251" ? std::u16string(251, u'a') : c.text;
-    const TSynthesisAnswer answer = SendSynthesisRequest(Request(text, c.voice), settings_);
+    std::optional<TDecodedSpeech> speech;
+    const TSynthesisAnswer answer =
+        SendSynthesisRequest(Request(text, c.voice), DecodeInto(speech), {}, ServiceSettings());
     EXPECT_EQ(answer.Outcome, c.outcome);
     EXPECT_EQ(ToUtf8(answer.ErrorText), c.message);
-    EXPECT_EQ(answer.Audio, "");
+    EXPECT_EQ(answer.Received, "");
+    EXPECT_FALSE(speech);
   }
 }
 
 TEST_F(TSynthesisAttempt, CloudRequestWithoutKeyIsRefused) {
-  const TSynthesisAnswer answer = SendSynthesisRequest(Request(u"Hi", u"oksana", u""), settings_);
+  std::optional<TDecodedSpeech> speech;
+  const TSynthesisAnswer answer =
+      SendSynthesisRequest(Request(u"Hi", u"oksana", u""), DecodeInto(speech), {}, ServiceSettings());
   EXPECT_EQ(answer.Outcome, TSynthesisOutcome::Rejected);
   EXPECT_EQ(ToUtf8(answer.ErrorText), "HTTP 401 - Unauthorized");
 }

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
+#include <stop_token>
+#include <thread>
 
 #include "common/unicode_text.h"
 #include "service/synthesis_attempt.h"
 #include "standin_fixture.h"
+#include "support/wait_until.h"
 
 namespace sonacli {
 namespace {
@@ -57,32 +61,33 @@ TEST_F(TSynthesizeRetry, RetriesEveryIntervalWithinTheWindowAndReportsTheFirstMe
     testing::ScopedTempDir folder;
     TStandinProcess standin(folder.Path());
     standin.SetScript(c.script);
-    setenv("SONACLI_CLOUD_URL", standin.BaseUrl().c_str(), 1);
-    setenv("SONACLI_CA_BUNDLE", standin.CaFile().c_str(), 1);
+    environment_.CloudServiceUrl = standin.BaseUrl();
+    environment_.CaBundle = standin.CaFile();
     settings_.RetrySettings.Enabled = c.enabled;
     TFakeClock clock;
-    TYandexTTSObject tts(settings_, clock);
-    const TSynthesisAnswer answer = tts.Synthesize(Request(u"Hello", u"kirill"));
+    TYandexTTSObject tts(ServiceSettings(), clock);
+    std::optional<TDecodedSpeech> speech;
+    const TSynthesisAnswer answer = tts.Synthesize(Request(u"Hello", u"kirill"), DecodeInto(speech));
     EXPECT_EQ(answer.Spoken(), c.ok);
     EXPECT_EQ(standin.Requests().size(), c.attempts);
     EXPECT_EQ(clock.Sleeps(), c.sleeps);
     EXPECT_EQ(ToUtf8(answer.ErrorText), c.message);
-    EXPECT_EQ(answer.Audio.size(), c.ok ? StandinWavBytes(5) : 0u);
+    EXPECT_EQ(speech ? speech->Pcm.size() : 0u, c.ok ? StandinPcmBytes(5) : 0u);
     EXPECT_EQ(ToUtf8(answer.ErrorText).find(ToUtf8(kCloudKey)), std::string::npos);
   }
 }
 
 TEST_F(TSynthesizeRetry, EveryRequestIsVerifiedByWhatItTrustsAsIfAlone) {
-  // The requests of one object share the certificates read and the TLS sessions made; a session
-  // made under one trust must not let in a request that trusts something else, and every request
-  // fails or succeeds as one sent on its own does.
+  // The requests of one object share the certificates read and the TLS sessions made (a share); a
+  // session made under one trust must not let in a request that trusts something else, and every
+  // request fails or succeeds as one sent on its own does.
   testing::ScopedTempDir otherFolder;
   const TStandinProcess other(otherFolder.Path());  // its CA did not sign the service's certificate
   const std::string unverified =
       "HTTP 500 - Internal error (the certificate of 127.0.0.1 could not be verified)";
   struct {
     const char* name;
-    std::string caFile;  // empty: SONACLI_CA_BUNDLE unset
+    std::string caFile;  // empty: none besides the system's
     const char* message;
   } const cases[] = {
       {"trusted", standin_->CaFile(), nullptr},
@@ -92,32 +97,31 @@ TEST_F(TSynthesizeRetry, EveryRequestIsVerifiedByWhatItTrustsAsIfAlone) {
       {"unreadable CA file", (dir_.Path() / "missing.pem").string(), nullptr},
       {"trusted once more", standin_->CaFile(), nullptr},
   };
-  settings_.RetrySettings.Enabled = false;
-  TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
+  THttpShare share;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.caFile.empty()) {
-      unsetenv("SONACLI_CA_BUNDLE");
-    } else {
-      setenv("SONACLI_CA_BUNDLE", c.caFile.c_str(), 1);
-    }
-    const TSynthesisAnswer shared = tts.Synthesize(Request(u"Hello", u"kirill"));
-    const TSynthesisAnswer alone = SendSynthesisRequest(Request(u"Hello", u"kirill"), settings_);
+    environment_.CaBundle = c.caFile;
+    std::optional<TDecodedSpeech> speech;
+    const TSynthesisAnswer shared =
+        SendSynthesisRequest(Request(u"Hello", u"kirill"), DecodeInto(speech), {}, ServiceSettings(), &share);
+    std::optional<TDecodedSpeech> speechAlone;
+    const TSynthesisAnswer alone =
+        SendSynthesisRequest(Request(u"Hello", u"kirill"), DecodeInto(speechAlone), {}, ServiceSettings());
     EXPECT_EQ(shared.Outcome, alone.Outcome);
     EXPECT_EQ(shared.ErrorText, alone.ErrorText);
     if (c.message != nullptr) {
       EXPECT_EQ(ToUtf8(shared.ErrorText), c.message);
     }
     EXPECT_EQ(shared.Spoken(), c.caFile == standin_->CaFile());
-    EXPECT_EQ(shared.Audio.size(), shared.Spoken() ? StandinWavBytes(5) : 0u);
+    EXPECT_EQ(speech ? speech->Pcm.size() : 0u, shared.Spoken() ? StandinPcmBytes(5) : 0u);
   }
 }
 
 TEST_F(TSynthesizeRetry, LegacyKeyWithPremiumVoiceIsNotRetried) {
   TFakeClock clock;
-  TYandexTTSObject tts(settings_, clock);
-  const TSynthesisAnswer answer = tts.Synthesize(Request(u"Hello", u"alena", kLegacyKey));
+  TYandexTTSObject tts(ServiceSettings(), clock);
+  std::optional<TDecodedSpeech> speech;
+  const TSynthesisAnswer answer = tts.Synthesize(Request(u"Hello", u"alena", kLegacyKey), DecodeInto(speech));
   EXPECT_EQ(answer.Outcome, TSynthesisOutcome::Rejected);
   EXPECT_EQ(answer.ErrorText, kPremiumVoiceNeedsCloudKey);
   EXPECT_EQ(clock.Sleeps(), 0);
@@ -126,14 +130,68 @@ TEST_F(TSynthesizeRetry, LegacyKeyWithPremiumVoiceIsNotRetried) {
 
 TEST_F(TSynthesizeRetry, WaitsOnTheRealClockBeforeTheRetry) {
   standin_->SetScript(R"({"rules":[{"status":502,"times":1}]})");
-  TYandexTTSObject tts(settings_, SystemTickClock());
+  TYandexTTSObject tts(ServiceSettings(), SystemTickClock());
   const auto start = std::chrono::steady_clock::now();
-  const TSynthesisAnswer answer = tts.Synthesize(Request(u"Hello", u"oksana"));
+  std::optional<TDecodedSpeech> speech;
+  const TSynthesisAnswer answer = tts.Synthesize(Request(u"Hello", u"oksana"), DecodeInto(speech));
   EXPECT_TRUE(answer.Spoken());
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GT(waited, std::chrono::milliseconds(1500));
   EXPECT_EQ(standin_->Requests().size(), 2u);
-  EXPECT_EQ(answer.Audio.size(), StandinWavBytes(5));
+  ASSERT_TRUE(speech);
+  EXPECT_EQ(speech->Pcm.size(), StandinPcmBytes(5));
+}
+
+// The service knows nothing of audio: bytes that the caller's use does not take are a failed
+// attempt, retried as any other, and the first message says so.
+TEST_F(TSynthesizeRetry, AnswersTheUseDoesNotTakeAreRetried) {
+  for (const int refusals : {1, 100}) {
+    SCOPED_TRACE(refusals);
+    TFakeClock clock;
+    TYandexTTSObject tts(ServiceSettings(), clock);
+    int calls = 0;
+    const TSynthesisAnswer answer =
+        tts.Synthesize(Request(u"Hello", u"oksana"), [&](const std::string& received) {
+          EXPECT_FALSE(received.empty());
+          return ++calls > refusals;
+        });
+    EXPECT_EQ(answer.Spoken(), refusals == 1);
+    EXPECT_EQ(ToUtf8(answer.ErrorText),
+              refusals == 1 ? "" : "HTTP 500 - Internal error (the answer is not Ogg Opus audio)");
+    EXPECT_EQ(calls, refusals == 1 ? 2 : 10);
+  }
+}
+
+// A stop requested from another thread ends a transfer that stalls, and the waits between
+// attempts, at once; no attempt follows.
+TEST_F(TSynthesizeRetry, AStopEndsTheTransferAndTheRetries) {
+  struct {
+    const char* name;
+    const char* script;
+  } const rows[] = {
+      {"a stalled answer", R"({"rules":[{"delay_ms":60000}]})"},
+      {"a busy service", R"({"rules":[{"status":503,"headers":{"Retry-After":"60"}}]})"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    standin_->SetScript(row.script);
+    const size_t requestsBefore = standin_->Requests().size();
+    TYandexTTSObject tts(ServiceSettings(), SystemTickClock());
+    std::stop_source stop;
+    // Once the request reached the service (a slow machine takes its time to connect).
+    std::thread stopper([&] {
+      WaitUntil([&] { return standin_->Requests().size() > requestsBefore; });
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      stop.request_stop();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const TSynthesisAnswer answer = tts.Synthesize(
+        Request(u"Hello", u"oksana"), [](const std::string&) { return true; }, stop.get_token());
+    stopper.join();
+    EXPECT_FALSE(answer.Spoken());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(standin_->Requests().size(), requestsBefore + 1);
+  }
 }
 
 }  // namespace

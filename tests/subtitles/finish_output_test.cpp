@@ -35,9 +35,9 @@ class FinishOutputTest : public ::testing::Test {
     settings_.SrtEnabled = true;
     settings_.SyncOutput = true;
     settings_.LrcData.FileName = ToUtf16(dir_.File("out.lrc"));
-    settings_.LrcData.Encoding = kSyncEncodingUtf8;
+    settings_.LrcData.Encoding = TSyncEncoding::Utf8;
     settings_.SrtData.FileName = ToUtf16(dir_.File("out.srt"));
-    settings_.SrtData.Encoding = kSyncEncodingUtf16LE;
+    settings_.SrtData.Encoding = TSyncEncoding::Utf16LE;
   }
 
   // The files claimed, with `audio` written into the audio's temporary.
@@ -66,19 +66,20 @@ class FinishOutputTest : public ::testing::Test {
 
 TEST(SyncFileEncoding, ThreeEncodingsByteExact) {
   const Lines lines{u"Ж€", u"中"};
-  EXPECT_EQ(EncodeSyncFile(lines, kSyncEncodingUtf8, 1251),
+  EXPECT_EQ(EncodeSyncFile(lines, TSyncEncoding::Utf8, 1251),
             "\xEF\xBB\xBF\xD0\x96\xE2\x82\xAC\r\n\xE4\xB8\xAD\r\n");
-  EXPECT_EQ(EncodeSyncFile(lines, kSyncEncodingUtf16LE, 1251),
+  EXPECT_EQ(EncodeSyncFile(lines, TSyncEncoding::Utf16LE, 1251),
             std::string("\xFF\xFE\x16\x04\xAC\x20\r\0\n\0\x2D\x4E\r\0\n\0", 16));
   // The ANSI code page has no preamble; a text it cannot hold whole is written as UTF-8 instead
   // of losing its letters to "?".
-  EXPECT_EQ(EncodeSyncFile({u"Ж€"}, kSyncEncodingAnsi, 1251), "\xC6\x88\r\n");
-  EXPECT_EQ(EncodeSyncFile({u"?"}, kSyncEncodingAnsi, 1251), "?\r\n");
-  EXPECT_EQ(EncodeSyncFile(lines, kSyncEncodingAnsi, 1251), EncodeSyncFile(lines, kSyncEncodingUtf8, 1251));
-  EXPECT_EQ(EncodeSyncFile({u"Ж"}, 7, 1252), "\xEF\xBB\xBF\xD0\x96\r\n");
-  EXPECT_EQ(EncodeSyncFile({u"\u20AC"}, 7, 1252), "\x80\r\n");
-  EXPECT_EQ(EncodeSyncFile({}, kSyncEncodingUtf8, 1251), "\xEF\xBB\xBF");
-  EXPECT_EQ(EncodeSyncFile({}, kSyncEncodingAnsi, 1251), "");
+  EXPECT_EQ(EncodeSyncFile({u"Ж€"}, TSyncEncoding::Ansi, 1251), "\xC6\x88\r\n");
+  EXPECT_EQ(EncodeSyncFile({u"?"}, TSyncEncoding::Ansi, 1251), "?\r\n");
+  EXPECT_EQ(EncodeSyncFile(lines, TSyncEncoding::Ansi, 1251),
+            EncodeSyncFile(lines, TSyncEncoding::Utf8, 1251));
+  EXPECT_EQ(EncodeSyncFile({u"Ж"}, TSyncEncoding::Ansi, 1252), "\xEF\xBB\xBF\xD0\x96\r\n");
+  EXPECT_EQ(EncodeSyncFile({u"\u20AC"}, TSyncEncoding::Ansi, 1252), "\x80\r\n");
+  EXPECT_EQ(EncodeSyncFile({}, TSyncEncoding::Utf8, 1251), "\xEF\xBB\xBF");
+  EXPECT_EQ(EncodeSyncFile({}, TSyncEncoding::Ansi, 1251), "");
 }
 
 TEST_F(FinishOutputTest, ClaimsEachFileBesideItsTargetAndPutsItInPlace) {
@@ -99,7 +100,7 @@ TEST_F(FinishOutputTest, ClaimsEachFileBesideItsTargetAndPutsItInPlace) {
             "\xEF\xBB\xBF[re:Sonarel]\r\n[00:00.00]\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2"
             "\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80\r\n");
   EXPECT_EQ(ReadFile(dir_.File("out.srt")),
-            std::string("\xFF\xFE") + EncodeSyncFile(kSrt, 2, 1251).substr(2));
+            std::string("\xFF\xFE") + EncodeSyncFile(kSrt, TSyncEncoding::Utf16LE, 1251).substr(2));
   EXPECT_EQ(ReadFile(dir_.File("out.srt")).size(), 2u + 2u * (1 + 29 + 8 + 0 + 4 * 2));
 }
 
@@ -144,12 +145,12 @@ TEST_F(FinishOutputTest, FolderThatCannotBeWrittenIsNamed) {
 }
 
 TEST_F(FinishOutputTest, AnsiFileUsesTheSystemCodePage) {
-  // The tests run with the Cyrillic code page 1251.
-  settings_.SrtData.Encoding = kSyncEncodingAnsi;
+  settings_.AnsiCodePage = 1251;
+  settings_.SrtData.Encoding = TSyncEncoding::Ansi;
   Claim("RIFF");
   EXPECT_TRUE(FinishOutput(settings_, files_, false, true, kLrc, kSrt));
   EXPECT_EQ(ReadFile(dir_.File("out.srt")),
-            EncodeSyncFile(kSrt, kSyncEncodingUtf8, 1251));  // 中 is not in 1251
+            EncodeSyncFile(kSrt, TSyncEncoding::Utf8, 1251));  // 中 is not in 1251
   Claim("RIFF");
   EXPECT_TRUE(FinishOutput(settings_, files_, false, true, kLrc, {u"Привет"}));
   EXPECT_EQ(ReadFile(dir_.File("out.srt")), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n");
@@ -212,9 +213,9 @@ TEST_F(FinishOutputTest, SyncFilesReplaceWhateverFileIsThereWhole) {
   std::vector<std::u16string> failures;
   EXPECT_TRUE(FinishOutput(settings_, files_, false, true, kLrc, kSrt, &failures));
   EXPECT_TRUE(failures.empty());
-  EXPECT_EQ(ReadFile(dir_.File("out.lrc")), EncodeSyncFile(kLrc, kSyncEncodingUtf8, 1251));
+  EXPECT_EQ(ReadFile(dir_.File("out.lrc")), EncodeSyncFile(kLrc, TSyncEncoding::Utf8, 1251));
   EXPECT_TRUE(std::filesystem::is_regular_file(dir_.File("out.srt")));
-  EXPECT_EQ(ReadFile(dir_.File("out.srt")), EncodeSyncFile(kSrt, kSyncEncodingUtf16LE, 1251));
+  EXPECT_EQ(ReadFile(dir_.File("out.srt")), EncodeSyncFile(kSrt, TSyncEncoding::Utf16LE, 1251));
   // Nothing is left under a temporary name.
   EXPECT_EQ(Entries(), (std::vector<std::string>{"out.lrc", "out.srt", "out.wav"}));
 }

@@ -10,27 +10,27 @@ namespace {
 TEST(SubtitleFormat, RecognisesExtensionsInAnyCase) {
   struct Case {
     std::u16string_view name;
-    uint8_t format;
+    TSubtitleFormat format;
   };
   const Case cases[] = {
-      {u"movie.srt", kSubtitleSrt},
-      {u"MOVIE.SRT", kSubtitleSrt},
-      {u"a.b.Ssa", kSubtitleSsa},
-      {u"x.ass", kSubtitleAss},
-      {u"x.smi", kSubtitleSmi},
-      {u"/tmp/x.vtt", kSubtitleVtt},
-      {u"song.lrc", kSubtitleLrc},
-      {u"text.txt", kSubtitleNone},
-      {u"srt", kSubtitleNone},
-      {u"movie.srt.txt", kSubtitleNone},
-      {u"/x.srt/notes", kSubtitleNone},
-      {u"movie.srtx", kSubtitleNone},
-      {u"", kSubtitleNone},
-      {u".srt", kSubtitleSrt},
+      {u"movie.srt", TSubtitleFormat::Srt},
+      {u"MOVIE.SRT", TSubtitleFormat::Srt},
+      {u"a.b.Ssa", TSubtitleFormat::Ssa},
+      {u"x.ass", TSubtitleFormat::Ass},
+      {u"x.smi", TSubtitleFormat::Smi},
+      {u"/tmp/x.vtt", TSubtitleFormat::Vtt},
+      {u"song.lrc", TSubtitleFormat::Lrc},
+      {u"text.txt", TSubtitleFormat::Unknown},
+      {u"srt", TSubtitleFormat::Unknown},
+      {u"movie.srt.txt", TSubtitleFormat::Unknown},
+      {u"/x.srt/notes", TSubtitleFormat::Unknown},
+      {u"movie.srtx", TSubtitleFormat::Unknown},
+      {u"", TSubtitleFormat::Unknown},
+      {u".srt", TSubtitleFormat::Srt},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(SubtitleFormatFromFileName(c.name), c.format) << ToUtf8(c.name);
-    EXPECT_EQ(IsSubtitleFileName(c.name), c.format != kSubtitleNone) << ToUtf8(c.name);
+    EXPECT_EQ(IsSubtitleFileName(c.name), c.format != TSubtitleFormat::Unknown) << ToUtf8(c.name);
   }
 }
 

@@ -18,7 +18,7 @@ TEST(SubtitleLoading, ReadsJoinsAndWidens) {
   const TSubtitleLoading loading = LoadSubtitles(
       Lines(u"1\n00:00:05,000 --> 00:00:06,000\nI wanted to\n\n2\n00:00:06,500 --> 00:00:08,000\ngo home.\n\n"
             u"3\n00:00:10,000 --> 00:00:11,000\nBye."),
-      kSubtitleSrt);
+      TSubtitleFormat::Srt);
   EXPECT_TRUE(loading.Error.empty());
   EXPECT_EQ(loading.Subtitles, (SubtitleList{{4950, 8050, u"I wanted to go home."}, {9950, 11050, u"Bye."}}));
 }
@@ -36,23 +36,23 @@ TEST(SubtitleLoading, EntriesAreVoicedInTimeOrder) {
   const struct {
     const char* what;
     std::u16string_view file;
-    uint8_t format;
+    TSubtitleFormat format;
     SubtitleList expected;
   } cases[] = {
       {"signs grouped after the dialogue; equal starts keep the file's order",
        ass,
-       kSubtitleAss,
+       TSubtitleFormat::Ass,
        {{0, 850, u"EPISODE ONE"},
         {950, 4050, u"I wanted to go home."},
         {4950, 6050, u"Bye."},
         {4950, 6050, u"EXIT"}}},
       {"SRT entries out of order",
        u"1\n00:00:05,000 --> 00:00:06,000\nSecond.\n\n2\n00:00:01,000 --> 00:00:02,000\nFirst.",
-       kSubtitleSrt,
+       TSubtitleFormat::Srt,
        {{950, 2050, u"First."}, {4950, 6050, u"Second."}}},
       {"SAMI syncs out of order",
        u"<SYNC Start=3000>Later.<SYNC Start=1000>Sooner.<SYNC Start=2000>&nbsp;",
-       kSubtitleSmi,
+       TSubtitleFormat::Smi,
        {{950, 2050, u"Sooner."}, {2950, 50, u"Later."}}},
   };
   for (const auto& c : cases)
@@ -62,43 +62,43 @@ TEST(SubtitleLoading, EntriesAreVoicedInTimeOrder) {
 TEST(SubtitleLoading, ReadsTheSamiClassAskedFor) {
   const auto lines =
       Lines(u"<SYNC Start=1000><P Class=ENCC>Hello.<P Class=FRCC>Bonjour.<SYNC Start=2000><P>&nbsp;");
-  EXPECT_EQ(LoadSubtitles(lines, kSubtitleSmi).Subtitles, (SubtitleList{{950, 2050, u"Hello."}}));
-  EXPECT_EQ(LoadSubtitles(lines, kSubtitleSmi, u"frcc").Subtitles, (SubtitleList{{950, 2050, u"Bonjour."}}));
+  EXPECT_EQ(LoadSubtitles(lines, TSubtitleFormat::Smi).Subtitles, (SubtitleList{{950, 2050, u"Hello."}}));
+  EXPECT_EQ(LoadSubtitles(lines, TSubtitleFormat::Smi, u"frcc").Subtitles,
+            (SubtitleList{{950, 2050, u"Bonjour."}}));
 }
 
-TEST(SubtitleLoading, EveryFormatCodeHasItsReader) {
+TEST(SubtitleLoading, EveryFormatHasItsReader) {
   struct Case {
-    uint8_t format;
+    TSubtitleFormat format;
     std::u16string_view file;
   };
   const Case cases[] = {
-      {kSubtitleSrt, u"1\n00:00:01,000 --> 00:00:02,000\nA"},
-      {kSubtitleSsa, u"[Events]\nFormat: Start, End, Text\nDialogue: 0:00:01.00,0:00:02.00,A"},
-      {kSubtitleAss, u"[Events]\nFormat: Start, End, Text\nDialogue: 0:00:01.00,0:00:02.00,A"},
-      {kSubtitleSmi, u"<SYNC Start=1000>A<SYNC Start=2000>&nbsp;"},
-      {kSubtitleVtt, u"WEBVTT\n\n00:01.000 --> 00:02.000\nA"},
-      {kSubtitleLrc, u"[00:01.00]A\n[00:02.00]"},
+      {TSubtitleFormat::Srt, u"1\n00:00:01,000 --> 00:00:02,000\nA"},
+      {TSubtitleFormat::Ssa, u"[Events]\nFormat: Start, End, Text\nDialogue: 0:00:01.00,0:00:02.00,A"},
+      {TSubtitleFormat::Ass, u"[Events]\nFormat: Start, End, Text\nDialogue: 0:00:01.00,0:00:02.00,A"},
+      {TSubtitleFormat::Smi, u"<SYNC Start=1000>A<SYNC Start=2000>&nbsp;"},
+      {TSubtitleFormat::Vtt, u"WEBVTT\n\n00:01.000 --> 00:02.000\nA"},
+      {TSubtitleFormat::Lrc, u"[00:01.00]A\n[00:02.00]"},
   };
   for (const Case& c : cases) {
     const TSubtitleLoading loading = LoadSubtitles(Lines(c.file), c.format);
-    EXPECT_EQ(loading.Subtitles, (SubtitleList{{950, 2050, u"A"}})) << int{c.format};
+    EXPECT_EQ(loading.Subtitles, (SubtitleList{{950, 2050, u"A"}})) << int(c.format);
     EXPECT_TRUE(loading.Error.empty());
   }
 }
 
 TEST(SubtitleLoading, TheTwoMessages) {
   const auto lines = Lines(u"1\n00:00:01,000 --> 00:00:02,000\nA");
-  for (uint8_t format : {uint8_t{kSubtitleNone}, uint8_t{7}, uint8_t{255}}) {
+  const TSubtitleLoading unknown = LoadSubtitles(lines, TSubtitleFormat::Unknown);
+  EXPECT_EQ(unknown.Error, u"Unknown format of subtitles");
+  EXPECT_TRUE(unknown.Subtitles.empty());
+  for (TSubtitleFormat format :
+       {TSubtitleFormat::Vtt, TSubtitleFormat::Smi, TSubtitleFormat::Lrc, TSubtitleFormat::Ssa}) {
     const TSubtitleLoading loading = LoadSubtitles(lines, format);
-    EXPECT_EQ(loading.Error, u"Unknown format of subtitles");
+    EXPECT_EQ(loading.Error, u"No text in subtitles") << int(format);
     EXPECT_TRUE(loading.Subtitles.empty());
   }
-  for (uint8_t format : {kSubtitleVtt, kSubtitleSmi, kSubtitleLrc, kSubtitleSsa}) {
-    const TSubtitleLoading loading = LoadSubtitles(lines, format);
-    EXPECT_EQ(loading.Error, u"No text in subtitles") << int{format};
-    EXPECT_TRUE(loading.Subtitles.empty());
-  }
-  EXPECT_EQ(LoadSubtitles({}, kSubtitleSrt).Error, u"No text in subtitles");
+  EXPECT_EQ(LoadSubtitles({}, TSubtitleFormat::Srt).Error, u"No text in subtitles");
 }
 
 // Random files built from the pieces that steer the readers: whatever comes out is a list of
@@ -139,8 +139,8 @@ TEST(SubtitleLoading, AnyBytesGiveWellFormedEntries) {
     std::string bytes;
     const int count = static_cast<int>(random() % 60);
     for (int i = 0; i < count; ++i) bytes += pieces[random() % pieces.size()];
-    for (uint8_t format = kSubtitleSrt; format <= kSubtitleLrc; ++format) {
-      const TSubtitleLoading loading = LoadSubtitlesFromBytes(bytes, format);
+    for (int format = int(TSubtitleFormat::Srt); format <= int(TSubtitleFormat::Lrc); ++format) {
+      const TSubtitleLoading loading = LoadSubtitlesFromBytes(bytes, static_cast<TSubtitleFormat>(format));
       EXPECT_EQ(loading.Subtitles.empty(), !loading.Error.empty());
       for (const TSubtitle& subtitle : loading.Subtitles) {
         ASSERT_FALSE(subtitle.Text.empty()) << bytes;

@@ -27,28 +27,33 @@ TEST(Piece, TakesKindVoiceAndNumbersFromItsPart) {
   EXPECT_EQ(TPiece::Of(TTextPart(kPausePart, u"5", source)).Kind, TPieceKind::Pause);
 }
 
-TEST(Piece, ChannelModeNamesGoBothWays) {
-  for (TChannelMode mode : {TChannelMode::MonoToBoth, TChannelMode::MonoToLeft, TChannelMode::MonoToRight}) {
-    EXPECT_EQ(ChannelModeOf(ChannelModeName(mode)), mode);
-  }
-  EXPECT_EQ(ChannelModeName(TChannelMode::MonoToLeft), u"MonoToLeft");
+TEST(Piece, ChannelModesByTheirNames) {
+  EXPECT_EQ(ChannelModeOf(u"MonoToBoth"), TChannelMode::MonoToBoth);
+  EXPECT_EQ(ChannelModeOf(u"MonoToLeft"), TChannelMode::MonoToLeft);
+  EXPECT_EQ(ChannelModeOf(u"MonoToRight"), TChannelMode::MonoToRight);
+  // The names are case-sensitive; anything else sends mono to both sides.
+  EXPECT_EQ(ChannelModeOf(u"monotoleft"), TChannelMode::MonoToBoth);
   EXPECT_EQ(ChannelModeOf(u"Sideways"), TChannelMode::MonoToBoth);
 }
 
 TEST(Piece, BlankAfterMarker) {
   struct Case {
     TPieceMarker marker;
-    uint8_t blankLines;
+    TLrcBlankLines blankLines;
     bool current;
     bool result;
   };
   using M = TPieceMarker;
+  using B = TLrcBlankLines;
   const Case cases[] = {
-      {M::Cut, 1, true, false},         {M::LineEnd, 1, false, true},
-      {M::SentenceEnd, 1, false, true},  // --lrc-sent
-      {M::Cut, 2, true, false},         {M::LineEnd, 2, false, true},
-      {M::SentenceEnd, 2, true, false},                           // --lrc-para
-      {M::LineEnd, 0, false, false},    {M::Cut, 0, true, true},  // neither: unchanged
+      {M::Cut, B::AfterSentences, true, false},
+      {M::LineEnd, B::AfterSentences, false, true},
+      {M::SentenceEnd, B::AfterSentences, false, true},
+      {M::Cut, B::AfterParagraphs, true, false},
+      {M::LineEnd, B::AfterParagraphs, false, true},
+      {M::SentenceEnd, B::AfterParagraphs, true, false},
+      {M::LineEnd, B::None, false, false},
+      {M::Cut, B::None, true, true},  // unchanged
   };
   for (const Case& c : cases) {
     EXPECT_EQ(BlankAfterMarker(c.marker, c.blankLines, c.current), c.result)
